@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <vector>
+
+namespace qb::cli {
+
+// Exit codes of quillbox-cli.
+constexpr int kOk = 0;
+constexpr int kFailed = 1;
+constexpr int kUsage = 2;
+
+struct Context {
+    QString dir;          // store directory
+    QStringList args;     // arguments after the command name
+    bool answerYes = false;  // --yes: questions are answered Yes
+};
+
+struct Command {
+    QString name;         // "init", "check", "word" ...
+    QString usage;        // one line for the help text
+    bool needsStore;      // open the store (and run nothing else) before the command
+    std::function<int(Context&)> run;
+};
+
+// Commands register themselves from their own files with a static Registration.
+std::vector<Command>& commands();
+struct Registration {
+    explicit Registration(Command command) { commands().push_back(std::move(command)); }
+};
+
+// Opens the store of the context's directory; prints the failure and returns false.
+bool openStore(Context& context);
+// Takes "--name VALUE" out of args; empty when absent.
+QString takeOption(QStringList& args, const QString& name);
+bool takeFlag(QStringList& args, const QString& name);
+
+}  // namespace qb::cli

@@ -1,0 +1,138 @@
+#include "app/cli/CliCommand.h"
+
+#include "platform/FileNames.h"
+#include "shell/Messages.h"
+#include "shell/Session.h"
+#include "shell/StoreDirectory.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+#include <cstdio>
+
+namespace qb::cli {
+
+namespace {
+
+// Messages go to stderr; questions take --yes or their default button.
+class CliMessenger : public Messenger {
+public:
+    explicit CliMessenger(bool yes) : yes_(yes) {}
+    MessageReply showInfo(const MessageRequest& r) override
+    {
+        QString line = r.title() + QStringLiteral(": ") + QString(r.message).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        if (!r.code.isEmpty()) line += QStringLiteral(" [") + r.code + QLatin1Char(']');
+        std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
+        MessageReply reply;
+        reply.answer = r.answer.trimmed();
+        if (r.kind == kQuestionYes) reply.button = MessageButton::Yes;
+        else if (r.kind == kQuestionNo) reply.button = yes_ ? MessageButton::Yes : MessageButton::No;
+        else reply.button = MessageButton::Ok;
+        return reply;
+    }
+    void plainMessage(const QString& text) override
+    {
+        std::fprintf(stderr, "%s\n", QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")).toLocal8Bit().constData());
+    }
+    void beep() override {}
+
+private:
+    bool yes_;
+};
+
+void printUsage()
+{
+    std::fprintf(stderr, "usage: quillbox-cli [--dir DIR] [--yes] COMMAND ...\ncommands:\n");
+    for (const Command& c : commands())
+        std::fprintf(stderr, "  %s\n", c.usage.toLocal8Bit().constData());
+}
+
+}  // namespace
+
+std::vector<Command>& commands()
+{
+    static std::vector<Command> all;
+    return all;
+}
+
+bool openStore(Context& context)
+{
+    Session& s = session();
+    QString error;
+    if (!files::exists(context.dir, QStringLiteral("ITEM.DB"))) {
+        std::fprintf(stderr, "Data base missing: %s\n", context.dir.toLocal8Bit().constData());
+        return false;
+    }
+    if (!s.store.open(context.dir, &error)) {
+        std::fprintf(stderr, "%s\n", error.toLocal8Bit().constData());
+        return false;
+    }
+    return true;
+}
+
+QString takeOption(QStringList& args, const QString& name)
+{
+    int i = args.indexOf(name);
+    if (i < 0 || i + 1 >= args.size()) return {};
+    QString value = args[i + 1];
+    args.remove(i, 2);
+    return value;
+}
+
+bool takeFlag(QStringList& args, const QString& name)
+{
+    int i = args.indexOf(name);
+    if (i < 0) return false;
+    args.removeAt(i);
+    return true;
+}
+
+}  // namespace qb::cli
+
+int main(int argc, char** argv)
+{
+    using namespace qb::cli;
+    QCoreApplication app(argc, argv);
+    QStringList args = app.arguments().mid(1);
+    Context context;
+    QString dirOption;
+    int i = args.indexOf(QStringLiteral("--dir"));
+    if (i >= 0) {
+        if (i + 1 >= args.size()) {
+            printUsage();
+            return kUsage;
+        }
+        dirOption = args[i + 1];
+        args.remove(i, 2);
+    }
+    context.answerYes = takeFlag(args, QStringLiteral("--yes"));
+    if (args.isEmpty() || args.first() == QStringLiteral("--help")) {
+        printUsage();
+        return args.isEmpty() ? kUsage : kOk;
+    }
+    context.dir = qb::ChooseStoreDirectory(dirOption);
+    QString name = args.takeFirst();
+    context.args = args;
+
+    CliMessenger messenger(context.answerYes);
+    qb::Session& s = qb::session();
+    s.setMessenger(&messenger);
+    s.setDir(context.dir);
+    context.dir = s.dir();
+
+    for (const Command& c : commands()) {
+        if (c.name != name) continue;
+        if (c.needsStore && !openStore(context)) return kFailed;
+        if (c.needsStore) {
+            QDir::setCurrent(context.dir);
+            qb::ReadIniFile();
+        }
+        int rc = c.run(context);
+        s.store.close();
+        s.setMessenger(nullptr);
+        return rc;
+    }
+    std::fprintf(stderr, "unknown command: %s\n", name.toLocal8Bit().constData());
+    printUsage();
+    return kUsage;
+}

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "shell/Settings.h"
+#include "store/Store.h"
+#include "store/Timestamps.h"
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+namespace qb {
+
+class Clock;
+class Messenger;
+
+// Program-wide state of one run: the store directory, the settings record, the store
+// connection, the flags every long operation consults, and the messenger and clock in use.
+class Session {
+public:
+    static Session& instance();
+
+    Session();
+    ~Session();
+
+    // Store directory without and with the trailing separator.
+    QString dir() const { return dir_; }
+    QString dirWithSeparator() const;
+    void setDir(const QString& dir);
+    // Path of a file in the store directory, matched without regard to case.
+    QString filePath(const QString& name) const;
+    QString iniPath() const { return filePath(QStringLiteral("qb.ini")); }
+
+    Messenger& messenger() { return *messenger_; }
+    void setMessenger(Messenger* messenger);
+    Clock& clock() { return *clock_; }
+    void setClock(Clock* clock);
+
+    Settings settings;
+    Store store;
+    TimestampGenerator timestamps;
+
+    // Set when the store cannot be used safely for the rest of the run.
+    bool stopFlag = false;
+    // Esc pressed on the desktop, or a failure inside a bulk operation.
+    bool escRequest = false;
+    // The abort flag of a running populate (held until a key or mouse release clears it).
+    bool heldAbort = false;
+    bool commitRunning = false;
+    bool closing = false;
+    bool inconsistency = false;
+    bool pictureTableAvailable = true;
+    QString version() const { return QStringLiteral(QUILLBOX_VERSION); }
+
+    // Called after every message, to clear the desktop's in-progress marks (drag, scroll lock).
+    std::function<void()> clearOperationMarks;
+
+    // Returns every flag and hook to its start state (tests, a new run).
+    void resetRunState();
+
+private:
+    QString dir_;
+    Messenger* messenger_;
+    Clock* clock_;
+    std::unique_ptr<Messenger> defaultMessenger_;
+    std::unique_ptr<Clock> defaultClock_;
+};
+
+inline Session& session() { return Session::instance(); }
+
+// A new timestamp from the run's generator.
+Timestamp GetQBTS();
+
+}  // namespace qb

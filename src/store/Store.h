@@ -1,0 +1,50 @@
+#pragma once
+
+#include "platform/Sqlite.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace qb::schema {
+struct Table;
+}
+
+namespace qb {
+
+// The open store: one connection with ITEM.DB as main and the other ten table files attached.
+// Table names are unique across the files, so statements name tables unqualified ("WORD").
+class Store {
+public:
+    Store() = default;
+    ~Store();
+    Store(const Store&) = delete;
+    Store& operator=(const Store&) = delete;
+
+    // Opens the store in dir. Missing table files other than ITEM.DB are left unattached (the
+    // start-up checks create them); damaged or read-only files fail the open with a message.
+    bool open(const QString& dir, QString* error = nullptr);
+    void close();
+    bool isOpen() const { return db_.isOpen(); }
+
+    QString dir() const { return dir_; }
+    sql::Database& db() { return db_; }
+
+    bool isAttached(const QString& tableName) const;
+    QString pathOf(const QString& tableFileName) const;
+    // Attaches a table file, creating the file with its table and indexes when create is set.
+    bool attachTable(const schema::Table& table, bool create, QString* error = nullptr);
+    bool detachTable(const schema::Table& table, QString* error = nullptr);
+    // Closes and reopens every file, for file-level work (pack, restore) in between.
+    bool reopen(QString* error = nullptr);
+
+    // Files that were found missing at open.
+    QStringList missingTables() const { return missing_; }
+
+private:
+    QString dir_;
+    sql::Database db_;
+    QStringList attached_;
+    QStringList missing_;
+};
+
+}  // namespace qb

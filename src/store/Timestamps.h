@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QDateTime>
+
+namespace qb {
+
+class Clock;
+
+using Timestamp = long double;
+
+constexpr Timestamp kClearedTimestamp = -1.0L;
+
+// Issues the negative timestamps that serve as ids and as marks of the last change:
+// -(day + 0.04 h + 0.0006 m + 0.00001 s) minus a counter of up to 0.000009, strictly decreasing
+// between two resets.
+class TimestampGenerator {
+public:
+    explicit TimestampGenerator(Clock* clock = nullptr) : clock_(clock) {}
+
+    Timestamp next();
+    void reset()
+    {
+        last_ = 0;
+        counter_ = 0;
+    }
+    void setClock(Clock& clock) { clock_ = &clock; }
+
+    Timestamp last() const { return last_; }
+
+    // The base value of a clock reading, without counter.
+    static Timestamp baseOf(const QDateTime& time);
+
+    // How long a request waits for the clock before it continues below the last value
+    // (the clock was set back).
+    static constexpr int kMaxWaitMs = 1500;
+    static constexpr int kPollMs = 20;
+
+private:
+    Clock* clock_ = nullptr;
+    Timestamp last_ = 0;
+    Timestamp counter_ = 0;
+};
+
+// Calendar day of a timestamp: the integer part of its negation.
+int dayOfTimestamp(Timestamp ts);
+// Ids are equal when they lie within the given tolerance (1e-11 for items, 1e-7 for concepts).
+inline bool sameId(Timestamp a, Timestamp b, long double tolerance)
+{
+    Timestamp d = a - b;
+    return (d < 0 ? -d : d) < tolerance;
+}
+
+}  // namespace qb

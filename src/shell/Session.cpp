@@ -84,6 +84,8 @@ void Session::resetRunState()
     closing = false;
     inconsistency = false;
     pictureTableAvailable = true;
+    dateStamp.clear();
+    desktopDirty = false;
     clearOperationMarks = nullptr;
     timestamps.reset();
     settings = Settings();

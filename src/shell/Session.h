@@ -50,6 +50,10 @@ public:
     bool closing = false;
     bool inconsistency = false;
     bool pictureTableAvailable = true;
+    // "[" + date + "]" last stamped into a new item; the emptiness test of item cards uses it.
+    QString dateStamp;
+    // Set when a card changed since the last collection.
+    bool desktopDirty = false;
     QString version() const { return QStringLiteral(QUILLBOX_VERSION); }
 
     // Called after every message, to clear the desktop's in-progress marks (drag, scroll lock).

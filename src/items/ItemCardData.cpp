@@ -1,0 +1,16 @@
+#include "items/ItemCardData.h"
+
+#include "shell/Session.h"
+
+namespace qb {
+
+bool ItemCardData::isEmpty() const
+{
+    if (!keywords.empty()) return false;
+    QString t = text.trimmed();
+    return t.isEmpty() || (!session().dateStamp.isEmpty() && t == session().dateStamp);
+}
+
+bool ItemCardData::canHide() const { return !keywords.empty() && !deleted; }
+
+}  // namespace qb

@@ -12,7 +12,7 @@ namespace qb {
 
 // One keyword link of an item: a word given through one of its concepts.
 struct KeywordLink {
-    Timestamp concept = 0;
+    Timestamp conceptId = 0;
     int wordNo = 0;
     QString word;  // shown on the card, at most 50 characters
 };

@@ -87,6 +87,7 @@ void Session::resetRunState()
     dateStamp.clear();
     desktopDirty = false;
     clearOperationMarks = nullptr;
+    hooks = DesktopHooks();
     timestamps.reset();
     settings = Settings();
 }

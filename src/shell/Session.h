@@ -4,6 +4,7 @@
 #include "store/Store.h"
 #include "store/Timestamps.h"
 
+#include <QPoint>
 #include <QString>
 
 #include <functional>
@@ -13,6 +14,29 @@ namespace qb {
 
 class Clock;
 class Messenger;
+
+// What core code asks of the desktop. The desktop program fills these in; until a subsystem
+// exists (and in the CLI and core tests) each is a no-op that reports success.
+struct DesktopHooks {
+    std::function<void(const QString&)> showBanner;   // status banner over the desktop
+    std::function<void()> hideBanner;
+    std::function<void()> clearDesktop;               // every card dropped and freed
+    std::function<void()> baseOpening;                // restore the saved windows
+    std::function<void()> setDownWin;                 // save the window layout
+    std::function<void()> updateItems;                // commit every changed card
+    std::function<bool()> checkEmptyItems;            // true when no item card lacks a keyword
+    std::function<QPoint()> scrollPosition;           // desktop scroll positions
+    std::function<void(Timestamp)> reschedule;        // queue an item for rescheduling
+
+    void banner(const QString& text) const { if (showBanner) showBanner(text); }
+    void noBanner() const { if (hideBanner) hideBanner(); }
+    void clear() const { if (clearDesktop) clearDesktop(); }
+    void restoreWindows() const { if (baseOpening) baseOpening(); }
+    void saveWindows() const { if (setDownWin) setDownWin(); }
+    void commit() const { if (updateItems) updateItems(); }
+    bool itemsHaveKeywords() const { return checkEmptyItems ? checkEmptyItems() : true; }
+    QPoint scroll() const { return scrollPosition ? scrollPosition() : QPoint(); }
+};
 
 // Program-wide state of one run: the store directory, the settings record, the store
 // connection, the flags every long operation consults, and the messenger and clock in use.
@@ -55,6 +79,8 @@ public:
     // Set when a card changed since the last collection.
     bool desktopDirty = false;
     QString version() const { return QStringLiteral(QUILLBOX_VERSION); }
+
+    DesktopHooks hooks;
 
     // Called after every message, to clear the desktop's in-progress marks (drag, scroll lock).
     std::function<void()> clearOperationMarks;

@@ -42,6 +42,30 @@ TBillBoard* theMainWindow = nullptr;
 
 constexpr int kDelayedEventsMs = 3000;
 
+// Holds the tool bar at its natural width; a narrow window cuts it off at the right instead of
+// refusing to get narrower.
+class ClipHost : public QWidget {
+public:
+    using QWidget::QWidget;
+    void setChild(QWidget* child)
+    {
+        child_ = child;
+        setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+        setFixedHeight(child->sizeHint().height());
+    }
+    QSize sizeHint() const override { return child_ ? child_->sizeHint() : QSize(); }
+    QSize minimumSizeHint() const override { return QSize(0, child_ ? child_->sizeHint().height() : 0); }
+
+protected:
+    void resizeEvent(QResizeEvent*) override
+    {
+        if (child_) child_->setGeometry(0, 0, qMax(width(), child_->minimumSizeHint().width()), height());
+    }
+
+private:
+    QWidget* child_ = nullptr;
+};
+
 QString windowCaption()
 {
     return QStringLiteral("QUILLBOX 2000  ") + session().version().left(3) + QStringLiteral("   ");
@@ -56,15 +80,16 @@ TBillBoard::TBillBoard(QWidget* parent)
     setObjectName(QStringLiteral("BillBoard"));
     setWindowTitle(windowCaption());
 
-    toolBar_ = new ToolBarPanel(*commands_, this);
-    toolBar_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    auto* toolHost = new ClipHost(this);
+    toolBar_ = new ToolBarPanel(*commands_, toolHost);
+    toolHost->setChild(toolBar_);
     auto* bar = addToolBar(QStringLiteral("Tools"));
     bar->setObjectName(QStringLiteral("toolBar"));
     bar->setMovable(false);
     bar->setFloatable(false);
     bar->setContextMenuPolicy(Qt::PreventContextMenu);
     bar->setContentsMargins(0, 0, 0, 0);
-    bar->addWidget(toolBar_);
+    bar->addWidget(toolHost);
 
     setCentralWidget(desktop_);
     wallpaper_ = new QLabel(desktop_->surface());
@@ -351,7 +376,8 @@ void TBillBoard::SetDownWin()
 {
     windowsRestored_ = false;
     Session& s = session();
-    if (!s.settings.saveToIniFileOnExit) return;
+    // A stopped session leaves qb.ini as it was, layout included.
+    if (!s.settings.saveToIniFileOnExit || s.stopFlag) return;
     ResetMainWindow();
     IniFile ini;
     if (!ini.load(s.iniPath())) return;

@@ -128,6 +128,9 @@ int RunDesktopProgram(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillbox 2000"));
     QApplication::setStyle(new HintPauseStyle(QApplication::style()->name()));
+    // The program ends when the desktop has closed down, not when the last window is hidden (the
+    // desktop hides itself while it asks whether to close, and lives on in the tray).
+    QApplication::setQuitOnLastWindowClosed(false);
     try {
         WidgetMessenger messenger;
         session().setMessenger(&messenger);

@@ -308,7 +308,7 @@ ToolBarPanel::ToolBarPanel(CommandRegistry& commands, QWidget* parent) : QFrame(
     dateStamp_->setObjectName(QStringLiteral("dateStampBox"));
     dateStamp_->setToolTip(QStringLiteral("Text placed here will be stamped into a new item. *Date* stamps the date."));
     dateStamp_->setFixedHeight(kHeight - 6);
-    dateStamp_->setMinimumWidth(60);
+    dateStamp_->setMinimumWidth(36);
     dateStamp_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     dateStamp_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     dateStamp_->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -432,7 +432,7 @@ QToolButton* ToolBarPanel::addButton(QFrame* g, const char* command, const QStri
     b->setAutoRaise(true);
     b->setIcon(icon);
     b->setIconSize(QSize(kGlyph, kGlyph));
-    b->setFixedSize(kHeight - 4, kHeight - 4);
+    b->setFixedSize(kHeight - 5, kHeight - 5);
     b->setToolTip(hint);
     b->setFocusPolicy(Qt::NoFocus);
     QAction* action = commands_.action(name);

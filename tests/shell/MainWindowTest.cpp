@@ -4,6 +4,7 @@
 #include "platform/IniFile.h"
 #include "shell/CommandIds.h"
 #include "shell/CommandRegistry.h"
+#include "shell/HelpWindow.h"
 #include "shell/InformationWindow.h"
 #include "shell/MainWindow.h"
 #include "shell/Messages.h"
@@ -27,7 +28,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QToolButton>
+#include <QTextBrowser>
 #include <QToolTip>
+#include <QUrl>
 
 using namespace qb;
 
@@ -644,4 +647,131 @@ TEST_F(MainWindow, ResetScreenAndTheBannerAndTheSmallWindow)
 
     command(cmd::SmallApplicationWindow)->trigger();
     EXPECT_EQ(window->size(), QSize(640, 480));
+}
+
+TEST_F(MainWindow, FirstActivationRunsTheChecksOnceAndRestoresWindowsAfterEachSave)
+{
+    ASSERT_TRUE(files::writeBytesFile(QDir(dir()).filePath("empty.wav"), QByteArray("RIFF....WAVE")));
+    window->FormCreate();
+    int checks = 0, searches = 0, restores = 0, refreshes = 0;
+    session().shell.dataChecks = [&] { ++checks; };
+    session().shell.loadSearchEntries = [&] { ++searches; };
+    IniFile::writeBoolOnce(path("qb.ini"), "WINDOWS UP", "Dict_1_exists", true);
+    session().shell.windows.openDictionaryWindow = [&](const DictionaryWindowRestore&) {
+        ++restores;
+        return true;
+    };
+    window->commands().bind(QString::fromLatin1(cmd::RefreshClipboardSize), [&] { ++refreshes; });
+
+    window->FormActivate();
+    EXPECT_TRUE(window->firstActivationDone());
+    EXPECT_EQ(checks, 1);
+    EXPECT_EQ(searches, 1);
+    EXPECT_EQ(restores, 1);
+    EXPECT_EQ(refreshes, 1);
+    EXPECT_EQ(command(cmd::ViewImportFile)->text(), QStringLiteral("&View qbimport.txt"));
+    EXPECT_EQ(window->mapHost()->toolTip(), QStringLiteral("Desktop 2000x2000 - click to reposition"));
+    EXPECT_FALSE(command(cmd::CompactPacks)->isVisible()) << "extra features are off";
+    EXPECT_TRUE(QFileInfo::exists(path("new.wav"))) << "the recording starts from the empty sound";
+    EXPECT_TRUE(session().settings.audioEnabled);
+
+    window->FormActivate();
+    EXPECT_EQ(checks, 1) << "the checks run at the first activation only";
+    EXPECT_EQ(restores, 1);
+    window->SetDownWin();
+    IniFile::writeBoolOnce(path("qb.ini"), "WINDOWS UP", "Dict_1_exists", true);
+    window->FormActivate();
+    EXPECT_EQ(restores, 2) << "after a layout save the windows come back at the next activation";
+
+    // A repaint is noticed by the delayed-events timer, which refreshes the clipboard size.
+    window->show();
+    QApplication::processEvents();
+    window->repaint();
+    QApplication::processEvents();
+    window->TimerDelayedEventsTimer();
+    EXPECT_GE(refreshes, 2);
+}
+
+TEST_F(MainWindow, WithoutTheEmptySoundRecordingIsOff)
+{
+    window->FormCreate();
+    ASSERT_TRUE(session().settings.audioEnabled);
+    window->FormActivate();
+    EXPECT_FALSE(session().settings.audioEnabled);
+    EXPECT_FALSE(QFileInfo::exists(path("new.wav")));
+}
+
+TEST_F(MainWindow, ChecksThatStopTheSessionCloseTheWindowAtTheFirstActivation)
+{
+    window->FormCreate();
+    window->show();
+    session().shell.dataChecks = [] { session().stopFlag = true; };
+    const QString before = iniText();
+    window->FormActivate();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(session().closing);
+    EXPECT_EQ(iniText(), before) << "nothing written back from a stopped session";
+}
+
+TEST_F(MainWindow, ClosingPutsTheImportedTextBackIntoItsFile)
+{
+    window->FormCreate();
+    ASSERT_TRUE(files::writeTextFile(QDir(dir()).filePath("qbimport.txt"), QStringLiteral("old line\r\n")));
+    session().shell.importedText = [] { return QStringLiteral("note one\nnote two"); };
+    EXPECT_TRUE(window->close());
+    QFile f(path("qbimport.txt"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray("old line\r\n\r\nnote one\r\nnote two\r\n"));
+}
+
+TEST_F(MainWindow, HelpEntriesOpenTheirTopics)
+{
+    window->show();
+    command(cmd::HotKeys)->trigger();
+    auto helps = QApplication::topLevelWidgets();
+    HelpWindow* help = nullptr;
+    for (QWidget* w : helps)
+        if (auto* h = qobject_cast<HelpWindow*>(w); h && h->isVisible()) help = h;
+    ASSERT_NE(help, nullptr);
+    EXPECT_EQ(help->browser()->source().fragment(), QStringLiteral("fkeys"));
+    EXPECT_TRUE(help->browser()->toPlainText().contains(QStringLiteral("Ctrl+S")));
+
+    // F1 finds the topic of the window that has the focus.
+    window->logoPanel()->setProperty("qbHelpTopic", 50110);
+    window->logoPanel()->setFocus();
+    if (QApplication::focusWidget() == window->logoPanel()) {
+        command(cmd::ContextHelp)->trigger();
+        EXPECT_EQ(help->browser()->source().fragment(), QStringLiteral("50110"));
+    }
+    HelpWindow::closeAll();
+
+    QString aboutText;
+    driver.then([&](QWidget* w) {
+        EXPECT_EQ(w->windowTitle(), QStringLiteral("About QB"));
+        if (auto* label = w->findChild<QLabel*>(QStringLiteral("aboutText"))) aboutText = label->text();
+    });
+    command(cmd::About)->trigger();
+    EXPECT_TRUE(aboutText.contains(session().version()));
+    EXPECT_TRUE(aboutText.contains(QStringLiteral("Quillbox 2000")));
+}
+
+TEST_F(MainWindow, WebEntriesWorkOnceTheBrowserCanBeStarted)
+{
+    EXPECT_FALSE(command(cmd::WebSite)->isEnabled());
+    window.reset();
+    QStringList opened;
+    session().shell.openUrl = [&](const QString& url) {
+        opened << url;
+        return true;
+    };
+    window = std::make_unique<TBillBoard>();
+    EXPECT_TRUE(command(cmd::WebSite)->isEnabled());
+    command(cmd::WebSite)->trigger();
+    command(cmd::SendReport)->trigger();
+    ASSERT_EQ(opened.size(), 2);
+    EXPECT_TRUE(opened[0].startsWith(QStringLiteral("https://")));
+    EXPECT_TRUE(opened[1].startsWith(QStringLiteral("mailto:")));
+    const QString subject = QUrl::fromPercentEncoding(opened[1].section(QStringLiteral("subject="), 1).toUtf8());
+    EXPECT_TRUE(subject.startsWith(QStringLiteral("QBv") + session().version() + QStringLiteral("-W95;"))) << subject.toStdString();
+    EXPECT_TRUE(subject.endsWith(QLatin1Char(':')));
 }

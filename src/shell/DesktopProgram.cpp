@@ -1,11 +1,7 @@
 #include "shell/DesktopProgram.h"
 
-#include "shell/MainWindow.h"
-#include "shell/Messages.h"
-#include "shell/Session.h"
-#include "shell/SingleInstanceGuard.h"
-#include "shell/Startup.h"
-#include "shell/WidgetMessenger.h"
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QDir>
@@ -13,12 +9,16 @@
 #include <QProxyStyle>
 #include <QSocketNotifier>
 #include <QTimer>
-
 #include <csignal>
 #include <cstdio>
 #include <exception>
-#include <sys/socket.h>
-#include <unistd.h>
+
+#include "shell/MainWindow.h"
+#include "shell/Messages.h"
+#include "shell/Session.h"
+#include "shell/SingleInstanceGuard.h"
+#include "shell/Startup.h"
+#include "shell/WidgetMessenger.h"
 
 namespace qb {
 
@@ -30,24 +30,25 @@ namespace {
 
 // Hints appear after the pause the settings ask for.
 class HintPauseStyle : public QProxyStyle {
-public:
+  public:
     using QProxyStyle::QProxyStyle;
     int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
-                  QStyleHintReturn* data) const override
-    {
+                  QStyleHintReturn* data) const override {
         if (hint == SH_ToolTip_WakeUpDelay) return qMax(0, session().settings.hintPauseLength);
         return QProxyStyle::styleHint(hint, option, widget, data);
     }
 };
 
-QString dirArgument(const QStringList& args, bool* usage)
-{
+QString dirArgument(const QStringList& args, bool* usage) {
     QString dir;
     for (int i = 1; i < args.size(); ++i) {
         const QString& a = args[i];
-        if (a == QStringLiteral("--dir") && i + 1 < args.size()) dir = args[++i];
-        else if (a.startsWith(QStringLiteral("--dir="))) dir = a.mid(6);
-        else *usage = true;
+        if (a == QStringLiteral("--dir") && i + 1 < args.size())
+            dir = args[++i];
+        else if (a.startsWith(QStringLiteral("--dir=")))
+            dir = a.mid(6);
+        else
+            *usage = true;
     }
     return dir;
 }
@@ -55,15 +56,13 @@ QString dirArgument(const QStringList& args, bool* usage)
 // A termination request (logout, kill) closes the window the orderly way, so edits are kept.
 int signalPipe[2] = {-1, -1};
 
-void onTerminate(int)
-{
+void onTerminate(int) {
     char c = 1;
     ssize_t ignored = ::write(signalPipe[1], &c, 1);
     (void)ignored;
 }
 
-void closeOnTermination(TBillBoard* window)
-{
+void closeOnTermination(TBillBoard* window) {
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0) return;
     auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, window);
     QObject::connect(notifier, &QSocketNotifier::activated, window, [window, notifier] {
@@ -84,8 +83,7 @@ void closeOnTermination(TBillBoard* window)
 
 }  // namespace
 
-DesktopStart StartDesktopProgram(const QStringList& arguments)
-{
+DesktopStart StartDesktopProgram(const QStringList& arguments) {
     DesktopStart start;
     Session& s = session();
     bool usage = false;
@@ -123,8 +121,7 @@ DesktopStart StartDesktopProgram(const QStringList& arguments)
     return start;
 }
 
-int RunDesktopProgram(int argc, char** argv)
-{
+int RunDesktopProgram(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillbox 2000"));
     QApplication::setStyle(new HintPauseStyle(QApplication::style()->name()));
@@ -142,7 +139,8 @@ int RunDesktopProgram(int argc, char** argv)
                 result = start.exitCode;
             } else {
                 TBillBoard* window = start.window.get();
-                QObject::connect(window, &TBillBoard::closedDown, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+                QObject::connect(window, &TBillBoard::closedDown, &app, &QCoreApplication::quit,
+                                 Qt::QueuedConnection);
                 closeOnTermination(window);
                 window->show();
                 // Under a window manager that gives no activation the first activation still runs.
@@ -156,8 +154,9 @@ int RunDesktopProgram(int argc, char** argv)
     } catch (...) {
     }
     session().setMessenger(nullptr);
-    QMessageBox::critical(nullptr, QStringLiteral("Quillbox 2000"),
-                          QStringLiteral("Startup problems - Reinstall the Database Engine or the entire program."));
+    QMessageBox::critical(
+        nullptr, QStringLiteral("Quillbox 2000"),
+        QStringLiteral("Startup problems - Reinstall the Database Engine or the entire program."));
     return 1;
 }
 

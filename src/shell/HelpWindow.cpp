@@ -1,7 +1,5 @@
 #include "shell/HelpWindow.h"
 
-#include "platform/FileNames.h"
-
 #include <QApplication>
 #include <QFileInfo>
 #include <QPointer>
@@ -9,18 +7,19 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "platform/FileNames.h"
+
 namespace qb {
 
 namespace {
-QList<QPointer<HelpWindow>>& openWindows()
-{
+QList<QPointer<HelpWindow>>& openWindows() {
     static QList<QPointer<HelpWindow>> windows;
     return windows;
 }
 }  // namespace
 
-HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window), browser_(new QTextBrowser(this))
-{
+HelpWindow::HelpWindow(QWidget* parent)
+    : QWidget(parent, Qt::Window), browser_(new QTextBrowser(this)) {
     setObjectName(QStringLiteral("helpWindow"));
     setWindowTitle(QStringLiteral("Quillbox Help"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -33,11 +32,11 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window), browser_(
 
 QString HelpWindow::helpFile() { return files::shareDir() + QStringLiteral("/help/index.html"); }
 
-void HelpWindow::openAnchor(const QString& anchor)
-{
+void HelpWindow::openAnchor(const QString& anchor) {
     const QString file = helpFile();
     if (!QFileInfo::exists(file)) {
-        browser_->setHtml(QStringLiteral("<p>The help pages were not found in %1.</p>").arg(file.toHtmlEscaped()));
+        browser_->setHtml(QStringLiteral("<p>The help pages were not found in %1.</p>")
+                              .arg(file.toHtmlEscaped()));
         return;
     }
     QUrl url = QUrl::fromLocalFile(file);
@@ -46,8 +45,7 @@ void HelpWindow::openAnchor(const QString& anchor)
     if (!anchor.isEmpty()) browser_->scrollToAnchor(anchor);
 }
 
-HelpWindow* HelpWindow::showTopic(const QString& anchor)
-{
+HelpWindow* HelpWindow::showTopic(const QString& anchor) {
     QWidget* owner = QApplication::activeModalWidget();
     HelpWindow* window = nullptr;
     for (const QPointer<HelpWindow>& w : openWindows())
@@ -63,15 +61,13 @@ HelpWindow* HelpWindow::showTopic(const QString& anchor)
     return window;
 }
 
-void HelpWindow::closeAll()
-{
+void HelpWindow::closeAll() {
     for (const QPointer<HelpWindow>& w : openWindows())
         if (w) w->close();
     openWindows().clear();
 }
 
-int HelpWindow::focusedTopic()
-{
+int HelpWindow::focusedTopic() {
     for (QWidget* w = QApplication::focusWidget(); w; w = w->parentWidget()) {
         bool ok = false;
         int topic = w->property("qbHelpTopic").toInt(&ok);

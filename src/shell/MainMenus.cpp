@@ -1,19 +1,5 @@
 // The main window's menu bar, desktop pop-up menu, notification-area menu, and the small
 // commands that the shell serves itself.
-#include "shell/MainWindow.h"
-
-#include "desktop/Desktop.h"
-#include "platform/FileNames.h"
-#include "platform/IniFile.h"
-#include "shell/AboutDialog.h"
-#include "shell/CommandIds.h"
-#include "shell/CommandRegistry.h"
-#include "shell/HelpWindow.h"
-#include "shell/Messages.h"
-#include "shell/Session.h"
-#include "shell/Settings.h"
-#include "shell/ToolBarPanel.h"
-
 #include <QApplication>
 #include <QClipboard>
 #include <QCursor>
@@ -27,6 +13,19 @@
 #include <QSystemTrayIcon>
 #include <QToolButton>
 #include <QUrl>
+
+#include "desktop/Desktop.h"
+#include "platform/FileNames.h"
+#include "platform/IniFile.h"
+#include "shell/AboutDialog.h"
+#include "shell/CommandIds.h"
+#include "shell/CommandRegistry.h"
+#include "shell/HelpWindow.h"
+#include "shell/MainWindow.h"
+#include "shell/Messages.h"
+#include "shell/Session.h"
+#include "shell/Settings.h"
+#include "shell/ToolBarPanel.h"
 
 namespace qb {
 
@@ -59,8 +58,7 @@ const ToggleEntry kToggles[] = {
 
 QKeySequence keys(const char* text) { return QKeySequence(QString::fromLatin1(text)); }
 
-QIcon programIcon()
-{
+QIcon programIcon() {
     QPixmap pm(32, 32);
     pm.fill(Qt::transparent);
     QPainter p(&pm);
@@ -80,8 +78,7 @@ QIcon programIcon()
 }
 
 // Free memory figures for the report's subject, in KiB.
-void memoryFigures(qint64* total, qint64* available, int* loadPercent)
-{
+void memoryFigures(qint64* total, qint64* available, int* loadPercent) {
     *total = 0;
     *available = 0;
     qint64 memAvailable = 0, swapFree = 0;
@@ -90,9 +87,12 @@ void memoryFigures(qint64* total, qint64* available, int* loadPercent)
         for (const QByteArray& line : f.readAll().split('\n')) {
             const QList<QByteArray> parts = line.simplified().split(' ');
             if (parts.size() < 2) continue;
-            if (parts[0] == "MemTotal:") *total = parts[1].toLongLong();
-            else if (parts[0] == "MemAvailable:") memAvailable = parts[1].toLongLong();
-            else if (parts[0] == "SwapFree:") swapFree = parts[1].toLongLong();
+            if (parts[0] == "MemTotal:")
+                *total = parts[1].toLongLong();
+            else if (parts[0] == "MemAvailable:")
+                memAvailable = parts[1].toLongLong();
+            else if (parts[0] == "SwapFree:")
+                swapFree = parts[1].toLongLong();
         }
     }
     *available = memAvailable + swapFree;
@@ -105,8 +105,7 @@ void memoryFigures(qint64* total, qint64* available, int* loadPercent)
 // every further entry is a mirror that follows the command's enabled state and check mark and
 // whose shortcut is only shown, so that no key is claimed twice.
 QAction* TBillBoard::entry(QMenu* menu, const char* command, const QString& caption,
-                           const QKeySequence& shortcut, bool hidden)
-{
+                           const QKeySequence& shortcut, bool hidden) {
     const QString name = QString::fromLatin1(command);
     QAction* primary = commands_->action(name);
     QAction* a = primary;
@@ -139,8 +138,7 @@ QAction* TBillBoard::entry(QMenu* menu, const char* command, const QString& capt
     return a;
 }
 
-void TBillBoard::buildMenus()
-{
+void TBillBoard::buildMenus() {
     QMenuBar* bar = menuBar();
     setWindowIcon(programIcon());
 
@@ -150,16 +148,19 @@ void TBillBoard::buildMenus()
     entry(fileNew, cmd::NewConcept, QStringLiteral("&Concept"), keys("Ctrl+Ins"));
     QMenu* fileNewItem = fileNew->addMenu(QStringLiteral("&Item"));
     entry(fileNewItem, cmd::NewBlankItem, QStringLiteral("&Blank New Item"), keys("Shift+Ins"));
-    entry(fileNewItem, cmd::NewItemFromClipboard, QStringLiteral("&Clipboard To New Item"), keys("Ctrl+I"));
+    entry(fileNewItem, cmd::NewItemFromClipboard, QStringLiteral("&Clipboard To New Item"),
+          keys("Ctrl+I"));
     entry(fileNew, cmd::NewFlyword, QStringLiteral("&Flyword"));
     file->addSeparator();
     entry(file, cmd::BackUpToFile, QStringLiteral("&Back Up To File"));
     entry(file, cmd::RestoreFromFile, QStringLiteral("&Restore From File"));
-    entry(file, cmd::AddAnotherDatabase, QStringLiteral("&Add Another Database to this one"), {}, true);
+    entry(file, cmd::AddAnotherDatabase, QStringLiteral("&Add Another Database to this one"), {},
+          true);
     file->addSeparator();
     entry(file, cmd::FileExplorer, QStringLiteral("&File Explorer"));
     file->addSeparator();
-    entry(file, cmd::UpdateChanges, QStringLiteral("&Update Changes && Refresh Desktop"), keys("Ctrl+S"));
+    entry(file, cmd::UpdateChanges, QStringLiteral("&Update Changes && Refresh Desktop"),
+          keys("Ctrl+S"));
     file->addSeparator();
     entry(file, cmd::Exit, QStringLiteral("E&xit"), keys("Ctrl+Q"));
 
@@ -171,18 +172,21 @@ void TBillBoard::buildMenus()
     entry(edit, cmd::EditSelectAll, QStringLiteral("Se&lect All"), keys("Ctrl+A"));
     entry(edit, cmd::EditSelectAndCopyAll, QStringLiteral("&Select And Copy All"), keys("Ctrl+B"));
     edit->addSeparator();
-    entry(edit, cmd::RemoveCRsFromClipboard, QStringLiteral("&Remove CR:s From Clipboard"), keys("Ctrl+F6"));
+    entry(edit, cmd::RemoveCRsFromClipboard, QStringLiteral("&Remove CR:s From Clipboard"),
+          keys("Ctrl+F6"));
 
     QMenu* find = bar->addMenu(QStringLiteral("&Find"));
     entry(find, cmd::FindItemsAndConcepts, QStringLiteral("&Items & Concepts   "), keys("Ctrl+F"));
     find->addSeparator();
     entry(find, cmd::DictionaryWordSearch, QStringLiteral("&Dictionary Word Search"), keys("F2"));
-    entry(find, cmd::NextDictionaryWordMatch, QStringLiteral("&Next Dictionary Word Match"), keys("F3"));
+    entry(find, cmd::NextDictionaryWordMatch, QStringLiteral("&Next Dictionary Word Match"),
+          keys("F3"));
 
     QMenu* view = bar->addMenu(QStringLiteral("&View"));
     entry(view, cmd::ResetScreen, QStringLiteral("&Reset Screen"), keys("F8"));
     entry(view, cmd::NewBlankItem, QStringLiteral("New &Item"), keys("Shift+Ins"), true);
-    entry(view, cmd::NewItemFromClipboard, QStringLiteral("New Item &From Clipboard"), keys("Ctrl+I"), true);
+    entry(view, cmd::NewItemFromClipboard, QStringLiteral("New Item &From Clipboard"),
+          keys("Ctrl+I"), true);
     entry(view, cmd::NewConcept, QStringLiteral("New &Concept"), keys("Ctrl+Ins"), true);
     view->addSeparator();
     entry(view, cmd::NewDictionaryWindow, QStringLiteral("&Dictionary Window   "), keys("Ctrl+T"));
@@ -195,7 +199,8 @@ void TBillBoard::buildMenus()
     entry(view, cmd::DisplayWordMill, QStringLiteral("Display &Word Mill"));
     entry(view, cmd::BookMode, QStringLiteral("&Book Mode"), keys("F12"));
     view->addSeparator();
-    entry(view, cmd::ClipboardToEditor, QStringLiteral("Send Clipboard To Text &Editor"), keys("F6"));
+    entry(view, cmd::ClipboardToEditor, QStringLiteral("Send Clipboard To Text &Editor"),
+          keys("F6"));
 
     QMenu* clear = bar->addMenu(QStringLiteral("&Clear"));
     entry(clear, cmd::ClearConcepts, QStringLiteral("&Concepts"), keys("Ctrl+F1"));
@@ -217,7 +222,8 @@ void TBillBoard::buildMenus()
     entry(sort, cmd::TextSideUpDiagonally, QStringLiteral("&Text Side Up Diagonally"));
     sort->addSeparator();
     entry(sort, cmd::TileItems, QStringLiteral("Tile &Items"), keys("Shift+F7"));
-    entry(sort, cmd::TileItemsExtended, QStringLiteral("Tile Items &Extended"), keys("Ctrl+Shift+F7"));
+    entry(sort, cmd::TileItemsExtended, QStringLiteral("Tile Items &Extended"),
+          keys("Ctrl+Shift+F7"));
     entry(sort, cmd::TileConcepts, QStringLiteral("Tile &Concepts"), keys("Shift+F8"));
     entry(sort, cmd::TileInflections, QStringLiteral("Tile Inflection&s"));
     entry(sort, cmd::TileFlywords, QStringLiteral("Tile &Flywords"));
@@ -245,12 +251,15 @@ void TBillBoard::buildMenus()
     entry(explode, cmd::ExplodeMaximum, QStringLiteral("&Maximum"));
     entry(options, cmd::QuickCardFlip, QStringLiteral("&Quick Card Flip"));
     QMenu* hotSpots = options->addMenu(QStringLiteral("&Hot Spots"));
-    entry(hotSpots, cmd::HotSpotBringToFront, QStringLiteral("Bring To &Front (Upper Right Corner)"));
+    entry(hotSpots, cmd::HotSpotBringToFront,
+          QStringLiteral("Bring To &Front (Upper Right Corner)"));
     entry(hotSpots, cmd::HotSpotSendToBack, QStringLiteral("Send To &Back (Lower Left Corner)"));
     entry(options, cmd::CompactPacks, QStringLiteral("Compact Packs"));
-    QAction* incremental = entry(options, cmd::IncrementalDictionarySearch, QStringLiteral("&Incremental Dictionary Search"), {}, true);
+    QAction* incremental = entry(options, cmd::IncrementalDictionarySearch,
+                                 QStringLiteral("&Incremental Dictionary Search"), {}, true);
     incremental->setCheckable(true);
-    entry(options, cmd::FlywordOnDoubleClick, QStringLiteral("Double-clicking Text Creates &Flyword"));
+    entry(options, cmd::FlywordOnDoubleClick,
+          QStringLiteral("Double-clicking Text Creates &Flyword"));
     options->addSeparator();
     entry(options, cmd::ShowHints, QStringLiteral("&Show Hints"));
     entry(options, cmd::VerboseMode, QStringLiteral("&Verbose Mode"));
@@ -292,13 +301,16 @@ void TBillBoard::buildMenus()
     QMenu* installation = bar->addMenu(QStringLiteral("&Installation"));
     installation->setToolTipsVisible(true);
     entry(installation, cmd::BrowserSetup, QStringLiteral("&Browser Setup"));
-    QAction* w95 = entry(installation, cmd::Windows95ExtendedDesktop, QStringLiteral("Windows 95 Extended Desktop"));
-    w95->setToolTip(QStringLiteral("(This may have to be checked also for non- Windows 95 installations)"));
+    QAction* w95 = entry(installation, cmd::Windows95ExtendedDesktop,
+                         QStringLiteral("Windows 95 Extended Desktop"));
+    w95->setToolTip(
+        QStringLiteral("(This may have to be checked also for non- Windows 95 installations)"));
     installation->addSeparator();
     entry(installation, cmd::ClearAllTimeStamps, QStringLiteral("Clear All &Time Stamps"));
     installation->addSeparator();
     entry(installation, cmd::EditIniFile, QStringLiteral("&Edit INI-file"));
-    entry(installation, cmd::DownloadLatestVersion, QStringLiteral("&Download Latest Version"), {}, true);
+    entry(installation, cmd::DownloadLatestVersion, QStringLiteral("&Download Latest Version"), {},
+          true);
 
     QMenu* help = bar->addMenu(QStringLiteral("&Help"));
     entry(help, cmd::WebSite, QStringLiteral("&QB Web Site"));
@@ -315,8 +327,7 @@ void TBillBoard::buildMenus()
     entry(help, cmd::About, QStringLiteral("&About QB"));
 }
 
-void TBillBoard::buildDesktopMenu()
-{
+void TBillBoard::buildDesktopMenu() {
     desktopMenu_ = new QMenu(this);
     desktopMenu_->setObjectName(QStringLiteral("desktopMenu"));
     QMenu* m = desktopMenu_;
@@ -344,12 +355,12 @@ void TBillBoard::buildDesktopMenu()
     });
 }
 
-void TBillBoard::buildTrayMenu()
-{
+void TBillBoard::buildTrayMenu() {
     trayMenu_ = new QMenu(this);
     trayMenu_->setObjectName(QStringLiteral("trayMenu"));
     entry(trayMenu_, cmd::TraySaveClipboardAsItem, QStringLiteral("Save Clipboard Text as Item"));
-    entry(trayMenu_, cmd::TraySaveClipboardNoCRs, QStringLiteral("Save Clipboard Text as Item no CRs"));
+    entry(trayMenu_, cmd::TraySaveClipboardNoCRs,
+          QStringLiteral("Save Clipboard Text as Item no CRs"));
     entry(trayMenu_, cmd::TraySaveClipboardToImportFile, QStringLiteral("Save Clipboard Text to "));
     entry(trayMenu_, cmd::GetUrl, QStringLiteral("Grab URL to Make a Project"));
     trayMenu_->addSeparator();
@@ -358,38 +369,43 @@ void TBillBoard::buildTrayMenu()
 
     if (!QSystemTrayIcon::isSystemTrayAvailable()) return;
     tray_ = new QSystemTrayIcon(windowIcon(), this);
-    connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        if (reason == QSystemTrayIcon::Trigger) commands_->trigger(QString::fromLatin1(cmd::TrayIconClick));
-        else if (reason == QSystemTrayIcon::Context) trayMenu_->popup(QCursor::pos() - QPoint(14, 148));
-    });
+    connect(tray_, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                if (reason == QSystemTrayIcon::Trigger)
+                    commands_->trigger(QString::fromLatin1(cmd::TrayIconClick));
+                else if (reason == QSystemTrayIcon::Context)
+                    trayMenu_->popup(QCursor::pos() - QPoint(14, 148));
+            });
 }
 
-void TBillBoard::bindToggleOption(const char* command, int toggle)
-{
+void TBillBoard::bindToggleOption(const char* command, int toggle) {
     const OptionToggle t = OptionToggle(toggle);
-    commands_->bindToggle(QString::fromLatin1(command), [this, t] {
-        bool mark = ApplyToggle(t);
-        refreshMenuMarks();  // one option may switch another one with it
-        return mark;
-    }, ToggleMark(t));
+    commands_->bindToggle(
+        QString::fromLatin1(command),
+        [this, t] {
+            bool mark = ApplyToggle(t);
+            refreshMenuMarks();  // one option may switch another one with it
+            return mark;
+        },
+        ToggleMark(t));
 }
 
-void TBillBoard::refreshMenuMarks()
-{
+void TBillBoard::refreshMenuMarks() {
     const Settings& s = session().settings;
     for (const ToggleEntry& e : kToggles) {
         QAction* a = commands_->action(QString::fromLatin1(e.command));
         a->setCheckable(true);
         a->setChecked(ToggleMark(e.toggle));
     }
-    commands_->action(QString::fromLatin1(cmd::SaveSettingsOnExit))->setChecked(s.saveToIniFileOnExit);
+    commands_->action(QString::fromLatin1(cmd::SaveSettingsOnExit))
+        ->setChecked(s.saveToIniFileOnExit);
     commands_->action(QString::fromLatin1(cmd::ShowHints))->setChecked(hintsShown_);
-    toolBar_->directoryPicture()->setToolTip(QStringLiteral("Database Location: ") + session().dir());
+    toolBar_->directoryPicture()->setToolTip(QStringLiteral("Database Location: ") +
+                                             session().dir());
     setExplodeIndicator(s.itemExpansionOnDrop);
 }
 
-void TBillBoard::bindShellCommands()
-{
+void TBillBoard::bindShellCommands() {
     CommandRegistry& c = *commands_;
     auto name = [](const char* n) { return QString::fromLatin1(n); };
 
@@ -397,23 +413,29 @@ void TBillBoard::bindShellCommands()
         ResetMainWindow();
         if (session().shell.listCardsGoTop) session().shell.listCardsGoTop();
     });
-    c.bindToggle(name(cmd::ShowHints), [this] {
-        setHintsShown(!hintsShown_);
-        return hintsShown_;
-    }, hintsShown_);
+    c.bindToggle(
+        name(cmd::ShowHints),
+        [this] {
+            setHintsShown(!hintsShown_);
+            return hintsShown_;
+        },
+        hintsShown_);
     c.bind(name(cmd::SmallApplicationWindow), [this] {
         showNormal();
         resize(640, 480);
         repaint();
     });
     for (const ToggleEntry& e : kToggles) bindToggleOption(e.command, int(e.toggle));
-    c.bindToggle(name(cmd::SaveSettingsOnExit), [] {
-        Settings& s = session().settings;
-        s.saveToIniFileOnExit = !s.saveToIniFileOnExit;
-        IniFile::writeBoolOnce(session().iniPath(), QStringLiteral("SYSTEM"), QStringLiteral("SaveToIniFileOnExit"),
-                               s.saveToIniFileOnExit);
-        return s.saveToIniFileOnExit;
-    }, session().settings.saveToIniFileOnExit);
+    c.bindToggle(
+        name(cmd::SaveSettingsOnExit),
+        [] {
+            Settings& s = session().settings;
+            s.saveToIniFileOnExit = !s.saveToIniFileOnExit;
+            IniFile::writeBoolOnce(session().iniPath(), QStringLiteral("SYSTEM"),
+                                   QStringLiteral("SaveToIniFileOnExit"), s.saveToIniFileOnExit);
+            return s.saveToIniFileOnExit;
+        },
+        session().settings.saveToIniFileOnExit);
     c.bind(name(cmd::WallpaperFromClipboard), [this] { wallpaperFromClipboard(); });
     c.bind(name(cmd::WallpaperClear), [this] { wallpaperClear(); });
     c.bind(name(cmd::EditIniFile), [this] { editIniFile(); });
@@ -430,8 +452,7 @@ void TBillBoard::bindShellCommands()
 }
 
 // The web entries work only once something can start the browser.
-void TBillBoard::bindWebCommands()
-{
+void TBillBoard::bindWebCommands() {
     if (!session().shell.openUrl) return;
     CommandRegistry& c = *commands_;
     auto name = [](const char* n) { return QString::fromLatin1(n); };
@@ -442,13 +463,11 @@ void TBillBoard::bindWebCommands()
     c.bind(name(cmd::SendReport), [this] { openAddress(reportAddress()); });
 }
 
-void TBillBoard::openAddress(const QString& url)
-{
+void TBillBoard::openAddress(const QString& url) {
     if (session().shell.openUrl) session().shell.openUrl(url);
 }
 
-QString TBillBoard::reportAddress() const
-{
+QString TBillBoard::reportAddress() const {
     const Settings& s = session().settings;
     qint64 total = 0, available = 0;
     int load = 0;
@@ -456,28 +475,27 @@ QString TBillBoard::reportAddress() const
     const QString subject = QStringLiteral("QBv") + session().version() +
                             (s.isWindows95 ? QStringLiteral("+W95;") : QStringLiteral("-W95;")) +
                             QSysInfo::kernelType() + QLatin1Char(' ') + QSysInfo::kernelVersion() +
-                            QStringLiteral(" (") + QSysInfo::prettyProductName() + QStringLiteral(");") +
-                            QStringLiteral(";") + QString::number(load) + QLatin1Char(';') +
-                            QString::number(total) + QLatin1Char(';') + QString::number(available) +
-                            QLatin1Char(':');
+                            QStringLiteral(" (") + QSysInfo::prettyProductName() +
+                            QStringLiteral(");") + QStringLiteral(";") + QString::number(load) +
+                            QLatin1Char(';') + QString::number(total) + QLatin1Char(';') +
+                            QString::number(available) + QLatin1Char(':');
     return QStringLiteral("mailto:") + kReportAddress + QStringLiteral("?subject=") +
            QString::fromLatin1(QUrl::toPercentEncoding(subject));
 }
 
-void TBillBoard::contextHelp()
-{
+void TBillBoard::contextHelp() {
     const int topic = HelpWindow::focusedTopic();
     HelpWindow::showTopic(topic > 0 ? QString::number(topic) : QStringLiteral("contents"));
 }
 
-void TBillBoard::editIniFile()
-{
+void TBillBoard::editIniFile() {
     Session& s = session();
     QDir::setCurrent(s.dir());
     if (s.shell.editFile) {
         showMinimized();
         if (s.shell.editFile(s.iniPath()))
-            ShowInfo(QStringLiteral("Some settings will take effect immediately, others on next startup. Wait a few seconds for update..."),
+            ShowInfo(QStringLiteral("Some settings will take effect immediately, others on next "
+                                    "startup. Wait a few seconds for update..."),
                      QStringLiteral("qb8908"), kInformation, 50110);
     }
     ReadIniFile();
@@ -486,36 +504,39 @@ void TBillBoard::editIniFile()
     if (s.shell.editFile) restoreFromTray();
 }
 
-void TBillBoard::wallpaperFromClipboard()
-{
+void TBillBoard::wallpaperFromClipboard() {
     Session& s = session();
     QClipboard* clipboard = QGuiApplication::clipboard();
     if (clipboard->text().size() > 1000000) {
-        ShowInfo(QStringLiteral("Too big bitmap on clipboard"), QStringLiteral("qb6828"), kError, 50070);
+        ShowInfo(QStringLiteral("Too big bitmap on clipboard"), QStringLiteral("qb6828"), kError,
+                 50070);
         return;
     }
     const QImage image = clipboard->image();
     if (image.isNull()) {
-        ShowInfo(QStringLiteral("No image (bitmap) on clipboard"), QStringLiteral("qb6828"), kError, 50070);
+        ShowInfo(QStringLiteral("No image (bitmap) on clipboard"), QStringLiteral("qb6828"), kError,
+                 50070);
         return;
     }
     const QString fileName = QStringLiteral("wallpaper.bmp");
     QSaveFile file(files::resolve(s.dir(), fileName));
     if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "BMP") || !file.commit() ||
         !IniFile::writeStringOnce(s.iniPath(), kAppearance, kWallpaperKey, fileName)) {
-        ShowInfo(QStringLiteral("Some problem with this operation..."), QStringLiteral("qb6828"), kError, 50070);
+        ShowInfo(QStringLiteral("Some problem with this operation..."), QStringLiteral("qb6828"),
+                 kError, 50070);
         return;
     }
     s.settings.wallPaperFileName = fileName;
     showWallpaper(image);
 }
 
-void TBillBoard::wallpaperClear()
-{
+void TBillBoard::wallpaperClear() {
     Session& s = session();
     hideWallpaper();
-    if (!IniFile::writeStringOnce(s.iniPath(), kAppearance, kWallpaperKey, QStringLiteral("NOIMAGE"))) {
-        ShowInfo(QStringLiteral("Some problem with this operation..."), QStringLiteral("qb6843"), kError, 50070);
+    if (!IniFile::writeStringOnce(s.iniPath(), kAppearance, kWallpaperKey,
+                                  QStringLiteral("NOIMAGE"))) {
+        ShowInfo(QStringLiteral("Some problem with this operation..."), QStringLiteral("qb6843"),
+                 kError, 50070);
         return;
     }
     s.settings.wallPaperFileName = QStringLiteral("NOIMAGE");

@@ -1,21 +1,5 @@
 #include "shell/MainWindow.h"
 
-#include "desktop/Desktop.h"
-#include "platform/Colors.h"
-#include "platform/FileNames.h"
-#include "platform/IniFile.h"
-#include "shell/CommandIds.h"
-#include "shell/CommandRegistry.h"
-#include "shell/HelpWindow.h"
-#include "shell/InformationWindow.h"
-#include "shell/Messages.h"
-#include "shell/Session.h"
-#include "shell/StatusBannerPanel.h"
-#include "shell/SubsystemCommands.h"
-#include "shell/ToolBarPanel.h"
-#include "shell/WindowLayout.h"
-#include "store/Schema.h"
-
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
@@ -34,6 +18,22 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include "desktop/Desktop.h"
+#include "platform/Colors.h"
+#include "platform/FileNames.h"
+#include "platform/IniFile.h"
+#include "shell/CommandIds.h"
+#include "shell/CommandRegistry.h"
+#include "shell/HelpWindow.h"
+#include "shell/InformationWindow.h"
+#include "shell/Messages.h"
+#include "shell/Session.h"
+#include "shell/StatusBannerPanel.h"
+#include "shell/SubsystemCommands.h"
+#include "shell/ToolBarPanel.h"
+#include "shell/WindowLayout.h"
+#include "store/Schema.h"
+
 namespace qb {
 
 namespace {
@@ -45,37 +45,36 @@ constexpr int kDelayedEventsMs = 3000;
 // Holds the tool bar at its natural width; a narrow window cuts it off at the right instead of
 // refusing to get narrower.
 class ClipHost : public QWidget {
-public:
+  public:
     using QWidget::QWidget;
-    void setChild(QWidget* child)
-    {
+    void setChild(QWidget* child) {
         child_ = child;
         setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         setFixedHeight(child->sizeHint().height());
     }
     QSize sizeHint() const override { return child_ ? child_->sizeHint() : QSize(); }
-    QSize minimumSizeHint() const override { return QSize(0, child_ ? child_->sizeHint().height() : 0); }
-
-protected:
-    void resizeEvent(QResizeEvent*) override
-    {
-        if (child_) child_->setGeometry(0, 0, qMax(width(), child_->minimumSizeHint().width()), height());
+    QSize minimumSizeHint() const override {
+        return QSize(0, child_ ? child_->sizeHint().height() : 0);
     }
 
-private:
+  protected:
+    void resizeEvent(QResizeEvent*) override {
+        if (child_)
+            child_->setGeometry(0, 0, qMax(width(), child_->minimumSizeHint().width()), height());
+    }
+
+  private:
     QWidget* child_ = nullptr;
 };
 
-QString windowCaption()
-{
+QString windowCaption() {
     return QStringLiteral("QUILLBOX 2000  ") + session().version().left(3) + QStringLiteral("   ");
 }
 
 }  // namespace
 
 TBillBoard::TBillBoard(QWidget* parent)
-    : QMainWindow(parent), commands_(new CommandRegistry(this)), desktop_(new TDesktop(this))
-{
+    : QMainWindow(parent), commands_(new CommandRegistry(this)), desktop_(new TDesktop(this)) {
     theMainWindow = this;
     setObjectName(QStringLiteral("BillBoard"));
     setWindowTitle(windowCaption());
@@ -123,8 +122,7 @@ TBillBoard::TBillBoard(QWidget* parent)
     bindWebCommands();
 }
 
-TBillBoard::~TBillBoard()
-{
+TBillBoard::~TBillBoard() {
     if (theMainWindow != this) return;
     theMainWindow = nullptr;
     DesktopHooks& hooks = session().hooks;
@@ -143,8 +141,7 @@ QPlainTextEdit* TBillBoard::dateStampBox() const { return toolBar_->dateStampBox
 QString TBillBoard::dateStampText() const { return toolBar_->dateStampText(); }
 void TBillBoard::setClipboardSizeText(const QString& text) { toolBar_->setClipboardSizeText(text); }
 
-void TBillBoard::setExplodeIndicator(int mode)
-{
+void TBillBoard::setExplodeIndicator(int mode) {
     toolBar_->setExplodeIndicator(mode, session().settings.plusMinusExplodeSign);
 }
 
@@ -153,8 +150,7 @@ void TBillBoard::hideBanner() { banner_->hideBanner(); }
 
 // ---- start-up ----
 
-void TBillBoard::FormCreate()
-{
+void TBillBoard::FormCreate() {
     Session& s = session();
     s.stopFlag = false;
     const QString dir = s.dir();
@@ -166,14 +162,16 @@ void TBillBoard::FormCreate()
     if (files::exists(dir, QStringLiteral("DICT.DB"))) {
         QString error;
         if (!s.store.open(dir, &error)) {
-            PlainMessage(QStringLiteral("The store in ") + dir + QStringLiteral(" cannot be opened:\r\n") + error +
+            PlainMessage(QStringLiteral("The store in ") + dir +
+                         QStringLiteral(" cannot be opened:\r\n") + error +
                          QStringLiteral("\r\nQuillbox ends without changing it."));
             s.stopFlag = true;
         }
     } else {
         // A system error always shows its code, so the text in the code's place is seen too.
         ShowInfo(QStringLiteral("Database not found"),
-                 QStringLiteral("Error in database operations.  The QB Program was deactivated. Please close windows and exit "),
+                 QStringLiteral("Error in database operations.  The QB Program was deactivated. "
+                                "Please close windows and exit "),
                  kSystemError, 30160);
     }
 
@@ -181,7 +179,8 @@ void TBillBoard::FormCreate()
     if (s.store.isOpen()) {
         s.pictureTableAvailable = s.store.isAttached(QStringLiteral("SHOW"));
         if (!s.store.isAttached(QStringLiteral("SCHED"))) {
-            if (const schema::Table* sched = schema::find(QStringLiteral("SCHED"))) s.store.attachTable(*sched, true);
+            if (const schema::Table* sched = schema::find(QStringLiteral("SCHED")))
+                s.store.attachTable(*sched, true);
         }
     } else {
         s.pictureTableAvailable = false;
@@ -191,8 +190,9 @@ void TBillBoard::FormCreate()
         ReadIniFile();
         refreshMenuMarks();
         if (s.settings.webBrowser.trimmed().isEmpty())
-            ShowInfo(QStringLiteral("Pls remember to set the Web Browser type in the Installation menu"), QString(),
-                     kInformation, 50030);
+            ShowInfo(
+                QStringLiteral("Pls remember to set the Web Browser type in the Installation menu"),
+                QString(), kInformation, 50030);
         toolBar_->directoryPicture()->setToolTip(QStringLiteral("Database Location: ") + dir);
         folders_ = CreateStoreFolders(dir);
         applyDesktopColour();
@@ -204,8 +204,7 @@ void TBillBoard::FormCreate()
     delayedEvents_->start();
 }
 
-void TBillBoard::applyDesktopColour()
-{
+void TBillBoard::applyDesktopColour() {
     QWidget* surface = desktop_->surface();
     QPalette p = surface->palette();
     p.setColor(QPalette::Window, colors::toQColor(session().settings.backgrColor, palette()));
@@ -213,8 +212,7 @@ void TBillBoard::applyDesktopColour()
     desktop_->viewport()->setPalette(p);
 }
 
-void TBillBoard::applySavedGeometry()
-{
+void TBillBoard::applySavedGeometry() {
     const Settings& s = session().settings;
     QRect wanted(s.clientLeft, s.clientTop, qMax(200, s.clientWidth), qMax(150, s.clientHeight));
     // A place on a screen that is no longer there would leave the window out of reach.
@@ -227,15 +225,16 @@ void TBillBoard::applySavedGeometry()
     move(wanted.topLeft());
 }
 
-void TBillBoard::loadWallpaper()
-{
+void TBillBoard::loadWallpaper() {
     const QString name = session().settings.wallPaperFileName.trimmed();
     if (name.isEmpty() || name.compare(QStringLiteral("NOIMAGE"), Qt::CaseInsensitive) == 0) return;
-    const QString path = QFileInfo(name).isAbsolute() ? name : files::resolve(session().dir(), name);
+    const QString path =
+        QFileInfo(name).isAbsolute() ? name : files::resolve(session().dir(), name);
     if (!QFileInfo(path).isFile()) return;
     QImage image(path);
     if (image.isNull()) {
-        ShowInfo(name + QStringLiteral(" wallpaper file not found"), QStringLiteral("qb748"), kError, 50110);
+        ShowInfo(name + QStringLiteral(" wallpaper file not found"), QStringLiteral("qb748"),
+                 kError, 50110);
         return;
     }
     showWallpaper(image);
@@ -243,21 +242,18 @@ void TBillBoard::loadWallpaper()
 
 bool TBillBoard::wallpaperShown() const { return wallpaper_->isVisibleTo(desktop_->surface()); }
 
-void TBillBoard::showWallpaper(const QImage& image)
-{
+void TBillBoard::showWallpaper(const QImage& image) {
     wallpaper_->setPixmap(QPixmap::fromImage(image));
     wallpaper_->show();
     wallpaper_->lower();
 }
 
-void TBillBoard::hideWallpaper()
-{
+void TBillBoard::hideWallpaper() {
     wallpaper_->hide();
     wallpaper_->clear();
 }
 
-void TBillBoard::FormActivate()
-{
+void TBillBoard::FormActivate() {
     if (activating_ || closedDown_) return;
     activating_ = true;
     Session& s = session();
@@ -273,7 +269,8 @@ void TBillBoard::FormActivate()
         }
         ResetMainWindow();
         toolBar_->mapHost()->setToolTip(QStringLiteral("Desktop 2000x2000 - click to reposition"));
-        commands_->action(QString::fromLatin1(cmd::ViewImportFile))->setText(QStringLiteral("&View qbimport.txt"));
+        commands_->action(QString::fromLatin1(cmd::ViewImportFile))
+            ->setText(QStringLiteral("&View qbimport.txt"));
         commands_->action(QString::fromLatin1(cmd::TraySaveClipboardToImportFile))
             ->setText(QStringLiteral("Save Clipboard Text to qbimport.txt"));
         repaint();
@@ -297,7 +294,8 @@ void TBillBoard::FormActivate()
             desktop_->verticalScrollBar()->setFixedWidth(bar);
             desktop_->horizontalScrollBar()->setFixedHeight(bar);
         }
-        if (!s.settings.extraFeatures) commands_->action(QString::fromLatin1(cmd::CompactPacks))->setVisible(false);
+        if (!s.settings.extraFeatures)
+            commands_->action(QString::fromLatin1(cmd::CompactPacks))->setVisible(false);
 
         s.messenger().processEvents();
         logoPanel()->setFocus();
@@ -318,8 +316,7 @@ void TBillBoard::FormActivate()
     activating_ = false;
 }
 
-void TBillBoard::showInformationFiles()
-{
+void TBillBoard::showInformationFiles() {
     Session& s = session();
     IniFile ini;
     if (!ini.load(s.iniPath())) {
@@ -337,8 +334,7 @@ void TBillBoard::showInformationFiles()
     }
 }
 
-void TBillBoard::showReleaseNotes()
-{
+void TBillBoard::showReleaseNotes() {
     Session& s = session();
     const QString name = QStringLiteral("QBbeta_mods-history.txt");
     InformationFile f = InformationFileOf(s.dir(), name);
@@ -353,12 +349,11 @@ void TBillBoard::showReleaseNotes()
         InformationWindow::showText(text, false, this);
         return;
     }
-    ShowInfo(QStringLiteral("The release notes ") + name + QStringLiteral(" were not found"), QString(),
-             kInformation, 80020);
+    ShowInfo(QStringLiteral("The release notes ") + name + QStringLiteral(" were not found"),
+             QString(), kInformation, 80020);
 }
 
-void TBillBoard::BaseOpening()
-{
+void TBillBoard::BaseOpening() {
     Session& s = session();
     if (s.stopFlag) return;
     IniFile ini;
@@ -372,8 +367,7 @@ void TBillBoard::BaseOpening()
     windowsRestored_ = true;
 }
 
-void TBillBoard::SetDownWin()
-{
+void TBillBoard::SetDownWin() {
     windowsRestored_ = false;
     Session& s = session();
     // A stopped session leaves qb.ini as it was, layout included.
@@ -381,21 +375,20 @@ void TBillBoard::SetDownWin()
     ResetMainWindow();
     IniFile ini;
     if (!ini.load(s.iniPath())) return;
-    QString outlines = folders_.outlines.isEmpty() ? files::resolve(s.dir(), QStringLiteral("outl")) : folders_.outlines;
+    QString outlines = folders_.outlines.isEmpty() ? files::resolve(s.dir(), QStringLiteral("outl"))
+                                                   : folders_.outlines;
     SaveWindowLayout(ini, s.shell.windows, outlines);
     if (ini.isDirty()) ini.save();  // a failure ends the save silently
 }
 
-void TBillBoard::ResetMainWindow()
-{
+void TBillBoard::ResetMainWindow() {
     desktop_->scrollTo(0, 0);
     desktop_->update();
 }
 
 // ---- timers ----
 
-void TBillBoard::TimerDelayedEventsTimer()
-{
+void TBillBoard::TimerDelayedEventsTimer() {
     Session& s = session();
     if (s.stopFlag) {
         toolBar_->showStopPicture(true);
@@ -415,8 +408,7 @@ void TBillBoard::TimerDelayedEventsTimer()
 
 // ---- shutdown ----
 
-bool TBillBoard::FormCloseQuery()
-{
+bool TBillBoard::FormCloseQuery() {
     Session& s = session();
     if (s.shell.saveExclusionList) s.shell.saveExclusionList();
     const bool wasVisible = isVisible();
@@ -429,7 +421,9 @@ bool TBillBoard::FormCloseQuery()
     if (s.stopFlag) {
         showBanner(QStringLiteral("Closing down - A system error was reported"));
     } else if (s.hooks.itemsHaveKeywords() ||
-               (s.inconsistency && AskNoDefault(QStringLiteral("Inconsistency check; Do you still want to quit?"), 40020))) {
+               (s.inconsistency &&
+                AskNoDefault(QStringLiteral("Inconsistency check; Do you still want to quit?"),
+                             40020))) {
         s.hooks.commit();
     } else {
         hideBanner();
@@ -456,8 +450,7 @@ bool TBillBoard::FormCloseQuery()
     return true;
 }
 
-void TBillBoard::FormClose()
-{
+void TBillBoard::FormClose() {
     Session& s = session();
     s.escRequest = false;
     s.heldAbort = false;
@@ -491,8 +484,7 @@ void TBillBoard::FormClose()
     Q_EMIT closedDown();
 }
 
-void TBillBoard::closeEvent(QCloseEvent* event)
-{
+void TBillBoard::closeEvent(QCloseEvent* event) {
     if (closedDown_) {
         event->accept();
         return;
@@ -505,8 +497,7 @@ void TBillBoard::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
-void TBillBoard::Exit1Click()
-{
+void TBillBoard::Exit1Click() {
     try {
         close();
     } catch (...) {
@@ -516,28 +507,29 @@ void TBillBoard::Exit1Click()
 
 // ---- window events ----
 
-bool TBillBoard::event(QEvent* e)
-{
+bool TBillBoard::event(QEvent* e) {
     switch (e->type()) {
-    case QEvent::WindowActivate:
-        repaintFlag_ = true;
-        // The first activation is queued, so that it runs once the window is on the screen.
-        QTimer::singleShot(0, this, [this] { if (isVisible()) FormActivate(); });
-        break;
-    case QEvent::Paint:
-        repaintFlag_ = true;
-        break;
-    default:
-        break;
+        case QEvent::WindowActivate:
+            repaintFlag_ = true;
+            // The first activation is queued, so that it runs once the window is on the screen.
+            QTimer::singleShot(0, this, [this] {
+                if (isVisible()) FormActivate();
+            });
+            break;
+        case QEvent::Paint:
+            repaintFlag_ = true;
+            break;
+        default:
+            break;
     }
     return QMainWindow::event(e);
 }
 
-void TBillBoard::changeEvent(QEvent* e)
-{
+void TBillBoard::changeEvent(QEvent* e) {
     QMainWindow::changeEvent(e);
     if (e->type() != QEvent::WindowStateChange) return;
-    if (isMinimized() && firstActivationDone_ && tray_ && QSystemTrayIcon::isSystemTrayAvailable()) {
+    if (isMinimized() && firstActivationDone_ && tray_ &&
+        QSystemTrayIcon::isSystemTrayAvailable()) {
         QTimer::singleShot(0, this, [this] {
             tray_->show();
             hide();
@@ -545,16 +537,14 @@ void TBillBoard::changeEvent(QEvent* e)
     }
 }
 
-void TBillBoard::restoreFromTray()
-{
+void TBillBoard::restoreFromTray() {
     if (tray_) tray_->hide();
     showNormal();
     raise();
     activateWindow();
 }
 
-bool TBillBoard::openDesktopMenu(const QPoint& globalPos)
-{
+bool TBillBoard::openDesktopMenu(const QPoint& globalPos) {
     if (menuSuppressed_) {
         menuSuppressed_ = false;
         return false;
@@ -563,41 +553,39 @@ bool TBillBoard::openDesktopMenu(const QPoint& globalPos)
     return true;
 }
 
-bool TBillBoard::eventFilter(QObject* watched, QEvent* e)
-{
+bool TBillBoard::eventFilter(QObject* watched, QEvent* e) {
     switch (e->type()) {
-    case QEvent::ToolTip:
-        if (!hintsShown_) {
-            auto* w = qobject_cast<QWidget*>(watched);
-            if (w && w->window() == this) return true;
-        }
-        break;
-    case QEvent::KeyRelease: {
-        auto* w = qobject_cast<QWidget*>(watched);
-        auto* key = static_cast<QKeyEvent*>(e);
-        const bool receiver = w == QApplication::focusWidget() || w == this;
-        if (receiver && w->window() == this && (key->modifiers() & Qt::ControlModifier) && !key->isAutoRepeat())
-            commands_->trigger(QString::fromLatin1(cmd::RefreshClipboardSize));
-        break;
-    }
-    case QEvent::MouseButtonPress:
-        if (watched == desktop_->surface() && menuOnRightPress_) {
-            auto* m = static_cast<QMouseEvent*>(e);
-            if (m->button() == Qt::RightButton && !desktop_->surface()->childAt(m->position().toPoint())) {
-                openDesktopMenu(m->globalPosition().toPoint());
-                return true;
+        case QEvent::ToolTip:
+            if (!hintsShown_) {
+                auto* w = qobject_cast<QWidget*>(watched);
+                if (w && w->window() == this) return true;
             }
+            break;
+        case QEvent::KeyRelease: {
+            auto* w = qobject_cast<QWidget*>(watched);
+            auto* key = static_cast<QKeyEvent*>(e);
+            const bool receiver = w == QApplication::focusWidget() || w == this;
+            if (receiver && w->window() == this && (key->modifiers() & Qt::ControlModifier) &&
+                !key->isAutoRepeat())
+                commands_->trigger(QString::fromLatin1(cmd::RefreshClipboardSize));
+            break;
         }
-        break;
-    default:
-        break;
+        case QEvent::MouseButtonPress:
+            if (watched == desktop_->surface() && menuOnRightPress_) {
+                auto* m = static_cast<QMouseEvent*>(e);
+                if (m->button() == Qt::RightButton &&
+                    !desktop_->surface()->childAt(m->position().toPoint())) {
+                    openDesktopMenu(m->globalPosition().toPoint());
+                    return true;
+                }
+            }
+            break;
+        default:
+            break;
     }
     return QMainWindow::eventFilter(watched, e);
 }
 
-void TBillBoard::setHintsShown(bool shown)
-{
-    hintsShown_ = shown;
-}
+void TBillBoard::setHintsShown(bool shown) { hintsShown_ = shown; }
 
 }  // namespace qb

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "shell/Startup.h"
-
 #include <QMainWindow>
 #include <QSet>
+
+#include "shell/Startup.h"
 
 class QLabel;
 class QMenu;
@@ -23,7 +23,7 @@ class ToolBarPanel;
 // and closing does the orderly shutdown.
 class TBillBoard : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     explicit TBillBoard(QWidget* parent = nullptr);
     ~TBillBoard() override;
 
@@ -37,11 +37,11 @@ public:
 
     // Tool-bar parts that other subsystems fill in.
     ToolBarPanel* toolBar() const { return toolBar_; }
-    QWidget* mapHost() const;                 // the desktop map goes in here
-    QPlainTextEdit* dateStampBox() const;     // the text stamped into new items ("*Date*")
+    QWidget* mapHost() const;              // the desktop map goes in here
+    QPlainTextEdit* dateStampBox() const;  // the text stamped into new items ("*Date*")
     QString dateStampText() const;
     void setClipboardSizeText(const QString& text);
-    void setExplodeIndicator(int mode);       // -1 Off, 0 On, 1 Maximum
+    void setExplodeIndicator(int mode);  // -1 Off, 0 On, 1 Maximum
 
     // The desktop pop-up menu. It opens on a right press on the empty desktop unless suppressed;
     // the lasso code may turn that off and open it itself on the release.
@@ -89,17 +89,17 @@ public:
 
     void restoreFromTray();
 
-Q_SIGNALS:
+  Q_SIGNALS:
     // The window has closed for good (after FormClose).
     void closedDown();
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
     bool event(QEvent* event) override;
     void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void buildMenus();
     QAction* entry(QMenu* menu, const char* command, const QString& caption,
                    const QKeySequence& shortcut = QKeySequence(), bool hidden = false);

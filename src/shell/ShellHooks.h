@@ -2,7 +2,6 @@
 
 #include <QRect>
 #include <QString>
-
 #include <functional>
 #include <vector>
 
@@ -10,31 +9,31 @@ namespace qb {
 
 // A project window to bring back at start, as the layout save left it.
 struct ProjectWindowRestore {
-    int number = 0;            // 1..10: the window's number and its project slot
-    QRect geometry;            // width or height 0: the window keeps its own size
-    QString selectedTag;       // non-empty: activate the tag filter with it
-    int sortOrder = 0;         // non-zero: set this sort order
-    QString outlineFile;       // an existing outline file to load, or empty
-    QString selectedProject;   // project to select in the list (at most 50 characters), or empty
-    int sideUp = -1;           // display mode 0..2, or -1 to leave it
+    int number = 0;           // 1..10: the window's number and its project slot
+    QRect geometry;           // width or height 0: the window keeps its own size
+    QString selectedTag;      // non-empty: activate the tag filter with it
+    int sortOrder = 0;        // non-zero: set this sort order
+    QString outlineFile;      // an existing outline file to load, or empty
+    QString selectedProject;  // project to select in the list (at most 50 characters), or empty
+    int sideUp = -1;          // display mode 0..2, or -1 to leave it
 };
 
 struct DictionaryWindowRestore {
-    int number = 0;            // 1..5: the window's number and its dictionary slot
-    QRect geometry;            // width or height 0: the window keeps its own size
-    int sortOrder = 0;         // non-zero: set this sort order
+    int number = 0;     // 1..5: the window's number and its dictionary slot
+    QRect geometry;     // width or height 0: the window keeps its own size
+    int sortOrder = 0;  // non-zero: set this sort order
 };
 
 // An open project window as the layout save records it. Only windows that exist, are not being
 // destroyed, are visible and not closed are reported, in slot order.
 struct ProjectWindowRecord {
     QRect geometry;
-    QString outlineId;                                    // file name stem in the outl folder
-    std::function<bool(const QString& path)> saveOutline; // writes the outline tree to path
-    QString filterTag;                                    // empty when the tag filter is off
+    QString outlineId;                                     // file name stem in the outl folder
+    std::function<bool(const QString& path)> saveOutline;  // writes the outline tree to path
+    QString filterTag;                                     // empty when the tag filter is off
     int sortOrder = 0;
     int sideUp = 0;
-    QString selectedProject;                              // project in the list's current row
+    QString selectedProject;  // project in the list's current row
 };
 
 // An open dictionary window (exists, not being destroyed), in slot order.

@@ -1,8 +1,5 @@
 #include "shell/ShowInfoDialog.h"
 
-#include "shell/HelpWindow.h"
-#include "shell/Messages.h"
-
 #include <QApplication>
 #include <QFrame>
 #include <QLabel>
@@ -13,6 +10,9 @@
 #include <QStyle>
 #include <QTextBlock>
 #include <QToolButton>
+
+#include "shell/HelpWindow.h"
+#include "shell/Messages.h"
 
 namespace qb {
 
@@ -28,8 +28,7 @@ constexpr int kMinWidth = 380;
 
 TfrmQBShowInfo::TfrmQBShowInfo(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint)
-{
+                          Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint) {
     setObjectName(QStringLiteral("frmQBShowInfo"));
     setModal(true);
 
@@ -84,24 +83,29 @@ TfrmQBShowInfo::TfrmQBShowInfo(QWidget* parent)
     connect(no_, &QPushButton::clicked, this, [this] { finish(MessageButton::No); });
     connect(closeAll_, &QPushButton::clicked, this, [this] { finish(MessageButton::CloseAll); });
     connect(erase_, &QToolButton::clicked, this, &TfrmQBShowInfo::eraseClicked);
-    connect(help_, &QPushButton::clicked, this, [this] { HelpWindow::showTopic(QString::number(helpTopic_)); });
+    connect(help_, &QPushButton::clicked, this,
+            [this] { HelpWindow::showTopic(QString::number(helpTopic_)); });
 }
 
-QPushButton* TfrmQBShowInfo::button(MessageButton which) const
-{
+QPushButton* TfrmQBShowInfo::button(MessageButton which) const {
     switch (which) {
-    case MessageButton::Ok: return ok_;
-    case MessageButton::Cancel: return cancel_;
-    case MessageButton::Yes: return yes_;
-    case MessageButton::No: return no_;
-    case MessageButton::CloseAll: return closeAll_;
-    case MessageButton::Closed: break;
+        case MessageButton::Ok:
+            return ok_;
+        case MessageButton::Cancel:
+            return cancel_;
+        case MessageButton::Yes:
+            return yes_;
+        case MessageButton::No:
+            return no_;
+        case MessageButton::CloseAll:
+            return closeAll_;
+        case MessageButton::Closed:
+            break;
     }
     return nullptr;
 }
 
-void TfrmQBShowInfo::prepare(const MessageRequest& r)
-{
+void TfrmQBShowInfo::prepare(const MessageRequest& r) {
     result_ = MessageButton::Closed;
     helpTopic_ = r.helpTopic;
     setWindowTitle(r.title());
@@ -124,7 +128,8 @@ void TfrmQBShowInfo::prepare(const MessageRequest& r)
         normalized.replace(QLatin1Char('\r'), QLatin1Char('\n'));
         if (normalized.endsWith(QLatin1Char('\n'))) normalized.chop(1);
         for (const QString& paragraph : normalized.split(QLatin1Char('\n'))) {
-            const QStringList wrapped = WrapMessage(paragraph, columns).split(QStringLiteral("\r\n"));
+            const QStringList wrapped =
+                WrapMessage(paragraph, columns).split(QStringLiteral("\r\n"));
             for (int i = 0; i < wrapped.size(); ++i) {
                 if (i + 1 < wrapped.size()) softBreaks_.insert(lines_.size());
                 lines_ << wrapped[i];
@@ -138,12 +143,22 @@ void TfrmQBShowInfo::prepare(const MessageRequest& r)
 
     order_.clear();
     switch (r.kind) {
-    case kSystemError: order_ << ok_ << closeAll_; break;
-    case kQuestionYes: order_ << yes_ << no_; break;
-    case kQuestionNo: order_ << no_ << yes_; break;
-    case kInputRequest:
-    case kAddKeyword: order_ << ok_ << cancel_; break;
-    default: order_ << ok_; break;
+        case kSystemError:
+            order_ << ok_ << closeAll_;
+            break;
+        case kQuestionYes:
+            order_ << yes_ << no_;
+            break;
+        case kQuestionNo:
+            order_ << no_ << yes_;
+            break;
+        case kInputRequest:
+        case kAddKeyword:
+            order_ << ok_ << cancel_;
+            break;
+        default:
+            order_ << ok_;
+            break;
     }
     QPushButton* defaultButton = order_.first();
     for (QPushButton* b : {ok_, cancel_, yes_, no_, closeAll_}) {
@@ -167,22 +182,31 @@ void TfrmQBShowInfo::prepare(const MessageRequest& r)
     }
 }
 
-void TfrmQBShowInfo::layoutControls(int columns)
-{
+void TfrmQBShowInfo::layoutControls(int columns) {
     const QFontMetrics fm(text_->font());
     int widest = fm.horizontalAdvance(QString(columns, QLatin1Char('n'))) / 2;
     for (const QString& line : lines_) widest = qMax(widest, fm.horizontalAdvance(line));
     const int textWidth = widest + 2 * int(text_->document()->documentMargin()) + 4;
-    int width = qMax(kMinWidth, textWidth + 28 + text_->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+    int width =
+        qMax(kMinWidth, textWidth + 28 + text_->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
     const int buttons = int(order_.size()) + (help_->isVisibleTo(this) ? 1 : 0);
     width = qMax(width, 2 * kLeft + buttons * (kButtonWidth + kGap));
 
-    QRect screen = QApplication::primaryScreen() ? QApplication::primaryScreen()->availableGeometry()
-                                                  : QRect(0, 0, 1280, 1024);
+    // The code is shown whole, however long the text in its place.
+    const int codeWidth = QFontMetrics(code_->font()).horizontalAdvance(code_->text()) + 4;
+    if (code_->isVisibleTo(this)) width = qMax(width, kLeft + codeWidth + 72);
+
+    QRect screen = QApplication::primaryScreen()
+                       ? QApplication::primaryScreen()->availableGeometry()
+                       : QRect(0, 0, 1280, 1024);
     width = qMin(width, qMax(kMinWidth, screen.width() - 40));
 
     int y = kTop;
-    if (code_->isVisibleTo(this)) code_->setGeometry(width - 72 - 240, 2, 240, 16);
+    if (code_->isVisibleTo(this)) {
+        const int w = qMin(codeWidth, width - 72 - kLeft);
+        code_->setGeometry(width - 72 - w, 2, w, 16);
+        y += 4;  // clear of the text's frame
+    }
     if (!lines_.isEmpty()) {
         // Never less room per line than the font takes, so no line is cut.
         const int perLine = qMax(kLinePixels, fm.lineSpacing());
@@ -207,13 +231,13 @@ void TfrmQBShowInfo::layoutControls(int columns)
         b->setGeometry(x, y, kButtonWidth, kButtonHeight);
         x += kButtonWidth + kGap;
     }
-    if (help_->isVisibleTo(this)) help_->setGeometry(width - kLeft - kButtonWidth, y, kButtonWidth, kButtonHeight);
+    if (help_->isVisibleTo(this))
+        help_->setGeometry(width - kLeft - kButtonWidth, y, kButtonWidth, kButtonHeight);
     y += kButtonHeight;
     setFixedSize(width, y + kTop);
 }
 
-QString TfrmQBShowInfo::selectedMessageText() const
-{
+QString TfrmQBShowInfo::selectedMessageText() const {
     QTextCursor c = text_->textCursor();
     if (!c.hasSelection()) return QString();
     const QTextDocument* doc = text_->document();
@@ -234,8 +258,7 @@ QString TfrmQBShowInfo::selectedMessageText() const
     return out;
 }
 
-void TfrmQBShowInfo::okClicked()
-{
+void TfrmQBShowInfo::okClicked() {
     if (answer_->isVisibleTo(this) && answer_->text().isEmpty()) {
         QString selected = selectedMessageText().trimmed();
         if (!selected.isEmpty()) {
@@ -248,8 +271,7 @@ void TfrmQBShowInfo::okClicked()
     finish(MessageButton::Ok);
 }
 
-void TfrmQBShowInfo::eraseClicked()
-{
+void TfrmQBShowInfo::eraseClicked() {
     if (answer_->hasSelectedText()) {
         answer_->deselect();
     } else {
@@ -261,15 +283,15 @@ void TfrmQBShowInfo::eraseClicked()
     answer_->end(false);
 }
 
-void TfrmQBShowInfo::finish(MessageButton button)
-{
+void TfrmQBShowInfo::finish(MessageButton button) {
     result_ = button;
-    if (button == MessageButton::Ok || button == MessageButton::Yes) accept();
-    else reject();
+    if (button == MessageButton::Ok || button == MessageButton::Yes)
+        accept();
+    else
+        reject();
 }
 
-void TfrmQBShowInfo::setVisible(bool visible)
-{
+void TfrmQBShowInfo::setVisible(bool visible) {
     QDialog::setVisible(visible);
     // Showing a dialog gives its focus widget a tab-style focus, which would select the whole
     // answer; the caret belongs after the last character instead.
@@ -280,8 +302,7 @@ void TfrmQBShowInfo::setVisible(bool visible)
     }
 }
 
-MessageReply TfrmQBShowInfo::run(const MessageRequest& request)
-{
+MessageReply TfrmQBShowInfo::run(const MessageRequest& request) {
     prepare(request);
     exec();
     MessageReply reply;

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "shell/Messenger.h"
-
 #include <QDialog>
 #include <QSet>
+
+#include "shell/Messenger.h"
 
 class QFrame;
 class QLabel;
@@ -18,7 +18,7 @@ namespace qb {
 // One instance is made at start and reused; run() shows it modally for one request.
 class TfrmQBShowInfo : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit TfrmQBShowInfo(QWidget* parent = nullptr);
 
     MessageReply run(const MessageRequest& request);
@@ -40,7 +40,7 @@ public:
 
     void setVisible(bool visible) override;
 
-private:
+  private:
     void okClicked();
     void eraseClicked();
     void finish(MessageButton button);
@@ -59,7 +59,7 @@ private:
     QPushButton* help_;
     QList<QPushButton*> order_;  // visible buttons, left to right
     QStringList lines_;
-    QSet<int> softBreaks_;       // line numbers followed by a break that wrapping inserted
+    QSet<int> softBreaks_;  // line numbers followed by a break that wrapping inserted
     MessageButton result_ = MessageButton::Closed;
     int helpTopic_ = 0;
 };

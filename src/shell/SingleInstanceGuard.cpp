@@ -1,5 +1,7 @@
 #include "shell/SingleInstanceGuard.h"
 
+#include <unistd.h>
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
@@ -7,31 +9,28 @@
 #include <QLocalSocket>
 #include <QLockFile>
 
-#include <unistd.h>
-
 namespace qb {
 
 namespace {
 constexpr char kRaise[] = "raise\n";
 }
 
-SingleInstanceGuard::SingleInstanceGuard(const QString& storeDir, QObject* parent) : QObject(parent)
-{
+SingleInstanceGuard::SingleInstanceGuard(const QString& storeDir, QObject* parent)
+    : QObject(parent) {
     QString canonical = QFileInfo(storeDir).canonicalFilePath();
     if (canonical.isEmpty()) canonical = QDir(storeDir).absolutePath();
     lockPath_ = QDir(canonical).filePath(QStringLiteral(".quillbox.lock"));
-    const QByteArray hash = QCryptographicHash::hash(canonical.toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
+    const QByteArray hash =
+        QCryptographicHash::hash(canonical.toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
     serverName_ = QStringLiteral("quillbox-%1-%2").arg(getuid()).arg(QString::fromLatin1(hash));
 }
 
-SingleInstanceGuard::~SingleInstanceGuard()
-{
+SingleInstanceGuard::~SingleInstanceGuard() {
     if (server_) server_->close();
     if (lock_) lock_->unlock();
 }
 
-bool SingleInstanceGuard::acquire()
-{
+bool SingleInstanceGuard::acquire() {
     lock_ = std::make_unique<QLockFile>(lockPath_);
     // A lock left by a program that died is taken over (QLockFile checks the process).
     lock_->setStaleLockTime(0);

@@ -2,7 +2,6 @@
 
 #include <QObject>
 #include <QString>
-
 #include <memory>
 
 class QLocalServer;
@@ -14,7 +13,7 @@ namespace qb {
 // which a second start asks the running one to come forward.
 class SingleInstanceGuard : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit SingleInstanceGuard(const QString& storeDir, QObject* parent = nullptr);
     ~SingleInstanceGuard() override;
 
@@ -24,10 +23,10 @@ public:
     QString serverName() const { return serverName_; }
     QString lockPath() const { return lockPath_; }
 
-Q_SIGNALS:
+  Q_SIGNALS:
     void raiseRequested();
 
-private:
+  private:
     QString lockPath_;
     QString serverName_;
     std::unique_ptr<QLockFile> lock_;

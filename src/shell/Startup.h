@@ -1,11 +1,10 @@
 #pragma once
 
-#include "shell/StoreDirectory.h"
-
 #include <QString>
 #include <QStringList>
-
 #include <vector>
+
+#include "shell/StoreDirectory.h"
 
 namespace qb {
 

@@ -1,14 +1,13 @@
 #include "shell/StatusBannerPanel.h"
 
+#include <QEvent>
+
 #include "shell/Messenger.h"
 #include "shell/Session.h"
 
-#include <QEvent>
-
 namespace qb {
 
-StatusBannerPanel::StatusBannerPanel(QWidget* covered) : QLabel(covered)
-{
+StatusBannerPanel::StatusBannerPanel(QWidget* covered) : QLabel(covered) {
     setObjectName(QStringLiteral("statusBanner"));
     setAlignment(Qt::AlignCenter);
     setAutoFillBackground(true);
@@ -25,8 +24,7 @@ StatusBannerPanel::StatusBannerPanel(QWidget* covered) : QLabel(covered)
     hide();
 }
 
-void StatusBannerPanel::showText(const QString& text)
-{
+void StatusBannerPanel::showText(const QString& text) {
     setText(text);
     setGeometry(parentWidget()->rect());
     show();
@@ -35,15 +33,14 @@ void StatusBannerPanel::showText(const QString& text)
     session().messenger().setWaitCursor(true);
 }
 
-void StatusBannerPanel::hideBanner()
-{
+void StatusBannerPanel::hideBanner() {
     hide();
     session().messenger().setWaitCursor(false);
 }
 
-bool StatusBannerPanel::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == parentWidget() && event->type() == QEvent::Resize) setGeometry(parentWidget()->rect());
+bool StatusBannerPanel::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == parentWidget() && event->type() == QEvent::Resize)
+        setGeometry(parentWidget()->rect());
     return QLabel::eventFilter(watched, event);
 }
 

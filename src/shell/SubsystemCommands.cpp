@@ -5,9 +5,6 @@
 namespace qb {
 
 // One line per subsystem, each calling that subsystem's own installer, in the order of building.
-void InstallSubsystemCommands(TBillBoard& window)
-{
-    (void)window;
-}
+void InstallSubsystemCommands(TBillBoard& window) { (void)window; }
 
 }  // namespace qb

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "shell/ShellHooks.h"
-
 #include <QString>
+
+#include "shell/ShellHooks.h"
 
 namespace qb {
 

@@ -1,3 +1,22 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QHelpEvent>
+#include <QImage>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTextBrowser>
+#include <QToolButton>
+#include <QToolTip>
+#include <QUrl>
+
 #include "ModalDriver.h"
 #include "desktop/Desktop.h"
 #include "platform/FileNames.h"
@@ -13,39 +32,18 @@
 #include "shell/ToolBarPanel.h"
 #include "support/StoreFixture.h"
 
-#include <gtest/gtest.h>
-
-#include <QApplication>
-#include <QClipboard>
-#include <QDir>
-#include <QFile>
-#include <QHelpEvent>
-#include <QImage>
-#include <QLabel>
-#include <QMenu>
-#include <QMenuBar>
-#include <QMouseEvent>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QToolButton>
-#include <QTextBrowser>
-#include <QToolTip>
-#include <QUrl>
-
 using namespace qb;
 
 namespace {
 
-QMenu* submenu(const QList<QAction*>& actions, const QString& caption)
-{
+QMenu* submenu(const QList<QAction*>& actions, const QString& caption) {
     for (QAction* a : actions)
         if (a->text() == caption && a->menu()) return a->menu();
     return nullptr;
 }
 
 // The entry reached through a path of captions from the menu bar.
-QAction* entryAt(QMenuBar* bar, const QStringList& path)
-{
+QAction* entryAt(QMenuBar* bar, const QStringList& path) {
     QList<QAction*> level = bar->actions();
     for (int i = 0; i < path.size(); ++i) {
         QAction* found = nullptr;
@@ -59,43 +57,42 @@ QAction* entryAt(QMenuBar* bar, const QStringList& path)
     return nullptr;
 }
 
-void collect(const QList<QAction*>& actions, QList<QAction*>* out)
-{
+void collect(const QList<QAction*>& actions, QList<QAction*>* out) {
     for (QAction* a : actions) {
-        if (a->menu()) collect(a->menu()->actions(), out);
-        else if (!a->isSeparator()) out->append(a);
+        if (a->menu())
+            collect(a->menu()->actions(), out);
+        else if (!a->isSeparator())
+            out->append(a);
     }
 }
 
-QStringList captions(const QList<QAction*>& actions)
-{
+QStringList captions(const QList<QAction*>& actions) {
     QStringList out;
     for (QAction* a : actions) out << (a->isSeparator() ? QStringLiteral("-") : a->text());
     return out;
 }
 
 class MainWindow : public test::StoreFixture {
-protected:
-    void SetUp() override
-    {
+  protected:
+    void SetUp() override {
         StoreFixture::SetUp();
         qApp->setQuitOnLastWindowClosed(false);
         cwd = QDir::currentPath();
         window = std::make_unique<TBillBoard>();
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         window.reset();
         QDir::setCurrent(cwd);
         StoreFixture::TearDown();
     }
 
-    QString iniText()
-    {
+    QString iniText() {
         QFile f(path(QStringLiteral("qb.ini")));
         return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
     }
-    QAction* command(const char* name) { return window->commands().action(QString::fromLatin1(name)); }
+    QAction* command(const char* name) {
+        return window->commands().action(QString::fromLatin1(name));
+    }
 
     std::unique_ptr<TBillBoard> window;
     test::ModalDriver driver;
@@ -104,12 +101,11 @@ protected:
 
 }  // namespace
 
-TEST_F(MainWindow, MenuBarHoldsEveryMenuInOrderWithExactCaptionsAndShortcuts)
-{
+TEST_F(MainWindow, MenuBarHoldsEveryMenuInOrderWithExactCaptionsAndShortcuts) {
     QMenuBar* bar = window->menuBar();
     EXPECT_EQ(captions(bar->actions()),
-              (QStringList{"&File", "&Edit", "&Find", "&View", "&Clear", "&Sort", "Cop&y", "&Options",
-                           "&Utilities", "&Installation", "&Help"}));
+              (QStringList{"&File", "&Edit", "&Find", "&View", "&Clear", "&Sort", "Cop&y",
+                           "&Options", "&Utilities", "&Installation", "&Help"}));
 
     struct Expected {
         QStringList path;
@@ -153,48 +149,49 @@ TEST_F(MainWindow, MenuBarHoldsEveryMenuInOrderWithExactCaptionsAndShortcuts)
         EXPECT_TRUE(a->isVisible());
     }
     EXPECT_EQ(entryAt(bar, {"Cop&y"})->toolTip(), QStringLiteral("Use when copying from tables"));
-    EXPECT_EQ(entryAt(bar, {"&Installation", "Windows 95 Extended Desktop"})->toolTip(),
-              QStringLiteral("(This may have to be checked also for non- Windows 95 installations)"));
+    EXPECT_EQ(
+        entryAt(bar, {"&Installation", "Windows 95 Extended Desktop"})->toolTip(),
+        QStringLiteral("(This may have to be checked also for non- Windows 95 installations)"));
 
     // The View menu in its order, hidden entries included.
     EXPECT_EQ(captions(submenu(bar->actions(), "&View")->actions()),
-              (QStringList{"&Reset Screen", "New &Item", "New Item &From Clipboard", "New &Concept", "-",
-                           "&Dictionary Window   ", "&Project Window", "-", "Pop Concepts", "Pop Items", "-",
-                           "&View ", "Display &Word Mill", "&Book Mode", "-", "Send Clipboard To Text &Editor"}));
+              (QStringList{"&Reset Screen", "New &Item", "New Item &From Clipboard", "New &Concept",
+                           "-", "&Dictionary Window   ", "&Project Window", "-", "Pop Concepts",
+                           "Pop Items", "-", "&View ", "Display &Word Mill", "&Book Mode", "-",
+                           "Send Clipboard To Text &Editor"}));
 }
 
-TEST_F(MainWindow, HiddenEntriesAreHiddenAndUnboundOnesDisabled)
-{
+TEST_F(MainWindow, HiddenEntriesAreHiddenAndUnboundOnesDisabled) {
     QMenuBar* bar = window->menuBar();
-    for (const QStringList& path : {QStringList{"&File", "&Add Another Database to this one"},
-                                    QStringList{"&View", "New &Item"},
-                                    QStringList{"&View", "New Item &From Clipboard"},
-                                    QStringList{"&View", "New &Concept"},
-                                    QStringList{"&Options", "&Incremental Dictionary Search"},
-                                    QStringList{"&Options", "Save Settings on E&xit"},
-                                    QStringList{"&Installation", "&Download Latest Version"},
-                                    QStringList{"&Help", "&Download Program Files"},
-                                    QStringList{"&Help", "&Online Help"}}) {
+    for (const QStringList& path :
+         {QStringList{"&File", "&Add Another Database to this one"},
+          QStringList{"&View", "New &Item"}, QStringList{"&View", "New Item &From Clipboard"},
+          QStringList{"&View", "New &Concept"},
+          QStringList{"&Options", "&Incremental Dictionary Search"},
+          QStringList{"&Options", "Save Settings on E&xit"},
+          QStringList{"&Installation", "&Download Latest Version"},
+          QStringList{"&Help", "&Download Program Files"}, QStringList{"&Help", "&Online Help"}}) {
         QAction* a = entryAt(bar, path);
         ASSERT_NE(a, nullptr) << path.join(" > ").toStdString();
         EXPECT_FALSE(a->isVisible()) << path.join(" > ").toStdString();
     }
     // Nobody serves these yet: visible and disabled.
-    for (const QStringList& path : {QStringList{"&File", "&Update Changes && Refresh Desktop"},
-                                    QStringList{"&File", "&Back Up To File"},
-                                    QStringList{"&Find", "&Items & Concepts   "},
-                                    QStringList{"&Options", "&Concept Explode Mode", "&On"},
-                                    QStringList{"&Help", "&QB Web Site"}}) {
+    for (const QStringList& path :
+         {QStringList{"&File", "&Update Changes && Refresh Desktop"},
+          QStringList{"&File", "&Back Up To File"}, QStringList{"&Find", "&Items & Concepts   "},
+          QStringList{"&Options", "&Concept Explode Mode", "&On"},
+          QStringList{"&Help", "&QB Web Site"}}) {
         QAction* a = entryAt(bar, path);
         ASSERT_NE(a, nullptr);
         EXPECT_TRUE(a->isVisible());
         EXPECT_FALSE(a->isEnabled()) << path.join(" > ").toStdString();
     }
     // The shell's own commands work.
-    for (const QStringList& path : {QStringList{"&View", "&Reset Screen"}, QStringList{"&File", "E&xit"},
-                                    QStringList{"&Options", "&Show Hints"}, QStringList{"&Installation", "&Edit INI-file"},
-                                    QStringList{"&Utilities", "Set Small Application Win&dow"},
-                                    QStringList{"&Help", "Hot &Keys (Shortcuts)"}})
+    for (const QStringList& path :
+         {QStringList{"&View", "&Reset Screen"}, QStringList{"&File", "E&xit"},
+          QStringList{"&Options", "&Show Hints"}, QStringList{"&Installation", "&Edit INI-file"},
+          QStringList{"&Utilities", "Set Small Application Win&dow"},
+          QStringList{"&Help", "Hot &Keys (Shortcuts)"}})
         EXPECT_TRUE(entryAt(bar, path)->isEnabled()) << path.join(" > ").toStdString();
     // A tool button follows its command.
     QToolButton* save = window->toolBar()->button(QString::fromLatin1(cmd::UpdateChanges));
@@ -206,11 +203,11 @@ TEST_F(MainWindow, HiddenEntriesAreHiddenAndUnboundOnesDisabled)
     EXPECT_TRUE(entryAt(bar, {"&File", "&Update Changes && Refresh Desktop"})->isEnabled());
     save->click();
     EXPECT_EQ(commits, 1);
-    EXPECT_EQ(save->toolTip(), QStringLiteral("Update changes to data base and refresh the desktop [Ctrl+S]"));
+    EXPECT_EQ(save->toolTip(),
+              QStringLiteral("Update changes to data base and refresh the desktop [Ctrl+S]"));
 }
 
-TEST_F(MainWindow, EveryEntryRunsANamedCommandAndNoKeyIsClaimedTwice)
-{
+TEST_F(MainWindow, EveryEntryRunsANamedCommandAndNoKeyIsClaimedTwice) {
     QList<QAction*> all;
     collect(window->menuBar()->actions(), &all);
     QHash<QString, QString> keyOwner;
@@ -218,8 +215,9 @@ TEST_F(MainWindow, EveryEntryRunsANamedCommandAndNoKeyIsClaimedTwice)
         EXPECT_TRUE(window->commands().contains(a->objectName())) << a->text().toStdString();
         if (a->shortcut().isEmpty() || a->shortcutContext() == Qt::WidgetShortcut) continue;
         const QString key = a->shortcut().toString();
-        EXPECT_FALSE(keyOwner.contains(key)) << key.toStdString() << " for " << a->text().toStdString()
-                                             << " and " << keyOwner.value(key).toStdString();
+        EXPECT_FALSE(keyOwner.contains(key))
+            << key.toStdString() << " for " << a->text().toStdString() << " and "
+            << keyOwner.value(key).toStdString();
         keyOwner.insert(key, a->text());
     }
     EXPECT_GE(keyOwner.size(), 30);
@@ -233,8 +231,7 @@ TEST_F(MainWindow, EveryEntryRunsANamedCommandAndNoKeyIsClaimedTwice)
     EXPECT_EQ(books, 1);
 }
 
-TEST_F(MainWindow, DesktopMenuFollowsTheImageAndTheSuppressionFlag)
-{
+TEST_F(MainWindow, DesktopMenuFollowsTheImageAndTheSuppressionFlag) {
     QMenu* menu = window->desktopMenu();
     bool imageShown = false;
     session().shell.desktopImageVisible = [&] { return imageShown; };
@@ -246,21 +243,23 @@ TEST_F(MainWindow, DesktopMenuFollowsTheImageAndTheSuppressionFlag)
     };
     Q_EMIT menu->aboutToShow();
     EXPECT_EQ(visibleCaptions(),
-              (QStringList{"Reset Screen", "-", "New Concept", "New Item", "New Item from Clipboard",
-                           "New Dictionary Window", "New Project Wndow", "-", "Pop Concepts", "Pop Items",
-                           "Clipboard to Editor", "Bookmode"}));
+              (QStringList{"Reset Screen", "-", "New Concept", "New Item",
+                           "New Item from Clipboard", "New Dictionary Window", "New Project Wndow",
+                           "-", "Pop Concepts", "Pop Items", "Clipboard to Editor", "Bookmode"}));
     imageShown = true;
     Q_EMIT menu->aboutToShow();
     QStringList withImage = visibleCaptions();
     ASSERT_GE(withImage.size(), 3);
-    EXPECT_EQ(withImage.mid(withImage.size() - 3), (QStringList{"-", "Copy Image", "Remove Image"}));
+    EXPECT_EQ(withImage.mid(withImage.size() - 3),
+              (QStringList{"-", "Copy Image", "Remove Image"}));
 
     // A right press on the empty desktop opens it, unless a card asked to suppress it once.
     window->show();
     QWidget* surface = window->desktop()->surface();
     auto rightPress = [&] {
-        QMouseEvent press(QEvent::MouseButtonPress, QPointF(300, 300), surface->mapToGlobal(QPointF(300, 300)),
-                          Qt::RightButton, Qt::RightButton, Qt::NoModifier);
+        QMouseEvent press(QEvent::MouseButtonPress, QPointF(300, 300),
+                          surface->mapToGlobal(QPointF(300, 300)), Qt::RightButton, Qt::RightButton,
+                          Qt::NoModifier);
         QApplication::sendEvent(surface, &press);
     };
     window->suppressDesktopMenuOnce();
@@ -278,8 +277,7 @@ TEST_F(MainWindow, DesktopMenuFollowsTheImageAndTheSuppressionFlag)
     EXPECT_FALSE(menu->isVisible());
 }
 
-TEST_F(MainWindow, ShowHintsTwiceLeavesEveryHintAsItWasAndTheEntryChecked)
-{
+TEST_F(MainWindow, ShowHintsTwiceLeavesEveryHintAsItWasAndTheEntryChecked) {
     QAction* hints = entryAt(window->menuBar(), {"&Options", "&Show Hints"});
     ASSERT_TRUE(hints->isCheckable());
     EXPECT_TRUE(hints->isChecked());
@@ -304,13 +302,15 @@ TEST_F(MainWindow, ShowHintsTwiceLeavesEveryHintAsItWasAndTheEntryChecked)
     EXPECT_TRUE(window->hintsShown());
     EXPECT_TRUE(hints->isChecked());
     EXPECT_EQ(askHint(), QStringLiteral("Find text"));
-    for (QWidget* w : window->findChildren<QWidget*>())
-        if (before.contains(w)) EXPECT_EQ(w->toolTip(), before.value(w)) << w->objectName().toStdString();
+    for (QWidget* w : window->findChildren<QWidget*>()) {
+        if (before.contains(w)) {
+            EXPECT_EQ(w->toolTip(), before.value(w)) << w->objectName().toStdString();
+        }
+    }
     QToolTip::hideText();
 }
 
-TEST_F(MainWindow, OptionTogglesStoreAtOnceAndKeepTheirMarksInStep)
-{
+TEST_F(MainWindow, OptionTogglesStoreAtOnceAndKeepTheirMarksInStep) {
     window->FormCreate();
     QMenuBar* bar = window->menuBar();
     QAction* verbose = entryAt(bar, {"&Options", "&Verbose Mode"});
@@ -337,9 +337,10 @@ TEST_F(MainWindow, OptionTogglesStoreAtOnceAndKeepTheirMarksInStep)
     EXPECT_TRUE(IniFile(path("qb.ini")).readBool("APPEARANCE", "QuickFlip", false));
 }
 
-TEST_F(MainWindow, FormCreateLaysDownTheStoreFilesAndShowsTheSettings)
-{
-    writeIni(QStringLiteral("[FUNCTIONS]\r\nItemExpansionOnDrop=-1\r\n[WINDOW SIZES]\r\nClientWidth=700\r\nClientHeight=500\r\n"));
+TEST_F(MainWindow, FormCreateLaysDownTheStoreFilesAndShowsTheSettings) {
+    writeIni(
+        QStringLiteral("[FUNCTIONS]\r\nItemExpansionOnDrop=-1\r\n[WINDOW "
+                       "SIZES]\r\nClientWidth=700\r\nClientHeight=500\r\n"));
     window->FormCreate();
     EXPECT_FALSE(session().stopFlag);
     EXPECT_TRUE(session().store.isOpen());
@@ -350,8 +351,10 @@ TEST_F(MainWindow, FormCreateLaysDownTheStoreFilesAndShowsTheSettings)
     EXPECT_EQ(window->size(), QSize(700, 500));
     EXPECT_TRUE(window->delayedEventsTimer()->isActive());
     EXPECT_EQ(window->delayedEventsTimer()->interval(), 3000);
-    EXPECT_TRUE(IniFile(path("qb.ini")).hasKey("LIMITS", "FindBatchSize")) << "the keys kept while loading";
-    EXPECT_EQ(window->toolBar()->directoryPicture()->toolTip(), QStringLiteral("Database Location: ") + dir());
+    EXPECT_TRUE(IniFile(path("qb.ini")).hasKey("LIMITS", "FindBatchSize"))
+        << "the keys kept while loading";
+    EXPECT_EQ(window->toolBar()->directoryPicture()->toolTip(),
+              QStringLiteral("Database Location: ") + dir());
 
     QString pack0;
     ASSERT_TRUE(files::readTextFile(path("pack0.lst"), &pack0));
@@ -359,8 +362,7 @@ TEST_F(MainWindow, FormCreateLaysDownTheStoreFilesAndShowsTheSettings)
     EXPECT_EQ(messenger.count(), 0) << messenger.texts().join("|").toStdString();
 }
 
-TEST_F(MainWindow, WithoutTheDictionaryTheStartReportsASystemErrorAndGoesOn)
-{
+TEST_F(MainWindow, WithoutTheDictionaryTheStartReportsASystemErrorAndGoesOn) {
     session().store.close();
     ASSERT_TRUE(QFile::remove(path("DICT.DB")));
     window->FormCreate();
@@ -370,35 +372,42 @@ TEST_F(MainWindow, WithoutTheDictionaryTheStartReportsASystemErrorAndGoesOn)
     EXPECT_EQ(r.message, QStringLiteral("Database not found"));
     EXPECT_EQ(r.helpTopic, 30160);
     EXPECT_TRUE(r.showCode);
-    EXPECT_EQ(r.code, QStringLiteral("Error in database operations.  The QB Program was deactivated. Please close windows and exit"));
+    EXPECT_EQ(r.code, QStringLiteral("Error in database operations.  The QB Program was "
+                                     "deactivated. Please close windows and exit"));
     EXPECT_FALSE(session().stopFlag);
     EXPECT_FALSE(session().store.isOpen());
 }
 
-TEST_F(MainWindow, ADamagedTableEndsTheStartWithoutTouchingTheStore)
-{
+TEST_F(MainWindow, ADamagedTableEndsTheStartWithoutTouchingTheStore) {
     session().store.close();
     QFile dict(path("DICT.DB"));
     ASSERT_TRUE(dict.open(QIODevice::WriteOnly | QIODevice::Truncate));
     dict.write(QByteArray("this is no table file at all, just text that got here").repeated(100));
     dict.close();
-    const QByteArray damaged = [&] { QFile f(path("DICT.DB")); f.open(QIODevice::ReadOnly); return f.readAll(); }();
+    const QByteArray damaged = [&] {
+        QFile f(path("DICT.DB"));
+        f.open(QIODevice::ReadOnly);
+        return f.readAll();
+    }();
     const QStringList before = QDir(dir()).entryList(QDir::Files | QDir::Hidden);
 
     window->FormCreate();
     EXPECT_TRUE(session().stopFlag);
     ASSERT_EQ(messenger.plain.size(), 1u);
-    EXPECT_TRUE(messenger.plain[0].contains(QStringLiteral("DICT.DB"))) << messenger.plain[0].toStdString();
+    EXPECT_TRUE(messenger.plain[0].contains(QStringLiteral("DICT.DB")))
+        << messenger.plain[0].toStdString();
     EXPECT_TRUE(messenger.plain[0].contains(QStringLiteral("without changing it")));
-    EXPECT_EQ(QDir(dir()).entryList(QDir::Files | QDir::Hidden), before) << "nothing written into the store";
+    EXPECT_EQ(QDir(dir()).entryList(QDir::Files | QDir::Hidden), before)
+        << "nothing written into the store";
     QFile f(path("DICT.DB"));
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), damaged);
 }
 
-TEST_F(MainWindow, SetDownWinWithSavingOffWritesNothing)
-{
-    writeIni(QStringLiteral("[SYSTEM]\r\nSaveToIniFileOnExit=0\r\n[WINDOWS UP]\r\nProj_1_exists=1\r\n[WINDOW SIZES]\r\nProj_1_Left=40\r\n"));
+TEST_F(MainWindow, SetDownWinWithSavingOffWritesNothing) {
+    writeIni(
+        QStringLiteral("[SYSTEM]\r\nSaveToIniFileOnExit=0\r\n[WINDOWS "
+                       "UP]\r\nProj_1_exists=1\r\n[WINDOW SIZES]\r\nProj_1_Left=40\r\n"));
     ASSERT_TRUE(ReadIniFile());
     const QString before = iniText();
     int asked = 0;
@@ -423,8 +432,7 @@ TEST_F(MainWindow, SetDownWinWithSavingOffWritesNothing)
     EXPECT_EQ(asked, 1);
 }
 
-TEST_F(MainWindow, ClosingWithAnInconsistencyAsksEveryTimeAndNoKeepsTheProgramOpen)
-{
+TEST_F(MainWindow, ClosingWithAnInconsistencyAsksEveryTimeAndNoKeepsTheProgramOpen) {
     window->FormCreate();
     window->show();
     int commits = 0;
@@ -436,7 +444,9 @@ TEST_F(MainWindow, ClosingWithAnInconsistencyAsksEveryTimeAndNoKeepsTheProgramOp
     auto questions = [&] {
         int n = 0;
         for (const auto& s : messenger.shown)
-            if (s.request.message == QStringLiteral("Inconsistency check; Do you still want to quit?")) ++n;
+            if (s.request.message ==
+                QStringLiteral("Inconsistency check; Do you still want to quit?"))
+                ++n;
         return n;
     };
     messenger.answer(MessageButton::No);
@@ -463,8 +473,7 @@ TEST_F(MainWindow, ClosingWithAnInconsistencyAsksEveryTimeAndNoKeepsTheProgramOp
     EXPECT_TRUE(IniFile(path("qb.ini")).hasKey("WINDOW SIZES", "ClientWidth"));
 }
 
-TEST_F(MainWindow, StopFlagClosesWithoutQuestionsAndWithoutWritingTheSettings)
-{
+TEST_F(MainWindow, StopFlagClosesWithoutQuestionsAndWithoutWritingTheSettings) {
     window->FormCreate();
     session().hooks.checkEmptyItems = [] { return false; };
     const QString before = iniText();
@@ -474,8 +483,7 @@ TEST_F(MainWindow, StopFlagClosesWithoutQuestionsAndWithoutWritingTheSettings)
     EXPECT_EQ(iniText(), before);
 }
 
-TEST_F(MainWindow, SafetyStopShowsItsMessageOnceAndTheStopPicture)
-{
+TEST_F(MainWindow, SafetyStopShowsItsMessageOnceAndTheStopPicture) {
     window->FormCreate();
     window->show();
     session().stopFlag = true;
@@ -486,15 +494,15 @@ TEST_F(MainWindow, SafetyStopShowsItsMessageOnceAndTheStopPicture)
     EXPECT_EQ(r.code, QStringLiteral("qb6109"));
     EXPECT_EQ(r.kind, kInformation);
     EXPECT_EQ(r.helpTopic, 40060);
-    EXPECT_TRUE(r.message.startsWith(QStringLiteral("An unusual error was detected and as a safety  \r\nprecaution")));
+    EXPECT_TRUE(r.message.startsWith(
+        QStringLiteral("An unusual error was detected and as a safety  \r\nprecaution")));
     EXPECT_TRUE(r.message.endsWith(QStringLiteral("Set MachineIndex low in QB.ini file\r\n")));
     EXPECT_TRUE(session().stopFlag) << "the stop stays in force";
     EXPECT_TRUE(window->toolBar()->stopPicture()->isVisible());
     EXPECT_FALSE(window->toolBar()->directoryPicture()->isVisible());
 }
 
-TEST_F(MainWindow, InformationFilesAreShownOnceAndAgainWhenTheyChange)
-{
+TEST_F(MainWindow, InformationFilesAreShownOnceAndAgainWhenTheyChange) {
     window->FormCreate();
     const QString info = QDir(dir()).filePath(QStringLiteral("QB_info_1.txt"));
     ASSERT_TRUE(files::writeTextFile(info, QStringLiteral("The garden opens on Monday.")));
@@ -504,7 +512,8 @@ TEST_F(MainWindow, InformationFilesAreShownOnceAndAgainWhenTheyChange)
         ASSERT_TRUE(iw);
         EXPECT_EQ(iw->windowTitle(), QStringLiteral("INFORMATION"));
         EXPECT_TRUE(iw->onceLine()->isVisible());
-        EXPECT_EQ(iw->onceLine()->text(), QStringLiteral("This information is displayed once only"));
+        EXPECT_EQ(iw->onceLine()->text(),
+                  QStringLiteral("This information is displayed once only"));
         seen << iw->textArea()->toPlainText();
         iw->okButton()->click();
     };
@@ -518,7 +527,8 @@ TEST_F(MainWindow, InformationFilesAreShownOnceAndAgainWhenTheyChange)
 
     QFile f(info);
     ASSERT_TRUE(f.open(QIODevice::ReadWrite));
-    ASSERT_TRUE(f.setFileTime(QFileInfo(info).lastModified().addSecs(90), QFileDevice::FileModificationTime));
+    ASSERT_TRUE(f.setFileTime(QFileInfo(info).lastModified().addSecs(90),
+                              QFileDevice::FileModificationTime));
     f.close();
     driver.then(record);
     window->showInformationFiles();
@@ -542,8 +552,7 @@ TEST_F(MainWindow, InformationFilesAreShownOnceAndAgainWhenTheyChange)
     EXPECT_TRUE(driver.strays.isEmpty());
 }
 
-TEST_F(MainWindow, WallpaperComesFromTheClipboardAndIsCleared)
-{
+TEST_F(MainWindow, WallpaperComesFromTheClipboardAndIsCleared) {
     window->FormCreate();
     QClipboard* clipboard = QGuiApplication::clipboard();
     clipboard->setText(QStringLiteral("only text"));
@@ -561,7 +570,8 @@ TEST_F(MainWindow, WallpaperComesFromTheClipboardAndIsCleared)
     QImage stored(path("wallpaper.bmp"));
     ASSERT_FALSE(stored.isNull());
     EXPECT_EQ(stored.size(), QSize(64, 48));
-    EXPECT_EQ(IniFile(path("qb.ini")).readString("APPEARANCE", "WallPaper_BMP_FileName", ""), QStringLiteral("wallpaper.bmp"));
+    EXPECT_EQ(IniFile(path("qb.ini")).readString("APPEARANCE", "WallPaper_BMP_FileName", ""),
+              QStringLiteral("wallpaper.bmp"));
 
     // The next start shows it again.
     TBillBoard second;
@@ -570,12 +580,12 @@ TEST_F(MainWindow, WallpaperComesFromTheClipboardAndIsCleared)
 
     command(cmd::WallpaperClear)->trigger();
     EXPECT_FALSE(window->wallpaperShown());
-    EXPECT_EQ(IniFile(path("qb.ini")).readString("APPEARANCE", "WallPaper_BMP_FileName", ""), QStringLiteral("NOIMAGE"));
+    EXPECT_EQ(IniFile(path("qb.ini")).readString("APPEARANCE", "WallPaper_BMP_FileName", ""),
+              QStringLiteral("NOIMAGE"));
     clipboard->clear();
 }
 
-TEST_F(MainWindow, EditIniFileRereadsTheSettingsAfterTheEditor)
-{
+TEST_F(MainWindow, EditIniFileRereadsTheSettingsAfterTheEditor) {
     window->FormCreate();
     EXPECT_FALSE(session().settings.quiet);
     // Without an editor hook the command only re-reads the file.
@@ -600,8 +610,7 @@ TEST_F(MainWindow, EditIniFileRereadsTheSettingsAfterTheEditor)
     EXPECT_EQ(QDir::currentPath(), QDir(dir()).absolutePath());
 }
 
-TEST_F(MainWindow, ExplodeIndicatorShowsTheModeAndAPressTogglesIt)
-{
+TEST_F(MainWindow, ExplodeIndicatorShowsTheModeAndAPressTogglesIt) {
     int toggles = 0;
     window->commands().bind(QString::fromLatin1(cmd::ToggleExplodeMode), [&] { ++toggles; });
     ToolBarPanel* bar = window->toolBar();
@@ -620,15 +629,15 @@ TEST_F(MainWindow, ExplodeIndicatorShowsTheModeAndAPressTogglesIt)
     EXPECT_FALSE(bar->plusShown());
     EXPECT_FALSE(bar->minusShown());
 
-    QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton, Qt::LeftButton,
-                      Qt::NoModifier);
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(bar->explodeIndicator(), &press);
     EXPECT_EQ(toggles, 1);
-    EXPECT_EQ(bar->explodeIndicator()->toolTip(), QStringLiteral("Click here to change Explode Mode"));
+    EXPECT_EQ(bar->explodeIndicator()->toolTip(),
+              QStringLiteral("Click here to change Explode Mode"));
 }
 
-TEST_F(MainWindow, ResetScreenAndTheBannerAndTheSmallWindow)
-{
+TEST_F(MainWindow, ResetScreenAndTheBannerAndTheSmallWindow) {
     window->show();
     window->desktop()->scrollTo(900, 700);
     int tops = 0;
@@ -649,9 +658,9 @@ TEST_F(MainWindow, ResetScreenAndTheBannerAndTheSmallWindow)
     EXPECT_EQ(window->size(), QSize(640, 480));
 }
 
-TEST_F(MainWindow, FirstActivationRunsTheChecksOnceAndRestoresWindowsAfterEachSave)
-{
-    ASSERT_TRUE(files::writeBytesFile(QDir(dir()).filePath("empty.wav"), QByteArray("RIFF....WAVE")));
+TEST_F(MainWindow, FirstActivationRunsTheChecksOnceAndRestoresWindowsAfterEachSave) {
+    ASSERT_TRUE(
+        files::writeBytesFile(QDir(dir()).filePath("empty.wav"), QByteArray("RIFF....WAVE")));
     window->FormCreate();
     int checks = 0, searches = 0, restores = 0, refreshes = 0;
     session().shell.dataChecks = [&] { ++checks; };
@@ -670,7 +679,8 @@ TEST_F(MainWindow, FirstActivationRunsTheChecksOnceAndRestoresWindowsAfterEachSa
     EXPECT_EQ(restores, 1);
     EXPECT_EQ(refreshes, 1);
     EXPECT_EQ(command(cmd::ViewImportFile)->text(), QStringLiteral("&View qbimport.txt"));
-    EXPECT_EQ(window->mapHost()->toolTip(), QStringLiteral("Desktop 2000x2000 - click to reposition"));
+    EXPECT_EQ(window->mapHost()->toolTip(),
+              QStringLiteral("Desktop 2000x2000 - click to reposition"));
     EXPECT_FALSE(command(cmd::CompactPacks)->isVisible()) << "extra features are off";
     EXPECT_TRUE(QFileInfo::exists(path("new.wav"))) << "the recording starts from the empty sound";
     EXPECT_TRUE(session().settings.audioEnabled);
@@ -692,8 +702,7 @@ TEST_F(MainWindow, FirstActivationRunsTheChecksOnceAndRestoresWindowsAfterEachSa
     EXPECT_GE(refreshes, 2);
 }
 
-TEST_F(MainWindow, WithoutTheEmptySoundRecordingIsOff)
-{
+TEST_F(MainWindow, WithoutTheEmptySoundRecordingIsOff) {
     window->FormCreate();
     ASSERT_TRUE(session().settings.audioEnabled);
     window->FormActivate();
@@ -701,8 +710,7 @@ TEST_F(MainWindow, WithoutTheEmptySoundRecordingIsOff)
     EXPECT_FALSE(QFileInfo::exists(path("new.wav")));
 }
 
-TEST_F(MainWindow, ChecksThatStopTheSessionCloseTheWindowAtTheFirstActivation)
-{
+TEST_F(MainWindow, ChecksThatStopTheSessionCloseTheWindowAtTheFirstActivation) {
     window->FormCreate();
     window->show();
     session().shell.dataChecks = [] { session().stopFlag = true; };
@@ -713,10 +721,10 @@ TEST_F(MainWindow, ChecksThatStopTheSessionCloseTheWindowAtTheFirstActivation)
     EXPECT_EQ(iniText(), before) << "nothing written back from a stopped session";
 }
 
-TEST_F(MainWindow, ClosingPutsTheImportedTextBackIntoItsFile)
-{
+TEST_F(MainWindow, ClosingPutsTheImportedTextBackIntoItsFile) {
     window->FormCreate();
-    ASSERT_TRUE(files::writeTextFile(QDir(dir()).filePath("qbimport.txt"), QStringLiteral("old line\r\n")));
+    ASSERT_TRUE(
+        files::writeTextFile(QDir(dir()).filePath("qbimport.txt"), QStringLiteral("old line\r\n")));
     session().shell.importedText = [] { return QStringLiteral("note one\nnote two"); };
     EXPECT_TRUE(window->close());
     QFile f(path("qbimport.txt"));
@@ -724,8 +732,7 @@ TEST_F(MainWindow, ClosingPutsTheImportedTextBackIntoItsFile)
     EXPECT_EQ(f.readAll(), QByteArray("old line\r\n\r\nnote one\r\nnote two\r\n"));
 }
 
-TEST_F(MainWindow, HelpEntriesOpenTheirTopics)
-{
+TEST_F(MainWindow, HelpEntriesOpenTheirTopics) {
     window->show();
     command(cmd::HotKeys)->trigger();
     auto helps = QApplication::topLevelWidgets();
@@ -748,15 +755,15 @@ TEST_F(MainWindow, HelpEntriesOpenTheirTopics)
     QString aboutText;
     driver.then([&](QWidget* w) {
         EXPECT_EQ(w->windowTitle(), QStringLiteral("About QB"));
-        if (auto* label = w->findChild<QLabel*>(QStringLiteral("aboutText"))) aboutText = label->text();
+        if (auto* label = w->findChild<QLabel*>(QStringLiteral("aboutText")))
+            aboutText = label->text();
     });
     command(cmd::About)->trigger();
     EXPECT_TRUE(aboutText.contains(session().version()));
     EXPECT_TRUE(aboutText.contains(QStringLiteral("Quillbox 2000")));
 }
 
-TEST_F(MainWindow, WebEntriesWorkOnceTheBrowserCanBeStarted)
-{
+TEST_F(MainWindow, WebEntriesWorkOnceTheBrowserCanBeStarted) {
     EXPECT_FALSE(command(cmd::WebSite)->isEnabled());
     window.reset();
     QStringList opened;
@@ -771,7 +778,10 @@ TEST_F(MainWindow, WebEntriesWorkOnceTheBrowserCanBeStarted)
     ASSERT_EQ(opened.size(), 2);
     EXPECT_TRUE(opened[0].startsWith(QStringLiteral("https://")));
     EXPECT_TRUE(opened[1].startsWith(QStringLiteral("mailto:")));
-    const QString subject = QUrl::fromPercentEncoding(opened[1].section(QStringLiteral("subject="), 1).toUtf8());
-    EXPECT_TRUE(subject.startsWith(QStringLiteral("QBv") + session().version() + QStringLiteral("-W95;"))) << subject.toStdString();
+    const QString subject =
+        QUrl::fromPercentEncoding(opened[1].section(QStringLiteral("subject="), 1).toUtf8());
+    EXPECT_TRUE(
+        subject.startsWith(QStringLiteral("QBv") + session().version() + QStringLiteral("-W95;")))
+        << subject.toStdString();
     EXPECT_TRUE(subject.endsWith(QLatin1Char(':')));
 }

@@ -6,7 +6,6 @@
 #include <QStringList>
 #include <QTimer>
 #include <QWidget>
-
 #include <deque>
 #include <functional>
 
@@ -16,11 +15,10 @@ namespace qb::test {
 // queued action; whatever an action leaves open is closed afterwards, and a modal window with no
 // action waiting is closed at once and recorded as a stray. A test can fail, but never hang.
 class ModalDriver {
-public:
+  public:
     using Action = std::function<void(QWidget*)>;
 
-    ModalDriver()
-    {
+    ModalDriver() {
         QObject::connect(&timer_, &QTimer::timeout, &timer_, [this] { tick(); });
         timer_.setInterval(0);
         timer_.start();
@@ -30,9 +28,8 @@ public:
     int handled() const { return handled_; }
     QStringList strays;
 
-private:
-    void tick()
-    {
+  private:
+    void tick() {
         QWidget* modal = QApplication::activeModalWidget();
         if (!modal || !modal->isVisible()) return;
         QPointer<QWidget> guard = modal;
@@ -45,8 +42,10 @@ private:
             act(modal);
         }
         if (guard && guard->isVisible()) {
-            if (auto* d = qobject_cast<QDialog*>(guard.data())) d->reject();
-            else guard->close();
+            if (auto* d = qobject_cast<QDialog*>(guard.data()))
+                d->reject();
+            else
+                guard->close();
         }
     }
 

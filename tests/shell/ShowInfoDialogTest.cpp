@@ -1,11 +1,3 @@
-#include "ModalDriver.h"
-#include "shell/HelpWindow.h"
-#include "shell/Messages.h"
-#include "shell/Session.h"
-#include "shell/ShowInfoDialog.h"
-#include "shell/WidgetMessenger.h"
-#include "support/StoreFixture.h"
-
 #include <gtest/gtest.h>
 
 #include <QLabel>
@@ -17,27 +9,32 @@
 #include <QTextCursor>
 #include <QToolButton>
 
+#include "ModalDriver.h"
+#include "shell/HelpWindow.h"
+#include "shell/Messages.h"
+#include "shell/Session.h"
+#include "shell/ShowInfoDialog.h"
+#include "shell/WidgetMessenger.h"
+#include "support/StoreFixture.h"
+
 using namespace qb;
 
 namespace {
 
 // The information window itself, with the program's messenger behind ShowInfo.
 class ShowInfoWindow : public test::StoreFixture {
-protected:
-    void SetUp() override
-    {
+  protected:
+    void SetUp() override {
         StoreFixture::SetUp();
         session().setMessenger(&widgets);
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         HelpWindow::closeAll();
         session().setMessenger(&messenger);
         StoreFixture::TearDown();
     }
 
-    MessageRequest request(int kind, const QString& text = QStringLiteral("Something to say"))
-    {
+    MessageRequest request(int kind, const QString& text = QStringLiteral("Something to say")) {
         MessageRequest r;
         r.kind = kind;
         r.message = text;
@@ -45,19 +42,17 @@ protected:
         return r;
     }
 
-    QStringList visibleButtons(TfrmQBShowInfo& d)
-    {
+    QStringList visibleButtons(TfrmQBShowInfo& d) {
         QStringList out;
-        for (MessageButton b : {MessageButton::Ok, MessageButton::Cancel, MessageButton::Yes, MessageButton::No,
-                                MessageButton::CloseAll})
+        for (MessageButton b : {MessageButton::Ok, MessageButton::Cancel, MessageButton::Yes,
+                                MessageButton::No, MessageButton::CloseAll})
             if (d.button(b)->isVisibleTo(&d)) out << d.button(b)->text();
         return out;
     }
 
-    QPushButton* defaultButton(TfrmQBShowInfo& d)
-    {
-        for (MessageButton b : {MessageButton::Ok, MessageButton::Cancel, MessageButton::Yes, MessageButton::No,
-                                MessageButton::CloseAll})
+    QPushButton* defaultButton(TfrmQBShowInfo& d) {
+        for (MessageButton b : {MessageButton::Ok, MessageButton::Cancel, MessageButton::Yes,
+                                MessageButton::No, MessageButton::CloseAll})
             if (d.button(b)->isVisibleTo(&d) && d.button(b)->isDefault()) return d.button(b);
         return nullptr;
     }
@@ -70,8 +65,7 @@ TfrmQBShowInfo* asInfo(QWidget* w) { return qobject_cast<TfrmQBShowInfo*>(w); }
 
 }  // namespace
 
-TEST_F(ShowInfoWindow, EachKindHasItsTitleButtonsAndDefault)
-{
+TEST_F(ShowInfoWindow, EachKindHasItsTitleButtonsAndDefault) {
     struct Case {
         int kind;
         const char* title;
@@ -111,8 +105,7 @@ TEST_F(ShowInfoWindow, EachKindHasItsTitleButtonsAndDefault)
     EXPECT_TRUE(d.windowFlags() & Qt::WindowStaysOnTopHint);
 }
 
-TEST_F(ShowInfoWindow, ButtonsGiveTheirAnswersThroughShowInfo)
-{
+TEST_F(ShowInfoWindow, ButtonsGiveTheirAnswersThroughShowInfo) {
     auto click = [](MessageButton b) {
         return [b](QWidget* w) {
             ASSERT_TRUE(asInfo(w));
@@ -133,8 +126,7 @@ TEST_F(ShowInfoWindow, ButtonsGiveTheirAnswersThroughShowInfo)
     EXPECT_TRUE(driver.strays.isEmpty());
 }
 
-TEST_F(ShowInfoWindow, AnswerFieldStartsTrimmedWithCaretAtEndAndFocus)
-{
+TEST_F(ShowInfoWindow, AnswerFieldStartsTrimmedWithCaretAtEndAndFocus) {
     QString answer = QStringLiteral("  garden  ");
     driver.then([](QWidget* w) {
         TfrmQBShowInfo* d = asInfo(w);
@@ -159,11 +151,11 @@ TEST_F(ShowInfoWindow, AnswerFieldStartsTrimmedWithCaretAtEndAndFocus)
     EXPECT_EQ(kept, QStringLiteral("kept"));
 }
 
-TEST_F(ShowInfoWindow, OkWithEmptyAnswerCopiesTheSelectedMessageAndStaysOpen)
-{
+TEST_F(ShowInfoWindow, OkWithEmptyAnswerCopiesTheSelectedMessageAndStaysOpen) {
     // Long enough to be wrapped, so the selection runs across a break that wrapping added.
     const QString message = QStringLiteral(
-        "Choose a keyword for the new item from this sentence about the distant lighthouse keeper and his cat");
+        "Choose a keyword for the new item from this sentence about the distant lighthouse keeper "
+        "and his cat");
     QString answer;
     driver.then([&](QWidget* w) {
         TfrmQBShowInfo* d = asInfo(w);
@@ -196,8 +188,7 @@ TEST_F(ShowInfoWindow, OkWithEmptyAnswerCopiesTheSelectedMessageAndStaysOpen)
     EXPECT_EQ(empty, QString());
 }
 
-TEST_F(ShowInfoWindow, SelectionAcrossTheMessagesOwnLineBreakBecomesABlank)
-{
+TEST_F(ShowInfoWindow, SelectionAcrossTheMessagesOwnLineBreakBecomesABlank) {
     TfrmQBShowInfo d;
     MessageRequest r = request(kInputRequest, QStringLiteral("first line\r\nsecond line"));
     d.prepare(r);
@@ -208,8 +199,7 @@ TEST_F(ShowInfoWindow, SelectionAcrossTheMessagesOwnLineBreakBecomesABlank)
     EXPECT_EQ(d.selectedMessageText(), QStringLiteral("line second"));
 }
 
-TEST_F(ShowInfoWindow, EraseButtonRemovesTheLastCharacterOrOnlyTheSelectionMark)
-{
+TEST_F(ShowInfoWindow, EraseButtonRemovesTheLastCharacterOrOnlyTheSelectionMark) {
     TfrmQBShowInfo d;
     MessageRequest r = request(kInputRequest);
     r.answer = QStringLiteral("abc");
@@ -219,17 +209,18 @@ TEST_F(ShowInfoWindow, EraseButtonRemovesTheLastCharacterOrOnlyTheSelectionMark)
     EXPECT_EQ(d.answerField()->cursorPosition(), 2);
     d.answerField()->selectAll();
     d.eraseButton()->click();
-    EXPECT_EQ(d.answerField()->text(), QStringLiteral("ab")) << "a selection is unmarked, not deleted";
+    EXPECT_EQ(d.answerField()->text(), QStringLiteral("ab"))
+        << "a selection is unmarked, not deleted";
     EXPECT_FALSE(d.answerField()->hasSelectedText());
     d.eraseButton()->click();
     d.eraseButton()->click();
     d.eraseButton()->click();  // nothing left: stays empty
     EXPECT_EQ(d.answerField()->text(), QString());
-    EXPECT_EQ(d.eraseButton()->focusPolicy(), Qt::NoFocus) << "pressing it must not take the field's selection";
+    EXPECT_EQ(d.eraseButton()->focusPolicy(), Qt::NoFocus)
+        << "pressing it must not take the field's selection";
 }
 
-TEST_F(ShowInfoWindow, LongMessagesWrapAndTheWindowGrowsWithoutCuttingText)
-{
+TEST_F(ShowInfoWindow, LongMessagesWrapAndTheWindowGrowsWithoutCuttingText) {
     QString words;
     for (int i = 0; i < 60; ++i) words += QStringLiteral("word%1 ").arg(i);
     TfrmQBShowInfo d;
@@ -251,15 +242,15 @@ TEST_F(ShowInfoWindow, LongMessagesWrapAndTheWindowGrowsWithoutCuttingText)
         EXPECT_GE(area->height(), 16 * int(lines.size()) + 8);
         const QFontMetrics fm(area->font());
         EXPECT_GE(area->height(), fm.lineSpacing() * int(lines.size()));
-        for (const QString& line : lines) EXPECT_LE(fm.horizontalAdvance(line), area->viewport()->width());
+        for (const QString& line : lines)
+            EXPECT_LE(fm.horizontalAdvance(line), area->viewport()->width());
         EXPECT_EQ(area->verticalScrollBar()->maximum(), 0) << "every line is in view";
         EXPECT_LE(area->geometry().bottom(), d.height());
         EXPECT_LE(area->geometry().right(), d.width());
     }
 }
 
-TEST_F(ShowInfoWindow, CodeIsShownRightAlignedForSystemErrorsAndHelpOpensItsTopic)
-{
+TEST_F(ShowInfoWindow, CodeIsShownRightAlignedForSystemErrorsAndHelpOpensItsTopic) {
     TfrmQBShowInfo d;
     MessageRequest r = request(kError);
     r.code = QStringLiteral("qb748");
@@ -277,7 +268,8 @@ TEST_F(ShowInfoWindow, CodeIsShownRightAlignedForSystemErrorsAndHelpOpensItsTopi
         ASSERT_TRUE(info->helpButton()->isVisible());
         info->helpButton()->click();
         auto helps = info->findChildren<HelpWindow*>();
-        ASSERT_EQ(helps.size(), 1) << "the help opens as a child of the modal window, so it can be used";
+        ASSERT_EQ(helps.size(), 1)
+            << "the help opens as a child of the modal window, so it can be used";
         EXPECT_TRUE(helps[0]->isVisible());
         EXPECT_EQ(helps[0]->browser()->source().fragment(), QStringLiteral("40060"));
         EXPECT_TRUE(helps[0]->browser()->toPlainText().contains(QStringLiteral("stops itself")));
@@ -286,14 +278,23 @@ TEST_F(ShowInfoWindow, CodeIsShownRightAlignedForSystemErrorsAndHelpOpensItsTopi
     ShowInfo(QStringLiteral("Broken"), QStringLiteral("qb1050"), kSystemError, 40060);
     EXPECT_EQ(driver.handled(), 1);
 
+    // A long text in the code's place is shown whole.
+    r.code = QStringLiteral(
+        "Error in database operations.  The QB Program was deactivated. Please close windows and "
+        "exit");
+    r.showCode = true;
+    d.prepare(r);
+    const QFontMetrics fm(d.codeLabel()->font());
+    EXPECT_GE(d.codeLabel()->width(), fm.horizontalAdvance(r.code));
+    EXPECT_GE(d.codeLabel()->x(), 0);
+
     // No help topic, no Help button.
     r.helpTopic = 0;
     d.prepare(r);
     EXPECT_FALSE(d.helpButton()->isVisibleTo(&d));
 }
 
-TEST_F(ShowInfoWindow, NoTextHidesTheTextArea)
-{
+TEST_F(ShowInfoWindow, NoTextHidesTheTextArea) {
     TfrmQBShowInfo d;
     d.prepare(request(kInputRequest, QStringLiteral("   ")));
     EXPECT_FALSE(d.textArea()->isVisibleTo(&d));

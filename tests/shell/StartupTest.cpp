@@ -1,13 +1,3 @@
-#include "platform/FileNames.h"
-#include "platform/IniFile.h"
-#include "shell/DesktopProgram.h"
-#include "shell/MainWindow.h"
-#include "shell/Session.h"
-#include "shell/SingleInstanceGuard.h"
-#include "shell/Startup.h"
-#include "shell/WindowLayout.h"
-#include "support/StoreFixture.h"
-
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -18,21 +8,29 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include "platform/FileNames.h"
+#include "platform/IniFile.h"
+#include "shell/DesktopProgram.h"
+#include "shell/MainWindow.h"
+#include "shell/Session.h"
+#include "shell/SingleInstanceGuard.h"
+#include "shell/Startup.h"
+#include "shell/WindowLayout.h"
+#include "support/StoreFixture.h"
+
 using namespace qb;
 
 namespace {
 
 // A store directory that the test lays out itself.
 class Startup : public test::StoreFixture {
-protected:
+  protected:
     Startup() : StoreFixture(false) {}
-    void SetUp() override
-    {
+    void SetUp() override {
         StoreFixture::SetUp();
         cwd = QDir::currentPath();
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         QDir::setCurrent(cwd);
         StoreFixture::TearDown();
     }
@@ -41,33 +39,35 @@ protected:
     QString cwd;
 };
 
-QStringList zipListing(const QString& package)
-{
+QStringList zipListing(const QString& package) {
     QProcess p;
     p.start(QStringLiteral("unzip"), {QStringLiteral("-Z1"), package});
     if (!p.waitForFinished(30000)) return {};
-    return QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    return QString::fromUtf8(p.readAllStandardOutput())
+        .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
 }  // namespace
 
-TEST_F(Startup, EntryMakesAFreshStoreOnlyInANewOrEmptyDirectory)
-{
+TEST_F(Startup, EntryMakesAFreshStoreOnlyInANewOrEmptyDirectory) {
     const QString fresh = sub(QStringLiteral("new/store"));
     EntryCheck check = CheckProgramEntry(fresh);
     ASSERT_TRUE(check.ok) << check.message.toStdString();
     EXPECT_EQ(check.state, StoreDirectoryState::Fresh);
     EXPECT_TRUE(files::exists(fresh, QStringLiteral("ITEM.DB")));
     EXPECT_TRUE(files::exists(fresh, QStringLiteral("DICT.DB")));
-    EXPECT_EQ(CheckProgramEntry(fresh).state, StoreDirectoryState::Ready) << "the second start finds it";
+    EXPECT_EQ(CheckProgramEntry(fresh).state, StoreDirectoryState::Ready)
+        << "the second start finds it";
 
     const QString other = sub(QStringLiteral("papers"));
     ASSERT_TRUE(QDir().mkpath(other));
-    ASSERT_TRUE(files::writeTextFile(QDir(other).filePath(QStringLiteral("letter.txt")), QStringLiteral("Dear")));
+    ASSERT_TRUE(files::writeTextFile(QDir(other).filePath(QStringLiteral("letter.txt")),
+                                     QStringLiteral("Dear")));
     check = CheckProgramEntry(other);
     EXPECT_FALSE(check.ok);
     EXPECT_EQ(check.message, QStringLiteral("Data base missing"));
-    EXPECT_EQ(QDir(other).entryList(QDir::Files), QStringList{"letter.txt"}) << "a foreign directory is left alone";
+    EXPECT_EQ(QDir(other).entryList(QDir::Files), QStringList{"letter.txt"})
+        << "a foreign directory is left alone";
 
     // A directory that cannot be made says so.
     const QString blocked = QDir(other).filePath(QStringLiteral("letter.txt/store"));
@@ -76,8 +76,7 @@ TEST_F(Startup, EntryMakesAFreshStoreOnlyInANewOrEmptyDirectory)
     EXPECT_TRUE(check.message.contains(blocked)) << check.message.toStdString();
 }
 
-TEST_F(Startup, DeepestAllowedStorePathIs65CharactersWithItsSeparator)
-{
+TEST_F(Startup, DeepestAllowedStorePathIs65CharactersWithItsSeparator) {
     const QString base = dir() + QLatin1Char('/');
     ASSERT_LT(base.size(), 60);
     const QString allowed = base + QString(64 - base.size(), QLatin1Char('a'));
@@ -90,8 +89,7 @@ TEST_F(Startup, DeepestAllowedStorePathIs65CharactersWithItsSeparator)
     EXPECT_FALSE(QFileInfo::exists(tooLong));
 }
 
-TEST_F(Startup, BatchFilesPackTheStoreWithZip)
-{
+TEST_F(Startup, BatchFilesPackTheStoreWithZip) {
     ASSERT_TRUE(CheckProgramEntry(dir()).ok);
     // A table file spelled otherwise is listed as it is spelled.
     ASSERT_TRUE(QFile::rename(sub("PROJECT.DB"), sub("Project.db")));
@@ -100,12 +98,15 @@ TEST_F(Startup, BatchFilesPackTheStoreWithZip)
 
     QFile pack0(sub("pack0.lst"));
     ASSERT_TRUE(pack0.open(QIODevice::ReadOnly));
-    EXPECT_EQ(pack0.readAll(), QByteArray("WORD.DB\r\nDICT.DB\r\nITEMKEYS.DB\r\nITEMURL.DB\r\nITEM.DB\r\n"
-                                          "Project.db\r\nINFLEC.DB\r\nSHOW.DB\r\nITMSJMP.DB\r\nPRJORDR.DB\r\n"));
+    EXPECT_EQ(pack0.readAll(),
+              QByteArray("WORD.DB\r\nDICT.DB\r\nITEMKEYS.DB\r\nITEMURL.DB\r\nITEM.DB\r\n"
+                         "Project.db\r\nINFLEC.DB\r\nSHOW.DB\r\nITMSJMP.DB\r\nPRJORDR.DB\r\n"));
     QFile pack2(sub("pack2.lst"));
     ASSERT_TRUE(pack2.open(QIODevice::ReadOnly));
-    EXPECT_EQ(pack2.readAll(),
-              QByteArray("WORD.*\r\nDICT.*\r\nITEMKEYS.*\r\nITEMURL.*\r\nITEM.*\r\nPROJECT.*\r\nINFLEC.*\r\n"));
+    EXPECT_EQ(
+        pack2.readAll(),
+        QByteArray(
+            "WORD.*\r\nDICT.*\r\nITEMKEYS.*\r\nITEMURL.*\r\nITEM.*\r\nPROJECT.*\r\nINFLEC.*\r\n"));
 
     // The script, run from elsewhere as the backup runs it, packs the listed tables.
     QTemporaryDir elsewhere;
@@ -117,14 +118,13 @@ TEST_F(Startup, BatchFilesPackTheStoreWithZip)
     EXPECT_EQ(sh.exitCode(), 0) << sh.readAllStandardError().toStdString();
     QStringList listed = zipListing(sub(package));
     listed.sort();
-    QStringList expected = {"DICT.DB", "INFLEC.DB", "ITEM.DB", "ITEMKEYS.DB", "ITEMURL.DB", "ITMSJMP.DB",
-                            "PRJORDR.DB", "Project.db", "SHOW.DB", "WORD.DB"};
+    QStringList expected = {"DICT.DB",    "INFLEC.DB",  "ITEM.DB",    "ITEMKEYS.DB", "ITEMURL.DB",
+                            "ITMSJMP.DB", "PRJORDR.DB", "Project.db", "SHOW.DB",     "WORD.DB"};
     expected.sort();
     EXPECT_EQ(listed, expected);
 }
 
-TEST_F(Startup, InformationFilesCountAsChangedUntilTheirTimeIsRecorded)
-{
+TEST_F(Startup, InformationFilesCountAsChangedUntilTheirTimeIsRecorded) {
     ASSERT_TRUE(files::writeTextFile(sub("QB_Program_Fixes.txt"), QStringLiteral("fixed")));
     ASSERT_TRUE(files::writeTextFile(sub("QB_info_9.txt"), QStringLiteral("not one of them")));
     IniFile ini(session().iniPath());
@@ -135,8 +135,7 @@ TEST_F(Startup, InformationFilesCountAsChangedUntilTheirTimeIsRecorded)
     EXPECT_TRUE(ChangedInformationFiles(dir(), IniFile(session().iniPath())).empty());
 }
 
-TEST(WindowLayout, RestoreBringsBackEachRecordedWindowWithDefaultsAndGoesOnAfterAFailure)
-{
+TEST(WindowLayout, RestoreBringsBackEachRecordedWindowWithDefaultsAndGoesOnAfterAFailure) {
     test::ScriptedMessenger messenger;
     session().setMessenger(&messenger);
     QTemporaryDir tmp;
@@ -176,7 +175,8 @@ TEST(WindowLayout, RestoreBringsBackEachRecordedWindowWithDefaultsAndGoesOnAfter
     RestoreWindowLayout(ini, settings, 1280, 29, hooks);
 
     ASSERT_EQ(projects.size(), 3u) << "slots 1 to 10 only";
-    EXPECT_EQ(projects[0].geometry, QRect(1280 - 28 - 220 - 24, 12 + 29, 0, 0)) << "defaults; own size";
+    EXPECT_EQ(projects[0].geometry, QRect(1280 - 28 - 220 - 24, 12 + 29, 0, 0))
+        << "defaults; own size";
     EXPECT_EQ(projects[1].geometry, QRect(40, 60, 200, 300));
     EXPECT_EQ(projects[1].outlineFile, outline);
     EXPECT_EQ(projects[1].selectedTag, QStringLiteral("ROSES"));
@@ -196,8 +196,7 @@ TEST(WindowLayout, RestoreBringsBackEachRecordedWindowWithDefaultsAndGoesOnAfter
     session().setMessenger(nullptr);
 }
 
-TEST(WindowLayout, SaveRecordsTenProjectAndFiveDictionaryWindowsAndClearsTheOldSlots)
-{
+TEST(WindowLayout, SaveRecordsTenProjectAndFiveDictionaryWindowsAndClearsTheOldSlots) {
     QTemporaryDir tmp;
     IniFile ini;
     ini.writeBool("WINDOWS UP", "Proj_9_exists", true);
@@ -221,7 +220,9 @@ TEST(WindowLayout, SaveRecordsTenProjectAndFiveDictionaryWindowsAndClearsTheOldS
         projects.push_back(r);
     }
     WindowLayoutHooks hooks;
-    hooks.projectWindows = [&] { return std::vector<ProjectWindowRecord>(projects.begin(), projects.begin() + 2); };
+    hooks.projectWindows = [&] {
+        return std::vector<ProjectWindowRecord>(projects.begin(), projects.begin() + 2);
+    };
     hooks.dictionaryWindows = [] {
         std::vector<DictionaryWindowRecord> d(6);
         for (int i = 0; i < 6; ++i) d[i] = {QRect(i, i, 100, 100), i + 1};
@@ -231,7 +232,8 @@ TEST(WindowLayout, SaveRecordsTenProjectAndFiveDictionaryWindowsAndClearsTheOldS
 
     EXPECT_TRUE(ini.readBool("WINDOWS UP", "Proj_1_exists", false));
     EXPECT_TRUE(ini.readBool("WINDOWS UP", "Proj_2_exists", false));
-    EXPECT_FALSE(ini.readBool("WINDOWS UP", "Proj_9_exists", true)) << "the slot of the last save is cleared";
+    EXPECT_FALSE(ini.readBool("WINDOWS UP", "Proj_9_exists", true))
+        << "the slot of the last save is cleared";
     EXPECT_EQ(ini.readString("SAVEDWORK", "OutlineName_9", "x"), QString());
     EXPECT_EQ(ini.readInteger("WINDOW SIZES", "Proj_2_width", 0), 201);
     EXPECT_EQ(ini.readString("SAVEDWORK", "SelectedProjTag_1", ""), QStringLiteral("ROSES"));
@@ -239,21 +241,22 @@ TEST(WindowLayout, SaveRecordsTenProjectAndFiveDictionaryWindowsAndClearsTheOldS
     EXPECT_EQ(ini.readInteger("SAVEDWORK", "ProjSideUp_2", -1), 1);
     ASSERT_EQ(savedTo.size(), 2);
     EXPECT_EQ(savedTo[0], QDir(tmp.path()).filePath("P0.qbo"));
-    EXPECT_EQ(QFileInfo(savedTo[1]).absolutePath(), QDir(tmp.path()).absolutePath()) << "stays in the outline folder";
+    EXPECT_EQ(QFileInfo(savedTo[1]).absolutePath(), QDir(tmp.path()).absolutePath())
+        << "stays in the outline folder";
     EXPECT_EQ(ini.readString("SAVEDWORK", "OutlineName_1", ""), savedTo[0]);
 
     hooks.projectWindows = [&] { return projects; };
     SaveWindowLayout(ini, hooks, tmp.path());
     EXPECT_TRUE(ini.readBool("WINDOWS UP", "Proj_10_exists", false));
-    EXPECT_FALSE(ini.hasKey("WINDOWS UP", "Proj_11_exists")) << "windows beyond ten are not recorded";
+    EXPECT_FALSE(ini.hasKey("WINDOWS UP", "Proj_11_exists"))
+        << "windows beyond ten are not recorded";
     EXPECT_TRUE(ini.readBool("WINDOWS UP", "Dict_5_exists", false));
     EXPECT_FALSE(ini.hasKey("WINDOWS UP", "Dict_6_exists"));
     EXPECT_EQ(ini.readInteger("SAVEDWORK", "DictSortOrder_5", 0), 5);
     EXPECT_TRUE(ini.readBool("WINDOWS UP", "Dict_4_exists", false));
 }
 
-TEST_F(Startup, SecondCopyOnTheSameStoreAsksTheFirstToComeForward)
-{
+TEST_F(Startup, SecondCopyOnTheSameStoreAsksTheFirstToComeForward) {
     ASSERT_TRUE(CheckProgramEntry(dir()).ok);
     SingleInstanceGuard first(dir());
     ASSERT_TRUE(first.acquire());
@@ -275,8 +278,7 @@ TEST_F(Startup, SecondCopyOnTheSameStoreAsksTheFirstToComeForward)
     EXPECT_TRUE(elsewhere.acquire());
 }
 
-TEST_F(Startup, DesktopStartOpensAFreshStoreAndRefusesAForeignDirectory)
-{
+TEST_F(Startup, DesktopStartOpensAFreshStoreAndRefusesAForeignDirectory) {
     const QString store = sub("fresh");
     {
         DesktopStart start = StartDesktopProgram({"quillbox", "--dir", store});
@@ -312,8 +314,7 @@ TEST_F(Startup, DesktopStartOpensAFreshStoreAndRefusesAForeignDirectory)
 
 // The real program, on the offscreen platform: a fresh store, a second copy that ends at once,
 // and an orderly end on a termination request.
-TEST_F(Startup, ProgramStartsOnAFreshStoreAndEndsInOrder)
-{
+TEST_F(Startup, ProgramStartsOnAFreshStoreAndEndsInOrder) {
     const QString store = sub("program");
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
@@ -341,6 +342,7 @@ TEST_F(Startup, ProgramStartsOnAFreshStoreAndEndsInOrder)
     EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(program.exitCode(), 0);
     IniFile ini(QDir(store).filePath("qb.ini"));
-    EXPECT_TRUE(ini.hasKey("WINDOW SIZES", "ClientWidth")) << "the settings were written back at the end";
+    EXPECT_TRUE(ini.hasKey("WINDOW SIZES", "ClientWidth"))
+        << "the settings were written back at the end";
     EXPECT_FALSE(QFileInfo::exists(QDir(store).filePath(".quillbox.lock")));
 }

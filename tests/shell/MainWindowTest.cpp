@@ -785,3 +785,15 @@ TEST_F(MainWindow, WebEntriesWorkOnceTheBrowserCanBeStarted) {
         << subject.toStdString();
     EXPECT_TRUE(subject.endsWith(QLatin1Char(':')));
 }
+
+TEST_F(MainWindow, WithSavingOffClosingLeavesTheSettingsFileAsLoadingLeftIt)
+{
+    writeIni(QStringLiteral("[SYSTEM]\r\nSaveToIniFileOnExit=0\r\n[WINDOW SIZES]\r\nClientWidth=700\r\n"));
+    window->FormCreate();
+    const QString afterLoading = iniText();
+    window->resize(900, 650);
+    session().shell.windows.projectWindows = [] { return std::vector<ProjectWindowRecord>(1); };
+    EXPECT_TRUE(window->close());
+    EXPECT_EQ(iniText(), afterLoading);
+    EXPECT_EQ(IniFile(path("qb.ini")).readInteger("WINDOW SIZES", "ClientWidth", 0), 700);
+}

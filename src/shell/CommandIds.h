@@ -133,5 +133,15 @@ inline constexpr char LocateInDictionary[] = "LocateInDictionary";
 inline constexpr char TileItemsButton[] = "TileItemsButton";
 inline constexpr char ReturnHome[] = "ReturnHome";
 inline constexpr char ToggleExplodeMode[] = "ToggleExplodeMode";
+// A press on the clipboard-size panel; also run by the delayed-events timer after a repaint.
+inline constexpr char RefreshClipboardSize[] = "RefreshClipboardSize";
+
+// Notification-area icon: a left press, and its menu ("Grab URL to Make a Project" is GetUrl,
+// "Exit Quillbox" is Exit).
+inline constexpr char TrayIconClick[] = "TrayIconClick";
+inline constexpr char TraySaveClipboardAsItem[] = "TraySaveClipboardAsItem";
+inline constexpr char TraySaveClipboardNoCRs[] = "TraySaveClipboardNoCRs";
+inline constexpr char TraySaveClipboardToImportFile[] = "TraySaveClipboardToImportFile";
+inline constexpr char RestoreWindow[] = "RestoreWindow";
 
 }  // namespace qb::cmd

@@ -1,16 +1,163 @@
 #include "shell/DesktopProgram.h"
 
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <QApplication>
-#include <QMainWindow>
+#include <QDir>
+#include <QMessageBox>
+#include <QProxyStyle>
+#include <QSocketNotifier>
+#include <QTimer>
+#include <csignal>
+#include <cstdio>
+#include <exception>
+
+#include "shell/MainWindow.h"
+#include "shell/Messages.h"
+#include "shell/Session.h"
+#include "shell/SingleInstanceGuard.h"
+#include "shell/Startup.h"
+#include "shell/WidgetMessenger.h"
 
 namespace qb {
 
-int RunDesktopProgram(int argc, char** argv)
-{
+DesktopStart::DesktopStart() = default;
+DesktopStart::DesktopStart(DesktopStart&&) noexcept = default;
+DesktopStart::~DesktopStart() = default;
+
+namespace {
+
+// Hints appear after the pause the settings ask for.
+class HintPauseStyle : public QProxyStyle {
+  public:
+    using QProxyStyle::QProxyStyle;
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* data) const override {
+        if (hint == SH_ToolTip_WakeUpDelay) return qMax(0, session().settings.hintPauseLength);
+        return QProxyStyle::styleHint(hint, option, widget, data);
+    }
+};
+
+QString dirArgument(const QStringList& args, bool* usage) {
+    QString dir;
+    for (int i = 1; i < args.size(); ++i) {
+        const QString& a = args[i];
+        if (a == QStringLiteral("--dir") && i + 1 < args.size())
+            dir = args[++i];
+        else if (a.startsWith(QStringLiteral("--dir=")))
+            dir = a.mid(6);
+        else
+            *usage = true;
+    }
+    return dir;
+}
+
+// A termination request (logout, kill) closes the window the orderly way, so edits are kept.
+int signalPipe[2] = {-1, -1};
+
+void onTerminate(int) {
+    char c = 1;
+    ssize_t ignored = ::write(signalPipe[1], &c, 1);
+    (void)ignored;
+}
+
+void closeOnTermination(TBillBoard* window) {
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0) return;
+    auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, window);
+    QObject::connect(notifier, &QSocketNotifier::activated, window, [window, notifier] {
+        char c;
+        ssize_t ignored = ::read(signalPipe[0], &c, 1);
+        (void)ignored;
+        notifier->setEnabled(false);
+        window->Exit1Click();
+        notifier->setEnabled(true);
+    });
+    struct sigaction action = {};
+    action.sa_handler = onTerminate;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGHUP, &action, nullptr);
+}
+
+}  // namespace
+
+DesktopStart StartDesktopProgram(const QStringList& arguments) {
+    DesktopStart start;
+    Session& s = session();
+    bool usage = false;
+    const QString dir = ChooseStoreDirectory(dirArgument(arguments, &usage));
+    if (usage) {
+        std::fprintf(stderr, "usage: quillbox [--dir DIR]\n");
+        start.exitCode = 2;
+        return start;
+    }
+    const EntryCheck check = CheckProgramEntry(dir);
+    if (!check.ok) {
+        PlainMessage(check.message);
+        start.exitCode = 1;
+        return start;
+    }
+    s.setDir(dir);
+    QDir::setCurrent(s.dir());
+
+    start.guard = std::make_unique<SingleInstanceGuard>(s.dir());
+    if (!start.guard->acquire()) {
+        start.guard.reset();
+        return start;  // the running copy comes forward instead
+    }
+
+    // The windows in their order of creation: the desktop, then the dialogs that exist.
+    start.window = std::make_unique<TBillBoard>();
+    QObject::connect(start.guard.get(), &SingleInstanceGuard::raiseRequested, start.window.get(),
+                     &TBillBoard::restoreFromTray);
+    start.window->FormCreate();
+    if (s.stopFlag) {
+        start.window.reset();
+        s.store.close();
+        start.exitCode = 1;
+    }
+    return start;
+}
+
+int RunDesktopProgram(int argc, char** argv) {
     QApplication app(argc, argv);
-    QMainWindow window;
-    window.show();
-    return app.exec();
+    QApplication::setApplicationName(QStringLiteral("Quillbox 2000"));
+    QApplication::setStyle(new HintPauseStyle(QApplication::style()->name()));
+    // The program ends when the desktop has closed down, not when the last window is hidden (the
+    // desktop hides itself while it asks whether to close, and lives on in the tray).
+    QApplication::setQuitOnLastWindowClosed(false);
+    try {
+        WidgetMessenger messenger;
+        session().setMessenger(&messenger);
+        messenger.dialog();  // the information window, made once and reused
+        int result = 0;
+        {
+            DesktopStart start = StartDesktopProgram(app.arguments());
+            if (!start.window) {
+                result = start.exitCode;
+            } else {
+                TBillBoard* window = start.window.get();
+                QObject::connect(window, &TBillBoard::closedDown, &app, &QCoreApplication::quit,
+                                 Qt::QueuedConnection);
+                closeOnTermination(window);
+                window->show();
+                // Under a window manager that gives no activation the first activation still runs.
+                QTimer::singleShot(0, window, &TBillBoard::FormActivate);
+                result = app.exec();
+            }
+        }
+        session().store.close();
+        session().setMessenger(nullptr);
+        return result;
+    } catch (...) {
+    }
+    session().setMessenger(nullptr);
+    QMessageBox::critical(
+        nullptr, QStringLiteral("Quillbox 2000"),
+        QStringLiteral("Startup problems - Reinstall the Database Engine or the entire program."));
+    return 1;
 }
 
 }  // namespace qb

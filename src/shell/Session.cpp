@@ -88,6 +88,7 @@ void Session::resetRunState()
     desktopDirty = false;
     clearOperationMarks = nullptr;
     hooks = DesktopHooks();
+    shell = ShellHooks();
     timestamps.reset();
     settings = Settings();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "shell/Settings.h"
+#include "shell/ShellHooks.h"
 #include "store/Store.h"
 #include "store/Timestamps.h"
 
@@ -81,6 +82,8 @@ public:
     QString version() const { return QStringLiteral(QUILLBOX_VERSION); }
 
     DesktopHooks hooks;
+    // What start-up and shutdown ask of the subsystems (ShellHooks.h).
+    ShellHooks shell;
 
     // Called after every message, to clear the desktop's in-progress marks (drag, scroll lock).
     std::function<void()> clearOperationMarks;

@@ -22,8 +22,9 @@ std::vector<Table> makeTables()
     t.push_back({QStringLiteral("ITEMKEYS"), QStringLiteral("ITEMKEYS.DB"), QStringLiteral("itemkeys"),
                  {{"IT", FT::Float}, {"Order", FT::Smallint}, {"ITC", FT::Float}, {"WNo", FT::Integer}},
                  {"IT", "Order"},
-                 // WNo is not an order of its own, but word look-ups and frequencies need it.
-                 {{"ITEMKEYS_ITC", {"ITC"}}, {"ITEMKEYS_WNo", {"WNo"}}}});
+                 // WNo is not an order of its own, but word look-ups and frequencies need it;
+                 // with IT beside it the frequency count reads the index alone.
+                 {{"ITEMKEYS_ITC", {"ITC"}}, {"ITEMKEYS_WNo", {"WNo", "IT"}}}});
     t.push_back({QStringLiteral("ITEMURL"), QStringLiteral("ITEMURL.DB"), QStringLiteral("itemurl"),
                  {{"IT", FT::Float}, {"Order", FT::Smallint}, {"Project", FT::String, 38}},
                  {"IT", "Order"},

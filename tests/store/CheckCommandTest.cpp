@@ -28,14 +28,14 @@ TEST_F(CheckCommand, RecreatesTheMissingTablesAndRefillsInflec)
     addWord(QStringLiteral("река"), 2);
     addKeyword(-46001.1, 1, -45000.1, 2);
     session().store.close();
-    for (const char* file : {"ITMSJMP.DB", "SHOW.DB", "PRJORDR.DB", "INFLEC.DB"})
+    for (const char* file : {"ITMSJMP.DB", "SHOW.DB", "PRJORDR.DB", "INFLEC.DB", "SCHED.DB"})
         ASSERT_TRUE(QFile::remove(path(QString::fromLatin1(file))));
 
     QString out, err;
     EXPECT_EQ(check(&out, &err), 0) << err.toStdString();
     EXPECT_TRUE(out.contains(QStringLiteral("Store checks passed"))) << out.toStdString();
 
-    for (const char* file : {"ITMSJMP.DB", "SHOW.DB", "PRJORDR.DB", "INFLEC.DB"})
+    for (const char* file : {"ITMSJMP.DB", "SHOW.DB", "PRJORDR.DB", "INFLEC.DB", "SCHED.DB"})
         EXPECT_TRUE(QFileInfo::exists(path(QString::fromLatin1(file)))) << file;
     {
         sql::Database db;
@@ -44,6 +44,11 @@ TEST_F(CheckCommand, RecreatesTheMissingTablesAndRefillsInflec)
         QStringList forms;
         while (st.next()) forms << st.textValue(0) + QLatin1Char('|') + QString::number(st.intValue(1));
         EXPECT_EQ(forms, (QStringList{QStringLiteral("river|1"), QStringLiteral("река|2")}));
+        sql::Database sched;
+        ASSERT_TRUE(sched.open(path(QStringLiteral("SCHED.DB")), false));
+        sql::Statement fields(sched, QStringLiteral("SELECT group_concat(name, ',') FROM pragma_table_info('SCHED')"));
+        ASSERT_TRUE(fields.next());
+        EXPECT_EQ(fields.textValue(0), QStringLiteral("IT,TX,ITS,Animation")) << "SCHED has ITEM's fields";
         sql::Database words;
         ASSERT_TRUE(words.open(path(QStringLiteral("WORD.DB")), false));
         sql::Statement wfq(words, QStringLiteral("SELECT WFQ FROM WORD ORDER BY WNo"));

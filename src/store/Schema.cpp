@@ -22,8 +22,9 @@ std::vector<Table> makeTables()
     t.push_back({QStringLiteral("ITEMKEYS"), QStringLiteral("ITEMKEYS.DB"), QStringLiteral("itemkeys"),
                  {{"IT", FT::Float}, {"Order", FT::Smallint}, {"ITC", FT::Float}, {"WNo", FT::Integer}},
                  {"IT", "Order"},
-                 // WNo is not an order of its own, but word look-ups and frequencies need it.
-                 {{"ITEMKEYS_ITC", {"ITC"}}, {"ITEMKEYS_WNo", {"WNo"}}}});
+                 // WNo is not an order of its own, but word look-ups and frequencies need it;
+                 // with IT beside it the frequency count reads the index alone.
+                 {{"ITEMKEYS_ITC", {"ITC"}}, {"ITEMKEYS_WNo", {"WNo", "IT"}}}});
     t.push_back({QStringLiteral("ITEMURL"), QStringLiteral("ITEMURL.DB"), QStringLiteral("itemurl"),
                  {{"IT", FT::Float}, {"Order", FT::Smallint}, {"Project", FT::String, 38}},
                  {"IT", "Order"},
@@ -130,34 +131,39 @@ bool createTable(qb::sql::Database& db, const Table& table, const QString& schem
     return true;
 }
 
+bool createTableFile(const QString& dir, const Table& table, QString* error)
+{
+    QString path = qb::files::resolve(dir, table.fileName);
+    if (QFileInfo::exists(path)) return true;
+    // Build in a side file and move it into place, so a failure never leaves half a table.
+    QString temp = QDir(dir).filePath(table.fileName + QStringLiteral(".new"));
+    QFile::remove(temp);
+    {
+        qb::sql::Database db;
+        if (!db.open(temp, true, error)) return false;
+        if (!createTable(db, table, QString(), error)) {
+            db.close();
+            QFile::remove(temp);
+            return false;
+        }
+    }
+    QFile::remove(temp + QStringLiteral("-journal"));
+    if (!QFile::rename(temp, QDir(dir).filePath(table.fileName))) {
+        if (error) *error = QStringLiteral("Cannot write ") + table.fileName;
+        QFile::remove(temp);
+        return false;
+    }
+    return true;
+}
+
 bool createEmptyStore(const QString& dir, QString* error)
 {
     if (!QDir().mkpath(dir)) {
         if (error) *error = QStringLiteral("Cannot create the directory ") + dir;
         return false;
     }
-    for (const Table& table : tables()) {
-        QString path = qb::files::resolve(dir, table.fileName);
-        if (QFileInfo::exists(path)) continue;
-        // Build in a side file and move it into place, so a failure never leaves half a table.
-        QString temp = QDir(dir).filePath(table.fileName + QStringLiteral(".new"));
-        QFile::remove(temp);
-        {
-            qb::sql::Database db;
-            if (!db.open(temp, true, error)) return false;
-            if (!createTable(db, table, QString(), error)) {
-                db.close();
-                QFile::remove(temp);
-                return false;
-            }
-        }
-        QFile::remove(temp + QStringLiteral("-journal"));
-        if (!QFile::rename(temp, QDir(dir).filePath(table.fileName))) {
-            if (error) *error = QStringLiteral("Cannot write ") + table.fileName;
-            QFile::remove(temp);
-            return false;
-        }
-    }
+    for (const Table& table : tables())
+        if (!createTableFile(dir, table, error)) return false;
     return true;
 }
 

@@ -47,6 +47,10 @@ QStringList createStatements(const Table& table, const QString& schema);
 // Creates the table with its key and indexes in a newly opened database file.
 bool createTable(qb::sql::Database& db, const Table& table, const QString& schema, QString* error);
 
+// Makes the table's file in dir (spelled as the schema spells it) unless a file of that name
+// exists in any spelling.
+bool createTableFile(const QString& dir, const Table& table, QString* error);
+
 // Lays down an empty store (all eleven files) in dir. Existing table files are left alone.
 bool createEmptyStore(const QString& dir, QString* error);
 

@@ -76,18 +76,19 @@ bool Store::attachTable(const schema::Table& table, bool create, QString* error)
         return false;
     }
     QString why;
-    if (!db_.attach(path, table.schemaName, create, &why)) {
+    // The connection was opened without the right to create files, so a new table file is
+    // made on its own and then attached.
+    if (isNew && !schema::createTableFile(dir_, table, &why)) {
         if (error) *error = table.fileName + QStringLiteral(": ") + why;
         return false;
     }
-    if (isNew) {
-        if (!schema::createTable(db_, table, table.schemaName, &why)) {
-            db_.detach(table.schemaName);
-            if (error) *error = table.fileName + QStringLiteral(": ") + why;
-            return false;
-        }
-    } else if (!schema::fileHasTable(db_, table.schemaName, table, &why) ||
-               db_.isReadOnly(table.schemaName)) {
+    if (isNew) path = pathOf(table.fileName);
+    if (!db_.attach(path, table.schemaName, false, &why)) {
+        if (error) *error = table.fileName + QStringLiteral(": ") + why;
+        return false;
+    }
+    if (!schema::fileHasTable(db_, table.schemaName, table, &why) ||
+        db_.isReadOnly(table.schemaName)) {
         if (why.isEmpty()) why = table.fileName + QStringLiteral(" cannot be written");
         db_.detach(table.schemaName);
         if (error) *error = why;

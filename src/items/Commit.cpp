@@ -371,6 +371,8 @@ CommitResult CommitCards(const std::vector<CardData*>& cardsInOrder)
         Outcome outcome;
         outcome.card = card;
         CardFailure failure;
+        const int counted[] = {result.itemsWritten, result.itemsRemoved, result.conceptsWritten,
+                               result.conceptsRemoved};
         sql::Savepoint savepoint(db, QStringLiteral("card"));
         bool done = savepoint.isActive();
         if (done) {
@@ -385,6 +387,10 @@ CommitResult CommitCards(const std::vector<CardData*>& cardsInOrder)
             continue;
         }
         savepoint.rollback();
+        result.itemsWritten = counted[0];
+        result.itemsRemoved = counted[1];
+        result.conceptsWritten = counted[2];
+        result.conceptsRemoved = counted[3];
         result.failed.push_back(card);
         QString message = failure.message.isEmpty() ? QString::fromLatin1(kCardProblem) : failure.message;
         pass.notes.push_back([message] { PlainMessage(message); });

@@ -18,8 +18,15 @@ struct KeywordLink {
 };
 
 // The working copy of an item that its card holds until the commit writes it.
+//
+// Line breaks: the text holds "\n" only. The editor hands its text over that way; text read from
+// the store or from elsewhere passes through NormalizeLineBreaks, and the commit normalises once
+// more, so CR LF and lone CR never reach ITEM.TX.
 struct ItemCardData : CardData {
     static constexpr int kMaxLinks = 24;
+    static constexpr int kMaxTextLength = 32000;
+    static constexpr int kMaxNameLength = 50;       // keyword words and project names on the card
+    static constexpr int kMaxPicturePixels = 1000000;
 
     ItemCardData() : CardData(CardKind::Item) {}
 
@@ -30,6 +37,9 @@ struct ItemCardData : CardData {
     bool hasPicture = false;
     QImage picture;
     bool keywordAdded = false;
+
+    int keyCount() const { return int(keywords.size()); }
+    int projCount() const { return int(projects.size()); }
 
     bool canHide() const override;
     bool isEmpty() const override;

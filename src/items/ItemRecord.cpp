@@ -1,0 +1,95 @@
+#include "items/ItemRecord.h"
+
+#include "items/ItemLinks.h"
+#include "platform/Sqlite.h"
+#include "shell/Messages.h"
+#include "shell/Session.h"
+
+#include <QBuffer>
+
+namespace qb {
+
+QString NormalizeLineBreaks(const QString& text)
+{
+    if (!text.contains(QLatin1Char('\r'))) return text;
+    QString out = text;
+    out.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    out.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return out;
+}
+
+QByteArray PictureToStoredBytes(const QImage& picture)
+{
+    if (picture.isNull()) return {};
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!picture.save(&buffer, "BMP")) return {};
+    return bytes;
+}
+
+QImage PictureFromStoredBytes(const QByteArray& bytes)
+{
+    QImage image;
+    if (!bytes.isEmpty()) image.loadFromData(bytes);
+    return image;
+}
+
+void FillItemFromRecord(ItemCardData& card, const QString& tx, const QByteArray& animation)
+{
+    card.text = NormalizeLineBreaks(tx);
+    card.picture = PictureFromStoredBytes(animation);
+    card.hasPicture = !card.picture.isNull();
+}
+
+bool LoadItemRecord(ItemCardData& card, Timestamp id, QString* error)
+{
+    sql::Statement st(session().store.db(),
+                      QStringLiteral("SELECT TX, Animation FROM ITEM WHERE IT = ?1"));
+    st.bind(1, id);
+    if (!st.next()) {
+        if (error) *error = st.ok() ? QStringLiteral("no item record") : st.error();
+        return false;
+    }
+    FillItemFromRecord(card, st.textValue(0), st.blobValue(1));
+    return true;
+}
+
+bool LoadItemCard(ItemCardData& card, Timestamp id, QString* error)
+{
+    card.itemId = id;
+    if (!LoadItemRecord(card, id, error)) return false;
+    if (!AddKeys(card, id, error) || !AddURLs(card, id, error)) return false;
+    card.changed = false;
+    return true;
+}
+
+bool ItemExists(Timestamp id)
+{
+    sql::Statement st(session().store.db(), QStringLiteral("SELECT IT FROM ITEM WHERE IT = ?1"));
+    st.bind(1, id);
+    if (st.next()) return true;
+    return !st.ok();
+}
+
+QString DeleteItemQuestion(const ItemCardData& card)
+{
+    QString first = card.text.section(QLatin1Char('\n'), 0, 0);
+    if (first.isEmpty()) first = QStringLiteral("No text");
+    return QStringLiteral("Ok to delete this item definitely? (") + QLatin1Char('"') + first +
+           QLatin1Char('"') + QStringLiteral(") ");
+}
+
+bool ConfirmItemDelete(ItemCardData& card)
+{
+    // No is the default: the delete reaches the store at the next commit and cannot be undone
+    // after that.
+    if (!ShowInfo(DeleteItemQuestion(card), QString(), kQuestionNo, 40020)) return false;
+    card.changed = true;
+    card.deleted = true;
+    card.hidden = true;
+    session().desktopDirty = true;
+    return true;
+}
+
+}  // namespace qb

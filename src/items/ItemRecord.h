@@ -1,0 +1,40 @@
+#pragma once
+
+#include "items/ItemCardData.h"
+
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+
+namespace qb {
+
+// CR LF and lone CR become "\n"; nothing else in the text is touched.
+QString NormalizeLineBreaks(const QString& text);
+
+// The picture as stored in ITEM.Animation: BMP data. A null picture gives empty data.
+QByteArray PictureToStoredBytes(const QImage& picture);
+// Reads stored picture data (BMP, or any format QImage knows); a null image when unreadable.
+QImage PictureFromStoredBytes(const QByteArray& bytes);
+
+// Puts a stored TX and Animation into the card: the text with "\n" line breaks, the picture
+// and the has-picture flag. Links and flags are left alone.
+void FillItemFromRecord(ItemCardData& card, const QString& tx, const QByteArray& animation);
+
+// Reads the ITEM record of id into the card (text and picture; see FillItemFromRecord).
+// False when there is no such record or the query fails (error then says why).
+bool LoadItemRecord(ItemCardData& card, Timestamp id, QString* error = nullptr);
+
+// Loads a whole item into fresh card data: id, record, keyword and project links, Changed clear.
+bool LoadItemCard(ItemCardData& card, Timestamp id, QString* error = nullptr);
+
+// Whether ITEM holds a record with this id; also true when the query fails, so that a doubtful
+// answer never leads to deleting something still in use.
+bool ItemExists(Timestamp id);
+
+// The question the item card asks before it deletes itself.
+QString DeleteItemQuestion(const ItemCardData& card);
+// Asks DeleteItemQuestion; on yes marks the card Changed, Deleted and Hidden and the desktop
+// dirty. True when the card was marked; the card widget then hides itself.
+bool ConfirmItemDelete(ItemCardData& card);
+
+}  // namespace qb

@@ -1,5 +1,7 @@
 #include "shell/MainWindow.h"
 
+#include "store/DataChecks.h"
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
@@ -178,10 +180,7 @@ void TBillBoard::FormCreate() {
     if (!s.stopFlag) WriteBatchFiles(dir);
     if (s.store.isOpen()) {
         s.pictureTableAvailable = s.store.isAttached(QStringLiteral("SHOW"));
-        if (!s.store.isAttached(QStringLiteral("SCHED"))) {
-            if (const schema::Table* sched = schema::find(QStringLiteral("SCHED")))
-                s.store.attachTable(*sched, true);
-        }
+        if (!s.store.isAttached(QStringLiteral("SCHED"))) CreateSched();
     } else {
         s.pictureTableAvailable = false;
     }

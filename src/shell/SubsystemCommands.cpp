@@ -1,13 +1,32 @@
 #include "shell/SubsystemCommands.h"
 
+#include "shell/CommandIds.h"
+#include "shell/CommandRegistry.h"
 #include "shell/ExternalProgramCommands.h"
 #include "shell/MainWindow.h"
+#include "shell/Session.h"
+#include "store/DataChecks.h"
+#include "store/Engine.h"
 
 namespace qb {
+
+namespace {
+
+void InstallStoreCommands(TBillBoard& window)
+{
+    session().shell.dataChecks = [] { DataChecks(); };
+    window.commands().bind(QString::fromLatin1(cmd::ShowDatabaseLocationInfo), [] {
+        const QPoint scroll = session().hooks.scroll();
+        ShowDatabaseLocationInfo(scroll.x(), scroll.y());
+    });
+}
+
+}  // namespace
 
 // One line per subsystem, each calling that subsystem's own installer, in the order of building.
 void InstallSubsystemCommands(TBillBoard& window)
 {
+    InstallStoreCommands(window);
     InstallExternalProgramCommands(window);
 }
 

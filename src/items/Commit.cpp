@@ -27,11 +27,11 @@ class TimestampPool {
 public:
     void fill(int count)
     {
-        for (int i = 0; i < count; ++i) values_.push_back(GetQBTS());
+        for (int i = 0; i < count; ++i) values_.push_back(GetQBTSMark());
     }
     Timestamp next()
     {
-        if (values_.empty()) return GetQBTS();
+        if (values_.empty()) return GetQBTSMark();
         Timestamp t = values_.front();
         values_.pop_front();
         return t;

@@ -95,4 +95,6 @@ void Session::resetRunState()
 
 Timestamp GetQBTS() { return session().timestamps.next(); }
 
+Timestamp GetQBTSMark() { return session().timestamps.nextMark(); }
+
 }  // namespace qb

@@ -103,5 +103,7 @@ inline Session& session() { return Session::instance(); }
 
 // A new timestamp from the run's generator.
 Timestamp GetQBTS();
+// A change mark (ITS, CTS) for bulk writes; see TimestampGenerator::nextMark().
+Timestamp GetQBTSMark();
 
 }  // namespace qb

@@ -12,7 +12,11 @@ Timestamp TimestampGenerator::baseOf(const QDateTime& time)
     return -(day + 0.04L * t.hour() + 0.0006L * t.minute() + 0.00001L * t.second());
 }
 
-Timestamp TimestampGenerator::next()
+Timestamp TimestampGenerator::next() { return issue(false); }
+
+Timestamp TimestampGenerator::nextMark() { return issue(true); }
+
+Timestamp TimestampGenerator::issue(bool fine)
 {
     Timestamp base = baseOf(clock_->now());
     if (base < last_) {
@@ -29,6 +33,10 @@ Timestamp TimestampGenerator::next()
         base = baseOf(clock_->now());
         r = base - counter_;
         if (r < last_) break;
+        if (fine && last_ - kFineStep > base - kFineLimit) {
+            r = last_ - kFineStep;
+            break;
+        }
         if (clock_->elapsedMs() - start >= kMaxWaitMs) {
             // The clock was set back: keep the values strictly decreasing without hanging, with a
             // step far below the counter's so they stay within the last issued second.

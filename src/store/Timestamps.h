@@ -18,6 +18,10 @@ public:
     explicit TimestampGenerator(Clock* clock = nullptr) : clock_(clock) {}
 
     Timestamp next();
+    // For change marks (ITS, CTS) written in bulk: when the ten values of the current second are
+    // used up, continues below them in steps of kFineStep, still inside the second, instead of
+    // waiting for the next one. Ids are always taken with next().
+    Timestamp nextMark();
     void reset()
     {
         last_ = 0;
@@ -34,8 +38,11 @@ public:
     // (the clock was set back).
     static constexpr int kMaxWaitMs = 1500;
     static constexpr int kPollMs = 20;
+    static constexpr long double kFineStep = 0.000000001L;
+    static constexpr long double kFineLimit = 0.0000099L;
 
 private:
+    Timestamp issue(bool fine);
     Clock* clock_ = nullptr;
     Timestamp last_ = 0;
     Timestamp counter_ = 0;

@@ -124,3 +124,23 @@ TEST_F(TimestampOrder, KeywordsComeBackInTheOrderTheUserGave)
     while (sel.next()) got << sel.intValue(0);
     EXPECT_EQ(got, (QList<int>{10, 20, 30}));
 }
+
+TEST(GetQBTS, BulkMarksContinueInsideTheSecondWithoutWaiting)
+{
+    FakeClock clock(QDateTime(QDate(2026, 12, 8), QTime(14, 35, 7)));
+    TimestampGenerator gen(&clock);
+    const Timestamp base = TimestampGenerator::baseOf(clock.now());
+    Timestamp last = 0;
+    for (int i = 0; i < 500; ++i) {
+        Timestamp v = gen.nextMark();
+        if (i > 0) EXPECT_LT(v, last);
+        EXPECT_GT(v, base - 0.00001L) << "mark " << i << " left its second";
+        EXPECT_NE(double(v), double(last)) << "marks stay distinct as stored doubles";
+        last = v;
+    }
+    EXPECT_EQ(clock.pauseCount(), 0);
+    // An id after the marks waits for the next second and still sorts below them.
+    Timestamp id = gen.next();
+    EXPECT_LT(id, last);
+    EXPECT_EQ(clock.now().time().second(), 8);
+}

@@ -49,7 +49,7 @@ int main(int argc, char** argv)
     marked->setKindText(QStringLiteral("Base"));
     auto* expanded = new TBasPanel(*desktop, nullptr);
     expanded->move(360, 200);
-    expanded->setKindText(QStringLiteral("Expanded"));
+    expanded->setKindText(QStringLiteral("Wide"));
     expanded->ToggleSize();
     expanded->CardEnter();
     expanded->corner()->setPointClr(QColor(0xFF, 0xC0, 0x00));

@@ -45,7 +45,9 @@ struct CardData {
     bool expanded = false;
     QSize normalSize{120, 120};
     QSize altSize{213, 190};
-    QPoint altPos{-99, -99};
+    QPoint altPos{-99, -99};   // -99 until the card has been shrunk once from its alternative size
+    QPoint normalPos{0, 0};    // where the card stood when it was last expanded
+    bool layoutValid = false;  // the inner layout matches the size
 
     int normalColor = 15780004;
     int markedColor = 0x800000;

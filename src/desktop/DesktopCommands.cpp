@@ -58,10 +58,9 @@ void InstallDesktopCommands(TBillBoard& window)
     bindOption(commands, cmd::HotSpotBringToFront, OptionToggle::BringToFrontCorner);
     bindOption(commands, cmd::HotSpotSendToBack, OptionToggle::SendBackCorner);
 
-    // The logo panel takes the focus whenever no card may hold it. Once the main window offers
-    // a dedicated host for the map, pass that here instead of the logo panel.
+    // The logo panel takes the focus whenever no card may hold it.
     desktop->setFocusSink(window.logoPanel());
-    InstallDesktopMap(*desktop, window.logoPanel());
+    InstallDesktopMap(*desktop, window.mapHost());
 }
 
 }  // namespace qb

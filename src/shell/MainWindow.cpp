@@ -544,6 +544,8 @@ void TBillBoard::restoreFromTray() {
 }
 
 bool TBillBoard::openDesktopMenu(const QPoint& globalPos) {
+    // A right click on a close sign asks the desktop not to open its menu on that release.
+    if (desktop_->takePopupSuppression()) menuSuppressed_ = true;
     if (menuSuppressed_) {
         menuSuppressed_ = false;
         return false;

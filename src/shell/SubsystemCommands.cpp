@@ -1,5 +1,6 @@
 #include "shell/SubsystemCommands.h"
 
+#include "desktop/DesktopCommands.h"
 #include "shell/CommandIds.h"
 #include "shell/CommandRegistry.h"
 #include "shell/ExternalProgramCommands.h"
@@ -27,6 +28,7 @@ void InstallStoreCommands(TBillBoard& window)
 void InstallSubsystemCommands(TBillBoard& window)
 {
     InstallStoreCommands(window);
+    InstallDesktopCommands(window);
     InstallExternalProgramCommands(window);
 }
 

@@ -428,8 +428,7 @@ TEST_F(BaseCard, TowerLaysItsGridOutAndGoesToTheTop)
 TEST_F(BaseCard, DesktopCommandsServeTheClearMenuUndoAndHotSpots)
 {
     desktop.reset();
-    TBillBoard window;
-    InstallDesktopCommands(window);
+    TBillBoard window;  // installs the desktop commands itself
     TDesktop& d = *window.desktop();
     CommandRegistry& commands = window.commands();
     for (const char* name : {cmd::ClearConcepts, cmd::ClearItemsNotMarked, cmd::ClearAllItems, cmd::ClearInflections,
@@ -437,7 +436,8 @@ TEST_F(BaseCard, DesktopCommandsServeTheClearMenuUndoAndHotSpots)
                              cmd::UndoRecentDeletes, cmd::HotSpotBringToFront, cmd::HotSpotSendToBack})
         EXPECT_TRUE(commands.isBound(QString::fromLatin1(name))) << name;
     ASSERT_NE(d.map(), nullptr);
-    EXPECT_EQ(d.map()->parentWidget(), window.logoPanel());
+    EXPECT_EQ(d.map()->parentWidget(), window.mapHost());
+    EXPECT_EQ(window.mapHost()->findChildren<TDesktopMap*>().size(), 1) << "one map, however often installed";
 
     auto* marked = new TestCard(d, -18.0L);
     auto* plain = new TestCard(d, -18.5L);

@@ -80,6 +80,8 @@ bool TTower::GoTop()
     return true;
 }
 
+void TTower::RefreshTable() { grid_->viewport()->update(); }
+
 void TTower::afterResizeStep()
 {
     LayoutGrid();

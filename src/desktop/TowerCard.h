@@ -44,6 +44,9 @@ public:
     void ApplyColor() override;
     // Lays the grid out inside the card: at (5, 14), width - 10 wide, height - 28 high.
     virtual void LayoutGrid();
+    // Shows the table's rows again after a commit wrote to the store; window kinds whose model
+    // reads the store override it to read again.
+    virtual void RefreshTable();
 
 protected:
     void resizeEvent(QResizeEvent* e) override;

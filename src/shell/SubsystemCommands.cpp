@@ -1,6 +1,7 @@
 #include "shell/SubsystemCommands.h"
 
 #include "desktop/DesktopCommands.h"
+#include "items/ItemCommands.h"
 #include "shell/CommandIds.h"
 #include "shell/CommandRegistry.h"
 #include "shell/ExternalProgramCommands.h"
@@ -30,6 +31,7 @@ void InstallSubsystemCommands(TBillBoard& window)
     InstallStoreCommands(window);
     InstallDesktopCommands(window);
     InstallExternalProgramCommands(window);
+    InstallItemCommands(window);
 }
 
 }  // namespace qb

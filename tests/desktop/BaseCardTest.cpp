@@ -35,6 +35,8 @@ public:
     {
         auto data = std::make_unique<ItemCardData>();
         data->itemId = id;
+        // With a keyword, so that the item check lets collections run.
+        data->keywords.push_back({-1.5L, 1, QStringLiteral("word")});
         return data;
     }
     bool CanHide() const override { return canHide; }

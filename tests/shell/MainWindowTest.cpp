@@ -177,7 +177,7 @@ TEST_F(MainWindow, HiddenEntriesAreHiddenAndUnboundOnesDisabled) {
     }
     // Nobody serves these yet: visible and disabled.
     for (const QStringList& path :
-         {QStringList{"&File", "&Update Changes && Refresh Desktop"},
+         {QStringList{"&File", "&Restore From File"},
           QStringList{"&File", "&Back Up To File"}, QStringList{"&Find", "&Items & Concepts   "},
           QStringList{"&Options", "&Concept Explode Mode", "&On"},
           QStringList{"&Help", "&QB Web Site"}}) {
@@ -194,16 +194,16 @@ TEST_F(MainWindow, HiddenEntriesAreHiddenAndUnboundOnesDisabled) {
           QStringList{"&Help", "Hot &Keys (Shortcuts)"}})
         EXPECT_TRUE(entryAt(bar, path)->isEnabled()) << path.join(" > ").toStdString();
     // A tool button follows its command.
-    QToolButton* save = window->toolBar()->button(QString::fromLatin1(cmd::UpdateChanges));
-    ASSERT_NE(save, nullptr);
-    EXPECT_FALSE(save->isEnabled());
-    int commits = 0;
-    window->commands().bind(QString::fromLatin1(cmd::UpdateChanges), [&] { ++commits; });
-    EXPECT_TRUE(save->isEnabled());
-    EXPECT_TRUE(entryAt(bar, {"&File", "&Update Changes && Refresh Desktop"})->isEnabled());
-    save->click();
-    EXPECT_EQ(commits, 1);
-    EXPECT_EQ(save->toolTip(),
+    QToolButton* find = window->toolBar()->button(QString::fromLatin1(cmd::FindText));
+    ASSERT_NE(find, nullptr);
+    EXPECT_FALSE(find->isEnabled());
+    int searches = 0;
+    window->commands().bind(QString::fromLatin1(cmd::FindText), [&] { ++searches; });
+    EXPECT_TRUE(find->isEnabled());
+    find->click();
+    EXPECT_EQ(searches, 1);
+    EXPECT_EQ(find->toolTip(), QStringLiteral("Find text"));
+    EXPECT_EQ(window->toolBar()->button(QString::fromLatin1(cmd::UpdateChanges))->toolTip(),
               QStringLiteral("Update changes to data base and refresh the desktop [Ctrl+S]"));
 }
 

@@ -1,0 +1,1131 @@
+#include "items/ItemCard.h"
+
+#include "desktop/CardPartsPanel.h"
+#include "desktop/CommandPanel.h"
+#include "desktop/Desktop.h"
+#include "items/DesktopPicturePanel.h"
+#include "items/DroppedWordConcepts.h"
+#include "items/ImageUpdateDialog.h"
+#include "items/ItemCommands.h"
+#include "items/ItemHooks.h"
+#include "items/ItemLinks.h"
+#include "items/ItemPicture.h"
+#include "items/ItemRecord.h"
+#include "items/SelectConceptDialog.h"
+#include "items/ShowRecords.h"
+#include "platform/Colors.h"
+#include "platform/FileNames.h"
+#include "shell/CommandIds.h"
+#include "shell/CommandRegistry.h"
+#include "shell/ExecFile.h"
+#include "shell/ExternalPrograms.h"
+#include "shell/MainWindow.h"
+#include "shell/Messages.h"
+#include "shell/Session.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDrag>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPointer>
+#include <QScrollBar>
+#include <QTextBlock>
+
+#include <cmath>
+
+namespace qb {
+
+namespace {
+
+constexpr int kFlipSlack = 6;
+
+QColor stored(int value, const QPalette& palette) { return colors::toQColor(value, palette); }
+
+void paintPart(QWidget* w, int base, int textColor)
+{
+    QPalette p = w->palette();
+    p.setColor(QPalette::Base, stored(base, p));
+    p.setColor(QPalette::Text, stored(textColor, p));
+    // The selection stays visible while another card has the focus.
+    p.setColor(QPalette::Inactive, QPalette::Highlight, p.color(QPalette::Active, QPalette::Highlight));
+    p.setColor(QPalette::Inactive, QPalette::HighlightedText, p.color(QPalette::Active, QPalette::HighlightedText));
+    w->setPalette(p);
+}
+
+bool ourDrag(const QMimeData* mime) { return mime && mime->hasFormat(DragPayload::mimeType()); }
+
+// The payload of a drop, with the source card when the drag started in this program.
+DragPayload payloadOf(const QMimeData* mime)
+{
+    DragPayload payload = DragPayload::decode(mime->data(DragPayload::mimeType()));
+    const DragPayload& current = CurrentDrag();
+    if (current.source == payload.source && current.position == payload.position &&
+        sameId(current.itemId, payload.itemId, 1e-11L) && current.wordNo == payload.wordNo)
+        payload.sourceCard = current.sourceCard;
+    return payload;
+}
+
+QString limitedText(QString text)
+{
+    if (text.size() <= ItemCardData::kMaxTextLength) return text;
+    int cut = ItemCardData::kMaxTextLength;
+    if (text.at(cut - 1).isHighSurrogate()) --cut;
+    text.truncate(cut);
+    return text;
+}
+
+void refreshClipboardSize()
+{
+    if (TBillBoard* main = TBillBoard::instance())
+        main->commands().trigger(QString::fromLatin1(cmd::RefreshClipboardSize));
+}
+
+}  // namespace
+
+// --- the lists ---
+
+TItemListBox::TItemListBox(TItem& card, ItemPart part) : QListWidget(&card), card_(card), part_(part)
+{
+    setObjectName(part == ItemPart::Keys ? QStringLiteral("keyList") : QStringLiteral("urlList"));
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setDragEnabled(false);
+    setAcceptDrops(true);
+    setDropIndicatorShown(false);
+    setFrameShape(QFrame::NoFrame);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setFocusPolicy(Qt::ClickFocus);
+    const Settings& s = session().settings;
+    if (part == ItemPart::Keys) {
+        QFont f(QStringLiteral("Times New Roman"));
+        f.setPixelSize(15);
+        f.setBold(true);
+        f.setItalic(true);
+        setFont(f);
+        paintPart(this, s.itemKeyTableColor, s.itemKeyFontColor);
+    } else {
+        QFont f(QStringLiteral("Arial"));
+        f.setPixelSize(13);
+        setFont(f);
+        paintPart(this, s.itemProjTableColor, s.itemProjFontColor);
+    }
+}
+
+int TItemListBox::selectedRow() const
+{
+    const QList<QListWidgetItem*> selected = selectedItems();
+    return selected.isEmpty() ? -1 : row(selected.first());
+}
+
+int TItemListBox::rowHeight() const
+{
+    if (count() > 0) {
+        const int h = visualItemRect(item(0)).height();
+        if (h > 0) return h;
+    }
+    return fontMetrics().height();
+}
+
+int TItemListBox::firstVisibleRow() const
+{
+    const QModelIndex top = indexAt(QPoint(1, 1));
+    return top.isValid() ? top.row() : 0;
+}
+
+void TItemListBox::mousePressEvent(QMouseEvent* e)
+{
+    const QPoint pos = e->position().toPoint();
+    const QModelIndex index = indexAt(pos);
+    if (e->button() == Qt::RightButton) {
+        if (index.isValid()) setCurrentRow(index.row());
+        e->accept();
+        card_.openCommandPanel(part_, e->globalPosition().toPoint());
+        return;
+    }
+    QListWidget::mousePressEvent(e);
+    if (e->button() != Qt::LeftButton) return;
+    pressPos_ = pos;
+    pressRow_ = index.isValid() ? index.row() : -1;
+    if (part_ == ItemPart::Keys)
+        card_.setKeywordDragStart(KeywordRowAt(pos.y(), rowHeight(), firstVisibleRow()));
+}
+
+void TItemListBox::mouseMoveEvent(QMouseEvent* e)
+{
+    if ((e->buttons() & Qt::LeftButton) && pressRow_ >= 0 &&
+        (e->position().toPoint() - pressPos_).manhattanLength() >= QApplication::startDragDistance()) {
+        const int row = pressRow_;
+        pressRow_ = -1;
+        startDrag(row);
+        return;
+    }
+    QListWidget::mouseMoveEvent(e);
+}
+
+void TItemListBox::mouseReleaseEvent(QMouseEvent* e)
+{
+    pressRow_ = -1;
+    QListWidget::mouseReleaseEvent(e);
+}
+
+void TItemListBox::mouseDoubleClickEvent(QMouseEvent* e)
+{
+    e->accept();
+    card_.ToggleSize();
+}
+
+void TItemListBox::startDrag(int row)
+{
+    ItemCardData& data = card_.item();
+    DragPayload payload;
+    payload.itemId = data.itemId;
+    payload.position = row;
+    payload.sourceCard = &data;
+    QString shown;
+    if (part_ == ItemPart::Keys) {
+        if (row >= data.keyCount()) return;
+        const KeywordLink& link = data.keywords[size_t(row)];
+        payload.source = DragPayload::Source::ItemKeyword;
+        payload.wordNo = link.wordNo;
+        payload.word = link.word.left(DragPayload::kMaxWordLength);
+        payload.conceptId = link.conceptId;
+        shown = payload.word;
+        // A commit that starts while the keyword is on its way leaves this card alone.
+        data.beingReordered = true;
+    } else {
+        if (row >= data.projCount()) return;
+        payload.source = DragPayload::Source::ItemProject;
+        payload.project = data.projects[row].left(DragPayload::kMaxWordLength);
+        shown = payload.project;
+    }
+    CurrentDrag() = payload;
+    QPointer<TItem> card(&card_);
+    auto* mime = new QMimeData;
+    mime->setData(DragPayload::mimeType(), payload.encode());
+    mime->setText(shown);
+    QPointer<QDrag> drag = new QDrag(this);
+    drag->setMimeData(mime);
+    QFontMetrics fm(font());
+    QPixmap picture(fm.horizontalAdvance(shown) + 8, fm.height() + 4);
+    picture.fill(palette().color(QPalette::Base));
+    {
+        QPainter p(&picture);
+        p.setFont(font());
+        p.setPen(palette().color(QPalette::Text));
+        p.drawRect(picture.rect().adjusted(0, 0, -1, -1));
+        p.drawText(picture.rect(), Qt::AlignCenter, shown);
+    }
+    drag->setPixmap(picture);
+    drag->setHotSpot(QPoint(-8, picture.height() / 2));
+    drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::CopyAction);
+    if (card) card->item().beingReordered = false;
+    CurrentDrag() = DragPayload();
+}
+
+void TItemListBox::dragEnterEvent(QDragEnterEvent* e)
+{
+    if (ourDrag(e->mimeData())) e->acceptProposedAction();
+    else e->ignore();
+}
+
+void TItemListBox::dragMoveEvent(QDragMoveEvent* e)
+{
+    if (ourDrag(e->mimeData())) e->acceptProposedAction();
+    else e->ignore();
+}
+
+void TItemListBox::dropEvent(QDropEvent* e)
+{
+    if (!ourDrag(e->mimeData())) {
+        e->ignore();
+        return;
+    }
+    e->acceptProposedAction();
+    card_.DropOn(part_, payloadOf(e->mimeData()), viewport()->mapTo(&card_, e->position().toPoint()));
+}
+
+// --- the text ---
+
+TItemText::TItemText(TItem& card) : QPlainTextEdit(&card), card_(card)
+{
+    setObjectName(QStringLiteral("itemText"));
+    setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    setFrameShape(QFrame::NoFrame);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setAcceptDrops(true);
+    setFocusPolicy(Qt::StrongFocus);
+    document()->setDocumentMargin(2);
+    const Settings& s = session().settings;
+    paintPart(this, s.itemTextTableColor, s.itemTextFontColor);
+    connect(document(), &QTextDocument::contentsChange, this,
+            [this](int position, int, int added) { card_.lastChangeEnd_ = position + added; });
+    connect(this, &QPlainTextEdit::textChanged, this, [this] { card_.textEdited(); });
+}
+
+QString TItemText::cardText() const
+{
+    QString out;
+    for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
+        if (block != document()->begin()) out += QLatin1Char('\n');
+        out += block.text();
+    }
+    return out;
+}
+
+void TItemText::mousePressEvent(QMouseEvent* e)
+{
+    if (e->button() == Qt::RightButton) {
+        e->accept();
+        card_.textRightPress(e->globalPosition().toPoint());
+        return;
+    }
+    QPlainTextEdit::mousePressEvent(e);
+}
+
+void TItemText::mouseDoubleClickEvent(QMouseEvent* e)
+{
+    QPlainTextEdit::mouseDoubleClickEvent(e);
+    if (e->button() == Qt::LeftButton) card_.textDoubleClick();
+}
+
+void TItemText::contextMenuEvent(QContextMenuEvent* e)
+{
+    // The right press has opened the card's own commands already.
+    e->accept();
+}
+
+void TItemText::dragEnterEvent(QDragEnterEvent* e)
+{
+    if (ourDrag(e->mimeData())) e->acceptProposedAction();
+    else QPlainTextEdit::dragEnterEvent(e);
+}
+
+void TItemText::dragMoveEvent(QDragMoveEvent* e)
+{
+    if (ourDrag(e->mimeData())) e->acceptProposedAction();
+    else QPlainTextEdit::dragMoveEvent(e);
+}
+
+void TItemText::dropEvent(QDropEvent* e)
+{
+    if (!ourDrag(e->mimeData())) {
+        QPlainTextEdit::dropEvent(e);
+        return;
+    }
+    e->acceptProposedAction();
+    card_.DropOn(ItemPart::Text, payloadOf(e->mimeData()), viewport()->mapTo(&card_, e->position().toPoint()));
+}
+
+// --- the divider handle ---
+
+TThreeDiv::TThreeDiv(TItem& card) : QWidget(&card), card_(card)
+{
+    setObjectName(QStringLiteral("divider"));
+    setFixedSize(kDividerSize);
+    setCursor(Qt::SizeAllCursor);
+    setToolTip(QStringLiteral("Drag to share the card between text, keywords and projects"));
+    hide();
+}
+
+void TThreeDiv::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.fillRect(rect(), palette().color(QPalette::Button));
+    p.setPen(palette().color(QPalette::Light));
+    p.drawLine(0, 0, width() - 1, 0);
+    p.drawLine(0, 0, 0, height() - 1);
+    p.setPen(palette().color(QPalette::Dark));
+    p.drawLine(width() - 1, 0, width() - 1, height() - 1);
+    p.drawLine(0, height() - 1, width() - 1, height() - 1);
+    p.setPen(palette().color(QPalette::Shadow));
+    p.drawLine(3, height() / 2, width() - 4, height() / 2);
+    p.drawLine(width() / 2, 3, width() / 2, height() - 4);
+}
+
+void TThreeDiv::mousePressEvent(QMouseEvent* e)
+{
+    e->accept();
+    dragging_ = e->button() == Qt::LeftButton;
+}
+
+void TThreeDiv::mouseMoveEvent(QMouseEvent* e) { e->accept(); }
+
+void TThreeDiv::mouseReleaseEvent(QMouseEvent* e)
+{
+    e->accept();
+    if (!dragging_) return;
+    dragging_ = false;
+    const QPoint at = mapTo(&card_, e->position().toPoint());
+    // Only a drop on the card's own text or lists counts.
+    for (QWidget* part : {static_cast<QWidget*>(card_.textEditor()), static_cast<QWidget*>(card_.keyList()),
+                          static_cast<QWidget*>(card_.urlList())}) {
+        if (part->isVisible() && part->geometry().contains(at)) {
+            card_.DropDivider(at);
+            return;
+        }
+    }
+}
+
+// --- the picture panel ---
+
+TItemPicture::TItemPicture(TItem& card) : QFrame(&card), card_(card)
+{
+    setObjectName(QStringLiteral("picturePanel"));
+    setAutoFillBackground(true);
+    setFocusPolicy(Qt::ClickFocus);
+    QPalette p = palette();
+    p.setColor(QPalette::Window, stored(session().settings.itemTextTableColor, p));
+    setPalette(p);
+    hide();
+}
+
+void TItemPicture::setImage(const QImage& image)
+{
+    image_ = image;
+    update();
+}
+
+void TItemPicture::paintEvent(QPaintEvent*)
+{
+    if (image_.isNull()) return;
+    QPainter p(this);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    const QSize shown = image_.size().scaled(size(), Qt::KeepAspectRatio);
+    const QRect target(QPoint((width() - shown.width()) / 2, (height() - shown.height()) / 2), shown);
+    p.drawImage(target, image_);
+}
+
+void TItemPicture::mousePressEvent(QMouseEvent* e)
+{
+    e->accept();
+    if (e->button() == Qt::RightButton) card_.openCommandPanel(ItemPart::Picture, e->globalPosition().toPoint());
+}
+
+// --- the card ---
+
+TItem::TItem(TDesktop& desktop, std::unique_ptr<ItemCardData> data)
+    : TBasPanel(desktop, std::move(data)),
+      text_(new TItemText(*this)),
+      keys_(new TKeyListBox(*this)),
+      urls_(new TURLListBox(*this)),
+      divider_(new TThreeDiv(*this))
+{
+    const Settings& s = session().settings;
+    setObjectName(QStringLiteral("itemCard"));
+    setHelpContext(kHelpContext);
+    setKindText(QStringLiteral("Item"));
+    ItemCardData& d = item();
+    d.normalColor = s.itemFrameColor;
+    d.markedColor = s.itemSlctColor;
+    d.normalSize = QSize(s.itemWidth, s.itemHeight);
+    d.altSize = QSize(s.altItemWidth, s.altItemHeight);
+    d.size = d.normalSize;
+    d.text = NormalizeLineBreaks(d.text);
+    textWidthShare_ = s.textWidthShareInCombined;
+    textHeightShare_ = s.textHeightShareInCombined;
+    setItemText(d.text);
+    refreshLists();
+    focusMark()->installEventFilter(this);
+    focusMark()->setToolTip(QStringLiteral("Edit the text in the text editor"));
+    if (d.hasPicture) showDataPicture();
+    applyDataGeometry();
+    ApplyColor();
+    Layout();
+}
+
+TItem::~TItem() = default;
+
+// --- sides and layout ---
+
+void TItem::setContentsUp(ContentsTypes side) { showSide(side, true); }
+
+void TItem::turnTo(ContentsTypes side) { showSide(side, false); }
+
+void TItem::showSide(ContentsTypes side, bool focus)
+{
+    if (side == ctxNone) return;
+    if (side == ctxImage && !item().hasPicture) side = ctxText;
+    up_ = side;
+    Layout();
+    if (!focus || !isVisible()) return;
+    if (pictureShown() && picture_) picture_->setFocus(Qt::OtherFocusReason);
+    else frontPart()->setFocus(Qt::OtherFocusReason);
+}
+
+bool TItem::pictureShown() const
+{
+    if (!picture_ || !item().hasPicture || up_ == ctxCombined) return false;
+    return up_ == ctxImage || (up_ == ctxText && item().text.trimmed().isEmpty());
+}
+
+QWidget* TItem::frontPart() const
+{
+    switch (up_) {
+    case ctxKeys: return keys_;
+    case ctxUrls: return urls_;
+    default: return text_;
+    }
+}
+
+void TItem::Layout()
+{
+    if (laying_) return;
+    laying_ = true;
+    const ItemLayout l = LayoutItemParts(size(), up_, textWidthShare_, textHeightShare_);
+    text_->setGeometry(l.text);
+    keys_->setGeometry(l.keys);
+    urls_->setGeometry(l.urls);
+    if (picture_) picture_->setGeometry(l.picture);
+    if (l.combined) {
+        text_->show();
+        keys_->show();
+        urls_->show();
+        divider_->setGeometry(l.divider);
+        divider_->show();
+        divider_->raise();
+    } else {
+        divider_->hide();
+        QWidget* front = frontPart();
+        for (QWidget* part : {static_cast<QWidget*>(text_), static_cast<QWidget*>(keys_), static_cast<QWidget*>(urls_)})
+            part->setVisible(part == front);
+        front->raise();
+    }
+    if (picture_) {
+        const bool shown = pictureShown();
+        picture_->setVisible(shown);
+        if (shown) {
+            picture_->raise();
+            picture_->update();
+        }
+    }
+    applyTextFont();
+    if (inBook_) {
+        const int lines = std::max(1, text_->document()->blockCount());
+        resize(width(), BookPageHeight(QFontMetrics(text_->font()).height(), lines));
+    }
+    text_->viewport()->update();
+    PlaceWidgets();
+    bringToFront();
+    // While the user works in the text, the caret is the user's.
+    if (!text_->hasFocus()) restoreSelection();
+    data().layoutValid = true;
+    laying_ = false;
+}
+
+void TItem::applyTextFont()
+{
+    const bool expanded = data().expanded;
+    QFont f(expanded ? QStringLiteral("Courier New") : QStringLiteral("Times New Roman"));
+    const int width = text_->width();
+    f.setPointSize(inBook_ ? 10 : TextPointSizeForWidth(width));
+    f.setBold(expanded);
+    if (f != text_->font()) text_->setFont(f);
+    text_->setVerticalScrollBarPolicy(expanded ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+}
+
+void TItem::setInBook(bool inBook)
+{
+    inBook_ = inBook;
+    Layout();
+}
+
+void TItem::resizeEvent(QResizeEvent* e)
+{
+    TBasPanel::resizeEvent(e);
+    if (laying_) return;
+    const ItemLayout l = LayoutItemParts(size(), up_, textWidthShare_, textHeightShare_);
+    text_->setGeometry(l.text);
+    keys_->setGeometry(l.keys);
+    urls_->setGeometry(l.urls);
+    if (picture_) picture_->setGeometry(l.picture);
+    if (l.combined) divider_->setGeometry(l.divider);
+}
+
+// --- text, lists, picture ---
+
+void TItem::setItemText(const QString& text)
+{
+    const QString normal = limitedText(NormalizeLineBreaks(text));
+    loading_ = true;
+    text_->setPlainText(normal);
+    loading_ = false;
+    // The card keeps the text as given; the editor's own copy is read back only after an edit.
+    item().text = normal;
+}
+
+void TItem::textEdited()
+{
+    if (loading_) return;
+    QTextDocument* doc = text_->document();
+    const int length = doc->characterCount() - 1;
+    if (length > ItemCardData::kMaxTextLength) {
+        const int excess = length - ItemCardData::kMaxTextLength;
+        int end = std::clamp(lastChangeEnd_, excess, length);
+        int start = end - excess;
+        if (start > 0 && doc->characterAt(start - 1).isHighSurrogate()) --start;
+        QTextCursor cursor(doc);
+        cursor.setPosition(start);
+        cursor.setPosition(end, QTextCursor::KeepAnchor);
+        cursor.removeSelectedText();  // edits again, and that edit records the text
+        WarningBeep();
+        return;
+    }
+    item().text = text_->cardText();
+    item().changed = true;
+}
+
+void TItem::refreshLists()
+{
+    const ItemCardData& d = item();
+    const int keyRow = keys_->currentRow();
+    const int urlRow = urls_->currentRow();
+    keys_->clear();
+    for (const KeywordLink& link : d.keywords) keys_->addItem(link.word);
+    urls_->clear();
+    urls_->addItems(d.projects);
+    if (keyRow >= 0 && keyRow < keys_->count()) keys_->setCurrentRow(keyRow);
+    if (urlRow >= 0 && urlRow < urls_->count()) urls_->setCurrentRow(urlRow);
+}
+
+void TItem::ensurePicturePanel()
+{
+    if (picture_) return;
+    picture_ = new TItemPicture(*this);
+    picture_->setGeometry(LayoutItemParts(size(), up_, textWidthShare_, textHeightShare_).picture);
+    corner()->raise();
+    closeSign()->raise();
+}
+
+void TItem::setPicture(const QImage& image)
+{
+    ensurePicturePanel();
+    ItemCardData& d = item();
+    d.picture = image;
+    d.hasPicture = true;
+    d.changed = true;
+    picture_->setImage(image);
+    Layout();
+}
+
+void TItem::removePicture()
+{
+    ItemCardData& d = item();
+    d.hasPicture = false;
+    d.picture = QImage();
+    d.changed = true;
+    if (picture_) picture_->setImage(QImage());
+    setContentsUp(ctxText);
+}
+
+void TItem::showDataPicture()
+{
+    if (!item().hasPicture) return;
+    ensurePicturePanel();
+    picture_->setImage(item().picture);
+    Layout();
+}
+
+void TItem::setGroupColor(const QColor& color)
+{
+    if (!color.isValid()) return;
+    groupColor_ = color;
+    focusMark()->setFillColor(color);
+    corner()->setPointClr(color);
+}
+
+void TItem::setSavedSelection(int start, int length)
+{
+    selectionStart_ = start;
+    selectionLength_ = length;
+}
+
+void TItem::saveSelection()
+{
+    const QTextCursor cursor = text_->textCursor();
+    selectionStart_ = cursor.selectionStart();
+    selectionLength_ = cursor.selectionEnd() - cursor.selectionStart();
+}
+
+void TItem::restoreSelection()
+{
+    if (selectionStart_ < 0 || selectionLength_ <= 0) return;
+    const int length = text_->document()->characterCount() - 1;
+    if (selectionStart_ + selectionLength_ > length) return;
+    QTextCursor cursor(text_->document());
+    cursor.setPosition(selectionStart_);
+    cursor.setPosition(selectionStart_ + selectionLength_, QTextCursor::KeepAnchor);
+    text_->setTextCursor(cursor);
+}
+
+void TItem::showDateHint(Timestamp date)
+{
+    setToolTip(ItemDateText(date, session().settings));
+    if (TBillBoard* main = TBillBoard::instance())
+        if (!main->hintsShown()) main->setHintsShown(true);
+}
+
+// --- drops ---
+
+KeywordAddition TItem::addKeyword(int wordNo, const QString& word, Timestamp conceptId)
+{
+    KeywordAddition result = AddKeyword(item(), wordNo, word, conceptId);
+    if (result.outcome == KeywordAddition::Appended || result.outcome == KeywordAddition::Replaced) refreshLists();
+    if (result.leftNewItemLook) {
+        ApplyColor();
+        setContentsUp(ctxText);
+        applyDataGeometry();
+        Layout();
+    }
+    return result;
+}
+
+void TItem::DropOn(ItemPart part, const DragPayload& payload, QPoint cardPoint)
+{
+    item().keywordAdded = false;
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    switch (payload.source) {
+    case DragPayload::Source::ConceptWord:
+        addKeyword(payload.wordNo, payload.word.left(DragPayload::kMaxWordLength), payload.conceptId);
+        break;
+    case DragPayload::Source::Project:
+        if (!payload.project.isEmpty() && AddProject(item(), payload.project)) refreshLists();
+        break;
+    case DragPayload::Source::ItemKeyword:
+        if (part == ItemPart::Keys && payload.sourceCard == &data())
+            reorderKeywords(keys_->viewport()->mapFrom(this, cardPoint));
+        break;
+    case DragPayload::Source::DictionaryWord:
+        QGuiApplication::restoreOverrideCursor();
+        dropDictionaryWord(payload);
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        break;
+    case DragPayload::Source::Flyword: {
+        const QString word = payload.word.left(DragPayload::kMaxWordLength);
+        setItemText(item().text + QLatin1Char(' ') + word);
+        item().changed = true;
+        break;
+    }
+    default:
+        break;
+    }
+    QGuiApplication::restoreOverrideCursor();
+    afterDrop(payload);
+}
+
+void TItem::afterDrop(const DragPayload& payload)
+{
+    if (!session().settings.showKeysOnDrag || inBook_) return;
+    if (payload.source == DragPayload::Source::ConceptWord || item().keywordAdded)
+        setContentsUp(ctxKeys);
+    else if (payload.source == DragPayload::Source::Project)
+        setContentsUp(ctxUrls);
+}
+
+void TItem::dropDictionaryWord(const DragPayload& payload)
+{
+    const QString word = payload.word.left(DragPayload::kMaxWordLength);
+    const int wordNo = payload.wordNo;
+    if (wordNo <= 0) return;
+    QString error;
+    const std::vector<Timestamp> concepts = ConceptsOfDroppedWord(wordNo, &error);
+    if (!error.isEmpty()) {
+        PlainMessage(QStringLiteral("Keyword update failed"));
+        return;
+    }
+    Timestamp chosen = 0;
+    if (concepts.empty()) {
+        QPointer<TItem> self(this);
+        chosen = ConceptForDroppedWord(word, wordNo);
+        if (!self) return;
+    } else if (concepts.size() == 1) {
+        chosen = concepts.front();
+    } else {
+        std::vector<SelectConceptDialog::Entry> entries;
+        for (Timestamp c : concepts) entries.push_back({c, WordsOfConceptForSelection(c).join(QStringLiteral(", "))});
+        if (auto picked = SelectConceptDialog::choose(entries, this)) chosen = *picked;
+    }
+    if (chosen != 0) addKeyword(wordNo, word, chosen);
+}
+
+void TItem::reorderKeywords(QPoint listPoint)
+{
+    const int from = keyDragStart_;
+    const int to = KeywordRowAt(listPoint.y(), keys_->rowHeight(), keys_->firstVisibleRow());
+    keyDragStart_ = -1;
+    if (from >= 0 && from < item().keyCount() && MoveKeyword(item(), from, to)) {
+        refreshLists();
+        keys_->setCurrentRow(std::clamp(to, 0, item().keyCount() - 1));
+    }
+    item().beingReordered = false;
+}
+
+void TItem::DropDivider(QPoint cardPoint)
+{
+    DividerShares(cardPoint, size(), &textWidthShare_, &textHeightShare_);
+    Layout();
+}
+
+// --- commands ---
+
+void TItem::openCommandPanel(ItemPart part, QPoint globalPos)
+{
+    const Settings& s = session().settings;
+    TMyPopUpMenu::Request r;
+    r.caption = QStringLiteral("Item created ") + ItemDateText(itemId(), s);
+    const ContentsTypes side = up_;
+    if (side == ctxText || side == ctxImage) r.rows << QStringLiteral("ClipBoard");
+    if (side != ctxCombined) r.rows << QStringLiteral("CombinedView");
+    if (side != ctxKeys) r.rows << QStringLiteral("Keywords");
+    if (side != ctxUrls) r.rows << QStringLiteral("Projects");
+    if (side != ctxText) r.rows << QStringLiteral("GoText");
+    r.rows << QStringLiteral("Image");
+    const int keyRow = keys_->selectedRow();
+    const int urlRow = urls_->selectedRow();
+    if (side == ctxKeys && keyRow >= 0) {
+        r.rows << QStringLiteral("ClipBoard") << QStringLiteral("RemoveKey");
+        r.caption = QStringLiteral("Keyword: ") + keys_->item(keyRow)->text();
+    }
+    if (side == ctxUrls && urlRow >= 0) {
+        r.rows << QStringLiteral("ClipBoard") << QStringLiteral("RemoveURL");
+        r.caption = QStringLiteral("Project: ") + urls_->item(urlRow)->text();
+    }
+    if (s.extraFeatures) {
+        r.rows << QStringLiteral("Connections");
+        r.temporaryRows.push_back({QStringLiteral("Connections"), QStringLiteral("Connections"), QIcon(), 1});
+    }
+    r.rows << QStringLiteral("Delete") << QStringLiteral("Drop");
+    r.labels.insert(QStringLiteral("Delete"), QStringLiteral("&Delete Item"));
+    const QClipboard* clipboard = QGuiApplication::clipboard();
+    if (clipboard && clipboard->mimeData() && clipboard->mimeData()->hasImage()) r.rows << QStringLiteral("ConnectImage");
+    r.recorder = true;
+
+    QPointer<TItem> self(this);
+    TMyPopUpMenu& panel = TMyPopUpMenu::instance();
+    const QString command = panel.choose(this, globalPos, r);
+    if (!self || panel.cancelledByRightPress()) return;
+    carryOut(command, part);
+}
+
+void TItem::carryOut(const QString& command, ItemPart part)
+{
+    auto shrink = [this] {
+        if (data().expanded) {
+            ShrinkToNormal();
+            Layout();
+        }
+    };
+    if (command == QStringLiteral("Keywords")) {
+        setContentsUp(up_ == ctxKeys ? ctxText : ctxKeys);
+        shrink();
+    } else if (command == QStringLiteral("Projects")) {
+        setContentsUp(up_ == ctxUrls ? ctxText : ctxUrls);
+        shrink();
+    } else if (command == QStringLiteral("GoText")) {
+        setContentsUp(ctxText);
+        shrink();
+    } else if (command == QStringLiteral("CombinedView")) {
+        setContentsUp(ctxCombined);
+    } else if (command == QStringLiteral("ClipBoard")) {
+        copyToClipboard(part);
+    } else if (command == QStringLiteral("Connections")) {
+        const QPoint at = visiblePos();
+        if (itemHooks().showConnections) itemHooks().showConnections(at.x() + width() + 10, at.y(), itemId());
+    } else if (command == QStringLiteral("Image")) {
+        ImageUpdate();
+    } else if (command == QStringLiteral("RemoveKey")) {
+        if (RemoveKeyword(item(), keys_->selectedRow())) refreshLists();
+    } else if (command == QStringLiteral("RemoveURL")) {
+        if (RemoveProject(item(), urls_->selectedRow())) refreshLists();
+    } else if (command == QStringLiteral("Delete")) {
+        DeleteCard();
+    } else if (command == QStringLiteral("Drop")) {
+        HideCard();
+    } else if (command == QStringLiteral("ConnectImage")) {
+        const QClipboard* clipboard = QGuiApplication::clipboard();
+        desktoppicture::ConnectImage(ShowKeyOfItem(itemId()), clipboard ? clipboard->image() : QImage());
+    } else if (command == QStringLiteral("SaveAudio")) {
+        desktoppicture::SaveAudio(ShowKeyOfItem(itemId()));
+    }
+}
+
+void TItem::copyToClipboard(ItemPart part)
+{
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (!clipboard) return;
+    const ItemCardData& d = item();
+    const bool keysFace = up_ == ctxKeys || (up_ == ctxCombined && part == ItemPart::Keys);
+    const bool urlsFace = up_ == ctxUrls || (up_ == ctxCombined && part == ItemPart::Urls);
+    if (up_ == ctxImage && d.hasPicture) {
+        clipboard->setImage(d.picture);
+        if (clipboard->image().isNull()) SysProblem(QStringLiteral("Copy to clipbord failed"));
+    } else if (keysFace) {
+        if (keys_->selectedRow() >= 0) clipboard->setText(keys_->item(keys_->selectedRow())->text());
+    } else if (urlsFace) {
+        if (urls_->selectedRow() >= 0) clipboard->setText(urls_->item(urls_->selectedRow())->text().toLower());
+    } else {
+        QString selected = text_->textCursor().selectedText();
+        selected.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+        clipboard->setText(selected.isEmpty() ? d.text : selected);
+    }
+    refreshClipboardSize();
+}
+
+void TItem::textRightPress(QPoint globalPos)
+{
+    const QString selection = text_->textCursor().selectedText();
+    const bool lookUpSide = up_ == ctxText || up_ == ctxCombined || up_ == ctxImage;
+    if (!selection.isEmpty() && lookUpSide && itemHooks().wordLookup) {
+        itemHooks().wordLookup(selection, globalPos + QPoint(0, 24));
+        return;
+    }
+    openCommandPanel(ItemPart::Text, globalPos);
+}
+
+void TItem::textDoubleClick()
+{
+    if (!session().settings.flyWordClick || !itemHooks().makeFlyword) return;
+    QString selection = text_->textCursor().selectedText();
+    if (selection.isEmpty()) return;
+    saveSelection();
+    const Settings& s = session().settings;
+    itemHooks().makeFlyword(selection, desktop().toDesktop(QPoint(s.popSpotZX, s.popSpotZY)), touch_);
+}
+
+void TItem::ImageUpdate()
+{
+    const ImageUpdateDialog::Choice choice = ImageUpdateDialog::ask(this);
+    switch (choice.action) {
+    case ImageUpdateDialog::Copy:
+        if (item().hasPicture) QGuiApplication::clipboard()->setImage(item().picture);
+        break;
+    case ImageUpdateDialog::FromClipboard: pictureFromClipboard(); break;
+    case ImageUpdateDialog::FromFile: pictureFromFile(choice.file); break;
+    case ImageUpdateDialog::Remove: removePicture(); break;
+    case ImageUpdateDialog::None: break;
+    }
+}
+
+void TItem::pictureFromClipboard()
+{
+    const QClipboard* clipboard = QGuiApplication::clipboard();
+    const QImage image = clipboard ? clipboard->image() : QImage();
+    if (image.isNull()) {
+        ShowInfo(QStringLiteral("Image copy from clipboard failed"), QStringLiteral("i415"), kError, 30040);
+        return;
+    }
+    // A refused picture leaves the one the item had.
+    if (!PictureWithinLimit(image.size())) {
+        ShowInfo(QStringLiteral("Too big image for saving"), QString(), kError, 30040);
+        return;
+    }
+    setPicture(image);
+    setContentsUp(ctxImage);
+}
+
+void TItem::pictureFromFile(const QString& name)
+{
+    const QString trimmed = name.trimmed();
+    if (trimmed.isEmpty()) return;
+    const QString path = QFileInfo(trimmed).isAbsolute() ? trimmed : files::resolve(session().dir(), trimmed);
+    const PictureFile file = LoadPictureFile(path);
+    switch (file.status) {
+    case PictureFile::Missing:
+        ShowInfo(QStringLiteral("Picture file not found: ") + path, QStringLiteral("i438"), kError, 50070);
+        return;
+    case PictureFile::TooBig:
+        ShowInfo(QStringLiteral("Too big image for saving"), QString(), kError, 50070);
+        return;
+    case PictureFile::Unreadable:
+        ShowInfo(QStringLiteral("The picture file could not be read: ") + path + QStringLiteral("\r\n") + file.error,
+                 QStringLiteral("i438"), kError, 50070);
+        return;
+    case PictureFile::Ok:
+        setPicture(file.image);
+        setContentsUp(ctxImage);
+        return;
+    }
+}
+
+bool TItem::EditInExternalEditor()
+{
+    Session& s = session();
+    const QString name = s.settings.tempTxtFileName;
+    if (!files::removeIfPresent(s.dir(), name)) {
+        SysProblem(QStringLiteral("Could not save textfile work"));
+        return false;
+    }
+    const QString path = files::resolve(s.dir(), name);
+    if (!files::writeTextFile(path, item().text)) {
+        SysProblem(QStringLiteral("Could not save textfile work"));
+        return false;
+    }
+    const QFileInfo before(path);
+    const QDateTime age = before.lastModified();
+    const qint64 bytes = before.size();
+    auto edited = [path, age, bytes] {
+        const QFileInfo now(path);
+        return now.exists() && (now.lastModified() != age || now.size() != bytes);
+    };
+
+    TExecFile runner = ExtProgram1Runner();
+    runner.FileName = s.settings.textEditor;
+    runner.FilePath = s.dir();
+    runner.Parameters = QuoteParameter(path);
+    runner.Wait = true;
+    runner.setWaitPeriodLength(2000);
+    runner.WaitAttempts = 10000;
+    runner.CloseOnNotExist = s.settings.waitInSecBeforeCloseUneditedQBTxt * 1000 / 2000;
+    runner.EscInfoText = QStringLiteral("Text changes were not saved");
+    runner.IsDoneTest = edited;
+    runner.IsAnulledByCaller = GeneralAnulByEsc;
+
+    QPointer<TItem> self(this);
+    TBillBoard* main = TBillBoard::instance();
+    MinimizeProgram();
+    runner.Execute();
+    if (main) {
+        main->showNormal();
+        main->raise();
+        main->activateWindow();
+    }
+    if (!self) return false;
+    if (!runner.started()) {
+        ShowInfo(QStringLiteral("The text editor could not be started: ") + runner.FileName +
+                     QStringLiteral("\r\nCheck [HELPER APPS] TextEditor in qb.ini."),
+                 QStringLiteral("ep102"), kError, 50110);
+        files::removeIfPresent(s.dir(), name);
+        return false;
+    }
+    setContentsUp(ctxText);
+    bool ok = true;
+    if (edited()) {
+        QString text;
+        if (files::readTextFile(path, &text)) {
+            // Editors end the file with a line break the text did not have.
+            if (text.endsWith(QLatin1Char('\n')) && !item().text.endsWith(QLatin1Char('\n'))) text.chop(1);
+            text = limitedText(text);
+            if (text != item().text) {
+                setItemText(text);
+                item().changed = true;
+            }
+        } else {
+            SysProblem(QStringLiteral("Could not save textfile work"));
+            ok = false;
+        }
+    }
+    files::removeIfPresent(s.dir(), name);
+    return ok;
+}
+
+// --- virtual operations ---
+
+void TItem::CornerMouseMove(QPoint global)
+{
+    TBasPanel::CornerMouseMove(global);
+    const ItemLayout l = LayoutItemParts(size(), up_, textWidthShare_, textHeightShare_);
+    text_->setGeometry(l.text);
+    keys_->setGeometry(l.keys);
+    urls_->setGeometry(l.urls);
+    if (picture_) picture_->setGeometry(l.picture);
+    if (l.combined) divider_->setGeometry(l.divider);
+}
+
+void TItem::CornerMouseUp(Qt::MouseButton button, QPoint global)
+{
+    TBasPanel::CornerMouseUp(button, global);
+    Layout();
+}
+
+void TItem::CardMouseDown(Qt::MouseButton button, QPoint global)
+{
+    if (button == Qt::RightButton) {
+        flipPending_ = false;
+        ToggleSize();
+        return;
+    }
+    if (button == Qt::LeftButton) {
+        pressPoint_ = global;
+        flipPending_ = true;
+    }
+    TBasPanel::CardMouseDown(button, global);
+}
+
+void TItem::CardMouseUp(Qt::MouseButton button, QPoint global)
+{
+    TBasPanel::CardMouseUp(button, global);
+    const bool flip = flipPending_ && button == Qt::LeftButton && std::abs(global.x() - pressPoint_.x()) < kFlipSlack &&
+                      std::abs(global.y() - pressPoint_.y()) < kFlipSlack;
+    flipPending_ = false;
+    if (flip) setContentsUp(FlipSide(up_, session().settings.quickFlip, item().hasPicture));
+}
+
+void TItem::CardDblClick()
+{
+    touch_ = GetQBTS();
+    if (session().settings.showItemDateAsHint) showDateHint(touch_);
+    data().changed = true;
+    data().marked = !data().marked;
+    ApplyColor();
+    setContentsUp(ctxUrls);
+}
+
+void TItem::ToggleSize()
+{
+    if (up_ != ctxText) setContentsUp(ctxText);
+    if (data().expanded) {
+        ShrinkToNormal();
+    } else {
+        ExpandToAlternative();
+        setContentsUp(ctxText);
+    }
+    Layout();
+}
+
+void TItem::DeleteCard()
+{
+    if (ConfirmItemDelete(item())) hide();
+}
+
+void TItem::CardEnter()
+{
+    TBasPanel::CardEnter();
+    restoreSelection();
+    TBillBoard* main = TBillBoard::instance();
+    if (main && !main->firstActivationDone()) return;
+    Timestamp& last = lastEnteredItem();
+    const Timestamp id = itemId();
+    if (last != -1.0L && std::fabs(double(last - id)) > 1e-6 && itemHooks().associate) itemHooks().associate(last, id);
+    last = id;
+    desktoppicture::ShowFor(ShowKeyOfItem(id));
+}
+
+void TItem::CardExit()
+{
+    saveSelection();
+    TBasPanel::CardExit();
+}
+
+void TItem::ApplyColor()
+{
+    TBasPanel::ApplyColor();
+    focusMark()->setFillColor(groupColor_);
+}
+
+bool TItem::CanHide() const { return item().canHide(); }
+bool TItem::IsEmpty() const { return item().isEmpty(); }
+
+bool TItem::eventFilter(QObject* watched, QEvent* e)
+{
+    if (watched == focusMark() && e->type() == QEvent::MouseButtonPress &&
+        static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton) {
+        EditInExternalEditor();
+        return true;
+    }
+    return TBasPanel::eventFilter(watched, e);
+}
+
+}  // namespace qb

@@ -75,12 +75,14 @@ ItemLayout LayoutItemParts(QSize card, ContentsTypes up, double textWidthShare, 
         return l;
     }
     l.combined = true;
-    const int textW = int(w * textWidthShare);
-    const int textH = int(h * textHeightShare);
+    // Truncated, but 390 x 0.70 is 273 and not 272.99999...
+    auto part = [](int whole, double share) { return int(whole * share + 1e-9); };
+    const int textW = part(w, textWidthShare);
+    const int textH = part(h, textHeightShare);
     l.text = QRect(kItemPartsLeft, kItemPartsTop, textW, textH);
     l.keys = QRect(textW + kItemPartsLeft, kItemPartsTop, std::max(0, card.width() - textW - 10), textH);
     l.urls = QRect(kItemPartsLeft, textH + kItemPartsTop, w, std::max(0, card.height() - textH - 28));
-    l.divider = QRect(QPoint(int(w * textWidthShare) - 5, int(h * textHeightShare) + 9), kDividerSize);
+    l.divider = QRect(QPoint(textW - 5, textH + 9), kDividerSize);
     l.textPointSize = TextPointSizeForWidth(textW);
     return l;
 }

@@ -1,0 +1,276 @@
+#include "ItemCardFixture.h"
+
+#include "items/DesktopPicturePanel.h"
+#include "items/ImageUpdateDialog.h"
+#include "items/ItemHooks.h"
+#include "items/ItemPicture.h"
+#include "items/ItemRecord.h"
+#include "items/ShowRecords.h"
+#include "platform/JpegCodec.h"
+#include "shell/ModalDriver.h"
+
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+
+using namespace qb;
+
+namespace {
+
+constexpr Timestamp kItem = -46101.5L;
+
+QImage gradient(int w, int h)
+{
+    QImage image(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) image.setPixel(x, y, qRgb(x * 255 / std::max(1, w - 1), y * 255 / std::max(1, h - 1), 128));
+    return image;
+}
+
+QByteArray jpegOf(const QImage& image)
+{
+    QByteArray data;
+    QString error;
+    EXPECT_TRUE(jpeg::encode(image, &data, 92, &error)) << error.toStdString();
+    return data;
+}
+
+int largestDifference(const QImage& a, const QImage& b)
+{
+    int worst = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            worst = std::max({worst, std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)), std::abs(qBlue(p) - qBlue(q))});
+        }
+    return worst;
+}
+
+TEST(JpegCodec, EncodesAndDecodesAPictureAndReadsItsSize)
+{
+    const QImage original = gradient(64, 48);
+    const QByteArray data = jpegOf(original);
+    EXPECT_TRUE(jpeg::looksLikeJpeg(data));
+    QSize size;
+    ASSERT_TRUE(jpeg::readSize(data, &size));
+    EXPECT_EQ(size, QSize(64, 48));
+    QImage decoded;
+    QString error;
+    ASSERT_TRUE(jpeg::decode(data, &decoded, &error)) << error.toStdString();
+    EXPECT_EQ(decoded.size(), original.size());
+    EXPECT_LE(largestDifference(original, decoded.convertToFormat(QImage::Format_RGB32)), 12);
+}
+
+TEST(JpegCodec, BrokenStreamsGiveAnErrorNotAPicture)
+{
+    const QByteArray good = jpegOf(gradient(80, 60));
+    const QByteArray broken[] = {
+        QByteArray(),
+        QByteArray("\xFF\xD8\xFF", 3),
+        QByteArray("\xFF\xD8\xFF\xE0") + QByteArray(500, 'x'),
+        good.left(good.size() / 2),  // a file cut off in the middle of its picture
+        QByteArray("not a picture at all"),
+    };
+    for (const QByteArray& data : broken) {
+        QImage image;
+        QString error;
+        EXPECT_FALSE(jpeg::decode(data, &image, &error)) << data.size();
+        EXPECT_FALSE(error.isEmpty());
+        EXPECT_TRUE(image.isNull());
+    }
+    // Too many pixels are refused from the header, before the picture is decoded.
+    QImage image;
+    QString error;
+    EXPECT_FALSE(jpeg::decode(good, &image, &error, 80 * 60 - 1));
+    EXPECT_TRUE(error.contains(QStringLiteral("too big")));
+    EXPECT_TRUE(jpeg::decode(good, &image, &error, 80 * 60));
+}
+
+class ItemPicture : public test::ItemCardFixture {
+protected:
+    QString writeFile(const QString& name, const QByteArray& bytes)
+    {
+        const QString path = QDir(dir()).filePath(name);
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return path;
+    }
+    QString writeBmp(const QString& name, const QImage& image)
+    {
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        EXPECT_TRUE(image.save(&buffer, "BMP"));
+        return writeFile(name, bytes);
+    }
+};
+
+TEST_F(ItemPicture, AClipboardPictureOfAMillionPixelsIsTakenAndALargerOneRefused)
+{
+    TItem* card = makeKeyedCard(kItem, QStringLiteral("text"));
+    QGuiApplication::clipboard()->setImage(gradient(1000, 1000));
+    card->pictureFromClipboard();
+    ASSERT_TRUE(card->item().hasPicture);
+    EXPECT_EQ(card->item().picture.size(), QSize(1000, 1000));
+    EXPECT_TRUE(card->data().changed);
+    EXPECT_EQ(card->contentsUp(), ctxImage);
+    EXPECT_TRUE(card->picturePanel()->isVisible());
+
+    QGuiApplication::clipboard()->setImage(gradient(1001, 1000));
+    card->pictureFromClipboard();
+    EXPECT_TRUE(messenger.saw(QStringLiteral("Too big image for saving")));
+    EXPECT_TRUE(card->item().hasPicture) << "the refused picture leaves the one the card had";
+    EXPECT_EQ(card->item().picture.size(), QSize(1000, 1000));
+}
+
+TEST_F(ItemPicture, PictureFilesComeThroughTheirOwnReaders)
+{
+    TItem* card = makeKeyedCard(kItem, QStringLiteral("text"));
+    card->pictureFromFile(writeFile(QStringLiteral("photo.jpg"), jpegOf(gradient(1000, 1000))));
+    ASSERT_TRUE(card->item().hasPicture);
+    EXPECT_EQ(card->item().picture.size(), QSize(1000, 1000));
+
+    // A broken JPEG gives a message and leaves the card's picture alone.
+    card->data().changed = false;
+    QByteArray cut = jpegOf(gradient(300, 200));
+    cut.truncate(cut.size() / 3);
+    card->pictureFromFile(writeFile(QStringLiteral("broken.jpg"), cut));
+    EXPECT_TRUE(messenger.saw(QStringLiteral("The picture file could not be read: ")));
+    EXPECT_EQ(card->item().picture.size(), QSize(1000, 1000));
+    EXPECT_FALSE(card->data().changed);
+
+    messenger.clear();
+    card->pictureFromFile(writeBmp(QStringLiteral("wide.bmp"), gradient(1001, 1000)));
+    EXPECT_TRUE(messenger.saw(QStringLiteral("Too big image for saving")));
+    EXPECT_EQ(card->item().picture.size(), QSize(1000, 1000));
+
+    card->pictureFromFile(writeBmp(QStringLiteral("small.bmp"), gradient(30, 20)));
+    EXPECT_EQ(card->item().picture.size(), QSize(30, 20));
+
+    // A name of the store directory is found whatever its case; a missing one is reported.
+    card->pictureFromFile(QStringLiteral("PHOTO.JPG"));
+    EXPECT_EQ(card->item().picture.size(), QSize(1000, 1000));
+    messenger.clear();
+    card->pictureFromFile(QStringLiteral("nothing-here.bmp"));
+    EXPECT_TRUE(messenger.saw(QStringLiteral("Picture file not found: ")));
+}
+
+TEST_F(ItemPicture, TheImageUpdateDialogTakesAFileRemovesAndCopies)
+{
+    TItem* card = makeKeyedCard(kItem, QStringLiteral("text"));
+    const QString file = writeBmp(QStringLiteral("pic.bmp"), gradient(40, 30));
+    QGuiApplication::clipboard()->setText(QStringLiteral("text only"));
+    test::ModalDriver driver;
+    bool clipboardEnabled = true;
+    driver.then([&](QWidget* w) {
+        auto* dialog = qobject_cast<ImageUpdateDialog*>(w);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->windowTitle(), QStringLiteral("IMAGE UPDATE"));
+        clipboardEnabled = dialog->clipboardButton()->isEnabled();
+        dialog->fileField()->setText(file);
+        dialog->findChild<QPushButton*>(QStringLiteral("ok"))->click();
+    });
+    card->carryOut(QStringLiteral("Image"), ItemPart::Text);
+    EXPECT_FALSE(clipboardEnabled) << "no bitmap on the clipboard";
+    ASSERT_TRUE(card->item().hasPicture);
+    EXPECT_EQ(card->item().picture.size(), QSize(40, 30));
+
+    driver.then([](QWidget* w) { w->findChild<QPushButton*>(QStringLiteral("copy"))->click(); });
+    card->ImageUpdate();
+    EXPECT_EQ(QGuiApplication::clipboard()->image().size(), QSize(40, 30));
+
+    driver.then([](QWidget* w) { w->findChild<QPushButton*>(QStringLiteral("remove"))->click(); });
+    card->ImageUpdate();
+    EXPECT_FALSE(card->item().hasPicture);
+    EXPECT_EQ(card->contentsUp(), ctxText);
+    EXPECT_TRUE(driver.strays.isEmpty());
+
+    // The commit clears Animation for a removed picture and stores a kept one as BMP data.
+    UpdateItems();
+    EXPECT_TRUE(scalar(QStringLiteral("SELECT Animation FROM ITEM")).isNull());
+    card->setPicture(gradient(40, 30));
+    UpdateItems();
+    const QByteArray stored = scalar(QStringLiteral("SELECT Animation FROM ITEM")).toByteArray();
+    EXPECT_TRUE(stored.startsWith("BM"));
+}
+
+TEST_F(ItemPicture, TheDesktopPictureComesWithTheFocusedCardsShowRecord)
+{
+    TItem* first = makeKeyedCard(kItem, QStringLiteral("first"));
+    TItem* second = makeKeyedCard(-46102.5L, QStringLiteral("second"), {400, 40});
+    const QString key = ShowKeyOfItem(kItem);
+    EXPECT_EQ(key, QString::number(double(kItem), 'g', 15) + QStringLiteral("*0*0*"));
+
+    QGuiApplication::clipboard()->setImage(gradient(1001, 1000));
+    first->carryOut(QStringLiteral("ConnectImage"), ItemPart::Text);
+    EXPECT_TRUE(messenger.saw(QStringLiteral("Too big bitmap for saving")));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM SHOW")).toInt(), 0);
+
+    QGuiApplication::clipboard()->setImage(gradient(120, 80));
+    first->carryOut(QStringLiteral("ConnectImage"), ItemPart::Text);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT ConCatId FROM SHOW")).toString(), key);
+    EXPECT_TRUE(desktoppicture::Visible());
+    EXPECT_EQ(desktoppicture::CurrentImage().size(), QSize(120, 80));
+    EXPECT_FALSE(session().commitRunning);
+
+    // Another card without record takes the picture away; the first brings it back.
+    second->CardEnter();
+    EXPECT_FALSE(desktoppicture::Visible());
+    first->CardEnter();
+    EXPECT_TRUE(desktoppicture::Visible());
+    EXPECT_EQ(lastEnteredItem(), kItem);
+
+    // Remove Image deletes the record of the picture shown.
+    desktoppicture::RemoveImage();
+    EXPECT_FALSE(desktoppicture::Visible());
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM SHOW")).toInt(), 0);
+    EXPECT_FALSE(session().shell.desktopImageVisible());
+}
+
+TEST_F(ItemPicture, WithoutASoundDeviceTheSoundSwitchesItselfOffOnce)
+{
+    TItem* first = makeKeyedCard(kItem, QStringLiteral("first"));
+    ASSERT_TRUE(StoreShowAudio(ShowKeyOfItem(kItem), QByteArray("RIFF....WAVE")));
+    first->CardEnter();
+    EXPECT_TRUE(messenger.saw(QStringLiteral("No sound device was found.")));
+    EXPECT_TRUE(messenger.saw(QStringLiteral("Audio function disabled in this session.")));
+    EXPECT_TRUE(desktoppicture::AudioSwitchedOff());
+    EXPECT_FALSE(session().settings.audioEnabled);
+
+    messenger.clear();
+    TItem* second = makeKeyedCard(-46102.5L, QStringLiteral("second"), {400, 40});
+    ASSERT_TRUE(StoreShowAudio(ShowKeyOfItem(-46102.5L), QByteArray("RIFF....WAVE")));
+    second->CardEnter();
+    EXPECT_EQ(messenger.count(), 0) << "said once for the run";
+    // Saving a recording does nothing while sound is off.
+    EXPECT_FALSE(desktoppicture::SaveAudio(ShowKeyOfItem(kItem)));
+}
+
+TEST_F(ItemPicture, ARecordingIsStoredUnderTheItemsKey)
+{
+    TItem* card = makeKeyedCard(kItem, QStringLiteral("text"));
+    QFile wav(QDir(dir()).filePath(QStringLiteral("new.wav")));
+    ASSERT_TRUE(wav.open(QIODevice::WriteOnly));
+    wav.write("RIFF-recorded-WAVE");
+    wav.close();
+    card->carryOut(QStringLiteral("SaveAudio"), ItemPart::Text);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Audio FROM SHOW WHERE ConCatId = '") + ShowKeyOfItem(kItem) + QLatin1Char('\''))
+                  .toByteArray(),
+              QByteArray("RIFF-recorded-WAVE"));
+    // Without the SHOW file at start nothing is stored.
+    session().pictureTableAvailable = false;
+    wav.open(QIODevice::WriteOnly);
+    wav.write("second");
+    wav.close();
+    card->carryOut(QStringLiteral("SaveAudio"), ItemPart::Text);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Audio FROM SHOW")).toByteArray(), QByteArray("RIFF-recorded-WAVE"));
+}
+
+}  // namespace

@@ -502,6 +502,9 @@ void TItem::Layout()
             picture_->update();
         }
     }
+    // A narrow list scrolled sideways to its current entry would show names cut at the left.
+    keys_->horizontalScrollBar()->setValue(0);
+    urls_->horizontalScrollBar()->setValue(0);
     applyTextFont();
     if (inBook_) {
         const int lines = std::max(1, text_->document()->blockCount());

@@ -262,7 +262,10 @@ TItemText::TItemText(TItem& card) : QPlainTextEdit(&card), card_(card)
     const Settings& s = session().settings;
     paintPart(this, s.itemTextTableColor, s.itemTextFontColor);
     connect(document(), &QTextDocument::contentsChange, this,
-            [this](int position, int, int added) { card_.lastChangeEnd_ = position + added; });
+            [this](int position, int removed, int added) {
+                card_.lastChangeEnd_ = position + added;
+                card_.lastChangeGrowth_ = added - removed;
+            });
     connect(this, &QPlainTextEdit::textChanged, this, [this] { card_.textEdited(); });
 }
 
@@ -552,7 +555,8 @@ void TItem::resizeEvent(QResizeEvent* e)
 
 void TItem::setItemText(const QString& text)
 {
-    const QString normal = limitedText(NormalizeLineBreaks(text));
+    // Not cut to the limit: a stored text is kept whole, whatever its length.
+    const QString normal = NormalizeLineBreaks(text);
     loading_ = true;
     text_->setPlainText(normal);
     loading_ = false;
@@ -565,9 +569,10 @@ void TItem::textEdited()
     if (loading_) return;
     QTextDocument* doc = text_->document();
     const int length = doc->characterCount() - 1;
-    if (length > ItemCardData::kMaxTextLength) {
-        const int excess = length - ItemCardData::kMaxTextLength;
-        int end = std::clamp(lastChangeEnd_, excess, length);
+    // Only what an edit adds is cut: a longer text from elsewhere loses nothing it had.
+    if (length > ItemCardData::kMaxTextLength && lastChangeGrowth_ > 0) {
+        const int excess = std::min(length - ItemCardData::kMaxTextLength, lastChangeGrowth_);
+        const int end = std::clamp(lastChangeEnd_, excess, length);
         int start = end - excess;
         if (start > 0 && doc->characterAt(start - 1).isHighSurrogate()) --start;
         QTextCursor cursor(doc);
@@ -708,7 +713,7 @@ void TItem::DropOn(ItemPart part, const DragPayload& payload, QPoint cardPoint)
         break;
     case DragPayload::Source::Flyword: {
         const QString word = payload.word.left(DragPayload::kMaxWordLength);
-        setItemText(item().text + QLatin1Char(' ') + word);
+        setItemText(limitedText(item().text + QLatin1Char(' ') + word));
         item().changed = true;
         break;
     }

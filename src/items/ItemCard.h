@@ -245,6 +245,7 @@ private:
     bool loading_ = false;
     bool laying_ = false;
     int lastChangeEnd_ = -1;
+    int lastChangeGrowth_ = 0;
     QColor groupColor_{0x00, 0x80, 0x00};
 };
 

@@ -404,6 +404,21 @@ TEST_F(ItemCard, EditsMarkTheCardChangedAndTheTextStopsAt32000Characters)
     EXPECT_TRUE(card->item().text.startsWith(QStringLiteral("0123456789x")));
     EXPECT_EQ(card->textEditor()->document()->characterCount() - 1, ItemCardData::kMaxTextLength);
     EXPECT_GE(messenger.beeps, 1);
+
+    // A longer text from elsewhere is shown whole; an edit that adds nothing keeps it.
+    const QString longer = QString(32010, QLatin1Char('y'));
+    card->setItemText(longer);
+    EXPECT_EQ(card->item().text.size(), 32010);
+    QTextCursor cursor(card->textEditor()->document());
+    cursor.setPosition(100);
+    cursor.setPosition(101, QTextCursor::KeepAnchor);
+    cursor.insertText(QStringLiteral("z"));
+    EXPECT_EQ(card->item().text.size(), 32010);
+    EXPECT_EQ(card->item().text.at(100), QLatin1Char('z'));
+    // Typing more is refused.
+    card->textEditor()->moveCursor(QTextCursor::End);
+    card->textEditor()->insertPlainText(QStringLiteral("more"));
+    EXPECT_EQ(card->item().text.size(), 32010);
 }
 
 TEST_F(ItemCard, ProjectAndFlywordDropsAndShowKeysOnDrag)

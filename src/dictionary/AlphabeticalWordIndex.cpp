@@ -24,13 +24,6 @@ struct Pending {
     std::optional<QCollatorSortKey> key;
 };
 
-QCollator makeCollator()
-{
-    QCollator collator{QLocale()};
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    return collator;
-}
-
 bool entryLess(const AlphabeticalWordIndex::Entry& a, const AlphabeticalWordIndex::Entry& b)
 {
     int c = a.key.compare(b.key);
@@ -42,7 +35,7 @@ bool entryLess(const AlphabeticalWordIndex::Entry& a, const AlphabeticalWordInde
 void computeKeys(std::vector<Pending>& rows, const std::vector<int>& todo)
 {
     auto work = [&rows, &todo](size_t from, size_t to) {
-        QCollator collator = makeCollator();
+        QCollator collator = AlphabeticalWordIndex::makeCollator();
         for (size_t i = from; i < to; ++i) rows[todo[i]].key = collator.sortKey(rows[todo[i]].word);
     };
     if (todo.size() < 20000) {
@@ -56,6 +49,20 @@ void computeKeys(std::vector<Pending>& rows, const std::vector<int>& todo)
 }
 
 }  // namespace
+
+QLocale AlphabeticalWordIndex::collationLocale()
+{
+    QLocale locale;
+    if (locale.language() == QLocale::C) locale = QLocale(QLocale::English, QLocale::UnitedStates);
+    return locale;
+}
+
+QCollator AlphabeticalWordIndex::makeCollator()
+{
+    QCollator collator{collationLocale()};
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    return collator;
+}
 
 AlphabeticalWordIndex& AlphabeticalWordIndex::of(sql::Database& db)
 {
@@ -74,6 +81,7 @@ AlphabeticalWordIndex::Fingerprint AlphabeticalWordIndex::currentFingerprint() c
 {
     Fingerprint f;
     f.generation = db_.generation();
+    f.locale = collationLocale().bcp47Name();
     if (!db_.handle()) return f;
     f.totalChanges = sqlite3_total_changes64(db_.handle());
     {
@@ -102,6 +110,9 @@ void AlphabeticalWordIndex::rebuild()
 {
     ++rebuilds_;
     collator_ = makeCollator();
+    QString locale = collator_.locale().bcp47Name();
+    if (locale != keysLocale_) entries_.clear();  // keys of another locale are of no use
+    keysLocale_ = locale;
     std::vector<Pending> rows;
     {
         // Binary order of the Word index: close to the locale order for most dictionaries.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QCollator>
+#include <QLocale>
 #include <QString>
 
 #include <vector>
@@ -23,6 +24,11 @@ public:
         int wordNo;
         QString word;
     };
+
+    // The collation of alphabetical word lists: the user's locale without regard to case. The C
+    // locale names no language; it gets the language-neutral order instead of code points.
+    static QCollator makeCollator();
+    static QLocale collationLocale();
 
     // The index of the connection's WORD table (one per connection).
     static AlphabeticalWordIndex& of(sql::Database& db);
@@ -52,6 +58,7 @@ private:
         long long dataVersion = -1;
         long long rows = -1;
         long long maxRowId = -1;
+        QString locale;
         bool operator==(const Fingerprint&) const = default;
     };
 
@@ -61,6 +68,7 @@ private:
     sql::Database& db_;
     QCollator collator_;
     std::vector<Entry> entries_;
+    QString keysLocale_;  // the locale the entries' keys were made for
     Fingerprint fingerprint_;
     bool fingerprintValid_ = false;
     int rebuilds_ = 0;

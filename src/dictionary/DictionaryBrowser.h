@@ -55,6 +55,8 @@ public:
 
     // The slot of the window in the dictionary-window table (1 to 10), 0 while it has none.
     int slot = 0;
+    // The text of the last flyword dropped on the window.
+    QString searchText;
 
 private:
     sql::Database& db_;

@@ -115,9 +115,10 @@ bool DropOnDictionary(DictionaryWindowHost& window, const DictDrop& drop)
 {
     DictionaryBrowser& b = window.browser();
     if (drop.source == DictDropSource::Flyword) {
-        FindViaInflections(&window, drop.text, false);
+        b.searchText = drop.text;
+        bool found = !FindViaInflections(&window, drop.text, false).isEmpty();
         window.rowsChanged();
-        return !b.current().word.isEmpty() && b.current().word == QLocale().toLower(drop.text);
+        return found;
     }
     window.setBusy(true);
     bool found = drop.source == DictDropSource::Project ? b.positionOnWord(QLocale().toLower(drop.text))

@@ -351,8 +351,7 @@ QString WordListToClipboard(const QString& table, const QString& tag)
     }
     sql::Statement st(db(), QStringLiteral("SELECT Word FROM %1").arg(t->name));
     std::vector<std::pair<QCollatorSortKey, QString>> words;
-    QCollator collator{QLocale()};
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    QCollator collator = AlphabeticalWordIndex::makeCollator();
     while (st.next()) {
         QString w = st.textValue(0);
         words.emplace_back(collator.sortKey(w), w);

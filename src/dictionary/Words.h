@@ -55,7 +55,7 @@ bool TouchWord(DictionaryBrowser& window);
 // A word dragged from the window onto the desktop: renews WTS2.
 bool TouchWordUsage(DictionaryBrowser& window);
 
-// Concept ids holding a word, oldest concept timestamp first, each once.
+// Concept ids holding a word, most recently touched concept first, each once.
 std::vector<Timestamp> ConceptIdsOfWord(int wordNo);
 // The locate dialog's Show: lays the word's concepts out at the creation spot and renews WTS2.
 // A word without concepts changes nothing (false).

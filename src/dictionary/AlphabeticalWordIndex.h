@@ -4,6 +4,7 @@
 #include <QLocale>
 #include <QString>
 
+#include <utility>
 #include <vector>
 
 namespace qb::sql {
@@ -13,15 +14,13 @@ class Database;
 namespace qb {
 
 // The words of WORD in the user's locale order, case-insensitive. The table files cannot carry a
-// locale collation, so the order is kept here as (collation key, rowid) entries, built once and
-// brought up to date cheaply when WORD changed: unchanged words keep their keys, and the rows
-// arrive in binary order, which is nearly the locale order, so only the exceptions need sorting.
+// locale collation, so the order is kept here as (rowid, word) entries. The first build reads the
+// Word index, whose binary order is nearly the locale order, and sorts only the words that fall
+// out of it; later changes to WORD are found by one pass over the table and merged in.
 class AlphabeticalWordIndex {
 public:
     struct Entry {
-        QCollatorSortKey key;
         long long rowId;
-        int wordNo;
         QString word;
     };
 
@@ -35,7 +34,7 @@ public:
 
     explicit AlphabeticalWordIndex(sql::Database& db);
 
-    // Rebuilds when WORD may have changed since the last build. Cheap when nothing changed.
+    // Brings the order up to date when WORD may have changed. Cheap when nothing changed.
     void ensureCurrent();
     // Forces the next ensureCurrent() to look at the table again.
     void invalidate() { fingerprintValid_ = false; }
@@ -46,32 +45,36 @@ public:
     // First position whose word sorts at or after text.
     int lowerBound(const QString& text) const;
     int compare(const QString& a, const QString& b) const { return collator_.compare(a, b); }
-    QCollatorSortKey keyOf(const QString& text) const { return collator_.sortKey(text); }
 
-    // How many times the whole order was rebuilt (statistics for the benchmark).
-    int rebuildCount() const { return rebuilds_; }
+    // How many times the order was built from scratch or brought up to date (benchmark figures).
+    int buildCount() const { return builds_; }
+    int updateCount() const { return updates_; }
 
 private:
     struct Fingerprint {
         long long generation = -1;
         long long totalChanges = -1;
         long long dataVersion = -1;
-        long long rows = -1;
-        long long maxRowId = -1;
         QString locale;
         bool operator==(const Fingerprint&) const = default;
     };
 
     Fingerprint currentFingerprint() const;
-    void rebuild();
+    bool less(const Entry& a, const Entry& b) const;
+    void buildFromScratch();
+    void update();
+    // entries_ := entries_ (sorted) with the sorted additions inserted.
+    void insertSorted(std::vector<Entry> additions);
 
     sql::Database& db_;
     QCollator collator_;
     std::vector<Entry> entries_;
-    QString keysLocale_;  // the locale the entries' keys were made for
+    std::vector<std::pair<long long, QString>> byRowId_;  // the same words in rowid order
     Fingerprint fingerprint_;
     bool fingerprintValid_ = false;
-    int rebuilds_ = 0;
+    long long tunedGeneration_ = -1;
+    int builds_ = 0;
+    int updates_ = 0;
 };
 
 }  // namespace qb

@@ -106,24 +106,20 @@ public:
         if (text.isEmpty()) return -1;
         DictionaryRow start = row(std::max(from, 0));
         if (!start.isValid()) return -1;
-        // The rest of the start row's group first, then everything after it in index order.
-        QString contains = QStringLiteral("instr(Word, ?3) > 0");
-        if (!hasField_)
-            return firstOf(QStringLiteral("rowid >= ?2 AND ") + contains, {}, start.rowId, text);
-        QVariant value = fieldValue(start);
-        int found;
-        if (!value.isValid()) {
-            found = firstOf(QStringLiteral("%1 IS NULL AND rowid >= ?2 AND ").arg(field_) + contains, {},
-                            start.rowId, text);
-            if (found < 0)
-                found = firstOf(QStringLiteral("%1 IS NOT NULL AND ").arg(field_) + contains, {}, 0, text);
-        } else {
-            found = firstOf(QStringLiteral("%1 = ?1 AND rowid >= ?2 AND ").arg(field_) + contains, value,
-                            start.rowId, text);
-            if (found < 0)
-                found = firstOf(QStringLiteral("%1 > ?1 AND ").arg(field_) + contains, value, 0, text);
+        // One pass over the table finds every word with the text; the first of them at or after
+        // the start row in this order wins. Walking the index instead would visit the rows in
+        // random table order.
+        Position from_{fieldValue(start), start.rowId};
+        std::optional<Position> best;
+        sql::Statement st(db_, QStringLiteral("SELECT rowid, %1 FROM WORD WHERE instr(Word, ?1) > 0")
+                                   .arg(hasField_ ? field_ : QStringLiteral("NULL")));
+        st.bind(1, text);
+        while (st.next()) {
+            Position p{st.value(1), st.int64Value(0)};
+            if (before(p, from_)) continue;
+            if (!best || before(p, *best)) best = p;
         }
-        return found;
+        return best ? indexOfRowId(best->rowId) : -1;
     }
 
     int locate(const QString& prefix) override
@@ -161,6 +157,24 @@ public:
     }
 
 private:
+    // A place in this order: the field's value (unset first), rowid breaking ties.
+    struct Position {
+        QVariant value;
+        long long rowId;
+    };
+    static bool before(const Position& a, const Position& b)
+    {
+        bool aSet = a.value.isValid();
+        bool bSet = b.value.isValid();
+        if (aSet != bSet) return !aSet;
+        if (aSet) {
+            double x = a.value.toDouble();
+            double y = b.value.toDouble();
+            if (x != y) return x < y;
+        }
+        return a.rowId < b.rowId;
+    }
+
     void fetchWindow(int index)
     {
         window_.clear();
@@ -187,16 +201,6 @@ private:
         if (condition.contains(QStringLiteral("?1"))) st.bindVariant(1, first);
         if (condition.contains(QStringLiteral("?2"))) st.bind(2, second);
         return st.next() ? int(st.int64Value(0)) : 0;
-    }
-
-    int firstOf(const QString& condition, const QVariant& value, long long rowId, const QString& text)
-    {
-        sql::Statement st(db_, QStringLiteral("SELECT rowid FROM WORD WHERE %1 ORDER BY %2 LIMIT 1")
-                                   .arg(condition, orderBy_));
-        if (condition.contains(QStringLiteral("?1"))) st.bindVariant(1, value);
-        if (condition.contains(QStringLiteral("?2"))) st.bind(2, rowId);
-        st.bind(3, text);
-        return st.next() ? indexOfRowId(st.int64Value(0)) : -1;
     }
 
     QString field_;
@@ -232,7 +236,6 @@ public:
         DictionaryRow row;
         row.valid = true;
         row.rowId = all[index].rowId;
-        row.wordNo = all[index].wordNo;
         row.word = all[index].word;
         return row;
     }

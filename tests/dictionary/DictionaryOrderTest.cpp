@@ -196,8 +196,20 @@ TEST_F(DictionaryOrders, AWindowSeesWordsWrittenByAnotherProgramAfterARefresh)
     EXPECT_EQ(wordsOf(window), (QStringList{QStringLiteral("alpha"), QStringLiteral("beta"), QStringLiteral("delta")}));
     // Nothing changed: the order is not built again.
     AlphabeticalWordIndex& index = AlphabeticalWordIndex::of(session().store.db());
-    int builds = index.rebuildCount();
+    int builds = index.buildCount();
+    int updates = index.updateCount();
     window.setOrder(DictOrder::TimeStamp);
     window.setOrder(DictOrder::Alphabetical);
-    EXPECT_EQ(index.rebuildCount(), builds);
+    EXPECT_EQ(index.buildCount(), builds);
+    EXPECT_EQ(index.updateCount(), updates);
+
+    // Words added, renamed and deleted here are merged into the order that is already there.
+    CreateWord(QStringLiteral("epsilon"));
+    CreateWord(QStringLiteral("aardvark"));
+    exec(QStringLiteral("UPDATE WORD SET Word = 'zeta' WHERE Word = 'alpha'"));
+    exec(QStringLiteral("DELETE FROM WORD WHERE Word = 'beta'"));
+    window.refresh();
+    EXPECT_EQ(wordsOf(window), (QStringList{QStringLiteral("aardvark"), QStringLiteral("delta"), QStringLiteral("epsilon"),
+                                            QStringLiteral("zeta")}));
+    EXPECT_EQ(index.buildCount(), builds);
 }

@@ -29,7 +29,7 @@ struct DictDrop {
 // Positions the window on what was dropped. True when it found the row.
 bool DropOnDictionary(DictionaryWindowHost& window, const DictDrop& drop);
 
-// Parts 7.3 and 8.2 show a word: the first shown window goes to the row with that number (to its
+// The look-up menu and the Word Mill show a word: the first shown window goes to the row with that number (to its
 // last row when there is none) and takes the focus.
 void DictPositionFromMain(int wordNo);
 

@@ -213,3 +213,20 @@ TEST_F(DictionaryOrders, AWindowSeesWordsWrittenByAnotherProgramAfterARefresh)
                                             QStringLiteral("zeta")}));
     EXPECT_EQ(index.buildCount(), builds);
 }
+
+TEST_F(DictionaryOrders, AWordTableWithoutUsageAndFrequencyFieldsStillShows)
+{
+    exec(QStringLiteral("DROP TABLE word.WORD"));
+    exec(QStringLiteral("CREATE TABLE word.WORD (Word VARCHAR(38), WNo INTEGER, WTS DOUBLE)"));
+    exec(QStringLiteral("INSERT INTO word.WORD VALUES ('pear', 1, -46000.1), ('apple', 2, -46000.2)"));
+    DictionaryBrowser window;
+    for (DictOrder order : {DictOrder::Usage, DictOrder::Frequency}) {
+        window.setOrder(order);
+        EXPECT_EQ(wordsOf(window), (QStringList{QStringLiteral("pear"), QStringLiteral("apple")}));
+        EXPECT_FALSE(window.current().wts2.has_value());
+        EXPECT_EQ(window.model().findContaining(QStringLiteral("app"), 0), 1);
+    }
+    window.setOrder(DictOrder::TimeStamp);
+    EXPECT_EQ(wordsOf(window), (QStringList{QStringLiteral("apple"), QStringLiteral("pear")}));
+    EXPECT_EQ(window.current().word, QStringLiteral("pear"));  // the row it stood on
+}

@@ -1,5 +1,7 @@
 #include "items/DroppedWordConcepts.h"
 
+#include "dictionary/Words.h"
+
 #include "platform/Sqlite.h"
 #include "shell/Session.h"
 
@@ -11,12 +13,8 @@ namespace qb {
 
 std::vector<Timestamp> ConceptsOfDroppedWord(int wordNo, QString* error)
 {
-    std::vector<Timestamp> concepts;
-    sql::Statement st(session().store.db(), QStringLiteral("SELECT DISTINCT C FROM DICT WHERE WNo = ?1"));
-    st.bind(1, wordNo);
-    while (st.next()) concepts.push_back(st.extValue(0));
-    if (!st.ok() && error) *error = st.error();
-    return concepts;
+    (void)error;
+    return ConceptIdsOfWord(wordNo);
 }
 
 QStringList WordsOfConceptForSelection(Timestamp conceptId)

@@ -46,4 +46,43 @@ TEST_F(ItemCli, ShowPrintsTheTextTheKeywordsAndTheProjects)
     EXPECT_EQ(runCli({QStringLiteral("--dir"), dir(), QStringLiteral("item"), QStringLiteral("list")}, &out, &err), 2);
 }
 
+TEST_F(ItemCli, AddStoresAnItemThroughTheCommitAndChoosesTheConceptAsTheCaptureDoes)
+{
+    session().store.close();
+    auto cli = [&](QStringList args, QString* out, QString* err) {
+        args.prepend(dir());
+        args.prepend(QStringLiteral("--dir"));
+        return runCli(args, out, err);
+    };
+    QString out, err;
+    // A word not in the dictionary becomes a word with a concept of its own.
+    ASSERT_EQ(cli({"item", "add", "--keyword", "Rose", "A rose is a rose\r\nis a \"rose\""}, &out, &err), 0)
+        << err.toStdString();
+    const QString first = out.trimmed();
+    ASSERT_EQ(cli({"item", "show", first}, &out, &err), 0) << err.toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral("A rose is a rose\nis a \"rose\"\n"))) << out.toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral("keywords 1\n  rose (word 1, concept"))) << out.toStdString();
+
+    // The second item with that word goes through the same concept.
+    ASSERT_EQ(cli({"item", "add", "--keyword", "rose", "second"}, &out, &err), 0) << err.toStdString();
+    QString error;
+    ASSERT_TRUE(session().store.open(dir(), &error)) << error.toStdString();
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(DISTINCT C) FROM DICT")).toInt(), 1);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(DISTINCT ITC) FROM ITEMKEYS")).toInt(), 1);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM ITEM")).toInt(), 2);
+
+    // A word of two concepts is refused with a clear message and nothing is written.
+    sql::Statement second(session().store.db(), QStringLiteral("INSERT INTO DICT (C, WNo, CTS) VALUES (-40000.5, 1, -40000.5)"));
+    ASSERT_TRUE(second.run());
+    session().store.close();
+    EXPECT_EQ(cli({"item", "add", "--keyword", "rose", "third"}, &out, &err), 1);
+    EXPECT_TRUE(err.contains(QStringLiteral("belongs to 2 concepts"))) << err.toStdString();
+    ASSERT_TRUE(session().store.open(dir(), &error));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM ITEM")).toInt(), 2);
+
+    session().store.close();
+    EXPECT_EQ(cli({"item", "add", "some text"}, &out, &err), 2);
+    EXPECT_EQ(cli({"item", "add", "--keyword", "rose", "   "}, &out, &err), 1);
+}
+
 }  // namespace

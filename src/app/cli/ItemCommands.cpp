@@ -1,6 +1,10 @@
 #include "app/cli/CliCommand.h"
 
+#include "dictionary/Concepts.h"
+#include "dictionary/Words.h"
+#include "items/Commit.h"
 #include "items/ItemCardData.h"
+#include "items/ItemLinks.h"
 #include "items/ItemQueries.h"
 #include "items/ItemRecord.h"
 #include "shell/Session.h"
@@ -54,21 +58,100 @@ int runShow(const QStringList& args)
     return kOk;
 }
 
+// The word number of a keyword as the clipboard capture finds it: the word, else a form that
+// leads to a word, else a new word.
+int keywordNumber(const QString& keyword)
+{
+    int wordNo = WordNumberOf(keyword);
+    if (wordNo > 0) return wordNo;
+    sql::Statement form(session().store.db(), QStringLiteral("SELECT WNo FROM INFLEC WHERE Word = ?1"));
+    form.bind(1, keyword);
+    if (form.next() && form.intValue(0) > 0) return form.intValue(0);
+    return CreateWord(keyword);
+}
+
+// item add --keyword WORD TEXT: a new item through the same commit as the desktop's.
+int runAdd(QStringList args)
+{
+    const QString keyword = takeOption(args, QStringLiteral("--keyword")).trimmed().toLower();
+    if (keyword.isEmpty() || args.size() != 1) {
+        std::fprintf(stderr, "usage: item add --keyword WORD TEXT\n");
+        return kUsage;
+    }
+    const QString text = NormalizeLineBreaks(args.first());
+    if (text.trimmed().isEmpty()) {
+        std::fprintf(stderr, "The item has no text\n");
+        return kFailed;
+    }
+    if (text.size() > ItemCardData::kMaxTextLength) {
+        std::fprintf(stderr, "The text is longer than %d characters\n", ItemCardData::kMaxTextLength);
+        return kFailed;
+    }
+    if (keyword.size() > 38) {
+        std::fprintf(stderr, "A word has at most 38 characters\n");
+        return kFailed;
+    }
+    const int wordNo = keywordNumber(keyword);
+    if (wordNo < 1) {
+        std::fprintf(stderr, "The word could not be added to the dictionary\n");
+        return kFailed;
+    }
+    const QString word = WordByNumber(wordNo);
+    std::vector<Timestamp> concepts = ConceptIdsOfWord(wordNo);
+    std::optional<ConceptCardData> newConcept;
+    if (concepts.size() > 1) {
+        QString lines;
+        for (const ConceptInfo& info : ConceptsOfWord(wordNo).list) lines += QStringLiteral("  ") + info.line + QLatin1Char('\n');
+        std::fprintf(stderr, "\"%s\" belongs to %d concepts; choose one on the desktop:\n%s",
+                     word.toLocal8Bit().constData(), int(concepts.size()), lines.toLocal8Bit().constData());
+        return kFailed;
+    }
+    ItemCardData item;
+    item.itemId = GetQBTS();
+    item.text = text;
+    item.changed = true;
+    std::vector<CardData*> cards;
+    if (concepts.empty()) {
+        // A word without concept gets one of its own, written in the same pass as the item.
+        NewConceptRequest request;
+        request.withWord = true;
+        request.word = word;
+        request.wordNo = wordNo;
+        newConcept = NewConcept(request);
+        if (!newConcept) {
+            std::fprintf(stderr, "No concept could be made for \"%s\"\n", word.toLocal8Bit().constData());
+            return kFailed;
+        }
+        cards.push_back(&*newConcept);
+        concepts.push_back(newConcept->conceptId);
+    }
+    AddKeyword(item, wordNo, word, concepts.front());
+    cards.push_back(&item);
+    const CommitResult result = CommitCards(cards);
+    if (!result.committed || item.changed) {
+        std::fprintf(stderr, "The item could not be stored\n");
+        return kFailed;
+    }
+    print(idText(item.itemId) + QLatin1Char('\n'));
+    return kOk;
+}
+
 int runItem(Context& context)
 {
     QStringList args = context.args;
     if (args.isEmpty()) {
-        std::fprintf(stderr, "usage: item show ID\n");
+        std::fprintf(stderr, "usage: item show ID | item add --keyword WORD TEXT\n");
         return kUsage;
     }
     const QString verb = args.takeFirst();
     if (verb == QStringLiteral("show")) return runShow(args);
+    if (verb == QStringLiteral("add")) return runAdd(args);
     std::fprintf(stderr, "Unknown item command: %s\n", verb.toLocal8Bit().constData());
     return kUsage;
 }
 
 const Registration item{{QStringLiteral("item"),
-                         QStringLiteral("item show ID         print an item's text, keywords and projects"), true,
+                         QStringLiteral("item show ID | item add --keyword WORD TEXT   print an item, or add one"), true,
                          runItem}};
 
 }  // namespace

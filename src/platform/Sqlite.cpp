@@ -29,6 +29,12 @@ void configure(sqlite3* db)
 
 Database::~Database() { close(); }
 
+void Database::bumpGeneration()
+{
+    static long long counter = 0;
+    generation_ = ++counter;
+}
+
 bool Database::open(const QString& path, bool create, QString* error)
 {
     close();
@@ -42,6 +48,7 @@ bool Database::open(const QString& path, bool create, QString* error)
     }
     sqlite3_extended_result_codes(db_, 1);
     configure(db_);
+    bumpGeneration();
     return true;
 }
 
@@ -54,6 +61,7 @@ bool Database::openMemory(QString* error)
         close();
         return false;
     }
+    bumpGeneration();
     return true;
 }
 
@@ -62,6 +70,7 @@ void Database::close()
     if (db_) {
         sqlite3_close_v2(db_);
         db_ = nullptr;
+        bumpGeneration();
     }
 }
 
@@ -75,12 +84,15 @@ bool Database::attach(const QString& path, const QString& schema, bool create, Q
     }
     QString schemaId = quoteIdentifier(schema);
     exec(QStringLiteral("PRAGMA %1.journal_mode=DELETE; PRAGMA %1.synchronous=FULL;").arg(schemaId));
+    bumpGeneration();
     return true;
 }
 
 bool Database::detach(const QString& schema, QString* error)
 {
-    return exec(QStringLiteral("DETACH DATABASE ") + quoteIdentifier(schema), error);
+    bool ok = exec(QStringLiteral("DETACH DATABASE ") + quoteIdentifier(schema), error);
+    bumpGeneration();
+    return ok;
 }
 
 bool Database::exec(const QString& sql, QString* error)

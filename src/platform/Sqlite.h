@@ -39,9 +39,14 @@ public:
     long long lastInsertRowId() const;
     int changes() const;
     sqlite3* handle() const { return db_; }
+    // Changes whenever the connection is opened, closed, attached to or detached from, so that
+    // caches of table contents can tell a different set of files from the same one.
+    long long generation() const { return generation_; }
 
 private:
     sqlite3* db_ = nullptr;
+    long long generation_ = 0;
+    void bumpGeneration();
 };
 
 // A prepared statement with bound parameters. Finalised in the destructor.

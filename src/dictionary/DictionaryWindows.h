@@ -1,0 +1,84 @@
+#pragma once
+
+#include "store/Timestamps.h"
+
+#include <QPoint>
+#include <QString>
+
+#include <array>
+#include <functional>
+#include <vector>
+
+namespace qb {
+
+class DictionaryBrowser;
+struct ConceptCardData;
+
+// What the dictionary rules need of a dictionary window on the desktop. TDict implements it;
+// core tests use a plain stand-in.
+class DictionaryWindowHost {
+public:
+    virtual ~DictionaryWindowHost() = default;
+    virtual DictionaryBrowser& browser() = 0;
+    virtual bool isShown() const = 0;
+    virtual bool gridHasFocus() const = 0;
+    virtual void focusGrid() {}
+    virtual void bringToFront() {}
+    // The rows or the current row changed: repaint the grid.
+    virtual void rowsChanged() {}
+    // Opens the inflection window of a word beside this window.
+    virtual void openInflectionWindow(int wordNo, const QString& word) {}
+    virtual void setBusy(bool busy) {}
+};
+
+// The ten dictionary-window slots of the main window (slot 0 of the same table is the desktop).
+class DictionaryWindows {
+public:
+    static constexpr int kSlots = 10;
+    static DictionaryWindows& instance();
+
+    // First free slot 1 .. 10, or 0 after "Too many windows on desktop".
+    int reserveSlot() const;
+    int firstFreeSlot() const;
+    void put(int slot, DictionaryWindowHost* window);
+    void remove(DictionaryWindowHost* window);
+    void clear() { slots_.fill(nullptr); }
+    DictionaryWindowHost* at(int slot) const;
+
+    // The first shown window whose grid has the keyboard focus, else nullptr.
+    DictionaryWindowHost* focusedShown() const;
+    DictionaryWindowHost* firstShown() const;
+    // Windows in slot order.
+    std::vector<DictionaryWindowHost*> all() const;
+
+    // Where a window opens in a slot: offsets from the dictionary creation spot.
+    static QPoint placeOfSlot(int slot);
+
+private:
+    std::array<DictionaryWindowHost*, kSlots + 1> slots_{};
+};
+
+// What the dictionary rules ask of the desktop and the dialogs. The desktop program fills these
+// in; each left empty does nothing (the command line, core tests).
+struct DictionaryHooks {
+    // Keyboard focus to the toolbar's logo panel, so that no card keeps it.
+    std::function<void()> focusLogoPanel;
+    // Runs the new-word dialog modally with the proposed text (TNewWord over NewWordDialog).
+    std::function<void(const QString& proposed)> runNewWordDialog;
+    // Runs the locate dialog modally (TLocateInList over LocateDialog).
+    std::function<void()> runLocateDialog;
+    // Lays concepts out on the desktop from a point (DevelopSynWheelSet).
+    std::function<void(const std::vector<Timestamp>& concepts, QPoint at)> developConcepts;
+    // Gives a new concept card a slot and a widget; false when the concept table is full.
+    std::function<bool(ConceptCardData& card)> placeConceptCard;
+    std::function<QString()> clipboardText;
+    std::function<void(const QString&)> setClipboardText;
+
+    void toLogo() const { if (focusLogoPanel) focusLogoPanel(); }
+    QString clipboard() const { return clipboardText ? clipboardText() : QString(); }
+    void toClipboard(const QString& text) const { if (setClipboardText) setClipboardText(text); }
+};
+
+DictionaryHooks& dictionaryHooks();
+
+}  // namespace qb

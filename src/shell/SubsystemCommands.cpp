@@ -1,6 +1,7 @@
 #include "shell/SubsystemCommands.h"
 
 #include "desktop/DesktopCommands.h"
+#include "dictionary/DictionaryCommands.h"
 #include "shell/CommandIds.h"
 #include "shell/CommandRegistry.h"
 #include "shell/ExternalProgramCommands.h"
@@ -29,6 +30,7 @@ void InstallSubsystemCommands(TBillBoard& window)
 {
     InstallStoreCommands(window);
     InstallDesktopCommands(window);
+    InstallDictionaryCommands(window);
     InstallExternalProgramCommands(window);
 }
 

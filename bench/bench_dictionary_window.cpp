@@ -2,6 +2,14 @@
 // click to each order, the locate, going to a word and a new word shown in the window, each
 // through the window's grid with its rows painted. Baseline: the bare SQL that reads one page of
 // rows. Run: bench_dictionary_window [words]   (offscreen unless a display is asked for)
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+
 #include "desktop/Desktop.h"
 #include "dictionary/DictionaryState.h"
 #include "dictionary/DictionaryWindow.h"
@@ -14,21 +22,11 @@
 #include "shell/Session.h"
 #include "store/Schema.h"
 
-#include <QApplication>
-#include <QElapsedTimer>
-#include <QRandomGenerator>
-#include <QTemporaryDir>
-
-#include <algorithm>
-#include <cstdio>
-#include <functional>
-
 using namespace qb;
 
 namespace {
 
-double timeMs(const std::function<void()>& work, int runs = 5)
-{
+double timeMs(const std::function<void()>& work, int runs = 5) {
     std::vector<double> times;
     for (int i = 0; i < runs; ++i) {
         QElapsedTimer t;
@@ -40,20 +38,21 @@ double timeMs(const std::function<void()>& work, int runs = 5)
     return times[times.size() / 2];
 }
 
-void report(const char* what, double ms, double baselineMs = 0)
-{
+void report(const char* what, double ms, double baselineMs = 0) {
     if (baselineMs > 0)
-        std::printf("%-56s %9.2f ms   (%.1f x bare SQL %.2f ms)\n", what, ms, ms / baselineMs, baselineMs);
+        std::printf("%-56s %9.2f ms   (%.1f x bare SQL %.2f ms)\n", what, ms, ms / baselineMs,
+                    baselineMs);
     else
         std::printf("%-56s %9.2f ms\n", what, ms);
 }
 
-bool fillStore(int words)
-{
+bool fillStore(int words) {
     sql::Database& db = session().store.db();
     QRandomGenerator random(77);
     sql::Transaction tx(db);
-    sql::Statement word(db, QStringLiteral("INSERT INTO WORD (Word, WNo, WTS, WTS2, WFQ) VALUES (?1, ?2, ?3, ?4, ?5)"));
+    sql::Statement word(
+        db,
+        QStringLiteral("INSERT INTO WORD (Word, WNo, WTS, WTS2, WFQ) VALUES (?1, ?2, ?3, ?4, ?5)"));
     for (int i = 1; i <= words; ++i) {
         QString w;
         int n = 3 + random.bounded(9);
@@ -76,9 +75,9 @@ struct Silent : Messenger {
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariable("QUILLBOX_BENCH_DISPLAY") != QStringLiteral("1")) qputenv("QT_QPA_PLATFORM", "offscreen");
+int main(int argc, char** argv) {
+    if (qEnvironmentVariable("QUILLBOX_BENCH_DISPLAY") != QStringLiteral("1"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     int words = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 100000;
     if (words < 1000) words = 100000;
@@ -88,7 +87,8 @@ int main(int argc, char** argv)
     Silent silent;
     s.setMessenger(&silent);
     s.setDir(dir.path());
-    if (!schema::createEmptyStore(dir.path(), &error) || !s.store.open(dir.path(), &error) || !fillStore(words)) {
+    if (!schema::createEmptyStore(dir.path(), &error) || !s.store.open(dir.path(), &error) ||
+        !fillStore(words)) {
         std::fprintf(stderr, "store: %s\n", qPrintable(error));
         return 1;
     }
@@ -96,8 +96,9 @@ int main(int argc, char** argv)
     std::printf("dictionary window on %d words\n\n", words);
 
     double page = timeMs([&] {
-        sql::Statement st(s.store.db(), QStringLiteral("SELECT rowid, WNo, Word, WTS, WTS2, WFQ FROM WORD "
-                                                       "ORDER BY WTS LIMIT 200 OFFSET ?1"));
+        sql::Statement st(s.store.db(),
+                          QStringLiteral("SELECT rowid, WNo, Word, WTS, WTS2, WFQ FROM WORD "
+                                         "ORDER BY WTS LIMIT 200 OFFSET ?1"));
         st.bind(1, words / 2);
         while (st.next()) st.textValue(2);
     });
@@ -117,10 +118,17 @@ int main(int argc, char** argv)
 
     w->browser().setCurrentIndex(words / 3);
     w->rowsChanged();
-    double first = timeMs([&] { w->browser().setOrder(DictOrder::Alphabetical); w->rowsChanged(); paint(); }, 1);
+    double first = timeMs(
+        [&] {
+            w->browser().setOrder(DictOrder::Alphabetical);
+            w->rowsChanged();
+            paint();
+        },
+        1);
     report("first alphabetical order (builds the locale order)", first);
 
-    const DictOrder cycle[] = {DictOrder::TimeStamp, DictOrder::Usage, DictOrder::Frequency, DictOrder::Alphabetical};
+    const DictOrder cycle[] = {DictOrder::TimeStamp, DictOrder::Usage, DictOrder::Frequency,
+                               DictOrder::Alphabetical};
     for (DictOrder target : cycle) {
         // From the order before it, on a word in the middle: each run is one title click.
         DictOrder before = target;
@@ -137,7 +145,8 @@ int main(int argc, char** argv)
             runs.push_back(t.nsecsElapsed() / 1e6);
         }
         std::sort(runs.begin(), runs.end());
-        report(qPrintable(QStringLiteral("title click to ") + dictOrderTitle(target).toLower()), runs[2], page);
+        report(qPrintable(QStringLiteral("title click to ") + dictOrderTitle(target).toLower()),
+               runs[2], page);
     }
     double clicks = timeMs([&] {
         for (int i = 0; i < 4; ++i) {
@@ -166,7 +175,8 @@ int main(int argc, char** argv)
         w->browser().setOrder(order);
         w->rowsChanged();
         QString title = dictOrderTitle(order).toLower();
-        report(qPrintable(QStringLiteral("locate a whole word, ") + title), timeMs([&] { locate(target.word); }));
+        report(qPrintable(QStringLiteral("locate a whole word, ") + title),
+               timeMs([&] { locate(target.word); }));
         report(qPrintable(QStringLiteral("locate part of a word, ") + title),
                timeMs([&] { locate(target.word.mid(1, 3)); }));
         report(qPrintable(QStringLiteral("go to a word number (DictPositionFromMain), ") + title),
@@ -175,7 +185,8 @@ int main(int argc, char** argv)
                    paint();
                }));
         QRandomGenerator random(3);
-        report(qPrintable(QStringLiteral("scroll to 10 random places, painted, ") + title), timeMs([&] {
+        report(qPrintable(QStringLiteral("scroll to 10 random places, painted, ") + title),
+               timeMs([&] {
                    for (int i = 0; i < 10; ++i) {
                        w->grid()->scrollTo(w->grid()->model()->index(random.bounded(words), 0));
                        paint();

@@ -1,7 +1,5 @@
 #include "desktop/DragGrid.h"
 
-#include "desktop/BaseCard.h"
-
 #include <QApplication>
 #include <QDrag>
 #include <QDragEnterEvent>
@@ -10,10 +8,11 @@
 #include <QMouseEvent>
 #include <QTimer>
 
+#include "desktop/BaseCard.h"
+
 namespace qb {
 
-TDBDragGrid::TDBDragGrid(QWidget* parent) : TTowerGrid(parent), timer_(new QTimer(this))
-{
+TDBDragGrid::TDBDragGrid(QWidget* parent) : TTowerGrid(parent), timer_(new QTimer(this)) {
     setObjectName(QStringLiteral("dragGrid"));
     // The grid starts its drags itself, with the program's payload.
     setDragEnabled(false);
@@ -26,8 +25,7 @@ TDBDragGrid::TDBDragGrid(QWidget* parent) : TTowerGrid(parent), timer_(new QTime
     horizontalHeader()->viewport()->installEventFilter(this);
 }
 
-void TDBDragGrid::toFront()
-{
+void TDBDragGrid::toFront() {
     for (QWidget* w = parentWidget(); w; w = w->parentWidget()) {
         if (auto* card = qobject_cast<TBasPanel*>(w)) {
             card->bringToFront();
@@ -36,8 +34,7 @@ void TDBDragGrid::toFront()
     }
 }
 
-bool TDBDragGrid::rowPress(Qt::MouseButton button, QPoint local, QPoint global)
-{
+bool TDBDragGrid::rowPress(Qt::MouseButton button, QPoint local, QPoint global) {
     if (button == Qt::RightButton && panel) {
         panelPoint_ = global;
         panel(global);
@@ -52,8 +49,7 @@ bool TDBDragGrid::rowPress(Qt::MouseButton button, QPoint local, QPoint global)
     return false;
 }
 
-void TDBDragGrid::rowMove(Qt::MouseButtons buttons, QPoint local)
-{
+void TDBDragGrid::rowMove(Qt::MouseButtons buttons, QPoint local) {
     if (!pending_ || !(buttons & Qt::LeftButton)) return;
     if ((local - pressPoint_).manhattanLength() < QApplication::startDragDistance()) return;
     timer_->stop();
@@ -62,25 +58,23 @@ void TDBDragGrid::rowMove(Qt::MouseButtons buttons, QPoint local)
     if (std::optional<DragPayload> payload = dragStart()) StartPayloadDrag(this, *payload);
 }
 
-bool TDBDragGrid::titlePress(Qt::MouseButton button, QPoint headerLocal)
-{
+bool TDBDragGrid::titlePress(Qt::MouseButton button, QPoint headerLocal) {
     if (button != Qt::LeftButton || !title) return false;
     QHeaderView* header = horizontalHeader();
     int left = header->sectionViewportPosition(0);
-    if (headerLocal.x() < left || headerLocal.x() > left + header->sectionSize(0) - kTitleEdge) return false;
+    if (headerLocal.x() < left || headerLocal.x() > left + header->sectionSize(0) - kTitleEdge)
+        return false;
     title();
     return true;
 }
 
-void TDBDragGrid::longPressExpired()
-{
+void TDBDragGrid::longPressExpired() {
     if (!pending_) return;
     pending_ = false;
     if (longPress && pressedRow_ >= 0) longPress(pressedRow_);
 }
 
-void TDBDragGrid::mousePressEvent(QMouseEvent* e)
-{
+void TDBDragGrid::mousePressEvent(QMouseEvent* e) {
     toFront();
     if (rowPress(e->button(), e->position().toPoint(), e->globalPosition().toPoint())) {
         e->accept();
@@ -89,8 +83,7 @@ void TDBDragGrid::mousePressEvent(QMouseEvent* e)
     TTowerGrid::mousePressEvent(e);
 }
 
-void TDBDragGrid::mouseMoveEvent(QMouseEvent* e)
-{
+void TDBDragGrid::mouseMoveEvent(QMouseEvent* e) {
     if (pending_) {
         rowMove(e->buttons(), e->position().toPoint());
         e->accept();
@@ -99,27 +92,27 @@ void TDBDragGrid::mouseMoveEvent(QMouseEvent* e)
     TTowerGrid::mouseMoveEvent(e);
 }
 
-void TDBDragGrid::mouseReleaseEvent(QMouseEvent* e)
-{
+void TDBDragGrid::mouseReleaseEvent(QMouseEvent* e) {
     timer_->stop();
     pending_ = false;
     TTowerGrid::mouseReleaseEvent(e);
 }
 
-void TDBDragGrid::dragEnterEvent(QDragEnterEvent* e)
-{
-    if (e->mimeData()->hasFormat(DragPayload::mimeType())) e->acceptProposedAction();
-    else e->ignore();
+void TDBDragGrid::dragEnterEvent(QDragEnterEvent* e) {
+    if (e->mimeData()->hasFormat(DragPayload::mimeType()))
+        e->acceptProposedAction();
+    else
+        e->ignore();
 }
 
-void TDBDragGrid::dragMoveEvent(QDragMoveEvent* e)
-{
-    if (e->mimeData()->hasFormat(DragPayload::mimeType())) e->acceptProposedAction();
-    else e->ignore();
+void TDBDragGrid::dragMoveEvent(QDragMoveEvent* e) {
+    if (e->mimeData()->hasFormat(DragPayload::mimeType()))
+        e->acceptProposedAction();
+    else
+        e->ignore();
 }
 
-void TDBDragGrid::dropEvent(QDropEvent* e)
-{
+void TDBDragGrid::dropEvent(QDropEvent* e) {
     std::optional<DragPayload> payload = PayloadOfDrop(e->mimeData());
     if (!payload) {
         e->ignore();
@@ -129,8 +122,7 @@ void TDBDragGrid::dropEvent(QDropEvent* e)
     if (dropped) dropped(*payload);
 }
 
-bool TDBDragGrid::eventFilter(QObject* watched, QEvent* e)
-{
+bool TDBDragGrid::eventFilter(QObject* watched, QEvent* e) {
     if (watched == horizontalHeader()->viewport() && e->type() == QEvent::MouseButtonPress) {
         auto* m = static_cast<QMouseEvent*>(e);
         toFront();
@@ -139,8 +131,7 @@ bool TDBDragGrid::eventFilter(QObject* watched, QEvent* e)
     return TTowerGrid::eventFilter(watched, e);
 }
 
-void StartPayloadDrag(QWidget* source, const DragPayload& payload)
-{
+void StartPayloadDrag(QWidget* source, const DragPayload& payload) {
     auto* mime = new QMimeData;
     mime->setData(DragPayload::mimeType(), payload.encode());
     if (!payload.word.isEmpty()) mime->setText(payload.word);
@@ -151,13 +142,13 @@ void StartPayloadDrag(QWidget* source, const DragPayload& payload)
     CurrentDrag() = DragPayload();
 }
 
-std::optional<DragPayload> PayloadOfDrop(const QMimeData* mime)
-{
+std::optional<DragPayload> PayloadOfDrop(const QMimeData* mime) {
     if (!mime || !mime->hasFormat(DragPayload::mimeType())) return std::nullopt;
     DragPayload payload = DragPayload::decode(mime->data(DragPayload::mimeType()));
     if (payload.source == DragPayload::Source::None) return std::nullopt;
     const DragPayload& current = CurrentDrag();
-    if (current.source == payload.source && current.wordNo == payload.wordNo && current.word == payload.word.left(DragPayload::kMaxWordLength))
+    if (current.source == payload.source && current.wordNo == payload.wordNo &&
+        current.word == payload.word.left(DragPayload::kMaxWordLength))
         payload.sourceCard = current.sourceCard;
     return payload;
 }

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "desktop/DragPayload.h"
-#include "desktop/TowerCard.h"
-
 #include <functional>
 #include <optional>
+
+#include "desktop/DragPayload.h"
+#include "desktop/TowerCard.h"
 
 class QMimeData;
 class QTimer;
@@ -16,7 +16,7 @@ namespace qb {
 // taking drops. The card kind fills in the callbacks it serves; a missing one does nothing.
 class TDBDragGrid : public TTowerGrid {
     Q_OBJECT
-public:
+  public:
     static constexpr int kLongPressMs = 540;
     // Presses nearer than this to the first column's right edge are the edge's, not the title's.
     static constexpr int kTitleEdge = 8;
@@ -45,7 +45,7 @@ public:
     bool titlePress(Qt::MouseButton button, QPoint headerLocal);
     void longPressExpired();
 
-protected:
+  protected:
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
@@ -54,7 +54,7 @@ protected:
     void dropEvent(QDropEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
 
-private:
+  private:
     void toFront();
 
     QTimer* timer_;

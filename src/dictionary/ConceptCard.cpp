@@ -1,5 +1,12 @@
 #include "dictionary/ConceptCard.h"
 
+#include <QApplication>
+#include <QClipboard>
+#include <QDragEnterEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <exception>
+
 #include "desktop/CardPartsPanel.h"
 #include "desktop/CommandPanel.h"
 #include "desktop/Desktop.h"
@@ -15,14 +22,6 @@
 #include "shell/Messages.h"
 #include "shell/Session.h"
 
-#include <QApplication>
-#include <QClipboard>
-#include <QDragEnterEvent>
-#include <QMimeData>
-#include <QMouseEvent>
-
-#include <exception>
-
 namespace qb {
 
 namespace {
@@ -33,8 +32,7 @@ QColor colorOf(int stored, const QWidget& w) { return colors::toQColor(stored, w
 
 // --- the word list ---
 
-TSynsListBox::TSynsListBox(TSynWheel& card) : QListWidget(&card), card_(card)
-{
+TSynsListBox::TSynsListBox(TSynWheel& card) : QListWidget(&card), card_(card) {
     setObjectName(QStringLiteral("synsList"));
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -55,8 +53,7 @@ TSynsListBox::TSynsListBox(TSynWheel& card) : QListWidget(&card), card_(card)
     setPalette(p);
 }
 
-void TSynsListBox::mousePressEvent(QMouseEvent* e)
-{
+void TSynsListBox::mousePressEvent(QMouseEvent* e) {
     card_.bringToFront();
     if (e->button() == Qt::RightButton) {
         // The panel opens where the press was.
@@ -72,10 +69,10 @@ void TSynsListBox::mousePressEvent(QMouseEvent* e)
     pressPoint_ = e->position().toPoint();
 }
 
-void TSynsListBox::mouseMoveEvent(QMouseEvent* e)
-{
+void TSynsListBox::mouseMoveEvent(QMouseEvent* e) {
     if (dragRow_ >= 0 && e->buttons() != Qt::NoButton &&
-        (e->position().toPoint() - pressPoint_).manhattanLength() >= QApplication::startDragDistance()) {
+        (e->position().toPoint() - pressPoint_).manhattanLength() >=
+            QApplication::startDragDistance()) {
         int row = dragRow_;
         dragRow_ = -1;
         StartPayloadDrag(this, card_.dragPayload(row));
@@ -84,26 +81,26 @@ void TSynsListBox::mouseMoveEvent(QMouseEvent* e)
     QListWidget::mouseMoveEvent(e);
 }
 
-void TSynsListBox::mouseReleaseEvent(QMouseEvent* e)
-{
+void TSynsListBox::mouseReleaseEvent(QMouseEvent* e) {
     dragRow_ = -1;
     QListWidget::mouseReleaseEvent(e);
 }
 
-void TSynsListBox::dragEnterEvent(QDragEnterEvent* e)
-{
-    if (e->mimeData()->hasFormat(DragPayload::mimeType())) e->acceptProposedAction();
-    else e->ignore();
+void TSynsListBox::dragEnterEvent(QDragEnterEvent* e) {
+    if (e->mimeData()->hasFormat(DragPayload::mimeType()))
+        e->acceptProposedAction();
+    else
+        e->ignore();
 }
 
-void TSynsListBox::dragMoveEvent(QDragMoveEvent* e)
-{
-    if (e->mimeData()->hasFormat(DragPayload::mimeType())) e->acceptProposedAction();
-    else e->ignore();
+void TSynsListBox::dragMoveEvent(QDragMoveEvent* e) {
+    if (e->mimeData()->hasFormat(DragPayload::mimeType()))
+        e->acceptProposedAction();
+    else
+        e->ignore();
 }
 
-void TSynsListBox::dropEvent(QDropEvent* e)
-{
+void TSynsListBox::dropEvent(QDropEvent* e) {
     std::optional<DragPayload> payload = PayloadOfDrop(e->mimeData());
     if (!payload) {
         e->ignore();
@@ -116,8 +113,7 @@ void TSynsListBox::dropEvent(QDropEvent* e)
 // --- the card ---
 
 TSynWheel::TSynWheel(TDesktop& desktop, std::unique_ptr<ConceptCardData> data)
-    : TBasPanel(desktop, std::move(data)), list_(new TSynsListBox(*this))
-{
+    : TBasPanel(desktop, std::move(data)), list_(new TSynsListBox(*this)) {
     setObjectName(QStringLiteral("conceptCard"));
     setKindText(QStringLiteral("Concept"));
     setHelpContext(kHelpContext);
@@ -128,8 +124,7 @@ TSynWheel::TSynWheel(TDesktop& desktop, std::unique_ptr<ConceptCardData> data)
     LayoutList();
 }
 
-void TSynWheel::setConceptColor(int color)
-{
+void TSynWheel::setConceptColor(int color) {
     conceptData().color = color;
     // The colour is an RGB value, not a stored system colour.
     QColor c(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
@@ -137,65 +132,55 @@ void TSynWheel::setConceptColor(int color)
     corner()->setPointClr(c);
 }
 
-void TSynWheel::showWords()
-{
+void TSynWheel::showWords() {
     int selected = selectedRow();
     list_->clear();
     for (const ConceptWord& w : conceptData().words) list_->addItem(w.word);
     if (selected >= 0 && selected < list_->count()) list_->setCurrentRow(selected);
 }
 
-int TSynWheel::selectedRow() const
-{
+int TSynWheel::selectedRow() const {
     QListWidgetItem* item = list_->currentItem();
     return item && item->isSelected() ? list_->row(item) : -1;
 }
 
-int TSynWheel::rowHeight() const
-{
+int TSynWheel::rowHeight() const {
     int hint = list_->count() > 0 ? list_->sizeHintForRow(0) : -1;
     return hint > 0 ? hint : QFontMetrics(list_->font()).height() + 2;
 }
 
-void TSynWheel::LayoutList()
-{
+void TSynWheel::LayoutList() {
     list_->setGeometry(5, 14, std::max(0, width() - 10), std::max(0, height() - 28));
     data().layoutValid = true;
     PlaceWidgets();
 }
 
-void TSynWheel::resizeEvent(QResizeEvent* e)
-{
+void TSynWheel::resizeEvent(QResizeEvent* e) {
     TBasPanel::resizeEvent(e);
     LayoutList();
 }
 
-void TSynWheel::CornerMouseMove(QPoint global)
-{
+void TSynWheel::CornerMouseMove(QPoint global) {
     TBasPanel::CornerMouseMove(global);
     LayoutList();
 }
 
-void TSynWheel::CornerMouseUp(Qt::MouseButton button, QPoint global)
-{
+void TSynWheel::CornerMouseUp(Qt::MouseButton button, QPoint global) {
     TBasPanel::CornerMouseUp(button, global);
     LayoutList();
 }
 
-void TSynWheel::CardDblClick()
-{
+void TSynWheel::CardDblClick() {
     data().changed = true;
     TBasPanel::CardDblClick();
 }
 
-void TSynWheel::CardEnter()
-{
+void TSynWheel::CardEnter() {
     // The concept's picture joins here with the pictures of the item cards.
     TBasPanel::CardEnter();
 }
 
-ConceptDropResult TSynWheel::SWDragDrop(const DragPayload& payload)
-{
+ConceptDropResult TSynWheel::SWDragDrop(const DragPayload& payload) {
     try {
         QApplication::setOverrideCursor(Qt::WaitCursor);
         ConceptDropResult result = DropWordOnConcept(conceptData(), payload);
@@ -213,8 +198,7 @@ ConceptDropResult TSynWheel::SWDragDrop(const DragPayload& payload)
     }
 }
 
-DragPayload TSynWheel::dragPayload(int row) const
-{
+DragPayload TSynWheel::dragPayload(int row) const {
     DragPayload payload;
     const auto& words = conceptData().words;
     if (row < 0 || row >= int(words.size())) return payload;
@@ -227,10 +211,11 @@ DragPayload TSynWheel::dragPayload(int row) const
     return payload;
 }
 
-ConceptPanelRows TSynWheel::panelRows() const { return ConceptPanelFor(conceptData(), selectedRow() >= 0); }
+ConceptPanelRows TSynWheel::panelRows() const {
+    return ConceptPanelFor(conceptData(), selectedRow() >= 0);
+}
 
-void TSynWheel::openCommandPanel(QPoint global)
-{
+void TSynWheel::openCommandPanel(QPoint global) {
     ConceptPanelRows rows = panelRows();
     TMyPopUpMenu::Request request;
     request.caption = rows.caption;
@@ -240,12 +225,12 @@ void TSynWheel::openCommandPanel(QPoint global)
     if (!chosen.isEmpty()) command(chosen);
 }
 
-void TSynWheel::command(const QString& name)
-{
+void TSynWheel::command(const QString& name) {
     if (name == QStringLiteral("ClipBoard")) {
         int row = selectedRow();
         if (row < 0) return;
-        if (QClipboard* clipboard = QGuiApplication::clipboard()) clipboard->setText(conceptData().words[row].word);
+        if (QClipboard* clipboard = QGuiApplication::clipboard())
+            clipboard->setText(conceptData().words[row].word);
         if (TBillBoard* main = TBillBoard::instance())
             main->commands().trigger(QString::fromLatin1(cmd::RefreshClipboardSize));
     } else if (name == QStringLiteral("Delete")) {
@@ -257,8 +242,7 @@ void TSynWheel::command(const QString& name)
     }
 }
 
-void TSynWheel::mergeWords()
-{
+void TSynWheel::mergeWords() {
     // The merge works on the store: what the desktop holds is written first, so that the words
     // of this card and of every other card are the ones merged, and no card writes a merged-away
     // word back afterwards.
@@ -271,8 +255,7 @@ void TSynWheel::mergeWords()
 
 // --- cards on the desktop ---
 
-TSynWheel* PlaceNewConceptCard(TDesktop& desktop, ConceptCardData& card)
-{
+TSynWheel* PlaceNewConceptCard(TDesktop& desktop, ConceptCardData& card) {
     QPoint pos = desktop.toDesktop(card.pos);
     SlotAnswer answer = desktop.GetSynWheelSlot(pos, card.conceptId);
     if (answer.isExisting()) return qobject_cast<TSynWheel*>(desktop.cardOf(answer.card));
@@ -289,14 +272,13 @@ TSynWheel* PlaceNewConceptCard(TDesktop& desktop, ConceptCardData& card)
     return wheel;
 }
 
-TSynWheel* SynWheelSetup(TDesktop& desktop, QPoint desktopPos, Timestamp conceptId)
-{
+TSynWheel* SynWheelSetup(TDesktop& desktop, QPoint desktopPos, Timestamp conceptId) {
     int color = GetNewConceptColor();
     SlotAnswer answer = desktop.GetSynWheelSlot(desktopPos, conceptId);
     if (answer.isExisting()) return qobject_cast<TSynWheel*>(desktop.cardOf(answer.card));
     if (!answer.isNew()) {
-        ShowInfo(QStringLiteral("Max no of detail objects per main object exceeded"), QStringLiteral("qb1576"), kError,
-                 slotmessages::kHelp);
+        ShowInfo(QStringLiteral("Max no of detail objects per main object exceeded"),
+                 QStringLiteral("qb1576"), kError, slotmessages::kHelp);
         SetAbortFlags();
         return nullptr;
     }
@@ -315,7 +297,8 @@ TSynWheel* SynWheelSetup(TDesktop& desktop, QPoint desktopPos, Timestamp concept
         SysProblem(QStringLiteral("Nothing found"));
         wheel->data().unfreeable = true;
     }
-    int height = int(wheel->conceptData().words.size()) * wheel->rowHeight() + TSynWheel::kFrameHeight;
+    int height =
+        int(wheel->conceptData().words.size()) * wheel->rowHeight() + TSynWheel::kFrameHeight;
     wheel->resize(wheel->width(), height);
     wheel->data().normalSize = wheel->size();
     wheel->syncFromGeometry();
@@ -325,8 +308,7 @@ TSynWheel* SynWheelSetup(TDesktop& desktop, QPoint desktopPos, Timestamp concept
     return wheel;
 }
 
-TSynWheel* NewConceptCardForWord(const QString& word, int wordNo)
-{
+TSynWheel* NewConceptCardForWord(const QString& word, int wordNo) {
     TDesktop* desktop = TDesktop::current();
     if (!desktop || wordNo <= 0) return nullptr;
     NewConceptRequest request;

@@ -1,5 +1,7 @@
 #include "dictionary/ConceptCardRules.h"
 
+#include <cmath>
+
 #include "desktop/CardHost.h"
 #include "desktop/DragPayload.h"
 #include "dictionary/DictionaryTypes.h"
@@ -10,12 +12,9 @@
 #include "shell/Messages.h"
 #include "shell/Session.h"
 
-#include <cmath>
-
 namespace qb {
 
-std::vector<ConceptWord> ConceptWordsOf(Timestamp conceptId)
-{
+std::vector<ConceptWord> ConceptWordsOf(Timestamp conceptId) {
     std::vector<ConceptWord> words;
     // Ids are equal within the concept tolerance, as everywhere concepts are compared.
     sql::Statement st(session().store.db(),
@@ -29,26 +28,25 @@ std::vector<ConceptWord> ConceptWordsOf(Timestamp conceptId)
     return words;
 }
 
-ConceptDropResult DropWordOnConcept(ConceptCardData& card, const DragPayload& payload)
-{
+ConceptDropResult DropWordOnConcept(ConceptCardData& card, const DragPayload& payload) {
     ConceptWord word;
     switch (payload.source) {
-    case DragPayload::Source::DictionaryWord:
-        word = {payload.wordNo, payload.word};
-        break;
-    case DragPayload::Source::InflectionWord: {
-        // The base word: a form leads to it through its number.
-        QString base = WordByNumber(payload.wordNo);
-        word = {payload.wordNo, base.isEmpty() ? payload.word : base};
-        break;
-    }
-    default:
-        return ConceptDropResult::Ignored;
+        case DragPayload::Source::DictionaryWord:
+            word = {payload.wordNo, payload.word};
+            break;
+        case DragPayload::Source::InflectionWord: {
+            // The base word: a form leads to it through its number.
+            QString base = WordByNumber(payload.wordNo);
+            word = {payload.wordNo, base.isEmpty() ? payload.word : base};
+            break;
+        }
+        default:
+            return ConceptDropResult::Ignored;
     }
     if (word.wordNo <= 0 || word.word.isEmpty()) return ConceptDropResult::Ignored;
     if (int(card.words.size()) >= kConceptDropLimit) {
-        ShowInfo(QStringLiteral("Max no of detail objects per main object exceeded"), QStringLiteral("s246"), kError,
-                 messages::kHelpDefault);
+        ShowInfo(QStringLiteral("Max no of detail objects per main object exceeded"),
+                 QStringLiteral("s246"), kError, messages::kHelpDefault);
         return ConceptDropResult::Full;
     }
     word.word = word.word.left(kWordTextLimit);
@@ -57,15 +55,14 @@ ConceptDropResult DropWordOnConcept(ConceptCardData& card, const DragPayload& pa
     return ConceptDropResult::Added;
 }
 
-QString ConceptDatedCaption(Timestamp conceptId)
-{
+QString ConceptDatedCaption(Timestamp conceptId) {
     const Settings& s = session().settings;
     int day = int(std::floor(-static_cast<double>(conceptId)));
-    return QStringLiteral("Concept dated ") + dates::formatDate(dates::dateOfDayNumber(day), s.dateFormat, s.dateSeparator);
+    return QStringLiteral("Concept dated ") +
+           dates::formatDate(dates::dateOfDayNumber(day), s.dateFormat, s.dateSeparator);
 }
 
-ConceptPanelRows ConceptPanelFor(const ConceptCardData& card, bool wordSelected)
-{
+ConceptPanelRows ConceptPanelFor(const ConceptCardData& card, bool wordSelected) {
     ConceptPanelRows panel;
     panel.caption = ConceptDatedCaption(card.conceptId);
     if (wordSelected) panel.rows << QStringLiteral("ClipBoard");

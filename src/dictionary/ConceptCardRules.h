@@ -1,13 +1,12 @@
 #pragma once
 
-#include "dictionary/ConceptCardData.h"
-#include "store/Timestamps.h"
-
 #include <QHash>
 #include <QString>
 #include <QStringList>
-
 #include <vector>
+
+#include "dictionary/ConceptCardData.h"
+#include "store/Timestamps.h"
 
 namespace qb {
 

@@ -1,20 +1,21 @@
 #include "dictionary/DeleteWordDialog.h"
 
-#include "dictionary/DialogPlace.h"
-#include "dictionary/DictionaryBrowser.h"
-#include "dictionary/DictionaryTypes.h"
-
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "dictionary/DialogPlace.h"
+#include "dictionary/DictionaryBrowser.h"
+#include "dictionary/DictionaryTypes.h"
+
 namespace qb {
 
 TDeleteWordFrm::TDeleteWordFrm(Mode mode, const WordEdit& edit, QWidget* parent)
-    : QDialog(parent), input_(new QLineEdit(this)), ok_(new QPushButton(QStringLiteral("&OK"), this)),
-      cancel_(new QPushButton(QStringLiteral("&Cancel"), this))
-{
+    : QDialog(parent),
+      input_(new QLineEdit(this)),
+      ok_(new QPushButton(QStringLiteral("&OK"), this)),
+      cancel_(new QPushButton(QStringLiteral("&Cancel"), this)) {
     setObjectName(QStringLiteral("deleteWordDialog"));
     setWindowTitle(edit.caption);
     setModal(true);
@@ -47,14 +48,12 @@ TDeleteWordFrm::TDeleteWordFrm(Mode mode, const WordEdit& edit, QWidget* parent)
     input_->setFocus();
 }
 
-void TDeleteWordFrm::done(int result)
-{
+void TDeleteWordFrm::done(int result) {
     rememberSmallDialogPlace(*this);
     QDialog::done(result);
 }
 
-bool RunRenameWordDialog(DictionaryBrowser& window, QWidget* parent)
-{
+bool RunRenameWordDialog(DictionaryBrowser& window, QWidget* parent) {
     WordEdit edit = BeginRenameWord(window);
     if (edit.rowId == 0) return false;
     TDeleteWordFrm dialog(TDeleteWordFrm::Mode::Rename, edit, parent);
@@ -63,8 +62,7 @@ bool RunRenameWordDialog(DictionaryBrowser& window, QWidget* parent)
     return FinishRenameWord(window, edit, input);
 }
 
-bool RunDeleteWordDialog(DictionaryBrowser& window, QWidget* parent)
-{
+bool RunDeleteWordDialog(DictionaryBrowser& window, QWidget* parent) {
     WordEdit edit = BeginDeleteWord(window);
     if (edit.rowId == 0) return false;
     TDeleteWordFrm dialog(TDeleteWordFrm::Mode::Delete, edit, parent);

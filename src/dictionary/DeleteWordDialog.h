@@ -1,8 +1,8 @@
 #pragma once
 
-#include "dictionary/Words.h"
-
 #include <QDialog>
+
+#include "dictionary/Words.h"
 
 class QLineEdit;
 class QPushButton;
@@ -15,7 +15,7 @@ class DictionaryBrowser;
 // the word read-only on red, or "CHANGE WORD FROM: " with the word to edit.
 class TDeleteWordFrm : public QDialog {
     Q_OBJECT
-public:
+  public:
     enum class Mode { Delete, Rename };
 
     TDeleteWordFrm(Mode mode, const WordEdit& edit, QWidget* parent = nullptr);
@@ -26,7 +26,7 @@ public:
 
     void done(int result) override;
 
-private:
+  private:
     QLineEdit* input_;
     QPushButton* ok_;
     QPushButton* cancel_;

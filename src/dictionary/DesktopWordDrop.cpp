@@ -1,5 +1,9 @@
 #include "dictionary/DesktopWordDrop.h"
 
+#include <QApplication>
+#include <QDragEnterEvent>
+#include <QMimeData>
+
 #include "desktop/Collection.h"
 #include "desktop/Desktop.h"
 #include "desktop/DragGrid.h"
@@ -14,24 +18,18 @@
 #include "shell/Messages.h"
 #include "shell/Session.h"
 
-#include <QApplication>
-#include <QDragEnterEvent>
-#include <QMimeData>
-
 namespace qb {
 
 namespace {
 
 // The dictionary window the word was dragged from, while it is still on the desktop.
-DictionaryWindowHost* sourceWindow(TDesktop& desktop, const DragPayload& payload)
-{
+DictionaryWindowHost* sourceWindow(TDesktop& desktop, const DragPayload& payload) {
     if (!payload.sourceCard || !desktop.cardOf(payload.sourceCard)) return nullptr;
     auto* data = dynamic_cast<DictionaryCardData*>(payload.sourceCard);
     return data ? data->window : nullptr;
 }
 
-void touchUsage(TDesktop& desktop, const DragPayload& payload)
-{
+void touchUsage(TDesktop& desktop, const DragPayload& payload) {
     DictionaryWindowHost* window = sourceWindow(desktop, payload);
     if (!window) return;
     DictionaryBrowser& b = window->browser();
@@ -41,48 +39,47 @@ void touchUsage(TDesktop& desktop, const DragPayload& payload)
 }
 
 class DesktopDropFilter : public QObject {
-public:
+  public:
     DesktopDropFilter(TDesktop& desktop) : QObject(&desktop), desktop_(desktop) {}
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* e) override
-    {
+  protected:
+    bool eventFilter(QObject* watched, QEvent* e) override {
         switch (e->type()) {
-        case QEvent::DragEnter:
-        case QEvent::DragMove: {
-            auto* d = static_cast<QDragMoveEvent*>(e);
-            if (!d->mimeData()->hasFormat(DragPayload::mimeType())) return false;
-            d->acceptProposedAction();
-            return true;
-        }
-        case QEvent::Drop: {
-            auto* d = static_cast<QDropEvent*>(e);
-            std::optional<DragPayload> payload = PayloadOfDrop(d->mimeData());
-            if (!payload) return false;
-            d->acceptProposedAction();
-            QPoint at = desktop_.surface()->mapFrom(static_cast<QWidget*>(watched), d->position().toPoint());
-            if (const DesktopDropHandler& handler = desktopDropHandler()) handler(desktop_, *payload, at);
-            return true;
-        }
-        default:
-            return false;
+            case QEvent::DragEnter:
+            case QEvent::DragMove: {
+                auto* d = static_cast<QDragMoveEvent*>(e);
+                if (!d->mimeData()->hasFormat(DragPayload::mimeType())) return false;
+                d->acceptProposedAction();
+                return true;
+            }
+            case QEvent::Drop: {
+                auto* d = static_cast<QDropEvent*>(e);
+                std::optional<DragPayload> payload = PayloadOfDrop(d->mimeData());
+                if (!payload) return false;
+                d->acceptProposedAction();
+                QPoint at = desktop_.surface()->mapFrom(static_cast<QWidget*>(watched),
+                                                        d->position().toPoint());
+                if (const DesktopDropHandler& handler = desktopDropHandler())
+                    handler(desktop_, *payload, at);
+                return true;
+            }
+            default:
+                return false;
         }
     }
 
-private:
+  private:
     TDesktop& desktop_;
 };
 
 }  // namespace
 
-DesktopDropHandler& desktopDropHandler()
-{
+DesktopDropHandler& desktopDropHandler() {
     static DesktopDropHandler handler = DropWordOnDesktop;
     return handler;
 }
 
-bool DropWordOnDesktop(TDesktop& desktop, const DragPayload& payload, QPoint desktopPos)
-{
+bool DropWordOnDesktop(TDesktop& desktop, const DragPayload& payload, QPoint desktopPos) {
     const bool fromDictionary = payload.source == DragPayload::Source::DictionaryWord;
     if (!fromDictionary && payload.source != DragPayload::Source::InflectionWord) return false;
     if (payload.wordNo <= 0) return false;
@@ -116,8 +113,8 @@ bool DropWordOnDesktop(TDesktop& desktop, const DragPayload& payload, QPoint des
     return true;
 }
 
-void DevelopConceptsOnDiagonal(TDesktop& desktop, const std::vector<Timestamp>& concepts, QPoint visiblePos)
-{
+void DevelopConceptsOnDiagonal(TDesktop& desktop, const std::vector<Timestamp>& concepts,
+                               QPoint visiblePos) {
     Session& s = session();
     if (s.heldAbort) return;
     const int dx = s.settings.horizontal + s.settings.conceptWinExtraOffsetHoriz;
@@ -131,8 +128,7 @@ void DevelopConceptsOnDiagonal(TDesktop& desktop, const std::vector<Timestamp>& 
     if (!s.heldAbort) s.escRequest = false;
 }
 
-void AcceptDropsOnDesktop(TDesktop& desktop)
-{
+void AcceptDropsOnDesktop(TDesktop& desktop) {
     auto* filter = new DesktopDropFilter(desktop);
     for (QWidget* w : {desktop.surface(), desktop.viewport()}) {
         w->setAcceptDrops(true);

@@ -1,5 +1,15 @@
 #include "dictionary/DictionaryCommands.h"
 
+#include <QAbstractSpinBox>
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QTextEdit>
+
 #include "desktop/Desktop.h"
 #include "dictionary/ConceptCard.h"
 #include "dictionary/Concepts.h"
@@ -17,16 +27,6 @@
 #include "shell/MainWindow.h"
 #include "shell/Session.h"
 
-#include <QAbstractSpinBox>
-#include <QApplication>
-#include <QClipboard>
-#include <QComboBox>
-#include <QKeyEvent>
-#include <QLineEdit>
-#include <QMenu>
-#include <QPlainTextEdit>
-#include <QTextEdit>
-
 namespace qb {
 
 namespace {
@@ -34,27 +34,27 @@ namespace {
 QString name(const char* command) { return QString::fromLatin1(command); }
 
 // Text fields keep their keys: an item text, a flyword's input, the web browser, the date stamp.
-bool takesText(QWidget* w)
-{
+bool takesText(QWidget* w) {
     if (!w) return false;
-    if (qobject_cast<QLineEdit*>(w) || qobject_cast<QTextEdit*>(w) || qobject_cast<QPlainTextEdit*>(w) ||
-        qobject_cast<QAbstractSpinBox*>(w))
+    if (qobject_cast<QLineEdit*>(w) || qobject_cast<QTextEdit*>(w) ||
+        qobject_cast<QPlainTextEdit*>(w) || qobject_cast<QAbstractSpinBox*>(w))
         return true;
     auto* combo = qobject_cast<QComboBox*>(w);
     return combo && combo->isEditable();
 }
 
-void refreshClipboardSize(TBillBoard& window) { window.commands().trigger(name(cmd::RefreshClipboardSize)); }
+void refreshClipboardSize(TBillBoard& window) {
+    window.commands().trigger(name(cmd::RefreshClipboardSize));
+}
 
 // The keys the desktop serves itself (its key preview): Insert, "+" and "-", and typing, which
 // goes to the dictionary locate.
 class DesktopKeys : public QObject {
-public:
+  public:
     explicit DesktopKeys(TBillBoard& window) : QObject(&window), window_(window) {}
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* e) override
-    {
+  protected:
+    bool eventFilter(QObject* watched, QEvent* e) override {
         if (e->type() != QEvent::KeyPress) return false;
         auto* w = qobject_cast<QWidget*>(watched);
         if (!w || w->window() != &window_) return false;
@@ -63,7 +63,8 @@ protected:
         if (focus ? w != focus : w != &window_) return false;
         if (takesText(focus)) return false;
         auto* key = static_cast<QKeyEvent*>(e);
-        if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
+        if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+            return false;
         if (key->key() == Qt::Key_Insert) {
             if (key->modifiers() & Qt::ShiftModifier) return false;
             window_.commands().trigger(name(cmd::NewWord));
@@ -89,26 +90,28 @@ protected:
         return true;
     }
 
-private:
+  private:
     TBillBoard& window_;
 };
 
-void setExplode(TBillBoard& window, int value)
-{
+void setExplode(TBillBoard& window, int value) {
     SetExplodeMode(value);
     RefreshExplodeMarks(window);
 }
 
-void fillHooks()
-{
+void fillHooks() {
     DictionaryHooks& hooks = dictionaryHooks();
     hooks.focusLogoPanel = [] {
-        if (TBillBoard* main = TBillBoard::instance()) main->logoPanel()->setFocus(Qt::OtherFocusReason);
+        if (TBillBoard* main = TBillBoard::instance())
+            main->logoPanel()->setFocus(Qt::OtherFocusReason);
     };
-    hooks.runNewWordDialog = [](const QString& proposed) { RunNewWordDialog(proposed, TBillBoard::instance()); };
+    hooks.runNewWordDialog = [](const QString& proposed) {
+        RunNewWordDialog(proposed, TBillBoard::instance());
+    };
     hooks.runLocateDialog = [] { TLocateInList::run(); };
     hooks.developConcepts = [](const std::vector<Timestamp>& concepts, QPoint at) {
-        if (TDesktop* desktop = TDesktop::current()) DevelopConceptsOnDiagonal(*desktop, concepts, at);
+        if (TDesktop* desktop = TDesktop::current())
+            DevelopConceptsOnDiagonal(*desktop, concepts, at);
     };
     hooks.placeConceptCard = [](ConceptCardData& card) {
         TDesktop* desktop = TDesktop::current();
@@ -123,8 +126,7 @@ void fillHooks()
     };
 }
 
-void fillWindowLayout()
-{
+void fillWindowLayout() {
     WindowLayoutHooks& layout = session().shell.windows;
     layout.openDictionaryWindow = [](const DictionaryWindowRestore& saved) {
         TDesktop* desktop = TDesktop::current();
@@ -143,8 +145,7 @@ void fillWindowLayout()
     };
 }
 
-void bindExplodeEntries(TBillBoard& window)
-{
+void bindExplodeEntries(TBillBoard& window) {
     CommandRegistry& c = window.commands();
     TBillBoard* w = &window;
     c.bind(name(cmd::ExplodeOff), [w] { setExplode(*w, int(ExplodeMode::Off)); });
@@ -160,18 +161,20 @@ void bindExplodeEntries(TBillBoard& window)
     window.addAction(toggle);
     // The marks follow the settings, which a start or "Edit INI-file" reads again.
     for (QObject* o : c.action(name(cmd::ExplodeOn))->associatedObjects())
-        if (auto* menu = qobject_cast<QMenu*>(o)) QObject::connect(menu, &QMenu::aboutToShow, w, [w] { RefreshExplodeMarks(*w); });
+        if (auto* menu = qobject_cast<QMenu*>(o))
+            QObject::connect(menu, &QMenu::aboutToShow, w, [w] { RefreshExplodeMarks(*w); });
     RefreshExplodeMarks(window);
 }
 
 }  // namespace
 
-void RefreshExplodeMarks(TBillBoard& window)
-{
+void RefreshExplodeMarks(TBillBoard& window) {
     CommandRegistry& c = window.commands();
     ExplodeIndicator indicator = explodeIndicator();
     const std::pair<const char*, ExplodeMode> entries[] = {
-        {cmd::ExplodeOff, ExplodeMode::Off}, {cmd::ExplodeOn, ExplodeMode::On}, {cmd::ExplodeMaximum, ExplodeMode::Maximum}};
+        {cmd::ExplodeOff, ExplodeMode::Off},
+        {cmd::ExplodeOn, ExplodeMode::On},
+        {cmd::ExplodeMaximum, ExplodeMode::Maximum}};
     for (const auto& [command, mode] : entries) {
         QAction* a = c.action(name(command));
         a->setCheckable(true);
@@ -180,8 +183,7 @@ void RefreshExplodeMarks(TBillBoard& window)
     window.setExplodeIndicator(int(indicator.checked));
 }
 
-void InstallDictionaryCommands(TBillBoard& window)
-{
+void InstallDictionaryCommands(TBillBoard& window) {
     fillHooks();
     fillWindowLayout();
     CommandRegistry& c = window.commands();
@@ -199,8 +201,10 @@ void InstallDictionaryCommands(TBillBoard& window)
         [] {
             bool on = !dictionaryState().locate.incrementalChecked;
             TLocateInList& dialog = TLocateInList::instance();
-            if (dialog.isVisible()) dialog.IncrementalClick(on);
-            else dictionaryState().locate.incrementalChecked = on;
+            if (dialog.isVisible())
+                dialog.IncrementalClick(on);
+            else
+                dictionaryState().locate.incrementalChecked = on;
             return dictionaryState().locate.incrementalChecked;
         },
         dictionaryState().locate.incrementalChecked);

@@ -1,5 +1,11 @@
 #include "dictionary/DictionaryWindow.h"
 
+#include <QApplication>
+#include <QClipboard>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMouseEvent>
+
 #include "desktop/CardPartsPanel.h"
 #include "desktop/CommandPanel.h"
 #include "desktop/Desktop.h"
@@ -16,24 +22,17 @@
 #include "shell/Messages.h"
 #include "shell/Session.h"
 
-#include <QApplication>
-#include <QClipboard>
-#include <QHeaderView>
-#include <QMouseEvent>
-
 namespace qb {
 
 namespace {
 
-std::unique_ptr<CardData> newWindowData(int slot)
-{
+std::unique_ptr<CardData> newWindowData(int slot) {
     auto data = std::make_unique<DictionaryCardData>();
     data->slot = slot;
     return data;
 }
 
-void refreshClipboardSize()
-{
+void refreshClipboardSize() {
     if (TBillBoard* main = TBillBoard::instance())
         main->commands().trigger(QString::fromLatin1(cmd::RefreshClipboardSize));
 }
@@ -41,8 +40,8 @@ void refreshClipboardSize()
 }  // namespace
 
 TDict::TDict(TDesktop& desktop, int slot)
-    : TTower(desktop, newWindowData(slot), new TDBDragGrid(nullptr)), model_(new DictionaryTableModel(browser_, this))
-{
+    : TTower(desktop, newWindowData(slot), new TDBDragGrid(nullptr)),
+      model_(new DictionaryTableModel(browser_, this)) {
     setObjectName(QStringLiteral("dictionaryWindow"));
     const Settings& s = session().settings;
     DictionaryCardData& d = dictData();
@@ -53,6 +52,9 @@ TDict::TDict(TDesktop& desktop, int slot)
     desktop.takeSlot(*this, slot);
 
     setKindText(QStringLiteral("Dictionary"));
+    kindLabel()->setFixedWidth(
+        std::max(kindLabel()->width(),
+                 kindLabel()->fontMetrics().horizontalAdvance(kindLabel()->text()) + 4));
     setHelpContext(kHelpContext);
     // A list card keeps its colour when marked, so the colour is set once here.
     d.normalColor = s.dictFrameColor;
@@ -105,8 +107,7 @@ TDict::TDict(TDesktop& desktop, int slot)
     rowsChanged();
 }
 
-TDict::~TDict()
-{
+TDict::~TDict() {
     // While the desktop goes down it has already let go of its tables.
     if (cardHost() == &desktop()) desktop().slotTables().dictionaries.release(data().slot, &data());
     dictData().window = nullptr;
@@ -120,22 +121,21 @@ bool TDict::gridHasFocus() const { return grid()->hasFocus(); }
 
 void TDict::focusGrid() { grid()->setFocus(Qt::OtherFocusReason); }
 
-void TDict::rowsChanged()
-{
+void TDict::rowsChanged() {
     syncing_ = true;
     model_->sync();
     showCurrentRow();
     syncing_ = false;
 }
 
-void TDict::showCurrentRow()
-{
+void TDict::showCurrentRow() {
     TTowerGrid* g = grid();
     bool was = syncing_;
     syncing_ = true;
     if (browser_.rowCount() > 0) {
         QModelIndex at = model_->index(browser_.currentIndex(), 0);
-        g->selectionModel()->setCurrentIndex(at, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        g->selectionModel()->setCurrentIndex(
+            at, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         g->scrollTo(at, QAbstractItemView::EnsureVisible);
     } else {
         g->selectionModel()->clear();
@@ -145,33 +145,30 @@ void TDict::showCurrentRow()
     syncing_ = was;
 }
 
-void TDict::currentRowPicked(int row)
-{
+void TDict::currentRowPicked(int row) {
     if (syncing_ || row < 0) return;
     browser_.setCurrentIndex(row);
 }
 
-void TDict::openInflectionWindow(int, const QString&)
-{
+void TDict::openInflectionWindow(int, const QString&) {
     // Inflection windows arrive with the inflections; the word found is shown in this window.
 }
 
-void TDict::setBusy(bool busy)
-{
-    if (busy) QApplication::setOverrideCursor(Qt::WaitCursor);
-    else QApplication::restoreOverrideCursor();
+void TDict::setBusy(bool busy) {
+    if (busy)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
 }
 
-QStringList TDict::panelRows() const
-{
+QStringList TDict::panelRows() const {
     // "Infl&ections" joins the rows with the inflection windows.
     return {QStringLiteral("ClipBoard"), QStringLiteral("Locate"), QStringLiteral("AlphaOrder"),
-            QStringLiteral("TestWord"), QStringLiteral("Rename"), QStringLiteral("Delete"),
+            QStringLiteral("TestWord"),  QStringLiteral("Rename"), QStringLiteral("Delete"),
             QStringLiteral("Drop")};
 }
 
-void TDict::openCommandPanel(QPoint global)
-{
+void TDict::openCommandPanel(QPoint global) {
     TMyPopUpMenu::Request request;
     request.caption = browser_.current().word;
     request.rows = panelRows();
@@ -180,8 +177,7 @@ void TDict::openCommandPanel(QPoint global)
     if (!chosen.isEmpty()) command(chosen);
 }
 
-void TDict::command(const QString& name)
-{
+void TDict::command(const QString& name) {
     if (name == QStringLiteral("GoTop")) {
         browser_.goTop();
         if (GoTop()) rowsChanged();
@@ -208,15 +204,14 @@ void TDict::command(const QString& name)
     }
 }
 
-void TDict::wordToClipboard()
-{
+void TDict::wordToClipboard() {
     if (browser_.rowCount() == 0) return;
-    if (QClipboard* clipboard = QGuiApplication::clipboard()) clipboard->setText(browser_.current().word);
+    if (QClipboard* clipboard = QGuiApplication::clipboard())
+        clipboard->setText(browser_.current().word);
     refreshClipboardSize();
 }
 
-DragPayload TDict::dragPayload()
-{
+DragPayload TDict::dragPayload() {
     DictionaryRow row = browser_.current();
     DragPayload payload;
     payload.source = DragPayload::Source::DictionaryWord;
@@ -227,56 +222,52 @@ DragPayload TDict::dragPayload()
     return payload;
 }
 
-bool TDict::DropOnGrid(const DragPayload& payload)
-{
+bool TDict::DropOnGrid(const DragPayload& payload) {
     DictDrop drop;
     switch (payload.source) {
-    case DragPayload::Source::ConceptWord:
-    case DragPayload::Source::ItemKeyword:
-        drop.source = DictDropSource::ConceptOrKeyword;
-        drop.wordNo = payload.wordNo;
-        break;
-    case DragPayload::Source::DictionaryWord:
-        // Dropped back on itself: the window stays where it is.
-        if (payload.sourceCard == &data()) return true;
-        drop.source = DictDropSource::DictionaryWindow;
-        drop.wordNo = payload.wordNo;
-        break;
-    case DragPayload::Source::Project:
-        drop.source = DictDropSource::Project;
-        drop.text = payload.project;
-        break;
-    case DragPayload::Source::InflectionWord:
-        drop.source = DictDropSource::InflectionWindow;
-        drop.wordNo = payload.wordNo;
-        break;
-    case DragPayload::Source::Flyword:
-        drop.source = DictDropSource::Flyword;
-        drop.text = payload.word;
-        break;
-    default:
-        return false;
+        case DragPayload::Source::ConceptWord:
+        case DragPayload::Source::ItemKeyword:
+            drop.source = DictDropSource::ConceptOrKeyword;
+            drop.wordNo = payload.wordNo;
+            break;
+        case DragPayload::Source::DictionaryWord:
+            // Dropped back on itself: the window stays where it is.
+            if (payload.sourceCard == &data()) return true;
+            drop.source = DictDropSource::DictionaryWindow;
+            drop.wordNo = payload.wordNo;
+            break;
+        case DragPayload::Source::Project:
+            drop.source = DictDropSource::Project;
+            drop.text = payload.project;
+            break;
+        case DragPayload::Source::InflectionWord:
+            drop.source = DictDropSource::InflectionWindow;
+            drop.wordNo = payload.wordNo;
+            break;
+        case DragPayload::Source::Flyword:
+            drop.source = DictDropSource::Flyword;
+            drop.text = payload.word;
+            break;
+        default:
+            return false;
     }
     bool found = DropOnDictionary(*this, drop);
     rowsChanged();
     return found;
 }
 
-void TDict::TitleClick()
-{
+void TDict::TitleClick() {
     browser_.nextOrder();
     rowsChanged();
 }
 
-void TDict::RowDoubleClick()
-{
+void TDict::RowDoubleClick() {
     if (browser_.rowCount() == 0) return;
     TouchWord(browser_);
     rowsChanged();
 }
 
-void TDict::CardMouseDown(Qt::MouseButton button, QPoint global)
-{
+void TDict::CardMouseDown(Qt::MouseButton button, QPoint global) {
     TTower::CardMouseDown(button, global);
     // The card's own surface (the grid takes its presses itself).
     if (button == Qt::RightButton) {
@@ -285,8 +276,7 @@ void TDict::CardMouseDown(Qt::MouseButton button, QPoint global)
     }
 }
 
-void TDict::LayoutGrid()
-{
+void TDict::LayoutGrid() {
     TTower::LayoutGrid();
     // The word column follows the card: a character for every eight pixels beyond the frame.
     if (size() != laidOutSize_) {
@@ -294,21 +284,21 @@ void TDict::LayoutGrid()
         columnChars_ = std::max(1, (width() - 32) / 8);
     }
     QFontMetrics fm(grid()->font());
-    if (grid()->model()) grid()->setColumnWidth(0, columnChars_ * fm.averageCharWidth());
+    // Never narrower than the grid, so no empty strip is left beside the words.
+    int width = std::max(columnChars_ * fm.averageCharWidth(), grid()->viewport()->width());
+    if (grid()->model()) grid()->setColumnWidth(0, width);
 }
 
-bool TDict::eventFilter(QObject* watched, QEvent* e)
-{
+bool TDict::eventFilter(QObject* watched, QEvent* e) {
     if (watched == focusMark() && e->type() == QEvent::MouseButtonPress) {
-        ShowInfo(QStringLiteral("Not implemented in version ") + session().version(), QStringLiteral("piv467"),
-                 kInformation, kHelpContext);
+        ShowInfo(QStringLiteral("Not implemented in version ") + session().version(),
+                 QStringLiteral("piv467"), kInformation, kHelpContext);
         return true;
     }
     return TTower::eventFilter(watched, e);
 }
 
-TDict* Newdictwindow1Click(TDesktop& desktop)
-{
+TDict* Newdictwindow1Click(TDesktop& desktop) {
     int slot = desktop.GetDictionarySlot();
     if (slot == 0) return nullptr;
     auto* window = new TDict(desktop, slot);
@@ -318,11 +308,11 @@ TDict* Newdictwindow1Click(TDesktop& desktop)
     return window;
 }
 
-TDict* OpenSavedDictionaryWindow(TDesktop& desktop, const DictionaryWindowRestore& saved)
-{
+TDict* OpenSavedDictionaryWindow(TDesktop& desktop, const DictionaryWindowRestore& saved) {
     SlotTable& table = desktop.slotTables().dictionaries;
-    int slot = saved.number >= 1 && saved.number <= table.capacity() && !table.at(saved.number) ? saved.number
-                                                                                                : table.firstEmpty();
+    int slot = saved.number >= 1 && saved.number <= table.capacity() && !table.at(saved.number)
+                   ? saved.number
+                   : table.firstEmpty();
     if (slot == 0) return nullptr;
     auto* window = new TDict(desktop, slot);
     QPoint place = desktop.toDesktop(saved.geometry.topLeft());
@@ -338,15 +328,15 @@ TDict* OpenSavedDictionaryWindow(TDesktop& desktop, const DictionaryWindowRestor
     return window;
 }
 
-std::vector<DictionaryWindowRecord> OpenDictionaryWindows(TDesktop& desktop)
-{
+std::vector<DictionaryWindowRecord> OpenDictionaryWindows(TDesktop& desktop) {
     std::vector<DictionaryWindowRecord> records;
     SlotTable& table = desktop.slotTables().dictionaries;
     for (int s = 1; s <= table.capacity(); ++s) {
         CardData* data = table.at(s);
         auto* window = data ? qobject_cast<TDict*>(desktop.cardOf(data)) : nullptr;
         if (!window || data->hidden || data->unfreeable) continue;
-        records.push_back({QRect(window->visiblePos(), window->size()), window->browser().storedOrderCode()});
+        records.push_back(
+            {QRect(window->visiblePos(), window->size()), window->browser().storedOrderCode()});
     }
     return records;
 }

@@ -1,12 +1,5 @@
 #include "dictionary/LocateDialog.h"
 
-#include "dictionary/DialogPlace.h"
-#include "dictionary/DictionaryState.h"
-#include "dictionary/DictionaryWindows.h"
-#include "platform/Colors.h"
-#include "shell/MainWindow.h"
-#include "shell/Session.h"
-
 #include <QCheckBox>
 #include <QComboBox>
 #include <QKeyEvent>
@@ -14,6 +7,13 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTimer>
+
+#include "dictionary/DialogPlace.h"
+#include "dictionary/DictionaryState.h"
+#include "dictionary/DictionaryWindows.h"
+#include "platform/Colors.h"
+#include "shell/MainWindow.h"
+#include "shell/Session.h"
 
 namespace qb {
 
@@ -24,25 +24,30 @@ DictLocateState& state() { return dictionaryState().locate; }
 const QString kToggleHint = QStringLiteral("You can toggle with Ctrl key ");
 
 // Places of the controls; the dialog is 383 wide, 160 high with the hit row and 114 without.
-constexpr QRect kInput{8, 10, 252, 26};
-constexpr QRect kTopButton{272, 10, 100, 28};
-constexpr QRect kSecondButton{272, 44, 100, 28};
-constexpr QRect kIncremental{8, 46, 120, 22};
-constexpr QRect kFromTop{136, 46, 120, 22};
-constexpr QRect kHitReport{8, 122, 196, 26};
-constexpr QRect kCount{210, 122, 26, 26};
-constexpr QRect kStat{242, 122, 50, 26};
+constexpr QRect kInput{8, 12, 252, 28};
+constexpr QRect kTopButton{272, 12, 100, 28};
+constexpr QRect kSecondButton{272, 52, 100, 28};
+constexpr QRect kIncremental{8, 55, 120, 22};
+constexpr QRect kFromTop{136, 55, 120, 22};
+constexpr QRect kHitReport{8, 96, 196, 26};
+constexpr QRect kCount{210, 96, 26, 26};
+constexpr QRect kStat{242, 96, 50, 26};
 
 }  // namespace
 
 TLocateInList::TLocateInList(QWidget* parent)
-    : QDialog(parent), input_(new QComboBox(this)), buffer_(new QLineEdit(this)),
+    : QDialog(parent),
+      input_(new QComboBox(this)),
+      buffer_(new QLineEdit(this)),
       incremental_(new QCheckBox(QStringLiteral("Incremental"), this)),
-      fromTop_(new QCheckBox(QStringLiteral("From top"), this)), ok_(new QPushButton(QStringLiteral("&OK"), this)),
-      close_(new QPushButton(QStringLiteral("&Close"), this)), show_(new QPushButton(QStringLiteral("&Show"), this)),
-      hitReport_(new QLineEdit(this)), stat_(new QLineEdit(this)), count_(new QPushButton(QStringLiteral("C"), this)),
-      timer_(new QTimer(this))
-{
+      fromTop_(new QCheckBox(QStringLiteral("From top"), this)),
+      ok_(new QPushButton(QStringLiteral("&OK"), this)),
+      close_(new QPushButton(QStringLiteral("&Close"), this)),
+      show_(new QPushButton(QStringLiteral("&Show"), this)),
+      hitReport_(new QLineEdit(this)),
+      stat_(new QLineEdit(this)),
+      count_(new QPushButton(QStringLiteral("C"), this)),
+      timer_(new QTimer(this)) {
     setObjectName(QStringLiteral("locateDialog"));
     setWindowTitle(QStringLiteral("FIND WORD IN DICTIONARY"));
     setModal(true);
@@ -97,42 +102,38 @@ TLocateInList::TLocateInList(QWidget* parent)
     connect(count_, &QPushButton::clicked, this, &TLocateInList::CountBtnClick);
     connect(incremental_, &QCheckBox::clicked, this, &TLocateInList::IncrementalClick);
     connect(fromTop_, &QCheckBox::clicked, this, [](bool on) { state().fromTopChecked = on; });
-    connect(input_->lineEdit(), &QLineEdit::textEdited, this, [this](const QString& text) {
-        logic_.setInput(text);
-    });
+    connect(input_->lineEdit(), &QLineEdit::textEdited, this,
+            [this](const QString& text) { logic_.setInput(text); });
     connect(input_, &QComboBox::activated, this, [this](int index) {
         logic_.historyPicked(input_->itemText(index));
         input_->setEditText(logic_.input());
         showLayout();
     });
-    connect(buffer_, &QLineEdit::textEdited, this, [this](const QString& text) { logic_.bufferTyped(text); });
+    connect(buffer_, &QLineEdit::textEdited, this,
+            [this](const QString& text) { logic_.bufferTyped(text); });
 
     // The dialog sees the keys before its controls.
     for (QWidget* w : findChildren<QWidget*>()) w->installEventFilter(this);
 }
 
-TLocateInList& TLocateInList::instance()
-{
+TLocateInList& TLocateInList::instance() {
     static QPointer<TLocateInList> dialog;
     if (!dialog) dialog = new TLocateInList(TBillBoard::instance());
     return *dialog;
 }
 
-void TLocateInList::run()
-{
+void TLocateInList::run() {
     TLocateInList& dialog = instance();
     placeSmallDialog(dialog);
     dialog.exec();
 }
 
-void TLocateInList::showEvent(QShowEvent* e)
-{
+void TLocateInList::showEvent(QShowEvent* e) {
     QDialog::showEvent(e);
     FormActivate();
 }
 
-void TLocateInList::FormActivate()
-{
+void TLocateInList::FormActivate() {
     timer_->stop();
     buffer_->clear();
     QString clipboard = dictionaryHooks().clipboard();
@@ -147,21 +148,20 @@ void TLocateInList::FormActivate()
     showState();
 }
 
-void TLocateInList::placeCaret()
-{
-    if (logic_.selectAllOnOpen()) input_->lineEdit()->selectAll();
-    else input_->lineEdit()->end(false);
+void TLocateInList::placeCaret() {
+    if (logic_.selectAllOnOpen())
+        input_->lineEdit()->selectAll();
+    else
+        input_->lineEdit()->end(false);
 }
 
-void TLocateInList::setVisible(bool visible)
-{
+void TLocateInList::setVisible(bool visible) {
     QDialog::setVisible(visible);
     // Showing hands the input a focus as by Tab, which selects its text: typing goes on instead.
     if (visible) placeCaret();
 }
 
-void TLocateInList::showState()
-{
+void TLocateInList::showState() {
     setWindowTitle(state().caption);
     incremental_->setVisible(state().incrementalVisible);
     incremental_->setChecked(state().incrementalChecked);
@@ -173,8 +173,7 @@ void TLocateInList::showState()
     showLayout();
 }
 
-void TLocateInList::showLayout()
-{
+void TLocateInList::showLayout() {
     bool full = !logic_.compact();
     hitReport_->setVisible(full);
     stat_->setVisible(full);
@@ -194,28 +193,24 @@ void TLocateInList::showLayout()
     setFixedHeight(logic_.height());
 }
 
-void TLocateInList::OKBtnClick()
-{
+void TLocateInList::OKBtnClick() {
     logic_.setInput(input_->currentText());
     logic_.ok();
     done(QDialog::Accepted);
 }
 
-void TLocateInList::CloseBtnClick()
-{
+void TLocateInList::CloseBtnClick() {
     logic_.leave();
     done(QDialog::Rejected);
 }
 
-void TLocateInList::ShowBtnClick()
-{
+void TLocateInList::ShowBtnClick() {
     // Closed first, so that the concept cards come up on a free desktop.
     done(QDialog::Accepted);
     logic_.show();
 }
 
-void TLocateInList::CountBtnClick()
-{
+void TLocateInList::CountBtnClick() {
     logic_.countConcepts();
     stat_->setText(state().statText);
     showLayout();
@@ -223,8 +218,7 @@ void TLocateInList::CountBtnClick()
     input_->lineEdit()->end(false);
 }
 
-void TLocateInList::Timer1Timer()
-{
+void TLocateInList::Timer1Timer() {
     timer_->stop();
     logic_.bufferTyped(buffer_->text());
     buffer_->clear();
@@ -234,53 +228,53 @@ void TLocateInList::Timer1Timer()
     done(QDialog::Accepted);
 }
 
-void TLocateInList::IncrementalClick(bool checked)
-{
+void TLocateInList::IncrementalClick(bool checked) {
     bool leave = logic_.incrementalClicked(checked);
     input_->setFocus(Qt::OtherFocusReason);
-    if (leave && isVisible()) done(QDialog::Rejected);
-    else showState();
+    if (leave && isVisible())
+        done(QDialog::Rejected);
+    else
+        showState();
 }
 
-void TLocateInList::done(int result)
-{
+void TLocateInList::done(int result) {
     timer_->stop();
     logic_.closed();
     rememberSmallDialogPlace(*this);
     QDialog::done(result);
 }
 
-bool TLocateInList::inputKeyPress(QKeyEvent* e)
-{
+bool TLocateInList::inputKeyPress(QKeyEvent* e) {
     switch (e->key()) {
-    case Qt::Key_Shift:
-    case Qt::Key_Alt:
-        return true;
-    case Qt::Key_Control:
-        logic_.ctrlPressed();
-        fromTop_->setChecked(state().fromTopChecked);
-        return true;
-    case Qt::Key_Space:
-        if (!logic_.incrementalMode()) return false;
-        logic_.space();
-        input_->setEditText(QString());
-        buffer_->clear();
-        return true;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        if (show_->isVisible()) ShowBtnClick();
-        else OKBtnClick();
-        return true;
-    default:
-        break;
+        case Qt::Key_Shift:
+        case Qt::Key_Alt:
+            return true;
+        case Qt::Key_Control:
+            logic_.ctrlPressed();
+            fromTop_->setChecked(state().fromTopChecked);
+            return true;
+        case Qt::Key_Space:
+            if (!logic_.incrementalMode()) return false;
+            logic_.space();
+            input_->setEditText(QString());
+            buffer_->clear();
+            return true;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            if (show_->isVisible())
+                ShowBtnClick();
+            else
+                OKBtnClick();
+            return true;
+        default:
+            break;
     }
     QString text = e->text();
     if (text.size() == 1) logic_.charTyped(text.at(0));
     return false;
 }
 
-void TLocateInList::inputKeyRelease(QKeyEvent* e)
-{
+void TLocateInList::inputKeyRelease(QKeyEvent* e) {
     if (e->key() == Qt::Key_Space || e->isAutoRepeat()) return;
     logic_.setInput(input_->currentText());
     if (logic_.keyReleased(e->key())) {
@@ -290,8 +284,7 @@ void TLocateInList::inputKeyRelease(QKeyEvent* e)
     }
 }
 
-bool TLocateInList::eventFilter(QObject* watched, QEvent* e)
-{
+bool TLocateInList::eventFilter(QObject* watched, QEvent* e) {
     if (e->type() == QEvent::KeyPress) {
         auto* k = static_cast<QKeyEvent*>(e);
         if (k->key() == Qt::Key_Escape) {

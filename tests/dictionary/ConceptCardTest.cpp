@@ -1,5 +1,8 @@
-#include "DictionaryUiFixture.h"
+#include <gtest/gtest.h>
 
+#include <QTest>
+
+#include "DictionaryUiFixture.h"
 #include "desktop/CommandPanel.h"
 #include "desktop/Desktop.h"
 #include "dictionary/ConceptCard.h"
@@ -7,45 +10,38 @@
 #include "dictionary/DictionaryState.h"
 #include "platform/Dates.h"
 #include "platform/Sqlite.h"
-#include "store/Timestamps.h"
 #include "shell/CommandIds.h"
 #include "shell/CommandRegistry.h"
 #include "shell/MainWindow.h"
 #include "shell/Session.h"
-
-#include <QTest>
-
-#include <gtest/gtest.h>
+#include "store/Timestamps.h"
 
 using namespace qb;
 
 namespace {
 
 class ConceptCard : public test::DictionaryUi {
-protected:
-    TSynWheel* blankCard()
-    {
+  protected:
+    TSynWheel* blankCard() {
         window->commands().trigger(QString::fromLatin1(cmd::NewConcept));
         QList<TSynWheel*> cards = conceptCards();
         return cards.isEmpty() ? nullptr : cards.last();
     }
-    static DragPayload payload(DragPayload::Source source, int wordNo, const QString& word)
-    {
+    static DragPayload payload(DragPayload::Source source, int wordNo, const QString& word) {
         DragPayload p;
         p.source = source;
         p.wordNo = wordNo;
         p.word = word;
         return p;
     }
-    static QStringList listed(TSynWheel* card)
-    {
+    static QStringList listed(TSynWheel* card) {
         QStringList out;
         for (int i = 0; i < card->list()->count(); ++i) out << card->list()->item(i)->text();
         return out;
     }
     // What the command panel shows when the card opens it; the panel is closed again.
-    QStringList panelOf(TSynWheel* card, QHash<QString, QString>* labels = nullptr, QString* caption = nullptr)
-    {
+    QStringList panelOf(TSynWheel* card, QHash<QString, QString>* labels = nullptr,
+                        QString* caption = nullptr) {
         QStringList shown;
         TMyPopUpMenu::setTestAnswer([&](TMyPopUpMenu& panel) {
             shown = panel.shownRows();
@@ -57,16 +53,15 @@ protected:
         TMyPopUpMenu::setTestAnswer(nullptr);
         return shown;
     }
-    void choose(TSynWheel* card, const QString& command)
-    {
-        TMyPopUpMenu::setTestAnswer([command](TMyPopUpMenu& panel) { panel.chooseCommand(command); });
+    void choose(TSynWheel* card, const QString& command) {
+        TMyPopUpMenu::setTestAnswer(
+            [command](TMyPopUpMenu& panel) { panel.chooseCommand(command); });
         card->openCommandPanel(QPoint(300, 300));
         TMyPopUpMenu::setTestAnswer(nullptr);
     }
 };
 
-TEST_F(ConceptCard, DictionaryWordsAndBaseWordsOfFormsAreAddedOtherDropsChangeNothing)
-{
+TEST_F(ConceptCard, DictionaryWordsAndBaseWordsOfFormsAreAddedOtherDropsChangeNothing) {
     std::vector<int> n = addWords({"car", "automobile", "ship"});
     exec(QStringLiteral("INSERT INTO INFLEC (Word, WNo) VALUES ('cars', ?1)"), {n[0]});
     TSynWheel* card = blankCard();
@@ -74,7 +69,8 @@ TEST_F(ConceptCard, DictionaryWordsAndBaseWordsOfFormsAreAddedOtherDropsChangeNo
     card->data().changed = false;
 
     // A real drop onto the list, carried as the drag's data.
-    drop(card->list()->viewport(), QPoint(10, 10), payload(DragPayload::Source::DictionaryWord, n[1], "automobile"));
+    drop(card->list()->viewport(), QPoint(10, 10),
+         payload(DragPayload::Source::DictionaryWord, n[1], "automobile"));
     EXPECT_EQ(listed(card), QStringList{"automobile"});
     EXPECT_TRUE(card->data().changed);
     // A form from an inflection window brings its word, not the form.
@@ -83,9 +79,10 @@ TEST_F(ConceptCard, DictionaryWordsAndBaseWordsOfFormsAreAddedOtherDropsChangeNo
     ASSERT_EQ(card->conceptData().words.size(), 2u);
     EXPECT_EQ(card->conceptData().words[1].wordNo, n[0]);
 
-    for (DragPayload::Source other : {DragPayload::Source::Project, DragPayload::Source::ItemKeyword,
-                                      DragPayload::Source::Flyword, DragPayload::Source::Concept,
-                                      DragPayload::Source::ItemProject}) {
+    for (DragPayload::Source other :
+         {DragPayload::Source::Project, DragPayload::Source::ItemKeyword,
+          DragPayload::Source::Flyword, DragPayload::Source::Concept,
+          DragPayload::Source::ItemProject}) {
         EXPECT_EQ(card->SWDragDrop(payload(other, n[2], "ship")), ConceptDropResult::Ignored);
     }
     EXPECT_EQ(listed(card), (QStringList{"automobile", "car"}));
@@ -101,31 +98,34 @@ TEST_F(ConceptCard, DictionaryWordsAndBaseWordsOfFormsAreAddedOtherDropsChangeNo
     // The words reach DICT with the commit, not before.
     EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM DICT")).toInt(), 0);
     window->commands().trigger(QString::fromLatin1(cmd::UpdateChanges));
-    EXPECT_EQ(rows(QStringLiteral("SELECT w.Word FROM DICT d JOIN WORD w ON w.WNo = d.WNo ORDER BY w.Word")),
+    EXPECT_EQ(rows(QStringLiteral(
+                  "SELECT w.Word FROM DICT d JOIN WORD w ON w.WNo = d.WNo ORDER BY w.Word")),
               (QStringList{"automobile", "car"}));
 }
 
-TEST_F(ConceptCard, TheTwentyThirdDroppedWordIsRefusedAndTheCardKeepsTwentyTwo)
-{
+TEST_F(ConceptCard, TheTwentyThirdDroppedWordIsRefusedAndTheCardKeepsTwentyTwo) {
     QStringList words;
     for (int i = 1; i <= 23; ++i) words << QStringLiteral("word%1").arg(i);
     std::vector<int> n = addWords(words);
     TSynWheel* card = blankCard();
     ASSERT_NE(card, nullptr);
     for (int i = 0; i < 22; ++i)
-        ASSERT_EQ(card->SWDragDrop(payload(DragPayload::Source::DictionaryWord, n[i], words[i])), ConceptDropResult::Added);
+        ASSERT_EQ(card->SWDragDrop(payload(DragPayload::Source::DictionaryWord, n[i], words[i])),
+                  ConceptDropResult::Added);
     messenger.clear();
-    EXPECT_EQ(card->SWDragDrop(payload(DragPayload::Source::DictionaryWord, n[22], words[22])), ConceptDropResult::Full);
-    EXPECT_TRUE(messenger.saw(QStringLiteral("Max no of detail objects per main object exceeded s246")));
+    EXPECT_EQ(card->SWDragDrop(payload(DragPayload::Source::DictionaryWord, n[22], words[22])),
+              ConceptDropResult::Full);
+    EXPECT_TRUE(
+        messenger.saw(QStringLiteral("Max no of detail objects per main object exceeded s246")));
     EXPECT_EQ(card->list()->count(), 22);
     EXPECT_EQ(card->conceptData().words.size(), 22u);
     window->commands().trigger(QString::fromLatin1(cmd::UpdateChanges));
     EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM DICT")).toInt(), 22);
-    EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM DICT WHERE WNo = %1").arg(n[22])).toInt(), 0);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM DICT WHERE WNo = %1").arg(n[22])).toInt(),
+              0);
 }
 
-TEST_F(ConceptCard, PanelOffersMergeOnlyWithTheOptionAndASelectedWord)
-{
+TEST_F(ConceptCard, PanelOffersMergeOnlyWithTheOptionAndASelectedWord) {
     std::vector<int> n = addWords({"car", "auto"});
     TSynWheel* card = blankCard();
     ASSERT_NE(card, nullptr);
@@ -160,14 +160,15 @@ TEST_F(ConceptCard, PanelOffersMergeOnlyWithTheOptionAndASelectedWord)
     EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM DICT")).toInt(), 0);
 }
 
-TEST_F(ConceptCard, MergeWordsRelinksTheOtherWordsToTheSelectedOne)
-{
+TEST_F(ConceptCard, MergeWordsRelinksTheOtherWordsToTheSelectedOne) {
     std::vector<int> n = addWords({"car", "auto", "vehicle"});
     const int car = n[0], automobile = n[1], vehicle = n[2];
     // Another concept holds auto with vehicle, and an item carries auto through it.
     addConcept(-40000.5, {automobile, vehicle});
     exec(QStringLiteral("INSERT INTO ITEM (IT, TX, ITS) VALUES (-40000.1, 'a note', -40000.1)"));
-    exec(QStringLiteral("INSERT INTO ITEMKEYS (IT, \"Order\", ITC, WNo) VALUES (-40000.1, 1, -40000.5, ?1)"), {automobile});
+    exec(QStringLiteral(
+             "INSERT INTO ITEMKEYS (IT, \"Order\", ITC, WNo) VALUES (-40000.1, 1, -40000.5, ?1)"),
+         {automobile});
     window->commands().trigger(QString::fromLatin1(cmd::MergeWordsInConcept));
 
     TSynWheel* card = blankCard();
@@ -175,34 +176,41 @@ TEST_F(ConceptCard, MergeWordsRelinksTheOtherWordsToTheSelectedOne)
     const Timestamp id = card->conceptData().conceptId;
     card->SWDragDrop(payload(DragPayload::Source::DictionaryWord, automobile, "auto"));
     card->SWDragDrop(payload(DragPayload::Source::DictionaryWord, car, "car"));
-    card->list()->setCurrentRow(1);  // car stays
+    card->list()->setCurrentRow(1);        // car stays
     messenger.answer(MessageButton::Yes);  // relink
     messenger.answer(MessageButton::No);   // no forms
-    TMyPopUpMenu::setTestAnswer([](TMyPopUpMenu& panel) { panel.chooseCommand(QStringLiteral("TestWord")); });
+    TMyPopUpMenu::setTestAnswer(
+        [](TMyPopUpMenu& panel) { panel.chooseCommand(QStringLiteral("TestWord")); });
     card->openCommandPanel(QPoint(300, 300));
     TMyPopUpMenu::setTestAnswer(nullptr);
 
     EXPECT_TRUE(messenger.saw(QStringLiteral("Ok to relink all words in the window to: car")));
     // The card's words were stored before the merge, so its concept keeps car alone.
-    sql::Statement own(session().store.db(), QStringLiteral("SELECT WNo FROM DICT WHERE C > ?1 AND C < ?2"));
+    sql::Statement own(session().store.db(),
+                       QStringLiteral("SELECT WNo FROM DICT WHERE C > ?1 AND C < ?2"));
     own.bind(1, double(id) - 1e-7).bind(2, double(id) + 1e-7);
     QStringList ownWords;
     while (own.next()) ownWords << QString::number(own.intValue(0));
     EXPECT_EQ(ownWords, QStringList{QString::number(car)});
     EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM WORD WHERE Word = 'auto'")).toInt(), 0);
-    EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM DICT WHERE WNo = %1").arg(automobile)).toInt(), 0);
+    EXPECT_EQ(
+        scalar(QStringLiteral("SELECT count(*) FROM DICT WHERE WNo = %1").arg(automobile)).toInt(),
+        0);
     EXPECT_EQ(rows(QStringLiteral("SELECT WNo FROM ITEMKEYS")), QStringList{QString::number(car)});
     // The other concept now holds car with vehicle.
     EXPECT_EQ(rows(QStringLiteral("SELECT WNo FROM DICT WHERE C = -40000.5 ORDER BY WNo")),
               (QStringList{QString::number(car), QString::number(vehicle)}));
-    EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM INFLEC WHERE Word = 'auto' AND WNo = %1").arg(car)).toInt(), 0);
+    EXPECT_EQ(
+        scalar(
+            QStringLiteral("SELECT count(*) FROM INFLEC WHERE Word = 'auto' AND WNo = %1").arg(car))
+            .toInt(),
+        0);
     // The merge clears the desktop.
     flushDeletes();
     EXPECT_TRUE(conceptCards().isEmpty());
 }
 
-TEST_F(ConceptCard, AStoredConceptComesUpWithItsWordsNewestFirstAndOnce)
-{
+TEST_F(ConceptCard, AStoredConceptComesUpWithItsWordsNewestFirstAndOnce) {
     std::vector<int> n = addWords({"old", "newer", "newest"});
     addConcept(-41000.25, {n[0], n[1], n[2]});
     TSynWheel* card = SynWheelSetup(*desktop, QPoint(300, 200), -41000.25);
@@ -227,15 +235,16 @@ TEST_F(ConceptCard, AStoredConceptComesUpWithItsWordsNewestFirstAndOnce)
     EXPECT_TRUE(empty->data().unfreeable);
 }
 
-TEST_F(ConceptCard, AFullConceptTableStopsTheLayoutWithItsMessage)
-{
+TEST_F(ConceptCard, AFullConceptTableStopsTheLayoutWithItsMessage) {
     session().settings.machineIndex = 100;
     const int usable = session().settings.conceptSlotsUsable();
-    for (int i = 0; i < usable; ++i) ASSERT_NE(SynWheelSetup(*desktop, QPoint(i, i), -42000.0 - i * 0.001), nullptr);
+    for (int i = 0; i < usable; ++i)
+        ASSERT_NE(SynWheelSetup(*desktop, QPoint(i, i), -42000.0 - i * 0.001), nullptr);
     messenger.clear();
     EXPECT_EQ(SynWheelSetup(*desktop, QPoint(5, 5), -43000.5), nullptr);
     EXPECT_TRUE(messenger.saw(QStringLiteral("Too many windows on desktop qb1457")));
-    EXPECT_TRUE(messenger.saw(QStringLiteral("Max no of detail objects per main object exceeded qb1576")));
+    EXPECT_TRUE(
+        messenger.saw(QStringLiteral("Max no of detail objects per main object exceeded qb1576")));
     EXPECT_TRUE(session().heldAbort);
 }
 

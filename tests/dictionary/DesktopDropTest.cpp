@@ -1,5 +1,8 @@
-#include "DictionaryUiFixture.h"
+#include <gtest/gtest.h>
 
+#include <QTest>
+
+#include "DictionaryUiFixture.h"
 #include "desktop/Desktop.h"
 #include "dictionary/ConceptCard.h"
 #include "dictionary/Concepts.h"
@@ -10,26 +13,20 @@
 #include "shell/MainWindow.h"
 #include "shell/Session.h"
 
-#include <QTest>
-
-#include <gtest/gtest.h>
-
 using namespace qb;
 
 namespace {
 
 class DesktopDrop : public test::DictionaryUi {
-protected:
+  protected:
     // The word's row selected in the window, dragged out of it.
-    DragPayload dragged(TDict* w, const QString& word)
-    {
+    DragPayload dragged(TDict* w, const QString& word) {
         selectWord(w, word);
         return w->dragPayload();
     }
 };
 
-TEST_F(DesktopDrop, AWordWithoutConceptBecomesANewConceptStoredAtOnce)
-{
+TEST_F(DesktopDrop, AWordWithoutConceptBecomesANewConceptStoredAtOnce) {
     std::vector<int> n = addWords({"river", "stream"});
     TDict* w = openWindow();
     ASSERT_NE(w, nullptr);
@@ -59,8 +56,7 @@ TEST_F(DesktopDrop, AWordWithoutConceptBecomesANewConceptStoredAtOnce)
     EXPECT_EQ(scalar(QStringLiteral("SELECT count(DISTINCT C) FROM DICT")).toInt(), 1);
 }
 
-TEST_F(DesktopDrop, AWordInConceptsBringsTheirCardsDownTheDiagonal)
-{
+TEST_F(DesktopDrop, AWordInConceptsBringsTheirCardsDownTheDiagonal) {
     std::vector<int> n = addWords({"bank", "shore", "money"});
     addConcept(-46000.5, {n[0], n[1]});
     addConcept(-46000.25, {n[0], n[2]});
@@ -71,7 +67,8 @@ TEST_F(DesktopDrop, AWordInConceptsBringsTheirCardsDownTheDiagonal)
     ASSERT_EQ(cards.size(), 2);
     const Settings& s = session().settings;
     EXPECT_EQ(cards[0]->pos(), at);
-    EXPECT_EQ(cards[1]->pos(), at + QPoint(s.horizontal + s.conceptWinExtraOffsetHoriz, s.vertical));
+    EXPECT_EQ(cards[1]->pos(),
+              at + QPoint(s.horizontal + s.conceptWinExtraOffsetHoriz, s.vertical));
     EXPECT_EQ(cards[0]->list()->count(), 2);
     EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM DICT")).toInt(), 4);
 
@@ -90,8 +87,7 @@ TEST_F(DesktopDrop, AWordInConceptsBringsTheirCardsDownTheDiagonal)
     EXPECT_EQ(conceptCards().size(), 2);
 }
 
-TEST_F(DesktopDrop, AFormFromAnInflectionWindowMakesAConceptOfItsWordLeftUnsaved)
-{
+TEST_F(DesktopDrop, AFormFromAnInflectionWindowMakesAConceptOfItsWordLeftUnsaved) {
     std::vector<int> n = addWords({"mouse"});
     exec(QStringLiteral("INSERT INTO INFLEC (Word, WNo) VALUES ('mice', ?1)"), {n[0]});
     DragPayload form;
@@ -113,8 +109,7 @@ TEST_F(DesktopDrop, AFormFromAnInflectionWindowMakesAConceptOfItsWordLeftUnsaved
     EXPECT_FALSE(DropWordOnDesktop(*desktop, project, QPoint(10, 10)));
 }
 
-TEST_F(DesktopDrop, ABlankConceptComesAtTheCreationSpotAndAWordCardForTheItemCards)
-{
+TEST_F(DesktopDrop, ABlankConceptComesAtTheCreationSpotAndAWordCardForTheItemCards) {
     desktop->scrollTo(40, 0);
     QTest::keyClick(window.get(), Qt::Key_Insert, Qt::ControlModifier);
     QList<TSynWheel*> cards = conceptCards();

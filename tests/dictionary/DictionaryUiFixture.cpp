@@ -1,5 +1,13 @@
 #include "DictionaryUiFixture.h"
 
+#include <QApplication>
+#include <QDir>
+#include <QDropEvent>
+#include <QKeyEvent>
+#include <QLocale>
+#include <QMimeData>
+#include <QTest>
+
 #include "desktop/CommandPanel.h"
 #include "desktop/Desktop.h"
 #include "dictionary/ConceptCard.h"
@@ -16,18 +24,9 @@
 #include "shell/MainWindow.h"
 #include "shell/Session.h"
 
-#include <QApplication>
-#include <QDir>
-#include <QDropEvent>
-#include <QKeyEvent>
-#include <QLocale>
-#include <QMimeData>
-#include <QTest>
-
 namespace qb::test {
 
-void DictionaryUi::SetUp()
-{
+void DictionaryUi::SetUp() {
     StoreFixture::SetUp();
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     dictionaryState().reset();
@@ -52,8 +51,7 @@ void DictionaryUi::SetUp()
     }
 }
 
-void DictionaryUi::TearDown()
-{
+void DictionaryUi::TearDown() {
     TMyPopUpMenu::setTestAnswer(nullptr);
     window.reset();
     flushDeletes();
@@ -65,27 +63,24 @@ void DictionaryUi::TearDown()
     StoreFixture::TearDown();
 }
 
-std::vector<int> DictionaryUi::addWords(const QStringList& words)
-{
+std::vector<int> DictionaryUi::addWords(const QStringList& words) {
     std::vector<int> numbers;
     for (const QString& w : words) numbers.push_back(CreateWord(w));
     return numbers;
 }
 
-void DictionaryUi::addConcept(double id, std::initializer_list<int> wordNos)
-{
-    for (int n : wordNos) exec(QStringLiteral("INSERT INTO DICT (C, WNo, CTS) VALUES (?1, ?2, ?1)"), {id, n});
+void DictionaryUi::addConcept(double id, std::initializer_list<int> wordNos) {
+    for (int n : wordNos)
+        exec(QStringLiteral("INSERT INTO DICT (C, WNo, CTS) VALUES (?1, ?2, ?1)"), {id, n});
 }
 
-void DictionaryUi::exec(const QString& sql, const QVariantList& values)
-{
+void DictionaryUi::exec(const QString& sql, const QVariantList& values) {
     sql::Statement st(session().store.db(), sql);
     for (int i = 0; i < values.size(); ++i) st.bindVariant(i + 1, values[i]);
     ASSERT_TRUE(st.run()) << st.error().toStdString();
 }
 
-QStringList DictionaryUi::rows(const QString& sql)
-{
+QStringList DictionaryUi::rows(const QString& sql) {
     sql::Statement st(session().store.db(), sql);
     QStringList out;
     while (st.next()) {
@@ -96,56 +91,54 @@ QStringList DictionaryUi::rows(const QString& sql)
     return out;
 }
 
-TDict* DictionaryUi::openWindow()
-{
+TDict* DictionaryUi::openWindow() {
     int before = desktop->cardsOf<TDict>().size();
     window->commands().trigger(QString::fromLatin1(cmd::NewDictionaryWindow));
     QList<TDict*> all = desktop->cardsOf<TDict>();
     return all.size() > before ? all.last() : nullptr;
 }
 
-QStringList DictionaryUi::shownWords(TDict* w)
-{
+QStringList DictionaryUi::shownWords(TDict* w) {
     QStringList out;
     QAbstractItemModel* m = w->grid()->model();
     for (int i = 0; i < m->rowCount(); ++i) out << m->index(i, 0).data().toString();
     return out;
 }
 
-QString DictionaryUi::shownTitle(TDict* w) { return w->grid()->model()->headerData(0, Qt::Horizontal).toString(); }
+QString DictionaryUi::shownTitle(TDict* w) {
+    return w->grid()->model()->headerData(0, Qt::Horizontal).toString();
+}
 
 QString DictionaryUi::selectedWord(TDict* w) { return w->grid()->currentIndex().data().toString(); }
 
-void DictionaryUi::selectWord(TDict* w, const QString& word)
-{
+void DictionaryUi::selectWord(TDict* w, const QString& word) {
     QStringList words = shownWords(w);
     int row = words.indexOf(word);
     ASSERT_GE(row, 0) << word.toStdString();
     w->grid()->setCurrentIndex(w->grid()->model()->index(row, 0));
 }
 
-QList<TSynWheel*> DictionaryUi::conceptCards() const
-{
+QList<TSynWheel*> DictionaryUi::conceptCards() const {
     QList<TSynWheel*> shown;
     for (TSynWheel* c : desktop->cardsOf<TSynWheel>())
         if (!c->data().hidden) shown << c;
     return shown;
 }
 
-void DictionaryUi::drop(QWidget* target, QPoint pos, const DragPayload& payload)
-{
+void DictionaryUi::drop(QWidget* target, QPoint pos, const DragPayload& payload) {
     QMimeData mime;
     mime.setData(DragPayload::mimeType(), payload.encode());
     CurrentDrag() = payload;
-    QDragEnterEvent enter(pos, Qt::CopyAction | Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QDragEnterEvent enter(pos, Qt::CopyAction | Qt::MoveAction, &mime, Qt::LeftButton,
+                          Qt::NoModifier);
     QApplication::sendEvent(target, &enter);
-    QDropEvent dropped(QPointF(pos), Qt::CopyAction | Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QDropEvent dropped(QPointF(pos), Qt::CopyAction | Qt::MoveAction, &mime, Qt::LeftButton,
+                       Qt::NoModifier);
     QApplication::sendEvent(target, &dropped);
     CurrentDrag() = DragPayload();
 }
 
-void DictionaryUi::type(QWidget* target, const QString& text)
-{
+void DictionaryUi::type(QWidget* target, const QString& text) {
     for (QChar c : text) {
         if (c.unicode() < 0x80) {
             QTest::keyClick(target, c.toLatin1());
@@ -159,6 +152,8 @@ void DictionaryUi::type(QWidget* target, const QString& text)
     }
 }
 
-void DictionaryUi::flushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+void DictionaryUi::flushDeletes() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
 
 }  // namespace qb::test

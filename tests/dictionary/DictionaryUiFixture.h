@@ -1,15 +1,14 @@
 #pragma once
 
-#include "desktop/DragPayload.h"
-#include "support/StoreFixture.h"
-
 #include <QPoint>
 #include <QStringList>
 #include <QVariantList>
-
 #include <initializer_list>
 #include <memory>
 #include <vector>
+
+#include "desktop/DragPayload.h"
+#include "support/StoreFixture.h"
 
 class QWidget;
 
@@ -25,7 +24,7 @@ namespace qb::test {
 // A store, the main window on the screen with the dictionary installed, and the commit of the
 // items core behind Update Changes until the item cards bind it themselves.
 class DictionaryUi : public StoreFixture {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
 
@@ -55,7 +54,7 @@ protected:
     std::unique_ptr<TBillBoard> window;
     TDesktop* desktop = nullptr;
 
-private:
+  private:
     QString cwd_;
 };
 

@@ -1,7 +1,16 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+
 #include "DictionaryUiFixture.h"
-
-#include "shell/ModalDriver.h"
-
 #include "desktop/Collection.h"
 #include "desktop/CommandPanel.h"
 #include "desktop/Desktop.h"
@@ -15,45 +24,32 @@
 #include "shell/CommandIds.h"
 #include "shell/CommandRegistry.h"
 #include "shell/MainWindow.h"
+#include "shell/ModalDriver.h"
 #include "shell/Session.h"
-
-#include <QCheckBox>
-#include <QComboBox>
-#include <QPlainTextEdit>
-#include <QHeaderView>
-#include <QLineEdit>
-#include <QMenuBar>
-#include <QPushButton>
-#include <QTest>
-#include <QApplication>
-
-#include <gtest/gtest.h>
 
 using namespace qb;
 
 namespace {
 
 class DictionaryWindow : public test::DictionaryUi {
-protected:
+  protected:
     // Words whose usage stamps and frequencies are all set and all different, so that every
     // order has a key to keep a word by.
-    void wordsWithEveryKey()
-    {
+    void wordsWithEveryKey() {
         std::vector<int> n = addWords({"cherry", "apple", "banana", "date"});
         const double usage[] = {-45000.4, -45000.1, -45000.3, -45000.2};
         const int frequency[] = {3, 9, 1, 5};
         for (int i = 0; i < 4; ++i)
-            exec(QStringLiteral("UPDATE WORD SET WTS2 = ?1, WFQ = ?2 WHERE WNo = ?3"), {usage[i], frequency[i], n[i]});
+            exec(QStringLiteral("UPDATE WORD SET WTS2 = ?1, WFQ = ?2 WHERE WNo = ?3"),
+                 {usage[i], frequency[i], n[i]});
     }
-    void clickTitle(TDict* w, int x = 10)
-    {
+    void clickTitle(TDict* w, int x = 10) {
         QWidget* header = w->grid()->horizontalHeader()->viewport();
         QTest::mouseClick(header, Qt::LeftButton, Qt::NoModifier, QPoint(x, 5));
     }
 };
 
-TEST_F(DictionaryWindow, FourTitleClicksGoRoundTheOrdersAndKeepTheWord)
-{
+TEST_F(DictionaryWindow, FourTitleClicksGoRoundTheOrdersAndKeepTheWord) {
     wordsWithEveryKey();
     TDict* w = openWindow();
     ASSERT_NE(w, nullptr);
@@ -61,7 +57,8 @@ TEST_F(DictionaryWindow, FourTitleClicksGoRoundTheOrdersAndKeepTheWord)
     EXPECT_EQ(shownWords(w), (QStringList{"date", "banana", "apple", "cherry"}));
     selectWord(w, "banana");
 
-    const QStringList titles = {"USAGE ORDER", "FREQUENCY ORDER", "ALPHABETICAL ORDER", "TIME STAMP ORDER"};
+    const QStringList titles = {"USAGE ORDER", "FREQUENCY ORDER", "ALPHABETICAL ORDER",
+                                "TIME STAMP ORDER"};
     const QList<QStringList> orders = {{"cherry", "banana", "date", "apple"},
                                        {"banana", "cherry", "date", "apple"},
                                        {"apple", "banana", "cherry", "date"},
@@ -77,13 +74,13 @@ TEST_F(DictionaryWindow, FourTitleClicksGoRoundTheOrdersAndKeepTheWord)
     clickTitle(w, edge);
     EXPECT_EQ(shownTitle(w), QStringLiteral("TIME STAMP ORDER"));
     // The panel's "To&ggle Sort Order" steps the same way.
-    TMyPopUpMenu::setTestAnswer([](TMyPopUpMenu& panel) { panel.chooseCommand(QStringLiteral("AlphaOrder")); });
+    TMyPopUpMenu::setTestAnswer(
+        [](TMyPopUpMenu& panel) { panel.chooseCommand(QStringLiteral("AlphaOrder")); });
     w->dragGrid()->rowPress(Qt::RightButton, QPoint(10, 10), QPoint(300, 300));
     EXPECT_EQ(shownTitle(w), QStringLiteral("USAGE ORDER"));
 }
 
-TEST_F(DictionaryWindow, TheEleventhWindowIsRefusedAndAFreedSlotIsTakenAgain)
-{
+TEST_F(DictionaryWindow, TheEleventhWindowIsRefusedAndAFreedSlotIsTakenAgain) {
     addWords({"one"});
     QList<TDict*> windows;
     for (int i = 0; i < 10; ++i) {
@@ -105,7 +102,8 @@ TEST_F(DictionaryWindow, TheEleventhWindowIsRefusedAndAFreedSlotIsTakenAgain)
 
     // "&Hide Window" on the fourth; once collected its slot opens the next window.
     windows[3]->command(QStringLiteral("Drop"));
-    EXPECT_EQ(DictionaryWindows::instance().firstShown(), static_cast<DictionaryWindowHost*>(windows[0]));
+    EXPECT_EQ(DictionaryWindows::instance().firstShown(),
+              static_cast<DictionaryWindowHost*>(windows[0]));
     Collect(*desktop, true);
     flushDeletes();
     EXPECT_EQ(DictionaryWindows::instance().at(4), nullptr);
@@ -114,8 +112,7 @@ TEST_F(DictionaryWindow, TheEleventhWindowIsRefusedAndAFreedSlotIsTakenAgain)
     EXPECT_EQ(again->slot(), 4);
 }
 
-TEST_F(DictionaryWindow, TheFirstFiveWindowsAreSavedAndComeBackWithPlaceSizeAndOrder)
-{
+TEST_F(DictionaryWindow, TheFirstFiveWindowsAreSavedAndComeBackWithPlaceSizeAndOrder) {
     addWords({"alpha", "beta"});
     writeIni(QString());
     QList<TDict*> open;
@@ -131,14 +128,16 @@ TEST_F(DictionaryWindow, TheFirstFiveWindowsAreSavedAndComeBackWithPlaceSizeAndO
 
     IniFile ini(path(QStringLiteral("qb.ini")));
     for (int n = 1; n <= 5; ++n)
-        EXPECT_TRUE(ini.readBool("WINDOWS UP", QStringLiteral("Dict_%1_exists").arg(n), false)) << n;
+        EXPECT_TRUE(ini.readBool("WINDOWS UP", QStringLiteral("Dict_%1_exists").arg(n), false))
+            << n;
     EXPECT_FALSE(ini.readBool("WINDOWS UP", "Dict_6_exists", false));
     EXPECT_EQ(ini.readInteger("WINDOW SIZES", "Dict_1_Left", -1), 30);
     EXPECT_EQ(ini.readInteger("WINDOW SIZES", "Dict_1_Top", -1), 40);
     EXPECT_EQ(ini.readInteger("WINDOW SIZES", "Dict_1_width", -1), 250);
     EXPECT_EQ(ini.readInteger("WINDOW SIZES", "Dict_1_Height", -1), 300);
     EXPECT_EQ(ini.readInteger("SAVEDWORK", "DictSortOrder_1", -1), 2);  // time stamp
-    EXPECT_EQ(ini.readInteger("SAVEDWORK", "DictSortOrder_2", -1), 1);  // alphabetical (third window)
+    EXPECT_EQ(ini.readInteger("SAVEDWORK", "DictSortOrder_2", -1),
+              1);  // alphabetical (third window)
     EXPECT_EQ(ini.readInteger("SAVEDWORK", "DictSortOrder_4", -1), 4);  // frequency (fifth window)
 
     // A new run: the five come back in slots 1 to 5.
@@ -160,8 +159,7 @@ TEST_F(DictionaryWindow, TheFirstFiveWindowsAreSavedAndComeBackWithPlaceSizeAndO
     EXPECT_EQ(back[4]->slot(), 5);
 }
 
-TEST_F(DictionaryWindow, DropsOnTheGridPositionTheWindowOrSayWhyNot)
-{
+TEST_F(DictionaryWindow, DropsOnTheGridPositionTheWindowOrSayWhyNot) {
     std::vector<int> n = addWords({"cat", "dog", "emu"});
     TDict* w = openWindow();
     w->browser().setOrder(DictOrder::Alphabetical);
@@ -185,7 +183,8 @@ TEST_F(DictionaryWindow, DropsOnTheGridPositionTheWindowOrSayWhyNot)
     EXPECT_EQ(selectedWord(w), QStringLiteral("emu"));
     project.project = "ZEBRA CROSSING";
     EXPECT_FALSE(w->DropOnGrid(project));
-    EXPECT_TRUE(messenger.saw(QStringLiteral("Word not found in Dictionary as a primary word d487")));
+    EXPECT_TRUE(
+        messenger.saw(QStringLiteral("Word not found in Dictionary as a primary word d487")));
 
     // A word from another dictionary window.
     TDict* other = openWindow();
@@ -195,8 +194,7 @@ TEST_F(DictionaryWindow, DropsOnTheGridPositionTheWindowOrSayWhyNot)
     EXPECT_EQ(selectedWord(w), QStringLiteral("cat"));
 }
 
-TEST_F(DictionaryWindow, InsertOnTheDesktopOpensTheNewWordDialog)
-{
+TEST_F(DictionaryWindow, InsertOnTheDesktopOpensTheNewWordDialog) {
     addWords({"apple"});
     TDict* w = openWindow();
     ASSERT_NE(w, nullptr);
@@ -214,7 +212,8 @@ TEST_F(DictionaryWindow, InsertOnTheDesktopOpensTheNewWordDialog)
     QTest::keyClick(w->grid(), Qt::Key_Insert);
     EXPECT_EQ(driver.handled(), 1);
     EXPECT_EQ(caption, QStringLiteral("ADD WORD"));
-    EXPECT_EQ(rows(QStringLiteral("SELECT Word FROM WORD ORDER BY WNo")), (QStringList{"apple", "kiwi"}));
+    EXPECT_EQ(rows(QStringLiteral("SELECT Word FROM WORD ORDER BY WNo")),
+              (QStringList{"apple", "kiwi"}));
     // The window in time stamp order shows the new word on top, selected.
     EXPECT_EQ(shownWords(w).value(0), QStringLiteral("kiwi"));
     EXPECT_EQ(selectedWord(w), QStringLiteral("kiwi"));
@@ -236,8 +235,7 @@ TEST_F(DictionaryWindow, InsertOnTheDesktopOpensTheNewWordDialog)
     EXPECT_TRUE(driver.strays.isEmpty()) << driver.strays.join(",").toStdString();
 }
 
-TEST_F(DictionaryWindow, AFailedAlphabeticalSearchStaysOnItsWordAndOffersTheInflections)
-{
+TEST_F(DictionaryWindow, AFailedAlphabeticalSearchStaysOnItsWordAndOffersTheInflections) {
     addWords({"apple", "banana", "cherry"});
     TDict* w = openWindow();
     w->browser().setOrder(DictOrder::Alphabetical);

@@ -1,14 +1,4 @@
-#include "DictionaryUiFixture.h"
-
-#include "shell/ModalDriver.h"
-
-#include "desktop/Desktop.h"
-#include "dictionary/ConceptCard.h"
-#include "dictionary/DictionaryState.h"
-#include "dictionary/DictionaryWindow.h"
-#include "dictionary/LocateDialog.h"
-#include "shell/MainWindow.h"
-#include "shell/Session.h"
+#include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QCheckBox>
@@ -19,16 +9,23 @@
 #include <QTest>
 #include <QTimer>
 
-#include <gtest/gtest.h>
+#include "DictionaryUiFixture.h"
+#include "desktop/Desktop.h"
+#include "dictionary/ConceptCard.h"
+#include "dictionary/DictionaryState.h"
+#include "dictionary/DictionaryWindow.h"
+#include "dictionary/LocateDialog.h"
+#include "shell/MainWindow.h"
+#include "shell/ModalDriver.h"
+#include "shell/Session.h"
 
 using namespace qb;
 
 namespace {
 
 class LocateDialog : public test::DictionaryUi {
-protected:
-    void SetUp() override
-    {
+  protected:
+    void SetUp() override {
         DictionaryUi::SetUp();
         n = addWords({"dog", "cab", "cart", "car", "scar"});
         w = openWindow();
@@ -43,8 +40,7 @@ protected:
     test::ModalDriver driver;
 };
 
-TEST_F(LocateDialog, TypingOnTheDesktopJumpsAfterThePauseAndTheDialogComesBack)
-{
+TEST_F(LocateDialog, TypingOnTheDesktopJumpsAfterThePauseAndTheDialogComesBack) {
     addConcept(-44000.5, {n[3]});  // car is in one concept
     QString firstInput, reopenedInput, hit, count;
     bool caretAtEnd = false, bufferFocused = false, timerRunning = false, showOffered = false;
@@ -94,8 +90,7 @@ TEST_F(LocateDialog, TypingOnTheDesktopJumpsAfterThePauseAndTheDialogComesBack)
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("c"));
 }
 
-TEST_F(LocateDialog, OneLetterDoesNotJumpAndSpaceStartsAgain)
-{
+TEST_F(LocateDialog, OneLetterDoesNotJumpAndSpaceStartsAgain) {
     bool timerAfterOne = true;
     QString afterSpace = QStringLiteral("unset");
     driver.then([&](QWidget* modal) {
@@ -118,8 +113,7 @@ TEST_F(LocateDialog, OneLetterDoesNotJumpAndSpaceStartsAgain)
     EXPECT_EQ(afterSpace, QString());
 }
 
-TEST_F(LocateDialog, ShowBringsTheFoundWordsConceptsOntoTheDesktop)
-{
+TEST_F(LocateDialog, ShowBringsTheFoundWordsConceptsOntoTheDesktop) {
     addConcept(-44000.5, {n[3], n[0]});
     addConcept(-44000.25, {n[3]});
     exec(QStringLiteral("UPDATE WORD SET WTS2 = NULL"));
@@ -144,7 +138,8 @@ TEST_F(LocateDialog, ShowBringsTheFoundWordsConceptsOntoTheDesktop)
     const Settings& s = session().settings;
     QPoint spot = desktop->toDesktop(QPoint(s.createSpotSX, s.createSpotSY));
     EXPECT_EQ(cards[0]->pos(), spot);
-    EXPECT_EQ(cards[1]->pos(), spot + QPoint(s.horizontal + s.conceptWinExtraOffsetHoriz, s.vertical));
+    EXPECT_EQ(cards[1]->pos(),
+              spot + QPoint(s.horizontal + s.conceptWinExtraOffsetHoriz, s.vertical));
     // The usage of the word shown was renewed.
     EXPECT_FALSE(scalar(QStringLiteral("SELECT WTS2 FROM WORD WHERE Word = 'car'")).isNull());
     EXPECT_TRUE(scalar(QStringLiteral("SELECT WTS2 FROM WORD WHERE Word = 'cab'")).isNull());

@@ -1,14 +1,4 @@
-#include "DictionaryUiFixture.h"
-
-#include "shell/ModalDriver.h"
-
-#include "dictionary/DeleteWordDialog.h"
-#include "dictionary/DictionaryState.h"
-#include "dictionary/DictionaryWindow.h"
-#include "dictionary/LocateDialog.h"
-#include "dictionary/NewWordDialog.h"
-#include "shell/MainWindow.h"
-#include "shell/Session.h"
+#include <gtest/gtest.h>
 
 #include <QComboBox>
 #include <QLabel>
@@ -18,45 +8,56 @@
 #include <QTest>
 #include <QToolButton>
 
-#include <gtest/gtest.h>
+#include "DictionaryUiFixture.h"
+#include "dictionary/DeleteWordDialog.h"
+#include "dictionary/DictionaryState.h"
+#include "dictionary/DictionaryWindow.h"
+#include "dictionary/LocateDialog.h"
+#include "dictionary/NewWordDialog.h"
+#include "shell/MainWindow.h"
+#include "shell/ModalDriver.h"
+#include "shell/Session.h"
 
 using namespace qb;
 
 namespace {
 
 class NewWordDialog : public test::DictionaryUi {
-protected:
+  protected:
     // The dialog run as the user works it: type the text, press OK.
-    int addThroughDialog(const QString& typed)
-    {
+    int addThroughDialog(const QString& typed) {
         TNewWord dialog(QString(), window.get());
         dialog.show();
         type(dialog.input(), typed);
         dialog.OKBtnClick();
         return dialog.createdWordNo();
     }
-    static QStringList gridWords(QListWidget* grid)
-    {
+    static QStringList gridWords(QListWidget* grid) {
         QStringList out;
         for (int i = 0; i < grid->count(); ++i) out << grid->item(i)->text();
         return out;
     }
 };
 
-TEST_F(NewWordDialog, WordsWithQuotesPercentUnderscoreAndOtherScriptsGoInAsTyped)
-{
+TEST_F(NewWordDialog, WordsWithQuotesPercentUnderscoreAndOtherScriptsGoInAsTyped) {
     const QString fortyOne = QStringLiteral("abcdefghijklmnopqrstuvwxyzabcdefghijklmno");
-    const QStringList typed = {"O'Neil's", "say \"cheese\"", "50%", "snake_case", QStringLiteral("Ёлка"),
-                               QStringLiteral("日本語"), QStringLiteral("  spaced  "), fortyOne};
+    const QStringList typed = {"O'Neil's",
+                               "say \"cheese\"",
+                               "50%",
+                               "snake_case",
+                               QStringLiteral("Ёлка"),
+                               QStringLiteral("日本語"),
+                               QStringLiteral("  spaced  "),
+                               fortyOne};
     for (const QString& t : typed) EXPECT_GT(addThroughDialog(t), 0) << t.toStdString();
-    EXPECT_EQ(rows(QStringLiteral("SELECT Word FROM WORD ORDER BY WNo")),
-              (QStringList{"o'neil's", "say \"cheese\"", "50%", "snake_case", QStringLiteral("ёлка"),
-                           QStringLiteral("日本語"), "spaced", fortyOne.left(38)}));
+    EXPECT_EQ(
+        rows(QStringLiteral("SELECT Word FROM WORD ORDER BY WNo")),
+        (QStringList{"o'neil's", "say \"cheese\"", "50%", "snake_case", QStringLiteral("ёлка"),
+                     QStringLiteral("日本語"), "spaced", fortyOne.left(38)}));
     EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM INFLEC")).toInt(), typed.size());
 }
 
-TEST_F(NewWordDialog, TheTwoTestsTakePercentAndUnderscoreLiterally)
-{
+TEST_F(NewWordDialog, TheTwoTestsTakePercentAndUnderscoreLiterally) {
     addWords({"50%", "500", "snake_case", "snakeXcase", "a50%b"});
     TNewWord dialog(QString(), window.get());
     dialog.show();
@@ -89,8 +90,7 @@ TEST_F(NewWordDialog, TheTwoTestsTakePercentAndUnderscoreLiterally)
     EXPECT_EQ(dialog.createdWordNo(), 0);
 }
 
-TEST_F(NewWordDialog, TheEraseButtonCutsFromTheRightUnlessTextIsSelected)
-{
+TEST_F(NewWordDialog, TheEraseButtonCutsFromTheRightUnlessTextIsSelected) {
     TNewWord dialog(QStringLiteral("kitten"), window.get());
     dialog.show();
     EXPECT_EQ(dialog.input()->text(), QStringLiteral("kitten"));
@@ -106,8 +106,7 @@ TEST_F(NewWordDialog, TheEraseButtonCutsFromTheRightUnlessTextIsSelected)
     EXPECT_EQ(rows(QStringLiteral("SELECT Word FROM WORD")), QStringList{"kitte"});
 }
 
-TEST_F(NewWordDialog, RenameAndLocateTakeTheSameWords)
-{
+TEST_F(NewWordDialog, RenameAndLocateTakeTheSameWords) {
     addWords({"snakexcase", "snake_case", "plain"});
     TDict* w = openWindow();
     w->browser().setOrder(DictOrder::Alphabetical);

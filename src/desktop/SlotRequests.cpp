@@ -17,6 +17,17 @@ void reportFull(const char* code)
 
 }  // namespace
 
+void ReportSlotTableFull(CardKind kind)
+{
+    switch (kind) {
+    case CardKind::Item: reportFull(slotmessages::kItemCode); break;
+    case CardKind::Concept: reportFull(slotmessages::kConceptCode); break;
+    case CardKind::Dictionary: reportFull(slotmessages::kDictionaryCode); break;
+    case CardKind::Project: reportFull(slotmessages::kProjectCode); break;
+    default: break;
+    }
+}
+
 void SetAbortFlags()
 {
     session().escRequest = true;
@@ -75,8 +86,7 @@ int GetWindowSlot(CardHost& host, CardKind kind)
     SlotTable* table = host.slotTables().forKind(kind);
     if (!table || (kind != CardKind::Dictionary && kind != CardKind::Project)) return 0;
     int slot = table->firstEmpty();
-    if (slot == 0)
-        reportFull(kind == CardKind::Dictionary ? slotmessages::kDictionaryCode : slotmessages::kProjectCode);
+    if (slot == 0) ReportSlotTableFull(kind);
     return slot;
 }
 

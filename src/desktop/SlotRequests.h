@@ -35,6 +35,9 @@ inline constexpr char kProjectCode[] = "qb3160";
 constexpr int kHelp = 40050;
 }  // namespace slotmessages
 
+// "Too many windows on desktop" with the code of the kind's table, and the abort flags set.
+void ReportSlotTableFull(CardKind kind);
+
 // Sets the Esc request and the held abort, so that a running explode stops.
 void SetAbortFlags();
 void ClearAbortFlags();

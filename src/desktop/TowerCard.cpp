@@ -52,8 +52,15 @@ bool TTowerGrid::commitPendingEdit()
 }
 
 TTower::TTower(TDesktop& desktop, std::unique_ptr<CardData> cardData)
-    : TBasPanel(desktop, std::move(cardData)), grid_(new TTowerGrid(this))
+    : TTower(desktop, std::move(cardData), new TTowerGrid(nullptr))
 {
+}
+
+TTower::TTower(TDesktop& desktop, std::unique_ptr<CardData> cardData, TTowerGrid* grid)
+    : TBasPanel(desktop, std::move(cardData)), grid_(grid)
+{
+    grid_->setParent(this);
+    grid_->show();
     data().size = kSize;
     data().pos = desktop.toDesktop(kPlace);
     applyDataGeometry();

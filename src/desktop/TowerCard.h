@@ -28,6 +28,8 @@ public:
 
     // The card opens at (400, 40) of the visible part of the desktop.
     TTower(TDesktop& desktop, std::unique_ptr<CardData> data);
+    // The same with a grid of a kind's own class (made without a parent; the card takes it).
+    TTower(TDesktop& desktop, std::unique_ptr<CardData> data, TTowerGrid* grid);
 
     TTowerGrid* grid() const { return grid_; }
     void setModel(QAbstractItemModel* model);

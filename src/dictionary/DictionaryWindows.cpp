@@ -1,5 +1,8 @@
 #include "dictionary/DictionaryWindows.h"
 
+#include "desktop/CardHost.h"
+#include "desktop/SlotRequests.h"
+#include "dictionary/DictionaryCardData.h"
 #include "dictionary/DictionaryState.h"
 #include "shell/Messages.h"
 #include "shell/Session.h"
@@ -24,47 +27,68 @@ DictionaryWindows& DictionaryWindows::instance()
     return windows;
 }
 
-int DictionaryWindows::firstFreeSlot() const
+SlotTable& DictionaryWindows::table() const
 {
-    for (int s = 1; s <= kSlots; ++s)
-        if (!slots_[s]) return s;
-    return 0;
+    if (CardHost* host = cardHost()) return host->slotTables().dictionaries;
+    return own_;
 }
+
+int DictionaryWindows::firstFreeSlot() const { return table().firstEmpty(); }
 
 int DictionaryWindows::reserveSlot() const
 {
     int s = firstFreeSlot();
-    if (s == 0) ShowInfo(QStringLiteral("Too many windows on desktop"), QStringLiteral("qb3127"), kError, messages::kHelpDefault);
+    if (s == 0) ReportSlotTableFull(CardKind::Dictionary);
     return s;
 }
 
 void DictionaryWindows::put(int slot, DictionaryWindowHost* window)
 {
-    if (slot >= 1 && slot <= kSlots) slots_[slot] = window;
+    if (!window || slot < 1 || slot > kSlots || at(slot) == window) return;
+    auto standIn = std::make_unique<DictionaryCardData>();
+    standIn->window = window;
+    if (table().assign(slot, *standIn)) standIns_.push_back(std::move(standIn));
 }
 
 void DictionaryWindows::remove(DictionaryWindowHost* window)
 {
-    for (auto& s : slots_)
-        if (s == window) s = nullptr;
+    SlotTable& t = table();
+    for (int s = 1; s <= kSlots; ++s) {
+        auto* data = dynamic_cast<DictionaryCardData*>(t.at(s));
+        if (data && data->window == window) t.release(s, data);
+    }
+    std::erase_if(standIns_, [window](const auto& d) { return d->window == window; });
+}
+
+void DictionaryWindows::clear()
+{
+    SlotTable& t = table();
+    for (const auto& d : standIns_) t.release(d->slot, d.get());
+    standIns_.clear();
+    own_.clear();
 }
 
 DictionaryWindowHost* DictionaryWindows::at(int slot) const
 {
-    return slot >= 1 && slot <= kSlots ? slots_[slot] : nullptr;
+    auto* data = dynamic_cast<DictionaryCardData*>(table().at(slot));
+    return data && !data->unfreeable ? data->window : nullptr;
 }
 
 DictionaryWindowHost* DictionaryWindows::focusedShown() const
 {
-    for (int s = 1; s <= kSlots; ++s)
-        if (slots_[s] && slots_[s]->isShown() && slots_[s]->gridHasFocus()) return slots_[s];
+    for (int s = 1; s <= kSlots; ++s) {
+        DictionaryWindowHost* w = at(s);
+        if (w && w->isShown() && w->gridHasFocus()) return w;
+    }
     return nullptr;
 }
 
 DictionaryWindowHost* DictionaryWindows::firstShown() const
 {
-    for (int s = 1; s <= kSlots; ++s)
-        if (slots_[s] && slots_[s]->isShown()) return slots_[s];
+    for (int s = 1; s <= kSlots; ++s) {
+        DictionaryWindowHost* w = at(s);
+        if (w && w->isShown()) return w;
+    }
     return nullptr;
 }
 
@@ -72,14 +96,10 @@ std::vector<DictionaryWindowHost*> DictionaryWindows::all() const
 {
     std::vector<DictionaryWindowHost*> list;
     for (int s = 1; s <= kSlots; ++s)
-        if (slots_[s]) list.push_back(slots_[s]);
+        if (DictionaryWindowHost* w = at(s)) list.push_back(w);
     return list;
 }
 
-QPoint DictionaryWindows::placeOfSlot(int slot)
-{
-    const Settings& s = session().settings;
-    return {(slot - 1) * s.horizontal + s.createSpotTX, (slot - 1) * s.vertical + s.createSpotTY};
-}
+QPoint DictionaryWindows::placeOfSlot(int slot) { return WindowCascadePosition(slot, session().settings); }
 
 }  // namespace qb

@@ -1,18 +1,20 @@
 #pragma once
 
+#include "desktop/SlotTables.h"
 #include "store/Timestamps.h"
 
 #include <QPoint>
 #include <QString>
 
-#include <array>
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace qb {
 
 class DictionaryBrowser;
 struct ConceptCardData;
+struct DictionaryCardData;
 
 // What the dictionary rules need of a dictionary window on the desktop. TDict implements it;
 // core tests use a plain stand-in.
@@ -31,10 +33,14 @@ public:
     virtual void setBusy(bool busy) {}
 };
 
-// The ten dictionary-window slots of the main window (slot 0 of the same table is the desktop).
+// The ten dictionary-window slots, seen through the card framework's dictionary-window table
+// (slot 0 of the same table is the desktop). The desktop's table is the one record of which slot
+// holds which window; while there is no desktop (the command line, core tests) the view keeps a
+// table of its own. A window on the desktop takes its slot with TDesktop::takeSlot; put() is for
+// windows that are not cards.
 class DictionaryWindows {
 public:
-    static constexpr int kSlots = 10;
+    static constexpr int kSlots = SlotTables::kDictionarySlots;
     static DictionaryWindows& instance();
 
     // First free slot 1 .. 10, or 0 after "Too many windows on desktop".
@@ -42,7 +48,8 @@ public:
     int firstFreeSlot() const;
     void put(int slot, DictionaryWindowHost* window);
     void remove(DictionaryWindowHost* window);
-    void clear() { slots_.fill(nullptr); }
+    // Forgets the windows given with put(); cards keep their slots until they are freed.
+    void clear();
     DictionaryWindowHost* at(int slot) const;
 
     // The first shown window whose grid has the keyboard focus, else nullptr.
@@ -54,8 +61,12 @@ public:
     // Where a window opens in a slot: offsets from the dictionary creation spot.
     static QPoint placeOfSlot(int slot);
 
+    // The table the view reads.
+    SlotTable& table() const;
+
 private:
-    std::array<DictionaryWindowHost*, kSlots + 1> slots_{};
+    std::vector<std::unique_ptr<DictionaryCardData>> standIns_;
+    mutable SlotTable own_{kSlots};
 };
 
 // What the dictionary rules ask of the desktop and the dialogs. The desktop program fills these

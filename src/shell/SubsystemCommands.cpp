@@ -1,6 +1,9 @@
 #include "shell/SubsystemCommands.h"
 
 #include "desktop/DesktopCommands.h"
+#include "dictionary/ConceptCard.h"
+#include "dictionary/DictionaryCommands.h"
+#include "items/ItemHooks.h"
 #include "items/ItemCommands.h"
 #include "shell/CommandIds.h"
 #include "shell/CommandRegistry.h"
@@ -30,8 +33,11 @@ void InstallSubsystemCommands(TBillBoard& window)
 {
     InstallStoreCommands(window);
     InstallDesktopCommands(window);
+    InstallDictionaryCommands(window);
     InstallExternalProgramCommands(window);
     InstallItemCommands(window);
+    // A word without concept dropped on an item card gets a concept card of its own first.
+    itemHooks().newConceptCardForWord = [](const QString& word, int wordNo) { NewConceptCardForWord(word, wordNo); };
 }
 
 }  // namespace qb

@@ -179,7 +179,7 @@ TEST_F(MainWindow, HiddenEntriesAreHiddenAndUnboundOnesDisabled) {
     for (const QStringList& path :
          {QStringList{"&File", "&Restore From File"},
           QStringList{"&File", "&Back Up To File"}, QStringList{"&Find", "&Items & Concepts   "},
-          QStringList{"&Options", "&Concept Explode Mode", "&On"},
+          QStringList{"&Sort", "Tile &Concepts"},
           QStringList{"&Help", "&QB Web Site"}}) {
         QAction* a = entryAt(bar, path);
         ASSERT_NE(a, nullptr);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "desktop/CardHost.h"
 #include "dictionary/ConceptCardData.h"
 #include "store/Timestamps.h"
 
@@ -10,8 +11,7 @@
 
 namespace qb {
 
-// Concept ids are equal within this tolerance.
-constexpr long double kConceptIdTolerance = 1e-7L;
+// Concept ids are equal within kConceptIdTolerance (desktop/CardHost.h).
 
 // A frame colour for a new concept card: 0 .. 16777214, uniform. The source is seeded from the
 // clock on first use; tests seed it to get the same colours every run.

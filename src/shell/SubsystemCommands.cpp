@@ -1,6 +1,7 @@
 #include "shell/SubsystemCommands.h"
 
 #include "desktop/DesktopCommands.h"
+#include "desktop/PopulateCommands.h"
 #include "items/ItemCommands.h"
 #include "shell/CommandIds.h"
 #include "shell/CommandRegistry.h"
@@ -32,6 +33,7 @@ void InstallSubsystemCommands(TBillBoard& window)
     InstallDesktopCommands(window);
     InstallExternalProgramCommands(window);
     InstallItemCommands(window);
+    InstallPopulateCommands(window);
 }
 
 }  // namespace qb

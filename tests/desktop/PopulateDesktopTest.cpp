@@ -361,6 +361,35 @@ TEST_F(PopulateDesktopTest, LoadedCardsAreShadedByTheirAge)
     }
 }
 
+TEST_F(PopulateDesktopTest, PicturesShapeTheirCardsAndABrokenOneStopsTheSet)
+{
+    addItem(-46000.1, QStringLiteral(""), {{kRiver, 4}}, {}, -46400.0);
+    addItem(-46000.2, QStringLiteral("broken picture"), {{kRiver, 4}}, {}, -46399.0);
+    addItem(-46000.3, QStringLiteral("never reached"), {{kRiver, 4}}, {}, -46398.0);
+    QImage picture(120, 80, QImage::Format_RGB32);
+    picture.fill(Qt::darkGreen);
+    exec(QStringLiteral("UPDATE ITEM SET Animation = ?1 WHERE IT = ?2"), {PictureToStoredBytes(picture), -46000.1});
+    exec(QStringLiteral("UPDATE ITEM SET Animation = ?1 WHERE IT = ?2"), {QByteArray("not a picture"), -46000.2});
+
+    ASSERT_TRUE(FormDragDrop(*desktop, conceptWord(kRiver, 4, QStringLiteral("river"), nullptr), {0, 0}));
+    TItem* shown = itemCard(-46000.1);
+    ASSERT_NE(shown, nullptr);
+    // In text mode a card with a picture shows it, sized to it.
+    EXPECT_EQ(shown->contentsUp(), ctxImage);
+    EXPECT_EQ(shown->size(), QSize(130, 108));
+    EXPECT_TRUE(shown->item().hasPicture);
+
+    // The broken one stays, invisible and never written back; the set ends there.
+    TItem* broken = itemCard(-46000.2);
+    ASSERT_NE(broken, nullptr);
+    EXPECT_TRUE(broken->data().unfreeable);
+    EXPECT_FALSE(broken->isVisible());
+    EXPECT_EQ(itemCard(-46000.3), nullptr);
+    EXPECT_TRUE(messenger.saw(QStringLiteral("M1405")));
+    EXPECT_TRUE(messenger.saw(QStringLiteral(".  Teststring= ABCDEFG  Press Esc")));
+    EXPECT_TRUE(session().heldAbort);
+}
+
 TEST_F(PopulateDesktopTest, DropsWhileARunOrCommitIsInProgressAreRefused)
 {
     addItemsOf(kRiver, 4, 2);

@@ -416,6 +416,18 @@ TEST_F(PopulateDesktopTest, DropsWhileARunOrCommitIsInProgressAreRefused)
     DragPayload files;
     files.source = DragPayload::Source::Files;
     EXPECT_FALSE(FormDragDrop(*desktop, files, {0, 0}));
+    // A flyword goes to the flywords once they take it.
+    DragPayload fly;
+    fly.source = DragPayload::Source::Flyword;
+    fly.word = QStringLiteral("note");
+    EXPECT_FALSE(FormDragDrop(*desktop, fly, {5, 6}));
+    QPoint flywordAt;
+    populateState().hooks.flywordDrop = [&](const DragPayload&, QPoint at) {
+        flywordAt = at;
+        return true;
+    };
+    EXPECT_TRUE(FormDragDrop(*desktop, fly, {5, 6}));
+    EXPECT_EQ(flywordAt, QPoint(5, 6));
 }
 
 TEST_F(PopulateDesktopTest, ARealDropLandsInDesktopCoordinates)

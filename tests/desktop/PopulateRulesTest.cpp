@@ -1,4 +1,3 @@
-#include "desktop/PlacementCounters.h"
 #include "desktop/PopulateRules.h"
 #include "desktop/PopulateState.h"
 #include "shell/Session.h"
@@ -33,56 +32,12 @@ protected:
     std::vector<bool> enabled;
 };
 
-TEST_F(PopulateRulesTest, ConceptsOfASetGoDownADiagonal)
-{
-    const Settings s;
-    EXPECT_EQ(ConceptSetPosition({300, 200}, 0, s), QPoint(300, 200));
-    // 24 + 80 to the right and 28 down for each further concept.
-    EXPECT_EQ(ConceptSetPosition({300, 200}, 1, s), QPoint(404, 228));
-    EXPECT_EQ(ConceptSetPosition({300, 200}, 3, s), QPoint(612, 284));
-    Settings other;
-    other.horizontal = 10;
-    other.conceptWinExtraOffsetHoriz = 0;
-    other.vertical = 5;
-    EXPECT_EQ(ConceptSetPosition({0, 0}, 2, other), QPoint(20, 10));
-}
-
-TEST_F(PopulateRulesTest, ItemsStartAVerticalStepRightAndStepDiagonally)
-{
-    const Settings s;
-    // The first card is 28 (the vertical offset) right of the point, the next 24 right and 28 down.
-    EXPECT_EQ(ItemSetPosition({100, 50}, 0, {}, s, false), QPoint(128, 50));
-    EXPECT_EQ(ItemSetPosition({100, 50}, 1, {}, s, false), QPoint(152, 78));
-    EXPECT_EQ(ItemSetPosition({100, 50}, 2, {}, s, false), QPoint(176, 106));
-    // Compact packs: 2 and 2, the shift of the first card stays.
-    EXPECT_EQ(ItemSetPosition({100, 50}, 0, {}, s, true), QPoint(128, 50));
-    EXPECT_EQ(ItemSetPosition({100, 50}, 3, {}, s, true), QPoint(134, 56));
-}
-
 TEST_F(PopulateRulesTest, ItemsPileUpAtTheLimitOfTheDesktop)
 {
     const Settings s;
-    // k = 70: 128 + 1680 would pass 1720 across, 50 + 1960 down.
-    EXPECT_EQ(ItemSetPosition({100, 50}, 70, {}, s, false), QPoint(1720, 1720));
-    EXPECT_EQ(ItemSetPosition({100, 50}, 71, {}, s, false), QPoint(1720, 1720));
-    // Just inside: desktop x 1712 stays.
-    EXPECT_EQ(ItemSetPosition({100, 50}, 66, {}, s, false).x(), 1712);
     // Scrolled: the limit is a desktop coordinate, so it lies nearer in the visible part.
     EXPECT_EQ(ItemSetPosition({100, 50}, 70, {500, 400}, s, false), QPoint(1220, 1320));
     EXPECT_EQ(ItemSetPosition({100, 50}, 0, {500, 400}, s, false), QPoint(128, 50));
-}
-
-TEST_F(PopulateRulesTest, PopSpotsMoveOnByTheStoredOffsets)
-{
-    const Settings s;
-    QPoint counter;
-    const QPoint spot(s.popSpotIX, s.popSpotIY);
-    EXPECT_EQ(NextPopPosition(counter, spot, s), QPoint(216, 92));
-    EXPECT_EQ(NextPopPosition(counter, spot, s), QPoint(240, 120));
-    EXPECT_EQ(NextPopPosition(counter, spot, s), QPoint(264, 148));
-    placementCounters().popItems = counter;
-    placementCounters().reset();
-    EXPECT_EQ(placementCounters().popItems, QPoint());
 }
 
 TEST_F(PopulateRulesTest, CollectedTextHasTheHeadAndEachTextAfterAnEmptyLine)

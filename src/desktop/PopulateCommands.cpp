@@ -10,6 +10,7 @@
 #include "shell/CommandIds.h"
 #include "shell/CommandRegistry.h"
 #include "shell/MainWindow.h"
+#include "shell/Session.h"
 
 #include <QAbstractSpinBox>
 #include <QApplication>
@@ -84,9 +85,14 @@ void InstallPopulateDesktop(TDesktop& desktop, QWidget* keyWindow, std::function
     // A dictionary word that no concept holds, dropped on an item card, first becomes a concept
     // card of its own, as it does when dropped on the desktop.
     if (!itemHooks().newConceptCardForWord) {
-        itemHooks().newConceptCardForWord = [](const QString& word, int wordNo) {
+        itemHooks().newConceptCardForWord = [d](const QString& word, int wordNo) {
             NewConceptRequest request;
             request.withWord = true;
+            // The create spot in the visible part; card positions are desktop positions.
+            const Settings& s = session().settings;
+            const QPoint spot = d ? d->toDesktop(QPoint(s.createSpotSX, s.createSpotSY)) : QPoint(-1, -1);
+            request.x = spot.x();
+            request.y = spot.y();
             request.word = word;
             request.wordNo = wordNo;
             NewConcept(request);

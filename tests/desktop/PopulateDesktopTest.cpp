@@ -208,6 +208,22 @@ TEST_F(PopulateDesktopTest, AWordWithoutConceptBecomesAStoredConceptCard)
     EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM DICT WHERE WNo = 5")).toInt(), 1);
 }
 
+TEST_F(PopulateDesktopTest, AWordWithoutConceptDroppedOnAnItemGetsItsConceptCardFirst)
+{
+    addItem(-46000.1, QStringLiteral("a note"), {{kRiver, 4}});
+    desktop->scrollTo(100, 50);
+    TItem* card = Pick1Item(*desktop, {200, 200}, -46000.1, 0, 0, 0, false).card;
+    ASSERT_NE(card, nullptr);
+    card->DropOn(ItemPart::Keys, dictionaryWord(5, QStringLiteral("lonely")), QPoint(20, 20));
+    ASSERT_EQ(conceptCards().size(), 1u);
+    const Settings& s = session().settings;
+    EXPECT_EQ(visiblePos(conceptCards()[0]), QPoint(s.createSpotSX, s.createSpotSY));
+    ASSERT_EQ(card->item().keywords.size(), 2u);
+    EXPECT_EQ(card->item().keywords[1].word, QStringLiteral("lonely"));
+    EXPECT_EQ(card->item().keywords[1].conceptId, conceptCards()[0]->conceptData().conceptId);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM DICT WHERE WNo = 5")).toInt(), 1);
+}
+
 TEST_F(PopulateDesktopTest, AnInflectionWordWithoutConceptIsNotCommitted)
 {
     DragPayload form = dictionaryWord(5, QStringLiteral("lonely"));

@@ -149,6 +149,13 @@ int TSynWheel::rowHeight() const {
     return hint > 0 ? hint : QFontMetrics(list_->font()).height() + 2;
 }
 
+void TSynWheel::fitToWords() {
+    resize(width(), int(conceptData().words.size()) * rowHeight() + kFrameHeight);
+    data().normalSize = size();
+    syncFromGeometry();
+    LayoutList();
+}
+
 void TSynWheel::LayoutList() {
     list_->setGeometry(5, 14, std::max(0, width() - 10), std::max(0, height() - 28));
     data().layoutValid = true;
@@ -269,42 +276,6 @@ TSynWheel* PlaceNewConceptCard(TDesktop& desktop, ConceptCardData& card) {
     card.slot = answer.slot;
     card.pos = pos;
     desktop.redrawMap();
-    return wheel;
-}
-
-TSynWheel* SynWheelSetup(TDesktop& desktop, QPoint desktopPos, Timestamp conceptId) {
-    int color = GetNewConceptColor();
-    SlotAnswer answer = desktop.GetSynWheelSlot(desktopPos, conceptId);
-    if (answer.isExisting()) return qobject_cast<TSynWheel*>(desktop.cardOf(answer.card));
-    if (!answer.isNew()) {
-        ShowInfo(QStringLiteral("Max no of detail objects per main object exceeded"),
-                 QStringLiteral("qb1576"), kError, slotmessages::kHelp);
-        SetAbortFlags();
-        return nullptr;
-    }
-    const Settings& s = session().settings;
-    auto data = std::make_unique<ConceptCardData>();
-    data->conceptId = conceptId;
-    data->color = color;
-    data->pos = desktopPos;
-    data->size = QSize(s.synWheelWidth, s.synWheelHeight);
-    data->normalSize = data->size;
-    data->words = ConceptWordsOf(conceptId);
-    bool found = !data->words.empty();
-    auto* wheel = new TSynWheel(desktop, std::move(data));
-    desktop.takeSlot(*wheel, answer.slot);
-    if (!found) {
-        SysProblem(QStringLiteral("Nothing found"));
-        wheel->data().unfreeable = true;
-    }
-    int height =
-        int(wheel->conceptData().words.size()) * wheel->rowHeight() + TSynWheel::kFrameHeight;
-    wheel->resize(wheel->width(), height);
-    wheel->data().normalSize = wheel->size();
-    wheel->syncFromGeometry();
-    wheel->LayoutList();
-    wheel->show();
-    wheel->bringToFront();
     return wheel;
 }
 

@@ -51,6 +51,8 @@ class TSynWheel : public TBasPanel {
     void showWords();
     int selectedRow() const;
     int rowHeight() const;
+    // A stored concept's card is as high as its rows.
+    void fitToWords();
     // Places the list at (5, 14), as wide as the card less 10 and as high less 28.
     void LayoutList();
 
@@ -83,12 +85,6 @@ class TSynWheel : public TBasPanel {
 // the desktop. The card data gets the slot and its desktop position. Null when the concept table
 // is full (the user has been told).
 TSynWheel* PlaceNewConceptCard(TDesktop& desktop, ConceptCardData& card);
-
-// A stored concept's card at a desktop position (SynWheelSetup): an existing card of the concept
-// is moved there and brought to the front; a new one reads the concept's words, most recently
-// touched first, and is as high as its rows. Null when no slot is free: "Max no of detail objects
-// per main object exceeded" is said and the abort flags are set, so a running layout stops.
-TSynWheel* SynWheelSetup(TDesktop& desktop, QPoint desktopPos, Timestamp conceptId);
 
 // A new concept card holding a word, at the concept creation spot, for a word no concept holds
 // yet (a dictionary word dropped on an item card). Null when no card could be made.

@@ -13,7 +13,6 @@
 #include "desktop/Desktop.h"
 #include "dictionary/ConceptCard.h"
 #include "dictionary/Concepts.h"
-#include "dictionary/DesktopWordDrop.h"
 #include "dictionary/DictionaryState.h"
 #include "dictionary/DictionaryWindow.h"
 #include "dictionary/DictionaryWindowRules.h"
@@ -109,10 +108,6 @@ void fillHooks() {
         RunNewWordDialog(proposed, TBillBoard::instance());
     };
     hooks.runLocateDialog = [] { TLocateInList::run(); };
-    hooks.developConcepts = [](const std::vector<Timestamp>& concepts, QPoint at) {
-        if (TDesktop* desktop = TDesktop::current())
-            DevelopConceptsOnDiagonal(*desktop, concepts, at);
-    };
     hooks.placeConceptCard = [](ConceptCardData& card) {
         TDesktop* desktop = TDesktop::current();
         return desktop && PlaceNewConceptCard(*desktop, card);
@@ -219,7 +214,6 @@ void InstallDictionaryCommands(TBillBoard& window) {
     bindExplodeEntries(window);
 
     qApp->installEventFilter(new DesktopKeys(window));
-    AcceptDropsOnDesktop(*desktop);
 }
 
 }  // namespace qb

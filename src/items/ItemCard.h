@@ -169,6 +169,8 @@ public:
     void saveSelection();
     void restoreSelection();
     Timestamp touchTimestamp() const { return touch_; }
+    // The card loaded from the store takes the item's ITS as its timestamp.
+    void setTouchTimestamp(Timestamp ts) { touch_ = ts; }
     // The hint shows a date (the creation date, or the touch date), and hints are switched on.
     void showDateHint(Timestamp date);
 

@@ -4,6 +4,7 @@
 #include "dictionary/ConceptCard.h"
 #include "dictionary/DictionaryCommands.h"
 #include "items/ItemHooks.h"
+#include "desktop/PopulateCommands.h"
 #include "items/ItemCommands.h"
 #include "shell/CommandIds.h"
 #include "shell/CommandRegistry.h"
@@ -38,6 +39,7 @@ void InstallSubsystemCommands(TBillBoard& window)
     InstallItemCommands(window);
     // A word without concept dropped on an item card gets a concept card of its own first.
     itemHooks().newConceptCardForWord = [](const QString& word, int wordNo) { NewConceptCardForWord(word, wordNo); };
+    InstallPopulateCommands(window);
 }
 
 }  // namespace qb

@@ -5,6 +5,7 @@
 #include "DictionaryUiFixture.h"
 #include "desktop/CommandPanel.h"
 #include "desktop/Desktop.h"
+#include "desktop/PopulateDesktop.h"
 #include "dictionary/ConceptCard.h"
 #include "dictionary/Concepts.h"
 #include "dictionary/DictionaryState.h"
@@ -213,35 +214,41 @@ TEST_F(ConceptCard, MergeWordsRelinksTheOtherWordsToTheSelectedOne) {
 TEST_F(ConceptCard, AStoredConceptComesUpWithItsWordsNewestFirstAndOnce) {
     std::vector<int> n = addWords({"old", "newer", "newest"});
     addConcept(-41000.25, {n[0], n[1], n[2]});
-    TSynWheel* card = SynWheelSetup(*desktop, QPoint(300, 200), -41000.25);
-    ASSERT_NE(card, nullptr);
+    desktop->scrollTo(100, 40);
+    SynWheelSetup(*desktop, QPoint(300, 200), -41000.25);
+    ASSERT_EQ(conceptCards().size(), 1);
+    TSynWheel* card = conceptCards().first();
     // WTS ascending: the word made last comes first.
     EXPECT_EQ(listed(card), (QStringList{"newest", "newer", "old"}));
-    EXPECT_EQ(card->pos(), QPoint(300, 200));
+    EXPECT_EQ(card->visiblePos(), QPoint(300, 200));
     EXPECT_EQ(card->height(), 3 * card->rowHeight() + TSynWheel::kFrameHeight);
+    EXPECT_EQ(card->data().normalSize, card->size());
     EXPECT_FALSE(card->data().changed);
     EXPECT_GT(card->data().slot, 0);
 
     // The same concept again: the card moves, no second one is made.
-    TSynWheel* again = SynWheelSetup(*desktop, QPoint(500, 90), -41000.25);
-    EXPECT_EQ(again, card);
-    EXPECT_EQ(card->pos(), QPoint(500, 90));
-    EXPECT_EQ(conceptCards().size(), 1);
+    SynWheelSetup(*desktop, QPoint(500, 90), -41000.25);
+    ASSERT_EQ(conceptCards().size(), 1);
+    EXPECT_EQ(conceptCards().first(), card);
+    EXPECT_EQ(card->visiblePos(), QPoint(500, 90));
 
     // A concept without rows is reported and kept off the collection.
-    TSynWheel* empty = SynWheelSetup(*desktop, QPoint(20, 20), -41001.5);
-    ASSERT_NE(empty, nullptr);
+    SynWheelSetup(*desktop, QPoint(20, 20), -41001.5);
+    ASSERT_EQ(conceptCards().size(), 2);
     EXPECT_TRUE(messenger.saw(QStringLiteral("Nothing found")));
+    TSynWheel* empty = conceptCards()[0] == card ? conceptCards()[1] : conceptCards()[0];
+    EXPECT_EQ(empty->list()->count(), 0);
     EXPECT_TRUE(empty->data().unfreeable);
 }
 
 TEST_F(ConceptCard, AFullConceptTableStopsTheLayoutWithItsMessage) {
     session().settings.machineIndex = 100;
     const int usable = session().settings.conceptSlotsUsable();
-    for (int i = 0; i < usable; ++i)
-        ASSERT_NE(SynWheelSetup(*desktop, QPoint(i, i), -42000.0 - i * 0.001), nullptr);
+    for (int i = 0; i < usable; ++i) SynWheelSetup(*desktop, QPoint(i, i), -42000.0 - i * 0.001);
+    ASSERT_EQ(conceptCards().size(), usable);
     messenger.clear();
-    EXPECT_EQ(SynWheelSetup(*desktop, QPoint(5, 5), -43000.5), nullptr);
+    SynWheelSetup(*desktop, QPoint(5, 5), -43000.5);
+    EXPECT_EQ(conceptCards().size(), usable);
     EXPECT_TRUE(messenger.saw(QStringLiteral("Too many windows on desktop qb1457")));
     EXPECT_TRUE(
         messenger.saw(QStringLiteral("Max no of detail objects per main object exceeded qb1576")));

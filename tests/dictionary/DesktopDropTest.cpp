@@ -6,7 +6,8 @@
 #include "desktop/Desktop.h"
 #include "dictionary/ConceptCard.h"
 #include "dictionary/Concepts.h"
-#include "dictionary/DesktopWordDrop.h"
+#include "desktop/DesktopDrop.h"
+#include "dictionary/ExplodeMode.h"
 #include "dictionary/DictionaryWindow.h"
 #include "shell/CommandIds.h"
 #include "shell/CommandRegistry.h"
@@ -61,30 +62,26 @@ TEST_F(DesktopDrop, AWordInConceptsBringsTheirCardsDownTheDiagonal) {
     addConcept(-46000.5, {n[0], n[1]});
     addConcept(-46000.25, {n[0], n[2]});
     TDict* w = openWindow();
-    const QPoint at = desktop->toDesktop(QPoint(200, 150));
-    EXPECT_TRUE(DropWordOnDesktop(*desktop, dragged(w, "bank"), at));
+    desktop->scrollTo(60, 30);
+    const QPoint at(200, 150);
+    EXPECT_TRUE(FormDragDrop(*desktop, dragged(w, "bank"), at));
     QList<TSynWheel*> cards = conceptCards();
     ASSERT_EQ(cards.size(), 2);
     const Settings& s = session().settings;
-    EXPECT_EQ(cards[0]->pos(), at);
-    EXPECT_EQ(cards[1]->pos(),
-              at + QPoint(s.horizontal + s.conceptWinExtraOffsetHoriz, s.vertical));
-    EXPECT_EQ(cards[0]->list()->count(), 2);
+    TSynWheel* first = qobject_cast<TSynWheel*>(desktop->findCard(CardKind::Concept, -46000.5));
+    TSynWheel* second = qobject_cast<TSynWheel*>(desktop->findCard(CardKind::Concept, -46000.25));
+    ASSERT_TRUE(first && second);
+    EXPECT_EQ(first->visiblePos(), at);
+    EXPECT_EQ(second->visiblePos(), at + QPoint(s.horizontal + s.conceptWinExtraOffsetHoriz, s.vertical));
+    EXPECT_EQ(first->list()->count(), 2);
+    EXPECT_EQ(first->height(), 2 * first->rowHeight() + TSynWheel::kFrameHeight);
     EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM DICT")).toInt(), 4);
 
     // The same word again: the cards are moved, not doubled.
-    const QPoint elsewhere = desktop->toDesktop(QPoint(40, 300));
-    DropWordOnDesktop(*desktop, dragged(w, "bank"), elsewhere);
-    cards = conceptCards();
-    ASSERT_EQ(cards.size(), 2);
-    EXPECT_EQ(cards[0]->pos(), elsewhere);
-
-    // The populate code can take the drops over.
-    int taken = 0;
-    desktopDropHandler() = [&](TDesktop&, const DragPayload&, QPoint) { return ++taken > 0; };
-    drop(desktop->surface(), QPoint(500, 500), dragged(w, "money"));
-    EXPECT_EQ(taken, 1);
-    EXPECT_EQ(conceptCards().size(), 2);
+    const QPoint elsewhere(40, 300);
+    FormDragDrop(*desktop, dragged(w, "bank"), elsewhere);
+    ASSERT_EQ(conceptCards().size(), 2);
+    EXPECT_EQ(first->visiblePos(), elsewhere);
 }
 
 TEST_F(DesktopDrop, AFormFromAnInflectionWindowMakesAConceptOfItsWordLeftUnsaved) {
@@ -94,19 +91,14 @@ TEST_F(DesktopDrop, AFormFromAnInflectionWindowMakesAConceptOfItsWordLeftUnsaved
     form.source = DragPayload::Source::InflectionWord;
     form.wordNo = n[0];
     form.word = "mice";
-    EXPECT_TRUE(DropWordOnDesktop(*desktop, form, desktop->toDesktop(QPoint(100, 100))));
+    EXPECT_TRUE(FormDragDrop(*desktop, form, QPoint(100, 100)));
     QList<TSynWheel*> cards = conceptCards();
     ASSERT_EQ(cards.size(), 1);
+    EXPECT_EQ(cards[0]->visiblePos(), QPoint(100, 100));
     EXPECT_EQ(cards[0]->list()->item(0)->text(), QStringLiteral("mouse"));
     EXPECT_TRUE(cards[0]->data().changed);
     EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM DICT")).toInt(), 0);
     EXPECT_TRUE(scalar(QStringLiteral("SELECT WTS2 FROM WORD")).isNull());
-
-    // Other drops are not the dictionary's.
-    DragPayload project;
-    project.source = DragPayload::Source::Project;
-    project.project = "MOUSE";
-    EXPECT_FALSE(DropWordOnDesktop(*desktop, project, QPoint(10, 10)));
 }
 
 TEST_F(DesktopDrop, ABlankConceptComesAtTheCreationSpotAndAWordCardForTheItemCards) {

@@ -12,7 +12,6 @@
 #include "desktop/Desktop.h"
 #include "dictionary/ConceptCard.h"
 #include "dictionary/Concepts.h"
-#include "dictionary/DesktopWordDrop.h"
 #include "dictionary/DictionaryState.h"
 #include "dictionary/DictionaryTableModel.h"
 #include "dictionary/DictionaryWindow.h"
@@ -32,7 +31,6 @@ void DictionaryUi::SetUp() {
     dictionaryState().reset();
     dictionaryHooks() = DictionaryHooks();
     DictionaryWindows::instance().clear();
-    desktopDropHandler() = DropWordOnDesktop;
     SeedConceptColors(7);
     qApp->setQuitOnLastWindowClosed(false);
     cwd_ = QDir::currentPath();
@@ -136,6 +134,8 @@ void DictionaryUi::drop(QWidget* target, QPoint pos, const DragPayload& payload)
                        Qt::NoModifier);
     QApplication::sendEvent(target, &dropped);
     CurrentDrag() = DragPayload();
+    // The desktop starts its run once the drag has ended.
+    QApplication::processEvents();
 }
 
 void DictionaryUi::type(QWidget* target, const QString& text) {

@@ -1,0 +1,269 @@
+// bench_explode: a dictionary word of one concept that carries 200 items, dropped on the desktop
+// in explode mode On (its concept card and the 200 real item cards), against the bare queries
+// that read what those cards show.
+#include "SyntheticStore.h"
+
+#include "desktop/BaseCard.h"
+#include "desktop/Collection.h"
+#include "desktop/Desktop.h"
+#include "desktop/DesktopDrop.h"
+#include "desktop/PopulateCommands.h"
+#include "desktop/PopulateQueries.h"
+#include "dictionary/DictionaryWindows.h"
+#include "dictionary/ExplodeMode.h"
+#include "items/ItemCard.h"
+#include "items/ItemCommands.h"
+#include "items/ItemRecord.h"
+#include "platform/FileNames.h"
+#include "platform/Sqlite.h"
+#include "shell/Messenger.h"
+#include "shell/Session.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+namespace {
+
+using namespace qb;
+
+class RecordingMessenger : public Messenger {
+public:
+    MessageReply showInfo(const MessageRequest& request) override
+    {
+        seen << request.message + QLatin1Char(' ') + request.code;
+        MessageReply reply;
+        reply.button = MessageButton::Ok;
+        return reply;
+    }
+    void plainMessage(const QString& text) override { seen << text; }
+    void beep() override {}
+    void processEvents() override { QCoreApplication::processEvents(); }
+    QStringList seen;
+};
+
+// The concept card stands in as a bare card holding the concept: the item cards are measured.
+class PlainConceptCard : public TBasPanel {
+public:
+    PlainConceptCard(TDesktop& desktop, const ConceptCardData& data)
+        : TBasPanel(desktop, std::make_unique<ConceptCardData>(data))
+    {
+        setKindText(QStringLiteral("Concept"));
+    }
+};
+
+double median(std::vector<double> values)
+{
+    if (values.empty()) return 0;
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+struct BenchConcept {
+    Timestamp conceptId = 0;
+    int wordNo = 0;
+};
+
+// One concept with its own word, given as one more keyword to `count` items spread over the store.
+bool addBenchConcept(int count, BenchConcept* out)
+{
+    sql::Database& db = session().store.db();
+    sql::Transaction tx(db);
+    sql::Statement maxWord(db, QStringLiteral("SELECT COALESCE(MAX(WNo), 0) + 1 FROM WORD"));
+    if (!maxWord.next()) return false;
+    out->wordNo = maxWord.intValue(0);
+    out->conceptId = GetQBTS();
+    sql::Statement word(db, QStringLiteral("INSERT INTO WORD (Word, WNo, WTS, WTS2, WFQ) VALUES ('benchmark', ?1, ?2, -1, ?3)"));
+    word.bind(1, out->wordNo).bind(2, out->conceptId).bind(3, count);
+    sql::Statement dict(db, QStringLiteral("INSERT INTO DICT (C, WNo, CTS) VALUES (?1, ?2, ?1)"));
+    dict.bind(1, out->conceptId).bind(2, out->wordNo);
+    if (!word.run() || !dict.run()) return false;
+    std::vector<double> items;
+    {
+        sql::Statement pick(db, QStringLiteral("SELECT IT FROM ITEM ORDER BY (rowid * 7919) % 100003 LIMIT ?1"));
+        pick.bind(1, count);
+        while (pick.next()) items.push_back(pick.realValue(0));
+    }
+    sql::Statement link(db, QStringLiteral("INSERT INTO ITEMKEYS (IT, \"Order\", ITC, WNo) "
+                                           "SELECT ?1, COALESCE(MAX(\"Order\"), 0) + 1, ?2, ?3 FROM ITEMKEYS WHERE IT = ?1"));
+    for (double it : items) {
+        link.reset();
+        link.bind(1, it).bind(2, out->conceptId).bind(3, out->wordNo);
+        if (!link.run()) return false;
+    }
+    return int(items.size()) == count && tx.commit();
+}
+
+// What the cards of one explode show, read with the bare statements: the concept's rows, the
+// words of the concept, the 200 item rows, all their keyword and project links, and the pictures.
+double bareQueries(const BenchConcept& c, long long* checksum)
+{
+    sql::Database& db = session().store.db();
+    QElapsedTimer timer;
+    timer.start();
+    long long sum = 0;
+    sql::Statement concepts(db, QStringLiteral("SELECT DISTINCT C, CTS FROM DICT WHERE WNo = ?1 ORDER BY CTS"));
+    concepts.bind(1, c.wordNo);
+    while (concepts.next()) ++sum;
+    sql::Statement words(db, QStringLiteral("SELECT DISTINCT D1.Word, D1.WTS, D1.WNo FROM DICT D, WORD D1 "
+                                            "WHERE D.C = ?1 AND D1.WNo = D.WNo ORDER BY D1.WTS"));
+    words.bind(1, double(c.conceptId));
+    while (words.next()) sum += words.textValue(0).size();
+    sql::Statement items(db, QStringLiteral("SELECT A.IT, A.TX, A.Animation, A.ITS FROM ITEM A, ITEMKEYS B "
+                                            "WHERE B.ITC = ?1 AND A.IT = B.IT ORDER BY A.ITS LIMIT 200"));
+    items.bind(1, double(c.conceptId));
+    std::vector<double> ids;
+    while (items.next()) {
+        ids.push_back(items.realValue(0));
+        sum += items.textValue(1).size() + items.blobValue(2).size();
+    }
+    QString in;
+    for (size_t i = 0; i < ids.size(); ++i) in += (i ? QStringLiteral(",?") : QStringLiteral("?")) + QString::number(i + 1);
+    sql::Statement keys(db, QStringLiteral("SELECT DISTINCT D.IT, D.\"Order\", D.ITC, D.WNo, D1.Word FROM ITEMKEYS D, WORD D1 "
+                                           "WHERE D.IT IN (%1) AND D1.WNo = D.WNo ORDER BY D.IT, D.\"Order\"").arg(in));
+    sql::Statement urls(db, QStringLiteral("SELECT DISTINCT a.IT, a.Project, b.PTS FROM ITEMURL a, PROJECT b "
+                                           "WHERE a.IT IN (%1) AND a.Project = b.Project ORDER BY a.IT, b.PTS").arg(in));
+    for (size_t i = 0; i < ids.size(); ++i) {
+        keys.bind(int(i) + 1, ids[i]);
+        urls.bind(int(i) + 1, ids[i]);
+    }
+    while (keys.next()) sum += keys.textValue(4).size();
+    while (urls.next()) sum += urls.textValue(1).size();
+    *checksum = sum;
+    return timer.nsecsElapsed() / 1e9;
+}
+
+// The same cards' data read item by item, three little queries each (for comparison).
+double itemByItemLoading(const BenchConcept& c)
+{
+    ItemRows rows = ItemsOfConceptRows(c.conceptId, ItemOrder::Touched);
+    QElapsedTimer timer;
+    timer.start();
+    for (const ItemRow& row : rows.rows) {
+        ItemCardData data;
+        LoadItemCard(data, row.it);
+    }
+    return timer.nsecsElapsed() / 1e9;
+}
+
+void usage()
+{
+    std::fprintf(stderr, "usage: bench_explode [--items N] [--runs R]\n"
+                         "  a synthetic store of N items (default 20000) in a temporary folder;\n"
+                         "  one concept carried by 200 of them is exploded R times (default 5).\n");
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QStringList args = app.arguments().mid(1);
+    bench::SyntheticStoreOptions options;
+    options.items = 20000;
+    int runs = 5;
+    for (int i = 0; i < args.size(); ++i) {
+        bool ok = i + 1 < args.size();
+        if (ok && args[i] == QStringLiteral("--items")) options.items = args[++i].toInt(&ok);
+        else if (ok && args[i] == QStringLiteral("--runs")) runs = args[++i].toInt(&ok);
+        else ok = false;
+        if (!ok || options.items < 200 || runs <= 0) {
+            usage();
+            return 2;
+        }
+    }
+
+    QTemporaryDir temp;
+    bench::SyntheticStoreCounts counts;
+    QString error;
+    if (!bench::writeSyntheticStore(temp.path(), options, &counts, &error)) {
+        std::fprintf(stderr, "generator: %s\n", error.toLocal8Bit().constData());
+        return 1;
+    }
+    RecordingMessenger messenger;
+    Session& s = session();
+    s.setMessenger(&messenger);
+    s.setDir(temp.path());
+    if (!s.store.open(s.dir(), &error)) {
+        std::fprintf(stderr, "%s\n", error.toLocal8Bit().constData());
+        return 1;
+    }
+    BenchConcept bench;
+    if (!addBenchConcept(kPopulateRows, &bench)) {
+        std::fprintf(stderr, "could not add the benchmark concept: %s\n", s.store.db().lastError().toLocal8Bit().constData());
+        return 1;
+    }
+    // Room for 200 item cards.
+    s.settings.machineIndex = 200;
+    SetExplodeMode(int(ExplodeMode::On));
+
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* desktop = new TDesktop(&window);
+    layout->addWidget(desktop);
+    window.resize(1280, 1000);
+    window.show();
+    QCoreApplication::processEvents();
+    InstallItemDesktop(*desktop);
+    InstallPopulateDesktop(*desktop, &window, {});
+    dictionaryHooks().placeConceptCard = [desktop](ConceptCardData& data) {
+        const SlotAnswer answer = desktop->GetSynWheelSlot(data.pos, data.conceptId);
+        if (!answer.isNew()) return answer.isExisting();
+        auto* card = new PlainConceptCard(*desktop, data);
+        desktop->takeSlot(*card, answer.slot);
+        card->show();
+        return true;
+    };
+
+    DragPayload drop;
+    drop.source = DragPayload::Source::DictionaryWord;
+    drop.wordNo = bench.wordNo;
+    drop.word = QStringLiteral("benchmark");
+
+    std::vector<double> explode, bare;
+    long long checksum = 0;
+    int cards = 0;
+    for (int r = 0; r <= runs; ++r) {
+        const double b = bareQueries(bench, &checksum);
+        QElapsedTimer timer;
+        timer.start();
+        FormDragDrop(*desktop, drop, QPoint(10, 10));
+        // What the user waits for includes the painting of the new cards.
+        QCoreApplication::processEvents();
+        const double e = timer.nsecsElapsed() / 1e9;
+        cards = int(desktop->cardsOf<TItem>().size());
+        ClearCards(*desktop, ClearCommand::Desktop);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCoreApplication::processEvents();
+        if (r == 0) continue;  // the warm-up round
+        explode.push_back(e);
+        bare.push_back(b);
+    }
+    const double perItem = itemByItemLoading(bench);
+    desktop = nullptr;
+    s.store.close();
+
+    if (cards != kPopulateRows || !messenger.seen.isEmpty()) {
+        std::fprintf(stderr, "the explode made %d item cards and said:\n%s\nfigures do not count\n", cards,
+                     messenger.seen.join(QLatin1Char('\n')).toLocal8Bit().constData());
+        return 1;
+    }
+    const double e = median(explode), b = median(bare);
+    std::printf("store: %lld items, %lld keyword links, %lld pictures\n", counts.items, counts.itemKeys, counts.pictures);
+    std::printf("explode, concept card and 200 item cards  %8.3f s (median of %d)\n", e, runs);
+    std::printf("bare queries, same rows                  %8.3f s\n", b);
+    std::printf("ratio, explode / bare queries            %8.1f\n", b > 0 ? e / b : 0.0);
+    std::printf("for comparison: the same cards' data item by item (3 queries each)  %.3f s\n", perItem);
+    std::printf("target: under 1 s %s\n", e < 1.0 ? "met" : "MISSED");
+    (void)checksum;
+    return 0;
+}

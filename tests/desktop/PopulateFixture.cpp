@@ -1,0 +1,191 @@
+#include "PopulateFixture.h"
+
+#include "desktop/PlacementCounters.h"
+#include "desktop/PopulateCommands.h"
+#include "desktop/PopulateState.h"
+#include "dictionary/Concepts.h"
+#include "dictionary/DictionaryWindows.h"
+#include "items/DesktopPicturePanel.h"
+#include "items/ItemCommands.h"
+#include "items/ItemHooks.h"
+#include "platform/Dates.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QVBoxLayout>
+
+namespace qb::test {
+
+void flushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
+void PopulateStoreFixture::exec(const QString& sql, const QVariantList& params)
+{
+    sql::Statement st(session().store.db(), sql);
+    for (int i = 0; i < params.size(); ++i) st.bindVariant(i + 1, params[i]);
+    ASSERT_TRUE(st.run()) << sql.toStdString() << ": " << st.error().toStdString();
+}
+
+void PopulateStoreFixture::addWord(int wordNo, const QString& word, double wts)
+{
+    exec(QStringLiteral("INSERT INTO WORD (Word, WNo, WTS, WTS2, WFQ) VALUES (?1, ?2, ?3, -1, 1)"), {word, wordNo, wts});
+}
+
+void PopulateStoreFixture::addConcept(Timestamp conceptId, const std::vector<int>& wordNos, Timestamp cts)
+{
+    for (int w : wordNos)
+        exec(QStringLiteral("INSERT INTO DICT (C, WNo, CTS) VALUES (?1, ?2, ?3)"),
+             {double(conceptId), w, double(cts == 0 ? conceptId : cts)});
+}
+
+void PopulateStoreFixture::addProject(const QString& name, Timestamp pts)
+{
+    exec(QStringLiteral("INSERT INTO PROJECT (Project, PTS, URL, Tag) VALUES (?1, ?2, '', 'NONE')"), {name, double(pts)});
+}
+
+void PopulateStoreFixture::addItem(Timestamp id, const QString& text, const std::vector<std::pair<Timestamp, int>>& keys,
+                                   const QStringList& projects, Timestamp its)
+{
+    exec(QStringLiteral("INSERT INTO ITEM (IT, TX, ITS, Animation) VALUES (?1, ?2, ?3, NULL)"),
+         {double(id), text, double(its == 0 ? id : its)});
+    int order = 0;
+    for (const auto& [conceptId, wordNo] : keys)
+        exec(QStringLiteral("INSERT INTO ITEMKEYS (IT, \"Order\", ITC, WNo) VALUES (?1, ?2, ?3, ?4)"),
+             {double(id), ++order, double(conceptId), wordNo});
+    order = 0;
+    for (const QString& p : projects)
+        exec(QStringLiteral("INSERT INTO ITEMURL (IT, \"Order\", Project) VALUES (?1, ?2, ?3)"), {double(id), ++order, p});
+}
+
+std::vector<Timestamp> PopulateStoreFixture::addItemsOf(Timestamp conceptId, int wordNo, int count, Timestamp firstId)
+{
+    std::vector<Timestamp> ids;
+    for (int k = 0; k < count; ++k) {
+        // Held as the store holds it, so that ids compare equal.
+        const Timestamp id = double(firstId - k * 0.001);
+        // Item 0 is the newest touched: its ITS is the smallest.
+        addItem(id, QStringLiteral("item %1").arg(k), {{conceptId, wordNo}}, {}, double(-46300.5 + k * 0.00001));
+        ids.push_back(id);
+    }
+    return ids;
+}
+
+double PopulateStoreFixture::today() const { return dates::toSerial(clock.now()); }
+
+void PopulateFixture::SetUp()
+{
+    PopulateStoreFixture::SetUp();
+    ResetPopulateState();
+    populateState().hooks = PopulateHooks();
+    itemHooks() = ItemHooks();
+    dictionaryHooks() = DictionaryHooks();
+    DictionaryWindows::instance().clear();
+    placementCounters().reset();
+    CurrentGroupColor() = QColor();
+    SeedConceptColors(7);
+    desktoppicture::Reset();
+    window = std::make_unique<QWidget>();
+    auto* layout = new QVBoxLayout(window.get());
+    layout->setContentsMargins(0, 0, 0, 0);
+    desktop = new TDesktop(window.get());
+    layout->addWidget(desktop);
+    window->resize(1000, 800);
+    window->show();
+    InstallItemDesktop(*desktop);
+    InstallFakeConceptCards(*desktop);
+    InstallPopulateDesktop(*desktop, window.get(), [this] { ++resets; });
+}
+
+void PopulateFixture::TearDown()
+{
+    window.reset();
+    desktop = nullptr;
+    flushDeletes();
+    itemHooks() = ItemHooks();
+    dictionaryHooks() = DictionaryHooks();
+    populateState().hooks = PopulateHooks();
+    ResetPopulateState();
+    desktoppicture::Reset();
+    PopulateStoreFixture::TearDown();
+}
+
+std::vector<TItem*> PopulateFixture::itemCards() const
+{
+    std::vector<TItem*> out;
+    for (TItem* card : desktop->cardsOf<TItem>())
+        if (!card->data().hidden && card->isVisibleTo(desktop->surface())) out.push_back(card);
+    return out;
+}
+
+std::vector<FakeConceptCard*> PopulateFixture::conceptCards() const
+{
+    std::vector<FakeConceptCard*> out;
+    for (TBasPanel* card : desktop->cardWidgets())
+        if (auto* c = dynamic_cast<FakeConceptCard*>(card); c && !c->data().hidden) out.push_back(c);
+    return out;
+}
+
+TItem* PopulateFixture::itemCard(Timestamp id) const
+{
+    for (TItem* card : desktop->cardsOf<TItem>())
+        if (sameId(card->itemId(), id, 1e-11L)) return card;
+    return nullptr;
+}
+
+FakeConceptCard* PopulateFixture::conceptCard(Timestamp id) const
+{
+    for (FakeConceptCard* card : conceptCards())
+        if (sameId(card->conceptData().conceptId, id, 1e-7L)) return card;
+    return nullptr;
+}
+
+QPoint PopulateFixture::visiblePos(const TBasPanel* card) const { return card->pos() - desktop->scroll(); }
+
+DragPayload PopulateFixture::dictionaryWord(int wordNo, const QString& word) const
+{
+    DragPayload p;
+    p.source = DragPayload::Source::DictionaryWord;
+    p.wordNo = wordNo;
+    p.word = word;
+    return p;
+}
+
+DragPayload PopulateFixture::keyword(Timestamp conceptId, int wordNo, const QString& word) const
+{
+    DragPayload p;
+    p.source = DragPayload::Source::ItemKeyword;
+    p.conceptId = conceptId;
+    p.wordNo = wordNo;
+    p.word = word;
+    return p;
+}
+
+DragPayload PopulateFixture::conceptWord(Timestamp conceptId, int wordNo, const QString& word, TBasPanel* card) const
+{
+    DragPayload p;
+    p.source = DragPayload::Source::ConceptWord;
+    p.conceptId = conceptId;
+    p.wordNo = wordNo;
+    p.word = word;
+    p.sourceCard = card ? &card->data() : nullptr;
+    return p;
+}
+
+DragPayload PopulateFixture::project(const QString& name) const
+{
+    DragPayload p;
+    p.source = DragPayload::Source::Project;
+    p.project = name;
+    return p;
+}
+
+void PopulateFixture::pressKey(Qt::Key key)
+{
+    QWidget* target = QApplication::focusWidget();
+    if (!target || target->window() != window.get()) target = window.get();
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(target, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
+    QApplication::sendEvent(target, &release);
+}
+
+}  // namespace qb::test

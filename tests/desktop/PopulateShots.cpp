@@ -2,10 +2,8 @@
 // not part of the test run. Under Xvfb:
 //   xvfb-run -a -s "-screen 0 1280x1024x24" build/tests/desktop/populate_shots OUTPUT_DIR
 // Keys go through xdotool when it can reach the window (else the same commands are triggered).
-// The concept card is the stand-in of FakeConceptCard.h until the real one exists.
 // Saves populate-1-items.png, populate-2-saved.png, populate-3-cleared.png,
 // populate-4-explode.png and populate-5-flip-<side>.png.
-#include "FakeConceptCard.h"
 
 #include "desktop/Desktop.h"
 #include "desktop/DesktopDrop.h"
@@ -132,7 +130,6 @@ int main(int argc, char** argv)
     window.activateWindow();
     settle(300);
     TDesktop& desktop = *window.desktop();
-    test::InstallFakeConceptCards(desktop);
 
     DragPayload word;
     word.source = DragPayload::Source::DictionaryWord;

@@ -9,6 +9,7 @@
 #include "desktop/DesktopDrop.h"
 #include "desktop/PopulateCommands.h"
 #include "desktop/PopulateQueries.h"
+#include "dictionary/ConceptCard.h"
 #include "dictionary/DictionaryWindows.h"
 #include "dictionary/ExplodeMode.h"
 #include "items/ItemCard.h"
@@ -46,16 +47,6 @@ public:
     void beep() override {}
     void processEvents() override { QCoreApplication::processEvents(); }
     QStringList seen;
-};
-
-// The concept card stands in as a bare card holding the concept: the item cards are measured.
-class PlainConceptCard : public TBasPanel {
-public:
-    PlainConceptCard(TDesktop& desktop, const ConceptCardData& data)
-        : TBasPanel(desktop, std::make_unique<ConceptCardData>(data))
-    {
-        setKindText(QStringLiteral("Concept"));
-    }
 };
 
 double median(std::vector<double> values)
@@ -216,12 +207,7 @@ int main(int argc, char** argv)
     InstallItemDesktop(*desktop);
     InstallPopulateDesktop(*desktop, &window, {});
     dictionaryHooks().placeConceptCard = [desktop](ConceptCardData& data) {
-        const SlotAnswer answer = desktop->GetSynWheelSlot(data.pos, data.conceptId);
-        if (!answer.isNew()) return answer.isExisting();
-        auto* card = new PlainConceptCard(*desktop, data);
-        desktop->takeSlot(*card, answer.slot);
-        card->show();
-        return true;
+        return PlaceNewConceptCard(*desktop, data) != nullptr;
     };
 
     DragPayload drop;

@@ -98,19 +98,9 @@ void TDBDragGrid::mouseReleaseEvent(QMouseEvent* e) {
     TTowerGrid::mouseReleaseEvent(e);
 }
 
-void TDBDragGrid::dragEnterEvent(QDragEnterEvent* e) {
-    if (e->mimeData()->hasFormat(DragPayload::mimeType()))
-        e->acceptProposedAction();
-    else
-        e->ignore();
-}
+void TDBDragGrid::dragEnterEvent(QDragEnterEvent* e) { AcceptPayloadDrag(e); }
 
-void TDBDragGrid::dragMoveEvent(QDragMoveEvent* e) {
-    if (e->mimeData()->hasFormat(DragPayload::mimeType()))
-        e->acceptProposedAction();
-    else
-        e->ignore();
-}
+void TDBDragGrid::dragMoveEvent(QDragMoveEvent* e) { AcceptPayloadDrag(e); }
 
 void TDBDragGrid::dropEvent(QDropEvent* e) {
     std::optional<DragPayload> payload = PayloadOfDrop(e->mimeData());
@@ -140,6 +130,13 @@ void StartPayloadDrag(QWidget* source, const DragPayload& payload) {
     drag->setMimeData(mime);
     drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::CopyAction);
     CurrentDrag() = DragPayload();
+}
+
+void AcceptPayloadDrag(QDragMoveEvent* e) {
+    if (e->mimeData()->hasFormat(DragPayload::mimeType()))
+        e->acceptProposedAction();
+    else
+        e->ignore();
 }
 
 std::optional<DragPayload> PayloadOfDrop(const QMimeData* mime) {

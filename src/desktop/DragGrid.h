@@ -6,6 +6,7 @@
 #include "desktop/DragPayload.h"
 #include "desktop/TowerCard.h"
 
+class QDragMoveEvent;
 class QMimeData;
 class QTimer;
 
@@ -69,5 +70,7 @@ void StartPayloadDrag(QWidget* source, const DragPayload& payload);
 // The payload of a drop, with its source card when the drag began in this run; nothing when the
 // drop is not one of the program's.
 std::optional<DragPayload> PayloadOfDrop(const QMimeData* mime);
+// A drag over a widget that takes the program's drops: accepted when it carries a payload.
+void AcceptPayloadDrag(QDragMoveEvent* e);
 
 }  // namespace qb

@@ -86,19 +86,9 @@ void TSynsListBox::mouseReleaseEvent(QMouseEvent* e) {
     QListWidget::mouseReleaseEvent(e);
 }
 
-void TSynsListBox::dragEnterEvent(QDragEnterEvent* e) {
-    if (e->mimeData()->hasFormat(DragPayload::mimeType()))
-        e->acceptProposedAction();
-    else
-        e->ignore();
-}
+void TSynsListBox::dragEnterEvent(QDragEnterEvent* e) { AcceptPayloadDrag(e); }
 
-void TSynsListBox::dragMoveEvent(QDragMoveEvent* e) {
-    if (e->mimeData()->hasFormat(DragPayload::mimeType()))
-        e->acceptProposedAction();
-    else
-        e->ignore();
-}
+void TSynsListBox::dragMoveEvent(QDragMoveEvent* e) { AcceptPayloadDrag(e); }
 
 void TSynsListBox::dropEvent(QDropEvent* e) {
     std::optional<DragPayload> payload = PayloadOfDrop(e->mimeData());

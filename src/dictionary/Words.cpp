@@ -110,6 +110,12 @@ int CreateWord(const QString& text)
         return -1;
     }
     int number = (top.isNull(0) ? 0 : top.intValue(0)) + 1;
+    {
+        // Items keep the keyword links of a deleted word; a new word must not take over its
+        // number and with it those items' keywords. (Without the link table nothing is carried.)
+        sql::Statement linked(db(), QStringLiteral("SELECT max(WNo) FROM ITEMKEYS"));
+        if (linked.next() && !linked.isNull(0)) number = std::max(number, linked.intValue(0) + 1);
+    }
 
     sql::Statement insertWord(db(), QStringLiteral("INSERT INTO WORD (Word, WNo, WTS) VALUES (?1, ?2, ?3)"));
     insertWord.bind(1, word).bind(2, number).bind(3, GetQBTS());

@@ -57,6 +57,18 @@ TEST_F(Words, AReusedNumberDoesNotInheritFormsOfAWordThatIsGone)
     EXPECT_EQ(messenger.count(), 0);
 }
 
+TEST_F(Words, ADeletedNumberThatItemsStillCarryIsNotGivenToANewWord)
+{
+    addWords({QStringLiteral("car"), QStringLiteral("auto")});
+    exec(QStringLiteral("INSERT INTO ITEMKEYS (IT, \"Order\", ITC, WNo) VALUES (-46000.5, 1, -46000.25, 2)"));
+    DictionaryBrowser window;
+    ASSERT_TRUE(window.positionOnWordNo(2));
+    EXPECT_TRUE(DeleteWord(window));
+    // The item's keyword still names word 2; the next word is 3, and 2 stays without a word.
+    EXPECT_EQ(CreateWord(QStringLiteral("tram")), 3);
+    EXPECT_EQ(WordByNumber(2), QString());
+}
+
 TEST_F(Words, AWordOfAConceptCannotBeDeletedButOneOnlyAnItemCarriesCan)
 {
     addWords({QStringLiteral("car"), QStringLiteral("auto")});

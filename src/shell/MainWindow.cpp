@@ -565,7 +565,8 @@ bool TBillBoard::eventFilter(QObject* watched, QEvent* e) {
         case QEvent::KeyRelease: {
             auto* w = qobject_cast<QWidget*>(watched);
             auto* key = static_cast<QKeyEvent*>(e);
-            const bool receiver = w == QApplication::focusWidget() || w == this;
+            // Key events also go to the window system's windows, which are not widgets.
+            const bool receiver = w && (w == QApplication::focusWidget() || w == this);
             if (receiver && w->window() == this && (key->modifiers() & Qt::ControlModifier) &&
                 !key->isAutoRepeat())
                 commands_->trigger(QString::fromLatin1(cmd::RefreshClipboardSize));

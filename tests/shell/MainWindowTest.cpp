@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QHelpEvent>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -700,6 +701,24 @@ TEST_F(MainWindow, FirstActivationRunsTheChecksOnceAndRestoresWindowsAfterEachSa
     QApplication::processEvents();
     window->TimerDelayedEventsTimer();
     EXPECT_GE(refreshes, 2);
+}
+
+TEST_F(MainWindow, ACtrlKeyReleaseRefreshesTheClipboardSizeAndOneOutsideAWidgetIsIgnored) {
+    int refreshes = 0;
+    window->commands().bind(QString::fromLatin1(cmd::RefreshClipboardSize), [&] { ++refreshes; });
+    window->show();
+    QApplication::processEvents();
+    if (QWidget* focus = QApplication::focusWidget()) focus->clearFocus();
+
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_C, Qt::ControlModifier);
+    QApplication::sendEvent(window.get(), &release);
+    EXPECT_EQ(refreshes, 1);
+
+    // The window system's window gets the key when no widget has the focus; it is no widget.
+    QObject notAWidget;
+    QKeyEvent again(QEvent::KeyRelease, Qt::Key_C, Qt::ControlModifier);
+    QApplication::sendEvent(&notAWidget, &again);
+    EXPECT_EQ(refreshes, 1);
 }
 
 TEST_F(MainWindow, WithoutTheEmptySoundRecordingIsOff) {

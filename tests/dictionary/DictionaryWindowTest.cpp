@@ -235,6 +235,20 @@ TEST_F(DictionaryWindow, InsertOnTheDesktopOpensTheNewWordDialog) {
     EXPECT_TRUE(driver.strays.isEmpty()) << driver.strays.join(",").toStdString();
 }
 
+TEST_F(DictionaryWindow, ShiftAndCtrlInsertInTheGridMakeANewItemAndANewConcept) {
+    addWords({"apple"});
+    TDict* w = openWindow();
+    ASSERT_NE(w, nullptr);
+    w->focusGrid();
+    ASSERT_TRUE(w->grid()->hasFocus());
+    // The grid would take these as paste and copy; they are the program's commands.
+    QTest::keyClick(w->grid(), Qt::Key_Insert, Qt::ShiftModifier);
+    EXPECT_EQ(desktop->cardsOfKind(CardKind::Item).size(), 1u);
+    w->focusGrid();
+    QTest::keyClick(w->grid(), Qt::Key_Insert, Qt::ControlModifier);
+    EXPECT_EQ(conceptCards().size(), 1);
+}
+
 TEST_F(DictionaryWindow, AFailedAlphabeticalSearchStaysOnItsWordAndOffersTheInflections) {
     addWords({"apple", "banana", "cherry"});
     TDict* w = openWindow();

@@ -1,5 +1,6 @@
 // bench_startup: the start-up checks (DataChecks with GetFrequencies) on a large store, against
 // the bare frequency aggregate run by the sqlite3 tool on the same files.
+#include "BenchSupport.h"
 #include "SyntheticStore.h"
 
 #include "platform/FileNames.h"
@@ -26,29 +27,6 @@ namespace {
 const char kAggregate[] =
     "SELECT DISTINCT D.WNo, COUNT(D.IT) AS WFQ  FROM ITEMKEYS D, WORD D1 WHERE (D1.WNo = D.WNo) "
     "GROUP BY D.WNo ORDER BY D.WNo;";
-
-// Any message during the run means the checks found something: the figures would not count.
-class RecordingMessenger : public qb::Messenger {
-public:
-    qb::MessageReply showInfo(const qb::MessageRequest& request) override
-    {
-        seen << request.message;
-        qb::MessageReply reply;
-        reply.button = qb::MessageButton::Ok;
-        return reply;
-    }
-    void plainMessage(const QString& text) override { seen << text; }
-    void beep() override {}
-    QStringList seen;
-};
-
-double median(std::vector<double> values)
-{
-    if (values.empty()) return 0;
-    std::sort(values.begin(), values.end());
-    size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
 
 QString sqlString(const QString& text)
 {
@@ -123,20 +101,9 @@ int main(int argc, char** argv)
 
     QTemporaryDir temp;
     if (dir.isEmpty()) dir = temp.path();
-    if (!qb::files::exists(dir, QStringLiteral("ITEM.DB"))) {
-        QElapsedTimer timer;
-        timer.start();
-        qb::bench::SyntheticStoreCounts counts;
-        QString error;
-        if (!qb::bench::writeSyntheticStore(dir, options, &counts, &error)) {
-            std::fprintf(stderr, "generator: %s\n", error.toLocal8Bit().constData());
-            return 1;
-        }
-        std::printf("generated %lld items, %lld keyword links, %lld words in %.2f s\n", counts.items,
-                    counts.itemKeys, counts.words, timer.elapsed() / 1000.0);
-    }
+    if (!qb::bench::ensureSyntheticStore(dir, options)) return 1;
 
-    RecordingMessenger messenger;
+    qb::bench::RecordingMessenger messenger;
     qb::Session& s = qb::session();
     s.setMessenger(&messenger);
     s.setDir(dir);
@@ -175,15 +142,15 @@ int main(int argc, char** argv)
         return 1;
     }
     std::printf("store open (11 files)                   %8.3f s\n", openSeconds);
-    std::printf("DataChecks, frequencies already right   %8.3f s (median of %d)\n", median(fresh), runs);
-    std::printf("DataChecks, every frequency stale       %8.3f s\n", median(stale));
+    std::printf("DataChecks, frequencies already right   %8.3f s (median of %d)\n", qb::bench::median(fresh), runs);
+    std::printf("DataChecks, every frequency stale       %8.3f s\n", qb::bench::median(stale));
     if (tool.isEmpty()) {
         std::printf("sqlite3 tool not found: no baseline\n");
         return 0;
     }
-    const double base = median(bare);
-    std::printf("bare aggregate in sqlite3 (its timer)   %8.3f s (process %.3f s)\n", base, median(bareWall));
-    const double worst = std::max(median(stale), median(fresh));
+    const double base = qb::bench::median(bare);
+    std::printf("bare aggregate in sqlite3 (its timer)   %8.3f s (process %.3f s)\n", base, qb::bench::median(bareWall));
+    const double worst = std::max(qb::bench::median(stale), qb::bench::median(fresh));
     const double ratio = base > 0 ? worst / base : 0;
     std::printf("ratio, worse case / bare aggregate      %8.2f\n", ratio);
     std::printf("targets: ratio <= 3 %s, under 1.5 s %s\n", ratio <= 3 ? "met" : "MISSED",

@@ -1,5 +1,6 @@
 // bench_commit: the commit of 200 changed item cards on a large store, against the bare SQL that
 // writes the same rows (the same deletes, inserts and updates in one transaction).
+#include "BenchSupport.h"
 #include "SyntheticStore.h"
 
 #include "items/Commit.h"
@@ -22,28 +23,6 @@
 namespace {
 
 using qb::ItemCardData;
-
-class RecordingMessenger : public qb::Messenger {
-public:
-    qb::MessageReply showInfo(const qb::MessageRequest& request) override
-    {
-        seen << request.message;
-        qb::MessageReply reply;
-        reply.button = qb::MessageButton::Ok;
-        return reply;
-    }
-    void plainMessage(const QString& text) override { seen << text; }
-    void beep() override {}
-    QStringList seen;
-};
-
-double median(std::vector<double> values)
-{
-    if (values.empty()) return 0;
-    std::sort(values.begin(), values.end());
-    const size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
 
 std::vector<qb::Timestamp> pickItems(int count)
 {
@@ -187,20 +166,9 @@ int main(int argc, char** argv)
 
     QTemporaryDir temp;
     if (dir.isEmpty()) dir = temp.path();
-    if (!qb::files::exists(dir, QStringLiteral("ITEM.DB"))) {
-        QElapsedTimer timer;
-        timer.start();
-        qb::bench::SyntheticStoreCounts counts;
-        QString error;
-        if (!qb::bench::writeSyntheticStore(dir, options, &counts, &error)) {
-            std::fprintf(stderr, "generator: %s\n", error.toLocal8Bit().constData());
-            return 1;
-        }
-        std::printf("generated %lld items, %lld keyword links, %lld pictures in %.2f s\n", counts.items,
-                    counts.itemKeys, counts.pictures, timer.elapsed() / 1000.0);
-    }
+    if (!qb::bench::ensureSyntheticStore(dir, options)) return 1;
 
-    RecordingMessenger messenger;
+    qb::bench::RecordingMessenger messenger;
     qb::Session& s = qb::session();
     s.setMessenger(&messenger);
     s.setDir(dir);
@@ -250,7 +218,7 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    const double c = median(commit), b = median(bare);
+    const double c = qb::bench::median(commit), b = qb::bench::median(bare);
     std::printf("%zu cards loaded (%d with a picture)     %8.3f s\n", cards.size(), pictures, loadSeconds);
     std::printf("CommitCards, %zu changed item cards    %8.3f s (median of %d)\n", cards.size(), c, runs);
     std::printf("bare SQL, same rows, one transaction   %8.3f s\n", b);

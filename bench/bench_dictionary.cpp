@@ -1,5 +1,6 @@
 // Times the dictionary's order switches, look-ups and locates on a store of 100,000 words
 // against the bare SQL that reads the same rows. Run: bench_dictionary [words]
+#include "BenchSupport.h"
 #include "dictionary/AlphabeticalWordIndex.h"
 #include "dictionary/DictionaryBrowser.h"
 #include "dictionary/DictionaryState.h"
@@ -34,20 +35,6 @@ public:
 private:
     DictionaryBrowser browser_;
 };
-
-// Milliseconds of one run, the median of runs.
-double timeMs(const std::function<void()>& work, int runs = 5)
-{
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer t;
-        t.start();
-        work();
-        times.push_back(t.nsecsElapsed() / 1e6);
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
 
 void report(const char* what, double ms, double baselineMs = 0)
 {
@@ -114,16 +101,16 @@ int main(int argc, char** argv)
     sql::Database& db = s.store.db();
 
     // Baselines: the bare statements that read what the orders need.
-    double readAll = timeMs([&] {
+    double readAll = bench::timeMs([&] {
         sql::Statement st(db, QStringLiteral("SELECT rowid, Word FROM WORD ORDER BY Word, rowid"));
         while (st.next()) st.textValue(1);
     });
-    double readPage = timeMs([&] {
+    double readPage = bench::timeMs([&] {
         sql::Statement st(db, QStringLiteral("SELECT rowid, WNo, Word, WTS, WTS2, WFQ FROM WORD ORDER BY WTS LIMIT 200 OFFSET ?1"));
         st.bind(1, words / 2);
         while (st.next()) st.textValue(2);
     });
-    double scanContains = timeMs([&] {
+    double scanContains = bench::timeMs([&] {
         sql::Statement st(db, QStringLiteral("SELECT rowid FROM WORD WHERE instr(Word, 'qqqzz') > 0"));
         while (st.next()) {}
     });
@@ -138,12 +125,12 @@ int main(int argc, char** argv)
     b.setCurrentIndex(words / 3);
 
     AlphabeticalWordIndex& index = AlphabeticalWordIndex::of(db);
-    double cold = timeMs([&] { b.setOrder(DictOrder::Alphabetical); }, 1);
+    double cold = bench::timeMs([&] { b.setOrder(DictOrder::Alphabetical); }, 1);
     report("first switch to alphabetical (builds the order)", cold, readAll);
 
     const DictOrder cycle[] = {DictOrder::TimeStamp, DictOrder::Usage, DictOrder::Frequency, DictOrder::Alphabetical};
     for (DictOrder order : cycle) {
-        double ms = timeMs([&] {
+        double ms = bench::timeMs([&] {
             b.setOrder(DictOrder::Alphabetical);
             b.setCurrentIndex(words / 2);
             b.setOrder(order);
@@ -151,7 +138,7 @@ int main(int argc, char** argv)
         QString label = QStringLiteral("switch alphabetical -> ") + dictOrderTitle(order).toLower();
         report(qPrintable(label), ms);
     }
-    double titleCycle = timeMs([&] {
+    double titleCycle = bench::timeMs([&] {
         for (int i = 0; i < 4; ++i) b.nextOrder();
     });
     report("four title clicks (one full cycle)", titleCycle);
@@ -160,7 +147,7 @@ int main(int argc, char** argv)
     int buildsBefore = index.buildCount();
     int updatesBefore = index.updateCount();
     double create = 0;
-    double afterAdd = timeMs([&] {
+    double afterAdd = bench::timeMs([&] {
         QElapsedTimer t;
         t.start();
         CreateWord(QStringLiteral("benchmarkword"));
@@ -201,16 +188,16 @@ int main(int argc, char** argv)
     for (DictOrder order : cycle) {
         b.setOrder(order);
         QString title = dictOrderTitle(order).toLower();
-        double exact = timeMs([&] { locate(target.word); });
+        double exact = bench::timeMs([&] { locate(target.word); });
         report(qPrintable(QStringLiteral("locate a whole word, ") + title), exact);
-        double part = timeMs([&] { locate(target.word.mid(1, 4)); });
+        double part = bench::timeMs([&] { locate(target.word.mid(1, 4)); });
         report(qPrintable(QStringLiteral("locate part of a word, ") + title), part, scanContains);
-        double missing = timeMs([&] { locate(QStringLiteral("qqqzz")); });
+        double missing = bench::timeMs([&] { locate(QStringLiteral("qqqzz")); });
         report(qPrintable(QStringLiteral("failed locate (whole table), ") + title), missing, scanContains);
-        double byNumber = timeMs([&] { b.positionOnWordNo(words / 5); });
+        double byNumber = bench::timeMs([&] { b.positionOnWordNo(words / 5); });
         report(qPrintable(QStringLiteral("position on a word number, ") + title), byNumber);
         QRandomGenerator random(5);
-        double rows = timeMs([&] {
+        double rows = bench::timeMs([&] {
             for (int i = 0; i < 20; ++i) b.row(random.bounded(b.rowCount()));
         });
         report(qPrintable(QStringLiteral("20 rows at random places, ") + title), rows, readPage * 20);

@@ -2,6 +2,7 @@
 // click to each order, the locate, going to a word and a new word shown in the window, each
 // through the window's grid with its rows painted. Baseline: the bare SQL that reads one page of
 // rows. Run: bench_dictionary_window [words]   (offscreen unless a display is asked for)
+#include "BenchSupport.h"
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QRandomGenerator>
@@ -25,18 +26,6 @@
 using namespace qb;
 
 namespace {
-
-double timeMs(const std::function<void()>& work, int runs = 5) {
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer t;
-        t.start();
-        work();
-        times.push_back(t.nsecsElapsed() / 1e6);
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
 
 void report(const char* what, double ms, double baselineMs = 0) {
     if (baselineMs > 0)
@@ -95,7 +84,7 @@ int main(int argc, char** argv) {
     s.settings.quiet = true;
     std::printf("dictionary window on %d words\n\n", words);
 
-    double page = timeMs([&] {
+    double page = bench::timeMs([&] {
         sql::Statement st(s.store.db(),
                           QStringLiteral("SELECT rowid, WNo, Word, WTS, WTS2, WFQ FROM WORD "
                                          "ORDER BY WTS LIMIT 200 OFFSET ?1"));
@@ -118,7 +107,7 @@ int main(int argc, char** argv) {
 
     w->browser().setCurrentIndex(words / 3);
     w->rowsChanged();
-    double first = timeMs(
+    double first = bench::timeMs(
         [&] {
             w->browser().setOrder(DictOrder::Alphabetical);
             w->rowsChanged();
@@ -148,7 +137,7 @@ int main(int argc, char** argv) {
         report(qPrintable(QStringLiteral("title click to ") + dictOrderTitle(target).toLower()),
                runs[2], page);
     }
-    double clicks = timeMs([&] {
+    double clicks = bench::timeMs([&] {
         for (int i = 0; i < 4; ++i) {
             w->TitleClick();
             paint();
@@ -176,17 +165,17 @@ int main(int argc, char** argv) {
         w->rowsChanged();
         QString title = dictOrderTitle(order).toLower();
         report(qPrintable(QStringLiteral("locate a whole word, ") + title),
-               timeMs([&] { locate(target.word); }));
+               bench::timeMs([&] { locate(target.word); }));
         report(qPrintable(QStringLiteral("locate part of a word, ") + title),
-               timeMs([&] { locate(target.word.mid(1, 3)); }));
+               bench::timeMs([&] { locate(target.word.mid(1, 3)); }));
         report(qPrintable(QStringLiteral("go to a word number (DictPositionFromMain), ") + title),
-               timeMs([&] {
+               bench::timeMs([&] {
                    DictPositionFromMain(words / 5);
                    paint();
                }));
         QRandomGenerator random(3);
         report(qPrintable(QStringLiteral("scroll to 10 random places, painted, ") + title),
-               timeMs([&] {
+               bench::timeMs([&] {
                    for (int i = 0; i < 10; ++i) {
                        w->grid()->scrollTo(w->grid()->model()->index(random.bounded(words), 0));
                        paint();
@@ -194,7 +183,7 @@ int main(int argc, char** argv) {
                }));
     }
     int added = 0;
-    double insert = timeMs([&] {
+    double insert = bench::timeMs([&] {
         CallNewWord(QStringLiteral("benchword%1").arg(++added), true);
         paint();
     });

@@ -1,6 +1,7 @@
 // bench_explode: a dictionary word of one concept that carries 200 items, dropped on the desktop
 // in explode mode On (its concept card and the 200 real item cards), against the bare queries
 // that read what those cards show.
+#include "BenchSupport.h"
 #include "SyntheticStore.h"
 
 #include "desktop/BaseCard.h"
@@ -33,29 +34,6 @@
 namespace {
 
 using namespace qb;
-
-class RecordingMessenger : public Messenger {
-public:
-    MessageReply showInfo(const MessageRequest& request) override
-    {
-        seen << request.message + QLatin1Char(' ') + request.code;
-        MessageReply reply;
-        reply.button = MessageButton::Ok;
-        return reply;
-    }
-    void plainMessage(const QString& text) override { seen << text; }
-    void beep() override {}
-    void processEvents() override { QCoreApplication::processEvents(); }
-    QStringList seen;
-};
-
-double median(std::vector<double> values)
-{
-    if (values.empty()) return 0;
-    std::sort(values.begin(), values.end());
-    const size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
 
 struct BenchConcept {
     Timestamp conceptId = 0;
@@ -179,7 +157,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "generator: %s\n", error.toLocal8Bit().constData());
         return 1;
     }
-    RecordingMessenger messenger;
+    bench::RecordingMessenger messenger;
     Session& s = session();
     s.setMessenger(&messenger);
     s.setDir(temp.path());
@@ -243,7 +221,7 @@ int main(int argc, char** argv)
                      messenger.seen.join(QLatin1Char('\n')).toLocal8Bit().constData());
         return 1;
     }
-    const double e = median(explode), b = median(bare);
+    const double e = bench::median(explode), b = bench::median(bare);
     std::printf("store: %lld items, %lld keyword links, %lld pictures\n", counts.items, counts.itemKeys, counts.pictures);
     std::printf("explode, concept card and 200 item cards  %8.3f s (median of %d)\n", e, runs);
     std::printf("bare queries, same rows                  %8.3f s\n", b);

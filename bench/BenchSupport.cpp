@@ -1,0 +1,59 @@
+#include "BenchSupport.h"
+
+#include "platform/FileNames.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace qb::bench {
+
+MessageReply RecordingMessenger::showInfo(const MessageRequest& request)
+{
+    seen << (request.code.isEmpty() ? request.message : request.message + QLatin1Char(' ') + request.code);
+    MessageReply reply;
+    reply.button = MessageButton::Ok;
+    return reply;
+}
+
+void RecordingMessenger::processEvents() { QCoreApplication::processEvents(); }
+
+double median(std::vector<double> values)
+{
+    if (values.empty()) return 0;
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+double timeMs(const std::function<void()>& work, int runs)
+{
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer t;
+        t.start();
+        work();
+        times.push_back(t.nsecsElapsed() / 1e6);
+    }
+    return median(times);
+}
+
+bool ensureSyntheticStore(const QString& dir, const SyntheticStoreOptions& options)
+{
+    if (files::exists(dir, QStringLiteral("ITEM.DB"))) return true;
+    QElapsedTimer timer;
+    timer.start();
+    SyntheticStoreCounts counts;
+    QString error;
+    if (!writeSyntheticStore(dir, options, &counts, &error)) {
+        std::fprintf(stderr, "generator: %s\n", error.toLocal8Bit().constData());
+        return false;
+    }
+    std::printf("generated %lld items, %lld keyword links, %lld words, %lld pictures in %.2f s\n", counts.items,
+                counts.itemKeys, counts.words, counts.pictures, timer.elapsed() / 1000.0);
+    return true;
+}
+
+}  // namespace qb::bench

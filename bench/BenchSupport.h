@@ -1,0 +1,35 @@
+#pragma once
+
+// What every benchmark needs besides its own measurements.
+
+#include "SyntheticStore.h"
+#include "shell/Messenger.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <vector>
+
+namespace qb::bench {
+
+// Answers every message with OK and keeps its text (with its code, when it has one), so that a
+// run can say at the end whether the program complained.
+class RecordingMessenger : public Messenger {
+public:
+    MessageReply showInfo(const MessageRequest& request) override;
+    void plainMessage(const QString& text) override { seen << text; }
+    void beep() override {}
+    void processEvents() override;
+    QStringList seen;
+};
+
+double median(std::vector<double> values);
+// Milliseconds of one run of work, the median of runs.
+double timeMs(const std::function<void()>& work, int runs = 5);
+
+// A store in dir, generated with the options unless one is there already. False (with the reason
+// on stderr) when the generator failed.
+bool ensureSyntheticStore(const QString& dir, const SyntheticStoreOptions& options);
+
+}  // namespace qb::bench

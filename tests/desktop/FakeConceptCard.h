@@ -14,8 +14,9 @@
 
 namespace qb::test {
 
-// A stand-in for the concept card while the real one is built elsewhere: a base card that holds
-// the concept's data and lists its words, made through the placeConceptCard hook.
+// A light concept card for the populate tests: a base card that holds the concept's data and
+// lists its words, made through the placeConceptCard hook, so that these tests measure the
+// layout and not the dictionary's card (the dictionary tests drive the real one).
 class FakeConceptCard : public TBasPanel {
 public:
     FakeConceptCard(TDesktop& desktop, std::unique_ptr<ConceptCardData> data)
@@ -60,7 +61,7 @@ private:
     QListWidget* list_ = nullptr;
 };
 
-// Fills the placeConceptCard hook with the stand-in.
+// Fills the placeConceptCard hook with the light card.
 inline void InstallFakeConceptCards(TDesktop& desktop)
 {
     dictionaryHooks().placeConceptCard = [&desktop](ConceptCardData& data) {

@@ -34,7 +34,7 @@ protected:
     double today() const;
 };
 
-// A desktop in a window with the item cards, the stand-in concept cards and populating
+// A desktop in a window with the item cards, the light concept cards and populating
 // installed.
 class PopulateFixture : public PopulateStoreFixture {
 protected:

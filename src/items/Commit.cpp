@@ -331,7 +331,10 @@ CommitResult CommitCards(const std::vector<CardData*>& cardsInOrder)
     static bool inside = false;
     CommitResult result;
     Session& s = session();
-    if (inside) return result;
+    if (inside) {
+        result.busy = true;
+        return result;
+    }
     inside = true;
     s.escRequest = false;
     s.heldAbort = false;
@@ -415,6 +418,16 @@ CommitResult CommitCards(const std::vector<CardData*>& cardsInOrder)
     finish();
     for (const auto& note : pass.notes) note();
     return result;
+}
+
+void ReportUnwrittenCards(int cards)
+{
+    const QString what = cards == 1 ? QStringLiteral("1 card keeps its changes")
+                                    : QStringLiteral("%1 cards keep their changes").arg(cards);
+    ShowInfo(QStringLiteral("The changes could not be written to the store; ") + what +
+                 QStringLiteral(" on the desktop. Another program may be writing to the store: "
+                                "update again when it has finished."),
+             QStringLiteral("qb2039"), kError, 40060);
 }
 
 }  // namespace qb

@@ -85,7 +85,12 @@ CommitResult UpdateItems()
         for (TTower* list : desktop->cardsOf<TTower>())
             if (list->data().kind != CardKind::Inflection) list->RefreshTable();
     }
+    // Cards whose edits did not reach the store are not freed: they stay for the next commit.
     Collect(*desktop, true);
+    const bool failed = !result.committed || !result.failed.empty();
+    if (failed && !result.busy) {
+        if (const int unwritten = KeepUnwrittenCards(*desktop)) ReportUnwrittenCards(unwritten);
+    }
     desktop->redrawMap();
     return result;
 }

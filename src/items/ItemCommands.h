@@ -16,8 +16,9 @@ class TItem;
 
 // The commit as the desktop runs it: the desktop's cards in child order go to CommitCards; then
 // revived concept cards show again (marked), the list windows other than inflection windows
-// refresh, the forced collection frees the dropped cards and the desktop map is redrawn. Does
-// nothing without a desktop.
+// refresh, the forced collection frees the dropped cards and the desktop map is redrawn. When the
+// store did not take every edit, the cards that keep theirs stay (a dropped one shows again) and
+// the user is told. Does nothing without a desktop.
 CommitResult UpdateItems();
 
 // CheckEmptyItems with the desktop side: a found concept card or item card shows again, marked

@@ -614,6 +614,7 @@ void TItem::setPicture(const QImage& image)
     ItemCardData& d = item();
     d.picture = image;
     d.hasPicture = true;
+    d.pictureUnread = false;
     d.changed = true;
     picture_->setImage(image);
     Layout();
@@ -623,6 +624,7 @@ void TItem::removePicture()
 {
     ItemCardData& d = item();
     d.hasPicture = false;
+    d.pictureUnread = false;
     d.picture = QImage();
     d.changed = true;
     if (picture_) picture_->setImage(QImage());

@@ -267,6 +267,16 @@ PlacedItemCard PlaceItemCard(TDesktop& desktop, Timestamp itemId, QPoint desktop
         }
     }
     card->setGroupColor(placed.groupColor.isValid() ? placed.groupColor : QColor(Qt::black));
+    if (d.pictureUnread) {
+        d.unfreeable = true;
+        SysProblem(QStringLiteral("qb3689/Find"));
+        d.changed = false;
+        card->hide();
+        placed.card = card;
+        placed.created = true;
+        placed.pictureFailed = true;
+        return placed;
+    }
     if (placement.selectionStart >= 0) card->setSavedSelection(placement.selectionStart, placement.selectionLength);
 
     ContentsTypes side = SideOfMode(settings.cardSideUp);

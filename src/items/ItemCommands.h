@@ -60,6 +60,9 @@ struct ItemCardPlacement {
 struct PlacedItemCard {
     TItem* card = nullptr;   // null: no such item, no free slot, or the run is stopping
     bool created = false;    // false with a card: it was on the desktop already and was moved
+    // The stored picture could not be decoded ("qb3689/Find"): the card is Unfreeable and stays
+    // hidden, so nothing half loaded is ever written back.
+    bool pictureFailed = false;
     QColor groupColor;       // the age grey when shading gave one, else the placement's colour
 };
 // Puts the card of a stored item on the desktop at a desktop position (scroll included): a slot

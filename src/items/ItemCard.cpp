@@ -113,6 +113,16 @@ TItemListBox::TItemListBox(TItem& card, ItemPart part) : QListWidget(&card), car
     }
 }
 
+void TItemListBox::paintEvent(QPaintEvent* e)
+{
+    QListWidget::paintEvent(e);
+    if (part_ != ItemPart::Keys || count() > 0) return;
+    QPainter painter(viewport());
+    painter.setPen(palette().color(QPalette::Text));
+    painter.drawText(viewport()->rect().adjusted(4, 2, -4, -2), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
+                     noKeywordNote());
+}
+
 int TItemListBox::selectedRow() const
 {
     const QList<QListWidgetItem*> selected = selectedItems();

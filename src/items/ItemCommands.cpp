@@ -159,13 +159,15 @@ Timestamp NewItem(int x, int y, const QColor& groupColor, bool fromClipboard)
     const QClipboard* clipboard = QGuiApplication::clipboard();
     if (fromClipboard && clipboard) clip = clipboard->text();
     const bool withClip = fromClipboard && !clip.isEmpty();
-    card->setItemText(NewItemText(stamp.firstLine, withClip ? &clip : nullptr));
+    int leftOut = 0;
+    card->setItemText(NewItemText(stamp.firstLine, withClip ? &clip : nullptr, &leftOut));
 
     card->show();
     d.changed = true;
     card->setGroupColor(groupColor);
     card->setContentsUp(ctxText);
     card->textEditor()->moveCursor(QTextCursor::End);
+    ReportTextCut(leftOut);
     return id;
 }
 

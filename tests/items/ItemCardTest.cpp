@@ -463,7 +463,12 @@ TEST_F(ItemCard, EditsMarkTheCardChangedAndTheTextStopsAt32000Characters)
     EXPECT_EQ(card->item().text.size(), ItemCardData::kMaxTextLength);
     EXPECT_TRUE(card->item().text.startsWith(QStringLiteral("0123456789x")));
     EXPECT_EQ(card->textEditor()->document()->characterCount() - 1, ItemCardData::kMaxTextLength);
-    EXPECT_GE(messenger.beeps, 1);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(messenger.saw(QStringLiteral("6 characters of the text were left out")));
+    // One typed character too many only beeps.
+    card->textEditor()->insertPlainText(QStringLiteral("!"));
+    EXPECT_EQ(card->item().text.size(), ItemCardData::kMaxTextLength);
+    EXPECT_EQ(messenger.beeps, 1);
 
     // A longer text from elsewhere is shown whole; an edit that adds nothing keeps it.
     const QString longer = QString(32010, QLatin1Char('y'));
@@ -501,6 +506,10 @@ TEST_F(ItemCard, ProjectAndFlywordDropsAndShowKeysOnDrag)
     EXPECT_EQ(card->item().text, QStringLiteral("words flying"));
     EXPECT_EQ(card->textEditor()->toPlainText(), QStringLiteral("words flying"));
     EXPECT_TRUE(card->data().changed);
+    card->setItemText(QString(31995, QLatin1Char('w')));
+    card->DropOn(ItemPart::Text, fly, QPoint(20, 20));
+    EXPECT_EQ(card->item().text.size(), ItemCardData::kMaxTextLength);
+    EXPECT_TRUE(messenger.saw(QStringLiteral("2 characters of the text were left out")));
 
     session().settings.showKeysOnDrag = true;
     card->DropOn(ItemPart::Text, project, QPoint(20, 20));
@@ -601,6 +610,16 @@ TEST_F(ItemCard, TheExternalEditorGivesTheTextBack)
     EXPECT_TRUE(card->data().changed);
     EXPECT_EQ(card->contentsUp(), ctxText);
     EXPECT_FALSE(files::exists(dir(), QStringLiteral("QB.txt"))) << "the work file goes afterwards";
+
+    // More than an item holds comes back: the rest is cut and the user told how much.
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write("#!/bin/sh\nsleep 0.3\nhead -c 32010 /dev/zero | tr '\\0' e > \"$1\"\n");
+    f.close();
+    TExecFile::setPeriodScale(0.05);
+    EXPECT_TRUE(card->EditInExternalEditor());
+    TExecFile::setPeriodScale(1.0);
+    EXPECT_EQ(card->item().text.size(), ItemCardData::kMaxTextLength);
+    EXPECT_TRUE(messenger.saw(QStringLiteral("10 characters of the text were left out")));
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 #include "shell/Messages.h"
 #include "shell/Session.h"
 
+#include <QRect>
+
 #include <exception>
 
 namespace qb {
@@ -20,7 +22,7 @@ namespace {
 CardData* nextToFree(const CardHost& host)
 {
     for (CardData* card : host.cards())
-        if (card->hidden && !card->unfreeable) return card;
+        if (card->hidden && !card->unfreeable && !AwaitsCommit(*card)) return card;
     return nullptr;
 }
 
@@ -155,6 +157,37 @@ void ClearCards(CardHost& host, ClearCommand command)
     } catch (const std::exception&) {
         PlainMessage(QString::fromLatin1(allCards ? collectmessages::kClearAll : collectmessages::kClearing));
     }
+}
+
+bool AwaitsCommit(const CardData& card)
+{
+    const bool written = card.kind == CardKind::Item || card.kind == CardKind::Concept;
+    return written && card.changed && !card.unfreeable;
+}
+
+int KeepUnwrittenCards(CardHost& host)
+{
+    const QRect visible(host.scroll(), host.visibleSize());
+    int waiting = 0;
+    int shown = 0;
+    for (CardData* card : host.cards()) {
+        if (!AwaitsCommit(*card)) continue;
+        ++waiting;
+        if (!card->hidden || card->deleted) continue;
+        card->hidden = false;
+        if (!visible.intersects(QRect(card->pos, card->size))) {
+            // A small cascade from the top left corner, so that several cards stay apart.
+            const int step = 24 * (shown % 10);
+            host.moveCard(*card, visible.topLeft() + QPoint(20 + step, 20 + step));
+        }
+        host.setCardVisible(*card, true);
+        host.bringToFront(*card);
+        ++shown;
+    }
+    if (shown > 0) host.redrawMap();
+    // The next update that looks at the flag tries them again.
+    if (waiting > 0) session().desktopDirty = true;
+    return waiting;
 }
 
 int UndoRecentDeletes(CardHost& host)

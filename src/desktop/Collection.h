@@ -9,7 +9,8 @@ namespace qb {
 // of the running program (which does nothing when there is none).
 
 // Frees every hidden card (not when closing; unless forced, not while an item card lacks a
-// keyword). A card that cannot be freed is marked Unfreeable and stops the collection.
+// keyword). A card that cannot be freed is marked Unfreeable and stops the collection. An item or
+// concept card whose edits the store has not taken yet is never freed: it waits for a commit.
 void Collect(CardHost& host, bool force);
 void Collect(bool force);
 // Commits (forced, or when every item has a keyword) and collects; nothing while a commit runs.
@@ -34,6 +35,13 @@ enum class ClearCommand {
 bool ClearedBy(ClearCommand command, const CardData& card);
 void ClearCards(CardHost& host, ClearCommand command);
 void ClearCards(ClearCommand command);
+
+// An item or concept card that holds edits the commit writes (Changed, not Unfreeable).
+bool AwaitsCommit(const CardData& card);
+// After a commit that left edits unwritten: each such card that was dropped shows again, moved
+// into the visible part of the desktop when it lies outside; a deleted card stays away and is
+// deleted by the next commit. Returns how many cards still hold unwritten edits.
+int KeepUnwrittenCards(CardHost& host);
 
 // Brings back every deleted card that has not been freed yet; returns how many came back.
 int UndoRecentDeletes(CardHost& host);

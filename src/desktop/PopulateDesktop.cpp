@@ -128,6 +128,7 @@ TItem* newItemCard(TDesktop& desktop, ItemSet& items, int index, int slot, QPoin
         d.picture = PictureFromStoredBytes(bytes);
         d.hasPicture = !d.picture.isNull();
         if (!read || !d.hasPicture) {
+            d.pictureUnread = true;
             // Half loaded: the card must never be written back.
             d.unfreeable = true;
             SysProblem(QStringLiteral("M1405"));
@@ -151,7 +152,8 @@ TItem* newItemCard(TDesktop& desktop, ItemSet& items, int index, int slot, QPoin
     p.trace += QLatin1Char('K');
 
     p.trace += QLatin1Char('L');
-    if (!d.keywords.empty()) ++successes;
+    // An item without keywords is a normal card; only links that could not be read count against it.
+    if (items.keywordsRead()) ++successes;
     d.changed = false;
     card->applyDataGeometry();
     card->ApplyColor();
@@ -365,7 +367,7 @@ PlacedItemCard Pick1Item(TDesktop& desktop, QPoint at, Timestamp itemId, int fra
     if (!placed.card && s.escRequest && !s.stopFlag) {
         // The slot request found the table full.
         tooManyWindows(pm::kPickCode);
-    } else if (placed.card && placed.created && placed.card->item().keywords.empty()) {
+    } else if (placed.pictureFailed) {
         ShowInfo(QString::fromLatin1(pm::kDeactivated), QString::fromLatin1(pm::kPickSetupCode), kSystemError,
                  pm::kDatabaseHelp);
         s.stopFlag = true;

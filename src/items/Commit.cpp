@@ -46,7 +46,8 @@ struct Statements {
         : itemExists(db, QStringLiteral("SELECT 1 FROM ITEM WHERE IT = ?1")),
           itemInsert(db, QStringLiteral("INSERT INTO ITEM (IT, TX, ITS, Animation) "
                                         "VALUES (?1, NULL, ?1, NULL)")),
-          itemUpdate(db, QStringLiteral("UPDATE ITEM SET TX = COALESCE(?2, TX), Animation = ?3, "
+          itemUpdate(db, QStringLiteral("UPDATE ITEM SET TX = COALESCE(?2, TX), "
+                                        "Animation = CASE WHEN ?5 THEN Animation ELSE ?3 END, "
                                         "ITS = ?4 WHERE IT = ?1")),
           itemDelete(db, QStringLiteral("DELETE FROM ITEM WHERE IT = ?1")),
           keysDelete(db, QStringLiteral("DELETE FROM ITEMKEYS WHERE IT = ?1")),
@@ -211,6 +212,8 @@ bool CommitPass::item(ItemCardData& card, Outcome& outcome, CardFailure& failure
         update->bind(2, NormalizeLineBreaks(card.text));
     update->bindBlob(3, picture.isEmpty() ? QByteArray() : picture);
     update->bind(4, its);
+    // A stored picture the card could not show is not the card's to drop.
+    update->bind(5, card.pictureUnread && !card.hasPicture ? 1 : 0);
     if (!run(*update, failure, kCardProblem)) return false;
     ++result_.itemsWritten;
     return true;
@@ -331,7 +334,10 @@ CommitResult CommitCards(const std::vector<CardData*>& cardsInOrder)
     static bool inside = false;
     CommitResult result;
     Session& s = session();
-    if (inside) return result;
+    if (inside) {
+        result.busy = true;
+        return result;
+    }
     inside = true;
     s.escRequest = false;
     s.heldAbort = false;
@@ -415,6 +421,16 @@ CommitResult CommitCards(const std::vector<CardData*>& cardsInOrder)
     finish();
     for (const auto& note : pass.notes) note();
     return result;
+}
+
+void ReportUnwrittenCards(int cards)
+{
+    const QString what = cards == 1 ? QStringLiteral("1 card keeps its changes")
+                                    : QStringLiteral("%1 cards keep their changes").arg(cards);
+    ShowInfo(QStringLiteral("The changes could not be written to the store; ") + what +
+                 QStringLiteral(" on the desktop. Another program may be writing to the store: "
+                                "update again when it has finished."),
+             QStringLiteral("qb2039"), kError, 40060);
 }
 
 }  // namespace qb

@@ -12,6 +12,8 @@ struct CommitResult {
     // False when the pass did not start: a commit was already running, the store is not open, a
     // link table could not be opened, or the transaction could not begin ("M2000-3" reported).
     bool ran = false;
+    // The pass did not start because another one was running; that one writes the cards.
+    bool busy = false;
     // The transaction reached the disk. When false after ran, nothing was written and every card
     // keeps its flags.
     bool committed = false;
@@ -38,5 +40,8 @@ struct CommitResult {
 // tables are locked. The desktop then refreshes its list windows, runs the forced collection and
 // redraws the map.
 CommitResult CommitCards(const std::vector<CardData*>& cardsInOrder);
+
+// Tells the user that edits of cards could not be written and stay on the desktop.
+void ReportUnwrittenCards(int cards);
 
 }  // namespace qb

@@ -33,6 +33,7 @@
 #include <QPointer>
 #include <QScrollBar>
 #include <QTextBlock>
+#include <QTimer>
 
 #include <cmath>
 
@@ -68,12 +69,10 @@ DragPayload payloadOf(const QMimeData* mime)
     return payload;
 }
 
+// The text cut to the item limit; the user is told what did not fit.
 QString limitedText(QString text)
 {
-    if (text.size() <= ItemCardData::kMaxTextLength) return text;
-    int cut = ItemCardData::kMaxTextLength;
-    if (text.at(cut - 1).isHighSurrogate()) --cut;
-    text.truncate(cut);
+    ReportTextCut(LimitItemText(text));
     return text;
 }
 
@@ -111,6 +110,16 @@ TItemListBox::TItemListBox(TItem& card, ItemPart part) : QListWidget(&card), car
         setFont(f);
         paintPart(this, s.itemProjTableColor, s.itemProjFontColor);
     }
+}
+
+void TItemListBox::paintEvent(QPaintEvent* e)
+{
+    QListWidget::paintEvent(e);
+    if (part_ != ItemPart::Keys || count() > 0) return;
+    QPainter painter(viewport());
+    painter.setPen(palette().color(QPalette::Text));
+    painter.drawText(viewport()->rect().adjusted(4, 2, -4, -2), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
+                     noKeywordNote());
 }
 
 int TItemListBox::selectedRow() const
@@ -571,7 +580,8 @@ void TItem::textEdited()
     const int length = doc->characterCount() - 1;
     // Only what an edit adds is cut: a longer text from elsewhere loses nothing it had.
     if (length > ItemCardData::kMaxTextLength && lastChangeGrowth_ > 0) {
-        const int excess = std::min(length - ItemCardData::kMaxTextLength, lastChangeGrowth_);
+        const int growth = lastChangeGrowth_;
+        const int excess = std::min(length - ItemCardData::kMaxTextLength, growth);
         const int end = std::clamp(lastChangeEnd_, excess, length);
         int start = end - excess;
         if (start > 0 && doc->characterAt(start - 1).isHighSurrogate()) --start;
@@ -579,7 +589,12 @@ void TItem::textEdited()
         cursor.setPosition(start);
         cursor.setPosition(end, QTextCursor::KeepAnchor);
         cursor.removeSelectedText();  // edits again, and that edit records the text
-        WarningBeep();
+        // One typed character too many only beeps, as a full edit box does; a paste or a drop
+        // says what it lost, once the editor has finished its edit.
+        if (growth > 1)
+            QTimer::singleShot(0, this, [excess] { ReportTextCut(excess); });
+        else
+            WarningBeep();
         return;
     }
     item().text = text_->cardText();
@@ -614,6 +629,7 @@ void TItem::setPicture(const QImage& image)
     ItemCardData& d = item();
     d.picture = image;
     d.hasPicture = true;
+    d.pictureUnread = false;
     d.changed = true;
     picture_->setImage(image);
     Layout();
@@ -623,6 +639,7 @@ void TItem::removePicture()
 {
     ItemCardData& d = item();
     d.hasPicture = false;
+    d.pictureUnread = false;
     d.picture = QImage();
     d.changed = true;
     if (picture_) picture_->setImage(QImage());
@@ -1015,7 +1032,8 @@ bool TItem::EditInExternalEditor()
         if (files::readTextFile(path, &text)) {
             // Editors end the file with a line break the text did not have.
             if (text.endsWith(QLatin1Char('\n')) && !item().text.endsWith(QLatin1Char('\n'))) text.chop(1);
-            text = limitedText(text);
+            // A stored text longer than the limit that comes back unchanged loses nothing.
+            if (text != item().text) text = limitedText(text);
             if (text != item().text) {
                 setItemText(text);
                 item().changed = true;

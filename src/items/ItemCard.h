@@ -30,8 +30,11 @@ public:
     int selectedRow() const;
     int rowHeight() const;
     int firstVisibleRow() const;
+    // What an empty keyword list shows, so that an item without keywords says so.
+    static QString noKeywordNote() { return QStringLiteral("(no keyword)"); }
 
 protected:
+    void paintEvent(QPaintEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;

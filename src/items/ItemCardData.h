@@ -36,6 +36,8 @@ struct ItemCardData : CardData {
     QStringList projects;               // project names, at most 50 characters each
     bool hasPicture = false;
     QImage picture;
+    // The store holds a picture that could not be decoded: the commit leaves it as it is.
+    bool pictureUnread = false;
     bool keywordAdded = false;
 
     int keyCount() const { return int(keywords.size()); }

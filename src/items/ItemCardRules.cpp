@@ -2,6 +2,7 @@
 
 #include "items/ItemCardData.h"
 #include "platform/Dates.h"
+#include "shell/Messages.h"
 #include "shell/Settings.h"
 
 #include <algorithm>
@@ -119,7 +120,26 @@ NewItemStamp StampForNewItem(const QString& boxText, const QDate& today, const Q
     return stamp;
 }
 
-QString NewItemText(const QString& firstLine, const QString* clipboardText)
+int LimitItemText(QString& text)
+{
+    if (text.size() <= ItemCardData::kMaxTextLength) return 0;
+    int cut = ItemCardData::kMaxTextLength;
+    if (text.at(cut - 1).isHighSurrogate()) --cut;
+    const int leftOut = int(text.size()) - cut;
+    text.truncate(cut);
+    return leftOut;
+}
+
+void ReportTextCut(int leftOut)
+{
+    if (leftOut <= 0) return;
+    ShowInfo(QStringLiteral("An item holds at most %1 characters: %2 characters of the text were left out.")
+                 .arg(ItemCardData::kMaxTextLength)
+                 .arg(leftOut),
+             QStringLiteral("i1585"), kInformation, 30050);
+}
+
+QString NewItemText(const QString& firstLine, const QString* clipboardText, int* leftOut)
 {
     QString text = firstLine.isEmpty() && !clipboardText ? QString() : firstLine + QLatin1Char('\n');
     if (clipboardText) {
@@ -127,11 +147,8 @@ QString NewItemText(const QString& firstLine, const QString* clipboardText)
         clip.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
         text += clip;
     }
-    if (text.size() > ItemCardData::kMaxTextLength) {
-        int cut = ItemCardData::kMaxTextLength;
-        if (text.at(cut - 1).isHighSurrogate()) --cut;
-        text.truncate(cut);
-    }
+    const int cut = LimitItemText(text);
+    if (leftOut) *leftOut = cut;
     return text;
 }
 

@@ -64,8 +64,14 @@ struct NewItemStamp {
 NewItemStamp StampForNewItem(const QString& boxText, const QDate& today, const QString& dateFormat,
                              QChar separator);
 // The text of a new item: the first line (or an empty one) and the clipboard text after it, at
-// most 32000 characters in all.
-QString NewItemText(const QString& firstLine, const QString* clipboardText);
+// most 32000 characters in all; leftOut receives how many characters did not fit.
+QString NewItemText(const QString& firstLine, const QString* clipboardText, int* leftOut = nullptr);
+
+// Cuts a text to an item's 32000 characters, never between the halves of a surrogate pair.
+// Returns how many characters were left out.
+int LimitItemText(QString& text);
+// Tells the user how many characters a cut to the item limit left out; nothing when none were.
+void ReportTextCut(int leftOut);
 
 // The grey of an item card shaded by its age; none when shading is off (AgeFadeAwayInMonths 1 or
 // less). ageDays is now minus the item's ITS date.

@@ -85,7 +85,12 @@ CommitResult UpdateItems()
         for (TTower* list : desktop->cardsOf<TTower>())
             if (list->data().kind != CardKind::Inflection) list->RefreshTable();
     }
+    // Cards whose edits did not reach the store are not freed: they stay for the next commit.
     Collect(*desktop, true);
+    const bool failed = !result.committed || !result.failed.empty();
+    if (failed && !result.busy) {
+        if (const int unwritten = KeepUnwrittenCards(*desktop)) ReportUnwrittenCards(unwritten);
+    }
     desktop->redrawMap();
     return result;
 }
@@ -154,13 +159,15 @@ Timestamp NewItem(int x, int y, const QColor& groupColor, bool fromClipboard)
     const QClipboard* clipboard = QGuiApplication::clipboard();
     if (fromClipboard && clipboard) clip = clipboard->text();
     const bool withClip = fromClipboard && !clip.isEmpty();
-    card->setItemText(NewItemText(stamp.firstLine, withClip ? &clip : nullptr));
+    int leftOut = 0;
+    card->setItemText(NewItemText(stamp.firstLine, withClip ? &clip : nullptr, &leftOut));
 
     card->show();
     d.changed = true;
     card->setGroupColor(groupColor);
     card->setContentsUp(ctxText);
     card->textEditor()->moveCursor(QTextCursor::End);
+    ReportTextCut(leftOut);
     return id;
 }
 
@@ -262,6 +269,16 @@ PlacedItemCard PlaceItemCard(TDesktop& desktop, Timestamp itemId, QPoint desktop
         }
     }
     card->setGroupColor(placed.groupColor.isValid() ? placed.groupColor : QColor(Qt::black));
+    if (d.pictureUnread) {
+        d.unfreeable = true;
+        SysProblem(QStringLiteral("qb3689/Find"));
+        d.changed = false;
+        card->hide();
+        placed.card = card;
+        placed.created = true;
+        placed.pictureFailed = true;
+        return placed;
+    }
     if (placement.selectionStart >= 0) card->setSavedSelection(placement.selectionStart, placement.selectionLength);
 
     ContentsTypes side = SideOfMode(settings.cardSideUp);

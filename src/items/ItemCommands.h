@@ -16,8 +16,9 @@ class TItem;
 
 // The commit as the desktop runs it: the desktop's cards in child order go to CommitCards; then
 // revived concept cards show again (marked), the list windows other than inflection windows
-// refresh, the forced collection frees the dropped cards and the desktop map is redrawn. Does
-// nothing without a desktop.
+// refresh, the forced collection frees the dropped cards and the desktop map is redrawn. When the
+// store did not take every edit, the cards that keep theirs stay (a dropped one shows again) and
+// the user is told. Does nothing without a desktop.
 CommitResult UpdateItems();
 
 // CheckEmptyItems with the desktop side: a found concept card or item card shows again, marked
@@ -59,6 +60,9 @@ struct ItemCardPlacement {
 struct PlacedItemCard {
     TItem* card = nullptr;   // null: no such item, no free slot, or the run is stopping
     bool created = false;    // false with a card: it was on the desktop already and was moved
+    // The stored picture could not be decoded ("qb3689/Find"): the card is Unfreeable and stays
+    // hidden, so nothing half loaded is ever written back.
+    bool pictureFailed = false;
     QColor groupColor;       // the age grey when shading gave one, else the placement's colour
 };
 // Puts the card of a stored item on the desktop at a desktop position (scroll included): a slot

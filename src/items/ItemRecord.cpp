@@ -40,6 +40,7 @@ void FillItemFromRecord(ItemCardData& card, const QString& tx, const QByteArray&
     card.text = NormalizeLineBreaks(tx);
     card.picture = PictureFromStoredBytes(animation);
     card.hasPicture = !card.picture.isNull();
+    card.pictureUnread = !animation.isEmpty() && !card.hasPicture;
 }
 
 bool LoadItemRecord(ItemCardData& card, Timestamp id, QString* error)

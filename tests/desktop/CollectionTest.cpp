@@ -86,6 +86,29 @@ TEST_F(Collection, ACardThatCannotBeFreedStaysUnfreeableAndIsSkippedAfterwards)
     EXPECT_EQ(host.tables.items.at(2), &stuck);
 }
 
+TEST_F(Collection, CardsWithUnwrittenEditsAreNeverFreedAndDroppedOnesShowAgain)
+{
+    host.scrollPos = QPoint(0, 0);
+    host.visible = QSize(800, 600);
+    ItemCardData& edited = item(-1.1L, 1);
+    ItemCardData& deleted = item(-1.2L, 2);
+    ConceptCardData& conceptCard = host.addConcept(-2.0L);
+    CardData& flyword = host.addKind(CardKind::Flyword);
+    edited.pos = QPoint(1500, 1500);
+    deleted.deleted = true;
+    for (CardData* c : host.cards()) c->changed = c->hidden = true;
+
+    Collect(host, true);
+    EXPECT_TRUE(host.alive(&edited) && host.alive(&deleted) && host.alive(&conceptCard));
+    EXPECT_FALSE(host.alive(&flyword)) << "only the commit's own cards wait for it";
+
+    EXPECT_EQ(KeepUnwrittenCards(host), 3);
+    EXPECT_FALSE(edited.hidden);
+    EXPECT_TRUE(QRect(QPoint(0, 0), host.visible).intersects(QRect(edited.pos, edited.size)));
+    EXPECT_FALSE(conceptCard.hidden);
+    EXPECT_TRUE(deleted.hidden) << "a deleted card stays away until the next commit deletes it";
+}
+
 TEST_F(Collection, ABaseCardIsFreedWithTheUnknownKindMessage)
 {
     CardData& base = host.addKind(CardKind::Base);
@@ -266,6 +289,7 @@ TEST_F(Collection, UndoRecentDeletesBringsBackDeletedCardsNotYetFreed)
     EXPECT_EQ(host.visibleCalls[0].first, &deleted);
 
     deleted.deleted = deleted.hidden = true;
+    deleted.changed = false;  // the commit has deleted it
     Collect(host, true);
     EXPECT_EQ(UndoRecentDeletes(host), 0);
 }

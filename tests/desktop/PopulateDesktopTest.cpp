@@ -520,24 +520,43 @@ TEST_F(PopulateDesktopTest, PopConceptsBringsTheNextConceptNotOnTheDesktop)
     EXPECT_FALSE(CheckSWExist(*desktop, kRiver));
 }
 
-TEST_F(PopulateDesktopTest, AnItemWithoutKeywordStopsEveryFurtherSetUp)
+TEST_F(PopulateDesktopTest, AnItemWithoutKeywordIsANormalCard)
 {
     addItem(-46000.1, QStringLiteral("no keyword"), {}, {}, -46400.0);
     addItem(-46000.2, QStringLiteral("fine"), {{kRiver, 4}}, {}, -46399.0);
     PopItems(*desktop);
-    ASSERT_EQ(itemCards().size(), 1u);
-    EXPECT_EQ(shownWithCode(QStringLiteral("QB1703")), 1);
-    EXPECT_TRUE(session().stopFlag);
     PopItems(*desktop);
-    EXPECT_EQ(itemCards().size(), 1u);
+    ASSERT_EQ(itemCards().size(), 2u);
+    EXPECT_EQ(shownWithCode(QStringLiteral("QB1703")), 0);
+    EXPECT_FALSE(session().stopFlag);
 
-    // Pick1Item says the same with its own code.
-    session().stopFlag = false;
+    // Its keyword list says that it has none instead of staying blank.
+    TItem* bare = itemCard(-46000.1);
+    ASSERT_NE(bare, nullptr);
+    bare->setContentsUp(ctxKeys);
+    const QImage list = bare->keyList()->grab().toImage();
+    bool drawn = false;
+    for (int y = 0; y < list.height() && !drawn; ++y)
+        for (int x = 0; x < list.width() && !drawn; ++x) drawn = list.pixel(x, y) != list.pixel(0, 0);
+    EXPECT_TRUE(drawn);
+
     clearAll();
-    Pick1Item(*desktop, {40, 40}, -46000.1, 0, 0, 0, false);
+    EXPECT_TRUE(Pick1Item(*desktop, {40, 40}, -46000.1, 0, 0, 0, false).card);
+    EXPECT_EQ(shownWithCode(QStringLiteral("QB3742")), 0);
+    EXPECT_FALSE(session().stopFlag);
+}
+
+TEST_F(PopulateDesktopTest, Pick1ItemWithAnUnreadablePictureLeavesTheCardUnwritable)
+{
+    addItem(-46000.1, QStringLiteral("broken picture"), {{kRiver, 4}});
+    exec(QStringLiteral("UPDATE ITEM SET Animation = ?1 WHERE IT = ?2"), {QByteArray("not a picture"), -46000.1});
+    const PlacedItemCard placed = Pick1Item(*desktop, {40, 40}, -46000.1, 0, 0, 0, false);
+    ASSERT_NE(placed.card, nullptr);
+    EXPECT_TRUE(placed.card->data().unfreeable);
+    EXPECT_FALSE(placed.card->isVisible());
+    EXPECT_TRUE(messenger.saw(QStringLiteral("qb3689/Find")));
     EXPECT_EQ(shownWithCode(QStringLiteral("QB3742")), 1);
     EXPECT_TRUE(session().stopFlag);
-    EXPECT_FALSE(Pick1Item(*desktop, {40, 300}, -46000.2, 0, 0, 0, false).card);
 }
 
 TEST_F(PopulateDesktopTest, Pick1ItemFramesMarksAndSelectsTheHit)

@@ -196,6 +196,20 @@ TEST_F(Commit, ErasedTextKeepsTheStoredTextButTheLinksAndTimestampMove)
     EXPECT_LT(its(kItemA), double(kItemA));
 }
 
+TEST_F(Commit, AStoredPictureThatCouldNotBeReadIsKeptThroughATextEdit)
+{
+    addItem(kItemA, QStringLiteral("old text"), {{kConcept, 1}});
+    const QByteArray undecodable("a picture this program cannot decode");
+    exec(QStringLiteral("UPDATE ITEM SET Animation = ?1 WHERE IT = ?2"), {undecodable, double(kItemA)});
+    ItemCardData& card = keyedCard(kItemA, QString());
+    ASSERT_TRUE(LoadItemRecord(card, kItemA));
+    EXPECT_FALSE(card.hasPicture);
+    card.text = QStringLiteral("edited text");
+    ASSERT_TRUE(CommitCards(order()).committed);
+    EXPECT_EQ(tx(kItemA), QStringLiteral("edited text"));
+    EXPECT_EQ(rows(QStringLiteral("SELECT Animation FROM ITEM"))[0][0].toByteArray(), undecodable);
+}
+
 TEST_F(Commit, EachChangedItemGetsAFreshTimestampUnlessOneIsPending)
 {
     ItemCardData& pending = keyedCard(kItemA, QStringLiteral("ordered by project"));

@@ -18,6 +18,8 @@
 #include <QPushButton>
 #include <QTextBlock>
 
+#include <sqlite3.h>
+
 using namespace qb;
 using test::flushDeletes;
 
@@ -387,6 +389,64 @@ TEST_F(ItemCard, TheCloseSignDropsKeepsOrDeletesByWhatTheCardHolds)
     EXPECT_TRUE(messenger.saw(QStringLiteral("Ok to delete this item definitely? (\"[26-12-08]\") ")));
 }
 
+TEST_F(ItemCard, ACommitThatFailsFreesNoCardWhoseEditItDidNotWrite)
+{
+    addItem(kItem, QStringLiteral("stored"), {{kConceptA, 1}});
+    // Far down the desktop, outside what the user sees.
+    TItem* edited = PlaceItemCard(*desktop, kItem, QPoint(1500, 1500)).card;
+    ASSERT_NE(edited, nullptr);
+    edited->textEditor()->moveCursor(QTextCursor::End);
+    edited->textEditor()->insertPlainText(QStringLiteral(" and edited"));
+    edited->HideCard();
+    TItem* fresh = makeKeyedCard(kOther, QStringLiteral("new note"));
+    fresh->data().changed = true;
+    fresh->HideCard();
+
+    // Another program holds the write lock: the commit cannot start.
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(QDir(dir()).filePath(QStringLiteral("ITEM.DB")).toUtf8().constData(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    UpdateItems();
+    flushDeletes();
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+
+    ASSERT_EQ(desktop->cardsOf<TItem>().size(), 2);
+    for (TItem* card : {edited, fresh}) {
+        EXPECT_TRUE(card->data().changed);
+        EXPECT_FALSE(card->data().hidden);
+        EXPECT_TRUE(card->isVisible());
+    }
+    EXPECT_TRUE(QRect(desktop->scroll(), desktop->visibleSize()).intersects(edited->geometry()));
+    EXPECT_TRUE(messenger.saw(QStringLiteral("2 cards keep their changes")));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT TX FROM ITEM")).toString(), QStringLiteral("stored"));
+
+    // One card that rolls back stays; the other is written and freed.
+    exec(QStringLiteral("CREATE TRIGGER itemkeys.refuse BEFORE INSERT ON ITEMKEYS WHEN NEW.IT = %1 "
+                        "BEGIN SELECT RAISE(ABORT, 'refused'); END").arg(double(kOther), 0, 'g', 17));
+    edited->HideCard();
+    fresh->HideCard();
+    messenger.clear();
+    UpdateItems();
+    flushDeletes();
+    ASSERT_EQ(desktop->cardsOf<TItem>().size(), 1);
+    EXPECT_EQ(desktop->cardsOf<TItem>().first(), fresh);
+    EXPECT_TRUE(fresh->isVisible() && fresh->data().changed);
+    EXPECT_TRUE(messenger.saw(QStringLiteral("1 card keeps its changes")));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT TX FROM ITEM WHERE IT = %1").arg(double(kItem), 0, 'g', 17)).toString(),
+              QStringLiteral("stored and edited"));
+
+    exec(QStringLiteral("DROP TRIGGER itemkeys.refuse"));
+    fresh->HideCard();
+    messenger.clear();
+    UpdateItems();
+    flushDeletes();
+    EXPECT_TRUE(desktop->cardsOf<TItem>().isEmpty());
+    EXPECT_FALSE(messenger.saw(QStringLiteral("could not be written")));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT TX FROM ITEM WHERE IT = %1").arg(double(kOther), 0, 'g', 17)).toString(),
+              QStringLiteral("new note"));
+}
+
 TEST_F(ItemCard, EditsMarkTheCardChangedAndTheTextStopsAt32000Characters)
 {
     TItem* card = makeKeyedCard(kItem, QStringLiteral("loaded"));
@@ -403,7 +463,12 @@ TEST_F(ItemCard, EditsMarkTheCardChangedAndTheTextStopsAt32000Characters)
     EXPECT_EQ(card->item().text.size(), ItemCardData::kMaxTextLength);
     EXPECT_TRUE(card->item().text.startsWith(QStringLiteral("0123456789x")));
     EXPECT_EQ(card->textEditor()->document()->characterCount() - 1, ItemCardData::kMaxTextLength);
-    EXPECT_GE(messenger.beeps, 1);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(messenger.saw(QStringLiteral("6 characters of the text were left out")));
+    // One typed character too many only beeps.
+    card->textEditor()->insertPlainText(QStringLiteral("!"));
+    EXPECT_EQ(card->item().text.size(), ItemCardData::kMaxTextLength);
+    EXPECT_EQ(messenger.beeps, 1);
 
     // A longer text from elsewhere is shown whole; an edit that adds nothing keeps it.
     const QString longer = QString(32010, QLatin1Char('y'));
@@ -441,6 +506,10 @@ TEST_F(ItemCard, ProjectAndFlywordDropsAndShowKeysOnDrag)
     EXPECT_EQ(card->item().text, QStringLiteral("words flying"));
     EXPECT_EQ(card->textEditor()->toPlainText(), QStringLiteral("words flying"));
     EXPECT_TRUE(card->data().changed);
+    card->setItemText(QString(31995, QLatin1Char('w')));
+    card->DropOn(ItemPart::Text, fly, QPoint(20, 20));
+    EXPECT_EQ(card->item().text.size(), ItemCardData::kMaxTextLength);
+    EXPECT_TRUE(messenger.saw(QStringLiteral("2 characters of the text were left out")));
 
     session().settings.showKeysOnDrag = true;
     card->DropOn(ItemPart::Text, project, QPoint(20, 20));
@@ -541,6 +610,16 @@ TEST_F(ItemCard, TheExternalEditorGivesTheTextBack)
     EXPECT_TRUE(card->data().changed);
     EXPECT_EQ(card->contentsUp(), ctxText);
     EXPECT_FALSE(files::exists(dir(), QStringLiteral("QB.txt"))) << "the work file goes afterwards";
+
+    // More than an item holds comes back: the rest is cut and the user told how much.
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write("#!/bin/sh\nsleep 0.3\nhead -c 32010 /dev/zero | tr '\\0' e > \"$1\"\n");
+    f.close();
+    TExecFile::setPeriodScale(0.05);
+    EXPECT_TRUE(card->EditInExternalEditor());
+    TExecFile::setPeriodScale(1.0);
+    EXPECT_EQ(card->item().text.size(), ItemCardData::kMaxTextLength);
+    EXPECT_TRUE(messenger.saw(QStringLiteral("10 characters of the text were left out")));
 }
 
 }  // namespace

@@ -124,6 +124,12 @@ TEST_F(NewItems, ClipboardToNewItemPutsTheClipboardTextBelowTheStamp)
     window->dateStampBox()->setPlainText(QStringLiteral("x"));
     EXPECT_TRUE(run(cmd::NewItemFromClipboard));
     EXPECT_EQ(desk().cardsOf<TItem>().last()->item().text, QStringLiteral("\ncopied line\nsecond line"));
+
+    // A clipboard beyond the item limit: the user learns how much did not fit.
+    QGuiApplication::clipboard()->setText(QString(47600, QLatin1Char('c')));
+    EXPECT_TRUE(run(cmd::NewItemFromClipboard));
+    EXPECT_EQ(desk().cardsOf<TItem>().last()->item().text.size(), 32000);
+    EXPECT_TRUE(messenger.saw(QStringLiteral("15601 characters of the text were left out")));
 }
 
 TEST_F(NewItems, WithDateHintsTheNewCardShowsItsDate)

@@ -48,8 +48,6 @@ bool idFromText(const QJsonValue& value, Timestamp* id)
     return true;
 }
 
-QJsonArray pair(int a, int b) { return QJsonArray{a, b}; }
-
 bool pairFrom(const QJsonValue& value, int* a, int* b)
 {
     const QJsonArray array = value.toArray();
@@ -77,42 +75,86 @@ QByteArray encodePicture(const QImage& picture, PictureCache* cache)
     return encoded;
 }
 
-void putPlace(QJsonObject& o, const CardData& card)
-{
-    o[QStringLiteral("pos")] = pair(card.pos.x(), card.pos.y());
-    o[QStringLiteral("size")] = pair(card.size.width(), card.size.height());
-}
+// The file is written by hand rather than through QJsonDocument: the snapshot runs on the
+// program's thread at every pause in typing and must stay a few milliseconds for hundreds of cards.
+class JsonOut {
+public:
+    QByteArray bytes;
 
-QJsonObject itemObject(const ItemCardData& card, PictureCache* pictures)
+    JsonOut& raw(const char* text)
+    {
+        bytes.append(text);
+        return *this;
+    }
+    JsonOut& number(long long value)
+    {
+        bytes.append(QByteArray::number(value));
+        return *this;
+    }
+    JsonOut& id(Timestamp value) { return string(idText(value)); }
+    JsonOut& string(const QString& text)
+    {
+        const QByteArray utf8 = text.toUtf8();
+        bytes.append('"');
+        qsizetype start = 0;
+        for (qsizetype i = 0; i < utf8.size(); ++i) {
+            const unsigned char c = static_cast<unsigned char>(utf8[i]);
+            if (c >= 0x20 && c != '"' && c != '\\') continue;
+            bytes.append(utf8.constData() + start, i - start);
+            start = i + 1;
+            switch (c) {
+            case '"': bytes.append("\\\""); break;
+            case '\\': bytes.append("\\\\"); break;
+            case '\n': bytes.append("\\n"); break;
+            case '\r': bytes.append("\\r"); break;
+            case '\t': bytes.append("\\t"); break;
+            default: {
+                char escaped[8];
+                std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+                bytes.append(escaped);
+            }
+            }
+        }
+        bytes.append(utf8.constData() + start, utf8.size() - start);
+        bytes.append('"');
+        return *this;
+    }
+    JsonOut& place(const CardData& card)
+    {
+        raw(",\"pos\":[").number(card.pos.x()).raw(",").number(card.pos.y()).raw("]");
+        raw(",\"size\":[").number(card.size.width()).raw(",").number(card.size.height()).raw("]");
+        return *this;
+    }
+};
+
+void writeItem(JsonOut& out, const ItemCardData& card, PictureCache* pictures)
 {
-    QJsonObject o;
-    o[QStringLiteral("kind")] = QStringLiteral("item");
-    o[QStringLiteral("id")] = idText(card.itemId);
-    o[QStringLiteral("text")] = card.text;
-    QJsonArray keywords;
-    for (const KeywordLink& k : card.keywords)
-        keywords.append(QJsonObject{{QStringLiteral("concept"), idText(k.conceptId)},
-                                    {QStringLiteral("wordNo"), k.wordNo},
-                                    {QStringLiteral("word"), k.word}});
-    o[QStringLiteral("keywords")] = keywords;
-    o[QStringLiteral("projects")] = QJsonArray::fromStringList(card.projects);
+    out.raw("{\"kind\":\"item\",\"id\":").id(card.itemId).raw(",\"text\":").string(card.text);
+    out.raw(",\"keywords\":[");
+    for (size_t i = 0; i < card.keywords.size(); ++i) {
+        const KeywordLink& k = card.keywords[i];
+        out.raw(i ? ",{\"concept\":" : "{\"concept\":").id(k.conceptId);
+        out.raw(",\"wordNo\":").number(k.wordNo).raw(",\"word\":").string(k.word).raw("}");
+    }
+    out.raw("],\"projects\":[");
+    for (qsizetype i = 0; i < card.projects.size(); ++i) {
+        if (i) out.raw(",");
+        out.string(card.projects[i]);
+    }
+    out.raw("]");
     if (card.hasPicture && !card.picture.isNull())
-        o[QStringLiteral("picture")] = QString::fromLatin1(encodePicture(card.picture, pictures));
-    putPlace(o, card);
-    return o;
+        out.raw(",\"picture\":\"").bytes.append(encodePicture(card.picture, pictures)).append('"');
+    out.place(card).raw("}");
 }
 
-QJsonObject conceptObject(const ConceptCardData& card)
+void writeConcept(JsonOut& out, const ConceptCardData& card)
 {
-    QJsonObject o;
-    o[QStringLiteral("kind")] = QStringLiteral("concept");
-    o[QStringLiteral("id")] = idText(card.conceptId);
-    QJsonArray words;
-    for (const ConceptWord& w : card.words)
-        words.append(QJsonObject{{QStringLiteral("wordNo"), w.wordNo}, {QStringLiteral("word"), w.word}});
-    o[QStringLiteral("words")] = words;
-    putPlace(o, card);
-    return o;
+    out.raw("{\"kind\":\"concept\",\"id\":").id(card.conceptId).raw(",\"words\":[");
+    for (size_t i = 0; i < card.words.size(); ++i) {
+        out.raw(i ? ",{\"wordNo\":" : "{\"wordNo\":").number(card.words[i].wordNo);
+        out.raw(",\"word\":").string(card.words[i].word).raw("}");
+    }
+    out.raw("]").place(card).raw("}");
 }
 
 bool readPlace(const QJsonObject& o, CardData& card)
@@ -177,18 +219,24 @@ QString FilePath(const QString& dir) { return QDir(dir).filePath(FileName()); }
 
 QByteArray Serialize(const std::vector<const CardData*>& cards, PictureCache* pictures)
 {
-    QJsonArray list;
+    JsonOut out;
+    out.bytes.reserve(4096);
+    out.raw("{\"format\":").string(QString::fromLatin1(kFormatTag)).raw(",\"version\":").number(kVersion);
+    out.raw(",\"cards\":[");
+    bool first = true;
     for (const CardData* card : cards) {
-        if (auto* item = dynamic_cast<const ItemCardData*>(card))
-            list.append(itemObject(*item, pictures));
-        else if (auto* conceptCard = dynamic_cast<const ConceptCardData*>(card))
-            list.append(conceptObject(*conceptCard));
+        const auto* item = dynamic_cast<const ItemCardData*>(card);
+        const auto* conceptCard = item ? nullptr : dynamic_cast<const ConceptCardData*>(card);
+        if (!item && !conceptCard) continue;
+        if (!first) out.raw(",");
+        first = false;
+        if (item)
+            writeItem(out, *item, pictures);
+        else
+            writeConcept(out, *conceptCard);
     }
-    QJsonObject root;
-    root[QStringLiteral("format")] = QString::fromLatin1(kFormatTag);
-    root[QStringLiteral("version")] = kVersion;
-    root[QStringLiteral("cards")] = list;
-    return QJsonDocument(root).toJson(QJsonDocument::Compact);
+    out.raw("]}");
+    return out.bytes;
 }
 
 Contents Parse(const QByteArray& bytes)
@@ -262,13 +310,8 @@ bool WriteAtomically(const QString& path, const QByteArray& bytes, QString* erro
         ::unlink(temporary.constData());
         return failed(why);
     }
-    // The rename itself reaches the disk with the directory.
-    const QByteArray dir = QFile::encodeName(QFileInfo(path).absolutePath());
-    const int dirFd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        ::fsync(dirFd);
-        ::close(dirFd);
-    }
+    // The directory is not synced: should the rename itself be lost, the file before it stands,
+    // whole, a few seconds older.
     return true;
 }
 

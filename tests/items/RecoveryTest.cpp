@@ -253,7 +253,7 @@ TEST_F(Recovery, IdsAndPicturesSurviveTheFileExactly)
 {
     ItemCardData card;
     card.itemId = -46007.123456789012345L;
-    card.text = QStringLiteral("line one\nline two \u00e9");
+    card.text = QStringLiteral("line one\r\nline \"two\" \\ \t\u0001 \u00e9 \U0001F600");
     card.keywords = {{-45000.000000001L, 7, QStringLiteral("seven")}};
     card.projects = {QStringLiteral("A"), QStringLiteral("B")};
     card.hasPicture = true;

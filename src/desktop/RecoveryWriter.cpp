@@ -9,6 +9,7 @@
 #include "platform/Clock.h"
 #include "shell/Messages.h"
 #include "shell/Session.h"
+#include "shell/TerminationRequests.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -117,12 +118,15 @@ int RecoveryWriter::offerRecovery()
     const QString file = path();
     if (ready_ || !desktop_) return 0;
     QFile in(file);
-    const bool read = in.open(QIODevice::ReadOnly);
-    recovery::Contents contents = recovery::Parse(read ? in.readAll() : QByteArray());
+    if (!in.open(QIODevice::ReadOnly)) {
+        ready_ = !QFileInfo::exists(file);  // an unreadable file is left as it is
+        return 0;
+    }
+    recovery::Contents contents = recovery::Parse(in.readAll());
     in.close();
-    ready_ = true;
     fileMayExist_ = true;
     if (!contents.ok()) {
+        ready_ = true;
         const QString aside = setAside();
         ShowInfo(QStringLiteral("The file of unsaved card edits is unreadable (") + contents.error +
                      QStringLiteral(") and was set aside as ") + (aside.isEmpty() ? file : aside),
@@ -130,6 +134,7 @@ int RecoveryWriter::offerRecovery()
         return 0;
     }
     if (contents.cards.empty()) {
+        ready_ = true;
         writeNow();
         return 0;
     }
@@ -137,10 +142,18 @@ int RecoveryWriter::offerRecovery()
     const QString question = QString::number(found) +
                              (found == 1 ? QStringLiteral(" unsaved card edit was found from the last run.")
                                          : QStringLiteral(" unsaved card edits were found from the last run.")) +
-                             QStringLiteral(" Put them back on the desktop?");
-    if (!AskYesDefault(question, 0)) {
+                             (found == 1 ? QStringLiteral(" Put it back on the desktop?")
+                                         : QStringLiteral(" Put them back on the desktop?"));
+    const bool yes = AskYesDefault(question, 0);
+    if (TerminationRequests::requested()) {
+        // The program is being ended while it asked: the file waits for the next start.
+        return 0;
+    }
+    ready_ = true;
+    if (!yes) {
         const QString aside = setAside();
         fileMayExist_ = false;
+        ready_ = !aside.isEmpty();  // a file that could not be renamed is not written over
         ShowInfo(QStringLiteral("The unsaved card edits were kept in ") + (aside.isEmpty() ? file : aside), QString(),
                  kInformation, 0);
         return 0;
@@ -170,6 +183,9 @@ int RecoveryWriter::layOut(std::vector<std::unique_ptr<CardData>>& cards)
             data->normalColor = session().settings.newItemColor;
             auto* widget = new TItem(desktop, std::move(data));
             desktop.takeSlot(*widget, slot.result);
+            // The card had the size the user left it at.
+            widget->item().size = item->size;
+            widget->item().normalSize = item->size;
             if (widget->item().hasPicture) widget->showDataPicture();
             widget->item().changed = true;
             widget->applyDataGeometry();

@@ -20,6 +20,8 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 
+#include <utility>
+
 using namespace qb;
 
 namespace {
@@ -205,6 +207,32 @@ TEST_F(Recovery, NoKeepsTheFileAsideAndSaysWhere)
     QFile asideFile(QDir(dir()).filePath(setAside()[0]));
     ASSERT_TRUE(asideFile.open(QIODevice::ReadOnly));
     EXPECT_TRUE(recovery::Parse(asideFile.readAll()).ok()) << "kept whole";
+}
+
+// A logout while the start asks: the program ends and the next start asks again.
+TEST_F(Recovery, ATerminationRequestDuringTheQuestionLeavesTheFileForTheNextStart)
+{
+    ItemCardData kept;
+    kept.itemId = -46008.5L;
+    kept.text = QStringLiteral("still wanted");
+    writeFile(fileOf(kept));
+    struct EndingMessenger : test::ScriptedMessenger {
+        std::function<void()> onQuestion;
+        MessageReply showInfo(const MessageRequest& request) override
+        {
+            if (onQuestion) std::exchange(onQuestion, nullptr)();
+            return ScriptedMessenger::showInfo(request);
+        }
+    } ending;
+    ending.onQuestion = [&] { TerminationRequests::terminate(*window); };
+    session().setMessenger(&ending);
+    start();
+    EXPECT_TRUE(fileThere());
+    EXPECT_TRUE(setAside().isEmpty());
+    EXPECT_FALSE(onDesktop(-46008.5L));
+    window.reset();
+    TerminationRequests::reset();
+    session().setMessenger(&messenger);
 }
 
 TEST_F(Recovery, ATruncatedOrForeignFileIsReportedAndSetAsideAndTheStartGoesOn)

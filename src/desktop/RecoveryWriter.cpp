@@ -1,5 +1,10 @@
 #include "desktop/RecoveryWriter.h"
 
+#include <QCoreApplication>
+#include <QEvent>
+#include <QFile>
+#include <QFileInfo>
+
 #include "desktop/Desktop.h"
 #include "dictionary/ConceptCard.h"
 #include "dictionary/ConceptCardData.h"
@@ -11,11 +16,6 @@
 #include "shell/Session.h"
 #include "shell/TerminationRequests.h"
 
-#include <QCoreApplication>
-#include <QEvent>
-#include <QFile>
-#include <QFileInfo>
-
 namespace qb {
 
 namespace {
@@ -24,30 +24,28 @@ RecoveryWriter* theWriter = nullptr;
 
 // What the next commit would write and a restart could give back. Deletions are left out: a
 // card must not disappear from the store after a crash without the user seeing it go.
-bool worthKeeping(const CardData* card)
-{
+bool worthKeeping(const CardData* card) {
     if (!card || !card->changed || card->deleted) return false;
     if (auto* item = dynamic_cast<const ItemCardData*>(card)) return !item->isEmpty();
     return dynamic_cast<const ConceptCardData*>(card) != nullptr;
 }
 
-bool isEditEvent(QEvent::Type type)
-{
+bool isEditEvent(QEvent::Type type) {
     switch (type) {
-    case QEvent::KeyPress:
-    case QEvent::InputMethod:
-    case QEvent::Drop:
-    case QEvent::MouseButtonRelease:
-        return true;
-    default:
-        return false;
+        case QEvent::KeyPress:
+        case QEvent::InputMethod:
+        case QEvent::Drop:
+        case QEvent::MouseButtonRelease:
+            return true;
+        default:
+            return false;
     }
 }
 
 }  // namespace
 
-RecoveryWriter::RecoveryWriter(TDesktop& desktop, QObject* parent) : QObject(parent), desktop_(&desktop)
-{
+RecoveryWriter::RecoveryWriter(TDesktop& desktop, QObject* parent)
+    : QObject(parent), desktop_(&desktop) {
     timer_.setSingleShot(true);
     connect(&timer_, &QTimer::timeout, this, &RecoveryWriter::writeNow);
     ready_ = !QFileInfo::exists(path());
@@ -56,8 +54,7 @@ RecoveryWriter::RecoveryWriter(TDesktop& desktop, QObject* parent) : QObject(par
     recovery::AfterCommitHook() = [this] { writeNow(); };
 }
 
-RecoveryWriter::~RecoveryWriter()
-{
+RecoveryWriter::~RecoveryWriter() {
     if (theWriter == this) {
         theWriter = nullptr;
         recovery::AfterCommitHook() = nullptr;
@@ -69,20 +66,17 @@ RecoveryWriter* RecoveryWriter::current() { return theWriter; }
 
 QString RecoveryWriter::path() const { return recovery::FilePath(session().dir()); }
 
-bool RecoveryWriter::eventFilter(QObject* watched, QEvent* event)
-{
+bool RecoveryWriter::eventFilter(QObject* watched, QEvent* event) {
     if (isEditEvent(event->type())) editsPending();
     return QObject::eventFilter(watched, event);
 }
 
-void RecoveryWriter::editsPending()
-{
+void RecoveryWriter::editsPending() {
     if (!timer_.isActive()) firstPending_.start();
     if (firstPending_.elapsed() < kLongestDelayMs) timer_.start(kPauseMs);
 }
 
-void RecoveryWriter::writeNow()
-{
+void RecoveryWriter::writeNow() {
     timer_.stop();
     if (!ready_ || !desktop_) return;
     std::vector<const CardData*> cards;
@@ -101,20 +95,17 @@ void RecoveryWriter::writeNow()
     fileMayExist_ = true;
 }
 
-void RecoveryWriter::finish()
-{
+void RecoveryWriter::finish() {
     writeNow();
     writer_.waitForDone();
 }
 
-QString RecoveryWriter::setAside()
-{
+QString RecoveryWriter::setAside() {
     writer_.waitForDone();
     return recovery::SetAside(path(), session().clock().now());
 }
 
-int RecoveryWriter::offerRecovery()
-{
+int RecoveryWriter::offerRecovery() {
     const QString file = path();
     if (ready_ || !desktop_) return 0;
     QFile in(file);
@@ -139,11 +130,12 @@ int RecoveryWriter::offerRecovery()
         return 0;
     }
     const int found = int(contents.cards.size());
-    const QString question = QString::number(found) +
-                             (found == 1 ? QStringLiteral(" unsaved card edit was found from the last run.")
-                                         : QStringLiteral(" unsaved card edits were found from the last run.")) +
-                             (found == 1 ? QStringLiteral(" Put it back on the desktop?")
-                                         : QStringLiteral(" Put them back on the desktop?"));
+    const QString question =
+        QString::number(found) +
+        (found == 1 ? QStringLiteral(" unsaved card edit was found from the last run.")
+                    : QStringLiteral(" unsaved card edits were found from the last run.")) +
+        (found == 1 ? QStringLiteral(" Put it back on the desktop?")
+                    : QStringLiteral(" Put them back on the desktop?"));
     const bool yes = AskYesDefault(question, 0);
     if (TerminationRequests::requested()) {
         // The program is being ended while it asked: the file waits for the next start.
@@ -154,15 +146,17 @@ int RecoveryWriter::offerRecovery()
         const QString aside = setAside();
         fileMayExist_ = false;
         ready_ = !aside.isEmpty();  // a file that could not be renamed is not written over
-        ShowInfo(QStringLiteral("The unsaved card edits were kept in ") + (aside.isEmpty() ? file : aside), QString(),
-                 kInformation, 0);
+        ShowInfo(QStringLiteral("The unsaved card edits were kept in ") +
+                     (aside.isEmpty() ? file : aside),
+                 QString(), kInformation, 0);
         return 0;
     }
     const int laid = layOut(contents.cards);
     if (laid < found) {
         const QString aside = setAside();
-        ShowInfo(QString::number(found - laid) + QStringLiteral(" of the unsaved card edits found no place on the "
-                                                                "desktop; all of them were kept in ") +
+        ShowInfo(QString::number(found - laid) +
+                     QStringLiteral(" of the unsaved card edits found no place on the "
+                                    "desktop; all of them were kept in ") +
                      aside,
                  QString(), kError, 0);
     }
@@ -171,8 +165,7 @@ int RecoveryWriter::offerRecovery()
     return laid;
 }
 
-int RecoveryWriter::layOut(std::vector<std::unique_ptr<CardData>>& cards)
-{
+int RecoveryWriter::layOut(std::vector<std::unique_ptr<CardData>>& cards) {
     TDesktop& desktop = *desktop_;
     int laid = 0;
     for (std::unique_ptr<CardData>& card : cards) {

@@ -1,7 +1,7 @@
 #include "items/RecoveryFile.h"
 
-#include "dictionary/ConceptCardData.h"
-#include "items/ItemCardData.h"
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <QBuffer>
 #include <QDir>
@@ -11,15 +11,14 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#include "dictionary/ConceptCardData.h"
+#include "items/ItemCardData.h"
 
 namespace qb::recovery {
 
@@ -29,15 +28,13 @@ constexpr int kMaxCards = 100000;
 constexpr int kDesktopSize = 2000;
 
 // Ids are 80-bit in memory; 21 significant digits bring back every bit.
-QString idText(Timestamp id)
-{
+QString idText(Timestamp id) {
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, "%.21Lg", id);
     return QString::fromLatin1(buffer);
 }
 
-bool idFromText(const QJsonValue& value, Timestamp* id)
-{
+bool idFromText(const QJsonValue& value, Timestamp* id) {
     const QByteArray text = value.toString().toLatin1();
     if (text.isEmpty()) return false;
     char* end = nullptr;
@@ -48,8 +45,7 @@ bool idFromText(const QJsonValue& value, Timestamp* id)
     return true;
 }
 
-bool pairFrom(const QJsonValue& value, int* a, int* b)
-{
+bool pairFrom(const QJsonValue& value, int* a, int* b) {
     const QJsonArray array = value.toArray();
     if (array.size() != 2 || !array[0].isDouble() || !array[1].isDouble()) return false;
     *a = array[0].toInt();
@@ -57,8 +53,7 @@ bool pairFrom(const QJsonValue& value, int* a, int* b)
     return true;
 }
 
-QByteArray encodePicture(const QImage& picture, PictureCache* cache)
-{
+QByteArray encodePicture(const QImage& picture, PictureCache* cache) {
     if (cache) {
         auto found = cache->constFind(picture.cacheKey());
         if (found != cache->constEnd()) return *found;
@@ -78,22 +73,19 @@ QByteArray encodePicture(const QImage& picture, PictureCache* cache)
 // The file is written by hand rather than through QJsonDocument: the snapshot runs on the
 // program's thread at every pause in typing and must stay a few milliseconds for hundreds of cards.
 class JsonOut {
-public:
+  public:
     QByteArray bytes;
 
-    JsonOut& raw(const char* text)
-    {
+    JsonOut& raw(const char* text) {
         bytes.append(text);
         return *this;
     }
-    JsonOut& number(long long value)
-    {
+    JsonOut& number(long long value) {
         bytes.append(QByteArray::number(value));
         return *this;
     }
     JsonOut& id(Timestamp value) { return string(idText(value)); }
-    JsonOut& string(const QString& text)
-    {
+    JsonOut& string(const QString& text) {
         const QByteArray utf8 = text.toUtf8();
         bytes.append('"');
         qsizetype start = 0;
@@ -103,32 +95,40 @@ public:
             bytes.append(utf8.constData() + start, i - start);
             start = i + 1;
             switch (c) {
-            case '"': bytes.append("\\\""); break;
-            case '\\': bytes.append("\\\\"); break;
-            case '\n': bytes.append("\\n"); break;
-            case '\r': bytes.append("\\r"); break;
-            case '\t': bytes.append("\\t"); break;
-            default: {
-                char escaped[8];
-                std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-                bytes.append(escaped);
-            }
+                case '"':
+                    bytes.append("\\\"");
+                    break;
+                case '\\':
+                    bytes.append("\\\\");
+                    break;
+                case '\n':
+                    bytes.append("\\n");
+                    break;
+                case '\r':
+                    bytes.append("\\r");
+                    break;
+                case '\t':
+                    bytes.append("\\t");
+                    break;
+                default: {
+                    char escaped[8];
+                    std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+                    bytes.append(escaped);
+                }
             }
         }
         bytes.append(utf8.constData() + start, utf8.size() - start);
         bytes.append('"');
         return *this;
     }
-    JsonOut& place(const CardData& card)
-    {
+    JsonOut& place(const CardData& card) {
         raw(",\"pos\":[").number(card.pos.x()).raw(",").number(card.pos.y()).raw("]");
         raw(",\"size\":[").number(card.size.width()).raw(",").number(card.size.height()).raw("]");
         return *this;
     }
 };
 
-void writeItem(JsonOut& out, const ItemCardData& card, PictureCache* pictures)
-{
+void writeItem(JsonOut& out, const ItemCardData& card, PictureCache* pictures) {
     out.raw("{\"kind\":\"item\",\"id\":").id(card.itemId).raw(",\"text\":").string(card.text);
     out.raw(",\"keywords\":[");
     for (size_t i = 0; i < card.keywords.size(); ++i) {
@@ -147,8 +147,7 @@ void writeItem(JsonOut& out, const ItemCardData& card, PictureCache* pictures)
     out.place(card).raw("}");
 }
 
-void writeConcept(JsonOut& out, const ConceptCardData& card)
-{
+void writeConcept(JsonOut& out, const ConceptCardData& card) {
     out.raw("{\"kind\":\"concept\",\"id\":").id(card.conceptId).raw(",\"words\":[");
     for (size_t i = 0; i < card.words.size(); ++i) {
         out.raw(i ? ",{\"wordNo\":" : "{\"wordNo\":").number(card.words[i].wordNo);
@@ -157,26 +156,27 @@ void writeConcept(JsonOut& out, const ConceptCardData& card)
     out.raw("]").place(card).raw("}");
 }
 
-bool readPlace(const QJsonObject& o, CardData& card)
-{
+bool readPlace(const QJsonObject& o, CardData& card) {
     int x = 0, y = 0, w = 0, h = 0;
-    if (!pairFrom(o[QStringLiteral("pos")], &x, &y) || !pairFrom(o[QStringLiteral("size")], &w, &h)) return false;
+    if (!pairFrom(o[QStringLiteral("pos")], &x, &y) || !pairFrom(o[QStringLiteral("size")], &w, &h))
+        return false;
     card.pos = QPoint(std::clamp(x, 0, kDesktopSize), std::clamp(y, 0, kDesktopSize));
     if (w > 0 && h > 0 && w <= kDesktopSize && h <= kDesktopSize) card.size = QSize(w, h);
     card.normalSize = card.size;
     return true;
 }
 
-std::unique_ptr<CardData> readItem(const QJsonObject& o)
-{
+std::unique_ptr<CardData> readItem(const QJsonObject& o) {
     auto card = std::make_unique<ItemCardData>();
-    if (!idFromText(o[QStringLiteral("id")], &card->itemId) || !o[QStringLiteral("text")].isString())
+    if (!idFromText(o[QStringLiteral("id")], &card->itemId) ||
+        !o[QStringLiteral("text")].isString())
         return nullptr;
     card->text = o[QStringLiteral("text")].toString().left(ItemCardData::kMaxTextLength);
     for (const QJsonValue& v : o[QStringLiteral("keywords")].toArray()) {
         const QJsonObject k = v.toObject();
         KeywordLink link;
-        if (!idFromText(k[QStringLiteral("concept")], &link.conceptId) || !k[QStringLiteral("wordNo")].isDouble())
+        if (!idFromText(k[QStringLiteral("concept")], &link.conceptId) ||
+            !k[QStringLiteral("wordNo")].isDouble())
             return nullptr;
         link.wordNo = k[QStringLiteral("wordNo")].toInt();
         link.word = k[QStringLiteral("word")].toString().left(ItemCardData::kMaxNameLength);
@@ -188,7 +188,8 @@ std::unique_ptr<CardData> readItem(const QJsonObject& o)
             card->projects << v.toString().left(ItemCardData::kMaxNameLength);
     }
     if (o.contains(QStringLiteral("picture"))) {
-        const QByteArray png = QByteArray::fromBase64(o[QStringLiteral("picture")].toString().toLatin1());
+        const QByteArray png =
+            QByteArray::fromBase64(o[QStringLiteral("picture")].toString().toLatin1());
         QImage picture;
         if (!picture.loadFromData(png, "PNG")) return nullptr;
         card->picture = picture;
@@ -198,14 +199,14 @@ std::unique_ptr<CardData> readItem(const QJsonObject& o)
     return card;
 }
 
-std::unique_ptr<CardData> readConcept(const QJsonObject& o)
-{
+std::unique_ptr<CardData> readConcept(const QJsonObject& o) {
     auto card = std::make_unique<ConceptCardData>();
     if (!idFromText(o[QStringLiteral("id")], &card->conceptId)) return nullptr;
     for (const QJsonValue& v : o[QStringLiteral("words")].toArray()) {
         const QJsonObject w = v.toObject();
         if (!w[QStringLiteral("wordNo")].isDouble()) return nullptr;
-        card->words.push_back({w[QStringLiteral("wordNo")].toInt(), w[QStringLiteral("word")].toString()});
+        card->words.push_back(
+            {w[QStringLiteral("wordNo")].toInt(), w[QStringLiteral("word")].toString()});
     }
     if (!readPlace(o, *card)) return nullptr;
     return card;
@@ -217,11 +218,13 @@ QString FileName() { return QStringLiteral("recovery.qbr"); }
 
 QString FilePath(const QString& dir) { return QDir(dir).filePath(FileName()); }
 
-QByteArray Serialize(const std::vector<const CardData*>& cards, PictureCache* pictures)
-{
+QByteArray Serialize(const std::vector<const CardData*>& cards, PictureCache* pictures) {
     JsonOut out;
     out.bytes.reserve(4096);
-    out.raw("{\"format\":").string(QString::fromLatin1(kFormatTag)).raw(",\"version\":").number(kVersion);
+    out.raw("{\"format\":")
+        .string(QString::fromLatin1(kFormatTag))
+        .raw(",\"version\":")
+        .number(kVersion);
     out.raw(",\"cards\":[");
     bool first = true;
     for (const CardData* card : cards) {
@@ -239,8 +242,7 @@ QByteArray Serialize(const std::vector<const CardData*>& cards, PictureCache* pi
     return out.bytes;
 }
 
-Contents Parse(const QByteArray& bytes)
-{
+Contents Parse(const QByteArray& bytes) {
     Contents contents;
     QJsonParseError parseError;
     const QJsonDocument doc = QJsonDocument::fromJson(bytes, &parseError);
@@ -278,8 +280,7 @@ Contents Parse(const QByteArray& bytes)
     return contents;
 }
 
-bool WriteAtomically(const QString& path, const QByteArray& bytes, QString* error)
-{
+bool WriteAtomically(const QString& path, const QByteArray& bytes, QString* error) {
     auto failed = [error](const QString& why) {
         if (error) *error = why;
         return false;
@@ -315,13 +316,14 @@ bool WriteAtomically(const QString& path, const QByteArray& bytes, QString* erro
     return true;
 }
 
-QString SetAside(const QString& path, const QDateTime& when, QString* error)
-{
+QString SetAside(const QString& path, const QDateTime& when, QString* error) {
     const QFileInfo info(path);
-    const QString stem = QStringLiteral("recovery-") + when.toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    const QString stem =
+        QStringLiteral("recovery-") + when.toString(QStringLiteral("yyyyMMdd-HHmmss"));
     QString target = info.dir().filePath(stem + QStringLiteral(".qbr"));
     for (int n = 2; QFileInfo::exists(target); ++n)
-        target = info.dir().filePath(stem + QLatin1Char('-') + QString::number(n) + QStringLiteral(".qbr"));
+        target = info.dir().filePath(stem + QLatin1Char('-') + QString::number(n) +
+                                     QStringLiteral(".qbr"));
     if (!QFile::rename(path, target)) {
         if (error) *error = QStringLiteral("cannot rename ") + path;
         return QString();
@@ -331,8 +333,7 @@ QString SetAside(const QString& path, const QDateTime& when, QString* error)
 
 Writer::Writer() : thread_([this] { run(); }) {}
 
-Writer::~Writer()
-{
+Writer::~Writer() {
     {
         std::lock_guard<std::mutex> lock(mutex_);
         stop_ = true;
@@ -345,8 +346,7 @@ void Writer::write(const QString& path, const QByteArray& bytes) { give({path, b
 
 void Writer::remove(const QString& path) { give({path, QByteArray(), true}); }
 
-void Writer::give(Job job)
-{
+void Writer::give(Job job) {
     {
         std::lock_guard<std::mutex> lock(mutex_);
         pending_ = std::move(job);
@@ -354,20 +354,17 @@ void Writer::give(Job job)
     wake_.notify_all();
 }
 
-void Writer::waitForDone()
-{
+void Writer::waitForDone() {
     std::unique_lock<std::mutex> lock(mutex_);
     wake_.wait(lock, [this] { return !pending_ && !busy_; });
 }
 
-QString Writer::lastError() const
-{
+QString Writer::lastError() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return lastError_;
 }
 
-void Writer::run()
-{
+void Writer::run() {
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
         wake_.wait(lock, [this] { return pending_ || stop_; });
@@ -391,14 +388,12 @@ void Writer::run()
     }
 }
 
-std::function<void()>& AfterCommitHook()
-{
+std::function<void()>& AfterCommitHook() {
     static std::function<void()> hook;
     return hook;
 }
 
-void NotifyCommitted()
-{
+void NotifyCommitted() {
     if (AfterCommitHook()) AfterCommitHook()();
 }
 

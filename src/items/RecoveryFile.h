@@ -1,12 +1,9 @@
 #pragma once
 
-#include "desktop/CardData.h"
-
 #include <QByteArray>
 #include <QDateTime>
 #include <QHash>
 #include <QString>
-
 #include <condition_variable>
 #include <functional>
 #include <memory>
@@ -14,6 +11,8 @@
 #include <optional>
 #include <thread>
 #include <vector>
+
+#include "desktop/CardData.h"
 
 namespace qb::recovery {
 
@@ -23,8 +22,8 @@ namespace qb::recovery {
 inline constexpr char kFormatTag[] = "quillbox-recovery";
 inline constexpr int kVersion = 1;
 
-QString FileName();                       // "recovery.qbr"
-QString FilePath(const QString& dir);     // in the store directory
+QString FileName();                    // "recovery.qbr"
+QString FilePath(const QString& dir);  // in the store directory
 
 // Encoded pictures by QImage::cacheKey(), so a picture is encoded once, not at every write.
 using PictureCache = QHash<qint64, QByteArray>;
@@ -49,7 +48,7 @@ QString SetAside(const QString& path, const QDateTime& when, QString* error = nu
 // Writes and removals on a thread of their own, in order, so typing never waits on the disk.
 // A job that has not started yet is replaced by a newer one: only the latest snapshot matters.
 class Writer {
-public:
+  public:
     Writer();
     ~Writer();
     Writer(const Writer&) = delete;
@@ -61,7 +60,7 @@ public:
     void waitForDone();
     QString lastError() const;
 
-private:
+  private:
     struct Job {
         QString path;
         QByteArray bytes;

@@ -25,16 +25,25 @@ Messenger* messengerBefore = nullptr;
 
 // Nobody is there to answer: messages go to stderr, questions get their default answer.
 class UnattendedMessenger : public Messenger {
-public:
+  public:
     MessageReply showInfo(const MessageRequest& request) override {
-        std::fprintf(stderr, "quillbox: %s %s\n", qPrintable(request.code), qPrintable(request.message));
+        std::fprintf(stderr, "quillbox: %s %s\n", qPrintable(request.code),
+                     qPrintable(request.message));
         MessageReply reply;
         switch (request.kind) {
-            case kQuestionYes: reply.button = MessageButton::Yes; break;
-            case kQuestionNo: reply.button = MessageButton::No; break;
+            case kQuestionYes:
+                reply.button = MessageButton::Yes;
+                break;
+            case kQuestionNo:
+                reply.button = MessageButton::No;
+                break;
             case kInputRequest:
-            case kAddKeyword: reply.button = MessageButton::Cancel; break;
-            default: reply.button = MessageButton::Ok; break;
+            case kAddKeyword:
+                reply.button = MessageButton::Cancel;
+                break;
+            default:
+                reply.button = MessageButton::Ok;
+                break;
         }
         return reply;
     }
@@ -64,7 +73,8 @@ const int kSignals[] = {SIGTERM, SIGHUP, SIGINT};
 
 TerminationRequests::TerminationRequests(TBillBoard& window) : QObject(&window) {
     QPointer<TBillBoard> target(&window);
-    if (signalPipe[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0) {
+    if (signalPipe[0] < 0 &&
+        ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0) {
         signalPipe[0] = signalPipe[1] = -1;
     }
     if (signalPipe[0] >= 0) {
@@ -82,9 +92,12 @@ TerminationRequests::TerminationRequests(TBillBoard& window) : QObject(&window) 
         for (int sig : kSignals) sigaction(sig, &action, nullptr);
     }
     if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
-        connect(app, &QGuiApplication::commitDataRequest, this, [target](QSessionManager&) {
-            if (target) terminate(*target);
-        }, Qt::DirectConnection);
+        connect(
+            app, &QGuiApplication::commitDataRequest, this,
+            [target](QSessionManager&) {
+                if (target) terminate(*target);
+            },
+            Qt::DirectConnection);
     }
 }
 

@@ -1,7 +1,16 @@
 // Unsaved card edits outlive a kill or a crash through the recovery file, and a termination
 // request ends the program without waiting on a question.
-#include "ItemsFixture.h"
+#include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <utility>
+
+#include "ItemsFixture.h"
 #include "desktop/Desktop.h"
 #include "desktop/RecoveryWriter.h"
 #include "items/DesktopPicturePanel.h"
@@ -11,17 +20,6 @@
 #include "shell/MainWindow.h"
 #include "shell/TerminationRequests.h"
 
-#include <gtest/gtest.h>
-
-#include <QApplication>
-#include <QDeadlineTimer>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QKeyEvent>
-
-#include <utility>
-
 using namespace qb;
 
 namespace {
@@ -29,9 +27,8 @@ namespace {
 constexpr Timestamp kConcept = -45000.25L;
 
 class Recovery : public test::ItemsFixture {
-protected:
-    void SetUp() override
-    {
+  protected:
+    void SetUp() override {
         ItemsFixture::SetUp();
         qApp->setQuitOnLastWindowClosed(false);
         cwd = QDir::currentPath();
@@ -39,8 +36,7 @@ protected:
         addConcept(kConcept, {1});
         addProject(QStringLiteral("GARDEN"), -45100.0L);
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         window.reset();
         TerminationRequests::reset();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -50,8 +46,7 @@ protected:
     }
 
     // A program start: the window and its first activation.
-    void start()
-    {
+    void start() {
         window = std::make_unique<TBillBoard>();
         window->resize(900, 700);
         window->show();
@@ -60,15 +55,13 @@ protected:
         QCoreApplication::processEvents();
     }
     // A run that ends without its close (kill, crash, power cut).
-    void kill()
-    {
+    void kill() {
         window->recovery()->waitForDisk();
         window.reset();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
-    TItem* card(Timestamp id, const QString& text, bool keyed)
-    {
+    TItem* card(Timestamp id, const QString& text, bool keyed) {
         auto data = std::make_unique<ItemCardData>();
         data->itemId = id;
         data->text = text;
@@ -84,21 +77,20 @@ protected:
         item->show();
         return item;
     }
-    TItem* onDesktop(Timestamp id) { return qobject_cast<TItem*>(window->desktop()->findCard(CardKind::Item, id)); }
+    TItem* onDesktop(Timestamp id) {
+        return qobject_cast<TItem*>(window->desktop()->findCard(CardKind::Item, id));
+    }
 
     QString file() const { return recovery::FilePath(dir()); }
     bool fileThere() const { return QFileInfo::exists(file()); }
-    QStringList setAside() const
-    {
+    QStringList setAside() const {
         return QDir(dir()).entryList({QStringLiteral("recovery-*.qbr")}, QDir::Files);
     }
-    QVariant storedText(Timestamp id)
-    {
+    QVariant storedText(Timestamp id) {
         auto r = rows(QStringLiteral("SELECT TX FROM ITEM WHERE IT = ?1"), {double(id)});
         return r.empty() ? QVariant() : r[0][0];
     }
-    void writeFile(const QByteArray& bytes)
-    {
+    void writeFile(const QByteArray& bytes) {
         QFile f(file());
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(bytes);
@@ -109,8 +101,7 @@ protected:
     QString cwd;
 };
 
-TEST_F(Recovery, ATerminationRequestCommitsAKeywordlessCardAndClosesWithoutAQuestion)
-{
+TEST_F(Recovery, ATerminationRequestCommitsAKeywordlessCardAndClosesWithoutAQuestion) {
     start();
     messenger.clear();
     bool closed = false;
@@ -125,8 +116,7 @@ TEST_F(Recovery, ATerminationRequestCommitsAKeywordlessCardAndClosesWithoutAQues
     EXPECT_FALSE(fileThere()) << "nothing is left unsaved";
 }
 
-TEST_F(Recovery, TypedTextAndKeywordsComeBackAfterAKillAndCtrlSStoresThem)
-{
+TEST_F(Recovery, TypedTextAndKeywordsComeBackAfterAKillAndCtrlSStoresThem) {
     start();
     TItem* item = card(-46001.5L, QStringLiteral("first"), true);
     item->item().changed = false;
@@ -161,12 +151,13 @@ TEST_F(Recovery, TypedTextAndKeywordsComeBackAfterAKillAndCtrlSStoresThem)
     UpdateItems();
     window->recovery()->waitForDisk();
     EXPECT_EQ(storedText(-46001.5L).toString(), typed);
-    EXPECT_EQ(rows(QStringLiteral("SELECT WNo FROM ITEMKEYS WHERE IT = ?1"), {double(-46001.5L)}).size(), 1u);
+    EXPECT_EQ(
+        rows(QStringLiteral("SELECT WNo FROM ITEMKEYS WHERE IT = ?1"), {double(-46001.5L)}).size(),
+        1u);
     EXPECT_FALSE(fileThere()) << "gone after the commit";
 }
 
-TEST_F(Recovery, ARecoveredCardShowsItsTextOverAChangedRecordAndADeletedItemComesBackAsNew)
-{
+TEST_F(Recovery, ARecoveredCardShowsItsTextOverAChangedRecordAndADeletedItemComesBackAsNew) {
     addItem(-46002.5L, QStringLiteral("changed by another writer"), {{kConcept, 1}});
     ItemCardData kept;
     kept.itemId = -46002.5L;
@@ -191,8 +182,7 @@ TEST_F(Recovery, ARecoveredCardShowsItsTextOverAChangedRecordAndADeletedItemCome
     EXPECT_EQ(storedText(-46003.5L).toString(), QStringLiteral("of a deleted item"));
 }
 
-TEST_F(Recovery, NoKeepsTheFileAsideAndSaysWhere)
-{
+TEST_F(Recovery, NoKeepsTheFileAsideAndSaysWhere) {
     ItemCardData kept;
     kept.itemId = -46004.5L;
     kept.text = QStringLiteral("not wanted now");
@@ -210,16 +200,14 @@ TEST_F(Recovery, NoKeepsTheFileAsideAndSaysWhere)
 }
 
 // A logout while the start asks: the program ends and the next start asks again.
-TEST_F(Recovery, ATerminationRequestDuringTheQuestionLeavesTheFileForTheNextStart)
-{
+TEST_F(Recovery, ATerminationRequestDuringTheQuestionLeavesTheFileForTheNextStart) {
     ItemCardData kept;
     kept.itemId = -46008.5L;
     kept.text = QStringLiteral("still wanted");
     writeFile(fileOf(kept));
     struct EndingMessenger : test::ScriptedMessenger {
         std::function<void()> onQuestion;
-        MessageReply showInfo(const MessageRequest& request) override
-        {
+        MessageReply showInfo(const MessageRequest& request) override {
             if (onQuestion) std::exchange(onQuestion, nullptr)();
             return ScriptedMessenger::showInfo(request);
         }
@@ -235,13 +223,13 @@ TEST_F(Recovery, ATerminationRequestDuringTheQuestionLeavesTheFileForTheNextStar
     session().setMessenger(&messenger);
 }
 
-TEST_F(Recovery, ATruncatedOrForeignFileIsReportedAndSetAsideAndTheStartGoesOn)
-{
+TEST_F(Recovery, ATruncatedOrForeignFileIsReportedAndSetAsideAndTheStartGoesOn) {
     ItemCardData kept;
     kept.itemId = -46005.5L;
     kept.text = QStringLiteral("half a file");
     const QByteArray whole = fileOf(kept);
-    for (const QByteArray& bytes : {whole.left(whole.size() / 2), QByteArray("[SYSTEM]\nfoo=1\n")}) {
+    for (const QByteArray& bytes :
+         {whole.left(whole.size() / 2), QByteArray("[SYSTEM]\nfoo=1\n")}) {
         writeFile(bytes);
         messenger.clear();
         start();
@@ -256,8 +244,7 @@ TEST_F(Recovery, ATruncatedOrForeignFileIsReportedAndSetAsideAndTheStartGoesOn)
     EXPECT_EQ(setAside().size(), 2);
 }
 
-TEST_F(Recovery, TheFileIsGoneAfterCtrlSAndAfterACleanExit)
-{
+TEST_F(Recovery, TheFileIsGoneAfterCtrlSAndAfterACleanExit) {
     start();
     TItem* item = card(-46006.5L, QStringLiteral("saved with Ctrl+S"), true);
     window->recovery()->writeNow();
@@ -277,8 +264,7 @@ TEST_F(Recovery, TheFileIsGoneAfterCtrlSAndAfterACleanExit)
     EXPECT_EQ(storedText(-46006.5L).toString(), QStringLiteral("saved at the exit"));
 }
 
-TEST_F(Recovery, IdsAndPicturesSurviveTheFileExactly)
-{
+TEST_F(Recovery, IdsAndPicturesSurviveTheFileExactly) {
     ItemCardData card;
     card.itemId = -46007.123456789012345L;
     card.text = QStringLiteral("line one\r\nline \"two\" \\ \t\u0001 \u00e9 \U0001F600");

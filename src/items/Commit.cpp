@@ -3,6 +3,7 @@
 #include "dictionary/ConceptCardData.h"
 #include "items/ItemCardData.h"
 #include "items/ItemRecord.h"
+#include "items/RecoveryFile.h"
 #include "platform/Sqlite.h"
 #include "shell/Messages.h"
 #include "shell/Session.h"
@@ -419,6 +420,7 @@ CommitResult CommitCards(const std::vector<CardData*>& cardsInOrder)
     result.committed = true;
     for (const Outcome& outcome : outcomes) apply(outcome, result);
     finish();
+    recovery::NotifyCommitted();
     for (const auto& note : pass.notes) note();
     return result;
 }

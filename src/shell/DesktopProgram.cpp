@@ -1,15 +1,10 @@
 #include "shell/DesktopProgram.h"
 
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <QApplication>
 #include <QDir>
 #include <QMessageBox>
 #include <QProxyStyle>
-#include <QSocketNotifier>
 #include <QTimer>
-#include <csignal>
 #include <cstdio>
 #include <exception>
 
@@ -18,6 +13,7 @@
 #include "shell/Session.h"
 #include "shell/SingleInstanceGuard.h"
 #include "shell/Startup.h"
+#include "shell/TerminationRequests.h"
 #include "shell/WidgetMessenger.h"
 
 namespace qb {
@@ -51,34 +47,6 @@ QString dirArgument(const QStringList& args, bool* usage) {
             *usage = true;
     }
     return dir;
-}
-
-// A termination request (logout, kill) closes the window the orderly way, so edits are kept.
-int signalPipe[2] = {-1, -1};
-
-void onTerminate(int) {
-    char c = 1;
-    ssize_t ignored = ::write(signalPipe[1], &c, 1);
-    (void)ignored;
-}
-
-void closeOnTermination(TBillBoard* window) {
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0) return;
-    auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, window);
-    QObject::connect(notifier, &QSocketNotifier::activated, window, [window, notifier] {
-        char c;
-        ssize_t ignored = ::read(signalPipe[0], &c, 1);
-        (void)ignored;
-        notifier->setEnabled(false);
-        window->Exit1Click();
-        notifier->setEnabled(true);
-    });
-    struct sigaction action = {};
-    action.sa_handler = onTerminate;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGHUP, &action, nullptr);
 }
 
 }  // namespace
@@ -141,7 +109,7 @@ int RunDesktopProgram(int argc, char** argv) {
                 TBillBoard* window = start.window.get();
                 QObject::connect(window, &TBillBoard::closedDown, &app, &QCoreApplication::quit,
                                  Qt::QueuedConnection);
-                closeOnTermination(window);
+                new TerminationRequests(*window);
                 window->show();
                 // Under a window manager that gives no activation the first activation still runs.
                 QTimer::singleShot(0, window, &TBillBoard::FormActivate);

@@ -21,6 +21,7 @@
 #include <QToolButton>
 
 #include "desktop/Desktop.h"
+#include "desktop/RecoveryWriter.h"
 #include "platform/Colors.h"
 #include "platform/FileNames.h"
 #include "platform/IniFile.h"
@@ -32,6 +33,7 @@
 #include "shell/Session.h"
 #include "shell/StatusBannerPanel.h"
 #include "shell/SubsystemCommands.h"
+#include "shell/TerminationRequests.h"
 #include "shell/ToolBarPanel.h"
 #include "shell/WindowLayout.h"
 #include "store/Schema.h"
@@ -122,6 +124,7 @@ TBillBoard::TBillBoard(QWidget* parent)
 
     InstallSubsystemCommands(*this);
     bindWebCommands();
+    recovery_ = new RecoveryWriter(*desktop_, this);
 }
 
 TBillBoard::~TBillBoard() {
@@ -309,6 +312,7 @@ void TBillBoard::FormActivate() {
         showInformationFiles();
         // The multi-user lock-file warning has nothing to look for: the store has no shared mode.
         firstActivationDone_ = true;
+        recovery_->offerRecovery();
     }
     if (!windowsRestored_) BaseOpening();
     s.messenger().setWaitCursor(false);
@@ -419,7 +423,7 @@ bool TBillBoard::FormCloseQuery() {
 
     if (s.stopFlag) {
         showBanner(QStringLiteral("Closing down - A system error was reported"));
-    } else if (s.hooks.itemsHaveKeywords() ||
+    } else if (TerminationRequests::requested() || s.hooks.itemsHaveKeywords() ||
                (s.inconsistency &&
                 AskNoDefault(QStringLiteral("Inconsistency check; Do you still want to quit?"),
                              40020))) {
@@ -451,6 +455,7 @@ bool TBillBoard::FormCloseQuery() {
 
 void TBillBoard::FormClose() {
     Session& s = session();
+    recovery_->finish();
     s.escRequest = false;
     s.heldAbort = false;
     s.commitRunning = false;

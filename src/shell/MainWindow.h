@@ -14,6 +14,7 @@ class QTimer;
 namespace qb {
 
 class CommandRegistry;
+class RecoveryWriter;
 class StatusBannerPanel;
 class TDesktop;
 class ToolBarPanel;
@@ -32,6 +33,7 @@ class TBillBoard : public QMainWindow {
 
     CommandRegistry& commands() { return *commands_; }
     TDesktop* desktop() const { return desktop_; }
+    RecoveryWriter* recovery() const { return recovery_; }
     // The tool bar's logo panel: takes the focus so that no card holds it.
     QWidget* logoPanel() const;
 
@@ -120,6 +122,7 @@ class TBillBoard : public QMainWindow {
 
     CommandRegistry* commands_;
     TDesktop* desktop_;
+    RecoveryWriter* recovery_ = nullptr;
     ToolBarPanel* toolBar_;
     StatusBannerPanel* banner_;
     QLabel* wallpaper_;

@@ -23,6 +23,9 @@
 #include "shell/Messages.h"
 #include "shell/Session.h"
 
+#include <memory>
+#include <utility>
+
 #include <QApplication>
 #include <QClipboard>
 #include <QDrag>
@@ -991,9 +994,20 @@ bool TItem::EditInExternalEditor()
     const QFileInfo before(path);
     const QDateTime age = before.lastModified();
     const qint64 bytes = before.size();
-    auto edited = [path, age, bytes] {
+    auto changed = [path, age, bytes] {
         const QFileInfo now(path);
         return now.exists() && (now.lastModified() != age || now.size() != bytes);
+    };
+    // An editor that saves in place truncates before it writes: the change counts once the
+    // file looked the same at two polls in a row.
+    auto seen = std::make_shared<std::pair<QDateTime, qint64>>(age, bytes);
+    auto edited = [path, changed, seen] {
+        if (!changed()) return false;
+        const QFileInfo now(path);
+        const std::pair<QDateTime, qint64> state(now.lastModified(), now.size());
+        const bool settled = state == *seen;
+        *seen = state;
+        return settled;
     };
 
     TExecFile runner = ExtProgram1Runner();
@@ -1027,7 +1041,7 @@ bool TItem::EditInExternalEditor()
     }
     setContentsUp(ctxText);
     bool ok = true;
-    if (edited()) {
+    if (changed()) {
         QString text;
         if (files::readTextFile(path, &text)) {
             // Editors end the file with a line break the text did not have.

@@ -277,11 +277,9 @@ bool DictLocateFromKeyPress(QChar c)
     if (c == QLatin1Char('+') || c == QLatin1Char('-') || c == QChar(0x1b) || c == QLatin1Char('\r') ||
         c == QLatin1Char('\n'))
         return false;
-    QString typed = QLocale().toLower(QString(c));
-    // The dialog takes its first text from the clipboard.
-    dictionaryHooks().toClipboard(typed);
+    // Handed to the dialog directly: what the user copied stays on the clipboard.
     DictLocateState& st = dictionaryState().locate;
-    if (st.input.isEmpty()) st.input = typed;
+    st.typed = QLocale().toLower(QString(c));
     st.continuation = true;
     st.continueTyping = true;
     st.status = LocateStatus::TypingBegan;

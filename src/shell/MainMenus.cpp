@@ -420,6 +420,7 @@ void TBillBoard::bindShellCommands() {
             return hintsShown_;
         },
         hintsShown_);
+    c.bind(name(cmd::RefreshClipboardSize), [this] { toolBar_->refreshClipboardSize(); });
     c.bind(name(cmd::SmallApplicationWindow), [this] {
         showNormal();
         resize(640, 480);

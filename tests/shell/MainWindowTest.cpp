@@ -703,6 +703,31 @@ TEST_F(MainWindow, FirstActivationRunsTheChecksOnceAndRestoresWindowsAfterEachSa
     EXPECT_GE(refreshes, 2);
 }
 
+TEST_F(MainWindow, TheClipboardIndicatorShowsTheClipboardAndTheLogoReturnsHome) {
+    window->show();
+    ToolBarPanel* bar = window->toolBar();
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->setText(QStringLiteral("hello"));
+    command(cmd::RefreshClipboardSize)->trigger();
+    EXPECT_EQ(bar->clipboardSizeText(), QStringLiteral("       5"));
+    QImage picture(4, 4, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    clipboard->setImage(picture);
+    command(cmd::RefreshClipboardSize)->trigger();
+    EXPECT_EQ(bar->clipboardSizeText(), QStringLiteral("         IMAGE"));
+    clipboard->setText(QString());
+    command(cmd::RefreshClipboardSize)->trigger();
+    EXPECT_EQ(bar->clipboardSizeText(), QString());
+
+    window->desktop()->scrollTo(600, 700);
+    ASSERT_NE(window->desktop()->scrollX(), 0);
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(2, 2), QPointF(2, 2), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(bar->logoPanel(), &press);
+    EXPECT_EQ(window->desktop()->scrollX(), 0);
+    EXPECT_EQ(window->desktop()->scrollY(), 0);
+}
+
 TEST_F(MainWindow, ACtrlKeyReleaseRefreshesTheClipboardSizeAndOneOutsideAWidgetIsIgnored) {
     int refreshes = 0;
     window->commands().bind(QString::fromLatin1(cmd::RefreshClipboardSize), [&] { ++refreshes; });

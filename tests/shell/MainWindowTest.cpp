@@ -590,6 +590,7 @@ TEST_F(MainWindow, EditIniFileRereadsTheSettingsAfterTheEditor) {
     window->FormCreate();
     EXPECT_FALSE(session().settings.quiet);
     // Without an editor hook the command only re-reads the file.
+    session().shell.editFile = nullptr;
     IniFile::writeBoolOnce(path("qb.ini"), "SYSTEM", "Quiet", true);
     command(cmd::EditIniFile)->trigger();
     EXPECT_TRUE(session().settings.quiet);

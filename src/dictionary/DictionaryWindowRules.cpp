@@ -235,6 +235,7 @@ void DictLocate(DictionaryWindowHost& window, bool clearText)
                 FindViaInflections(&window, text, true);
         }
     } while (st.continuation && !session().stopFlag);
+    st.typed.clear();  // not left for a later opening of the dialog
     st.continuation = false;
     ds.wordToGoTo.clear();
     st.status = LocateStatus::Idle;

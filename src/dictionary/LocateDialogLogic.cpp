@@ -37,8 +37,7 @@ void LocateDialogLogic::activate(const QString& clipboard)
     state_.buffer.clear();
     state_.failureCount = 0;
     state_.keepContinuation = false;
-    const bool typedOnDesktop = !state_.typed.isEmpty();
-    if (typedOnDesktop) {
+    if (!state_.typed.isEmpty()) {
         // A letter typed on the desktop starts a new text, whatever the last one was.
         state_.input = state_.typed;
         state_.typed.clear();

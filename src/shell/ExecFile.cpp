@@ -23,6 +23,10 @@ namespace {
 // when no other event arrives.
 constexpr int kCancelPollMs = 100;
 
+// Longest wait for the opener's verdict: it fails within a moment, while a program it found may
+// keep it running for as long as that program runs.
+constexpr int kOpenerVerdictMs = 2000;
+
 double& scaleSetting()
 {
     static double scale = 1.0;
@@ -173,7 +177,7 @@ int TExecFile::start()
 
 // The opener starts whatever, then ends at once with a non-zero status when it found no program
 // for the target. A program it found may run on inside it, so its exit is awaited for one wait
-// period only; still running then means something opened.
+// period at most; still running then means something opened.
 int TExecFile::startOpener(const StartCommand& command)
 {
     auto* process = new QProcess;
@@ -182,7 +186,8 @@ int TExecFile::startOpener(const StartCommand& command)
     process->setWorkingDirectory(command.workingDirectory);
     process->setStandardInputFile(QProcess::nullDevice());
     process->setStandardOutputFile(QProcess::nullDevice());
-    QString target = command.arguments.value(0);
+    const QString target = command.arguments.value(0);
+    const int verdictMs = qBound(1, qRound(waitPeriodLength_ * periodScale()), kOpenerVerdictMs);
 
     bool ended = false;
     if (QCoreApplication::instance()) {
@@ -200,11 +205,11 @@ int TExecFile::startOpener(const StartCommand& command)
             loop.quit();
         });
         process->start();
-        period.start(qMax(1, qRound(waitPeriodLength_ * periodScale())));
+        period.start(verdictMs);
         if (!ended) loop.exec();
     } else {
         process->start();
-        ended = process->waitForFinished(qMax(1, qRound(waitPeriodLength_ * periodScale())));
+        ended = process->waitForFinished(verdictMs);
         if (process->error() == QProcess::FailedToStart) ended = true;
     }
 

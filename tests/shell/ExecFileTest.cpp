@@ -499,7 +499,8 @@ TEST_F(ExecFile, WhenTheOpenerOpensNothingTheUserIsToldAndTheWindowStays)
         QByteArray path;
         ~RestorePath() { qputenv("PATH", path); }
     } restore{path};
-    TExecFile::setPeriodScale(1.0);
+    // Time enough for the opener to give its verdict on a busy machine.
+    TExecFile::setPeriodScale(2.0);
 
     TBillBoard window;
     window.show();

@@ -194,8 +194,8 @@ int UndoRecentDeletes(CardHost& host)
 {
     int restored = 0;
     for (CardData* card : host.cards()) {
-        // A card that could not be freed may be half loaded: it stays away.
-        if (!card->deleted || card->unfreeable) continue;
+        // An unfreeable card comes back too; it stays unfreeable, so no commit writes it.
+        if (!card->deleted) continue;
         card->deleted = false;
         card->hidden = false;
         host.setCardVisible(*card, true);

@@ -8,6 +8,7 @@
 #include "shell/MainWindow.h"
 #include "shell/Settings.h"
 
+#include <QCoreApplication>
 #include <QLayout>
 
 namespace qb {
@@ -55,6 +56,10 @@ void InstallDesktopCommands(TBillBoard& window)
     bindClear(commands, desktop, cmd::ClearAllCards, ClearCommand::AllCards);
     bindClear(commands, desktop, cmd::ClearDesktop, ClearCommand::Desktop);
     commands.bind(QString::fromLatin1(cmd::UndoRecentDeletes), [desktop] { UndoRecentDeletes(*desktop); });
+    commands.bind(QString::fromLatin1(cmd::ReturnHome), [desktop] {
+        desktop->scrollTo(0, 0);
+        QCoreApplication::processEvents();
+    });
     bindOption(commands, cmd::HotSpotBringToFront, OptionToggle::BringToFrontCorner);
     bindOption(commands, cmd::HotSpotSendToBack, OptionToggle::SendBackCorner);
 

@@ -313,8 +313,9 @@ void DevelopItemSet(TDesktop& desktop, ItemSet& items, QPoint at, Timestamp skip
     if (text.collector) {
         if (QClipboard* clipboard = QGuiApplication::clipboard()) clipboard->setText(text.collector->text());
         else PlainMessage(QStringLiteral("Saveonclipboard problem"));
-        refreshClipboardSize();
     }
+    // The indicator counted the cards while they came; it shows the clipboard again.
+    refreshClipboardSize();
 }
 
 TItem* ItemSetup(TDesktop& desktop, ItemSet& items, QPoint at, Timestamp itemId, int& groupColor,

@@ -15,6 +15,8 @@
 #include "dictionary/Concepts.h"
 #include "dictionary/DictionaryTypes.h"
 #include "dictionary/ExplodeMode.h"
+#include "items/DesktopPicturePanel.h"
+#include "items/ShowRecords.h"
 #include "platform/Colors.h"
 #include "shell/CommandIds.h"
 #include "shell/CommandRegistry.h"
@@ -173,8 +175,8 @@ void TSynWheel::CardDblClick() {
 }
 
 void TSynWheel::CardEnter() {
-    // The concept's picture joins here with the pictures of the item cards.
     TBasPanel::CardEnter();
+    desktoppicture::ShowFor(ShowKeyOfConcept(conceptData().conceptId));
 }
 
 ConceptDropResult TSynWheel::SWDragDrop(const DragPayload& payload) {
@@ -209,7 +211,9 @@ DragPayload TSynWheel::dragPayload(int row) const {
 }
 
 ConceptPanelRows TSynWheel::panelRows() const {
-    return ConceptPanelFor(conceptData(), selectedRow() >= 0);
+    const QClipboard* clipboard = QGuiApplication::clipboard();
+    const bool picture = clipboard && clipboard->mimeData() && clipboard->mimeData()->hasImage();
+    return ConceptPanelFor(conceptData(), selectedRow() >= 0, picture);
 }
 
 void TSynWheel::openCommandPanel(QPoint global) {
@@ -236,6 +240,10 @@ void TSynWheel::command(const QString& name) {
         if (mergeWordsOption() && selectedRow() >= 0) mergeWords();
     } else if (name == QStringLiteral("Drop")) {
         HideCard();
+    } else if (name == QStringLiteral("ConnectImage")) {
+        const QClipboard* clipboard = QGuiApplication::clipboard();
+        desktoppicture::ConnectImage(ShowKeyOfConcept(conceptData().conceptId),
+                                     clipboard ? clipboard->image() : QImage());
     }
 }
 

@@ -62,7 +62,7 @@ QString ConceptDatedCaption(Timestamp conceptId) {
            dates::formatDate(dates::dateOfDayNumber(day), s.dateFormat, s.dateSeparator);
 }
 
-ConceptPanelRows ConceptPanelFor(const ConceptCardData& card, bool wordSelected) {
+ConceptPanelRows ConceptPanelFor(const ConceptCardData& card, bool wordSelected, bool clipboardHasImage) {
     ConceptPanelRows panel;
     panel.caption = ConceptDatedCaption(card.conceptId);
     if (wordSelected) panel.rows << QStringLiteral("ClipBoard");
@@ -73,6 +73,7 @@ ConceptPanelRows ConceptPanelFor(const ConceptCardData& card, bool wordSelected)
         panel.labels.insert(QStringLiteral("TestWord"), QStringLiteral("Merge Words"));
     }
     panel.rows << QStringLiteral("Drop");
+    if (clipboardHasImage) panel.rows << QStringLiteral("ConnectImage");
     return panel;
 }
 

@@ -1,5 +1,7 @@
 #include "dictionary/Concepts.h"
 
+#include "desktop/Collection.h"
+
 #include "dictionary/DictionaryTypes.h"
 #include "dictionary/DictionaryWindows.h"
 #include "platform/Clock.h"
@@ -251,7 +253,8 @@ MergeResult MergeConceptWords(const CollapseList& words, Timestamp conceptId)
         }
     }
     result.done = true;
-    session().hooks.clear();
+    // As the tool bar's "Clear all": the cards go, dictionary and project windows stay.
+    ClearCards(ClearCommand::AllCards);
     if (AskYesDefault(QStringLiteral("Merge done; Do you want to add the collapsed word(s) to inflections"), 0)) {
         sql::Transaction tx(db());
         sql::Statement st(db(), QStringLiteral("INSERT OR IGNORE INTO INFLEC (Word, WNo) VALUES (?1, ?2)"));

@@ -42,6 +42,7 @@ struct DictLocateState {
     bool showLayout = false;          // Show offered (count known), OK hidden
     QString caption = QStringLiteral("FIND WORD IN DICTIONARY");
     QString input;                    // the dialog's text field
+    QString typed;                    // a letter typed on the desktop: the input's first text
     QString buffer;                   // keys collected while a jump is pending
     bool typingMark = false;
     QStringList history;              // earlier texts, newest first

@@ -235,6 +235,7 @@ void DictLocate(DictionaryWindowHost& window, bool clearText)
                 FindViaInflections(&window, text, true);
         }
     } while (st.continuation && !session().stopFlag);
+    st.typed.clear();  // not left for a later opening of the dialog
     st.continuation = false;
     ds.wordToGoTo.clear();
     st.status = LocateStatus::Idle;
@@ -277,11 +278,9 @@ bool DictLocateFromKeyPress(QChar c)
     if (c == QLatin1Char('+') || c == QLatin1Char('-') || c == QChar(0x1b) || c == QLatin1Char('\r') ||
         c == QLatin1Char('\n'))
         return false;
-    QString typed = QLocale().toLower(QString(c));
-    // The dialog takes its first text from the clipboard.
-    dictionaryHooks().toClipboard(typed);
+    // Handed to the dialog directly: what the user copied stays on the clipboard.
     DictLocateState& st = dictionaryState().locate;
-    if (st.input.isEmpty()) st.input = typed;
+    st.typed = QLocale().toLower(QString(c));
     st.continuation = true;
     st.continueTyping = true;
     st.status = LocateStatus::TypingBegan;

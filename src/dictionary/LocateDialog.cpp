@@ -57,6 +57,9 @@ TLocateInList::TLocateInList(QWidget* parent)
     input_->setEditable(true);
     input_->setInsertPolicy(QComboBox::NoInsert);
     input_->lineEdit()->setMaxLength(50);
+    // The combo box would take the focus for its line edit and hand the keys on past the filter
+    // below: typed keys go to the line edit itself (what it leaves, the combo box still gets).
+    input_->lineEdit()->setFocusProxy(nullptr);
     QPalette ip = input_->palette();
     ip.setColor(QPalette::Base, colors::toQColor(kInputColor, ip));
     input_->setPalette(ip);
@@ -143,7 +146,7 @@ void TLocateInList::FormActivate() {
     input_->addItems(state().history);
     input_->setEditText(logic_.input());
     showing_ = false;
-    input_->setFocus(Qt::OtherFocusReason);
+    input_->lineEdit()->setFocus(Qt::OtherFocusReason);
     placeCaret();
     showState();
 }
@@ -214,7 +217,7 @@ void TLocateInList::CountBtnClick() {
     logic_.countConcepts();
     stat_->setText(state().statText);
     showLayout();
-    input_->setFocus(Qt::OtherFocusReason);
+    input_->lineEdit()->setFocus(Qt::OtherFocusReason);
     input_->lineEdit()->end(false);
 }
 
@@ -224,13 +227,13 @@ void TLocateInList::Timer1Timer() {
     buffer_->clear();
     logic_.timerFired();
     input_->setEditText(logic_.input());
-    input_->setFocus(Qt::OtherFocusReason);
+    input_->lineEdit()->setFocus(Qt::OtherFocusReason);
     done(QDialog::Accepted);
 }
 
 void TLocateInList::IncrementalClick(bool checked) {
     bool leave = logic_.incrementalClicked(checked);
-    input_->setFocus(Qt::OtherFocusReason);
+    input_->lineEdit()->setFocus(Qt::OtherFocusReason);
     if (leave && isVisible())
         done(QDialog::Rejected);
     else

@@ -37,7 +37,14 @@ void LocateDialogLogic::activate(const QString& clipboard)
     state_.buffer.clear();
     state_.failureCount = 0;
     state_.keepContinuation = false;
-    if (state_.input.isEmpty()) state_.input = proposalOf(clipboard);
+    if (!state_.typed.isEmpty()) {
+        // A letter typed on the desktop starts a new text, whatever the last one was.
+        state_.input = state_.typed;
+        state_.typed.clear();
+        state_.notFoundCount = 0;
+    } else if (state_.input.isEmpty()) {
+        state_.input = proposalOf(clipboard);
+    }
     selectAll_ = true;
     if (incrementalMode() && state_.notFoundCount > 0) {
         state_.input.clear();

@@ -64,7 +64,8 @@ public:
         field_ = dictOrderField(order);
         hasField_ = columns.contains(field_);
         select_ = selectList(columns);
-        orderBy_ = hasField_ ? field_ + QStringLiteral(", rowid") : QStringLiteral("rowid");
+        // An unset field means never (stamped, used, counted): those words come last.
+        orderBy_ = hasField_ ? QStringLiteral("%1 IS NULL, %1, rowid").arg(field_) : QStringLiteral("rowid");
     }
 
     int rowCount() override
@@ -95,9 +96,8 @@ public:
         if (!st.next()) return -1;
         QVariant value = st.value(0);
         if (!value.isValid())
-            return countWhere(QStringLiteral("%1 IS NULL AND rowid < ?2").arg(field_), {}, rowId);
-        return countWhere(QStringLiteral("%1 IS NULL").arg(field_)) +
-               countWhere(QStringLiteral("%1 < ?1").arg(field_), value) +
+            return setCount() + countWhere(QStringLiteral("%1 IS NULL AND rowid < ?2").arg(field_), {}, rowId);
+        return countWhere(QStringLiteral("%1 < ?1").arg(field_), value) +
                countWhere(QStringLiteral("%1 = ?1 AND rowid < ?2").arg(field_), value, rowId);
     }
 
@@ -152,12 +152,13 @@ public:
     void refresh() override
     {
         count_ = -1;
+        setCount_ = -1;
         windowStart_ = -1;
         window_.clear();
     }
 
 private:
-    // A place in this order: the field's value (unset first), rowid breaking ties.
+    // A place in this order: the field's value (unset last), rowid breaking ties.
     struct Position {
         QVariant value;
         long long rowId;
@@ -166,7 +167,7 @@ private:
     {
         bool aSet = a.value.isValid();
         bool bSet = b.value.isValid();
-        if (aSet != bSet) return !aSet;
+        if (aSet != bSet) return aSet;
         if (aSet) {
             double x = a.value.toDouble();
             double y = b.value.toDouble();
@@ -175,14 +176,38 @@ private:
         return a.rowId < b.rowId;
     }
 
+    // Rows whose field is set; they come before the unset ones.
+    int setCount()
+    {
+        if (setCount_ < 0) setCount_ = hasField_ ? countWhere(QStringLiteral("%1 IS NOT NULL").arg(field_)) : 0;
+        return setCount_;
+    }
+
+    void fetchRows(const QString& where, const QString& orderBy, int limit, int offset)
+    {
+        sql::Statement st(db_, QStringLiteral("SELECT %1 FROM WORD %2 ORDER BY %3 LIMIT ?1 OFFSET ?2")
+                                   .arg(select_, where, orderBy));
+        st.bind(1, limit).bind(2, offset);
+        while (st.next()) window_.push_back(readRow(st));
+    }
+
     void fetchWindow(int index)
     {
         window_.clear();
         windowStart_ = std::max(0, index - kWindowRows / 4);
-        sql::Statement st(db_, QStringLiteral("SELECT %1 FROM WORD ORDER BY %2 LIMIT ?1 OFFSET ?2")
-                                   .arg(select_, orderBy_));
-        st.bind(1, kWindowRows).bind(2, windowStart_);
-        while (st.next()) window_.push_back(readRow(st));
+        if (!hasField_) {
+            fetchRows(QString(), orderBy_, kWindowRows, windowStart_);
+            return;
+        }
+        // Two walks, each along the field's index: the set rows, then the unset ones.
+        const int set = setCount();
+        if (windowStart_ < set)
+            fetchRows(QStringLiteral("WHERE %1 IS NOT NULL").arg(field_), field_ + QStringLiteral(", rowid"),
+                      kWindowRows, windowStart_);
+        const int missing = kWindowRows - int(window_.size());
+        if (missing > 0)
+            fetchRows(QStringLiteral("WHERE %1 IS NULL").arg(field_), QStringLiteral("rowid"), missing,
+                      std::max(0, windowStart_ - set));
     }
 
     QVariant fieldValue(const DictionaryRow& row) const
@@ -208,6 +233,7 @@ private:
     QString select_;
     QString orderBy_;
     int count_ = -1;
+    int setCount_ = -1;
     int windowStart_ = -1;
     std::vector<DictionaryRow> window_;
 };

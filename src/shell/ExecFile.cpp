@@ -23,6 +23,10 @@ namespace {
 // when no other event arrives.
 constexpr int kCancelPollMs = 100;
 
+// Longest wait for the opener's verdict: it fails within a moment, while a program it found may
+// keep it running for as long as that program runs.
+constexpr int kOpenerVerdictMs = 2000;
+
 double& scaleSetting()
 {
     static double scale = 1.0;
@@ -157,6 +161,7 @@ int TExecFile::start()
     StartCommand command = ResolveStart(FileName, Parameters, FilePath);
     startError_ = command.error;
     if (!command.ok) return kStartFailed;
+    if (QFileInfo(command.program).fileName() == QStringLiteral("xdg-open")) return startOpener(command);
     // Windowstyle cannot be passed on: a detached start has no say over the new window.
     QProcess process;
     process.setProgram(command.program);
@@ -168,6 +173,67 @@ int TExecFile::start()
         return kStartFailed;
     }
     return kStarted;
+}
+
+// The opener starts whatever, then ends at once with a non-zero status when it found no program
+// for the target. A program it found may run on inside it, so its exit is awaited for one wait
+// period at most; still running then means something opened.
+int TExecFile::startOpener(const StartCommand& command)
+{
+    auto* process = new QProcess;
+    process->setProgram(command.program);
+    process->setArguments(command.arguments);
+    process->setWorkingDirectory(command.workingDirectory);
+    process->setStandardInputFile(QProcess::nullDevice());
+    process->setStandardOutputFile(QProcess::nullDevice());
+    const QString target = command.arguments.value(0);
+    const int verdictMs = qBound(1, qRound(waitPeriodLength_ * periodScale()), kOpenerVerdictMs);
+
+    bool ended = false;
+    if (QCoreApplication::instance()) {
+        QEventLoop loop;
+        QTimer period;
+        period.setSingleShot(true);
+        QObject::connect(&period, &QTimer::timeout, &loop, &QEventLoop::quit);
+        QObject::connect(process, &QProcess::finished, &loop, [&] {
+            ended = true;
+            loop.quit();
+        });
+        QObject::connect(process, &QProcess::errorOccurred, &loop, [&](QProcess::ProcessError error) {
+            if (error != QProcess::FailedToStart) return;
+            ended = true;
+            loop.quit();
+        });
+        process->start();
+        period.start(verdictMs);
+        if (!ended) loop.exec();
+    } else {
+        process->start();
+        ended = process->waitForFinished(verdictMs);
+        if (process->error() == QProcess::FailedToStart) ended = true;
+    }
+
+    if (!ended) {
+        // Left to run; its messages are read and dropped so that it never blocks on them.
+        QObject::connect(process, &QProcess::readyReadStandardError, process,
+                         [process] { process->readAllStandardError(); });
+        QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);
+        return kStarted;
+    }
+    int code = kStarted;
+    if (process->error() == QProcess::FailedToStart) {
+        startError_ = process->errorString();
+        code = kStartFailed;
+    } else if (process->exitStatus() != QProcess::NormalExit || process->exitCode() != 0) {
+        QString said = QString::fromLocal8Bit(process->readAllStandardError()).trimmed().section(QLatin1Char('\n'), 0, 0);
+        startError_ = QStringLiteral("nothing opened ") + target + QStringLiteral(": ") +
+                      QFileInfo(command.program).fileName() + QStringLiteral(" ended with status ") +
+                      QString::number(process->exitCode());
+        if (!said.isEmpty()) startError_ += QStringLiteral(", ") + said;
+        code = kStartFailed;
+    }
+    delete process;
+    return code;
 }
 
 bool TExecFile::askDone(bool& answer)

@@ -75,6 +75,7 @@ public:
 
 private:
     int start();
+    int startOpener(const StartCommand& command);
     void waitForResult();
     void onPeriod(int& attemptsLeft);
     bool askDone(bool& answer);

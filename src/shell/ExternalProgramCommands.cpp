@@ -4,6 +4,7 @@
 #include "shell/CommandRegistry.h"
 #include "shell/ExternalPrograms.h"
 #include "shell/MainWindow.h"
+#include "shell/Session.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -36,6 +37,8 @@ void InstallExternalProgramCommands(TBillBoard& window)
     window.addAction(toEditor);
     commands.bind(QString::fromLatin1(cmd::ClipboardToEditor), SendClipboardToEditor);
     commands.bind(QString::fromLatin1(cmd::FileExplorer), [] { FileExplorer(); });
+    // "&Edit INI-file" hands the settings file to the text editor.
+    session().shell.editFile = [](const QString& path) { return WordProcUtility(QuoteParameter(path)); };
 }
 
 }  // namespace qb

@@ -420,6 +420,7 @@ void TBillBoard::bindShellCommands() {
             return hintsShown_;
         },
         hintsShown_);
+    c.bind(name(cmd::RefreshClipboardSize), [this] { toolBar_->refreshClipboardSize(); });
     c.bind(name(cmd::SmallApplicationWindow), [this] {
         showNormal();
         resize(640, 480);
@@ -491,17 +492,16 @@ void TBillBoard::contextHelp() {
 void TBillBoard::editIniFile() {
     Session& s = session();
     QDir::setCurrent(s.dir());
-    if (s.shell.editFile) {
-        showMinimized();
-        if (s.shell.editFile(s.iniPath()))
-            ShowInfo(QStringLiteral("Some settings will take effect immediately, others on next "
-                                    "startup. Wait a few seconds for update..."),
-                     QStringLiteral("qb8908"), kInformation, 50110);
-    }
+    // The hand-off minimises the program once the editor is on its way, and says why not otherwise.
+    const bool editing = s.shell.editFile && s.shell.editFile(s.iniPath());
+    if (editing)
+        ShowInfo(QStringLiteral("Some settings will take effect immediately, others on next "
+                                "startup. Wait a few seconds for update..."),
+                 QStringLiteral("qb8908"), kInformation, 50110);
     ReadIniFile();
     refreshMenuMarks();
     applyDesktopColour();
-    if (s.shell.editFile) restoreFromTray();
+    if (editing) restoreFromTray();
 }
 
 void TBillBoard::wallpaperFromClipboard() {

@@ -1,6 +1,9 @@
 #include "shell/ToolBarPanel.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QMimeData>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
@@ -500,6 +503,25 @@ void ToolBarPanel::resetDateStamp() {
 }
 
 void ToolBarPanel::setClipboardSizeText(const QString& text) { clipSizeText_->setText(text); }
+
+QString ToolBarPanel::clipboardSizeText() const { return clipSizeText_->text(); }
+
+void ToolBarPanel::refreshClipboardSize() {
+    const QMimeData* data = nullptr;
+    if (QClipboard* clipboard = QGuiApplication::clipboard()) data = clipboard->mimeData();
+    QString shown;
+    if (data && data->hasImage()) {
+        shown = QStringLiteral("         IMAGE");
+    } else if (data && data->hasText()) {
+        QString text = data->text();
+        // The length counts up to the first zero character, as the clipboard's text ends there.
+        qsizetype length = text.indexOf(QChar(0));
+        if (length < 0) length = text.size();
+        if (length >= 1) shown = QStringLiteral("       ") + QString::number(length);
+    }
+    clipSizeText_->setText(shown);
+    clipSizeText_->repaint();
+}
 
 void ToolBarPanel::showStopPicture(bool stopped) {
     stop_->setVisible(stopped);

@@ -43,6 +43,9 @@ class ToolBarPanel : public QFrame {
 
     PressPanel* clipboardSizePanel() const { return clipSize_; }
     void setClipboardSizeText(const QString& text);
+    QString clipboardSizeText() const;
+    // Shows what the system clipboard holds now: "IMAGE" for a picture, else its text's length.
+    void refreshClipboardSize();
     QToolButton* directoryPicture() const { return directory_; }
     QToolButton* stopPicture() const { return stop_; }
     void showStopPicture(bool stopped);

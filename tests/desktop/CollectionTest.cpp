@@ -279,14 +279,17 @@ TEST_F(Collection, UndoRecentDeletesBringsBackDeletedCardsNotYetFreed)
     dropped.hidden = true;
     dead.deleted = dead.hidden = dead.unfreeable = true;
 
-    EXPECT_EQ(UndoRecentDeletes(host), 1);
+    EXPECT_EQ(UndoRecentDeletes(host), 2);
     EXPECT_FALSE(deleted.deleted);
     EXPECT_FALSE(deleted.hidden);
     EXPECT_TRUE(deleted.changed);  // the next commit writes it as it is
     EXPECT_TRUE(dropped.hidden);
-    EXPECT_TRUE(dead.hidden);
-    ASSERT_EQ(host.visibleCalls.size(), 1u);
+    // A card that could not be freed comes back as well, still skipped by commits.
+    EXPECT_FALSE(dead.hidden);
+    EXPECT_TRUE(dead.unfreeable);
+    ASSERT_EQ(host.visibleCalls.size(), 2u);
     EXPECT_EQ(host.visibleCalls[0].first, &deleted);
+    EXPECT_EQ(host.visibleCalls[1].first, &dead);
 
     deleted.deleted = deleted.hidden = true;
     deleted.changed = false;  // the commit has deleted it

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPointer>
 #include <QTest>
 
 #include "DictionaryUiFixture.h"
@@ -9,6 +13,9 @@
 #include "dictionary/ConceptCard.h"
 #include "dictionary/Concepts.h"
 #include "dictionary/DictionaryState.h"
+#include "dictionary/DictionaryWindow.h"
+#include "items/DesktopPicturePanel.h"
+#include "items/ShowRecords.h"
 #include "platform/Dates.h"
 #include "platform/Sqlite.h"
 #include "shell/CommandIds.h"
@@ -171,6 +178,8 @@ TEST_F(ConceptCard, MergeWordsRelinksTheOtherWordsToTheSelectedOne) {
              "INSERT INTO ITEMKEYS (IT, \"Order\", ITC, WNo) VALUES (-40000.1, 1, -40000.5, ?1)"),
          {automobile});
     window->commands().trigger(QString::fromLatin1(cmd::MergeWordsInConcept));
+    QPointer<TDict> dictionary = openWindow();
+    ASSERT_FALSE(dictionary.isNull());
 
     TSynWheel* card = blankCard();
     ASSERT_NE(card, nullptr);
@@ -206,9 +215,11 @@ TEST_F(ConceptCard, MergeWordsRelinksTheOtherWordsToTheSelectedOne) {
             QStringLiteral("SELECT count(*) FROM INFLEC WHERE Word = 'auto' AND WNo = %1").arg(car))
             .toInt(),
         0);
-    // The merge clears the desktop.
+    // The merge clears the cards; the dictionary window stays.
     flushDeletes();
     EXPECT_TRUE(conceptCards().isEmpty());
+    ASSERT_FALSE(dictionary.isNull());
+    EXPECT_TRUE(dictionary->isShown());
 }
 
 TEST_F(ConceptCard, AStoredConceptComesUpWithItsWordsNewestFirstAndOnce) {
@@ -253,6 +264,33 @@ TEST_F(ConceptCard, AFullConceptTableStopsTheLayoutWithItsMessage) {
     EXPECT_TRUE(
         messenger.saw(QStringLiteral("Max no of detail objects per main object exceeded qb1576")));
     EXPECT_TRUE(session().heldAbort);
+}
+
+TEST_F(ConceptCard, AClipboardPictureIsConnectedAndComesBackWhenTheCardIsEntered) {
+    ASSERT_TRUE(ShowTableUsable());
+    TSynWheel* card = blankCard();
+    ASSERT_NE(card, nullptr);
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->setText(QStringLiteral("no picture"));
+    EXPECT_FALSE(panelOf(card).contains(QStringLiteral("ConnectImage")));
+
+    QImage picture(8, 6, QImage::Format_RGB32);
+    picture.fill(Qt::blue);
+    clipboard->setImage(picture);
+    QHash<QString, QString> labels;
+    EXPECT_EQ(panelOf(card, &labels).last(), QStringLiteral("ConnectImage"));
+    choose(card, QStringLiteral("ConnectImage"));
+    ShowRecord stored;
+    ASSERT_TRUE(ReadShowRecord(ShowKeyOfConcept(card->conceptData().conceptId), &stored));
+    EXPECT_TRUE(stored.found);
+    EXPECT_FALSE(stored.image.isEmpty());
+
+    desktoppicture::Reset();
+    desktoppicture::Hide();
+    card->CardEnter();
+    EXPECT_TRUE(desktoppicture::Visible());
+    EXPECT_EQ(desktoppicture::CurrentImage().size(), picture.size());
+    EXPECT_EQ(desktoppicture::CurrentImage().pixelColor(0, 0), QColor(Qt::blue));
 }
 
 }  // namespace

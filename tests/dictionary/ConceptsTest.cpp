@@ -1,4 +1,5 @@
 #include "DictionaryFixture.h"
+#include "desktop/FakeCardHost.h"
 
 #include "dictionary/Concepts.h"
 #include "dictionary/ExplodeMode.h"
@@ -36,7 +37,15 @@ protected:
         addKeyword(-46100.2, 2, kWagon, 1);
         addKeyword(-46100.3, 1, kMotor, 2);
         addKeyword(-46100.3, 2, kMotor, 4);
-        session().hooks.clearDesktop = [this] { ++clears; };
+        // A desktop with a concept card and a dictionary window on it.
+        host.addConcept(kCard);
+        dictionaryWindow = &host.addKind(CardKind::Dictionary);
+        setCardHost(&host);
+    }
+    void TearDown() override
+    {
+        setCardHost(nullptr);
+        DictionaryFixture::TearDown();
     }
     QStringList dict() { return rows(QStringLiteral("SELECT C, WNo FROM DICT ORDER BY C, WNo")); }
     QStringList keys() { return rows(QStringLiteral("SELECT IT, \"Order\", ITC, WNo FROM ITEMKEYS ORDER BY IT, \"Order\"")); }
@@ -47,7 +56,8 @@ protected:
     }
     static CollapseList carAndAuto() { return {{QStringLiteral("car"), 1}, {QStringLiteral("auto"), 2}}; }
 
-    int clears = 0;
+    test::FakeCardHost host;
+    CardData* dictionaryWindow = nullptr;
 };
 
 TEST_F(Concepts, ConceptsOfAWordAreNoneOneOrSeveral)
@@ -88,7 +98,11 @@ TEST_F(Concepts, MergingAutoIntoCarRelinksFoldsAndCleansUp)
                                    key(-46100.1, 1, kCard, 1), key(-46100.1, 2, kVehicle, 3)}));
     EXPECT_EQ(result.conceptsFolded, 1);
     EXPECT_EQ(result.linksRemoved, 2);
-    EXPECT_EQ(clears, 1);
+    // Cleared as by "Clear all": the concept card went, the dictionary window stayed.
+    EXPECT_EQ(host.allCleared, 1);
+    ASSERT_EQ(host.owned.size(), 1u);
+    EXPECT_EQ(host.owned[0].get(), dictionaryWindow);
+    EXPECT_FALSE(dictionaryWindow->hidden);
 
     // Yes (the default) to the second question: the old text now leads to car.
     EXPECT_TRUE(result.formsAdded);
@@ -105,7 +119,7 @@ TEST_F(Concepts, NoToTheInflectionQuestionLeavesInflecAndNoToTheFirstLeavesAll)
     messenger.answer(MessageButton::No);
     EXPECT_FALSE(MergeConceptWords(carAndAuto(), kCard).done);
     EXPECT_EQ(dict() + keys() + rows(QStringLiteral("SELECT Word FROM WORD")), before);
-    EXPECT_EQ(clears, 0);
+    EXPECT_EQ(host.allCleared, 0);
 
     messenger.answer(MessageButton::Yes);
     messenger.answer(MessageButton::No);
@@ -152,7 +166,7 @@ TEST_F(Concepts, AMergeThatCannotBeCommittedLeavesTheStoreAsItWas)
     hold.reset();
     reader.exec(QStringLiteral("ROLLBACK"));
     EXPECT_EQ(dict() + keys() + rows(QStringLiteral("SELECT Word FROM WORD")), before);
-    EXPECT_EQ(clears, 0);
+    EXPECT_EQ(host.allCleared, 0);
     EXPECT_TRUE(messenger.saw(QStringLiteral("Merge failed")));
 }
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QTest>
 
 #include "DictionaryUiFixture.h"
@@ -13,6 +15,8 @@
 #include "shell/CommandRegistry.h"
 #include "shell/MainWindow.h"
 #include "shell/Session.h"
+#include "shell/ToolBarPanel.h"
+#include "dictionary/Words.h"
 
 using namespace qb;
 
@@ -55,6 +59,21 @@ TEST_F(DesktopDrop, AWordWithoutConceptBecomesANewConceptStoredAtOnce) {
     EXPECT_EQ(rows(QStringLiteral("SELECT WNo FROM DICT ORDER BY WNo")),
               (QStringList{QString::number(n[0]), QString::number(n[1])}));
     EXPECT_EQ(scalar(QStringLiteral("SELECT count(DISTINCT C) FROM DICT")).toInt(), 1);
+}
+
+TEST_F(DesktopDrop, AfterItemsCameTheIndicatorShowsTheClipboardLengthAgain) {
+    std::vector<int> n = addWords({"tide"});
+    addConcept(-46000.5, {n[0]});
+    for (double id : {-46001.25, -46001.5}) {
+        exec(QStringLiteral("INSERT INTO ITEM (IT, TX, ITS) VALUES (?1, 'text', ?1)"), {id});
+        exec(QStringLiteral("INSERT INTO ITEMKEYS (IT, \"Order\", ITC, WNo) VALUES (?1, 1, -46000.5, ?2)"),
+             {id, n[0]});
+    }
+    QGuiApplication::clipboard()->setText(QStringLiteral("hello"));
+    // The word's concepts with their items, as the locate dialog's Show brings them.
+    ASSERT_TRUE(FreeWordDrop(n[0]));
+    ASSERT_NE(desktop->findCard(CardKind::Item, -46001.5), nullptr);
+    EXPECT_EQ(window->toolBar()->clipboardSizeText(), QStringLiteral("       5"));
 }
 
 TEST_F(DesktopDrop, AWordInConceptsBringsTheirCardsDownTheDiagonal) {

@@ -63,8 +63,9 @@ TEST_F(DictionaryOrders, AClickLandsOnTheFirstRowWithTheValueOrOnTheFirstRow)
     EXPECT_EQ(window.current().word, QStringLiteral("bean"));
     window.setOrder(DictOrder::Usage);      // bean has no usage stamp: the first row
     EXPECT_EQ(window.currentIndex(), 0);
-    // Unset stamps sort first, as blank values do in an index.
-    EXPECT_EQ(wordsOf(window), (QStringList{QStringLiteral("apple"), QStringLiteral("bean"), QStringLiteral("corn")}));
+    // Words never used come after the used ones.
+    EXPECT_EQ(wordsOf(window), (QStringList{QStringLiteral("corn"), QStringLiteral("apple"), QStringLiteral("bean")}));
+    EXPECT_EQ(window.model().indexOfRowId(2), 2);
 }
 
 TEST_F(DictionaryOrders, StoredCodesMapToOrders)
@@ -127,9 +128,9 @@ TEST_F(DictionaryOrders, PagedRowsMatchTheWholeOrderedTable)
         DictOrder order;
         const char* sql;
     };
-    for (Case c : {Case{DictOrder::TimeStamp, "SELECT rowid FROM WORD ORDER BY WTS, rowid"},
-                   Case{DictOrder::Usage, "SELECT rowid FROM WORD ORDER BY WTS2, rowid"},
-                   Case{DictOrder::Frequency, "SELECT rowid FROM WORD ORDER BY WFQ, rowid"}}) {
+    for (Case c : {Case{DictOrder::TimeStamp, "SELECT rowid FROM WORD ORDER BY WTS IS NULL, WTS, rowid"},
+                   Case{DictOrder::Usage, "SELECT rowid FROM WORD ORDER BY WTS2 IS NULL, WTS2, rowid"},
+                   Case{DictOrder::Frequency, "SELECT rowid FROM WORD ORDER BY WFQ IS NULL, WFQ, rowid"}}) {
         SCOPED_TRACE(dictOrderTitle(c.order).toStdString());
         std::vector<long long> expected;
         sql::Statement st(session().store.db(), QString::fromLatin1(c.sql));

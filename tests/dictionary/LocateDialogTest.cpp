@@ -86,8 +86,47 @@ TEST_F(LocateDialog, TypingOnTheDesktopJumpsAfterThePauseAndTheDialogComesBack) 
     EXPECT_TRUE(showOffered);
     EXPECT_EQ(selectedWord(w), QStringLiteral("car"));
     EXPECT_FALSE(dictionaryState().locate.continuation);
-    // The typed letter went by the clipboard.
-    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("c"));
+}
+
+TEST_F(LocateDialog, TypingWithPausesShowsTheTextJumpsAfterThePauseAndLeavesTheClipboard) {
+    addWords({"smoulder", "mouse", "amount"});
+    w->browser().refresh();
+    w->rowsChanged();
+    QGuiApplication::clipboard()->setText(QStringLiteral("copied by the user"));
+    // A key as the user types it: to whatever has the focus.
+    auto typeKey = [](Qt::Key key) {
+        QTest::qWait(250);
+        QWidget* focus = QApplication::focusWidget();
+        ASSERT_NE(focus, nullptr);
+        QTest::keyClick(focus, key);
+    };
+    QString firstInput, typed, reopened, selected;
+    bool jumped = false;
+    driver.then([&](QWidget* modal) {
+        TLocateInList* d = dialogOf(modal);
+        ASSERT_NE(d, nullptr);
+        firstInput = d->input()->lineEdit()->text();
+        typeKey(Qt::Key_O);
+        typeKey(Qt::Key_U);
+        typed = d->input()->lineEdit()->text() + d->inputBuffer()->text();
+        jumped = QTest::qWaitFor([d] { return !d->isVisible(); }, 3000);
+    });
+    driver.then([&](QWidget* modal) {
+        TLocateInList* d = dialogOf(modal);
+        ASSERT_NE(d, nullptr);
+        reopened = d->input()->lineEdit()->text();
+        selected = selectedWord(w);
+        d->closeButton()->click();
+    });
+    QTest::keyClick(w->grid(), Qt::Key_M);
+    EXPECT_EQ(driver.handled(), 2);
+    EXPECT_EQ(firstInput, QStringLiteral("m"));
+    EXPECT_EQ(typed, QStringLiteral("mou"));
+    EXPECT_TRUE(jumped);
+    EXPECT_EQ(reopened, QStringLiteral("mou"));
+    // The window stood on the first word containing the text while the dialog was back.
+    EXPECT_EQ(selected, QStringLiteral("amount"));
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("copied by the user"));
 }
 
 TEST_F(LocateDialog, OneLetterDoesNotJumpAndSpaceStartsAgain) {

@@ -1,6 +1,7 @@
 #include "shell/ExecFile.h"
 
 #include "platform/FileNames.h"
+#include "platform/IniFile.h"
 #include "shell/CommandIds.h"
 #include "shell/CommandRegistry.h"
 #include "shell/ExternalProgramCommands.h"
@@ -477,4 +478,62 @@ TEST_F(ExecFile, MainWindowCommandsSendTheClipboardAndMinimiseTheWindow)
     EXPECT_TRUE(commands.trigger(QString::fromLatin1(cmd::FileExplorer)));
     EXPECT_EQ(helperCall(), QStringList{dir()}) << "a file manager of its own starts bare";
     EXPECT_TRUE(acting.shown.empty());
+}
+
+TEST_F(ExecFile, WhenTheOpenerOpensNothingTheUserIsToldAndTheWindowStays)
+{
+    // An opener that finds no program for anything, as on a machine without a desktop.
+    const QString bin = file(QStringLiteral("bin"));
+    ASSERT_TRUE(QDir().mkpath(bin));
+    const QString opener = bin + QStringLiteral("/xdg-open");
+    auto writeOpener = [&](int status) {
+        QFile::remove(opener);
+        files::writeTextFile(opener, QStringLiteral("#!/bin/sh\necho \"xdg-open: no method available for "
+                                                    "opening '$1'\" >&2\nexit %1\n").arg(status));
+        QFile::setPermissions(opener, QFile::permissions(opener) | QFileDevice::ExeOwner);
+    };
+    writeOpener(3);
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", bin.toUtf8() + ':' + path);
+    struct RestorePath {
+        QByteArray path;
+        ~RestorePath() { qputenv("PATH", path); }
+    } restore{path};
+    // Time enough for the opener to give its verdict on a busy machine.
+    TExecFile::setPeriodScale(2.0);
+
+    TBillBoard window;
+    window.show();
+    CommandRegistry& commands = window.commands();
+    QApplication::clipboard()->setText(QStringLiteral("clipped text"));
+    commands.trigger(QString::fromLatin1(cmd::ClipboardToEditor));
+    EXPECT_FALSE(window.windowState() & Qt::WindowMinimized);
+    ASSERT_EQ(acting.count(), 1);
+    EXPECT_EQ(acting.shown[0].request.code, QStringLiteral("ep102"));
+    EXPECT_TRUE(acting.shown[0].request.message.contains(QStringLiteral("status 3"))) << acting.shown[0].request.message.toStdString();
+
+    commands.trigger(QString::fromLatin1(cmd::FileExplorer));
+    ASSERT_EQ(acting.count(), 2);
+    EXPECT_EQ(acting.shown[1].request.code, QStringLiteral("qb3338"));
+
+    commands.trigger(QString::fromLatin1(cmd::EditIniFile));
+    ASSERT_EQ(acting.count(), 3);
+    EXPECT_EQ(acting.shown[2].request.code, QStringLiteral("ep102"));
+    EXPECT_FALSE(window.windowState() & Qt::WindowMinimized);
+
+    // An opener that succeeds puts the program away.
+    writeOpener(0);
+    commands.trigger(QString::fromLatin1(cmd::ClipboardToEditor));
+    EXPECT_EQ(acting.count(), 3);
+    EXPECT_TRUE(window.windowState() & Qt::WindowMinimized);
+
+    // "&Edit INI-file" hands qb.ini to the configured editor, then reads the settings again.
+    window.showNormal();
+    recordCalls();
+    IniFile::writeStringOnce(session().iniPath(), QStringLiteral("HELPER APPS"), QStringLiteral("TextEditor"), helper());
+    session().settings.textEditor = helper();
+    commands.trigger(QString::fromLatin1(cmd::EditIniFile));
+    EXPECT_EQ(QFileInfo(helperCall().value(1)).fileName().toLower(), QStringLiteral("qb.ini"));
+    ASSERT_EQ(acting.count(), 4);
+    EXPECT_EQ(acting.shown[3].request.code, QStringLiteral("qb8908"));
 }

@@ -590,6 +590,7 @@ TEST_F(MainWindow, EditIniFileRereadsTheSettingsAfterTheEditor) {
     window->FormCreate();
     EXPECT_FALSE(session().settings.quiet);
     // Without an editor hook the command only re-reads the file.
+    session().shell.editFile = nullptr;
     IniFile::writeBoolOnce(path("qb.ini"), "SYSTEM", "Quiet", true);
     command(cmd::EditIniFile)->trigger();
     EXPECT_TRUE(session().settings.quiet);
@@ -701,6 +702,31 @@ TEST_F(MainWindow, FirstActivationRunsTheChecksOnceAndRestoresWindowsAfterEachSa
     QApplication::processEvents();
     window->TimerDelayedEventsTimer();
     EXPECT_GE(refreshes, 2);
+}
+
+TEST_F(MainWindow, TheClipboardIndicatorShowsTheClipboardAndTheLogoReturnsHome) {
+    window->show();
+    ToolBarPanel* bar = window->toolBar();
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->setText(QStringLiteral("hello"));
+    command(cmd::RefreshClipboardSize)->trigger();
+    EXPECT_EQ(bar->clipboardSizeText(), QStringLiteral("       5"));
+    QImage picture(4, 4, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    clipboard->setImage(picture);
+    command(cmd::RefreshClipboardSize)->trigger();
+    EXPECT_EQ(bar->clipboardSizeText(), QStringLiteral("         IMAGE"));
+    clipboard->setText(QString());
+    command(cmd::RefreshClipboardSize)->trigger();
+    EXPECT_EQ(bar->clipboardSizeText(), QString());
+
+    window->desktop()->scrollTo(600, 700);
+    ASSERT_NE(window->desktop()->scrollX(), 0);
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(2, 2), QPointF(2, 2), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(bar->logoPanel(), &press);
+    EXPECT_EQ(window->desktop()->scrollX(), 0);
+    EXPECT_EQ(window->desktop()->scrollY(), 0);
 }
 
 TEST_F(MainWindow, ACtrlKeyReleaseRefreshesTheClipboardSizeAndOneOutsideAWidgetIsIgnored) {

@@ -8,7 +8,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
-#include <QSaveFile>
+#include <QBuffer>
 #include <QSysInfo>
 #include <QSystemTrayIcon>
 #include <QToolButton>
@@ -519,8 +519,9 @@ void TBillBoard::wallpaperFromClipboard() {
         return;
     }
     const QString fileName = QStringLiteral("wallpaper.bmp");
-    QSaveFile file(files::resolve(s.dir(), fileName));
-    if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "BMP") || !file.commit() ||
+    QBuffer bmp;
+    if (!bmp.open(QIODevice::WriteOnly) || !image.save(&bmp, "BMP") ||
+        !files::writeBytesFile(files::resolve(s.dir(), fileName), bmp.data()) ||
         !IniFile::writeStringOnce(s.iniPath(), kAppearance, kWallpaperKey, fileName)) {
         ShowInfo(QStringLiteral("Some problem with this operation..."), QStringLiteral("qb6828"),
                  kError, 50070);

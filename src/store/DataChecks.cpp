@@ -207,6 +207,20 @@ bool DataChecks()
 {
     Session& s = session();
     s.hooks.banner(QStringLiteral("Wait for Database Checks"));
+    if (!s.store.isOpen()) {
+        // The store was never opened (a table file is missing): say which, once, and stop.
+        static const QStringList madeByTheStart = {QStringLiteral("INFLEC"), QStringLiteral("ITMSJMP"),
+                                                   QStringLiteral("SHOW"), QStringLiteral("PRJORDR"),
+                                                   QStringLiteral("SCHED")};
+        QString missing;
+        for (const schema::Table& table : schema::tables())
+            if (!madeByTheStart.contains(table.name) && !files::exists(s.dir(), table.fileName))
+                missing += QStringLiteral("\r\n") + table.fileName + QStringLiteral(" is missing from ") +
+                           s.dir() + QStringLiteral(": restore it from a backup.");
+        upgradeFailed(QStringLiteral("Failed to upgrade the data base to Quillbox 2000 version") + missing);
+        s.hooks.noBanner();
+        return false;
+    }
     if (!CreateInflec())
         upgradeFailed(QStringLiteral("Failed to upgrade the data base to Quillbox 2000 version"));
     if (!CreateItmsjmp())

@@ -207,3 +207,16 @@ TEST_F(DataChecksTest, CheckIndexReadsAFolderAsDatabaseAndDoesNothingWhileStoppe
     EXPECT_FALSE(CheckIndex(kStoreDatabaseName, QStringLiteral("WORD.db"), kIndexCheckMessage, QStringLiteral("WNo")));
     EXPECT_EQ(messenger.count(), 2);
 }
+
+TEST_F(DataChecksTest, WithoutTheDictionaryTheChecksSayWhichFileToRestore)
+{
+    session().store.close();
+    ASSERT_TRUE(QFile::remove(path(QStringLiteral("DICT.DB"))));
+    EXPECT_FALSE(DataChecks());
+    EXPECT_TRUE(session().stopFlag);
+    ASSERT_EQ(messenger.count(), 1) << messenger.texts().join(QLatin1Char('|')).toStdString();
+    const QString text = messenger.shown[0].request.message;
+    EXPECT_TRUE(text.contains(QStringLiteral("Failed to upgrade the data base to Quillbox 2000 version")));
+    EXPECT_TRUE(text.contains(QStringLiteral("DICT.DB is missing"))) << text.toStdString();
+    EXPECT_FALSE(text.contains(QStringLiteral("ITMSJMP"))) << "the start makes that one itself";
+}

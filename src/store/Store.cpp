@@ -142,13 +142,6 @@ bool Store::open(const QString& dir, QString* error)
         }
         if (!attachTable(table, false, &why)) return fail(table, why);
     }
-    // Pages overwritten behind SQLite's back pass the opening; nothing is written into such a file.
-    for (const schema::Table& table : schema::tables()) {
-        if (!isAttached(table.name)) continue;
-        const QString fault = checkFile(table, true);
-        if (!fault.isEmpty()) 
-            return fail(table, table.fileName + QStringLiteral(" is damaged (") + fault + QStringLiteral(")"));
-    }
     // A program killed between making a super-journal and naming it in the journals leaves it
     // behind; nothing will ever read it again.
     removeOrphanedSuperJournals();

@@ -38,7 +38,8 @@ public:
     bool reopen(QString* error = nullptr);
 
     // SQLite's check of one attached file: quick (the page structure) or full (with every index
-    // entry). Empty when it passed, else the first fault it found.
+    // entry). Empty when it passed, else the first fault it found. Reads the whole file, so the
+    // open leaves it to the start-up checks.
     QString checkFile(const schema::Table& table, bool quick);
     // What the user can do about a table file that is damaged or missing: the files that the
     // start makes anew may be deleted, the others come back from a backup.

@@ -1,13 +1,10 @@
 #include "app/cli/CliCommand.h"
 
 #include "platform/FileNames.h"
-#include "shell/Messages.h"
 #include "shell/Messenger.h"
 #include "shell/Session.h"
 #include "store/DataChecks.h"
 #include "store/Engine.h"
-#include "store/Schema.h"
-#include "store/Store.h"
 
 #include <cstdio>
 
@@ -55,17 +52,8 @@ int runCheck(Context& context)
     // The desktop makes SCHED before the checks run; the CLI does the same.
     if (engine && !files::exists(context.dir, QStringLiteral("SCHED.DB")) && !CreateSched())
         std::fprintf(stderr, "SCHED.DB could not be created\n");
-    // The full check of every table file, with every index entry; the open ran the quick one.
-    if (engine)
-        for (const schema::Table& table : schema::tables()) {
-            if (!s.store.isAttached(table.name)) continue;
-            const QString fault = s.store.checkFile(table, false);
-            if (!fault.isEmpty())
-                ShowInfo(table.fileName + QStringLiteral(" is damaged (") + fault + QStringLiteral(")\r\n") +
-                             Store::repairAdvice(table.fileName),
-                         QString(), kError, 0);
-        }
-    if (engine && counter.problems == 0) DataChecks();
+    // The full check, with every index entry; damaged files stop the checks before any write.
+    if (engine && CheckTableFiles(false)) DataChecks(true);
 
     s.setMessenger(&cliMessenger);
     bool failed = !engine || s.stopFlag || counter.problems > 0 ||

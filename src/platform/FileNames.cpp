@@ -11,7 +11,6 @@
 
 #include <atomic>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 
 namespace qb::files {

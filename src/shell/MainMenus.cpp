@@ -1,6 +1,7 @@
 // The main window's menu bar, desktop pop-up menu, notification-area menu, and the small
 // commands that the shell serves itself.
 #include <QApplication>
+#include <QBuffer>
 #include <QClipboard>
 #include <QCursor>
 #include <QDir>
@@ -8,7 +9,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
-#include <QBuffer>
 #include <QSysInfo>
 #include <QSystemTrayIcon>
 #include <QToolButton>

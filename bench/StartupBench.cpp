@@ -65,7 +65,16 @@ double timeDataChecks()
 {
     QElapsedTimer timer;
     timer.start();
-    qb::DataChecks();
+    qb::DataChecks(true);
+    return timer.nsecsElapsed() / 1e9;
+}
+
+// The read of every table file that the desktop's checks run before anything else.
+double timeFileChecks()
+{
+    QElapsedTimer timer;
+    timer.start();
+    qb::CheckTableFiles(true);
     return timer.nsecsElapsed() / 1e9;
 }
 
@@ -122,8 +131,9 @@ int main(int argc, char** argv)
     timeDataChecks();
     if (!tool.isEmpty()) runBareAggregate(tool, s.dir(), &wall);
 
-    std::vector<double> bare, bareWall, fresh, stale;
+    std::vector<double> bare, bareWall, fresh, stale, fileChecks;
     for (int r = 0; r < runs; ++r) {
+        fileChecks.push_back(timeFileChecks());
         if (!tool.isEmpty()) {
             bare.push_back(runBareAggregate(tool, s.dir(), &wall));
             bareWall.push_back(wall);
@@ -142,6 +152,7 @@ int main(int argc, char** argv)
         return 1;
     }
     std::printf("store open (11 files)                   %8.3f s\n", openSeconds);
+    std::printf("quick check of every table file         %8.3f s (median of %d)\n", qb::bench::median(fileChecks), runs);
     std::printf("DataChecks, frequencies already right   %8.3f s (median of %d)\n", qb::bench::median(fresh), runs);
     std::printf("DataChecks, every frequency stale       %8.3f s\n", qb::bench::median(stale));
     if (tool.isEmpty()) {
@@ -152,8 +163,10 @@ int main(int argc, char** argv)
     std::printf("bare aggregate in sqlite3 (its timer)   %8.3f s (process %.3f s)\n", base, qb::bench::median(bareWall));
     const double worst = std::max(qb::bench::median(stale), qb::bench::median(fresh));
     const double ratio = base > 0 ? worst / base : 0;
+    const double total = worst + qb::bench::median(fileChecks);
     std::printf("ratio, worse case / bare aggregate      %8.2f\n", ratio);
+    std::printf("file check and DataChecks together      %8.3f s\n", total);
     std::printf("targets: ratio <= 3 %s, under 1.5 s %s\n", ratio <= 3 ? "met" : "MISSED",
-                worst < 1.5 ? "met" : "MISSED");
+                total < 1.5 ? "met" : "MISSED");
     return 0;
 }

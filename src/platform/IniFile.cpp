@@ -1,19 +1,27 @@
 #include "platform/IniFile.h"
 
+#include "platform/FileNames.h"
+
 #include <QFile>
-#include <QSaveFile>
+#include <QFileInfo>
 
 namespace qb {
 
-bool IniFile::load(const QString& path)
+bool IniFile::load(const QString& path, QString* error)
 {
     path_ = path;
     lines_.clear();
     dirty_ = false;
+    unreadable_.clear();
     QFile file(path);
-    if (!file.exists()) return true;
-    if (!file.open(QIODevice::ReadOnly)) return false;
-    QByteArray raw = file.readAll();
+    if (!QFileInfo(path).exists() && !QFileInfo(path).isSymLink()) return true;
+    QByteArray raw;
+    if (file.open(QIODevice::ReadOnly)) raw = file.readAll();
+    if (!file.isOpen() || file.error() != QFileDevice::NoError) {
+        unreadable_ = path + QStringLiteral(" cannot be read: ") + file.errorString();
+        if (error) *error = unreadable_;
+        return false;
+    }
     QString text = QString::fromUtf8(raw);
     if (text.contains(QStringLiteral("\r\n"))) newline_ = QStringLiteral("\r\n");
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -26,9 +34,8 @@ bool IniFile::load(const QString& path)
 
 bool IniFile::save(QString* error) const
 {
-    QSaveFile file(path_);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error) *error = file.errorString();
+    if (!unreadable_.isEmpty()) {
+        if (error) *error = unreadable_;
         return false;
     }
     QString text;
@@ -36,11 +43,7 @@ bool IniFile::save(QString* error) const
         text += line;
         text += newline_;
     }
-    file.write(text.toUtf8());
-    if (!file.commit()) {
-        if (error) *error = file.errorString();
-        return false;
-    }
+    if (!files::writeBytesFile(path_, text.toUtf8(), error)) return false;
     dirty_ = false;
     return true;
 }

@@ -18,9 +18,10 @@ public:
     IniFile() = default;
     explicit IniFile(const QString& path) { load(path); }
 
-    // Loads the file; a missing file is an empty one. False only when it exists but cannot be read.
-    bool load(const QString& path);
-    // Writes the file atomically (temporary file, then rename). Creates it when missing.
+    // Loads the file; a missing file is an empty one. False only when it exists but cannot be read;
+    // such a file is never saved over, since what it holds is not known.
+    bool load(const QString& path, QString* error = nullptr);
+    // Replaces the file by a complete copy (see files::writeBytesFile). Creates it when missing.
     bool save(QString* error = nullptr) const;
     QString path() const { return path_; }
 
@@ -67,6 +68,7 @@ private:
     QString path_;
     QStringList lines_;
     QString newline_ = QStringLiteral("\n");
+    QString unreadable_;  // why the file could not be read; empty when it was read or is missing
     mutable bool dirty_ = false;
 };
 

@@ -15,6 +15,7 @@
 #include "shell/Startup.h"
 #include "shell/TerminationRequests.h"
 #include "shell/WidgetMessenger.h"
+#include "store/Engine.h"
 
 namespace qb {
 
@@ -72,9 +73,17 @@ DesktopStart StartDesktopProgram(const QStringList& arguments) {
 
     start.guard = std::make_unique<SingleInstanceGuard>(s.dir());
     if (!start.guard->acquire()) {
+        if (!start.guard->problem().isEmpty()) {
+            PlainMessage(QStringLiteral("Quillbox cannot write in ") + s.dir() + QStringLiteral(": ") +
+                         start.guard->problem() +
+                         QStringLiteral("\r\nQuillbox ends without changing the store."));
+            start.exitCode = 1;
+        }
         start.guard.reset();
-        return start;  // the running copy comes forward instead
+        return start;  // otherwise the running copy comes forward instead
     }
+    // The engine report, as the program entry writes it (a failure to write is ignored).
+    EngineAvailable();
 
     // The windows in their order of creation: the desktop, then the dialogs that exist.
     start.window = std::make_unique<TBillBoard>();

@@ -1,6 +1,7 @@
 // The main window's menu bar, desktop pop-up menu, notification-area menu, and the small
 // commands that the shell serves itself.
 #include <QApplication>
+#include <QBuffer>
 #include <QClipboard>
 #include <QCursor>
 #include <QDir>
@@ -8,7 +9,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
-#include <QSaveFile>
 #include <QSysInfo>
 #include <QSystemTrayIcon>
 #include <QToolButton>
@@ -519,8 +519,9 @@ void TBillBoard::wallpaperFromClipboard() {
         return;
     }
     const QString fileName = QStringLiteral("wallpaper.bmp");
-    QSaveFile file(files::resolve(s.dir(), fileName));
-    if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "BMP") || !file.commit() ||
+    QBuffer bmp;
+    if (!bmp.open(QIODevice::WriteOnly) || !image.save(&bmp, "BMP") ||
+        !files::writeBytesFile(files::resolve(s.dir(), fileName), bmp.data()) ||
         !IniFile::writeStringOnce(s.iniPath(), kAppearance, kWallpaperKey, fileName)) {
         ShowInfo(QStringLiteral("Some problem with this operation..."), QStringLiteral("qb6828"),
                  kError, 50070);

@@ -451,18 +451,29 @@ void SaveExitSettings(IniFile& ini, const Settings& s)
 
 void RegisterTransientReset(std::function<void()> reset) { transientResets().push_back(std::move(reset)); }
 
+namespace {
+
+void reportIniProblem(const char* text, const QString& why)
+{
+    QString message = QString::fromLatin1(text);
+    if (!why.isEmpty()) message += QStringLiteral("\r\n") + why;
+    SysProblem(message);
+}
+
+}  // namespace
+
 bool ReadIniFile()
 {
     Session& session = qb::session();
     IniFile ini;
     QString error;
-    bool ok = ini.load(session.iniPath());
+    bool ok = ini.load(session.iniPath(), &error);
     if (ok) ok = LoadSettings(ini, session.settings, &error);
     // Whatever was read and normalised so far is written back, as key-by-key writes would be.
     if (ini.isDirty() && !ini.save(&error)) ok = false;
     session.timestamps.reset();
     for (const auto& reset : transientResets()) reset();
-    if (!ok) SysProblem(QStringLiteral("Errors in QB.ini file .. on start up"));
+    if (!ok) reportIniProblem("Errors in QB.ini file .. on start up", error);
     return ok;
 }
 
@@ -471,14 +482,15 @@ bool WriteBackIniFile()
     Session& session = qb::session();
     if (session.stopFlag) return true;
     IniFile ini;
-    if (!ini.load(session.iniPath())) {
-        SysProblem(QStringLiteral("Errors in QB.ini file .. on write back"));
+    QString error;
+    if (!ini.load(session.iniPath(), &error)) {
+        reportIniProblem("Errors in QB.ini file .. on write back", error);
         return false;
     }
     if (!session.settings.saveToIniFileOnExit) return true;
     SaveExitSettings(ini, session.settings);
-    if (ini.isDirty() && !ini.save()) {
-        SysProblem(QStringLiteral("Errors in QB.ini file .. on write back"));
+    if (ini.isDirty() && !ini.save(&error)) {
+        reportIniProblem("Errors in QB.ini file .. on write back", error);
         return false;
     }
     return true;
@@ -513,7 +525,10 @@ bool ApplyToggle(OptionToggle toggle)
 {
     Settings& s = session().settings;
     IniFile ini;
-    ini.load(session().iniPath());
+    QString error;
+    // A file that cannot be read is left alone (saving it would keep only this key); the setting
+    // still changes for this run.
+    bool ok = ini.load(session().iniPath(), &error);
     switch (toggle) {
     case OptionToggle::QuickFlip:
         s.quickFlip = !s.quickFlip;
@@ -560,7 +575,8 @@ bool ApplyToggle(OptionToggle toggle)
         ini.writeBool(kSystem, QStringLiteral("IsWindows95"), s.isWindows95);
         break;
     }
-    if (ini.isDirty()) ini.save();
+    if (ok && ini.isDirty()) ok = ini.save(&error);
+    if (!ok) reportIniProblem("Errors in QB.ini file .. on write back", error);
     return ToggleMark(toggle);
 }
 

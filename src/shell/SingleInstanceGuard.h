@@ -17,9 +17,11 @@ class SingleInstanceGuard : public QObject {
     explicit SingleInstanceGuard(const QString& storeDir, QObject* parent = nullptr);
     ~SingleInstanceGuard() override;
 
-    // True when this is the only copy on the store. Otherwise the running copy has been asked to
-    // come forward, and this one should end.
+    // True when this is the only copy on the store. Otherwise, when problem() is empty, the running
+    // copy has been asked to come forward and this one should end; when it is not, the lock file
+    // could not be made at all (a read-only or full store directory) and problem() says why.
     bool acquire();
+    QString problem() const { return problem_; }
     QString serverName() const { return serverName_; }
     QString lockPath() const { return lockPath_; }
 
@@ -29,6 +31,7 @@ class SingleInstanceGuard : public QObject {
   private:
     QString lockPath_;
     QString serverName_;
+    QString problem_;
     std::unique_ptr<QLockFile> lock_;
     QLocalServer* server_ = nullptr;
 };

@@ -1,6 +1,7 @@
 #include "shell/Startup.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include "platform/Dates.h"
@@ -77,9 +78,13 @@ bool WriteBatchFiles(const QString& dir) {
     const std::pair<const char*, const QString*> files[] = {
         {"pack2.lst", &pack2}, {"pack0.lst", &pack0}, {"export.sh", &script}};
     for (const auto& [name, text] : files) {
-        QString fileName = QString::fromLatin1(name);
-        files::removeIfPresent(dir, fileName);
-        if (!files::writeTextFile(QDir(dir).filePath(fileName), *text)) {
+        const QString fileName = QString::fromLatin1(name);
+        const QString target = QDir(dir).filePath(fileName);
+        // An older copy spelled otherwise goes only once the new one is complete.
+        const QString older = files::resolve(dir, fileName);
+        if (files::writeTextFile(target, *text)) {
+            if (older != target) QFile::remove(older);
+        } else {
             ok = false;
             ShowInfo(QStringLiteral("Initial bat-file setup failed"), QStringLiteral("ba157"),
                      kSystemError, 30160);

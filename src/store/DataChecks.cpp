@@ -203,10 +203,45 @@ bool GetFrequencies()
     return true;
 }
 
-bool DataChecks()
+bool CheckTableFiles(bool quick)
+{
+    Session& s = session();
+    bool whole = true;
+    for (const schema::Table& table : schema::tables()) {
+        if (!s.store.isAttached(table.name)) continue;
+        const QString fault = s.store.checkFile(table, quick);
+        if (fault.isEmpty()) continue;
+        PlainMessage(table.fileName + QStringLiteral(" is damaged (") + fault + QStringLiteral(")\r\n") +
+                     Store::repairAdvice(table.fileName));
+        whole = false;
+    }
+    if (!whole) s.stopFlag = true;
+    return whole;
+}
+
+bool DataChecks(bool filesChecked)
 {
     Session& s = session();
     s.hooks.banner(QStringLiteral("Wait for Database Checks"));
+    if (!s.store.isOpen()) {
+        // The store was never opened (a table file is missing): say which, once, and stop.
+        static const QStringList madeByTheStart = {QStringLiteral("INFLEC"), QStringLiteral("ITMSJMP"),
+                                                   QStringLiteral("SHOW"), QStringLiteral("PRJORDR"),
+                                                   QStringLiteral("SCHED")};
+        QString missing;
+        for (const schema::Table& table : schema::tables())
+            if (!madeByTheStart.contains(table.name) && !files::exists(s.dir(), table.fileName))
+                missing += QStringLiteral("\r\n") + table.fileName + QStringLiteral(" is missing from ") +
+                           s.dir() + QStringLiteral(": restore it from a backup.");
+        upgradeFailed(QStringLiteral("Failed to upgrade the data base to Quillbox 2000 version") + missing);
+        s.hooks.noBanner();
+        return false;
+    }
+    // Pages overwritten behind SQLite's back pass the open; the checks below would write into them.
+    if (!filesChecked && !CheckTableFiles(true)) {
+        s.hooks.noBanner();
+        return false;
+    }
     if (!CreateInflec())
         upgradeFailed(QStringLiteral("Failed to upgrade the data base to Quillbox 2000 version"));
     if (!CreateItmsjmp())

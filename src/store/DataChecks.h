@@ -9,7 +9,12 @@ namespace qb {
 // The start-up check and upgrade sequence: creates the tables older stores lack, fills an empty
 // INFLEC, checks every order the program uses and recomputes the word frequencies. Sets the stop
 // flag when an upgrade fails; returns false when the stop flag is set afterwards.
-bool DataChecks();
+bool DataChecks(bool filesChecked = false);
+
+// SQLite's check of every table file, before anything is written into one: a damaged file is
+// named with what to do about it, and the stop flag is set. Quick checks the page structure; the
+// full check also every index entry.
+bool CheckTableFiles(bool quick);
 
 // The upgrade steps. Each creates its table (attached to the store) only when its file is
 // missing and returns whether the table is there afterwards.

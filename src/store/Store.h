@@ -37,6 +37,20 @@ public:
     // Closes and reopens every file, for file-level work (pack, restore) in between.
     bool reopen(QString* error = nullptr);
 
+    // SQLite's check of one attached file: quick (the page structure) or full (with every index
+    // entry). Empty when it passed, else the first fault it found. Reads the whole file, so the
+    // open leaves it to the start-up checks.
+    QString checkFile(const schema::Table& table, bool quick);
+    // What the user can do about a table file that is damaged or missing: the files that the
+    // start makes anew may be deleted, the others come back from a backup.
+    static QString repairAdvice(const QString& fileName);
+
+    // Super-journal files (ITEM.DB-mj...) in the store directory.
+    QStringList superJournals() const;
+    // Removes super-journals that no journal names, while no other program writes to the store;
+    // returns how many went. Runs at every open.
+    int removeOrphanedSuperJournals();
+
     // Files that were found missing at open.
     QStringList missingTables() const { return missing_; }
 

@@ -4,8 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <csignal>
 
 using qb::IniFile;
 
@@ -91,4 +98,54 @@ TEST(FileNames, NamesAreMatchedWithoutRegardToCase)
     EXPECT_EQ(qb::files::resolve(dir.path(), QStringLiteral("QB.INI")), dir.filePath(QStringLiteral("qb.ini")));
     EXPECT_TRUE(qb::files::exists(dir.path(), QStringLiteral("Qb.Ini")));
     EXPECT_EQ(qb::files::resolve(dir.path(), QStringLiteral("ITEM.DB")), dir.filePath(QStringLiteral("ITEM.DB")));
+}
+
+// A write that fails part-way (here the file-size limit, as a full disk would) must leave the old
+// file as it was and say so; nothing half-written may take its place.
+TEST(FileReplacement, AFailedWriteKeepsTheOldFileAndSaysWhy)
+{
+    QTemporaryDir dir;
+    QString path = writeFile(dir, "old settings\n");
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 1000;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    QString error;
+    bool written = qb::files::writeBytesFile(path, QByteArray(4000, 'x'), &error);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_FALSE(written);
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(readFile(path), QByteArray("old settings\n"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("qb.ini")})
+        << "no temporary copy is left behind";
+}
+
+TEST(FileReplacement, AFullDiskIsNamed)
+{
+    int fd = ::open("/dev/full", O_WRONLY);
+    if (fd < 0) GTEST_SKIP() << "no /dev/full";
+    QString error;
+    EXPECT_FALSE(qb::files::writeAll(fd, QByteArray(100000, 'x'), &error));
+    ::close(fd);
+    EXPECT_EQ(error, QStringLiteral("the disk is full"));
+}
+
+TEST(IniFile, AFileThatCannotBeReadIsNeverSavedOver)
+{
+    if (geteuid() == 0) GTEST_SKIP() << "root reads every file";
+    QTemporaryDir dir;
+    QString path = writeFile(dir, "[SYSTEM]\nQuiet=1\nMachineIndex=50\n");
+    QFile::setPermissions(path, QFileDevice::WriteOwner);
+    IniFile ini;
+    EXPECT_FALSE(ini.load(path));
+    ini.writeBool(QStringLiteral("APPEARANCE"), QStringLiteral("QuickFlip"), true);
+    QString error;
+    EXPECT_FALSE(ini.save(&error));
+    EXPECT_TRUE(error.contains(QStringLiteral("cannot be read")));
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    EXPECT_EQ(readFile(path), QByteArray("[SYSTEM]\nQuiet=1\nMachineIndex=50\n"));
 }

@@ -8,6 +8,8 @@
 
 #include <QFile>
 
+#include <unistd.h>
+
 using namespace qb;
 
 class SettingsFile : public test::StoreFixture {
@@ -183,4 +185,18 @@ TEST_F(SettingsFile, LoadingResetsTheTimestampGenerator)
     GetQBTS();
     ASSERT_TRUE(ReadIniFile());
     EXPECT_EQ(double(GetQBTS()), double(first)) << "the same second's base after a reset";
+}
+
+TEST_F(SettingsFile, AToggleLeavesASettingsFileThatCannotBeReadAlone)
+{
+    if (geteuid() == 0) GTEST_SKIP() << "root reads every file";
+    writeIni(QStringLiteral("[SYSTEM]\nMachineIndex=50\n"));
+    QFile::setPermissions(session().iniPath(), QFileDevice::WriteOwner);
+    bool quickFlip = s().quickFlip;
+    ApplyToggle(OptionToggle::QuickFlip);
+    QFile::setPermissions(session().iniPath(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    EXPECT_EQ(fileBytes(), QByteArray("[SYSTEM]\nMachineIndex=50\n"));
+    EXPECT_NE(s().quickFlip, quickFlip) << "the setting still changes for this run";
+    ASSERT_EQ(messenger.plain.size(), 1u);
+    EXPECT_TRUE(messenger.plain[0].contains(QStringLiteral("cannot be read")));
 }

@@ -18,6 +18,8 @@
 #include "shell/WindowLayout.h"
 #include "support/StoreFixture.h"
 
+#include <unistd.h>
+
 using namespace qb;
 
 namespace {
@@ -278,6 +280,26 @@ TEST_F(Startup, SecondCopyOnTheSameStoreAsksTheFirstToComeForward) {
     EXPECT_TRUE(elsewhere.acquire());
 }
 
+// A lock file that cannot be made is not another running copy: the start says what is wrong.
+TEST_F(Startup, AStoreDirectoryThatCannotBeWrittenIsNamedNotTakenForASecondCopy) {
+    SingleInstanceGuard gone(sub("no-such-directory"));
+    EXPECT_FALSE(gone.acquire());
+    EXPECT_FALSE(gone.problem().isEmpty());
+
+    if (geteuid() == 0) GTEST_SKIP() << "root writes into read-only directories";
+    const QString store = sub("read-only");
+    ASSERT_TRUE(CheckProgramEntry(store).ok);
+    QFile::setPermissions(store, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    const QStringList before = QDir(store).entryList(QDir::AllEntries | QDir::Hidden);
+    DesktopStart start = StartDesktopProgram({"quillbox", "--dir", store});
+    QFile::setPermissions(store, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    EXPECT_FALSE(start.window);
+    EXPECT_EQ(start.exitCode, 1);
+    ASSERT_EQ(messenger.plain.size(), 1u);
+    EXPECT_TRUE(messenger.plain[0].contains(QStringLiteral("cannot write in"))) << messenger.plain[0].toStdString();
+    EXPECT_EQ(QDir(store).entryList(QDir::AllEntries | QDir::Hidden), before);
+}
+
 TEST_F(Startup, DesktopStartOpensAFreshStoreAndRefusesAForeignDirectory) {
     const QString store = sub("fresh");
     {
@@ -288,6 +310,7 @@ TEST_F(Startup, DesktopStartOpensAFreshStoreAndRefusesAForeignDirectory) {
         EXPECT_EQ(QDir::currentPath(), QDir(store).absolutePath());
         EXPECT_TRUE(QFileInfo::exists(QDir(store).filePath("qb.ini")));
         EXPECT_TRUE(QFileInfo::exists(QDir(store).filePath("export.sh")));
+        EXPECT_TRUE(QFileInfo::exists(QDir(store).filePath("BDE_SysInfo.txt")));
         EXPECT_EQ(messenger.count(), 0) << messenger.texts().join("|").toStdString();
 
         // While it runs, a second start on the same store ends at once without a window.

@@ -207,3 +207,44 @@ TEST_F(DataChecksTest, CheckIndexReadsAFolderAsDatabaseAndDoesNothingWhileStoppe
     EXPECT_FALSE(CheckIndex(kStoreDatabaseName, QStringLiteral("WORD.db"), kIndexCheckMessage, QStringLiteral("WNo")));
     EXPECT_EQ(messenger.count(), 2);
 }
+
+TEST_F(DataChecksTest, WithoutTheDictionaryTheChecksSayWhichFileToRestore)
+{
+    session().store.close();
+    ASSERT_TRUE(QFile::remove(path(QStringLiteral("DICT.DB"))));
+    EXPECT_FALSE(DataChecks());
+    EXPECT_TRUE(session().stopFlag);
+    ASSERT_EQ(messenger.count(), 1) << messenger.texts().join(QLatin1Char('|')).toStdString();
+    const QString text = messenger.shown[0].request.message;
+    EXPECT_TRUE(text.contains(QStringLiteral("Failed to upgrade the data base to Quillbox 2000 version")));
+    EXPECT_TRUE(text.contains(QStringLiteral("DICT.DB is missing"))) << text.toStdString();
+    EXPECT_FALSE(text.contains(QStringLiteral("ITMSJMP"))) << "the start makes that one itself";
+}
+
+TEST_F(DataChecksTest, OverwrittenPagesStopTheChecksBeforeAnyWriteAndNameTheFile)
+{
+    for (int i = 0; i < 200; ++i)
+        run(QStringLiteral("INSERT INTO ITEM (IT, TX, ITS) VALUES (?1, ?2, ?1)"),
+            {-46000.0 - i, QString(400, QChar(u'a' + i % 26))});
+    session().store.close();
+    {
+        QFile f(path(QStringLiteral("ITEM.DB")));
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(f.seek(3 * 4096));
+        f.write(QByteArray(8192, 'Z'));
+    }
+    ASSERT_TRUE(QFile::remove(path(QStringLiteral("ITMSJMP.DB"))));
+
+    QString out, err;
+    EXPECT_EQ(runCli({QStringLiteral("--dir"), dir(), QStringLiteral("check")}, &out, &err), 1);
+    EXPECT_FALSE(out.contains(QStringLiteral("Store checks passed"))) << out.toStdString();
+    EXPECT_TRUE(err.contains(QStringLiteral("Restore ITEM.DB from a backup"))) << err.toStdString();
+
+    QString error;
+    ASSERT_TRUE(session().store.open(dir(), &error)) << error.toStdString();
+    EXPECT_FALSE(DataChecks());
+    EXPECT_TRUE(session().stopFlag);
+    ASSERT_EQ(messenger.plain.size(), 1u);
+    EXPECT_TRUE(messenger.plain[0].contains(QStringLiteral("ITEM.DB is damaged"))) << messenger.plain[0].toStdString();
+    EXPECT_FALSE(QFileInfo::exists(path(QStringLiteral("ITMSJMP.DB")))) << "nothing is written before the check";
+}

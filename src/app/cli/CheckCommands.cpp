@@ -52,7 +52,8 @@ int runCheck(Context& context)
     // The desktop makes SCHED before the checks run; the CLI does the same.
     if (engine && !files::exists(context.dir, QStringLiteral("SCHED.DB")) && !CreateSched())
         std::fprintf(stderr, "SCHED.DB could not be created\n");
-    if (engine) DataChecks();
+    // The full check, with every index entry; damaged files stop the checks before any write.
+    if (engine && CheckTableFiles(false)) DataChecks(true);
 
     s.setMessenger(&cliMessenger);
     bool failed = !engine || s.stopFlag || counter.problems > 0 ||

@@ -33,11 +33,13 @@ TDesktop::TDesktop(QWidget* parent) : QScrollArea(parent), surface_(new QWidget)
     setCardHost(this);
     session().hooks.clearDesktop = [this] { ClearCards(*this, ClearCommand::Desktop); };
     session().hooks.scrollPosition = [this] { return scroll(); };
-    connect(qApp, &QApplication::focusChanged, this, &TDesktop::focusChanged);
+    focusWatch_ = connect(qApp, &QApplication::focusChanged, this, &TDesktop::focusChanged);
 }
 
 TDesktop::~TDesktop()
 {
+    // ~QWidget takes the focus from a card and would report it to what is no longer a desktop.
+    disconnect(focusWatch_);
     if (cardHost() == this) {
         setCardHost(nullptr);
         session().hooks.clearDesktop = nullptr;

@@ -102,6 +102,7 @@ private:
     TBasPanel* cardAround(QWidget* w) const;
 
     QWidget* surface_;
+    QMetaObject::Connection focusWatch_;
     SlotTables slots_;
     QPointer<QWidget> focusSink_;
     QPointer<TDesktopMap> map_;

@@ -1,22 +1,20 @@
 #include "desktop/RecorderPanel.h"
 
 #include "desktop/CommandPanel.h"
+#include "desktop/WavPlayer.h"
+#include "desktop/WavRecorder.h"
+#include "shell/Messages.h"
 #include "shell/Session.h"
 
-#include <QAudioInput>
-#include <QAudioOutput>
 #include <QHBoxLayout>
-#include <QMediaCaptureSession>
-#include <QMediaFormat>
-#include <QMediaPlayer>
-#include <QMediaRecorder>
 #include <QStyle>
 #include <QToolButton>
-#include <QUrl>
 
 namespace qb {
 
 namespace {
+
+constexpr int kRecorderHelp = 60020;
 
 QToolButton* makeButton(QWidget* parent, QStyle::StandardPixmap icon, const QString& name, QSize size)
 {
@@ -32,7 +30,8 @@ QToolButton* makeButton(QWidget* parent, QStyle::StandardPixmap icon, const QStr
 
 }  // namespace
 
-TRecorderRow::TRecorderRow(TMyPopUpMenu& panel) : QFrame(&panel), panel_(panel)
+TRecorderRow::TRecorderRow(TMyPopUpMenu& panel)
+    : QFrame(&panel), panel_(panel), player_(new WavPlayer(this)), recorder_(new WavRecorder(this))
 {
     setObjectName(QStringLiteral("recorderRow"));
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -69,76 +68,72 @@ TRecorderRow::TRecorderRow(TMyPopUpMenu& panel) : QFrame(&panel), panel_(panel)
     load->setToolTip(QStringLiteral("Load file (Terminate dialog with Esc to get an empty start)"));
     connect(save, &QToolButton::clicked, &panel_, &TMyPopUpMenu::RecorderSave);
     connect(load, &QToolButton::clicked, &panel_, &TMyPopUpMenu::RecorderLoad);
+    connect(player_, &WavPlayer::failed, this, &TRecorderRow::tell);
 }
 
 TRecorderRow::~TRecorderRow() = default;
 
 QString TRecorderRow::recordingPath() { return session().filePath(QStringLiteral("new.wav")); }
 
-void TRecorderRow::ensurePlayer()
+void TRecorderRow::tell(const QString& error)
 {
-    if (player_) return;
-    player_ = new QMediaPlayer(this);
-    output_ = new QAudioOutput(this);
-    player_->setAudioOutput(output_);
+    ShowInfo(error, QString(), kError, kRecorderHelp);
 }
 
-void TRecorderRow::ensureRecorder()
+void TRecorderRow::stopRecording()
 {
-    if (recorder_) return;
-    capture_ = new QMediaCaptureSession(this);
-    input_ = new QAudioInput(this);
-    recorder_ = new QMediaRecorder(this);
-    capture_->setAudioInput(input_);
-    capture_->setRecorder(recorder_);
-    QMediaFormat format(QMediaFormat::Wave);
-    format.setAudioCodec(QMediaFormat::AudioCodec::Wave);
-    recorder_->setMediaFormat(format);
+    if (!recorder_->isRecording()) return;
+    QString error;
+    if (!recorder_->stop(&error)) tell(error);
+}
+
+bool TRecorderRow::startPlaying(QString* error)
+{
+    stopRecording();
+    if (!player_->isOpen() && !openPlayer(error)) return false;
+    return player_->play(error);
 }
 
 void TRecorderRow::play()
 {
-    ensurePlayer();
-    if (player_->source().isEmpty()) openPlayer();
-    player_->play();
+    QString error;
+    if (!startPlaying(&error)) tell(error);
 }
 
 void TRecorderRow::stop()
 {
-    if (recorder_ && recorder_->recorderState() != QMediaRecorder::StoppedState) recorder_->stop();
-    if (player_) player_->stop();
+    stopRecording();
+    player_->stop();
 }
 
 void TRecorderRow::toEnd()
 {
-    ensurePlayer();
-    player_->setPosition(player_->duration());
+    stopRecording();
+    player_->toEnd();
 }
 
 void TRecorderRow::rewind()
 {
-    ensurePlayer();
-    player_->setPosition(0);
+    stopRecording();
+    player_->rewind();
 }
 
 void TRecorderRow::record()
 {
     closePlayer();
-    ensureRecorder();
-    recorder_->setOutputLocation(QUrl::fromLocalFile(recordingPath()));
-    recorder_->record();
+    QString error;
+    if (!recorder_->start(recordingPath(), &error)) tell(error);
 }
 
 void TRecorderRow::closePlayer()
 {
     stop();
-    if (player_) player_->setSource(QUrl());
+    player_->close();
 }
 
-void TRecorderRow::openPlayer()
+bool TRecorderRow::openPlayer(QString* error)
 {
-    ensurePlayer();
-    player_->setSource(QUrl::fromLocalFile(recordingPath()));
+    return player_->open(recordingPath(), error);
 }
 
 }  // namespace qb

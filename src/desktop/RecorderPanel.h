@@ -3,20 +3,15 @@
 #include <QFrame>
 #include <QString>
 
-class QAudioInput;
-class QAudioOutput;
-class QMediaCaptureSession;
-class QMediaPlayer;
-class QMediaRecorder;
-
 namespace qb {
 
 class TMyPopUpMenu;
+class WavPlayer;
+class WavRecorder;
 
-// The sound recorder row of the command panel: a small media player (Play, Stop, To End,
-// Rewind, Record) working on "new.wav" in the store directory, and the Save and Load buttons.
-// The media objects are made on first use, so a panel that never shows the row never starts
-// the multimedia back end.
+// The sound recorder row of the command panel: a small player (Play, Stop, To End, Rewind,
+// Record) working on "new.wav" in the store directory, and the Save and Load buttons. Failures
+// are told to the user and leave the row usable.
 class TRecorderRow : public QFrame {
     Q_OBJECT
 public:
@@ -25,25 +20,28 @@ public:
 
     static QString recordingPath();
 
+    // The buttons: each reports its own failure.
     void play();
     void stop();
     void toEnd();
     void rewind();
     void record();
-    // Releases the recording file, and opens it again.
+    // Releases the recording file, and reads it again; false with the reason when the file
+    // cannot be played.
     void closePlayer();
-    void openPlayer();
+    bool openPlayer(QString* error = nullptr);
+    // Plays without telling the user; false with the reason.
+    bool startPlaying(QString* error = nullptr);
+
+    WavPlayer& player() const { return *player_; }
 
 private:
-    void ensurePlayer();
-    void ensureRecorder();
+    void stopRecording();
+    void tell(const QString& error);
 
     TMyPopUpMenu& panel_;
-    QMediaPlayer* player_ = nullptr;
-    QAudioOutput* output_ = nullptr;
-    QMediaCaptureSession* capture_ = nullptr;
-    QAudioInput* input_ = nullptr;
-    QMediaRecorder* recorder_ = nullptr;
+    WavPlayer* player_;
+    WavRecorder* recorder_;
 };
 
 }  // namespace qb

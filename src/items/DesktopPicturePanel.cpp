@@ -7,6 +7,7 @@
 #include "items/ItemRecord.h"
 #include "items/ShowRecords.h"
 #include "platform/FileNames.h"
+#include "platform/WavFile.h"
 #include "shell/Messages.h"
 #include "shell/Session.h"
 
@@ -142,13 +143,17 @@ void loadSound(const QString& key, const QByteArray& audio)
         return;
     }
     QString error;
-    if (!files::writeBytesFile(target, audio, &error)) {
+    // A compressed recording is the user's sound that this player cannot decode: say so and keep it.
+    if (!files::writeBytesFile(target, audio, &error) || !recorder->openPlayer(&error)) {
+        if (wav::isRefusedCoding(audio)) {
+            ShowInfo(error, QString(), kError, 30040);
+            return;
+        }
         PlainMessage(QStringLiteral("Audio play failed - will clear the audio slot"));
         ClearShowAudio(key);
         return;
     }
-    recorder->openPlayer();
-    recorder->play();
+    if (!recorder->startPlaying(&error)) ShowInfo(error, QString(), kError, 30040);
 }
 
 }  // namespace

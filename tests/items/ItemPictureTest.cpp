@@ -7,6 +7,7 @@
 #include "items/ItemRecord.h"
 #include "items/ShowRecords.h"
 #include "platform/JpegCodec.h"
+#include "platform/WavFile.h"
 #include "shell/ModalDriver.h"
 
 #include <gtest/gtest.h>
@@ -251,6 +252,32 @@ TEST_F(ItemPicture, WithoutASoundDeviceTheSoundSwitchesItselfOffOnce)
     EXPECT_EQ(messenger.count(), 0) << "said once for the run";
     // Saving a recording does nothing while sound is off.
     EXPECT_FALSE(desktoppicture::SaveAudio(ShowKeyOfItem(kItem)));
+}
+
+TEST_F(ItemPicture, AStoredRecordingPlaysAndOnlyRubbishIsCleared)
+{
+    TMyPopUpMenu::setAudioDeviceProbe([] { return true; });
+    wav::Sound sound;
+    sound.sampleRate = 8000;
+    sound.channels = 1;
+    sound.bitsPerSample = 8;
+    sound.samples = QByteArray(80, '\x80');
+    QByteArray compressed = wav::serialize(sound);
+    compressed[20] = 2;  // ADPCM
+    const Timestamp ids[] = {kItem, -46102.5L, -46103.5L};
+    const QByteArray stored[] = {wav::serialize(sound), QByteArray("RIFF....WAVE"), compressed};
+    for (int i = 0; i < 3; ++i) {
+        TItem* card = makeKeyedCard(ids[i], QStringLiteral("card"), {40 + 300 * i, 40});
+        ASSERT_TRUE(StoreShowAudio(ShowKeyOfItem(ids[i]), stored[i]));
+        messenger.clear();
+        card->CardEnter();
+        const QVariant kept = scalar(QStringLiteral("SELECT Audio FROM SHOW WHERE ConCatId = '") +
+                                     ShowKeyOfItem(ids[i]) + QLatin1Char('\''));
+        EXPECT_EQ(kept.toByteArray().isEmpty(), i == 1) << i;
+        EXPECT_EQ(messenger.saw(QStringLiteral("Audio play failed - will clear the audio slot")), i == 1) << i;
+    }
+    EXPECT_TRUE(messenger.saw(QStringLiteral("Only uncompressed (PCM) WAV sound can be played")));
+    EXPECT_TRUE(session().settings.audioEnabled);
 }
 
 TEST_F(ItemPicture, ARecordingIsStoredUnderTheItemsKey)

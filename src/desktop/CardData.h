@@ -36,6 +36,7 @@ struct CardData {
     bool rescheduleOnCollect = false;
     bool beingReordered = false;  // a keyword reorder is running; commits skip the card
     Timestamp pendingTS = 0;   // 0, or the ITS the next commit writes (project order)
+    bool unsaved = false;      // new; no record carries its id yet (the commit checks the id is free)
 
     int slot = 0;              // slot number in its kind's table, 0 when it has none
 

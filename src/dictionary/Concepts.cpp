@@ -174,6 +174,7 @@ std::optional<ConceptCardData> NewConcept(const NewConceptRequest& request)
     card.pos = QPoint(request.x == -1 ? s.settings.createSpotSX : request.x,
                       request.y == -1 ? s.settings.createSpotSY : request.y);
     card.conceptId = GetQBTS();
+    card.unsaved = true;
     card.size = QSize(s.settings.synWheelWidth, s.settings.synWheelHeight);
     card.normalSize = card.size;
     card.color = GetNewConceptColor();

@@ -98,7 +98,7 @@ int CreateWord(const QString& text)
     QString word = lowerWord(text.left(kWordTextLimit).trimmed());
     if (word.isEmpty()) return -1;
     CommitRunningGuard running;
-    sql::Transaction tx(db());
+    sql::WriteScope tx(db());  // a command may make the word part of its own transaction
     if (!tx.isActive()) {
         systemError(QStringLiteral("NewWord op failed"));
         return -1;

@@ -1,5 +1,6 @@
 #include "items/Commit.h"
 
+#include "desktop/CardHost.h"
 #include "dictionary/ConceptCardData.h"
 #include "items/ItemCardData.h"
 #include "items/ItemRecord.h"
@@ -8,12 +9,14 @@
 #include "shell/Messages.h"
 #include "shell/Session.h"
 #include "store/Schema.h"
+#include "store/Timestamps.h"
 
 #include <sqlite3.h>
 
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace qb {
 
@@ -285,6 +288,54 @@ bool CommitPass::conceptCard(ConceptCardData& card, Outcome& outcome, CardFailur
 
 bool inTransaction(sql::Database& db) { return sqlite3_get_autocommit(db.handle()) == 0; }
 
+Timestamp* newCardId(CardData* card)
+{
+    if (auto* item = dynamic_cast<ItemCardData*>(card)) return &item->itemId;
+    if (auto* conceptCard = dynamic_cast<ConceptCardData*>(card)) return &conceptCard->conceptId;
+    return nullptr;
+}
+
+// Another program (the CLI, a second start) may have stored a record under the id a new card
+// took when it was made. Run inside the transaction, before anything is written: every new card
+// gets an id that no stored item or concept and no other card of the pass has, moving down in
+// the generator's steps; the item cards' keyword links follow their concept's new id.
+bool ClaimFreeIds(Store& store, const std::vector<CardData*>& cards, bool (*takesPart)(const CardData*))
+{
+    constexpr long double kStep = TimestampGenerator::kCounterStep;
+    constexpr int kMaxSteps = 100000;
+    std::vector<Timestamp> inPass;
+    for (CardData* card : cards)
+        if (takesPart(card) && card->unsaved) inPass.push_back(*newCardId(card));
+    auto clashes = [&](Timestamp id, size_t self) -> std::optional<bool> {
+        for (size_t i = 0; i < inPass.size(); ++i)
+            if (i != self && sameId(inPass[i], id, kStep / 2)) return true;
+        return IdIsStored(store, id);
+    };
+    size_t index = 0;
+    for (CardData* card : cards) {
+        if (!takesPart(card) || !card->unsaved) continue;
+        Timestamp* id = newCardId(card);
+        const Timestamp old = *id;
+        Timestamp candidate = old;
+        for (int step = 0;; ++step) {
+            const std::optional<bool> clash = clashes(candidate, index);
+            if (!clash) return false;
+            if (!*clash) break;
+            if (step == kMaxSteps) return false;
+            candidate -= kStep;
+        }
+        inPass[index++] = candidate;
+        if (candidate == old) continue;
+        *id = candidate;
+        if (!dynamic_cast<ConceptCardData*>(card)) continue;
+        for (CardData* other : cards)
+            if (auto* item = dynamic_cast<ItemCardData*>(other))
+                for (KeywordLink& link : item->keywords)
+                    if (sameId(link.conceptId, old, kConceptIdTolerance)) link.conceptId = candidate;
+    }
+    return true;
+}
+
 bool openLinkTables(Store& store, QString* error)
 {
     for (const char* name : {"ITEMKEYS", "ITEMURL", "DICT"}) {
@@ -319,6 +370,7 @@ void apply(const Outcome& outcome, CommitResult& result)
 {
     CardData* card = outcome.card;
     card->changed = false;
+    card->unsaved = false;
     if (outcome.clearPendingTS) card->pendingTS = 0;
     if (outcome.revive) {
         card->deleted = false;
@@ -350,7 +402,7 @@ CommitResult CommitCards(const std::vector<CardData*>& cardsInOrder)
 
     sql::Database& db = s.store.db();
     QString why;
-    if (!s.store.isOpen() || inTransaction(db) || !openLinkTables(s.store, &why)) {
+    if (!s.store.isOpen() || !openLinkTables(s.store, &why)) {
         finish();
         NonTrivialError(QString::fromLatin1(kGeneralUpdateError));
         return result;
@@ -360,8 +412,9 @@ CommitResult CommitCards(const std::vector<CardData*>& cardsInOrder)
     pool.fill(timestampsNeeded(cardsInOrder));
 
     Statements statements(db);
-    sql::Transaction transaction(db);
-    if (!statements.valid(&why) || !transaction.isActive()) {
+    // Inside a command's own transaction (the CLI's item add) the pass is a savepoint of it.
+    sql::WriteScope transaction(db);
+    if (!statements.valid(&why) || !transaction.isActive() || !ClaimFreeIds(s.store, cardsInOrder, takesPart)) {
         finish();
         NonTrivialError(QString::fromLatin1(kGeneralUpdateError));
         return result;

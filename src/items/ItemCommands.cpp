@@ -138,6 +138,7 @@ Timestamp NewItem(int x, int y, const QColor& groupColor, bool fromClipboard)
 
     auto data = std::make_unique<ItemCardData>();
     data->itemId = id;
+    data->unsaved = true;
     data->pos = pos;
     auto* card = new TItem(*desktop, std::move(data));
     desktop->takeSlot(*card, slot.result);

@@ -22,7 +22,9 @@ void configure(sqlite3* db)
     // commit reported done is on the disk.
     sqlite3_exec(db, "PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL;", nullptr, nullptr,
                  nullptr);
-    sqlite3_busy_timeout(db, 2000);
+    // Another program may be writing (the CLI beside the desktop, CLI runs in parallel): wait in
+    // line for its lock rather than fail.
+    sqlite3_busy_timeout(db, kBusyTimeoutMs);
 }
 
 }  // namespace

@@ -5,11 +5,15 @@
 #include <QVariant>
 
 #include <memory>
+#include <optional>
 
-struct sqlite3;
-struct sqlite3_stmt;
+#include <sqlite3.h>
+
 
 namespace qb::sql {
+
+// How long a statement waits for another connection's lock before it fails.
+constexpr int kBusyTimeoutMs = 20000;
 
 // A connection. Owns the sqlite3 handle; errors are reported through the return value and
 // lastError(), never by exceptions.
@@ -129,6 +133,38 @@ private:
     Database& db_;
     QString name_;
     bool active_ = false;
+};
+
+// The caller's transaction when one is open (as a savepoint inside it), else a transaction of
+// its own: lets a step that must be atomic also be part of a larger command.
+class WriteScope {
+public:
+    explicit WriteScope(Database& db)
+    {
+        if (db.handle() && !sqlite3_get_autocommit(db.handle()))
+            savepoint_.emplace(db, QStringLiteral("scope"));
+        else
+            transaction_.emplace(db);
+    }
+    bool isActive() const { return transaction_ ? transaction_->isActive() : savepoint_->isActive(); }
+    bool commit(QString* error = nullptr)
+    {
+        if (transaction_) return transaction_->commit(error);
+        if (savepoint_->release(error)) return true;
+        savepoint_->rollback();
+        return false;
+    }
+    void rollback()
+    {
+        if (transaction_)
+            transaction_->rollback();
+        else
+            savepoint_->rollback();
+    }
+
+private:
+    std::optional<Transaction> transaction_;
+    std::optional<Savepoint> savepoint_;
 };
 
 // Quotes an identifier for use in schema statements made from fixed names.

@@ -50,6 +50,7 @@ Session::Session()
     messenger_ = defaultMessenger_.get();
     clock_ = defaultClock_.get();
     timestamps.setClock(*clock_);
+    timestamps.setStore(&store);
 }
 
 Session::~Session() = default;

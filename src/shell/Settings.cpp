@@ -471,7 +471,8 @@ bool ReadIniFile()
     if (ok) ok = LoadSettings(ini, session.settings, &error);
     // Whatever was read and normalised so far is written back, as key-by-key writes would be.
     if (ini.isDirty() && !ini.save(&error)) ok = false;
-    session.timestamps.reset();
+    // The timestamp generator keeps its state: a reread inside a second must not hand out that
+    // second's values again.
     for (const auto& reset : transientResets()) reset();
     if (!ok) reportIniProblem("Errors in QB.ini file .. on start up", error);
     return ok;

@@ -2,9 +2,12 @@
 
 #include <QDateTime>
 
+#include <optional>
+
 namespace qb {
 
 class Clock;
+class Store;
 
 using Timestamp = long double;
 
@@ -17,6 +20,8 @@ class TimestampGenerator {
 public:
     explicit TimestampGenerator(Clock* clock = nullptr) : clock_(clock) {}
 
+    // An id: also one that no item or concept of the open store (when one is set) carries, so
+    // that values other runs of this second stored are never repeated.
     Timestamp next();
     // For change marks (ITS, CTS) written in bulk: when the ten values of the current second are
     // used up, continues below them in steps of kFineStep, still inside the second, instead of
@@ -28,6 +33,7 @@ public:
         counter_ = 0;
     }
     void setClock(Clock& clock) { clock_ = &clock; }
+    void setStore(Store* store) { store_ = store; }
 
     Timestamp last() const { return last_; }
 
@@ -40,16 +46,22 @@ public:
     static constexpr int kPollMs = 20;
     static constexpr long double kFineStep = 0.000000001L;
     static constexpr long double kFineLimit = 0.0000099L;
+    static constexpr long double kCounterStep = 0.000001L;
 
 private:
     Timestamp issue(bool fine);
     Clock* clock_ = nullptr;
+    Store* store_ = nullptr;
     Timestamp last_ = 0;
     Timestamp counter_ = 0;
+    Timestamp lastBase_ = 0;  // the base of the second of the last value
 };
 
 // Calendar day of a timestamp: the integer part of its negation.
 int dayOfTimestamp(Timestamp ts);
+// Whether an item or a concept of the store carries the id (within half a counter step);
+// nothing when the store cannot tell.
+std::optional<bool> IdIsStored(Store& store, Timestamp id);
 // Ids are equal when they lie within the given tolerance (1e-11 for items, 1e-7 for concepts).
 inline bool sameId(Timestamp a, Timestamp b, long double tolerance)
 {

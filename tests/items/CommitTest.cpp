@@ -80,6 +80,34 @@ using Pairs = std::vector<std::pair<int, int>>;
 
 }  // namespace
 
+TEST_F(Commit, NewCardsWhoseIdsAnotherProgramStoredMeanwhileTakeFreeIds)
+{
+    // Another program stored an item under kItemA and a newConcept under the id of our new newConcept.
+    addItem(kItemA, QStringLiteral("theirs"), {{kOtherConcept, 3}});
+    ConceptCardData& newConcept = newConceptCard(kConcept - 0.5L, {{4, QStringLiteral("word4")}});
+    addConcept(newConcept.conceptId, {5});
+    newConcept.unsaved = true;
+    ItemCardData& item = newItemCard(kItemA, QStringLiteral("mine"));
+    item.unsaved = true;
+    item.keywords.push_back({newConcept.conceptId, 4, QStringLiteral("word4")});
+    const Timestamp theirConcept = newConcept.conceptId;
+
+    ASSERT_TRUE(CommitCards(order()).committed);
+
+    EXPECT_EQ(tx(kItemA), QStringLiteral("theirs"));
+    EXPECT_EQ(keyRows(kItemA), (std::vector<std::pair<int, int>>{{1, 3}}));
+    EXPECT_EQ(rows(QStringLiteral("SELECT WNo FROM DICT WHERE C = ?1"), {double(theirConcept)}),
+              (std::vector<QVariantList>{{5}}));
+    ASSERT_NE(double(item.itemId), double(kItemA));
+    ASSERT_NE(double(newConcept.conceptId), double(theirConcept));
+    EXPECT_FALSE(item.unsaved || newConcept.unsaved);
+    EXPECT_EQ(tx(item.itemId), QStringLiteral("mine"));
+    EXPECT_EQ(rows(QStringLiteral("SELECT ITC, WNo FROM ITEMKEYS WHERE IT = ?1"), {double(item.itemId)}),
+              (std::vector<QVariantList>{{double(newConcept.conceptId), 4}}));
+    EXPECT_EQ(rows(QStringLiteral("SELECT WNo FROM DICT WHERE C = ?1"), {double(newConcept.conceptId)}),
+              (std::vector<QVariantList>{{4}}));
+}
+
 TEST_F(Commit, NewItemHoldingOnlyTheDateStampIsNeverWritten)
 {
     session().dateStamp = QStringLiteral("[08-12-26]");

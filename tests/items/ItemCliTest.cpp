@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
+#include <QProcess>
+
 using namespace qb;
 
 namespace {
@@ -83,6 +86,74 @@ TEST_F(ItemCli, AddStoresAnItemThroughTheCommitAndChoosesTheConceptAsTheCaptureD
     session().store.close();
     EXPECT_EQ(cli({"item", "add", "some text"}, &out, &err), 2);
     EXPECT_EQ(cli({"item", "add", "--keyword", "rose", "   "}, &out, &err), 1);
+}
+
+TEST_F(ItemCli, AFailedAddLeavesNoNewWordBehind)
+{
+    exec(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON ITEM BEGIN SELECT RAISE(ABORT, 'refused'); END"));
+    session().store.close();
+    QString out, err;
+    EXPECT_EQ(runCli({"--dir", dir(), "item", "add", "--keyword", "lonely", "text"}, &out, &err), 1);
+    QString error;
+    ASSERT_TRUE(session().store.open(dir(), &error)) << error.toStdString();
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM WORD")).toInt(), 0);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM INFLEC")).toInt(), 0);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM DICT")).toInt(), 0);
+}
+
+TEST_F(ItemCli, ArgumentsAreTakenAsTheUserMeantThem)
+{
+    session().store.close();
+    const QString cli = cliPath();
+    QString out, err;
+    auto show = [&](const QString& id) {
+        QString shown;
+        EXPECT_EQ(runCli({"--dir", dir(), "item", "show", id}, &shown, &err), 0) << err.toStdString();
+        return shown;
+    };
+
+    // Bytes that are not UTF-8 are refused, not stored as replacement characters.
+    QProcess shell;
+    shell.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"),
+                                           QStringLiteral("exec \"$1\" --dir \"$2\" item add --keyword \"$(printf 'ab\\377')\" text"),
+                                           QStringLiteral("sh"), cli, dir()});
+    ASSERT_TRUE(shell.waitForFinished(60000));
+    EXPECT_EQ(shell.exitCode(), 2) << shell.readAllStandardError().toStdString();
+
+    // "--" ends the options: the text "--yes" is the text.
+    ASSERT_EQ(runCli({"--dir", dir(), "item", "add", "--keyword", "flag", "--", "--yes"}, &out, &err), 0)
+        << err.toStdString();
+    EXPECT_TRUE(show(out.trimmed()).contains(QStringLiteral("text\n--yes\n")));
+
+    // Twenty emoji are twenty characters.
+    QString emoji;
+    for (int i = 0; i < 20; ++i) emoji += QString::fromUcs4(U"\U0001F600", 1);
+    ASSERT_EQ(runCli({"--dir", dir(), "item", "add", "--keyword", emoji, "smile"}, &out, &err), 0) << err.toStdString();
+    EXPECT_TRUE(show(out.trimmed()).contains(QStringLiteral("  ") + emoji + QStringLiteral(" (word")));
+
+    // The text from a file, and from standard input.
+    QString longText = QStringLiteral("from a file \u00E9\n");
+    longText += QString(20000, QLatin1Char('x'));
+    QFile file(dir() + QStringLiteral("/text.txt"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(longText.toUtf8());
+    file.close();
+    ASSERT_EQ(runCli({"--dir", dir(), "item", "add", "--keyword", "flag", "--file", file.fileName()}, &out, &err), 0)
+        << err.toStdString();
+    EXPECT_TRUE(show(out.trimmed()).contains(longText));
+
+    QProcess piped;
+    piped.start(cli, {"--dir", dir(), "item", "add", "--keyword", "flag", "--file", "-"});
+    ASSERT_TRUE(piped.waitForStarted());
+    piped.write("through a pipe\n");
+    piped.closeWriteChannel();
+    ASSERT_TRUE(piped.waitForFinished(60000));
+    ASSERT_EQ(piped.exitCode(), 0) << piped.readAllStandardError().toStdString();
+    EXPECT_TRUE(show(QString::fromUtf8(piped.readAllStandardOutput()).trimmed()).contains(QStringLiteral("through a pipe\n")));
+
+    QString error;
+    ASSERT_TRUE(session().store.open(dir(), &error)) << error.toStdString();
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM WORD")).toInt(), 2);
 }
 
 }  // namespace

@@ -78,3 +78,13 @@ TEST_F(CheckCommand, ABrokenOrderIsPrintedAndFailsTheCommand)
     EXPECT_TRUE(out.contains(QStringLiteral("Store checks found problems"))) << out.toStdString();
     EXPECT_TRUE(QFileInfo::exists(path(QStringLiteral("problems.txt")))) << "system errors are logged";
 }
+
+TEST_F(CheckCommand, StatsFailsWithTheReasonWhenATableFileIsMissing)
+{
+    session().store.close();
+    ASSERT_TRUE(QFile::remove(path(QStringLiteral("WORD.DB"))));
+    QString out, err;
+    EXPECT_EQ(runCli({QStringLiteral("--dir"), dir(), QStringLiteral("stats")}, &out, &err), 1);
+    EXPECT_FALSE(out.contains(QStringLiteral("-1"))) << out.toStdString();
+    EXPECT_TRUE(err.contains(QStringLiteral("WORD"))) << err.toStdString();
+}

@@ -109,6 +109,22 @@ TEST_F(TimestampOrder, AscendingOrderListsNewestFirstAndClearedLast)
     EXPECT_EQ(order, (QStringList{QStringLiteral("item 2"), QStringLiteral("item 0"), QStringLiteral("item 1")}));
 }
 
+TEST_F(TimestampOrder, IdsPassOverWhatOtherRunsStoredInTheSameSecond)
+{
+    // Other runs of this second stored an item and a concept with values of it.
+    const Timestamp base = TimestampGenerator::baseOf(clock.now());
+    sql::Database& db = session().store.db();
+    sql::Statement item(db, QStringLiteral("INSERT INTO ITEM (IT, TX, ITS) VALUES (?1, 'other', ?1)"));
+    item.bind(1, base);
+    ASSERT_TRUE(item.run()) << item.error().toStdString();
+    sql::Statement conceptRow(db, QStringLiteral("INSERT INTO DICT (C, WNo, CTS) VALUES (?1, 1, ?1)"));
+    conceptRow.bind(1, base - 0.000002L);
+    ASSERT_TRUE(conceptRow.run()) << conceptRow.error().toStdString();
+
+    expectNear(GetQBTS(), base - 0.000001L);
+    expectNear(GetQBTS(), base - 0.000003L);
+}
+
 TEST_F(TimestampOrder, KeywordsComeBackInTheOrderTheUserGave)
 {
     sql::Database& db = session().store.db();

@@ -49,6 +49,8 @@ void StoreFixture::writeIni(const QString& text)
     ASSERT_TRUE(files::writeTextFile(QDir(dir_.path()).filePath(QStringLiteral("qb.ini")), text));
 }
 
+QString StoreFixture::cliPath() { return QStringLiteral(QUILLBOX_CLI_PATH); }
+
 int StoreFixture::runCli(const QStringList& args, QString* out, QString* err)
 {
     QProcess p;

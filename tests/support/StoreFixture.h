@@ -25,6 +25,7 @@ protected:
     void writeIni(const QString& text);
     // Runs quillbox-cli with arguments; returns the exit code, output in *out.
     int runCli(const QStringList& args, QString* out = nullptr, QString* err = nullptr);
+    static QString cliPath();
 
     ScriptedMessenger messenger;
     FakeClock clock;

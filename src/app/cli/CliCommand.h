@@ -34,8 +34,15 @@ struct Registration {
 
 // Opens the store of the context's directory; prints the failure and returns false.
 bool openStore(Context& context);
+// Options stand before "--"; everything after it is taken as it is ("--yes" can be an item text).
 // Takes "--name VALUE" out of args; empty when absent.
 QString takeOption(QStringList& args, const QString& name);
 bool takeFlag(QStringList& args, const QString& name);
+// Removes the "--" that ends the options, once the command has taken its options.
+void takeEndOfOptions(QStringList& args);
+// Length in characters (code points), as the limits are given; not in UTF-16 units.
+int characterCount(const QString& text);
+// Decodes UTF-8 bytes; false when they are not valid UTF-8.
+bool decodeUtf8(const QByteArray& bytes, QString* text);
 
 }  // namespace qb::cli

@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QStringDecoder>
 
 #include <cstdio>
 
@@ -70,9 +71,20 @@ bool openStore(Context& context)
     return true;
 }
 
+namespace {
+const QString kEndOfOptions = QStringLiteral("--");
+
+int optionIndex(const QStringList& args, const QString& name)
+{
+    const int end = args.indexOf(kEndOfOptions);
+    const int i = args.indexOf(name);
+    return end >= 0 && i > end ? -1 : i;
+}
+}  // namespace
+
 QString takeOption(QStringList& args, const QString& name)
 {
-    int i = args.indexOf(name);
+    int i = optionIndex(args, name);
     if (i < 0 || i + 1 >= args.size()) return {};
     QString value = args[i + 1];
     args.remove(i, 2);
@@ -81,10 +93,31 @@ QString takeOption(QStringList& args, const QString& name)
 
 bool takeFlag(QStringList& args, const QString& name)
 {
-    int i = args.indexOf(name);
+    int i = optionIndex(args, name);
     if (i < 0) return false;
     args.removeAt(i);
     return true;
+}
+
+void takeEndOfOptions(QStringList& args)
+{
+    const int end = args.indexOf(kEndOfOptions);
+    if (end >= 0) args.removeAt(end);
+}
+
+int characterCount(const QString& text)
+{
+    int count = 0;
+    for (QChar c : text)
+        if (!c.isLowSurrogate()) ++count;
+    return count;
+}
+
+bool decodeUtf8(const QByteArray& bytes, QString* text)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    *text = decoder(bytes);
+    return !decoder.hasError();
 }
 
 }  // namespace qb::cli
@@ -93,10 +126,19 @@ int main(int argc, char** argv)
 {
     using namespace qb::cli;
     QCoreApplication app(argc, argv);
-    QStringList args = app.arguments().mid(1);
+    // Arguments are UTF-8; one that is not would reach the store as U+FFFD.
+    QStringList args;
+    for (int a = 1; a < argc; ++a) {
+        QString arg;
+        if (!decodeUtf8(QByteArray(argv[a]), &arg)) {
+            std::fprintf(stderr, "Argument %d is not valid UTF-8 text\n", a);
+            return kUsage;
+        }
+        args << arg;
+    }
     Context context;
     QString dirOption;
-    int i = args.indexOf(QStringLiteral("--dir"));
+    int i = optionIndex(args, QStringLiteral("--dir"));
     if (i >= 0) {
         if (i + 1 >= args.size()) {
             printUsage();

@@ -15,14 +15,15 @@ namespace {
 void printLine(const QString& line) { std::printf("%s\n", line.toUtf8().constData()); }
 void printError(const QString& line) { std::fprintf(stderr, "%s\n", line.toUtf8().constData()); }
 
-int wordAdd(const QStringList& args)
+int wordAdd(QStringList args)
 {
+    takeEndOfOptions(args);
     QString text = args.join(QLatin1Char(' ')).trimmed();
     if (text.isEmpty()) {
         printError(QStringLiteral("usage: word add TEXT"));
         return kUsage;
     }
-    if (text.size() > kWordFieldLength) {
+    if (characterCount(text) > kWordFieldLength) {
         printError(QStringLiteral("A word has at most %1 characters").arg(kWordFieldLength));
         return kFailed;
     }

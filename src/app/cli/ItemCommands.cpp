@@ -1,6 +1,7 @@
 #include "app/cli/CliCommand.h"
 
 #include "dictionary/Concepts.h"
+#include "dictionary/DictionaryTypes.h"
 #include "dictionary/Words.h"
 #include "items/Commit.h"
 #include "items/ItemCardData.h"
@@ -8,6 +9,8 @@
 #include "items/ItemQueries.h"
 #include "items/ItemRecord.h"
 #include "shell/Session.h"
+
+#include <QFile>
 
 #include <cstdio>
 
@@ -70,25 +73,67 @@ int keywordNumber(const QString& keyword)
     return CreateWord(keyword);
 }
 
-// item add --keyword WORD TEXT: a new item through the same commit as the desktop's.
+// The text of --file: a file, or standard input for "-"; UTF-8.
+bool readTextFile(const QString& name, QString* text)
+{
+    QFile file;
+    const bool opened = name == QStringLiteral("-") ? file.open(stdin, QIODevice::ReadOnly)
+                                                    : (file.setFileName(name), file.open(QIODevice::ReadOnly));
+    if (!opened) {
+        std::fprintf(stderr, "%s cannot be read: %s\n", name.toLocal8Bit().constData(),
+                     file.errorString().toLocal8Bit().constData());
+        return false;
+    }
+    // Four bytes per character and a byte order mark at most; more cannot fit an item anyway.
+    const qint64 limit = qint64(ItemCardData::kMaxTextLength) * 4 + 3;
+    const QByteArray bytes = file.read(limit + 1);
+    if (bytes.size() > limit) {
+        std::fprintf(stderr, "The text is longer than %d characters\n", ItemCardData::kMaxTextLength);
+        return false;
+    }
+    if (!decodeUtf8(bytes, text)) {
+        std::fprintf(stderr, "%s is not valid UTF-8 text\n", name.toLocal8Bit().constData());
+        return false;
+    }
+    return true;
+}
+
+const char* const kAddUsage = "usage: item add --keyword WORD (TEXT | --file FILE|-)\n";
+
+// item add --keyword WORD TEXT: a new item through the same commit as the desktop's, the new word
+// and concept included, all in one transaction. The store's write lock is taken first, so the
+// ids and the word number are chosen while no other program can write.
 int runAdd(QStringList args)
 {
     const QString keyword = takeOption(args, QStringLiteral("--keyword")).trimmed().toLower();
-    if (keyword.isEmpty() || args.size() != 1) {
-        std::fprintf(stderr, "usage: item add --keyword WORD TEXT\n");
+    const QString fileName = takeOption(args, QStringLiteral("--file"));
+    takeEndOfOptions(args);
+    if (keyword.isEmpty() || args.size() != (fileName.isEmpty() ? 1 : 0)) {
+        std::fputs(kAddUsage, stderr);
         return kUsage;
     }
-    const QString text = NormalizeLineBreaks(args.first());
+    QString text;
+    if (fileName.isEmpty())
+        text = args.first();
+    else if (!readTextFile(fileName, &text))
+        return kFailed;
+    text = NormalizeLineBreaks(text);
     if (text.trimmed().isEmpty()) {
         std::fprintf(stderr, "The item has no text\n");
         return kFailed;
     }
-    if (text.size() > ItemCardData::kMaxTextLength) {
+    if (characterCount(text) > ItemCardData::kMaxTextLength) {
         std::fprintf(stderr, "The text is longer than %d characters\n", ItemCardData::kMaxTextLength);
         return kFailed;
     }
-    if (keyword.size() > 38) {
-        std::fprintf(stderr, "A word has at most 38 characters\n");
+    if (characterCount(keyword) > kWordFieldLength) {
+        std::fprintf(stderr, "A word has at most %d characters\n", kWordFieldLength);
+        return kFailed;
+    }
+    sql::Database& db = session().store.db();
+    sql::Transaction transaction(db);
+    if (!transaction.isActive()) {
+        std::fprintf(stderr, "The store cannot be written: %s\n", db.lastError().toLocal8Bit().constData());
         return kFailed;
     }
     const int wordNo = keywordNumber(keyword);
@@ -108,6 +153,7 @@ int runAdd(QStringList args)
     }
     ItemCardData item;
     item.itemId = GetQBTS();
+    item.unsaved = true;
     item.text = text;
     item.changed = true;
     std::vector<CardData*> cards;
@@ -128,8 +174,10 @@ int runAdd(QStringList args)
     AddKeyword(item, wordNo, word, concepts.front());
     cards.push_back(&item);
     const CommitResult result = CommitCards(cards);
-    if (!result.committed || item.changed) {
-        std::fprintf(stderr, "The item could not be stored\n");
+    QString error;
+    if (!result.committed || item.changed || !transaction.commit(&error)) {
+        std::fprintf(stderr, "The item could not be stored%s%s\n", error.isEmpty() ? "" : ": ",
+                     error.toLocal8Bit().constData());
         return kFailed;
     }
     print(idText(item.itemId) + QLatin1Char('\n'));
@@ -140,7 +188,7 @@ int runItem(Context& context)
 {
     QStringList args = context.args;
     if (args.isEmpty()) {
-        std::fprintf(stderr, "usage: item show ID | item add --keyword WORD TEXT\n");
+        std::fprintf(stderr, "usage: item show ID | item add --keyword WORD (TEXT | --file FILE|-)\n");
         return kUsage;
     }
     const QString verb = args.takeFirst();
@@ -151,7 +199,7 @@ int runItem(Context& context)
 }
 
 const Registration item{{QStringLiteral("item"),
-                         QStringLiteral("item show ID | item add --keyword WORD TEXT   print an item, or add one"), true,
+                         QStringLiteral("item show ID | item add --keyword WORD (TEXT | --file FILE|-)   print an item, or add one"), true,
                          runItem}};
 
 }  // namespace

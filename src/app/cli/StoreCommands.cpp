@@ -8,6 +8,7 @@
 #include <QDir>
 
 #include <cstdio>
+#include <utility>
 
 namespace qb::cli {
 
@@ -29,13 +30,27 @@ int runInit(Context& context)
 
 int runStats(Context& context)
 {
-    auto count = [](const char* sql) {
+    const std::pair<const char*, const char*> counts[] = {
+        {"words", "SELECT COUNT(*) FROM WORD"},
+        {"concepts", "SELECT COUNT(DISTINCT C) FROM DICT"},
+        {"items", "SELECT COUNT(*) FROM ITEM"},
+        {"projects", "SELECT COUNT(*) FROM PROJECT"}};
+    if (!context.args.isEmpty()) {
+        std::fprintf(stderr, "stats takes no arguments\n");
+        return kUsage;
+    }
+    QString out;
+    for (const auto& [label, sql] : counts) {
         sql::Statement st(session().store.db(), QString::fromLatin1(sql));
-        return st.next() ? st.int64Value(0) : -1LL;
-    };
-    std::printf("words %lld\nconcepts %lld\nitems %lld\nprojects %lld\n",
-                count("SELECT COUNT(*) FROM WORD"), count("SELECT COUNT(DISTINCT C) FROM DICT"),
-                count("SELECT COUNT(*) FROM ITEM"), count("SELECT COUNT(*) FROM PROJECT"));
+        if (!st.next()) {
+            // A missing or unreadable table is a failure, not a count.
+            std::fprintf(stderr, "The %s cannot be counted: %s\n", label,
+                         (st.ok() ? QStringLiteral("no result") : st.error()).toLocal8Bit().constData());
+            return kFailed;
+        }
+        out += QStringLiteral("%1 %2\n").arg(QLatin1String(label)).arg(st.int64Value(0));
+    }
+    std::fputs(out.toUtf8().constData(), stdout);
     return kOk;
 }
 

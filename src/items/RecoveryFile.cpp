@@ -124,6 +124,8 @@ class JsonOut {
     JsonOut& place(const CardData& card) {
         raw(",\"pos\":[").number(card.pos.x()).raw(",").number(card.pos.y()).raw("]");
         raw(",\"size\":[").number(card.size.width()).raw(",").number(card.size.height()).raw("]");
+        // A card never stored: its id may be taken by another program before it is committed.
+        if (card.unsaved) raw(",\"new\":true");
         return *this;
     }
 };
@@ -163,6 +165,7 @@ bool readPlace(const QJsonObject& o, CardData& card) {
     card.pos = QPoint(std::clamp(x, 0, kDesktopSize), std::clamp(y, 0, kDesktopSize));
     if (w > 0 && h > 0 && w <= kDesktopSize && h <= kDesktopSize) card.size = QSize(w, h);
     card.normalSize = card.size;
+    card.unsaved = o[QStringLiteral("new")].toBool();
     return true;
 }
 

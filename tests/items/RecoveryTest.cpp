@@ -167,7 +167,13 @@ TEST_F(Recovery, ARecoveredCardShowsItsTextOverAChangedRecordAndADeletedItemCome
     gone.itemId = -46003.5L;  // deleted from the store meanwhile
     gone.text = QStringLiteral("of a deleted item");
     gone.pos = {300, 300};
-    writeFile(recovery::Serialize({&kept, &gone}));
+    ItemCardData fresh;  // never committed; another program stored an item under its id since
+    fresh.itemId = -46009.5L;
+    fresh.unsaved = true;
+    fresh.text = QStringLiteral("never committed");
+    fresh.pos = {500, 500};
+    writeFile(recovery::Serialize({&kept, &gone, &fresh}));
+    addItem(-46009.5L, QStringLiteral("the other program's item"), {{kConcept, 1}});
 
     messenger.answer(MessageButton::Yes);
     start();
@@ -180,6 +186,8 @@ TEST_F(Recovery, ARecoveredCardShowsItsTextOverAChangedRecordAndADeletedItemCome
     UpdateItems();
     EXPECT_EQ(storedText(-46002.5L).toString(), QStringLiteral("recovered text"));
     EXPECT_EQ(storedText(-46003.5L).toString(), QStringLiteral("of a deleted item"));
+    EXPECT_EQ(storedText(-46009.5L).toString(), QStringLiteral("the other program's item"));
+    EXPECT_EQ(rows(QStringLiteral("SELECT IT FROM ITEM WHERE TX = 'never committed'")).size(), 1u);
 }
 
 TEST_F(Recovery, NoKeepsTheFileAsideAndSaysWhere) {

@@ -16,6 +16,12 @@ QString fileUri(const QString& path, bool create)
     return uri;
 }
 
+int& defaultBusyTimeout()
+{
+    static int ms = kBusyTimeoutMs;
+    return ms;
+}
+
 void configure(sqlite3* db)
 {
     // Rollback journal so that one transaction spans every attached file; full sync so that a
@@ -24,12 +30,19 @@ void configure(sqlite3* db)
                  nullptr);
     // Another program may be writing (the CLI beside the desktop, CLI runs in parallel): wait in
     // line for its lock rather than fail.
-    sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    sqlite3_busy_timeout(db, defaultBusyTimeout());
 }
 
 }  // namespace
 
+void setDefaultBusyTimeout(int ms) { defaultBusyTimeout() = ms; }
+
 Database::~Database() { close(); }
+
+void Database::setBusyTimeout(int ms)
+{
+    if (db_) sqlite3_busy_timeout(db_, ms);
+}
 
 void Database::bumpGeneration()
 {

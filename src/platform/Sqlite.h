@@ -12,8 +12,14 @@
 
 namespace qb::sql {
 
-// How long a statement waits for another connection's lock before it fails.
+// How long a statement waits for another connection's lock before it fails. The CLI waits in
+// line; the desktop program waits less, since its window cannot answer meanwhile, and a commit
+// that fails keeps its edits for the next one.
 constexpr int kBusyTimeoutMs = 20000;
+constexpr int kDesktopBusyTimeoutMs = 5000;
+
+// The wait given to connections opened from now on.
+void setDefaultBusyTimeout(int ms);
 
 // A connection. Owns the sqlite3 handle; errors are reported through the return value and
 // lastError(), never by exceptions.
@@ -38,6 +44,7 @@ public:
     bool exec(const QString& sql, QString* error = nullptr);
 
     QString lastError() const;
+    void setBusyTimeout(int ms);
     // True when the schema ("main" or an attachment) could only be opened read-only.
     bool isReadOnly(const QString& schema) const;
     long long lastInsertRowId() const;

@@ -15,6 +15,7 @@
 #include "shell/Startup.h"
 #include "shell/TerminationRequests.h"
 #include "shell/WidgetMessenger.h"
+#include "platform/Sqlite.h"
 #include "store/Engine.h"
 
 namespace qb {
@@ -100,6 +101,7 @@ DesktopStart StartDesktopProgram(const QStringList& arguments) {
 
 int RunDesktopProgram(int argc, char** argv) {
     QApplication app(argc, argv);
+    sql::setDefaultBusyTimeout(sql::kDesktopBusyTimeoutMs);
     QApplication::setApplicationName(QStringLiteral("Quillbox 2000"));
     QApplication::setStyle(new HintPauseStyle(QApplication::style()->name()));
     // The program ends when the desktop has closed down, not when the last window is hidden (the

@@ -406,7 +406,9 @@ TEST_F(ItemCard, ACommitThatFailsFreesNoCardWhoseEditItDidNotWrite)
     sqlite3* other = nullptr;
     ASSERT_EQ(sqlite3_open(QDir(dir()).filePath(QStringLiteral("ITEM.DB")).toUtf8().constData(), &other), SQLITE_OK);
     ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    session().store.db().setBusyTimeout(100);
     UpdateItems();
+    session().store.db().setBusyTimeout(sql::kBusyTimeoutMs);
     flushDeletes();
     sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
     sqlite3_close(other);

@@ -80,6 +80,15 @@ QString addMissingWord(const QString& question, const QString& code, const QStri
     return WordNumberOf(text) >= 0 ? text : QString();
 }
 
+// The first n characters; a letter outside the basic plane counts once and is never cut in two.
+QString leftCharacters(const QString& text, int n)
+{
+    qsizetype end = 0;
+    for (int count = 0; end < text.size() && count < n; ++count)
+        end += (text.at(end).isHighSurrogate() && end + 1 < text.size()) ? 2 : 1;
+    return text.left(end);
+}
+
 }  // namespace
 
 QString likeEscaped(const QString& text)
@@ -95,7 +104,7 @@ QString likeEscaped(const QString& text)
 
 int CreateWord(const QString& text)
 {
-    QString word = lowerWord(text.left(kWordTextLimit).trimmed());
+    QString word = lowerWord(leftCharacters(text, kWordTextLimit).trimmed());
     if (word.isEmpty()) return -1;
     CommitRunningGuard running;
     sql::WriteScope tx(db());  // a command may make the word part of its own transaction
@@ -159,7 +168,7 @@ bool RenameWordRow(long long rowId, const QString& newText)
 int WordNumberOf(const QString& text)
 {
     sql::Statement st(db(), QStringLiteral("SELECT WNo FROM WORD WHERE Word = ?1 ORDER BY WNo LIMIT 1"));
-    st.bind(1, lowerWord(text.left(kWordTextLimit)));
+    st.bind(1, lowerWord(leftCharacters(text, kWordTextLimit)));
     return st.next() ? st.intValue(0) : -1;
 }
 
@@ -191,7 +200,7 @@ WordEdit BeginRenameWord(DictionaryBrowser& window)
 
 bool FinishRenameWord(DictionaryBrowser& window, const WordEdit& edit, const std::optional<QString>& input)
 {
-    QString newText = input ? lowerWord(input->trimmed().left(kWordFieldLength)) : QString();
+    QString newText = input ? lowerWord(leftCharacters(input->trimmed(), kWordFieldLength)) : QString();
     DictionaryRow row = window.current();
     bool changed = false;
     if (edit.rowId != 0 && row.isValid() && row.word == edit.oldText && !newText.isEmpty() &&

@@ -170,6 +170,18 @@ TEST_F(Words, AwkwardTextsSurviveCreateRenameLocateAndDelete)
               (QStringList{QStringLiteral("1000"), QStringLiteral("snakexcase")}));
 }
 
+TEST_F(Words, LimitsCountCharactersAndNeverSplitOne)
+{
+    const QString apple = QString::fromUtf8("\xF0\x9F\x8D\x8E");  // two UTF-16 units
+    const int whole = CreateWord(apple.repeated(30));
+    ASSERT_GT(whole, 0);
+    EXPECT_EQ(WordByNumber(whole), apple.repeated(30));
+    EXPECT_EQ(WordNumberOf(apple.repeated(30)), whole);
+    const int cut = CreateWord(apple.repeated(60));
+    ASSERT_GT(cut, 0);
+    EXPECT_EQ(WordByNumber(cut), apple.repeated(50));
+}
+
 TEST_F(Words, TouchingAWordInTimeStampOrderMovesItToTheTop)
 {
     addWords({QStringLiteral("apple"), QStringLiteral("pear"), QStringLiteral("plum")});

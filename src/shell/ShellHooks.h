@@ -73,7 +73,8 @@ struct ShellHooks {
     std::function<void()> clearCardMarks;
     // Every list-type card goes to its first row (Reset Screen).
     std::function<void()> listCardsGoTop;
-    // Starts the text editor on a file and waits for it; false when it could not be started.
+    // Starts the text editor on a file without waiting for it; false when it could not be started.
+    // Set in shell/ExternalProgramCommands.cpp.
     std::function<bool(const QString& path)> editFile;
     // Opens an address (web page or mailto:) in the configured browser; false on failure.
     std::function<bool(const QString& url)> openUrl;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 
@@ -99,6 +100,32 @@ TEST_F(ItemCli, AFailedAddLeavesNoNewWordBehind)
     EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM WORD")).toInt(), 0);
     EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM INFLEC")).toInt(), 0);
     EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM DICT")).toInt(), 0);
+}
+
+TEST_F(ItemCli, NothingIsAddedIntoADamagedFile)
+{
+    for (int i = 0; i < 200; ++i)
+        exec(QStringLiteral("INSERT INTO ITEM (IT, TX, ITS) VALUES (?1, ?2, ?1)"),
+             {-46000.0 - i, QString(400, QChar(u'a' + i % 26))});
+    session().store.close();
+    QFile file(QDir(dir()).filePath(QStringLiteral("ITEM.DB")));
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.seek(3 * 4096));
+    file.write(QByteArray(8192, 'Z'));
+    file.close();
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray damaged = file.readAll();
+    file.close();
+
+    QString out, err;
+    EXPECT_EQ(runCli({"--dir", dir(), "item", "add", "--keyword", "fresh", "text"}, &out, &err), 1);
+    EXPECT_TRUE(err.contains(QStringLiteral("ITEM.DB is damaged"))) << err.toStdString();
+    EXPECT_TRUE(err.contains(QStringLiteral("Restore ITEM.DB from a backup"))) << err.toStdString();
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), damaged);
+    QString error;
+    ASSERT_TRUE(session().store.open(dir(), &error)) << error.toStdString();
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM WORD")).toInt(), 0);
 }
 
 TEST_F(ItemCli, ArgumentsAreTakenAsTheUserMeantThem)

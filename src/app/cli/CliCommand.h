@@ -34,6 +34,9 @@ struct Registration {
 
 // Opens the store of the context's directory; prints the failure and returns false.
 bool openStore(Context& context);
+// Quick-checks the files of the named tables before a command writes to them; prints each
+// damaged file with what to do and returns false, so that nothing is written into it.
+bool tablesWhole(const QStringList& tableNames);
 // Options stand before "--"; everything after it is taken as it is ("--yes" can be an item text).
 // Takes "--name VALUE" out of args; empty when absent.
 QString takeOption(QStringList& args, const QString& name);

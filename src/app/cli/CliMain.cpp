@@ -4,6 +4,8 @@
 #include "shell/Messages.h"
 #include "shell/Session.h"
 #include "shell/StoreDirectory.h"
+#include "store/Schema.h"
+#include "store/Store.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -69,6 +71,23 @@ bool openStore(Context& context)
         return false;
     }
     return true;
+}
+
+bool tablesWhole(const QStringList& tableNames)
+{
+    Session& s = session();
+    bool whole = true;
+    for (const QString& name : tableNames) {
+        const schema::Table* table = schema::find(name);
+        if (!table || !s.store.isAttached(table->name)) continue;
+        const QString fault = s.store.checkFile(*table, true);
+        if (fault.isEmpty()) continue;
+        std::fprintf(stderr, "%s is damaged (%s)\n%s\n", table->fileName.toLocal8Bit().constData(),
+                     fault.toLocal8Bit().constData(),
+                     Store::repairAdvice(table->fileName).toLocal8Bit().constData());
+        whole = false;
+    }
+    return whole;
 }
 
 namespace {

@@ -27,6 +27,7 @@ int wordAdd(QStringList args)
         printError(QStringLiteral("A word has at most %1 characters").arg(kWordFieldLength));
         return kFailed;
     }
+    if (!tablesWhole({QStringLiteral("WORD"), QStringLiteral("INFLEC")})) return kFailed;
     int number = CreateWord(text);
     if (number < 0) return kFailed;
     printLine(QString::number(number) + QLatin1Char('\t') + WordByNumber(number));

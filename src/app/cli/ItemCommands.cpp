@@ -136,6 +136,10 @@ int runAdd(QStringList args)
         std::fprintf(stderr, "The store cannot be written: %s\n", db.lastError().toLocal8Bit().constData());
         return kFailed;
     }
+    // Checked under the write lock: no other program changes the files between check and write.
+    if (!tablesWhole({QStringLiteral("ITEM"), QStringLiteral("ITEMKEYS"), QStringLiteral("DICT"),
+                      QStringLiteral("WORD"), QStringLiteral("INFLEC")}))
+        return kFailed;
     const int wordNo = keywordNumber(keyword);
     if (wordNo < 1) {
         std::fprintf(stderr, "The word could not be added to the dictionary\n");

@@ -12,6 +12,7 @@
 #include "BenchSupport.h"
 #include "dictionary/ConceptCardData.h"
 #include "items/ItemCardData.h"
+#include "platform/FileNames.h"
 #include "items/RecoveryFile.h"
 
 namespace {
@@ -74,7 +75,7 @@ int main(int argc, char** argv) {
     bool ok = true;
     const double snapshot = qb::bench::timeMs([&] { bytes = qb::recovery::Serialize(view); }, runs);
     const double whole = qb::bench::timeMs(
-        [&] { ok = qb::recovery::WriteAtomically(path, qb::recovery::Serialize(view)) && ok; },
+        [&] { ok = qb::files::writeBytesFile(path, qb::recovery::Serialize(view)) && ok; },
         runs);
     const double plain = qb::bench::timeMs(
         [&] {

@@ -1,8 +1,5 @@
 #include "items/RecoveryFile.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
@@ -15,10 +12,10 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 #include "dictionary/ConceptCardData.h"
 #include "items/ItemCardData.h"
+#include "platform/FileNames.h"
 
 namespace qb::recovery {
 
@@ -283,42 +280,6 @@ Contents Parse(const QByteArray& bytes) {
     return contents;
 }
 
-bool WriteAtomically(const QString& path, const QByteArray& bytes, QString* error) {
-    auto failed = [error](const QString& why) {
-        if (error) *error = why;
-        return false;
-    };
-    const QByteArray target = QFile::encodeName(path);
-    const QByteArray temporary = target + ".tmp";
-    const int fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0) return failed(QString::fromLocal8Bit(std::strerror(errno)));
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            const QString why = QString::fromLocal8Bit(std::strerror(errno));
-            ::close(fd);
-            ::unlink(temporary.constData());
-            return failed(why);
-        }
-        done += n;
-    }
-    if (::fsync(fd) != 0 || ::close(fd) != 0) {
-        const QString why = QString::fromLocal8Bit(std::strerror(errno));
-        ::unlink(temporary.constData());
-        return failed(why);
-    }
-    if (::rename(temporary.constData(), target.constData()) != 0) {
-        const QString why = QString::fromLocal8Bit(std::strerror(errno));
-        ::unlink(temporary.constData());
-        return failed(why);
-    }
-    // The directory is not synced: should the rename itself be lost, the file before it stands,
-    // whole, a few seconds older.
-    return true;
-}
-
 QString SetAside(const QString& path, const QDateTime& when, QString* error) {
     const QFileInfo info(path);
     const QString stem =
@@ -382,7 +343,7 @@ void Writer::run() {
             ok = !QFileInfo::exists(job.path) || QFile::remove(job.path);
             if (!ok) error = QStringLiteral("cannot remove ") + job.path;
         } else {
-            ok = WriteAtomically(job.path, job.bytes, &error);
+            ok = files::writeBytesFile(job.path, job.bytes, &error);
         }
         lock.lock();
         busy_ = false;

@@ -38,10 +38,6 @@ struct Contents {
 };
 Contents Parse(const QByteArray& bytes);
 
-// Writes to a temporary file beside `path`, flushes it to the disk and renames it over `path`,
-// so a crash leaves either the old file or the new one.
-bool WriteAtomically(const QString& path, const QByteArray& bytes, QString* error = nullptr);
-
 // Renames the file to "recovery-<date>-<time>.qbr" beside it; returns the new path, or empty.
 QString SetAside(const QString& path, const QDateTime& when, QString* error = nullptr);
 

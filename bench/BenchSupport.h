@@ -3,7 +3,7 @@
 // What every benchmark needs besides its own measurements.
 
 #include "SyntheticStore.h"
-#include "shell/Messenger.h"
+#include "floor/Messenger.h"
 
 #include <QString>
 #include <QStringList>

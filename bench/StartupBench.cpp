@@ -5,9 +5,9 @@
 
 #include "platform/FileNames.h"
 #include "platform/Sqlite.h"
-#include "shell/Messenger.h"
-#include "shell/Session.h"
-#include "store/DataChecks.h"
+#include "floor/Messenger.h"
+#include "session/Session.h"
+#include "session/DataChecks.h"
 #include "store/Schema.h"
 
 #include <QCoreApplication>

@@ -8,8 +8,8 @@
 #include "items/ItemRecord.h"
 #include "platform/FileNames.h"
 #include "platform/Sqlite.h"
-#include "shell/Messenger.h"
-#include "shell/Session.h"
+#include "floor/Messenger.h"
+#include "session/Session.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

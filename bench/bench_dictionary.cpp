@@ -9,8 +9,8 @@
 #include "dictionary/LocateDialogLogic.h"
 #include "dictionary/Words.h"
 #include "platform/Sqlite.h"
-#include "shell/Messenger.h"
-#include "shell/Session.h"
+#include "floor/Messenger.h"
+#include "session/Session.h"
 #include "store/Schema.h"
 
 #include <QCoreApplication>

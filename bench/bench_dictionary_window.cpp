@@ -11,7 +11,7 @@
 #include <cstdio>
 #include <functional>
 
-#include "desktop/Desktop.h"
+#include "cards/Desktop.h"
 #include "dictionary/DictionaryState.h"
 #include "dictionary/DictionaryWindow.h"
 #include "dictionary/DictionaryWindowRules.h"
@@ -19,8 +19,8 @@
 #include "dictionary/LocateDialogLogic.h"
 #include "dictionary/Words.h"
 #include "platform/Sqlite.h"
-#include "shell/Messenger.h"
-#include "shell/Session.h"
+#include "floor/Messenger.h"
+#include "session/Session.h"
 #include "store/Schema.h"
 
 using namespace qb;

@@ -4,9 +4,9 @@
 #include "BenchSupport.h"
 #include "SyntheticStore.h"
 
-#include "desktop/BaseCard.h"
-#include "desktop/Collection.h"
-#include "desktop/Desktop.h"
+#include "cards/BaseCard.h"
+#include "cards/Collection.h"
+#include "cards/Desktop.h"
 #include "desktop/DesktopDrop.h"
 #include "desktop/PopulateCommands.h"
 #include "desktop/PopulateQueries.h"
@@ -18,8 +18,8 @@
 #include "items/ItemRecord.h"
 #include "platform/FileNames.h"
 #include "platform/Sqlite.h"
-#include "shell/Messenger.h"
-#include "shell/Session.h"
+#include "floor/Messenger.h"
+#include "session/Session.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,12 +1,12 @@
 #include "desktop/DesktopCommands.h"
 
-#include "desktop/Collection.h"
-#include "desktop/Desktop.h"
-#include "desktop/DesktopMapPanel.h"
+#include "cards/Collection.h"
+#include "cards/Desktop.h"
+#include "cards/DesktopMapPanel.h"
 #include "shell/CommandIds.h"
 #include "shell/CommandRegistry.h"
 #include "shell/MainWindow.h"
-#include "shell/Settings.h"
+#include "floor/Settings.h"
 
 #include <QCoreApplication>
 #include <QLayout>

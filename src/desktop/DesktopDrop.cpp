@@ -1,9 +1,9 @@
 #include "desktop/DesktopDrop.h"
 
-#include "desktop/BaseCard.h"
-#include "desktop/CardPartsPanel.h"
-#include "desktop/Collection.h"
-#include "desktop/Desktop.h"
+#include "cards/BaseCard.h"
+#include "cards/CardPartsPanel.h"
+#include "cards/Collection.h"
+#include "cards/Desktop.h"
 #include "desktop/PopulateDesktop.h"
 #include "desktop/PopulateState.h"
 #include "dictionary/Concepts.h"
@@ -16,10 +16,10 @@
 #include "platform/Colors.h"
 #include "shell/CommandIds.h"
 #include "shell/CommandRegistry.h"
-#include "shell/ExternalPrograms.h"
+#include "session/ExternalPrograms.h"
 #include "shell/MainWindow.h"
-#include "shell/Messages.h"
-#include "shell/Session.h"
+#include "floor/Messages.h"
+#include "session/Session.h"
 
 #include <QDropEvent>
 #include <QMimeData>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "desktop/DragPayload.h"
+#include "cards/DragPayload.h"
 
 #include <QPoint>
 

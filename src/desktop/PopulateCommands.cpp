@@ -1,6 +1,6 @@
 #include "desktop/PopulateCommands.h"
 
-#include "desktop/Desktop.h"
+#include "cards/Desktop.h"
 #include "desktop/DesktopDrop.h"
 #include "desktop/PopulateDesktop.h"
 #include "desktop/PopulateState.h"
@@ -10,7 +10,7 @@
 #include "shell/CommandIds.h"
 #include "shell/CommandRegistry.h"
 #include "shell/MainWindow.h"
-#include "shell/Session.h"
+#include "session/Session.h"
 
 #include <QAbstractSpinBox>
 #include <QApplication>

@@ -1,10 +1,10 @@
 #include "desktop/PopulateDesktop.h"
 
-#include "desktop/BaseCard.h"
-#include "desktop/CardPartsPanel.h"
-#include "desktop/Collection.h"
-#include "desktop/Desktop.h"
-#include "desktop/PlacementCounters.h"
+#include "cards/BaseCard.h"
+#include "cards/CardPartsPanel.h"
+#include "cards/Collection.h"
+#include "cards/Desktop.h"
+#include "cards/PlacementCounters.h"
 #include "desktop/PopulateState.h"
 #include "dictionary/ConceptCard.h"
 #include "dictionary/Concepts.h"
@@ -18,9 +18,9 @@
 #include "shell/CommandIds.h"
 #include "shell/CommandRegistry.h"
 #include "shell/MainWindow.h"
-#include "shell/Messages.h"
-#include "shell/Messenger.h"
-#include "shell/Session.h"
+#include "floor/Messages.h"
+#include "floor/Messenger.h"
+#include "session/Session.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

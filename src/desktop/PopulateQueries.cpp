@@ -1,11 +1,11 @@
 #include "desktop/PopulateQueries.h"
 
-#include "desktop/CardHost.h"
+#include "cards/CardHost.h"
 #include "dictionary/DictionaryTypes.h"
 #include "dictionary/Words.h"
 #include "items/ItemRecord.h"
 #include "platform/Sqlite.h"
-#include "shell/Session.h"
+#include "session/Session.h"
 
 #include <QHash>
 

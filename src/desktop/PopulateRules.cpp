@@ -1,6 +1,6 @@
 #include "desktop/PopulateRules.h"
 
-#include "shell/Settings.h"
+#include "floor/Settings.h"
 
 #include <QLocale>
 

@@ -1,9 +1,9 @@
 #include "desktop/PopulateState.h"
 
-#include "desktop/SlotRequests.h"
-#include "shell/Messages.h"
-#include "shell/Messenger.h"
-#include "shell/Session.h"
+#include "cards/SlotRequests.h"
+#include "floor/Messages.h"
+#include "floor/Messenger.h"
+#include "session/Session.h"
 
 #include <QTimer>
 

@@ -5,15 +5,15 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "desktop/Desktop.h"
+#include "cards/Desktop.h"
 #include "dictionary/ConceptCard.h"
 #include "dictionary/ConceptCardData.h"
 #include "dictionary/Concepts.h"
 #include "items/ItemCard.h"
 #include "items/ItemCardData.h"
 #include "platform/Clock.h"
-#include "shell/Messages.h"
-#include "shell/Session.h"
+#include "floor/Messages.h"
+#include "session/Session.h"
 #include "shell/TerminationRequests.h"
 
 namespace qb {

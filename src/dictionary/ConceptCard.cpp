@@ -7,11 +7,11 @@
 #include <QMouseEvent>
 #include <exception>
 
-#include "desktop/CardPartsPanel.h"
-#include "desktop/CommandPanel.h"
-#include "desktop/Desktop.h"
-#include "desktop/DragGrid.h"
-#include "desktop/DragPayload.h"
+#include "cards/CardPartsPanel.h"
+#include "cards/CommandPanel.h"
+#include "cards/Desktop.h"
+#include "cards/DragGrid.h"
+#include "cards/DragPayload.h"
 #include "dictionary/Concepts.h"
 #include "dictionary/DictionaryTypes.h"
 #include "dictionary/ExplodeMode.h"
@@ -21,8 +21,8 @@
 #include "shell/CommandIds.h"
 #include "shell/CommandRegistry.h"
 #include "shell/MainWindow.h"
-#include "shell/Messages.h"
-#include "shell/Session.h"
+#include "floor/Messages.h"
+#include "session/Session.h"
 
 namespace qb {
 

@@ -2,7 +2,7 @@
 
 #include <QListWidget>
 
-#include "desktop/BaseCard.h"
+#include "cards/BaseCard.h"
 #include "dictionary/ConceptCardData.h"
 #include "dictionary/ConceptCardRules.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "desktop/CardData.h"
+#include "cards/CardData.h"
 
 #include <QString>
 

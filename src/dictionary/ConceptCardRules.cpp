@@ -2,15 +2,15 @@
 
 #include <cmath>
 
-#include "desktop/CardHost.h"
-#include "desktop/DragPayload.h"
+#include "cards/CardHost.h"
+#include "cards/DragPayload.h"
 #include "dictionary/DictionaryTypes.h"
 #include "dictionary/ExplodeMode.h"
 #include "dictionary/Words.h"
 #include "platform/Dates.h"
 #include "platform/Sqlite.h"
-#include "shell/Messages.h"
-#include "shell/Session.h"
+#include "floor/Messages.h"
+#include "session/Session.h"
 
 namespace qb {
 

@@ -1,12 +1,12 @@
 #include "dictionary/Concepts.h"
 
-#include "desktop/Collection.h"
+#include "cards/Collection.h"
 
 #include "dictionary/DictionaryTypes.h"
 #include "dictionary/DictionaryWindows.h"
 #include "platform/Clock.h"
-#include "shell/Messages.h"
-#include "shell/Session.h"
+#include "floor/Messages.h"
+#include "session/Session.h"
 
 #include <QHash>
 #include <QStringList>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "desktop/CardHost.h"  // kConceptIdTolerance
+#include "cards/CardHost.h"  // kConceptIdTolerance
 #include "dictionary/ConceptCardData.h"
 #include "store/Timestamps.h"
 

@@ -1,7 +1,7 @@
 #include "dictionary/DictionaryBrowser.h"
 
 #include "dictionary/DictionaryState.h"
-#include "shell/Session.h"
+#include "session/Session.h"
 
 #include <QLocale>
 

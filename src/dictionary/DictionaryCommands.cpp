@@ -10,7 +10,7 @@
 #include <QPlainTextEdit>
 #include <QTextEdit>
 
-#include "desktop/Desktop.h"
+#include "cards/Desktop.h"
 #include "dictionary/ConceptCard.h"
 #include "dictionary/Concepts.h"
 #include "dictionary/DictionaryState.h"
@@ -24,7 +24,7 @@
 #include "shell/CommandIds.h"
 #include "shell/CommandRegistry.h"
 #include "shell/MainWindow.h"
-#include "shell/Session.h"
+#include "session/Session.h"
 
 namespace qb {
 

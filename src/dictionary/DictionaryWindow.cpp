@@ -6,11 +6,11 @@
 #include <QLabel>
 #include <QMouseEvent>
 
-#include "desktop/CardPartsPanel.h"
-#include "desktop/CommandPanel.h"
-#include "desktop/Desktop.h"
-#include "desktop/DragGrid.h"
-#include "desktop/DragPayload.h"
+#include "cards/CardPartsPanel.h"
+#include "cards/CommandPanel.h"
+#include "cards/Desktop.h"
+#include "cards/DragGrid.h"
+#include "cards/DragPayload.h"
 #include "dictionary/DeleteWordDialog.h"
 #include "dictionary/DictionaryTableModel.h"
 #include "dictionary/DictionaryWindowRules.h"
@@ -19,8 +19,8 @@
 #include "shell/CommandIds.h"
 #include "shell/CommandRegistry.h"
 #include "shell/MainWindow.h"
-#include "shell/Messages.h"
-#include "shell/Session.h"
+#include "floor/Messages.h"
+#include "session/Session.h"
 
 namespace qb {
 

@@ -3,11 +3,11 @@
 #include <QStringList>
 #include <vector>
 
-#include "desktop/TowerCard.h"
+#include "cards/TowerCard.h"
 #include "dictionary/DictionaryBrowser.h"
 #include "dictionary/DictionaryCardData.h"
 #include "dictionary/DictionaryWindows.h"
-#include "shell/ShellHooks.h"
+#include "session/ShellHooks.h"
 
 namespace qb {
 

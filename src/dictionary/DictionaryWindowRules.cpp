@@ -6,8 +6,8 @@
 #include "dictionary/LocateDialogLogic.h"
 #include "dictionary/NewWordCheck.h"
 #include "dictionary/Words.h"
-#include "shell/Messages.h"
-#include "shell/Session.h"
+#include "floor/Messages.h"
+#include "session/Session.h"
 
 #include <QLocale>
 

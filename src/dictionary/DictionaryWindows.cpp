@@ -1,11 +1,11 @@
 #include "dictionary/DictionaryWindows.h"
 
-#include "desktop/CardHost.h"
-#include "desktop/SlotRequests.h"
+#include "cards/CardHost.h"
+#include "cards/SlotRequests.h"
 #include "dictionary/DictionaryCardData.h"
 #include "dictionary/DictionaryState.h"
-#include "shell/Messages.h"
-#include "shell/Session.h"
+#include "floor/Messages.h"
+#include "session/Session.h"
 
 namespace qb {
 

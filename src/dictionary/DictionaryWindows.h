@@ -1,6 +1,6 @@
 #pragma once
 
-#include "desktop/SlotTables.h"
+#include "cards/SlotTables.h"
 #include "store/Timestamps.h"
 
 #include <QPoint>

@@ -1,8 +1,8 @@
 #include "dictionary/ExplodeMode.h"
 
 #include "dictionary/DictionaryWindows.h"
-#include "shell/Messages.h"
-#include "shell/Session.h"
+#include "floor/Messages.h"
+#include "session/Session.h"
 
 namespace qb {
 

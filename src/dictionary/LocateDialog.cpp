@@ -13,7 +13,7 @@
 #include "dictionary/DictionaryWindows.h"
 #include "platform/Colors.h"
 #include "shell/MainWindow.h"
-#include "shell/Session.h"
+#include "session/Session.h"
 
 namespace qb {
 

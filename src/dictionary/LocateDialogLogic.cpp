@@ -3,8 +3,8 @@
 #include "dictionary/DictionaryState.h"
 #include "dictionary/DictionaryTypes.h"
 #include "dictionary/Words.h"
-#include "shell/Messages.h"
-#include "shell/Session.h"
+#include "floor/Messages.h"
+#include "session/Session.h"
 
 #include <QLocale>
 #include <QRegularExpression>

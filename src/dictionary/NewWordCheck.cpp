@@ -3,7 +3,7 @@
 #include "dictionary/DictionaryState.h"
 #include "dictionary/DictionaryTypes.h"
 #include "dictionary/Words.h"
-#include "shell/Session.h"
+#include "session/Session.h"
 
 #include <QLocale>
 

@@ -7,8 +7,8 @@
 #include "dictionary/NewWordCheck.h"
 #include "platform/Clock.h"
 #include "platform/Dates.h"
-#include "shell/Messages.h"
-#include "shell/Session.h"
+#include "floor/Messages.h"
+#include "session/Session.h"
 #include "store/Schema.h"
 
 #include <QCollator>

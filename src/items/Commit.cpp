@@ -1,13 +1,13 @@
 #include "items/Commit.h"
 
-#include "desktop/CardHost.h"
+#include "cards/CardHost.h"
 #include "dictionary/ConceptCardData.h"
 #include "items/ItemCardData.h"
 #include "items/ItemRecord.h"
 #include "items/RecoveryFile.h"
 #include "platform/Sqlite.h"
-#include "shell/Messages.h"
-#include "shell/Session.h"
+#include "floor/Messages.h"
+#include "session/Session.h"
 #include "store/Schema.h"
 #include "store/Timestamps.h"
 

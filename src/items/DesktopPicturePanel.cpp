@@ -1,15 +1,15 @@
 #include "items/DesktopPicturePanel.h"
 
-#include "desktop/CommandPanel.h"
-#include "desktop/Desktop.h"
-#include "desktop/RecorderPanel.h"
+#include "cards/CommandPanel.h"
+#include "cards/Desktop.h"
+#include "cards/RecorderPanel.h"
 #include "items/ItemCardRules.h"
 #include "items/ItemRecord.h"
 #include "items/ShowRecords.h"
 #include "platform/FileNames.h"
 #include "platform/WavFile.h"
-#include "shell/Messages.h"
-#include "shell/Session.h"
+#include "floor/Messages.h"
+#include "session/Session.h"
 
 #include <QClipboard>
 #include <QFile>

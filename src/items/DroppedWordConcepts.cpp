@@ -3,7 +3,7 @@
 #include "dictionary/Words.h"
 
 #include "platform/Sqlite.h"
-#include "shell/Session.h"
+#include "session/Session.h"
 
 #include <QCollator>
 

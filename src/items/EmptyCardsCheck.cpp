@@ -2,8 +2,8 @@
 
 #include "dictionary/ConceptCardData.h"
 #include "items/ItemCardData.h"
-#include "shell/Messages.h"
-#include "shell/Session.h"
+#include "floor/Messages.h"
+#include "session/Session.h"
 
 namespace qb {
 

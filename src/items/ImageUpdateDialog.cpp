@@ -1,6 +1,6 @@
 #include "items/ImageUpdateDialog.h"
 
-#include "shell/Session.h"
+#include "session/Session.h"
 
 #include <QApplication>
 #include <QClipboard>

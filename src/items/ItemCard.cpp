@@ -1,8 +1,8 @@
 #include "items/ItemCard.h"
 
-#include "desktop/CardPartsPanel.h"
-#include "desktop/CommandPanel.h"
-#include "desktop/Desktop.h"
+#include "cards/CardPartsPanel.h"
+#include "cards/CommandPanel.h"
+#include "cards/Desktop.h"
 #include "items/DesktopPicturePanel.h"
 #include "items/DroppedWordConcepts.h"
 #include "items/ImageUpdateDialog.h"
@@ -17,11 +17,11 @@
 #include "platform/FileNames.h"
 #include "shell/CommandIds.h"
 #include "shell/CommandRegistry.h"
-#include "shell/ExecFile.h"
-#include "shell/ExternalPrograms.h"
+#include "session/ExecFile.h"
+#include "session/ExternalPrograms.h"
 #include "shell/MainWindow.h"
-#include "shell/Messages.h"
-#include "shell/Session.h"
+#include "floor/Messages.h"
+#include "session/Session.h"
 
 #include <memory>
 #include <utility>

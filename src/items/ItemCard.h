@@ -1,7 +1,7 @@
 #pragma once
 
-#include "desktop/BaseCard.h"
-#include "desktop/DragPayload.h"
+#include "cards/BaseCard.h"
+#include "cards/DragPayload.h"
 #include "items/ItemCardData.h"
 #include "items/ItemCardRules.h"
 #include "items/ItemLinks.h"

@@ -1,6 +1,6 @@
 #include "items/ItemCardData.h"
 
-#include "shell/Session.h"
+#include "session/Session.h"
 
 namespace qb {
 

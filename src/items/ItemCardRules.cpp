@@ -2,8 +2,8 @@
 
 #include "items/ItemCardData.h"
 #include "platform/Dates.h"
-#include "shell/Messages.h"
-#include "shell/Settings.h"
+#include "floor/Messages.h"
+#include "floor/Settings.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,8 +1,8 @@
 #include "items/ItemCommands.h"
 
-#include "desktop/Collection.h"
-#include "desktop/Desktop.h"
-#include "desktop/TowerCard.h"
+#include "cards/Collection.h"
+#include "cards/Desktop.h"
+#include "cards/TowerCard.h"
 #include "dictionary/ConceptCardData.h"
 #include "platform/Clock.h"
 #include "items/CardSideIndicatorPanel.h"
@@ -16,8 +16,8 @@
 #include "shell/CommandIds.h"
 #include "shell/CommandRegistry.h"
 #include "shell/MainWindow.h"
-#include "shell/Messages.h"
-#include "shell/Session.h"
+#include "floor/Messages.h"
+#include "session/Session.h"
 #include "shell/ToolBarPanel.h"
 
 #include <QClipboard>

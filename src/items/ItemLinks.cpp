@@ -1,8 +1,8 @@
 #include "items/ItemLinks.h"
 
 #include "platform/Sqlite.h"
-#include "shell/Messages.h"
-#include "shell/Session.h"
+#include "floor/Messages.h"
+#include "session/Session.h"
 
 #include <algorithm>
 #include <cmath>

@@ -2,8 +2,8 @@
 
 #include "items/ItemLinks.h"
 #include "platform/Sqlite.h"
-#include "shell/Messages.h"
-#include "shell/Session.h"
+#include "floor/Messages.h"
+#include "session/Session.h"
 
 #include <QBuffer>
 

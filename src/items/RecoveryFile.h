@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-#include "desktop/CardData.h"
+#include "cards/CardData.h"
 
 namespace qb::recovery {
 

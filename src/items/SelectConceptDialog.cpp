@@ -1,7 +1,7 @@
 #include "items/SelectConceptDialog.h"
 
 #include "platform/Colors.h"
-#include "shell/Session.h"
+#include "session/Session.h"
 
 #include <QCollator>
 #include <QHBoxLayout>

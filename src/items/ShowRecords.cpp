@@ -1,7 +1,7 @@
 #include "items/ShowRecords.h"
 
 #include "platform/Sqlite.h"
-#include "shell/Session.h"
+#include "session/Session.h"
 
 namespace qb {
 

@@ -6,7 +6,7 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-#include "shell/Session.h"
+#include "session/Session.h"
 
 namespace qb {
 

@@ -9,14 +9,14 @@
 #include <exception>
 
 #include "shell/MainWindow.h"
-#include "shell/Messages.h"
-#include "shell/Session.h"
+#include "floor/Messages.h"
+#include "session/Session.h"
 #include "shell/SingleInstanceGuard.h"
 #include "shell/Startup.h"
 #include "shell/TerminationRequests.h"
 #include "shell/WidgetMessenger.h"
 #include "platform/Sqlite.h"
-#include "store/Engine.h"
+#include "session/Engine.h"
 
 namespace qb {
 

@@ -2,9 +2,9 @@
 
 #include "shell/CommandIds.h"
 #include "shell/CommandRegistry.h"
-#include "shell/ExternalPrograms.h"
+#include "session/ExternalPrograms.h"
 #include "shell/MainWindow.h"
-#include "shell/Session.h"
+#include "session/Session.h"
 
 #include <QApplication>
 #include <QClipboard>

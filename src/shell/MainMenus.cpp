@@ -14,7 +14,7 @@
 #include <QToolButton>
 #include <QUrl>
 
-#include "desktop/Desktop.h"
+#include "cards/Desktop.h"
 #include "platform/FileNames.h"
 #include "platform/IniFile.h"
 #include "shell/AboutDialog.h"
@@ -22,9 +22,9 @@
 #include "shell/CommandRegistry.h"
 #include "shell/HelpWindow.h"
 #include "shell/MainWindow.h"
-#include "shell/Messages.h"
-#include "shell/Session.h"
-#include "shell/Settings.h"
+#include "floor/Messages.h"
+#include "session/Session.h"
+#include "floor/Settings.h"
 #include "shell/ToolBarPanel.h"
 
 namespace qb {

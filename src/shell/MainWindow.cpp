@@ -1,6 +1,6 @@
 #include "shell/MainWindow.h"
 
-#include "store/DataChecks.h"
+#include "session/DataChecks.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -20,7 +20,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
-#include "desktop/Desktop.h"
+#include "cards/Desktop.h"
 #include "desktop/RecoveryWriter.h"
 #include "platform/Colors.h"
 #include "platform/FileNames.h"
@@ -29,8 +29,8 @@
 #include "shell/CommandRegistry.h"
 #include "shell/HelpWindow.h"
 #include "shell/InformationWindow.h"
-#include "shell/Messages.h"
-#include "shell/Session.h"
+#include "floor/Messages.h"
+#include "session/Session.h"
 #include "shell/StatusBannerPanel.h"
 #include "shell/SubsystemCommands.h"
 #include "shell/TerminationRequests.h"

@@ -12,7 +12,7 @@
 #include <QToolButton>
 
 #include "shell/HelpWindow.h"
-#include "shell/Messages.h"
+#include "floor/Messages.h"
 
 namespace qb {
 

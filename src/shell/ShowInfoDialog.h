@@ -3,7 +3,7 @@
 #include <QDialog>
 #include <QSet>
 
-#include "shell/Messenger.h"
+#include "floor/Messenger.h"
 
 class QFrame;
 class QLabel;

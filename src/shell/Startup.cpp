@@ -8,8 +8,8 @@
 #include "platform/FileNames.h"
 #include "platform/IniFile.h"
 #include "platform/Sqlite.h"
-#include "shell/Messages.h"
-#include "shell/Session.h"
+#include "floor/Messages.h"
+#include "session/Session.h"
 
 namespace qb {
 

@@ -2,8 +2,8 @@
 
 #include <QEvent>
 
-#include "shell/Messenger.h"
-#include "shell/Session.h"
+#include "floor/Messenger.h"
+#include "session/Session.h"
 
 namespace qb {
 

@@ -10,9 +10,9 @@
 #include "shell/CommandRegistry.h"
 #include "shell/ExternalProgramCommands.h"
 #include "shell/MainWindow.h"
-#include "shell/Session.h"
-#include "store/DataChecks.h"
-#include "store/Engine.h"
+#include "session/Session.h"
+#include "session/DataChecks.h"
+#include "session/Engine.h"
 
 namespace qb {
 

@@ -13,8 +13,8 @@
 #include <cstdio>
 
 #include "shell/MainWindow.h"
-#include "shell/Messenger.h"
-#include "shell/Session.h"
+#include "floor/Messenger.h"
+#include "session/Session.h"
 
 namespace qb {
 

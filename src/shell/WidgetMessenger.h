@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "shell/Messenger.h"
+#include "floor/Messenger.h"
 
 namespace qb {
 

@@ -4,8 +4,8 @@
 #include <QFileInfo>
 
 #include "platform/IniFile.h"
-#include "shell/Messages.h"
-#include "shell/Settings.h"
+#include "floor/Messages.h"
+#include "floor/Settings.h"
 
 namespace qb {
 

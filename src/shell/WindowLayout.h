@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "shell/ShellHooks.h"
+#include "session/ShellHooks.h"
 
 namespace qb {
 

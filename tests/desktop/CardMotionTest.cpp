@@ -1,6 +1,6 @@
-#include "desktop/CardMotion.h"
+#include "cards/CardMotion.h"
 
-#include "shell/Settings.h"
+#include "floor/Settings.h"
 
 #include <gtest/gtest.h>
 

@@ -1,13 +1,13 @@
 // Draws a desktop with a few base cards (one marked, one expanded, one list card) and the
 // command panel open beside a card, and saves both as pictures:
 //   desktop_shots OUTPUT_DIR
-#include "desktop/BaseCard.h"
-#include "desktop/CardPartsPanel.h"
-#include "desktop/CommandPanel.h"
-#include "desktop/Desktop.h"
-#include "desktop/DesktopMapPanel.h"
-#include "desktop/TowerCard.h"
-#include "shell/Session.h"
+#include "cards/BaseCard.h"
+#include "cards/CardPartsPanel.h"
+#include "cards/CommandPanel.h"
+#include "cards/Desktop.h"
+#include "cards/DesktopMapPanel.h"
+#include "cards/TowerCard.h"
+#include "session/Session.h"
 
 #include <QApplication>
 #include <QDir>

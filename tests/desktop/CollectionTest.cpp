@@ -1,8 +1,8 @@
-#include "desktop/Collection.h"
+#include "cards/Collection.h"
 
 #include "FakeCardHost.h"
-#include "desktop/PlacementCounters.h"
-#include "shell/Session.h"
+#include "cards/PlacementCounters.h"
+#include "session/Session.h"
 #include "support/StoreFixture.h"
 
 #include <gtest/gtest.h>

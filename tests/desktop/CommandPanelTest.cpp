@@ -1,10 +1,10 @@
-#include "desktop/CommandPanel.h"
+#include "cards/CommandPanel.h"
 
-#include "desktop/CommandRows.h"
-#include "desktop/RecorderPanel.h"
-#include "desktop/WavPlayer.h"
+#include "cards/CommandRows.h"
+#include "cards/RecorderPanel.h"
+#include "cards/WavPlayer.h"
 #include "platform/WavFile.h"
-#include "shell/Session.h"
+#include "session/Session.h"
 #include "support/StoreFixture.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
-#include "desktop/DesktopMap.h"
+#include "cards/DesktopMap.h"
 
-#include "shell/Settings.h"
+#include "floor/Settings.h"
 
 #include <gtest/gtest.h>
 

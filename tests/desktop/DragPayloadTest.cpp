@@ -1,4 +1,4 @@
-#include "desktop/DragPayload.h"
+#include "cards/DragPayload.h"
 
 #include <gtest/gtest.h>
 

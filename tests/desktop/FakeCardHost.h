@@ -1,6 +1,6 @@
 #pragma once
 
-#include "desktop/CardHost.h"
+#include "cards/CardHost.h"
 #include "dictionary/ConceptCardData.h"
 #include "items/ItemCardData.h"
 

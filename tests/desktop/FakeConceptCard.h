@@ -1,11 +1,11 @@
 #pragma once
 
-#include "desktop/BaseCard.h"
-#include "desktop/Desktop.h"
+#include "cards/BaseCard.h"
+#include "cards/Desktop.h"
 #include "dictionary/ConceptCardData.h"
 #include "dictionary/DictionaryWindows.h"
 #include "platform/Colors.h"
-#include "shell/Session.h"
+#include "session/Session.h"
 
 #include <QListWidget>
 #include <QResizeEvent>

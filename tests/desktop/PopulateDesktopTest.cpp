@@ -1,9 +1,9 @@
 #include "PopulateFixture.h"
 
-#include "desktop/CardPartsPanel.h"
-#include "desktop/Collection.h"
+#include "cards/CardPartsPanel.h"
+#include "cards/Collection.h"
 #include "desktop/DesktopDrop.h"
-#include "desktop/PlacementCounters.h"
+#include "cards/PlacementCounters.h"
 #include "desktop/PopulateDesktop.h"
 #include "desktop/PopulateState.h"
 #include "dictionary/DictionaryWindows.h"

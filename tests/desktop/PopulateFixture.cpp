@@ -1,6 +1,6 @@
 #include "PopulateFixture.h"
 
-#include "desktop/PlacementCounters.h"
+#include "cards/PlacementCounters.h"
 #include "desktop/PopulateCommands.h"
 #include "desktop/PopulateState.h"
 #include "dictionary/Concepts.h"

@@ -2,11 +2,11 @@
 
 #include "FakeConceptCard.h"
 
-#include "desktop/Desktop.h"
-#include "desktop/DragPayload.h"
+#include "cards/Desktop.h"
+#include "cards/DragPayload.h"
 #include "items/ItemCard.h"
 #include "platform/Sqlite.h"
-#include "shell/Session.h"
+#include "session/Session.h"
 #include "support/StoreFixture.h"
 
 #include <QVariantList>

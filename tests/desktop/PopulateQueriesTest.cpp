@@ -3,7 +3,7 @@
 #include "desktop/PopulateQueries.h"
 #include "items/ItemLinks.h"
 #include "items/ItemRecord.h"
-#include "shell/Session.h"
+#include "session/Session.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "desktop/PopulateRules.h"
 #include "desktop/PopulateState.h"
-#include "shell/Session.h"
+#include "session/Session.h"
 #include "support/StoreFixture.h"
 
 #include <QCoreApplication>

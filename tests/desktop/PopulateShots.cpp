@@ -5,7 +5,7 @@
 // Saves populate-1-items.png, populate-2-saved.png, populate-3-cleared.png,
 // populate-4-explode.png and populate-5-flip-<side>.png.
 
-#include "desktop/Desktop.h"
+#include "cards/Desktop.h"
 #include "desktop/DesktopDrop.h"
 #include "dictionary/ExplodeMode.h"
 #include "dictionary/Words.h"
@@ -14,7 +14,7 @@
 #include "shell/CommandIds.h"
 #include "shell/CommandRegistry.h"
 #include "shell/MainWindow.h"
-#include "shell/Session.h"
+#include "session/Session.h"
 #include "store/Schema.h"
 
 #include <QApplication>

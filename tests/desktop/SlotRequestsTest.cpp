@@ -1,7 +1,7 @@
-#include "desktop/SlotRequests.h"
+#include "cards/SlotRequests.h"
 
 #include "FakeCardHost.h"
-#include "shell/Session.h"
+#include "session/Session.h"
 #include "support/StoreFixture.h"
 
 #include <gtest/gtest.h>

@@ -7,8 +7,8 @@
 #include <QTest>
 
 #include "DictionaryUiFixture.h"
-#include "desktop/CommandPanel.h"
-#include "desktop/Desktop.h"
+#include "cards/CommandPanel.h"
+#include "cards/Desktop.h"
 #include "desktop/PopulateDesktop.h"
 #include "dictionary/ConceptCard.h"
 #include "dictionary/Concepts.h"
@@ -21,7 +21,7 @@
 #include "shell/CommandIds.h"
 #include "shell/CommandRegistry.h"
 #include "shell/MainWindow.h"
-#include "shell/Session.h"
+#include "session/Session.h"
 #include "store/Timestamps.h"
 
 using namespace qb;

@@ -5,7 +5,7 @@
 #include <QTest>
 
 #include "DictionaryUiFixture.h"
-#include "desktop/Desktop.h"
+#include "cards/Desktop.h"
 #include "dictionary/ConceptCard.h"
 #include "dictionary/Concepts.h"
 #include "desktop/DesktopDrop.h"
@@ -14,7 +14,7 @@
 #include "shell/CommandIds.h"
 #include "shell/CommandRegistry.h"
 #include "shell/MainWindow.h"
-#include "shell/Session.h"
+#include "session/Session.h"
 #include "shell/ToolBarPanel.h"
 #include "dictionary/Words.h"
 

@@ -4,7 +4,7 @@
 #include "dictionary/DictionaryState.h"
 #include "dictionary/DictionaryWindows.h"
 #include "dictionary/Words.h"
-#include "shell/Session.h"
+#include "session/Session.h"
 #include "support/StoreFixture.h"
 
 #include <QLocale>

@@ -21,8 +21,8 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "desktop/Desktop.h"
-#include "desktop/DragPayload.h"
+#include "cards/Desktop.h"
+#include "cards/DragPayload.h"
 #include "dictionary/ConceptCard.h"
 #include "dictionary/DictionaryWindow.h"
 #include "dictionary/LocateDialog.h"
@@ -32,9 +32,9 @@
 #include "shell/CommandRegistry.h"
 #include "shell/DesktopProgram.h"
 #include "shell/MainWindow.h"
-#include "shell/Messenger.h"
+#include "floor/Messenger.h"
 #include "shell/ModalDriver.h"
-#include "shell/Session.h"
+#include "session/Session.h"
 #include "shell/Startup.h"
 
 using namespace qb;

@@ -8,8 +8,8 @@
 #include <QMimeData>
 #include <QTest>
 
-#include "desktop/CommandPanel.h"
-#include "desktop/Desktop.h"
+#include "cards/CommandPanel.h"
+#include "cards/Desktop.h"
 #include "dictionary/ConceptCard.h"
 #include "dictionary/Concepts.h"
 #include "dictionary/DictionaryState.h"
@@ -21,7 +21,7 @@
 #include "shell/CommandIds.h"
 #include "shell/CommandRegistry.h"
 #include "shell/MainWindow.h"
-#include "shell/Session.h"
+#include "session/Session.h"
 
 namespace qb::test {
 

@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "desktop/DragPayload.h"
+#include "cards/DragPayload.h"
 #include "support/StoreFixture.h"
 
 class QWidget;

@@ -11,10 +11,10 @@
 #include <QTest>
 
 #include "DictionaryUiFixture.h"
-#include "desktop/Collection.h"
-#include "desktop/CommandPanel.h"
-#include "desktop/Desktop.h"
-#include "desktop/DragGrid.h"
+#include "cards/Collection.h"
+#include "cards/CommandPanel.h"
+#include "cards/Desktop.h"
+#include "cards/DragGrid.h"
 #include "dictionary/DictionaryState.h"
 #include "dictionary/DictionaryWindow.h"
 #include "dictionary/DictionaryWindows.h"
@@ -25,7 +25,7 @@
 #include "shell/CommandRegistry.h"
 #include "shell/MainWindow.h"
 #include "shell/ModalDriver.h"
-#include "shell/Session.h"
+#include "session/Session.h"
 
 using namespace qb;
 

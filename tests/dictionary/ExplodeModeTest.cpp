@@ -11,7 +11,7 @@
 #include "shell/CommandIds.h"
 #include "shell/CommandRegistry.h"
 #include "shell/MainWindow.h"
-#include "shell/Session.h"
+#include "session/Session.h"
 #include "shell/ToolBarPanel.h"
 
 using namespace qb;

@@ -10,14 +10,14 @@
 #include <QTimer>
 
 #include "DictionaryUiFixture.h"
-#include "desktop/Desktop.h"
+#include "cards/Desktop.h"
 #include "dictionary/ConceptCard.h"
 #include "dictionary/DictionaryState.h"
 #include "dictionary/DictionaryWindow.h"
 #include "dictionary/LocateDialog.h"
 #include "shell/MainWindow.h"
 #include "shell/ModalDriver.h"
-#include "shell/Session.h"
+#include "session/Session.h"
 
 using namespace qb;
 

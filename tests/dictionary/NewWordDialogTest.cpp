@@ -16,7 +16,7 @@
 #include "dictionary/NewWordDialog.h"
 #include "shell/MainWindow.h"
 #include "shell/ModalDriver.h"
-#include "shell/Session.h"
+#include "session/Session.h"
 
 using namespace qb;
 

@@ -2,11 +2,11 @@
 // the card and not only through its data; and the age shading of cards from the store.
 #include "ItemCardFixture.h"
 
-#include "desktop/Collection.h"
+#include "cards/Collection.h"
 #include "items/ItemCardRules.h"
 #include "items/ItemQueries.h"
 #include "items/ItemRecord.h"
-#include "desktop/CardPartsPanel.h"
+#include "cards/CardPartsPanel.h"
 #include "platform/Dates.h"
 
 #include <gtest/gtest.h>

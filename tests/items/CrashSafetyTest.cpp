@@ -12,7 +12,7 @@
 #include "items/ItemCardData.h"
 #include "platform/Clock.h"
 #include "platform/Sqlite.h"
-#include "shell/Session.h"
+#include "session/Session.h"
 #include "store/Schema.h"
 #include "store/Store.h"
 #include "support/ScriptedMessenger.h"

@@ -2,8 +2,8 @@
 
 #include "ItemsFixture.h"
 
-#include "desktop/CommandPanel.h"
-#include "desktop/Desktop.h"
+#include "cards/CommandPanel.h"
+#include "cards/Desktop.h"
 #include "items/ItemCard.h"
 #include "items/ItemCommands.h"
 

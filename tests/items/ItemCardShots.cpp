@@ -2,15 +2,15 @@
 //   item_shots OUTPUT_DIR
 // Saves itemcard-desktop.png (text, keyword, combined and picture sides, a new card),
 // itemcard-<side>.png of single cards, itemcard-panel.png and itemcard-select-concept.png.
-#include "desktop/CommandPanel.h"
-#include "desktop/Desktop.h"
+#include "cards/CommandPanel.h"
+#include "cards/Desktop.h"
 #include "items/ItemCard.h"
 #include "items/ItemCommands.h"
 #include "items/ItemRecord.h"
 #include "items/SelectConceptDialog.h"
 #include "platform/Sqlite.h"
 #include "shell/MainWindow.h"
-#include "shell/Session.h"
+#include "session/Session.h"
 #include "store/Schema.h"
 
 #include <QApplication>

@@ -1,12 +1,12 @@
 #include "ItemCardFixture.h"
 
-#include "desktop/CardPartsPanel.h"
-#include "desktop/Collection.h"
+#include "cards/CardPartsPanel.h"
+#include "cards/Collection.h"
 #include "items/ItemHooks.h"
 #include "items/SelectConceptDialog.h"
 #include "platform/Colors.h"
 #include "platform/FileNames.h"
-#include "shell/ExecFile.h"
+#include "session/ExecFile.h"
 #include "shell/ModalDriver.h"
 
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 #include "dictionary/ConceptCardData.h"
 #include "items/ItemCardData.h"
 #include "platform/Sqlite.h"
-#include "shell/Session.h"
+#include "session/Session.h"
 #include "support/StoreFixture.h"
 
 #include <QVariantList>

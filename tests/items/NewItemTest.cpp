@@ -2,9 +2,9 @@
 // commands as the user gives them.
 #include "ItemsFixture.h"
 
-#include "desktop/Desktop.h"
-#include "desktop/DesktopMap.h"
-#include "desktop/DesktopMapPanel.h"
+#include "cards/Desktop.h"
+#include "cards/DesktopMap.h"
+#include "cards/DesktopMapPanel.h"
 #include "items/CardSideIndicatorPanel.h"
 #include "items/DesktopPicturePanel.h"
 #include "items/ItemCard.h"

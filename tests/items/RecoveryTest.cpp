@@ -11,7 +11,7 @@
 #include <utility>
 
 #include "ItemsFixture.h"
-#include "desktop/Desktop.h"
+#include "cards/Desktop.h"
 #include "desktop/RecoveryWriter.h"
 #include "items/DesktopPicturePanel.h"
 #include "items/ItemCard.h"

@@ -1,14 +1,14 @@
-#include "shell/ExecFile.h"
+#include "session/ExecFile.h"
 
 #include "platform/FileNames.h"
 #include "platform/IniFile.h"
 #include "shell/CommandIds.h"
 #include "shell/CommandRegistry.h"
 #include "shell/ExternalProgramCommands.h"
-#include "shell/ExternalPrograms.h"
+#include "session/ExternalPrograms.h"
 #include "shell/MainWindow.h"
-#include "shell/Messages.h"
-#include "shell/Session.h"
+#include "floor/Messages.h"
+#include "session/Session.h"
 #include "support/StoreFixture.h"
 
 #include <gtest/gtest.h>

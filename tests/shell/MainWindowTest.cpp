@@ -19,7 +19,7 @@
 #include <QUrl>
 
 #include "ModalDriver.h"
-#include "desktop/Desktop.h"
+#include "cards/Desktop.h"
 #include "platform/FileNames.h"
 #include "platform/IniFile.h"
 #include "shell/CommandIds.h"
@@ -27,8 +27,8 @@
 #include "shell/HelpWindow.h"
 #include "shell/InformationWindow.h"
 #include "shell/MainWindow.h"
-#include "shell/Messages.h"
-#include "shell/Session.h"
+#include "floor/Messages.h"
+#include "session/Session.h"
 #include "shell/StatusBannerPanel.h"
 #include "shell/ToolBarPanel.h"
 #include "support/StoreFixture.h"

@@ -1,7 +1,7 @@
-#include "shell/Messages.h"
+#include "floor/Messages.h"
 
 #include "platform/FileNames.h"
-#include "shell/Session.h"
+#include "session/Session.h"
 #include "support/StoreFixture.h"
 
 #include <gtest/gtest.h>

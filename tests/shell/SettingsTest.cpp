@@ -1,7 +1,7 @@
-#include "shell/Settings.h"
+#include "floor/Settings.h"
 
 #include "platform/IniFile.h"
-#include "shell/Session.h"
+#include "session/Session.h"
 #include "support/StoreFixture.h"
 
 #include <gtest/gtest.h>

@@ -11,8 +11,8 @@
 
 #include "ModalDriver.h"
 #include "shell/HelpWindow.h"
-#include "shell/Messages.h"
-#include "shell/Session.h"
+#include "floor/Messages.h"
+#include "session/Session.h"
 #include "shell/ShowInfoDialog.h"
 #include "shell/WidgetMessenger.h"
 #include "support/StoreFixture.h"

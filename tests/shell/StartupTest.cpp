@@ -12,7 +12,7 @@
 #include "platform/IniFile.h"
 #include "shell/DesktopProgram.h"
 #include "shell/MainWindow.h"
-#include "shell/Session.h"
+#include "session/Session.h"
 #include "shell/SingleInstanceGuard.h"
 #include "shell/Startup.h"
 #include "shell/WindowLayout.h"

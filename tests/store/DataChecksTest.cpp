@@ -1,8 +1,8 @@
-#include "store/DataChecks.h"
+#include "session/DataChecks.h"
 
 #include "StoreChecksSupport.h"
 #include "store/Schema.h"
-#include "store/TableOrder.h"
+#include "session/TableOrder.h"
 
 #include <gtest/gtest.h>
 

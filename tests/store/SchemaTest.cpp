@@ -2,7 +2,7 @@
 
 #include "platform/FileNames.h"
 #include "platform/Sqlite.h"
-#include "shell/Session.h"
+#include "session/Session.h"
 #include "support/StoreFixture.h"
 
 #include <gtest/gtest.h>

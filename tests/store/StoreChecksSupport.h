@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/Sqlite.h"
-#include "shell/Session.h"
+#include "session/Session.h"
 #include "support/StoreFixture.h"
 
 #include <QFile>

@@ -1,10 +1,10 @@
-#include "store/TableFiles.h"
+#include "session/TableFiles.h"
 
 #include "StoreChecksSupport.h"
 #include "platform/FileNames.h"
-#include "store/Engine.h"
+#include "session/Engine.h"
 #include "store/Schema.h"
-#include "store/TableOrder.h"
+#include "session/TableOrder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "store/Timestamps.h"
 
 #include "platform/Clock.h"
-#include "shell/Session.h"
+#include "session/Session.h"
 #include "support/StoreFixture.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/Messenger.h"
+#include "floor/Messenger.h"
 
 #include <QString>
 #include <QStringList>

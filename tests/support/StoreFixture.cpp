@@ -1,7 +1,7 @@
 #include "support/StoreFixture.h"
 
 #include "platform/FileNames.h"
-#include "shell/Session.h"
+#include "session/Session.h"
 #include "store/Schema.h"
 
 #include <QDir>

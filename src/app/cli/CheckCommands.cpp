@@ -1,10 +1,10 @@
 #include "app/cli/CliCommand.h"
 
 #include "platform/FileNames.h"
-#include "shell/Messenger.h"
-#include "shell/Session.h"
-#include "store/DataChecks.h"
-#include "store/Engine.h"
+#include "floor/Messenger.h"
+#include "session/Session.h"
+#include "session/DataChecks.h"
+#include "session/Engine.h"
 
 #include <cstdio>
 

@@ -1,8 +1,8 @@
 #include "app/cli/CliCommand.h"
 
 #include "platform/FileNames.h"
-#include "shell/Messages.h"
-#include "shell/Session.h"
+#include "floor/Messages.h"
+#include "session/Session.h"
 #include "shell/StoreDirectory.h"
 #include "store/Schema.h"
 #include "store/Store.h"

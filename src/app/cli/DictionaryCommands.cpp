@@ -4,7 +4,7 @@
 #include "dictionary/DictionaryTypes.h"
 #include "dictionary/WordOrderModel.h"
 #include "dictionary/Words.h"
-#include "shell/Session.h"
+#include "session/Session.h"
 
 #include <cstdio>
 

@@ -8,7 +8,7 @@
 #include "items/ItemLinks.h"
 #include "items/ItemQueries.h"
 #include "items/ItemRecord.h"
-#include "shell/Session.h"
+#include "session/Session.h"
 
 #include <QFile>
 

@@ -1,7 +1,7 @@
 #include "app/cli/CliCommand.h"
 
 #include "platform/FileNames.h"
-#include "shell/Session.h"
+#include "session/Session.h"
 #include "shell/StoreDirectory.h"
 #include "store/Schema.h"
 

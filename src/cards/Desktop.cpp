@@ -1,0 +1,233 @@
+#include "cards/Desktop.h"
+
+#include "cards/BaseCard.h"
+#include "cards/Collection.h"
+#include "cards/DesktopMapPanel.h"
+#include "platform/Colors.h"
+#include "session/Session.h"
+
+#include <QApplication>
+#include <QScrollBar>
+
+namespace qb {
+
+namespace {
+TDesktop* theDesktop = nullptr;
+}
+
+TDesktop::TDesktop(QWidget* parent) : QScrollArea(parent), surface_(new QWidget)
+{
+    surface_->setObjectName(QStringLiteral("desktopSurface"));
+    surface_->setFixedSize(kSize, kSize);
+    surface_->setAutoFillBackground(true);
+    QPalette pal = surface_->palette();
+    pal.setColor(QPalette::Window, colors::toQColor(session().settings.backgrColor, pal));
+    surface_->setPalette(pal);
+    setWidget(surface_);
+    setWidgetResizable(false);
+    setFrameShape(QFrame::NoFrame);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+
+    theDesktop = this;
+    setCardHost(this);
+    session().hooks.clearDesktop = [this] { ClearCards(*this, ClearCommand::Desktop); };
+    session().hooks.scrollPosition = [this] { return scroll(); };
+    focusWatch_ = connect(qApp, &QApplication::focusChanged, this, &TDesktop::focusChanged);
+}
+
+TDesktop::~TDesktop()
+{
+    // ~QWidget takes the focus from a card and would report it to what is no longer a desktop.
+    disconnect(focusWatch_);
+    if (cardHost() == this) {
+        setCardHost(nullptr);
+        session().hooks.clearDesktop = nullptr;
+        session().hooks.scrollPosition = nullptr;
+    }
+    if (theDesktop == this) theDesktop = nullptr;
+}
+
+TDesktop* TDesktop::current() { return theDesktop; }
+
+int TDesktop::scrollX() const { return horizontalScrollBar()->value(); }
+int TDesktop::scrollY() const { return verticalScrollBar()->value(); }
+
+void TDesktop::scrollTo(int x, int y)
+{
+    horizontalScrollBar()->setValue(x);
+    verticalScrollBar()->setValue(y);
+}
+
+QPoint TDesktop::scroll() const { return {scrollX(), scrollY()}; }
+
+QSize TDesktop::visibleSize() const { return viewport()->size(); }
+
+QList<TBasPanel*> TDesktop::cardWidgets() const
+{
+    QList<TBasPanel*> result;
+    for (QObject* child : surface_->children())
+        if (auto* card = qobject_cast<TBasPanel*>(child)) result << card;
+    return result;
+}
+
+TBasPanel* TDesktop::cardOf(const CardData* data) const
+{
+    for (TBasPanel* card : cardWidgets())
+        if (&card->data() == data) return card;
+    return nullptr;
+}
+
+TBasPanel* TDesktop::findCard(CardKind kind, Timestamp idOrNumber) const
+{
+    std::vector<CardData*> all = cards();
+    CardData* found = nullptr;
+    switch (kind) {
+    case CardKind::Item: found = findItemCard(all, idOrNumber); break;
+    case CardKind::Concept: found = findConceptCard(all, idOrNumber); break;
+    case CardKind::Dictionary:
+    case CardKind::Project:
+        for (CardData* c : all)
+            if (c->kind == kind && !c->unfreeable && c->slot == int(idOrNumber)) found = c;
+        break;
+    default: break;
+    }
+    return found ? cardOf(found) : nullptr;
+}
+
+QList<TBasPanel*> TDesktop::cardsOfKind(CardKind kind) const
+{
+    QList<TBasPanel*> result;
+    for (TBasPanel* card : cardWidgets())
+        if (card->data().kind == kind) result << card;
+    return result;
+}
+
+bool TDesktop::takeSlot(TBasPanel& card, int slot)
+{
+    SlotTable* table = slots_.forKind(card.data().kind);
+    return table && table->assign(slot, card.data());
+}
+
+SlotAnswer TDesktop::GetItemSlot(QPoint pos, Timestamp itemId, int color)
+{
+    return qb::GetItemSlot(*this, pos, itemId, color);
+}
+
+SlotAnswer TDesktop::GetSynWheelSlot(QPoint pos, Timestamp conceptId)
+{
+    return qb::GetSynWheelSlot(*this, pos, conceptId);
+}
+
+int TDesktop::GetDictionarySlot() { return GetWindowSlot(*this, CardKind::Dictionary); }
+int TDesktop::GetProjectSlot() { return GetWindowSlot(*this, CardKind::Project); }
+
+QPoint TDesktop::windowCascadePosition(int slot) const
+{
+    return toDesktop(WindowCascadePosition(slot, session().settings));
+}
+
+bool TDesktop::takePopupSuppression()
+{
+    bool was = popupSuppressed_;
+    popupSuppressed_ = false;
+    return was;
+}
+
+void TDesktop::setMap(TDesktopMap* map)
+{
+    map_ = map;
+    redrawMap();
+}
+
+std::vector<CardData*> TDesktop::cards() const
+{
+    std::vector<CardData*> result;
+    for (TBasPanel* card : cardWidgets()) {
+        card->syncFromGeometry();
+        result.push_back(&card->data());
+    }
+    return result;
+}
+
+int TDesktop::childCount() const { return int(surface_->children().size()); }
+
+bool TDesktop::freeCard(CardData& data)
+{
+    TBasPanel* card = cardOf(&data);
+    if (!card || !card->PrepareFree()) return false;
+    // The card may be the one whose handler started this collection: it goes off the desktop
+    // now and is destroyed when control is back in the event loop.
+    card->hide();
+    card->setParent(nullptr);
+    card->deleteLater();
+    return true;
+}
+
+void TDesktop::setCardVisible(CardData& data, bool visible)
+{
+    if (TBasPanel* card = cardOf(&data)) card->setVisible(visible);
+}
+
+void TDesktop::moveCard(CardData& data, QPoint pos)
+{
+    if (TBasPanel* card = cardOf(&data)) {
+        card->move(pos);
+        card->syncFromGeometry();
+    }
+}
+
+void TDesktop::bringToFront(CardData& data)
+{
+    if (TBasPanel* card = cardOf(&data)) card->bringToFront();
+}
+
+void TDesktop::refreshFoundItem(CardData& data, int color)
+{
+    TBasPanel* card = cardOf(&data);
+    if (!card) return;
+    if (foundItemHandler) foundItemHandler(*card, color);
+    else if (color != 0) card->setCardColor(color);
+}
+
+void TDesktop::focusAway()
+{
+    if (focusSink_) {
+        focusSink_->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    QWidget* focused = QApplication::focusWidget();
+    if (focused && surface_->isAncestorOf(focused)) focused->clearFocus();
+}
+
+void TDesktop::processEvents() { QCoreApplication::processEvents(); }
+
+void TDesktop::redrawMap()
+{
+    if (map_) map_->redraw();
+}
+
+void TDesktop::allCardsCleared()
+{
+    setEnabled(true);
+    Q_EMIT allCardsClearedDone();
+}
+
+TBasPanel* TDesktop::cardAround(QWidget* w) const
+{
+    for (QWidget* p = w; p; p = p->parentWidget()) {
+        if (auto* card = qobject_cast<TBasPanel*>(p)) return card->parentWidget() == surface_ ? card : nullptr;
+    }
+    return nullptr;
+}
+
+void TDesktop::focusChanged(QWidget* old, QWidget* now)
+{
+    TBasPanel* from = cardAround(old);
+    TBasPanel* to = cardAround(now);
+    if (from == to) return;
+    if (from) from->CardExit();
+    if (to) to->CardEnter();
+}
+
+}  // namespace qb

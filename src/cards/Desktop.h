@@ -1,0 +1,112 @@
+#pragma once
+
+#include "cards/CardHost.h"
+#include "cards/DesktopMapPanel.h"
+#include "cards/SlotRequests.h"
+
+#include <QList>
+#include <QPointer>
+#include <QScrollArea>
+
+#include <functional>
+
+namespace qb {
+
+class TBasPanel;
+
+// The desktop: a scroll box over a surface of 2000 x 2000 pixels that holds every card. Card
+// positions are surface positions (scroll positions included), the "desktop coordinates" of
+// the card rules; a point of the visible part becomes one with toDesktop().
+class TDesktop : public QScrollArea, public CardHost {
+    Q_OBJECT
+public:
+    static constexpr int kSize = 2000;
+
+    explicit TDesktop(QWidget* parent = nullptr);
+    ~TDesktop() override;
+
+    // The desktop of the running program (the last one made), or null.
+    static TDesktop* current();
+
+    // The widget the cards are children of.
+    QWidget* surface() const { return surface_; }
+    int scrollX() const;
+    int scrollY() const;
+    void scrollTo(int x, int y);
+    void scrollTo(QPoint p) { scrollTo(p.x(), p.y()); }
+    QPoint toDesktop(QPoint visible) const { return visible + scroll(); }
+
+    // The cards, in child order (which is also their stacking order, bottom first).
+    QList<TBasPanel*> cardWidgets() const;
+    TBasPanel* cardOf(const CardData* data) const;
+    // Item and concept cards by id (within their tolerances), dictionary and project windows by
+    // window number, any other kind by nothing (null).
+    TBasPanel* findCard(CardKind kind, Timestamp idOrNumber) const;
+    QList<TBasPanel*> cardsOfKind(CardKind kind) const;
+    template <class T> QList<T*> cardsOf() const
+    {
+        QList<T*> result;
+        for (TBasPanel* card : cardWidgets())
+            if (auto* c = qobject_cast<T*>(card)) result << c;
+        return result;
+    }
+
+    // Puts a new card into its kind's slot table (the slot a slot request answered).
+    bool takeSlot(TBasPanel& card, int slot);
+
+    // Slot requests in desktop coordinates (see SlotRequests.h).
+    SlotAnswer GetItemSlot(QPoint pos, Timestamp itemId, int color);
+    SlotAnswer GetSynWheelSlot(QPoint pos, Timestamp conceptId);
+    int GetDictionarySlot();
+    int GetProjectSlot();
+    // Where the window of slot n opens, in desktop coordinates.
+    QPoint windowCascadePosition(int slot) const;
+
+    // What a slot request does to an item card it finds (turn it to the side-up mode, lay it
+    // out, colour it); the item card sets it. Without one, only a colour other than 0 is applied.
+    std::function<void(TBasPanel& card, int color)> foundItemHandler;
+
+    // A right press on a close sign sets this, so that the release does not open the desktop's
+    // pop-up menu. takePopupSuppression() reads and clears it.
+    void suppressPopup() { popupSuppressed_ = true; }
+    bool popupSuppressed() const { return popupSuppressed_; }
+    bool takePopupSuppression();
+
+    // Where the focus goes when no card may hold it (the tool bar's logo panel).
+    void setFocusSink(QWidget* sink) { focusSink_ = sink; }
+    void setMap(TDesktopMap* map);
+    TDesktopMap* map() const { return map_; }
+
+    // CardHost
+    std::vector<CardData*> cards() const override;
+    int childCount() const override;
+    SlotTables& slotTables() override { return slots_; }
+    QPoint scroll() const override;
+    QSize visibleSize() const override;
+    bool freeCard(CardData& card) override;
+    void setCardVisible(CardData& card, bool visible) override;
+    void moveCard(CardData& card, QPoint pos) override;
+    void bringToFront(CardData& card) override;
+    void refreshFoundItem(CardData& card, int color) override;
+    void focusAway() override;
+    void processEvents() override;
+    void redrawMap() override;
+    void allCardsCleared() override;
+
+Q_SIGNALS:
+    // "All Cards" has run: the desktop image goes, the wallpaper shows when one is set.
+    void allCardsClearedDone();
+
+private:
+    void focusChanged(QWidget* old, QWidget* now);
+    TBasPanel* cardAround(QWidget* w) const;
+
+    QWidget* surface_;
+    QMetaObject::Connection focusWatch_;
+    SlotTables slots_;
+    QPointer<QWidget> focusSink_;
+    QPointer<TDesktopMap> map_;
+    bool popupSuppressed_ = false;
+};
+
+}  // namespace qb

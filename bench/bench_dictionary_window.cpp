@@ -21,6 +21,7 @@
 #include "platform/Sqlite.h"
 #include "floor/Messenger.h"
 #include "session/Session.h"
+#include "shell/Wiring.h"
 #include "store/Schema.h"
 
 using namespace qb;
@@ -94,6 +95,7 @@ int main(int argc, char** argv) {
     report("bare SQL: 200 rows from the middle by WTS", page);
 
     TDesktop desktop;
+    WireDesktop();
     desktop.resize(1000, 800);
     desktop.show();
     QElapsedTimer open;

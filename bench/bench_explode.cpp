@@ -8,7 +8,6 @@
 #include "cards/Collection.h"
 #include "cards/Desktop.h"
 #include "desktop/DesktopDrop.h"
-#include "desktop/PopulateCommands.h"
 #include "desktop/PopulateQueries.h"
 #include "dictionary/ConceptCard.h"
 #include "dictionary/DictionaryWindows.h"
@@ -20,6 +19,7 @@
 #include "platform/Sqlite.h"
 #include "floor/Messenger.h"
 #include "session/Session.h"
+#include "shell/Wiring.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -182,8 +182,9 @@ int main(int argc, char** argv)
     window.resize(1280, 1000);
     window.show();
     QCoreApplication::processEvents();
-    InstallItemDesktop(*desktop);
-    InstallPopulateDesktop(*desktop, &window, {});
+    WireDesktop();
+    WireItemDesktop(*desktop);
+    WirePopulateDesktop(*desktop, &window, {});
     dictionaryHooks().placeConceptCard = [desktop](ConceptCardData& data) {
         return PlaceNewConceptCard(*desktop, data) != nullptr;
     };

@@ -5,6 +5,8 @@
 #include <QPoint>
 #include <QSize>
 
+#include <optional>
+
 namespace qb {
 
 // Card kinds; the numbers are the colour indexes of the desktop map.
@@ -57,6 +59,9 @@ struct CardData {
     virtual bool canHide() const { return true; }
     // Whether the card holds nothing (an empty card is deleted instead of dropped).
     virtual bool isEmpty() const { return true; }
+    // The item or concept the card shows; none for the other kinds.
+    virtual std::optional<Timestamp> shownItemId() const { return std::nullopt; }
+    virtual std::optional<Timestamp> shownConceptId() const { return std::nullopt; }
 };
 
 }  // namespace qb

@@ -1,8 +1,5 @@
 #include "cards/CardHost.h"
 
-#include "dictionary/ConceptCardData.h"
-#include "items/ItemCardData.h"
-
 namespace qb {
 
 namespace {
@@ -14,14 +11,12 @@ void setCardHost(CardHost* host) { theHost = host; }
 
 std::optional<Timestamp> itemIdOf(const CardData& card)
 {
-    if (auto* item = dynamic_cast<const ItemCardData*>(&card)) return item->itemId;
-    return std::nullopt;
+    return card.shownItemId();
 }
 
 std::optional<Timestamp> conceptIdOf(const CardData& card)
 {
-    if (auto* c = dynamic_cast<const ConceptCardData*>(&card)) return c->conceptId;
-    return std::nullopt;
+    return card.shownConceptId();
 }
 
 CardData* findItemCard(const std::vector<CardData*>& cards, Timestamp itemId)

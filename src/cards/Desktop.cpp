@@ -31,8 +31,6 @@ TDesktop::TDesktop(QWidget* parent) : QScrollArea(parent), surface_(new QWidget)
 
     theDesktop = this;
     setCardHost(this);
-    session().hooks.clearDesktop = [this] { ClearCards(*this, ClearCommand::Desktop); };
-    session().hooks.scrollPosition = [this] { return scroll(); };
     focusWatch_ = connect(qApp, &QApplication::focusChanged, this, &TDesktop::focusChanged);
 }
 
@@ -40,11 +38,7 @@ TDesktop::~TDesktop()
 {
     // ~QWidget takes the focus from a card and would report it to what is no longer a desktop.
     disconnect(focusWatch_);
-    if (cardHost() == this) {
-        setCardHost(nullptr);
-        session().hooks.clearDesktop = nullptr;
-        session().hooks.scrollPosition = nullptr;
-    }
+    if (cardHost() == this) setCardHost(nullptr);
     if (theDesktop == this) theDesktop = nullptr;
 }
 

@@ -63,7 +63,7 @@ public:
     QPoint windowCascadePosition(int slot) const;
 
     // What a slot request does to an item card it finds (turn it to the side-up mode, lay it
-    // out, colour it); the item card sets it. Without one, only a colour other than 0 is applied.
+    // out, colour it); set in shell/Wiring.cpp. Without one, only a colour other than 0 is applied.
     std::function<void(TBasPanel& card, int color)> foundItemHandler;
 
     // A right press on a close sign sets this, so that the release does not open the desktop's

@@ -14,10 +14,7 @@
 #include "items/ItemCommands.h"
 #include "platform/Clock.h"
 #include "platform/Colors.h"
-#include "shell/CommandIds.h"
-#include "shell/CommandRegistry.h"
 #include "session/ExternalPrograms.h"
-#include "shell/MainWindow.h"
 #include "floor/Messages.h"
 #include "session/Session.h"
 
@@ -172,8 +169,7 @@ bool FormDragDrop(TDesktop& desktop, const DragPayload& payload, QPoint point, D
     }
     s.messenger().setWaitCursor(false);
     p.loading = false;
-    if (TBillBoard* main = TBillBoard::instance())
-        main->commands().trigger(QString::fromLatin1(cmd::RefreshClipboardSize));
+    if (s.shell.clipboardChanged) s.shell.clipboardChanged();
     return taken;
 }
 

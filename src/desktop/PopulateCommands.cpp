@@ -1,16 +1,8 @@
 #include "desktop/PopulateCommands.h"
 
 #include "cards/Desktop.h"
-#include "desktop/DesktopDrop.h"
-#include "desktop/PopulateDesktop.h"
 #include "desktop/PopulateState.h"
 #include "dictionary/Concepts.h"
-#include "dictionary/DictionaryWindows.h"
-#include "items/ItemHooks.h"
-#include "shell/CommandIds.h"
-#include "shell/CommandRegistry.h"
-#include "shell/MainWindow.h"
-#include "session/Session.h"
 
 #include <QAbstractSpinBox>
 #include <QApplication>
@@ -68,43 +60,18 @@ private:
 
 }  // namespace
 
-void InstallPopulateDesktop(TDesktop& desktop, QWidget* keyWindow, std::function<void()> resetScreen)
+void NewConceptAtCreateSpot(const QString& word, int wordNo)
 {
-    QPointer<TDesktop> d(&desktop);
-    PopulateState& p = populateState();
-    p.hooks.enableDesktop = [d](bool enabled) {
-        if (d) d->setEnabled(enabled);
-    };
-    itemHooks().showConnections = [d](int x, int y, Timestamp itemId) {
-        if (d) ShowConnections(*d, x, y, itemId);
-    };
-    dictionaryHooks().developConcepts = [d](const std::vector<Timestamp>& concepts, QPoint at) {
-        int groupColor = 0;
-        if (d) DevelopSynWheelSet(*d, concepts, at, kNoItemToSkip, true, groupColor);
-    };
-    // A dictionary word that no concept holds, dropped on an item card, first becomes a concept
-    // card of its own, as it does when dropped on the desktop.
-    if (!itemHooks().newConceptCardForWord) {
-        itemHooks().newConceptCardForWord = [](const QString& word, int wordNo) {
-            // At the creation spot.
-            NewConceptRequest request;
-            request.withWord = true;
-            request.word = word;
-            request.wordNo = wordNo;
-            NewConcept(request);
-        };
-    }
-    InstallDesktopDrops(desktop);
-    if (keyWindow) qApp->installEventFilter(new DesktopKeyFilter(&desktop, keyWindow, std::move(resetScreen)));
+    NewConceptRequest request;
+    request.withWord = true;
+    request.word = word;
+    request.wordNo = wordNo;
+    NewConcept(request);
 }
 
-void InstallPopulateCommands(TBillBoard& window)
+void InstallDesktopKeys(TDesktop& desktop, QWidget* keyWindow, std::function<void()> resetScreen)
 {
-    TDesktop* desktop = window.desktop();
-    InstallPopulateDesktop(*desktop, &window, [&window] { window.ResetMainWindow(); });
-    CommandRegistry& commands = window.commands();
-    commands.bind(QString::fromLatin1(cmd::PopConcepts), [desktop] { PopConcepts(*desktop); });
-    commands.bind(QString::fromLatin1(cmd::PopItems), [desktop] { PopItems(*desktop); });
+    if (keyWindow) qApp->installEventFilter(new DesktopKeyFilter(&desktop, keyWindow, std::move(resetScreen)));
 }
 
 }  // namespace qb

@@ -15,9 +15,6 @@
 #include "items/ItemRecord.h"
 #include "platform/Clock.h"
 #include "platform/Colors.h"
-#include "shell/CommandIds.h"
-#include "shell/CommandRegistry.h"
-#include "shell/MainWindow.h"
 #include "floor/Messages.h"
 #include "floor/Messenger.h"
 #include "session/Session.h"
@@ -39,13 +36,12 @@ QColor shown(int stored) { return colors::toQColor(stored); }
 
 void showCounter(int i)
 {
-    if (TBillBoard* main = TBillBoard::instance()) main->setClipboardSizeText(QString::number(i));
+    if (session().shell.clipboardSizeText) session().shell.clipboardSizeText(QString::number(i));
 }
 
 void refreshClipboardSize()
 {
-    if (TBillBoard* main = TBillBoard::instance())
-        main->commands().trigger(QString::fromLatin1(cmd::RefreshClipboardSize));
+    if (session().shell.clipboardChanged) session().shell.clipboardChanged();
 }
 
 void tooManyWindows(const char* code)

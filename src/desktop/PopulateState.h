@@ -43,13 +43,16 @@ private:
 
 // What populating asks of subsystems built apart from it. Each is optional.
 struct PopulateHooks {
-    // Disables or enables the desktop for input (a run in progress takes none).
+    // Disables or enables the desktop for input (a run in progress takes none). Set in
+    // shell/Wiring.cpp.
     std::function<void(bool enabled)> enableDesktop;
-    // Restores the stored item order of a project before its items are read (projects).
+    // Restores the stored item order of a project before its items are read. Not set yet: the
+    // projects will.
     std::function<void(const QString& project)> restoreProjectOrder;
-    // A flyword dropped on the desktop at a visible point; true when it was taken.
+    // A flyword dropped on the desktop at a visible point; true when it was taken. Not set yet:
+    // the flywords will.
     std::function<bool(const DragPayload& payload, QPoint visible)> flywordDrop;
-    // Ends the program at once (an error whose text holds "API"). Missing: std::_Exit.
+    // Ends the program at once (an error whose text holds "API"). Missing: std::_Exit. Not set.
     std::function<void()> endProgram;
 };
 

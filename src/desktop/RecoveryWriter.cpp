@@ -14,7 +14,6 @@
 #include "platform/Clock.h"
 #include "floor/Messages.h"
 #include "session/Session.h"
-#include "shell/TerminationRequests.h"
 
 namespace qb {
 
@@ -137,7 +136,7 @@ int RecoveryWriter::offerRecovery() {
         (found == 1 ? QStringLiteral(" Put it back on the desktop?")
                     : QStringLiteral(" Put them back on the desktop?"));
     const bool yes = AskYesDefault(question, 0);
-    if (TerminationRequests::requested()) {
+    if (session().shell.endRequested && session().shell.endRequested()) {
         // The program is being ended while it asked: the file waits for the next start.
         return 0;
     }

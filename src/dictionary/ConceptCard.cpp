@@ -14,13 +14,9 @@
 #include "cards/DragPayload.h"
 #include "dictionary/Concepts.h"
 #include "dictionary/DictionaryTypes.h"
+#include "dictionary/DictionaryWindows.h"
 #include "dictionary/ExplodeMode.h"
-#include "items/DesktopPicturePanel.h"
-#include "items/ShowRecords.h"
 #include "platform/Colors.h"
-#include "shell/CommandIds.h"
-#include "shell/CommandRegistry.h"
-#include "shell/MainWindow.h"
 #include "floor/Messages.h"
 #include "session/Session.h"
 
@@ -176,7 +172,7 @@ void TSynWheel::CardDblClick() {
 
 void TSynWheel::CardEnter() {
     TBasPanel::CardEnter();
-    desktoppicture::ShowFor(ShowKeyOfConcept(conceptData().conceptId));
+    if (dictionaryHooks().showConceptPicture) dictionaryHooks().showConceptPicture(conceptData().conceptId);
 }
 
 ConceptDropResult TSynWheel::SWDragDrop(const DragPayload& payload) {
@@ -232,8 +228,7 @@ void TSynWheel::command(const QString& name) {
         if (row < 0) return;
         if (QClipboard* clipboard = QGuiApplication::clipboard())
             clipboard->setText(conceptData().words[row].word);
-        if (TBillBoard* main = TBillBoard::instance())
-            main->commands().trigger(QString::fromLatin1(cmd::RefreshClipboardSize));
+        if (session().shell.clipboardChanged) session().shell.clipboardChanged();
     } else if (name == QStringLiteral("Delete")) {
         DeleteCard();
     } else if (name == QStringLiteral("TestWord")) {
@@ -242,8 +237,8 @@ void TSynWheel::command(const QString& name) {
         HideCard();
     } else if (name == QStringLiteral("ConnectImage")) {
         const QClipboard* clipboard = QGuiApplication::clipboard();
-        desktoppicture::ConnectImage(ShowKeyOfConcept(conceptData().conceptId),
-                                     clipboard ? clipboard->image() : QImage());
+        if (dictionaryHooks().connectConceptImage)
+            dictionaryHooks().connectConceptImage(conceptData().conceptId, clipboard ? clipboard->image() : QImage());
     }
 }
 

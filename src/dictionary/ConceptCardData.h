@@ -25,6 +25,7 @@ struct ConceptCardData : CardData {
 
     bool canHide() const override { return !words.empty() && !deleted; }
     bool isEmpty() const override { return words.empty(); }
+    std::optional<Timestamp> shownConceptId() const override { return conceptId; }
 };
 
 }  // namespace qb

@@ -1,18 +1,22 @@
 #pragma once
 
-class QObject;
+#include <functional>
+
+class QWidget;
 
 namespace qb {
 
-class TBillBoard;
+class TDesktop;
 
-// Binds the dictionary's main-window commands (new word, new concept, dictionary windows, the
-// dictionary locate, the explode mode, the word lists), its keys on the desktop (Insert, F10,
-// "+", "-", typing into the locate), the drop of words on the desktop, and fills in the
-// dictionary's hooks and the dictionary windows' part of the window layout.
-void InstallDictionaryCommands(TBillBoard& window);
+// The keys the desktop serves itself in window (its key preview): Insert runs newWord, "+" and
+// "-" step the explode mode (explodeChanged follows), and typing goes to the dictionary locate.
+void InstallDictionaryKeys(QWidget& window, std::function<void()> newWord, std::function<void()> explodeChanged);
 
-// The menu's check marks and the tool bar's indicator for the current explode mode.
-void RefreshExplodeMarks(TBillBoard& window);
+// "Incremental Dictionary Search": flips the option, through the locate dialog when it shows;
+// the new state.
+bool ToggleIncrementalSearch();
+
+// Reset Screen's part: every dictionary window on the desktop goes to its first row.
+void DictionaryWindowsGoTop(TDesktop& desktop);
 
 }  // namespace qb

@@ -16,9 +16,6 @@
 #include "dictionary/DictionaryWindowRules.h"
 #include "dictionary/Words.h"
 #include "platform/Colors.h"
-#include "shell/CommandIds.h"
-#include "shell/CommandRegistry.h"
-#include "shell/MainWindow.h"
 #include "floor/Messages.h"
 #include "session/Session.h"
 
@@ -33,8 +30,7 @@ std::unique_ptr<CardData> newWindowData(int slot) {
 }
 
 void refreshClipboardSize() {
-    if (TBillBoard* main = TBillBoard::instance())
-        main->commands().trigger(QString::fromLatin1(cmd::RefreshClipboardSize));
+    if (session().shell.clipboardChanged) session().shell.clipboardChanged();
 }
 
 }  // namespace

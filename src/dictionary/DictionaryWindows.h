@@ -3,6 +3,7 @@
 #include "cards/SlotTables.h"
 #include "store/Timestamps.h"
 
+#include <QImage>
 #include <QPoint>
 #include <QString>
 
@@ -70,7 +71,8 @@ private:
 };
 
 // What the dictionary rules ask of the desktop and the dialogs. The desktop program fills these
-// in; each left empty does nothing (the command line, core tests).
+// in; each left empty does nothing (the command line, core tests). Each is set in
+// shell/Wiring.cpp.
 struct DictionaryHooks {
     // Keyboard focus to the toolbar's logo panel, so that no card keeps it.
     std::function<void()> focusLogoPanel;
@@ -82,8 +84,13 @@ struct DictionaryHooks {
     std::function<void(const std::vector<Timestamp>& concepts, QPoint at)> developConcepts;
     // Gives a new concept card a slot and a widget; false when the concept table is full.
     std::function<bool(ConceptCardData& card)> placeConceptCard;
+    // The system clipboard's text, read and written.
     std::function<QString()> clipboardText;
     std::function<void(const QString&)> setClipboardText;
+    // The desktop picture of a concept, shown when its card gets the focus; and a picture
+    // connected to it (false when it was not stored).
+    std::function<void(Timestamp conceptId)> showConceptPicture;
+    std::function<bool(Timestamp conceptId, const QImage& image)> connectConceptImage;
 
     void toLogo() const { if (focusLogoPanel) focusLogoPanel(); }
     QString clipboard() const { return clipboardText ? clipboardText() : QString(); }

@@ -12,7 +12,6 @@
 #include "dictionary/DictionaryState.h"
 #include "dictionary/DictionaryWindows.h"
 #include "platform/Colors.h"
-#include "shell/MainWindow.h"
 #include "session/Session.h"
 
 namespace qb {
@@ -121,7 +120,7 @@ TLocateInList::TLocateInList(QWidget* parent)
 
 TLocateInList& TLocateInList::instance() {
     static QPointer<TLocateInList> dialog;
-    if (!dialog) dialog = new TLocateInList(TBillBoard::instance());
+    if (!dialog) dialog = new TLocateInList(session().shell.mainWindow ? session().shell.mainWindow() : nullptr);
     return *dialog;
 }
 

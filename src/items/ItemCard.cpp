@@ -15,11 +15,8 @@
 #include "items/ShowRecords.h"
 #include "platform/Colors.h"
 #include "platform/FileNames.h"
-#include "shell/CommandIds.h"
-#include "shell/CommandRegistry.h"
 #include "session/ExecFile.h"
 #include "session/ExternalPrograms.h"
-#include "shell/MainWindow.h"
 #include "floor/Messages.h"
 #include "session/Session.h"
 
@@ -81,8 +78,7 @@ QString limitedText(QString text)
 
 void refreshClipboardSize()
 {
-    if (TBillBoard* main = TBillBoard::instance())
-        main->commands().trigger(QString::fromLatin1(cmd::RefreshClipboardSize));
+    if (session().shell.clipboardChanged) session().shell.clipboardChanged();
 }
 
 }  // namespace
@@ -692,8 +688,7 @@ void TItem::restoreSelection()
 void TItem::showDateHint(Timestamp date)
 {
     setToolTip(ItemDateText(date, session().settings));
-    if (TBillBoard* main = TBillBoard::instance())
-        if (!main->hintsShown()) main->setHintsShown(true);
+    if (itemHooks().showHints) itemHooks().showHints();
 }
 
 // --- drops ---
@@ -1023,14 +1018,9 @@ bool TItem::EditInExternalEditor()
     runner.IsAnulledByCaller = GeneralAnulByEsc;
 
     QPointer<TItem> self(this);
-    TBillBoard* main = TBillBoard::instance();
     MinimizeProgram();
     runner.Execute();
-    if (main) {
-        main->showNormal();
-        main->raise();
-        main->activateWindow();
-    }
+    if (session().shell.raiseMainWindow) session().shell.raiseMainWindow();
     if (!self) return false;
     if (!runner.started()) {
         ShowInfo(QStringLiteral("The text editor could not be started: ") + runner.FileName +
@@ -1134,8 +1124,7 @@ void TItem::CardEnter()
 {
     TBasPanel::CardEnter();
     restoreSelection();
-    TBillBoard* main = TBillBoard::instance();
-    if (main && !main->firstActivationDone()) return;
+    if (itemHooks().startingUp && itemHooks().startingUp()) return;
     Timestamp& last = lastEnteredItem();
     const Timestamp id = itemId();
     if (last != -1.0L && std::fabs(double(last - id)) > 1e-6 && itemHooks().associate) itemHooks().associate(last, id);

@@ -45,6 +45,7 @@ struct ItemCardData : CardData {
 
     bool canHide() const override;
     bool isEmpty() const override;
+    std::optional<Timestamp> shownItemId() const override { return itemId; }
 };
 
 }  // namespace qb

@@ -13,18 +13,12 @@
 #include "items/ItemHooks.h"
 #include "items/ItemQueries.h"
 #include "items/ItemRecord.h"
-#include "shell/CommandIds.h"
-#include "shell/CommandRegistry.h"
-#include "shell/MainWindow.h"
 #include "floor/Messages.h"
 #include "session/Session.h"
-#include "shell/ToolBarPanel.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
-#include <QHBoxLayout>
 #include <QPointer>
-#include <QTimer>
 
 namespace qb {
 
@@ -36,30 +30,9 @@ QPointer<TCardSideIndicator>& indicator()
     return theIndicator;
 }
 
-struct ModeCommand {
-    const char* command;
-    int mode;
-};
-const ModeCommand kModeCommands[] = {
-    {cmd::CardSideText, ctxText},
-    {cmd::CardSideKeywords, ctxKeys},
-    {cmd::CardSideProjects, ctxUrls},
-    {cmd::CardSideCombined, ctxCombined},
-};
+}  // namespace
 
-void showCardSideMode(int mode)
-{
-    if (TBillBoard* main = TBillBoard::instance()) {
-        for (const ModeCommand& m : kModeCommands) {
-            QAction* a = main->commands().action(QString::fromLatin1(m.command));
-            a->setCheckable(true);
-            a->setChecked(m.mode == mode);
-        }
-    }
-    if (TCardSideIndicator* i = indicator()) i->setMode(mode);
-}
-
-void foundItem(TBasPanel& card, int color)
+void ShowFoundItem(TBasPanel& card, int color)
 {
     if (auto* item = qobject_cast<TItem*>(&card)) {
         item->turnTo(SideOfMode(session().settings.cardSideUp));
@@ -67,8 +40,6 @@ void foundItem(TBasPanel& card, int color)
     }
     if (color != 0) card.setCardColor(color);
 }
-
-}  // namespace
 
 CommitResult UpdateItems()
 {
@@ -152,8 +123,8 @@ Timestamp NewItem(int x, int y, const QColor& groupColor, bool fromClipboard)
     card->ApplyColor();
     card->Layout();
 
-    TBillBoard* main = TBillBoard::instance();
-    const NewItemStamp stamp = StampForNewItem(main ? main->dateStampText() : QString(), s.clock().now().date(),
+    const QString dateStamp = itemHooks().dateStampText ? itemHooks().dateStampText() : QString();
+    const NewItemStamp stamp = StampForNewItem(dateStamp, s.clock().now().date(),
                                                settings.dateFormat, settings.dateSeparator);
     if (stamp.dated) s.dateStamp = stamp.firstLine;
     QString clip;
@@ -193,7 +164,7 @@ void SetCardSideUpMode(int mode)
 {
     Settings& settings = session().settings;
     settings.cardSideUp = SideOfMode(mode);
-    showCardSideMode(settings.cardSideUp);
+    ShowCardSideMode(settings.cardSideUp);
     if (!settings.turnCardsImm && !AskYesDefault(QStringLiteral("Turn any cards on desktop immediately?"), 60030))
         return;
     TurnItemCards(settings.cardSideUp);
@@ -302,48 +273,13 @@ PlacedItemCard PlaceItemCard(TDesktop& desktop, Timestamp itemId, QPoint desktop
     return placed;
 }
 
-void InstallItemDesktop(TDesktop& desktop)
+void ShowCardSideMode(int mode)
 {
-    desktop.foundItemHandler = foundItem;
-    Session& s = session();
-    s.hooks.updateItems = [] { UpdateItems(); };
-    s.hooks.checkEmptyItems = [] { return CheckEmptyItemsOnDesktop(); };
-    s.shell.desktopImageVisible = [] { return desktoppicture::Visible(); };
-    QObject::connect(&desktop, &TDesktop::allCardsClearedDone, &desktop, [] { desktoppicture::Hide(); });
-    desktoppicture::Reset();
+    if (itemHooks().showCardSideMarks) itemHooks().showCardSideMarks(mode);
+    if (TCardSideIndicator* i = indicator()) i->setMode(mode);
 }
 
-void InstallItemCommands(TBillBoard& window)
-{
-    InstallItemDesktop(*window.desktop());
-    CommandRegistry& commands = window.commands();
-    auto name = [](const char* n) { return QString::fromLatin1(n); };
-    commands.bind(name(cmd::UpdateChanges), [] { UpdateItems(); });
-    commands.bind(name(cmd::NewBlankItem), [] { CreateBlankItem(false); });
-    commands.bind(name(cmd::NewItemFromClipboard), [] { CreateBlankItem(true); });
-    for (const ModeCommand& m : kModeCommands) {
-        const int mode = m.mode;
-        commands.bind(name(m.command), [mode] { SetCardSideUpMode(mode); });
-    }
-    commands.bind(name(cmd::DesktopImageCopy), [] { desktoppicture::CopyImage(); });
-    commands.bind(name(cmd::DesktopImageRemove), [] { desktoppicture::RemoveImage(); });
-
-    // The indicator stands left of the explode indicator.
-    if (ToolBarPanel* bar = window.toolBar()) {
-        auto* i = new TCardSideIndicator(bar);
-        if (auto* row = qobject_cast<QHBoxLayout*>(bar->layout())) {
-            const int at = row->indexOf(bar->explodeIndicator());
-            row->insertWidget(at < 0 ? row->count() : at, i);
-        }
-        QObject::connect(i, &TCardSideIndicator::pressed, i,
-                         [] { SetCardSideUpMode(NextCardSideMode(session().settings.cardSideUp)); });
-        indicator() = i;
-    }
-    // The settings are read after the window is made, and again by "Edit INI-file".
-    showCardSideMode(session().settings.cardSideUp);
-    QObject::connect(window.delayedEventsTimer(), &QTimer::timeout, &window,
-                     [] { showCardSideMode(session().settings.cardSideUp); });
-}
+void SetCardSideIndicator(TCardSideIndicator* i) { indicator() = i; }
 
 TCardSideIndicator* CardSideIndicator() { return indicator(); }
 

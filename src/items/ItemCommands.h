@@ -9,7 +9,7 @@
 
 namespace qb {
 
-class TBillBoard;
+class TBasPanel;
 class TCardSideIndicator;
 class TDesktop;
 class TItem;
@@ -71,14 +71,12 @@ struct PlacedItemCard {
 PlacedItemCard PlaceItemCard(TDesktop& desktop, Timestamp itemId, QPoint desktopPos,
                              const ItemCardPlacement& placement = ItemCardPlacement());
 
-// What the desktop needs from the item cards: the commit and check hooks, the slot requests'
-// found-card handler, the desktop picture. The main window calls it through InstallItemCommands;
-// tests with a bare desktop call it themselves.
-void InstallItemDesktop(TDesktop& desktop);
-// Binds Update Changes, the new-item commands, the card-side-up mode with its indicator and the
-// desktop image entries.
-void InstallItemCommands(TBillBoard& window);
-// The indicator in the tool bar (null before InstallItemCommands).
+// The slot requests' found-card handler: a found item card shows again in the colour.
+void ShowFoundItem(TBasPanel& card, int color);
+// The card-side-up mode in the menus' check marks and the tool bar indicator.
+void ShowCardSideMode(int mode);
+// The indicator in the tool bar (null before the main window makes one).
 TCardSideIndicator* CardSideIndicator();
+void SetCardSideIndicator(TCardSideIndicator* indicator);
 
 }  // namespace qb

@@ -10,22 +10,33 @@
 namespace qb {
 
 // What the item card asks of subsystems that are built apart from it. Each is optional: while
-// one is missing the card does without (noted at each).
+// one is missing the card does without (noted at each). Who sets each is noted too.
 struct ItemHooks {
     // The word look-up menu for a text selection, at a screen point. Missing: the right press
-    // opens the command panel instead.
+    // opens the command panel instead. Not set yet.
     std::function<void(const QString& selection, QPoint globalPos)> wordLookup;
     // A flyword of the selected text at a desktop point, linked to the card's touch timestamp.
-    // Missing: a double click in the text only selects.
+    // Missing: a double click in the text only selects. Not set yet: the flywords will.
     std::function<void(const QString& text, QPoint desktopPos, Timestamp touch)> makeFlyword;
     // The connections of an item, shown from a desktop point on. Missing: the row does nothing.
+    // Set in shell/Wiring.cpp.
     std::function<void(int x, int y, Timestamp itemId)> showConnections;
-    // Two items focused one after the other. Missing: nothing is recorded.
+    // Two items focused one after the other. Missing: nothing is recorded. Not set yet.
     std::function<void(Timestamp previous, Timestamp current)> associate;
     // A new concept card holding the word, at the concept create spot, for a dictionary word that
     // no concept holds yet. Missing: the drop reports "Please drop a second time and select your
-    // concept" and adds nothing.
+    // concept" and adds nothing. Set in shell/Wiring.cpp.
     std::function<void(const QString& word, int wordNo)> newConceptCardForWord;
+    // The tool bar's date stamp, which starts a new item's text. Missing: empty. Set in
+    // shell/Wiring.cpp.
+    std::function<QString()> dateStampText;
+    // The menus' check marks for the card-side-up mode. Missing: none. Set in shell/Wiring.cpp.
+    std::function<void(int mode)> showCardSideMarks;
+    // True until the main window's first activation, while cards only come up and no focus
+    // means an association. Missing: false. Set in shell/Wiring.cpp.
+    std::function<bool()> startingUp;
+    // Turns the main window's hints on (a card got its date hint). Set in shell/Wiring.cpp.
+    std::function<void()> showHints;
 };
 
 ItemHooks& itemHooks();

@@ -13,8 +13,8 @@ namespace qb {
 TExecFile ExtProgram1Runner();  // the text editor
 TExecFile FileHandlerRunner();  // the file manager
 
-// "Minimise the program": the desktop installs what puts its window away. Without one (CLI,
-// core tests) nothing happens.
+// "Minimise the program": shell/Wiring.cpp installs what puts the main window away. Without one
+// (CLI, core tests) nothing happens.
 void SetMinimizeProgramHook(std::function<void()> hook);
 void MinimizeProgram();
 

@@ -16,17 +16,18 @@ class Clock;
 class Messenger;
 
 // What core code asks of the desktop. The desktop program fills these in; until a subsystem
-// exists (and in the CLI and core tests) each is a no-op that reports success.
+// exists (and in the CLI and core tests) each is a no-op that reports success. "Wiring" below is
+// shell/Wiring.cpp.
 struct DesktopHooks {
-    std::function<void(const QString&)> showBanner;   // status banner over the desktop
-    std::function<void()> hideBanner;
-    std::function<void()> clearDesktop;               // every card dropped and freed
-    std::function<void()> baseOpening;                // restore the saved windows
-    std::function<void()> setDownWin;                 // save the window layout
-    std::function<void()> updateItems;                // commit every changed card
-    std::function<bool()> checkEmptyItems;            // true when no item card lacks a keyword
-    std::function<QPoint()> scrollPosition;           // desktop scroll positions
-    std::function<void(Timestamp)> reschedule;        // queue an item for rescheduling
+    std::function<void(const QString&)> showBanner;   // status banner over the desktop; Wiring
+    std::function<void()> hideBanner;                 // Wiring
+    std::function<void()> clearDesktop;               // every card dropped and freed; Wiring
+    std::function<void()> baseOpening;                // restore the saved windows; Wiring
+    std::function<void()> setDownWin;                 // save the window layout; Wiring
+    std::function<void()> updateItems;                // commit every changed card; Wiring
+    std::function<bool()> checkEmptyItems;            // true when no item card lacks a keyword; Wiring
+    std::function<QPoint()> scrollPosition;           // desktop scroll positions; Wiring
+    std::function<void(Timestamp)> reschedule;        // queue an item for rescheduling; not set yet
 
     void banner(const QString& text) const { if (showBanner) showBanner(text); }
     void noBanner() const { if (hideBanner) hideBanner(); }

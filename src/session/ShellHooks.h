@@ -5,6 +5,8 @@
 #include <functional>
 #include <vector>
 
+class QWidget;
+
 namespace qb {
 
 // A project window to bring back at start, as the layout save left it.
@@ -47,39 +49,56 @@ struct DictionaryWindowRecord {
 struct WindowLayoutHooks {
     // Creates, sets up, shows and numbers a window. Step failures inside (tag filter, sort order,
     // outline load) are reported by the window code itself; false means the whole window failed.
-    std::function<bool(const ProjectWindowRestore&)> openProjectWindow;
-    std::function<bool(const DictionaryWindowRestore&)> openDictionaryWindow;
-    std::function<std::vector<ProjectWindowRecord>()> projectWindows;
-    std::function<std::vector<DictionaryWindowRecord>()> dictionaryWindows;
+    std::function<bool(const ProjectWindowRestore&)> openProjectWindow;      // not set yet: the project windows will
+    std::function<bool(const DictionaryWindowRestore&)> openDictionaryWindow;  // set in shell/Wiring.cpp
+    std::function<std::vector<ProjectWindowRecord>()> projectWindows;        // not set yet: the project windows will
+    std::function<std::vector<DictionaryWindowRecord>()> dictionaryWindows;  // set in shell/Wiring.cpp
 };
 
 // What start-up and shutdown ask of the other subsystems. Each is optional: a missing one does
 // nothing (and a question it would answer gets the harmless answer).
 struct ShellHooks {
     // First activation: verify and upgrade the tables, refresh the word frequencies. May set the
-    // stop flag.
+    // stop flag. Set in shell/Wiring.cpp.
     std::function<void()> dataChecks;
-    // [SAVEDFIND] into the find list, and back at exit.
+    // [SAVEDFIND] into the find list, and back at exit. Not set yet: the search will.
     std::function<void()> loadSearchEntries;
     std::function<void()> saveSearchEntries;
-    // The Word Mill's exclusion list to exclude.txt, and hiding its window, at exit.
+    // The Word Mill's exclusion list to exclude.txt, and hiding its window, at exit. Not set yet:
+    // the Word Mill will.
     std::function<void()> saveExclusionList;
     std::function<void()> hideWordMill;
-    // Each subsystem's own timers, stopped before the settings are saved at exit.
+    // Each subsystem's own timers, stopped before the settings are saved at exit. None yet.
     std::vector<std::function<void()>> stopTimers;
-    // Text of the imported-text window; appended to qbimport.txt at exit when not blank.
+    // Text of the imported-text window; appended to qbimport.txt at exit when not blank. Not set
+    // yet: the interchange will.
     std::function<QString()> importedText;
-    // Clears the selection marks of every card at exit.
+    // Clears the selection marks of every card at exit. Not set yet.
     std::function<void()> clearCardMarks;
-    // Every list-type card goes to its first row (Reset Screen).
+    // Every list-type card goes to its first row (Reset Screen). Set in shell/Wiring.cpp.
     std::function<void()> listCardsGoTop;
     // Starts the text editor on a file without waiting for it; false when it could not be started.
-    // Set in shell/ExternalProgramCommands.cpp.
+    // Set in shell/Wiring.cpp.
     std::function<bool(const QString& path)> editFile;
-    // Opens an address (web page or mailto:) in the configured browser; false on failure.
+    // Opens an address (web page or mailto:) in the configured browser; false on failure. Not set
+    // yet.
     std::function<bool(const QString& url)> openUrl;
-    // True while the desktop image is shown (the desktop menu's image entries follow it).
+    // True while the desktop image is shown (the desktop menu's image entries follow it). Set in
+    // shell/Wiring.cpp.
     std::function<bool()> desktopImageVisible;
+
+    // What cards and dialogs ask of the main window; all set in shell/Wiring.cpp.
+    // The clipboard's text changed: the tool bar's clipboard-size panel may follow.
+    std::function<void()> clipboardChanged;
+    // Text for the tool bar's clipboard-size panel (populating shows its counter there).
+    std::function<void(const QString& text)> clipboardSizeText;
+    // The main window, as the parent of dialogs; null while there is none.
+    std::function<QWidget*()> mainWindow;
+    // Shows the main window normal, raised and active again (after an external program).
+    std::function<void()> raiseMainWindow;
+    // True once the program is being ended from outside (a signal, the session manager); a
+    // question asked meanwhile is not followed up.
+    std::function<bool()> endRequested;
 
     WindowLayoutHooks windows;
 };

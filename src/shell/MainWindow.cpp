@@ -32,10 +32,10 @@
 #include "floor/Messages.h"
 #include "session/Session.h"
 #include "shell/StatusBannerPanel.h"
-#include "shell/SubsystemCommands.h"
 #include "shell/TerminationRequests.h"
 #include "shell/ToolBarPanel.h"
 #include "shell/WindowLayout.h"
+#include "shell/Wiring.h"
 #include "store/Schema.h"
 
 namespace qb {
@@ -115,14 +115,7 @@ TBillBoard::TBillBoard(QWidget* parent)
     buildTrayMenu();
     bindShellCommands();
 
-    DesktopHooks& hooks = session().hooks;
-    hooks.showBanner = [this](const QString& text) { showBanner(text); };
-    hooks.hideBanner = [this] { hideBanner(); };
-    hooks.baseOpening = [this] { BaseOpening(); };
-    hooks.setDownWin = [this] { SetDownWin(); };
-    hooks.scrollPosition = [this] { return QPoint(desktop_->scrollX(), desktop_->scrollY()); };
-
-    InstallSubsystemCommands(*this);
+    WireMainWindow(*this);
     bindWebCommands();
     recovery_ = new RecoveryWriter(*desktop_, this);
 }
@@ -130,12 +123,6 @@ TBillBoard::TBillBoard(QWidget* parent)
 TBillBoard::~TBillBoard() {
     if (theMainWindow != this) return;
     theMainWindow = nullptr;
-    DesktopHooks& hooks = session().hooks;
-    hooks.showBanner = nullptr;
-    hooks.hideBanner = nullptr;
-    hooks.baseOpening = nullptr;
-    hooks.setDownWin = nullptr;
-    hooks.scrollPosition = nullptr;
 }
 
 TBillBoard* TBillBoard::instance() { return theMainWindow; }

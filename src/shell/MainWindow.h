@@ -20,8 +20,8 @@ class TDesktop;
 class ToolBarPanel;
 
 // The main window: tool bar, menu bar and the desktop of cards. Construction builds the frame
-// and lets every subsystem bind its commands; FormCreate and FormActivate do the start-up work
-// and closing does the orderly shutdown.
+// and wires the subsystems to it (shell/Wiring.cpp); FormCreate and FormActivate do the start-up
+// work and closing does the orderly shutdown.
 class TBillBoard : public QMainWindow {
     Q_OBJECT
   public:

@@ -3,7 +3,6 @@
 #include "cards/CardPartsPanel.h"
 #include "cards/Collection.h"
 #include "cards/Desktop.h"
-#include "desktop/DesktopCommands.h"
 #include "cards/DesktopMapPanel.h"
 #include "cards/TowerCard.h"
 #include "items/ItemCardData.h"
@@ -11,6 +10,7 @@
 #include "shell/CommandIds.h"
 #include "shell/CommandRegistry.h"
 #include "shell/MainWindow.h"
+#include "shell/Wiring.h"
 #include "session/Session.h"
 #include "support/StoreFixture.h"
 
@@ -71,6 +71,7 @@ protected:
     {
         StoreFixture::SetUp();
         desktop = std::make_unique<TDesktop>();
+        WireDesktop();
         desktop->resize(800, 600);
         desktop->show();
         session().hooks.reschedule = [this](Timestamp id) { rescheduled.push_back(id); };

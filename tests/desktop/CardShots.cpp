@@ -8,6 +8,7 @@
 #include "cards/DesktopMapPanel.h"
 #include "cards/TowerCard.h"
 #include "session/Session.h"
+#include "shell/Wiring.h"
 
 #include <QApplication>
 #include <QDir>
@@ -36,6 +37,7 @@ int main(int argc, char** argv)
     bar->setStyleSheet(QStringLiteral("background: #d4d0c8"));
     layout->addWidget(bar);
     auto* desktop = new TDesktop(&window);
+    WireDesktop();
     layout->addWidget(desktop);
     auto* map = new TDesktopMap(*desktop, bar);
     map->move(860, 1);

@@ -1,7 +1,6 @@
 #include "PopulateFixture.h"
 
 #include "cards/PlacementCounters.h"
-#include "desktop/PopulateCommands.h"
 #include "desktop/PopulateState.h"
 #include "dictionary/Concepts.h"
 #include "dictionary/DictionaryWindows.h"
@@ -9,6 +8,7 @@
 #include "items/ItemCommands.h"
 #include "items/ItemHooks.h"
 #include "platform/Dates.h"
+#include "shell/Wiring.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -90,9 +90,10 @@ void PopulateFixture::SetUp()
     layout->addWidget(desktop);
     window->resize(1000, 800);
     window->show();
-    InstallItemDesktop(*desktop);
+    WireDesktop();
+    WireItemDesktop(*desktop);
     InstallFakeConceptCards(*desktop);
-    InstallPopulateDesktop(*desktop, window.get(), [this] { ++resets; });
+    WirePopulateDesktop(*desktop, window.get(), [this] { ++resets; });
 }
 
 void PopulateFixture::TearDown()

@@ -2,6 +2,7 @@
 
 #include "items/DesktopPicturePanel.h"
 #include "items/ItemHooks.h"
+#include "shell/Wiring.h"
 
 #include <QCoreApplication>
 #include <QWindow>
@@ -29,7 +30,8 @@ void ItemCardFixture::SetUp()
     desktop = std::make_unique<TDesktop>();
     desktop->resize(1000, 800);
     desktop->show();
-    InstallItemDesktop(*desktop);
+    WireDesktop();
+    WireItemDesktop(*desktop);
 }
 
 void ItemCardFixture::TearDown()

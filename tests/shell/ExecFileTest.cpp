@@ -4,7 +4,6 @@
 #include "platform/IniFile.h"
 #include "shell/CommandIds.h"
 #include "shell/CommandRegistry.h"
-#include "shell/ExternalProgramCommands.h"
 #include "session/ExternalPrograms.h"
 #include "shell/MainWindow.h"
 #include "floor/Messages.h"
@@ -458,7 +457,6 @@ TEST_F(ExecFile, MainWindowCommandsSendTheClipboardAndMinimiseTheWindow)
     session().settings.textEditor = helper();
     TBillBoard window;
     window.show();
-    InstallExternalProgramCommands(window);
     CommandRegistry& commands = window.commands();
     QAction* toEditor = commands.action(QString::fromLatin1(cmd::ClipboardToEditor));
     EXPECT_EQ(toEditor->shortcut(), QKeySequence(Qt::Key_F6));

@@ -1,0 +1,412 @@
+#include "shell/Wiring.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QCoreApplication>
+#include <QHBoxLayout>
+#include <QMenu>
+#include <QPointer>
+#include <QTimer>
+
+#include "cards/Collection.h"
+#include "cards/Desktop.h"
+#include "desktop/DesktopCommands.h"
+#include "desktop/DesktopDrop.h"
+#include "desktop/PopulateCommands.h"
+#include "desktop/PopulateDesktop.h"
+#include "desktop/PopulateState.h"
+#include "dictionary/ConceptCard.h"
+#include "dictionary/Concepts.h"
+#include "dictionary/DictionaryCommands.h"
+#include "dictionary/DictionaryState.h"
+#include "dictionary/DictionaryWindow.h"
+#include "dictionary/DictionaryWindowRules.h"
+#include "dictionary/DictionaryWindows.h"
+#include "dictionary/ExplodeMode.h"
+#include "dictionary/LocateDialog.h"
+#include "dictionary/NewWordDialog.h"
+#include "dictionary/Words.h"
+#include "floor/Settings.h"
+#include "items/CardSideIndicatorPanel.h"
+#include "items/DesktopPicturePanel.h"
+#include "items/ItemCardRules.h"
+#include "items/ItemCommands.h"
+#include "items/ItemHooks.h"
+#include "items/ShowRecords.h"
+#include "session/DataChecks.h"
+#include "session/Engine.h"
+#include "session/ExternalPrograms.h"
+#include "session/Session.h"
+#include "shell/CommandIds.h"
+#include "shell/CommandRegistry.h"
+#include "shell/MainWindow.h"
+#include "shell/TerminationRequests.h"
+#include "shell/ToolBarPanel.h"
+
+namespace qb {
+
+namespace {
+
+// The hooks reach the window and the desktop of the moment: each is gone (null) once destroyed,
+// and a hook then does what an empty one would.
+TBillBoard* mainWindow() { return TBillBoard::instance(); }
+
+QString name(const char* command) { return QString::fromLatin1(command); }
+
+void clipboardChanged() {
+    if (TBillBoard* main = mainWindow()) main->commands().trigger(name(cmd::RefreshClipboardSize));
+}
+
+// ---- the main window ----
+
+void wireWindowHooks() {
+    DesktopHooks& hooks = session().hooks;
+    hooks.showBanner = [](const QString& text) {
+        if (TBillBoard* main = mainWindow()) main->showBanner(text);
+    };
+    hooks.hideBanner = [] {
+        if (TBillBoard* main = mainWindow()) main->hideBanner();
+    };
+    hooks.baseOpening = [] {
+        if (TBillBoard* main = mainWindow()) main->BaseOpening();
+    };
+    hooks.setDownWin = [] {
+        if (TBillBoard* main = mainWindow()) main->SetDownWin();
+    };
+
+    ShellHooks& shell = session().shell;
+    shell.clipboardChanged = clipboardChanged;
+    shell.clipboardSizeText = [](const QString& text) {
+        if (TBillBoard* main = mainWindow()) main->setClipboardSizeText(text);
+    };
+    shell.mainWindow = []() -> QWidget* { return mainWindow(); };
+    shell.raiseMainWindow = [] {
+        if (TBillBoard* main = mainWindow()) {
+            main->showNormal();
+            main->raise();
+            main->activateWindow();
+        }
+    };
+    shell.endRequested = [] { return TerminationRequests::requested(); };
+}
+
+// ---- the store ----
+
+void wireStore(TBillBoard& window) {
+    session().shell.dataChecks = [] { DataChecks(); };
+    window.commands().bind(name(cmd::ShowDatabaseLocationInfo), [] {
+        const QPoint scroll = session().hooks.scroll();
+        ShowDatabaseLocationInfo(scroll.x(), scroll.y());
+    });
+}
+
+// ---- the card framework's commands ----
+
+void bindClear(CommandRegistry& commands, TDesktop* desktop, const char* command, ClearCommand clear) {
+    commands.bind(name(command), [desktop, clear] { ClearCards(*desktop, clear); });
+}
+
+void bindOption(CommandRegistry& commands, const char* command, OptionToggle toggle) {
+    commands.bindToggle(name(command), [toggle] { return ApplyToggle(toggle); }, ToggleMark(toggle));
+}
+
+void wireDesktopCommands(TBillBoard& window) {
+    CommandRegistry& commands = window.commands();
+    TDesktop* desktop = window.desktop();
+    bindClear(commands, desktop, cmd::ClearConcepts, ClearCommand::Concepts);
+    bindClear(commands, desktop, cmd::ClearItemsNotMarked, ClearCommand::ItemsNotMarked);
+    bindClear(commands, desktop, cmd::ClearAllItems, ClearCommand::AllItems);
+    bindClear(commands, desktop, cmd::ClearInflections, ClearCommand::Inflections);
+    bindClear(commands, desktop, cmd::ClearFlywords, ClearCommand::Flywords);
+    bindClear(commands, desktop, cmd::ClearAllUnmarked, ClearCommand::AllUnmarked);
+    bindClear(commands, desktop, cmd::ClearAllCards, ClearCommand::AllCards);
+    bindClear(commands, desktop, cmd::ClearDesktop, ClearCommand::Desktop);
+    commands.bind(name(cmd::UndoRecentDeletes), [desktop] { UndoRecentDeletes(*desktop); });
+    commands.bind(name(cmd::ReturnHome), [desktop] {
+        desktop->scrollTo(0, 0);
+        QCoreApplication::processEvents();
+    });
+    bindOption(commands, cmd::HotSpotBringToFront, OptionToggle::BringToFrontCorner);
+    bindOption(commands, cmd::HotSpotSendToBack, OptionToggle::SendBackCorner);
+
+    // The logo panel takes the focus whenever no card may hold it.
+    desktop->setFocusSink(window.logoPanel());
+    InstallDesktopMap(*desktop, window.mapHost());
+}
+
+// ---- the dictionary ----
+
+// The menu's check marks and the tool bar's indicator for the current explode mode.
+void refreshExplodeMarks(TBillBoard& window) {
+    CommandRegistry& c = window.commands();
+    ExplodeIndicator indicator = explodeIndicator();
+    const std::pair<const char*, ExplodeMode> entries[] = {
+        {cmd::ExplodeOff, ExplodeMode::Off},
+        {cmd::ExplodeOn, ExplodeMode::On},
+        {cmd::ExplodeMaximum, ExplodeMode::Maximum}};
+    for (const auto& [command, mode] : entries) {
+        QAction* a = c.action(name(command));
+        a->setCheckable(true);
+        a->setChecked(indicator.checked == mode);
+    }
+    window.setExplodeIndicator(int(indicator.checked));
+}
+
+void setExplode(TBillBoard& window, int value) {
+    SetExplodeMode(value);
+    refreshExplodeMarks(window);
+}
+
+void bindExplodeEntries(TBillBoard& window) {
+    CommandRegistry& c = window.commands();
+    TBillBoard* w = &window;
+    c.bind(name(cmd::ExplodeOff), [w] { setExplode(*w, int(ExplodeMode::Off)); });
+    c.bind(name(cmd::ExplodeOn), [w] { setExplode(*w, int(ExplodeMode::On)); });
+    c.bind(name(cmd::ExplodeMaximum), [w] { setExplode(*w, int(ExplodeMode::Maximum)); });
+    c.bind(name(cmd::ToggleExplodeMode), [w] {
+        ToggleDisplays();
+        refreshExplodeMarks(*w);
+    });
+    QAction* toggle = c.action(name(cmd::ToggleExplodeMode));
+    toggle->setShortcut(QKeySequence(Qt::Key_F10));
+    toggle->setShortcutContext(Qt::WindowShortcut);
+    window.addAction(toggle);
+    // The marks follow the settings, which a start or "Edit INI-file" reads again.
+    for (QObject* o : c.action(name(cmd::ExplodeOn))->associatedObjects())
+        if (auto* menu = qobject_cast<QMenu*>(o))
+            QObject::connect(menu, &QMenu::aboutToShow, w, [w] { refreshExplodeMarks(*w); });
+    refreshExplodeMarks(window);
+}
+
+void wireDictionaryHooks() {
+    DictionaryHooks& hooks = dictionaryHooks();
+    hooks.focusLogoPanel = [] {
+        if (TBillBoard* main = mainWindow()) main->logoPanel()->setFocus(Qt::OtherFocusReason);
+    };
+    hooks.runNewWordDialog = [](const QString& proposed) { RunNewWordDialog(proposed, mainWindow()); };
+    hooks.runLocateDialog = [] { TLocateInList::run(); };
+    hooks.placeConceptCard = [](ConceptCardData& card) {
+        TDesktop* desktop = TDesktop::current();
+        return desktop && PlaceNewConceptCard(*desktop, card);
+    };
+    hooks.clipboardText = [] {
+        QClipboard* c = QGuiApplication::clipboard();
+        return c ? c->text() : QString();
+    };
+    hooks.setClipboardText = [](const QString& text) {
+        if (QClipboard* c = QGuiApplication::clipboard()) c->setText(text);
+    };
+    hooks.showConceptPicture = [](Timestamp conceptId) { desktoppicture::ShowFor(ShowKeyOfConcept(conceptId)); };
+    hooks.connectConceptImage = [](Timestamp conceptId, const QImage& image) {
+        return desktoppicture::ConnectImage(ShowKeyOfConcept(conceptId), image);
+    };
+
+    WindowLayoutHooks& layout = session().shell.windows;
+    layout.openDictionaryWindow = [](const DictionaryWindowRestore& saved) {
+        TDesktop* desktop = TDesktop::current();
+        return desktop && OpenSavedDictionaryWindow(*desktop, saved);
+    };
+    layout.dictionaryWindows = [] {
+        TDesktop* desktop = TDesktop::current();
+        return desktop ? OpenDictionaryWindows(*desktop) : std::vector<DictionaryWindowRecord>();
+    };
+    // Reset Screen: every list card to its first row. The dictionary windows are the only list
+    // cards that take part so far.
+    session().shell.listCardsGoTop = [] {
+        if (TDesktop* desktop = TDesktop::current()) DictionaryWindowsGoTop(*desktop);
+    };
+}
+
+void wireDictionaryCommands(TBillBoard& window) {
+    CommandRegistry& c = window.commands();
+    TDesktop* desktop = window.desktop();
+    c.bind(name(cmd::NewWord), [] { CallNewWord(QString(), false); });
+    c.bind(name(cmd::NewConcept), [] { CreateBlankConcept(); });
+    c.bind(name(cmd::NewDictionaryWindow), [desktop] { Newdictwindow1Click(*desktop); });
+    c.bind(name(cmd::DictionaryWordSearch), [] { DictWordSearch(); });
+    c.bind(name(cmd::LocateInDictionary), [] { DictWordSearch(); });
+    c.bind(name(cmd::NextDictionaryWordMatch), [] { DictLocateFromMenu(true); });
+    c.bindToggle(name(cmd::IncrementalDictionarySearch), ToggleIncrementalSearch,
+                 dictionaryState().locate.incrementalChecked);
+    c.bind(name(cmd::AllDictionaryWordsToClipboard), [] {
+        WordListToClipboard(QStringLiteral("Word.db"), QStringLiteral("1"));
+        clipboardChanged();
+    });
+    c.bind(name(cmd::AllInflectionsToClipboard), [] {
+        WordListToClipboard(QStringLiteral("Inflec.db"), QStringLiteral("2"));
+        clipboardChanged();
+    });
+    bindExplodeEntries(window);
+
+    TBillBoard* w = &window;
+    InstallDictionaryKeys(
+        window, [w] { w->commands().trigger(name(cmd::NewWord)); }, [w] { refreshExplodeMarks(*w); });
+}
+
+// ---- external programs ----
+
+void SendClipboardToEditor() {
+    QClipboard* clipboard = QApplication::clipboard();
+    ClipboardToEditor(clipboard ? clipboard->text() : QString());
+}
+
+void wireExternalPrograms(TBillBoard& window) {
+    QPointer<TBillBoard> guarded(&window);
+    SetMinimizeProgramHook([guarded] {
+        if (guarded) guarded->showMinimized();
+    });
+
+    CommandRegistry& commands = window.commands();
+    QAction* toEditor = commands.action(name(cmd::ClipboardToEditor));
+    toEditor->setShortcut(QKeySequence(Qt::Key_F6));
+    // The key works even before a menu carries the action.
+    window.addAction(toEditor);
+    commands.bind(name(cmd::ClipboardToEditor), SendClipboardToEditor);
+    commands.bind(name(cmd::FileExplorer), [] { FileExplorer(); });
+    // "&Edit INI-file" hands the settings file to the text editor.
+    session().shell.editFile = [](const QString& path) { return WordProcUtility(QuoteParameter(path)); };
+}
+
+// ---- items ----
+
+struct ModeCommand {
+    const char* command;
+    int mode;
+};
+const ModeCommand kModeCommands[] = {
+    {cmd::CardSideText, ctxText},
+    {cmd::CardSideKeywords, ctxKeys},
+    {cmd::CardSideProjects, ctxUrls},
+    {cmd::CardSideCombined, ctxCombined},
+};
+
+void wireItemHooks() {
+    ItemHooks& hooks = itemHooks();
+    hooks.dateStampText = [] {
+        TBillBoard* main = mainWindow();
+        return main ? main->dateStampText() : QString();
+    };
+    hooks.showCardSideMarks = [](int mode) {
+        TBillBoard* main = mainWindow();
+        if (!main) return;
+        for (const ModeCommand& m : kModeCommands) {
+            QAction* a = main->commands().action(name(m.command));
+            a->setCheckable(true);
+            a->setChecked(m.mode == mode);
+        }
+    };
+    hooks.startingUp = [] {
+        TBillBoard* main = mainWindow();
+        return main && !main->firstActivationDone();
+    };
+    hooks.showHints = [] {
+        if (TBillBoard* main = mainWindow())
+            if (!main->hintsShown()) main->setHintsShown(true);
+    };
+    // A word without concept dropped on an item card gets a concept card of its own first.
+    hooks.newConceptCardForWord = [](const QString& word, int wordNo) { NewConceptCardForWord(word, wordNo); };
+}
+
+void wireItemCommands(TBillBoard& window) {
+    CommandRegistry& commands = window.commands();
+    commands.bind(name(cmd::UpdateChanges), [] { UpdateItems(); });
+    commands.bind(name(cmd::NewBlankItem), [] { CreateBlankItem(false); });
+    commands.bind(name(cmd::NewItemFromClipboard), [] { CreateBlankItem(true); });
+    for (const ModeCommand& m : kModeCommands) {
+        const int mode = m.mode;
+        commands.bind(name(m.command), [mode] { SetCardSideUpMode(mode); });
+    }
+    commands.bind(name(cmd::DesktopImageCopy), [] { desktoppicture::CopyImage(); });
+    commands.bind(name(cmd::DesktopImageRemove), [] { desktoppicture::RemoveImage(); });
+
+    // The indicator stands left of the explode indicator.
+    if (ToolBarPanel* bar = window.toolBar()) {
+        auto* i = new TCardSideIndicator(bar);
+        if (auto* row = qobject_cast<QHBoxLayout*>(bar->layout())) {
+            const int at = row->indexOf(bar->explodeIndicator());
+            row->insertWidget(at < 0 ? row->count() : at, i);
+        }
+        QObject::connect(i, &TCardSideIndicator::pressed, i,
+                         [] { SetCardSideUpMode(NextCardSideMode(session().settings.cardSideUp)); });
+        SetCardSideIndicator(i);
+    }
+    // The settings are read after the window is made, and again by "Edit INI-file".
+    ShowCardSideMode(session().settings.cardSideUp);
+    QObject::connect(window.delayedEventsTimer(), &QTimer::timeout, &window,
+                     [] { ShowCardSideMode(session().settings.cardSideUp); });
+}
+
+// ---- populating ----
+
+void wirePopulateHooks(TDesktop& desktop) {
+    QPointer<TDesktop> d(&desktop);
+    populateState().hooks.enableDesktop = [d](bool enabled) {
+        if (d) d->setEnabled(enabled);
+    };
+    itemHooks().showConnections = [d](int x, int y, Timestamp itemId) {
+        if (d) ShowConnections(*d, x, y, itemId);
+    };
+    dictionaryHooks().developConcepts = [d](const std::vector<Timestamp>& concepts, QPoint at) {
+        int groupColor = 0;
+        if (d) DevelopSynWheelSet(*d, concepts, at, kNoItemToSkip, true, groupColor);
+    };
+    InstallDesktopDrops(desktop);
+}
+
+void wirePopulateCommands(TBillBoard& window) {
+    TDesktop* desktop = window.desktop();
+    CommandRegistry& commands = window.commands();
+    commands.bind(name(cmd::PopConcepts), [desktop] { PopConcepts(*desktop); });
+    commands.bind(name(cmd::PopItems), [desktop] { PopItems(*desktop); });
+}
+
+}  // namespace
+
+void WireDesktop() {
+    DesktopHooks& hooks = session().hooks;
+    hooks.clearDesktop = [] {
+        if (TDesktop* desktop = TDesktop::current()) ClearCards(*desktop, ClearCommand::Desktop);
+    };
+    hooks.scrollPosition = [] {
+        TDesktop* desktop = TDesktop::current();
+        return desktop ? desktop->scroll() : QPoint();
+    };
+}
+
+void WireItemDesktop(TDesktop& desktop) {
+    desktop.foundItemHandler = ShowFoundItem;
+    Session& s = session();
+    s.hooks.updateItems = [] { UpdateItems(); };
+    s.hooks.checkEmptyItems = [] { return CheckEmptyItemsOnDesktop(); };
+    s.shell.desktopImageVisible = [] { return desktoppicture::Visible(); };
+    QObject::connect(&desktop, &TDesktop::allCardsClearedDone, &desktop, [] { desktoppicture::Hide(); });
+    desktoppicture::Reset();
+}
+
+void WirePopulateDesktop(TDesktop& desktop, QWidget* keyWindow, std::function<void()> resetScreen) {
+    wirePopulateHooks(desktop);
+    // Without the dictionary's own concept cards, through the placeConceptCard hook.
+    itemHooks().newConceptCardForWord = NewConceptAtCreateSpot;
+    InstallDesktopKeys(desktop, keyWindow, std::move(resetScreen));
+}
+
+// In the order the subsystems were built; the key filters of the dictionary and of populating
+// go onto the application in this order too.
+void WireMainWindow(TBillBoard& window) {
+    WireDesktop();
+    wireWindowHooks();
+    wireStore(window);
+    wireDesktopCommands(window);
+    wireDictionaryHooks();
+    wireDictionaryCommands(window);
+    wireExternalPrograms(window);
+    WireItemDesktop(*window.desktop());
+    wireItemHooks();
+    wireItemCommands(window);
+    wirePopulateHooks(*window.desktop());
+    InstallDesktopKeys(*window.desktop(), &window, [&window] { window.ResetMainWindow(); });
+    wirePopulateCommands(window);
+}
+
+}  // namespace qb

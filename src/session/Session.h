@@ -43,9 +43,9 @@ struct DesktopHooks {
 };
 
 // The state of one run above the floor: the store connection, the timestamp generator, the
-// hooks into the desktop and what the subsystems keep between calls. The directory, settings,
-// messenger, clock and control flags live in the floor's RunContext; Session gives them under
-// the names the code has always used.
+// hooks into the desktop and what the subsystems keep between calls (part()). The directory,
+// settings, messenger, clock and control flags live in the floor's RunContext; Session gives
+// them under the names the code has always used (the flags as `flags`).
 class Session {
 public:
     static Session& instance();

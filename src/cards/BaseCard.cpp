@@ -134,9 +134,9 @@ void TBasPanel::CornerMouseUp(Qt::MouseButton, QPoint global)
 void TBasPanel::CardMouseUp(Qt::MouseButton, QPoint global)
 {
     Session& s = session();
-    s.escRequest = false;
-    s.heldAbort = false;
-    s.commitRunning = false;
+    s.flags.clearEscape();
+    s.flags.releaseAbort();
+    s.commitRunning.lower();
     stepTimer_->stop();
     if (drag_.moving && stepDue()) moveStep(global);
     drag_.moving = false;
@@ -227,7 +227,7 @@ void TBasPanel::CardMouseMove(QPoint global)
 void TBasPanel::moveStep(QPoint global)
 {
     ScrollView view{desktop_.scroll(), desktop_.visibleSize(), TDesktop::kSize};
-    MoveStepResult r = MoveStep(drag_, global, size(), view, session().commitRunning);
+    MoveStepResult r = MoveStep(drag_, global, size(), view, session().commitRunning.raised());
     bringToFront();
     if (r.scroll != view.scroll) desktop_.scrollTo(r.scroll);
     // Placed after the scroll so the card stays under the pointer.

@@ -11,11 +11,7 @@
 
 namespace qb {
 
-PlacementCounters& placementCounters()
-{
-    static PlacementCounters counters;
-    return counters;
-}
+PlacementCounters& placementCounters() { return session().part<PlacementCounters>(); }
 
 namespace {
 
@@ -56,7 +52,7 @@ void markHidden(CardHost& host, ClearCommand command)
 void Collect(CardHost& host, bool force)
 {
     Session& s = session();
-    if (s.closing) return;
+    if (s.flags.closing()) return;
     if (!force && !s.hooks.itemsHaveKeywords()) return;
     host.focusAway();
     // The child list is read again after every card: events run in between and may change it.
@@ -82,7 +78,7 @@ void Collect(CardHost& host, bool force)
 void GarbageCollect(CardHost& host, bool force)
 {
     Session& s = session();
-    if (s.commitRunning) return;
+    if (s.commitRunning.raised()) return;
     try {
         if (force || s.hooks.itemsHaveKeywords()) {
             host.focusAway();
@@ -125,14 +121,14 @@ void ClearCards(CardHost& host, ClearCommand command)
     Session& s = session();
     const bool itemCommand = command == ClearCommand::ItemsNotMarked || command == ClearCommand::AllItems;
     const bool allCards = command == ClearCommand::AllCards;
-    if ((itemCommand || allCards) && s.commitRunning) return;
+    if ((itemCommand || allCards) && s.commitRunning.raised()) return;
     try {
         if (command != ClearCommand::Desktop) host.focusAway();
         markHidden(host, command);
         switch (command) {
         case ClearCommand::AllCards:
             ClearAbortFlags();
-            s.commitRunning = false;
+            s.commitRunning.lower();
             GarbageCollect(host, false);
             placementCounters().reset();
             host.allCardsCleared();

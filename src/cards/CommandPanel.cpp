@@ -17,6 +17,7 @@
 #include <QAudioDevice>
 #include <QMediaDevices>
 #include <QPainter>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
@@ -130,11 +131,25 @@ void TCommandRow::mousePressEvent(QMouseEvent* e)
 
 // --- the panel ---
 
+namespace {
+
+// The one panel of the run. A widget must not die after the application object, so a panel
+// still there when the session ends with the process is left to the system.
+struct CommandPanelState {
+    QPointer<TMyPopUpMenu> panel;
+    ~CommandPanelState()
+    {
+        if (panel && QCoreApplication::instance()) delete panel.data();
+    }
+};
+
+}  // namespace
+
 TMyPopUpMenu& TMyPopUpMenu::instance()
 {
-    // Made once and kept for the run; never destroyed after the application object.
-    static TMyPopUpMenu* panel = new TMyPopUpMenu;
-    return *panel;
+    CommandPanelState& s = session().part<CommandPanelState>();
+    if (!s.panel) s.panel = new TMyPopUpMenu;
+    return *s.panel;
 }
 
 TMyPopUpMenu::TMyPopUpMenu() : QDialog(nullptr, Qt::Tool | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)

@@ -1,5 +1,7 @@
 #include "cards/DragPayload.h"
 
+#include "session/Session.h"
+
 #include <QDataStream>
 #include <QIODevice>
 
@@ -28,10 +30,15 @@ DragPayload DragPayload::decode(const QByteArray& bytes)
     return p;
 }
 
-DragPayload& CurrentDrag()
-{
-    static DragPayload drag;
-    return drag;
-}
+namespace {
+
+// The payload of the drag in progress, for drop targets that read more than the MIME data.
+struct CurrentDragState {
+    DragPayload drag;
+};
+
+}  // namespace
+
+DragPayload& CurrentDrag() { return session().part<CurrentDragState>().drag; }
 
 }  // namespace qb

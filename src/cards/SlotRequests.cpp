@@ -30,14 +30,14 @@ void ReportSlotTableFull(CardKind kind)
 
 void SetAbortFlags()
 {
-    session().escRequest = true;
-    session().heldAbort = true;
+    session().flags.requestEscape();
+    session().flags.holdAbort();
 }
 
 void ClearAbortFlags()
 {
-    session().escRequest = false;
-    session().heldAbort = false;
+    session().flags.clearEscape();
+    session().flags.releaseAbort();
 }
 
 SlotAnswer GetItemSlot(CardHost& host, QPoint pos, Timestamp itemId, int color)

@@ -143,9 +143,9 @@ bool FormDragDrop(TDesktop& desktop, const DragPayload& payload, QPoint point, D
     Session& s = session();
     PopulateState& p = populateState();
     // The desktop takes no input while a run or a commit is in progress.
-    if (s.commitRunning || !takenByDesktop(payload.source)) return false;
+    if (s.commitRunning.raised() || !takenByDesktop(payload.source)) return false;
     KeyReleaseFlags();
-    s.heldAbort = false;
+    s.flags.releaseAbort();
     if (place == DropPlace::Picture) {
         point -= desktop.scroll();
         if (point.x() < 0 || point.y() < 0) PlainMessage(QStringLiteral("Formdragdrop coordinates negative"));
@@ -164,7 +164,7 @@ bool FormDragDrop(TDesktop& desktop, const DragPayload& payload, QPoint point, D
         default: taken = false; break;
         }
     } catch (const std::exception& e) {
-        s.stopFlag = true;
+        s.flags.requestStop();
         ReportPopulateFailure(QString::fromLocal8Bit(e.what()), QStringLiteral(".Drop command failed  Press Esc"));
     }
     s.messenger().setWaitCursor(false);
@@ -186,14 +186,14 @@ protected:
         case QEvent::DragEnter:
         case QEvent::DragMove: {
             auto* drag = static_cast<QDragMoveEvent*>(e);
-            if (session().commitRunning) drag->ignore();
+            if (session().commitRunning.raised()) drag->ignore();
             else drag->acceptProposedAction();
             return true;
         }
         case QEvent::Drop: {
             auto* drop = static_cast<QDropEvent*>(e);
             const QMimeData* mime = drop->mimeData();
-            if (!mime || !mime->hasFormat(DragPayload::mimeType()) || session().commitRunning) {
+            if (!mime || !mime->hasFormat(DragPayload::mimeType()) || session().commitRunning.raised()) {
                 drop->ignore();
                 return true;
             }

@@ -158,7 +158,7 @@ TItem* newItemCard(TDesktop& desktop, ItemSet& items, int index, int slot, QPoin
     if (successes < 3) {
         ShowInfo(QString::fromLatin1(pm::kDeactivated), QString::fromLatin1(pm::kSetupCode), kSystemError,
                  pm::kDatabaseHelp);
-        s.stopFlag = true;
+        s.flags.requestStop();
     }
     card->show();
     p.trace += QLatin1Char('N');
@@ -190,7 +190,7 @@ void DevelopSynWheelSet(TDesktop& desktop, const std::vector<Timestamp>& concept
 {
     Session& s = session();
     PopulateState& p = populateState();
-    if (s.heldAbort) return;
+    if (s.flags.abortHeld()) return;
     try {
         PopulateRun run;
         groupColor = GetNewConceptColor();
@@ -200,18 +200,18 @@ void DevelopSynWheelSet(TDesktop& desktop, const std::vector<Timestamp>& concept
         const bool withItems = explodeItems && explodeItemsFor(n);
         const ItemOrder order = skipItem == kNoItemToSkip ? ItemOrder::Touched : ItemOrder::Created;
         for (int i = 0; i < n; ++i) {
-            if (s.heldAbort || p.escPresses != escAtStart) break;
+            if (s.flags.abortHeld() || p.escPresses != escAtStart) break;
             const QPoint place = ConceptSetPosition(at, i, s.settings);
             SynWheelSetup(desktop, place, ids[size_t(i)]);
             if (withItems) {
                 ExplodeItems(desktop, order, ids[size_t(i)], place + kItemsBesideConcept, groupColor, skipItem);
                 desktop.processEvents();
-                if (s.escRequest || p.escPresses != escAtStart) break;
+                if (s.flags.escapeRequested() || p.escPresses != escAtStart) break;
             }
             desktop.processEvents();
         }
         if (n > 0) p.currentConcept = ids.back();
-        if (!p.loading) s.escRequest = false;
+        if (!p.loading) s.flags.clearEscape();
     } catch (const std::exception& e) {
         ReportPopulateFailure(errorText(e), QStringLiteral(". Develop Concept set failed Press Esc"));
     }
@@ -320,7 +320,7 @@ TItem* ItemSetup(TDesktop& desktop, ItemSet& items, QPoint at, Timestamp itemId,
     Session& s = session();
     PopulateState& p = populateState();
     p.trace.clear();
-    if (s.escRequest || s.stopFlag) return nullptr;
+    if (s.flags.escapeRequested() || s.flags.stopped()) return nullptr;
     TItem* card = nullptr;
     try {
         const int index = items.locate(itemId);
@@ -348,7 +348,7 @@ PlacedItemCard Pick1Item(TDesktop& desktop, QPoint at, Timestamp itemId, int fra
 {
     Session& s = session();
     PlacedItemCard placed;
-    if (s.escRequest || s.stopFlag) {
+    if (s.flags.escapeRequested() || s.flags.stopped()) {
         desktop.processEvents();
         return placed;
     }
@@ -361,13 +361,13 @@ PlacedItemCard Pick1Item(TDesktop& desktop, QPoint at, Timestamp itemId, int fra
         placement.selectionLength = hitLength;
     }
     placed = PlaceItemCard(desktop, itemId, desktop.toDesktop(at), placement);
-    if (!placed.card && s.escRequest && !s.stopFlag) {
+    if (!placed.card && s.flags.escapeRequested() && !s.flags.stopped()) {
         // The slot request found the table full.
         tooManyWindows(pm::kPickCode);
     } else if (placed.pictureFailed) {
         ShowInfo(QString::fromLatin1(pm::kDeactivated), QString::fromLatin1(pm::kPickSetupCode), kSystemError,
                  pm::kDatabaseHelp);
-        s.stopFlag = true;
+        s.flags.requestStop();
     }
     desktop.processEvents();
     return placed;
@@ -377,7 +377,7 @@ void ShowConnections(TDesktop& desktop, int x, int y, Timestamp itemId)
 {
     PopulateState& p = populateState();
     p.loading = true;
-    session().heldAbort = false;
+    session().flags.releaseAbort();
     try {
         const std::vector<Timestamp> concepts = ConceptsOfItemRows(itemId);
         int groupColor = 0;

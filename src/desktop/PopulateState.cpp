@@ -43,35 +43,18 @@ void DesktopLock::fire()
 {
     stop();
     populateState().enableDesktop(true);
-    if (!session().commitRunning) session().heldAbort = false;
+    if (!session().commitRunning.raised()) session().flags.releaseAbort();
 }
 
-PopulateState& populateState()
-{
-    static PopulateState state;
-    return state;
-}
-
-void ResetPopulateState()
-{
-    PopulateState& p = populateState();
-    p.loading = false;
-    p.compactPacks = false;
-    p.escPresses = 0;
-    p.currentConcept.reset();
-    p.trace.clear();
-    p.runDepth = 0;
-    p.lock.stop();
-    p.lock.setInterval(DesktopLock::kIntervalMs);
-}
+PopulateState& populateState() { return session().part<PopulateState>(); }
 
 void KeyPressFlags(bool escape)
 {
     Session& s = session();
     PopulateState& p = populateState();
-    s.escRequest = false;
+    s.flags.clearEscape();
     p.loading = false;
-    s.commitRunning = false;
+    s.commitRunning.lower();
     p.enableDesktop(true);
     s.messenger().setWaitCursor(false);
     if (escape) {
@@ -82,31 +65,26 @@ void KeyPressFlags(bool escape)
 
 void KeyReleaseFlags()
 {
-    session().escRequest = false;
+    session().flags.clearEscape();
     populateState().loading = false;
 }
 
 bool PopulateStopRequested(int escPressesAtStart)
 {
     const Session& s = session();
-    return s.escRequest || s.stopFlag || populateState().escPresses != escPressesAtStart;
+    return s.flags.escapeRequested() || s.flags.stopped() || populateState().escPresses != escPressesAtStart;
 }
 
-PopulateRun::PopulateRun()
+PopulateRun::PopulateRun() : guard_(session().commitRunning)
 {
     PopulateState& p = populateState();
-    session().commitRunning = true;
-    if (p.runDepth++ == 0) p.enableDesktop(false);
+    if (guard_.outermost()) p.enableDesktop(false);
     p.lock.start();
 }
 
 PopulateRun::~PopulateRun()
 {
-    PopulateState& p = populateState();
-    if (--p.runDepth > 0) return;
-    p.runDepth = 0;
-    session().commitRunning = false;
-    p.enableDesktop(true);
+    if (guard_.leave()) populateState().enableDesktop(true);
 }
 
 void ReportPopulateFailure(const QString& error, const QString& ending, bool setAbortFlags)

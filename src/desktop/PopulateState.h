@@ -1,5 +1,6 @@
 #pragma once
 
+#include "floor/RunGuard.h"
 #include "store/Timestamps.h"
 
 #include <QPoint>
@@ -70,9 +71,6 @@ struct PopulateState {
     std::optional<Timestamp> currentConcept;
     // Step letters of the item card set up last; shown in the failure messages.
     QString trace;
-    // Depth of nested runs (the items of each concept inside a concept set).
-    int runDepth = 0;
-
     DesktopLock lock;
     PopulateHooks hooks;
 
@@ -82,9 +80,8 @@ struct PopulateState {
     }
 };
 
+// The run's populate state, made on first use; Session::resetRunState drops it.
 PopulateState& populateState();
-// Back to the start state (tests, a new desktop); the hooks stay.
-void ResetPopulateState();
 
 // A key press on the main window: the Esc request and the loading flag go, CommitRunning is
 // lowered, the desktop takes input and the cursor is normal again. Esc then sets the Esc request
@@ -98,14 +95,17 @@ void KeyReleaseFlags();
 bool PopulateStopRequested(int escPressesAtStart);
 
 // One populate run in progress: CommitRunning up, the desktop disabled, the lock timer started.
-// A nested run restarts the timer and leaves the rest to the outermost one, which lowers
-// CommitRunning and enables the desktop at its end.
+// Runs nest (the items of each concept inside a concept set): a nested run raises CommitRunning
+// again and restarts the timer, and the last one to end lowers it and enables the desktop.
 class PopulateRun {
 public:
     PopulateRun();
     ~PopulateRun();
     PopulateRun(const PopulateRun&) = delete;
     PopulateRun& operator=(const PopulateRun&) = delete;
+
+private:
+    RunGuard guard_;
 };
 
 // The failure reports of populating: the error's text with the routine's ending as a plain

@@ -1,6 +1,7 @@
 #include "dictionary/AlphabeticalWordIndex.h"
 
 #include "platform/Sqlite.h"
+#include "session/Session.h"
 
 #include <sqlite3.h>
 
@@ -31,10 +32,18 @@ QCollator AlphabeticalWordIndex::makeCollator()
     return collator;
 }
 
+namespace {
+
+// Kept with the run, so that a new run never meets an index of a connection that is gone.
+struct WordIndexes {
+    std::map<sql::Database*, std::unique_ptr<AlphabeticalWordIndex>> byDatabase;
+};
+
+}  // namespace
+
 AlphabeticalWordIndex& AlphabeticalWordIndex::of(sql::Database& db)
 {
-    static std::map<sql::Database*, std::unique_ptr<AlphabeticalWordIndex>> indexes;
-    auto& slot = indexes[&db];
+    auto& slot = session().part<WordIndexes>().byDatabase[&db];
     if (!slot) slot = std::make_unique<AlphabeticalWordIndex>(db);
     return *slot;
 }

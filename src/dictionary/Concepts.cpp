@@ -24,19 +24,13 @@ sql::Database& db() { return session().store.db(); }
 struct ColorSource {
     std::mt19937_64 engine;
     bool seeded = false;
+    // The colour of the concept card made or merged into last.
+    int current = 0;
 };
 
-ColorSource& colorSource()
-{
-    static ColorSource source;
-    return source;
-}
+ColorSource& colorSource() { return session().part<ColorSource>(); }
 
-int& currentColor()
-{
-    static int color = 0;
-    return color;
-}
+int& currentColor() { return colorSource().current; }
 
 // Binds the bounds of a concept id's tolerance band to ?lo and ?hi.
 void bindId(sql::Statement& st, int lo, Timestamp id)

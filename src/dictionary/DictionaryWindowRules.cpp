@@ -234,7 +234,7 @@ void DictLocate(DictionaryWindowHost& window, bool clearText)
                          messages::kHelpDefault))
                 FindViaInflections(&window, text, true);
         }
-    } while (st.continuation && !session().stopFlag);
+    } while (st.continuation && !session().flags.stopped());
     st.typed.clear();  // not left for a later opening of the dialog
     st.continuation = false;
     ds.wordToGoTo.clear();

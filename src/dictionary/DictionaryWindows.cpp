@@ -9,23 +9,14 @@
 
 namespace qb {
 
-DictionaryState& dictionaryState()
-{
-    static DictionaryState state;
-    return state;
-}
+DictionaryState& dictionaryState() { return session().part<DictionaryState>(); }
 
-DictionaryHooks& dictionaryHooks()
-{
-    static DictionaryHooks hooks;
-    return hooks;
-}
+DictionaryHooks& dictionaryHooks() { return session().part<DictionaryHooks>(); }
 
-DictionaryWindows& DictionaryWindows::instance()
-{
-    static DictionaryWindows windows;
-    return windows;
-}
+DictionaryWindows& DictionaryWindows::instance() { return session().part<DictionaryWindows>(); }
+
+// The stand-ins may sit in the desktop's table, which outlives this view.
+DictionaryWindows::~DictionaryWindows() { clear(); }
 
 SlotTable& DictionaryWindows::table() const
 {

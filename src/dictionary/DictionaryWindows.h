@@ -44,6 +44,11 @@ public:
     static constexpr int kSlots = SlotTables::kDictionarySlots;
     static DictionaryWindows& instance();
 
+    DictionaryWindows() = default;
+    ~DictionaryWindows();
+    DictionaryWindows(const DictionaryWindows&) = delete;
+    DictionaryWindows& operator=(const DictionaryWindows&) = delete;
+
     // First free slot 1 .. 10, or 0 after "Too many windows on desktop".
     int reserveSlot() const;
     int firstFreeSlot() const;

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPointer>
@@ -118,10 +119,22 @@ TLocateInList::TLocateInList(QWidget* parent)
     for (QWidget* w : findChildren<QWidget*>()) w->installEventFilter(this);
 }
 
+namespace {
+
+// The dialog belongs to the main window; a run that ends before the window takes it along.
+struct LocateDialogState {
+    QPointer<TLocateInList> dialog;
+    ~LocateDialogState() {
+        if (dialog && QCoreApplication::instance()) delete dialog.data();
+    }
+};
+
+}  // namespace
+
 TLocateInList& TLocateInList::instance() {
-    static QPointer<TLocateInList> dialog;
-    if (!dialog) dialog = new TLocateInList(session().shell.mainWindow ? session().shell.mainWindow() : nullptr);
-    return *dialog;
+    LocateDialogState& s = session().part<LocateDialogState>();
+    if (!s.dialog) s.dialog = new TLocateInList(session().shell.mainWindow ? session().shell.mainWindow() : nullptr);
+    return *s.dialog;
 }
 
 void TLocateInList::run() {

@@ -166,8 +166,8 @@ bool LocateDialogLogic::escPressed()
     bool stop = ShowInfoIfVerbose(QStringLiteral("Esc was pressed - Do you want to stop the current operation? "),
                                   QStringLiteral("lw238"), kQuestionNo, 40050);
     if (stop) {
-        session().escRequest = true;
-        session().commitRunning = false;
+        session().flags.requestEscape();
+        session().commitRunning.lower();
     }
     return stop;
 }

@@ -27,8 +27,12 @@ sql::Database& db() { return session().store.db(); }
 // CommitRunning is up while a word operation writes: collection and auto-scroll wait.
 class CommitRunningGuard {
 public:
-    CommitRunningGuard() : previous_(session().commitRunning) { session().commitRunning = true; }
-    ~CommitRunningGuard() { session().commitRunning = previous_; }
+    CommitRunningGuard() : previous_(session().commitRunning.raised()) { session().commitRunning.raise(); }
+    ~CommitRunningGuard()
+    {
+        if (previous_) session().commitRunning.raise();
+        else session().commitRunning.lower();
+    }
 
 private:
     bool previous_;

@@ -25,7 +25,7 @@ namespace {
 
 void endOfMessage(RunContext& s)
 {
-    s.escRequest = false;
+    s.flags.clearEscape();
     if (s.clearOperationMarks) s.clearOperationMarks();
     s.messenger().setWaitCursor(false);
 }
@@ -38,7 +38,7 @@ bool ShowInfo(const QString& message, const QString& code, int kind, QString& an
     bool result = false;
     s.messenger().setWaitCursor(false);
     s.messenger().processEvents();
-    if (!s.stopFlag) {
+    if (!s.flags.stopped()) {
         MessageRequest request;
         request.message = message.trimmed().isEmpty() ? QString() : message;
         request.code = code.trimmed();
@@ -49,7 +49,7 @@ bool ShowInfo(const QString& message, const QString& code, int kind, QString& an
                            (s.settings.alwaysShowSystemInfo || kind == kSystemError);
         if (kind == kSystemError) LogProblem(request.code);
         MessageReply reply = s.messenger().showInfo(request);
-        if (reply.button == MessageButton::CloseAll) s.stopFlag = true;
+        if (reply.button == MessageButton::CloseAll) s.flags.requestStop();
         result = reply.button == MessageButton::Ok || reply.button == MessageButton::Yes;
         if (result) answer = reply.answer.trimmed();
     }
@@ -126,9 +126,8 @@ void NotImplemented()
 bool GeneralAnulByEsc()
 {
     RunContext& s = runContext();
-    bool requested = s.escRequest;
-    s.escRequest = false;
-    s.heldAbort = false;
+    const bool requested = s.flags.takeEscape();
+    s.flags.releaseAbort();
     if (s.clearOperationMarks) s.clearOperationMarks();
     return requested;
 }

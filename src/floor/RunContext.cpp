@@ -68,10 +68,7 @@ void RunContext::setClock(Clock* clock) { clock_ = clock ? clock : defaultClock_
 
 void RunContext::reset()
 {
-    stopFlag = false;
-    escRequest = false;
-    heldAbort = false;
-    closing = false;
+    flags.reset();
     clearOperationMarks = nullptr;
     settings = Settings();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "floor/RunFlags.h"
 #include "floor/Settings.h"
 
 #include <QString>
@@ -41,13 +42,8 @@ public:
 
     Settings settings;
 
-    // Set when the store cannot be used safely for the rest of the run.
-    bool stopFlag = false;
-    // Esc pressed on the desktop, or a failure inside a bulk operation.
-    bool escRequest = false;
-    // The abort flag of a running populate (held until a key or mouse release clears it).
-    bool heldAbort = false;
-    bool closing = false;
+    // The stop, Esc request, held abort and closing flags.
+    RunFlags flags;
 
     // Called after every message, to clear the desktop's in-progress marks (drag, scroll lock).
     std::function<void()> clearOperationMarks;

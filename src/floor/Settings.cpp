@@ -481,7 +481,7 @@ bool ReadIniFile()
 bool WriteBackIniFile()
 {
     RunContext& run = runContext();
-    if (run.stopFlag) return true;
+    if (run.flags.stopped()) return true;
     IniFile ini;
     QString error;
     if (!ini.load(run.iniPath(), &error)) {

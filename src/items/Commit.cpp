@@ -382,22 +382,31 @@ void apply(const Outcome& outcome, CommitResult& result)
 
 }  // namespace
 
+namespace {
+
+// Held while a commit pass runs: a message shown inside it may run another, which must wait.
+struct CommitEntry {
+    RunMark mark;
+};
+
+}  // namespace
+
 CommitResult CommitCards(const std::vector<CardData*>& cardsInOrder)
 {
-    static bool inside = false;
     CommitResult result;
     Session& s = session();
-    if (inside) {
+    RunGuard entry(s.part<CommitEntry>().mark);
+    if (!entry.outermost()) {
         result.busy = true;
         return result;
     }
-    inside = true;
-    s.escRequest = false;
-    s.heldAbort = false;
-    s.commitRunning = true;
-    auto finish = [&s] {
-        s.commitRunning = false;
-        inside = false;
+    s.flags.clearEscape();
+    s.flags.releaseAbort();
+    s.commitRunning.raise();
+    // A commit lowers the mark whoever raised it; the pass may be entered again from here on.
+    auto finish = [&s, &entry] {
+        s.commitRunning.lower();
+        entry.leave();
     };
 
     sql::Database& db = s.store.db();

@@ -47,17 +47,18 @@ struct State {
     bool audioOff = false;
 };
 
-State& state()
-{
-    static State s;
-    return s;
-}
+// The picture belongs to the desktop's surface, so the state only watches it.
+State& state() { return session().part<State>(); }
 
 // Commits and collections wait while SHOW is being written.
 class HoldCommits {
 public:
-    HoldCommits() : was_(session().commitRunning) { session().commitRunning = true; }
-    ~HoldCommits() { session().commitRunning = was_; }
+    HoldCommits() : was_(session().commitRunning.raised()) { session().commitRunning.raise(); }
+    ~HoldCommits()
+    {
+        if (was_) session().commitRunning.raise();
+        else session().commitRunning.lower();
+    }
 
 private:
     bool was_;

@@ -24,11 +24,16 @@ namespace qb {
 
 namespace {
 
-QPointer<TCardSideIndicator>& indicator()
-{
-    static QPointer<TCardSideIndicator> theIndicator;
-    return theIndicator;
-}
+// What the item commands keep for the run. The indicator belongs to the tool bar, so it is only
+// watched, never deleted here.
+struct ItemCommandState {
+    QPointer<TCardSideIndicator> indicator;
+    QColor groupColor;
+};
+
+ItemCommandState& commandState() { return session().part<ItemCommandState>(); }
+
+QPointer<TCardSideIndicator>& indicator() { return commandState().indicator; }
 
 }  // namespace
 
@@ -88,11 +93,7 @@ bool CheckEmptyItemsOnDesktop()
     return finding.itemsHaveKeywords;
 }
 
-QColor& CurrentGroupColor()
-{
-    static QColor color;
-    return color;
-}
+QColor& CurrentGroupColor() { return commandState().groupColor; }
 
 Timestamp NewItem(int x, int y, const QColor& groupColor, bool fromClipboard)
 {
@@ -192,7 +193,7 @@ PlacedItemCard PlaceItemCard(TDesktop& desktop, Timestamp itemId, QPoint desktop
     Session& s = session();
     PlacedItemCard placed;
     placed.groupColor = placement.groupColor;
-    if (s.escRequest || s.stopFlag) return placed;
+    if (s.flags.escapeRequested() || s.flags.stopped()) return placed;
 
     auto data = std::make_unique<ItemCardData>();
     QString error;
@@ -200,7 +201,7 @@ PlacedItemCard PlaceItemCard(TDesktop& desktop, Timestamp itemId, QPoint desktop
         if (!ItemExists(itemId)) return placed;
         ShowInfo(QStringLiteral("Error in database operations.  The QB Program was deactivated. Please close windows and exit "),
                  QStringLiteral("QB3742"), kSystemError, 30160);
-        s.stopFlag = true;
+        s.flags.requestStop();
         return placed;
     }
 

@@ -1,17 +1,20 @@
 #include "items/ItemHooks.h"
 
+#include "session/Session.h"
+
 namespace qb {
 
-ItemHooks& itemHooks()
-{
-    static ItemHooks hooks;
-    return hooks;
-}
+namespace {
 
-Timestamp& lastEnteredItem()
-{
-    static Timestamp id = -1.0L;
-    return id;
-}
+struct ItemHookState {
+    ItemHooks hooks;
+    Timestamp lastEntered = -1.0L;
+};
+
+}  // namespace
+
+ItemHooks& itemHooks() { return session().part<ItemHookState>().hooks; }
+
+Timestamp& lastEnteredItem() { return session().part<ItemHookState>().lastEntered; }
 
 }  // namespace qb

@@ -16,7 +16,7 @@ const char* const kTooManyLinks = "Max no of detail objects per main object exce
 
 bool stopped(QString* error)
 {
-    if (!session().stopFlag) return false;
+    if (!session().flags.stopped()) return false;
     if (error) *error = QStringLiteral("stopped");
     return true;
 }

@@ -128,7 +128,7 @@ bool inflecIsEmpty()
 void upgradeFailed(const QString& text)
 {
     NonTrivialError(text);
-    session().stopFlag = true;
+    session().flags.requestStop();
 }
 
 }  // namespace
@@ -168,7 +168,7 @@ bool CreateSched() { return createWhenMissing(QStringLiteral("SCHED")); }
 bool CheckIndex(const QString& databaseName, const QString& tableName, const QString& message,
                 const QString& indexFields)
 {
-    if (session().stopFlag) return false;
+    if (session().flags.stopped()) return false;
     TableLocation location;
     QStringList fields = splitIndexFields(indexFields);
     if (!location.locate(databaseName, tableName, nullptr) || !hasOrder(location, fields, nullptr)) {
@@ -215,7 +215,7 @@ bool CheckTableFiles(bool quick)
                      Store::repairAdvice(table.fileName));
         whole = false;
     }
-    if (!whole) s.stopFlag = true;
+    if (!whole) s.flags.requestStop();
     return whole;
 }
 
@@ -254,13 +254,13 @@ bool DataChecks(bool filesChecked)
         upgradeFailed(QStringLiteral(
             "Failed to upgrade the data base to Quillbox 2000 1.115 version (PrjOrdr Table)"));
     if (inflecIsEmpty()) FillInflec();
-    if (!s.stopFlag)
+    if (!s.flags.stopped())
         for (const IndexCheck& check : indexChecks())
             CheckIndex(kStoreDatabaseName, check.tableName, kIndexCheckMessage, check.indexFields);
     s.hooks.banner(QStringLiteral("Frequencies Update"));
     GetFrequencies();
     s.hooks.noBanner();
-    return !s.stopFlag;
+    return !s.flags.stopped();
 }
 
 }  // namespace qb

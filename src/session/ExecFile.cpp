@@ -27,11 +27,12 @@ constexpr int kCancelPollMs = 100;
 // keep it running for as long as that program runs.
 constexpr int kOpenerVerdictMs = 2000;
 
-double& scaleSetting()
-{
-    static double scale = 1.0;
-    return scale;
-}
+// The run's scale of the waiting periods.
+struct PeriodScale {
+    double scale = 1.0;
+};
+
+double& scaleSetting() { return session().part<PeriodScale>().scale; }
 
 std::function<bool()>& activeApplicationTest()
 {

@@ -13,17 +13,26 @@ Session& Session::instance()
 Session::Session()
     : run_(RunContext::instance()),
       settings(run_.settings),
-      stopFlag(run_.stopFlag),
-      escRequest(run_.escRequest),
-      heldAbort(run_.heldAbort),
-      closing(run_.closing),
+      flags(run_.flags),
       clearOperationMarks(run_.clearOperationMarks)
 {
     timestamps.setClock(run_.clock());
     timestamps.setStore(&store);
 }
 
-Session::~Session() = default;
+Session::~Session()
+{
+    // Parts go first: their destructors may still ask the session for something.
+    dropParts();
+}
+
+void Session::dropParts()
+{
+    // Moved out first, so that a destructor asking for a part finds a fresh one, not a dying one.
+    auto dying = std::move(parts_);
+    parts_.clear();
+    dying.clear();
+}
 
 void Session::setClock(Clock* clock)
 {
@@ -34,7 +43,7 @@ void Session::setClock(Clock* clock)
 void Session::resetRunState()
 {
     run_.reset();
-    commitRunning = false;
+    commitRunning.reset();
     inconsistency = false;
     pictureTableAvailable = true;
     dateStamp.clear();
@@ -42,6 +51,7 @@ void Session::resetRunState()
     hooks = DesktopHooks();
     shell = ShellHooks();
     timestamps.reset();
+    dropParts();
 }
 
 Timestamp GetQBTS() { return session().timestamps.next(); }

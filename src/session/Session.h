@@ -1,6 +1,7 @@
 #pragma once
 
 #include "floor/RunContext.h"
+#include "floor/RunGuard.h"
 #include "session/ShellHooks.h"
 #include "store/Store.h"
 #include "store/Timestamps.h"
@@ -9,6 +10,9 @@
 #include <QString>
 
 #include <functional>
+#include <map>
+#include <memory>
+#include <typeindex>
 
 namespace qb {
 
@@ -40,9 +44,9 @@ struct DesktopHooks {
 };
 
 // The state of one run above the floor: the store connection, the timestamp generator, the
-// hooks into the desktop and what the subsystems keep between calls. The directory, settings,
-// messenger, clock and control flags live in the floor's RunContext; Session gives them under
-// the names the code has always used.
+// hooks into the desktop and what the subsystems keep between calls (part()). The directory,
+// settings, messenger, clock and control flags live in the floor's RunContext; Session gives
+// them under the names the code has always used (the flags as `flags`).
 class Session {
 public:
     static Session& instance();
@@ -72,11 +76,9 @@ public:
     Store store;
     TimestampGenerator timestamps;
 
-    bool& stopFlag;
-    bool& escRequest;
-    bool& heldAbort;
-    bool commitRunning = false;
-    bool& closing;
+    RunFlags& flags;
+    // Raised while a commit or a populate run holds the store; collections and drops wait.
+    RunMark commitRunning;
     bool inconsistency = false;
     bool pictureTableAvailable = true;
     // "[" + date + "]" last stamped into a new item; the emptiness test of item cards uses it.
@@ -90,9 +92,35 @@ public:
 
     std::function<void()>& clearOperationMarks;
 
-    // Returns every flag and hook to its start state (tests, a new run).
+    // The state a subsystem above the session keeps for the run, made on first use. The session
+    // cannot name those types, so they are found by type.
+    template <class T>
+    T& part();
+
+    // Returns every flag and hook to its start state and drops every subsystem's state (tests,
+    // a new run).
     void resetRunState();
+
+private:
+    struct PartHolder {
+        virtual ~PartHolder() = default;
+    };
+    template <class T>
+    struct Part : PartHolder {
+        T value;
+    };
+    std::map<std::type_index, std::unique_ptr<PartHolder>> parts_;
+
+    void dropParts();
 };
+
+template <class T>
+T& Session::part()
+{
+    std::unique_ptr<PartHolder>& slot = parts_[std::type_index(typeid(T))];
+    if (!slot) slot = std::make_unique<Part<T>>();
+    return static_cast<Part<T>*>(slot.get())->value;
+}
 
 inline Session& session() { return Session::instance(); }
 

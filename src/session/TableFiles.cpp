@@ -99,7 +99,7 @@ bool OpenQBFiles()
     Session& s = session();
     if (s.store.open(storeDir())) return true;
     PlainMessage(QStringLiteral("Failed: OpenQBFiles"));
-    s.stopFlag = true;
+    s.flags.requestStop();
     return false;
 }
 
@@ -133,7 +133,7 @@ bool PackTable(const QString& tableName, const QString& folder)
 
     if (storeFolder && !s.store.open(reopenDir, &why)) {
         NonTrivialError(why);
-        s.stopFlag = true;
+        s.flags.requestStop();
         return false;
     }
     return ok;

@@ -91,7 +91,7 @@ DesktopStart StartDesktopProgram(const QStringList& arguments) {
     QObject::connect(start.guard.get(), &SingleInstanceGuard::raiseRequested, start.window.get(),
                      &TBillBoard::restoreFromTray);
     start.window->FormCreate();
-    if (s.stopFlag) {
+    if (s.flags.stopped()) {
         start.window.reset();
         s.store.close();
         start.exitCode = 1;

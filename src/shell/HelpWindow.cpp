@@ -1,6 +1,7 @@
 #include "shell/HelpWindow.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QPointer>
 #include <QTextBrowser>
@@ -8,14 +9,21 @@
 #include <QVBoxLayout>
 
 #include "platform/FileNames.h"
+#include "session/Session.h"
 
 namespace qb {
 
 namespace {
-QList<QPointer<HelpWindow>>& openWindows() {
-    static QList<QPointer<HelpWindow>> windows;
-    return windows;
-}
+// The help windows of the run; those still open when a run ends in a live application go with it.
+struct HelpWindows {
+    QList<QPointer<HelpWindow>> windows;
+    ~HelpWindows() {
+        if (!QCoreApplication::instance()) return;
+        for (const QPointer<HelpWindow>& w : windows) delete w.data();
+    }
+};
+
+QList<QPointer<HelpWindow>>& openWindows() { return session().part<HelpWindows>().windows; }
 }  // namespace
 
 HelpWindow::HelpWindow(QWidget* parent)

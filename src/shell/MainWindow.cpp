@@ -144,7 +144,7 @@ void TBillBoard::hideBanner() { banner_->hideBanner(); }
 
 void TBillBoard::FormCreate() {
     Session& s = session();
-    s.stopFlag = false;
+    s.flags.clearStop();
     const QString dir = s.dir();
     setWindowTitle(windowCaption());
     if (tray_) tray_->setToolTip((QStringLiteral("QB in ") + dir).left(63));
@@ -157,7 +157,7 @@ void TBillBoard::FormCreate() {
             PlainMessage(QStringLiteral("The store in ") + dir +
                          QStringLiteral(" cannot be opened:\r\n") + error +
                          QStringLiteral("\r\nQuillbox ends without changing it."));
-            s.stopFlag = true;
+            s.flags.requestStop();
         }
     } else {
         // A system error always shows its code, so the text in the code's place is seen too.
@@ -167,7 +167,7 @@ void TBillBoard::FormCreate() {
                  kSystemError, 30160);
     }
 
-    if (!s.stopFlag) WriteBatchFiles(dir);
+    if (!s.flags.stopped()) WriteBatchFiles(dir);
     if (s.store.isOpen()) {
         s.pictureTableAvailable = s.store.isAttached(QStringLiteral("SHOW"));
         if (!s.store.isAttached(QStringLiteral("SCHED"))) CreateSched();
@@ -175,7 +175,7 @@ void TBillBoard::FormCreate() {
         s.pictureTableAvailable = false;
     }
 
-    if (!s.stopFlag) {
+    if (!s.flags.stopped()) {
         ReadIniFile();
         refreshMenuMarks();
         if (s.settings.webBrowser.trimmed().isEmpty())
@@ -249,7 +249,7 @@ void TBillBoard::FormActivate() {
     s.messenger().setWaitCursor(true);
     if (!firstActivationDone_) {
         if (DirectoryPathTooLong(s.dirWithSeparator())) {
-            s.stopFlag = true;
+            s.flags.requestStop();
             PlainMessage(QStringLiteral("Directory path too long: ") + s.dir());
             firstActivationDone_ = true;
             activating_ = false;
@@ -288,7 +288,7 @@ void TBillBoard::FormActivate() {
 
         s.messenger().processEvents();
         logoPanel()->setFocus();
-        if (s.stopFlag) {
+        if (s.flags.stopped()) {
             firstActivationDone_ = true;
             activating_ = false;
             s.messenger().setWaitCursor(false);
@@ -345,7 +345,7 @@ void TBillBoard::showReleaseNotes() {
 
 void TBillBoard::BaseOpening() {
     Session& s = session();
-    if (s.stopFlag) return;
+    if (s.flags.stopped()) return;
     IniFile ini;
     if (!ini.load(s.iniPath())) {
         PlainMessage(QStringLiteral("General error when loading windows settings from ini-file"));
@@ -361,7 +361,7 @@ void TBillBoard::SetDownWin() {
     windowsRestored_ = false;
     Session& s = session();
     // A stopped session leaves qb.ini as it was, layout included.
-    if (!s.settings.saveToIniFileOnExit || s.stopFlag) return;
+    if (!s.settings.saveToIniFileOnExit || s.flags.stopped()) return;
     ResetMainWindow();
     IniFile ini;
     if (!ini.load(s.iniPath())) return;
@@ -380,14 +380,14 @@ void TBillBoard::ResetMainWindow() {
 
 void TBillBoard::TimerDelayedEventsTimer() {
     Session& s = session();
-    if (s.stopFlag) {
+    if (s.flags.stopped()) {
         toolBar_->showStopPicture(true);
         if (!safetyStopShown_) {
             safetyStopShown_ = true;
             // Messages are suppressed while stopped; this one must get through.
-            s.stopFlag = false;
+            s.flags.clearStop();
             ShowInfo(SafetyStopText(), QStringLiteral("qb6109"), kInformation, 40060);
-            s.stopFlag = true;
+            s.flags.requestStop();
         }
     }
     if (repaintFlag_) {
@@ -408,7 +408,7 @@ bool TBillBoard::FormCloseQuery() {
     s.hooks.commit();
     s.messenger().processEvents();
 
-    if (s.stopFlag) {
+    if (s.flags.stopped()) {
         showBanner(QStringLiteral("Closing down - A system error was reported"));
     } else if (TerminationRequests::requested() || s.hooks.itemsHaveKeywords() ||
                (s.inconsistency &&
@@ -423,7 +423,7 @@ bool TBillBoard::FormCloseQuery() {
         return false;
     }
 
-    s.closing = true;
+    s.flags.beginClosing();
     if (s.shell.hideWordMill) s.shell.hideWordMill();
     delayedEvents_->stop();
     for (const auto& stop : s.shell.stopTimers) stop();
@@ -443,9 +443,9 @@ bool TBillBoard::FormCloseQuery() {
 void TBillBoard::FormClose() {
     Session& s = session();
     recovery_->finish();
-    s.escRequest = false;
-    s.heldAbort = false;
-    s.commitRunning = false;
+    s.flags.clearEscape();
+    s.flags.releaseAbort();
+    s.commitRunning.lower();
     if (s.clearOperationMarks) s.clearOperationMarks();
     desktop_->setEnabled(true);
     if (s.shell.clearCardMarks) s.shell.clearCardMarks();

@@ -20,8 +20,17 @@ namespace qb {
 
 namespace {
 
-bool terminationRequested = false;
-Messenger* messengerBefore = nullptr;
+// What a termination request leaves behind until the run ends.
+struct TerminationState {
+    bool requested = false;
+    Messenger* messengerBefore = nullptr;
+    // Times an open modal widget was closed for this request.
+    int modalRetries = 0;
+    // A second signal while the close runs finds it under way.
+    bool closing = false;
+};
+
+TerminationState& state() { return session().part<TerminationState>(); }
 
 // Nobody is there to answer: messages go to stderr, questions get their default answer.
 class UnattendedMessenger : public Messenger {
@@ -108,20 +117,20 @@ TerminationRequests::~TerminationRequests() {
     for (int sig : kSignals) sigaction(sig, &action, nullptr);
 }
 
-bool TerminationRequests::requested() { return terminationRequested; }
+bool TerminationRequests::requested() { return state().requested; }
 
 void TerminationRequests::terminate(TBillBoard& window) {
     Session& s = session();
-    if (!terminationRequested) {
-        terminationRequested = true;
-        messengerBefore = &s.messenger();
+    TerminationState& t = state();
+    if (!t.requested) {
+        t.requested = true;
+        t.messengerBefore = &s.messenger();
         s.setMessenger(&unattended());
     }
     // A question or dialog that is open waits for an answer that will not come: close it, and
     // close the window once its own event loop has ended.
-    static int modalRetries = 0;
     QWidget* modal = QApplication::activeModalWidget();
-    if (modal && ++modalRetries <= 20) {
+    if (modal && ++t.modalRetries <= 20) {
         modal->close();
         QPointer<TBillBoard> target(&window);
         QTimer::singleShot(0, &window, [target] {
@@ -129,19 +138,19 @@ void TerminationRequests::terminate(TBillBoard& window) {
         });
         return;
     }
-    modalRetries = 0;
-    // A second signal while the close runs finds it under way.
-    static bool closing = false;
-    if (closing) return;
-    closing = true;
+    t.modalRetries = 0;
+    if (t.closing) return;
+    t.closing = true;
     window.Exit1Click();
-    closing = false;
+    // The close may have ended the run's state already.
+    state().closing = false;
 }
 
 void TerminationRequests::reset() {
-    if (terminationRequested && messengerBefore) session().setMessenger(messengerBefore);
-    terminationRequested = false;
-    messengerBefore = nullptr;
+    TerminationState& t = state();
+    if (t.requested && t.messengerBefore) session().setMessenger(t.messengerBefore);
+    t.requested = false;
+    t.messengerBefore = nullptr;
 }
 
 }  // namespace qb

@@ -167,7 +167,9 @@ TEST_F(BaseCard, MovingFollowsThePointerInTimedStepsAndAutoScrolls)
 {
     TestCard* c = card(-6.0L, {500, 100});
     const QPoint start = c->mapToGlobal(QPoint(60, 60));
-    session().escRequest = session().heldAbort = session().commitRunning = true;
+    session().flags.requestEscape();
+    session().flags.holdAbort();
+    session().commitRunning.raise();
     mouse(c, QEvent::MouseButtonPress, start, Qt::LeftButton, Qt::LeftButton);
     EXPECT_TRUE(c->drag().moving);
 
@@ -185,7 +187,7 @@ TEST_F(BaseCard, MovingFollowsThePointerInTimedStepsAndAutoScrolls)
     clock.advanceMs(21);
     mouse(c, QEvent::MouseMove, p, Qt::NoButton, Qt::LeftButton);
     EXPECT_EQ(desktop->scrollX(), 0);
-    session().commitRunning = false;
+    session().commitRunning.lower();
     for (int i = 1; i <= 3; ++i) {
         clock.advanceMs(21);
         p += QPoint(2, 0);
@@ -196,10 +198,10 @@ TEST_F(BaseCard, MovingFollowsThePointerInTimedStepsAndAutoScrolls)
     EXPECT_EQ(c->mapToGlobal(QPoint(60, 60)), p);
     EXPECT_EQ(c->pos(), QPoint(500 + 256, 110) + QPoint(48, 0));
 
-    session().commitRunning = true;
+    session().commitRunning.raise();
     mouse(c, QEvent::MouseButtonRelease, p, Qt::LeftButton);
     EXPECT_FALSE(c->drag().moving);
-    EXPECT_FALSE(session().escRequest || session().heldAbort || session().commitRunning);
+    EXPECT_FALSE(session().flags.escapeRequested() || session().flags.abortHeld() || session().commitRunning.raised());
 }
 
 TEST_F(BaseCard, TheCornerResizesAndThePartsFollow)

@@ -127,10 +127,10 @@ TEST_F(Collection, WaitsForKeywordsUnlessForcedAndNeverRunsWhileClosing)
     c.hidden = true;
     Collect(host, false);
     EXPECT_TRUE(host.alive(&c));
-    session().closing = true;
+    session().flags.beginClosing();
     Collect(host, true);
     EXPECT_TRUE(host.alive(&c));
-    session().closing = false;
+    session().flags.reset();
     keywords = true;
     Collect(host, false);
     EXPECT_FALSE(host.alive(&c));
@@ -151,7 +151,7 @@ TEST_F(Collection, GarbageCollectCommitsCollectsAndRedrawsTheMap)
     EXPECT_EQ(commits, 1);
     EXPECT_TRUE(host.owned.empty());
 
-    session().commitRunning = true;
+    session().commitRunning.raise();
     GarbageCollect(host, true);
     EXPECT_EQ(commits, 1);
     EXPECT_EQ(host.mapRedraws, 2);
@@ -202,7 +202,7 @@ TEST_F(Collection, ItemClearingDoesNothingDuringACommitWhileOthersOnlyMark)
 {
     ItemCardData& c = item(-1.1L, 1);
     ConceptCardData& conceptCard = host.addConcept(-2.0L);
-    session().commitRunning = true;
+    session().commitRunning.raise();
     ClearCards(host, ClearCommand::AllItems);
     EXPECT_FALSE(c.hidden);
     ClearCards(host, ClearCommand::AllCards);
@@ -210,7 +210,7 @@ TEST_F(Collection, ItemClearingDoesNothingDuringACommitWhileOthersOnlyMark)
     ClearCards(host, ClearCommand::Concepts);
     EXPECT_TRUE(conceptCard.hidden);
     EXPECT_TRUE(host.alive(&conceptCard));  // left to the next collection
-    session().commitRunning = false;
+    session().commitRunning.lower();
     Collect(host, true);
     EXPECT_FALSE(host.alive(&conceptCard));
 }
@@ -248,11 +248,12 @@ TEST_F(Collection, AllCardsClearsTheAbortStateAndSparesWindows)
     item(-1.0L, 1);
     CardData& project = host.addKind(CardKind::Project);
     host.addKind(CardKind::Inflection);
-    session().escRequest = session().heldAbort = true;
+    session().flags.requestEscape();
+    session().flags.holdAbort();
     placementCounters().popConcepts = {24, 28};
     ClearCards(host, ClearCommand::AllCards);
-    EXPECT_FALSE(session().escRequest);
-    EXPECT_FALSE(session().heldAbort);
+    EXPECT_FALSE(session().flags.escapeRequested());
+    EXPECT_FALSE(session().flags.abortHeld());
     EXPECT_EQ(host.owned.size(), 1u);
     EXPECT_TRUE(host.alive(&project));
     EXPECT_EQ(host.allCleared, 1);

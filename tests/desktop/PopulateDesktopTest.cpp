@@ -277,7 +277,7 @@ TEST_F(PopulateDesktopTest, ASetReadsAtMost200Rows)
     ASSERT_TRUE(FormDragDrop(*desktop, dictionaryWord(4, QStringLiteral("river")), {0, 0}));
     EXPECT_EQ(itemCards().size(), 200u);
     EXPECT_EQ(messenger.count(), 0);
-    EXPECT_FALSE(session().heldAbort);
+    EXPECT_FALSE(session().flags.abortHeld());
 }
 
 TEST_F(PopulateDesktopTest, AFullItemTableStopsTheSetAndSetsTheAbortFlags)
@@ -290,10 +290,10 @@ TEST_F(PopulateDesktopTest, AFullItemTableStopsTheSetAndSetsTheAbortFlags)
     EXPECT_EQ(shownWithCode(QStringLiteral("qb1753")), 1);
     EXPECT_EQ(shownWithCode(QStringLiteral("Oldslot=0")), 1);
     EXPECT_TRUE(messenger.saw(QStringLiteral("Too many windows on desktop")));
-    EXPECT_TRUE(session().escRequest);
-    EXPECT_TRUE(session().heldAbort);
+    EXPECT_TRUE(session().flags.escapeRequested());
+    EXPECT_TRUE(session().flags.abortHeld());
     // The run has ended: the desktop takes input again.
-    EXPECT_FALSE(session().commitRunning);
+    EXPECT_FALSE(session().commitRunning.raised());
     EXPECT_TRUE(desktop->isEnabled());
 
     // While the held abort stands, a concept set does not start.
@@ -315,7 +315,7 @@ TEST_F(PopulateDesktopTest, AFullConceptTableStopsTheSet)
     EXPECT_EQ(conceptCards().size(), 20u);
     EXPECT_EQ(shownWithCode(QStringLiteral("qb1457")), 1);
     EXPECT_EQ(shownWithCode(QStringLiteral("qb1576")), 1);
-    EXPECT_TRUE(session().heldAbort);
+    EXPECT_TRUE(session().flags.abortHeld());
 }
 
 TEST_F(PopulateDesktopTest, EscDuringASetStopsItAndKeepsTheCardsMade)
@@ -348,8 +348,8 @@ TEST_F(PopulateDesktopTest, EscDuringASetStopsItAndKeepsTheCardsMade)
     EXPECT_LE(cards, 6u);
     EXPECT_EQ(populateState().escPresses, 1);
     // The release took the Esc request; the held abort keeps the next concept set from starting.
-    EXPECT_TRUE(session().heldAbort);
-    EXPECT_FALSE(session().commitRunning);
+    EXPECT_TRUE(session().flags.abortHeld());
+    EXPECT_FALSE(session().commitRunning.raised());
     EXPECT_TRUE(desktop->isEnabled());
 }
 
@@ -404,13 +404,13 @@ TEST_F(PopulateDesktopTest, PicturesShapeTheirCardsAndABrokenOneStopsTheSet)
     EXPECT_EQ(itemCard(-46000.3), nullptr);
     EXPECT_TRUE(messenger.saw(QStringLiteral("M1405")));
     EXPECT_TRUE(messenger.saw(QStringLiteral(".  Teststring= ABCDEFG  Press Esc")));
-    EXPECT_TRUE(session().heldAbort);
+    EXPECT_TRUE(session().flags.abortHeld());
 }
 
 TEST_F(PopulateDesktopTest, DropsWhileARunOrCommitIsInProgressAreRefused)
 {
     addItemsOf(kRiver, 4, 2);
-    session().commitRunning = true;
+    session().commitRunning.raise();
     EXPECT_FALSE(FormDragDrop(*desktop, dictionaryWord(4, QStringLiteral("river")), {0, 0}));
     EXPECT_TRUE(conceptCards().empty());
     EXPECT_TRUE(itemCards().empty());
@@ -422,7 +422,7 @@ TEST_F(PopulateDesktopTest, DropsWhileARunOrCommitIsInProgressAreRefused)
     QApplication::sendEvent(desktop->surface(), &enter);
     EXPECT_FALSE(enter.isAccepted());
 
-    session().commitRunning = false;
+    session().commitRunning.lower();
     QDragEnterEvent again(QPoint(50, 50), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(desktop->surface(), &again);
     EXPECT_TRUE(again.isAccepted());
@@ -528,7 +528,7 @@ TEST_F(PopulateDesktopTest, AnItemWithoutKeywordIsANormalCard)
     PopItems(*desktop);
     ASSERT_EQ(itemCards().size(), 2u);
     EXPECT_EQ(shownWithCode(QStringLiteral("QB1703")), 0);
-    EXPECT_FALSE(session().stopFlag);
+    EXPECT_FALSE(session().flags.stopped());
 
     // Its keyword list says that it has none instead of staying blank.
     TItem* bare = itemCard(-46000.1);
@@ -543,7 +543,7 @@ TEST_F(PopulateDesktopTest, AnItemWithoutKeywordIsANormalCard)
     clearAll();
     EXPECT_TRUE(Pick1Item(*desktop, {40, 40}, -46000.1, 0, 0, 0, false).card);
     EXPECT_EQ(shownWithCode(QStringLiteral("QB3742")), 0);
-    EXPECT_FALSE(session().stopFlag);
+    EXPECT_FALSE(session().flags.stopped());
 }
 
 TEST_F(PopulateDesktopTest, Pick1ItemWithAnUnreadablePictureLeavesTheCardUnwritable)
@@ -556,7 +556,7 @@ TEST_F(PopulateDesktopTest, Pick1ItemWithAnUnreadablePictureLeavesTheCardUnwrita
     EXPECT_FALSE(placed.card->isVisible());
     EXPECT_TRUE(messenger.saw(QStringLiteral("qb3689/Find")));
     EXPECT_EQ(shownWithCode(QStringLiteral("QB3742")), 1);
-    EXPECT_TRUE(session().stopFlag);
+    EXPECT_TRUE(session().flags.stopped());
 }
 
 TEST_F(PopulateDesktopTest, Pick1ItemFramesMarksAndSelectsTheHit)
@@ -581,7 +581,7 @@ TEST_F(PopulateDesktopTest, Pick1ItemFramesMarksAndSelectsTheHit)
     for (int k = 0; k < 31; ++k) Pick1Item(*desktop, {10, 10}, -46100.0 - k, 0, 0, 0, false);
     EXPECT_EQ(itemCards().size(), 30u);
     EXPECT_EQ(shownWithCode(QStringLiteral("qb3668")), 1);
-    EXPECT_TRUE(session().heldAbort);
+    EXPECT_TRUE(session().flags.abortHeld());
 }
 
 TEST_F(PopulateDesktopTest, ConnectionsBringTheConceptsOfAnItemAndTheirOtherItems)
@@ -623,12 +623,12 @@ TEST_F(PopulateDesktopTest, TheLocateDialogsConceptsUseTheSameLayout)
 
 TEST_F(PopulateDesktopTest, KeysOfTheDesktopWindow)
 {
-    session().commitRunning = true;
+    session().commitRunning.raise();
     desktop->setEnabled(false);
     pressKey(Qt::Key_Escape);
-    EXPECT_TRUE(session().heldAbort);
-    EXPECT_FALSE(session().escRequest);  // the release took it
-    EXPECT_FALSE(session().commitRunning);
+    EXPECT_TRUE(session().flags.abortHeld());
+    EXPECT_FALSE(session().flags.escapeRequested());  // the release took it
+    EXPECT_FALSE(session().commitRunning.raised());
     EXPECT_TRUE(desktop->isEnabled());
 
     pressKey(Qt::Key_Home);
@@ -654,7 +654,7 @@ TEST_F(PopulateDesktopTest, ARunDisablesTheDesktopAndStartsTheLock)
         std::vector<bool>* seen;
         bool eventFilter(QObject*, QEvent* e) override
         {
-            if (e->type() == QEvent::ChildAdded) seen->push_back(desktop->isEnabled() || session().commitRunning == false);
+            if (e->type() == QEvent::ChildAdded) seen->push_back(desktop->isEnabled() || !session().commitRunning.raised());
             return false;
         }
     } watcher;

@@ -74,15 +74,7 @@ double PopulateStoreFixture::today() const { return dates::toSerial(clock.now())
 void PopulateFixture::SetUp()
 {
     PopulateStoreFixture::SetUp();
-    ResetPopulateState();
-    populateState().hooks = PopulateHooks();
-    itemHooks() = ItemHooks();
-    dictionaryHooks() = DictionaryHooks();
-    DictionaryWindows::instance().clear();
-    placementCounters().reset();
-    CurrentGroupColor() = QColor();
     SeedConceptColors(7);
-    desktoppicture::Reset();
     window = std::make_unique<QWidget>();
     auto* layout = new QVBoxLayout(window.get());
     layout->setContentsMargins(0, 0, 0, 0);
@@ -101,11 +93,6 @@ void PopulateFixture::TearDown()
     window.reset();
     desktop = nullptr;
     flushDeletes();
-    itemHooks() = ItemHooks();
-    dictionaryHooks() = DictionaryHooks();
-    populateState().hooks = PopulateHooks();
-    ResetPopulateState();
-    desktoppicture::Reset();
     PopulateStoreFixture::TearDown();
 }
 

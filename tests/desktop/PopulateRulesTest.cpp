@@ -19,15 +19,7 @@ protected:
     void SetUp() override
     {
         StoreFixture::SetUp();
-        ResetPopulateState();
-        populateState().hooks = PopulateHooks();
         populateState().hooks.enableDesktop = [this](bool on) { enabled.push_back(on); };
-    }
-    void TearDown() override
-    {
-        populateState().hooks = PopulateHooks();
-        ResetPopulateState();
-        StoreFixture::TearDown();
     }
     std::vector<bool> enabled;
 };
@@ -74,29 +66,29 @@ TEST_F(PopulateRulesTest, CollectedTextStopsKeepingNearItsLimit)
 TEST_F(PopulateRulesTest, KeyPressesClearTheFlagsAndEscSetsTheAbortFlags)
 {
     Session& s = session();
-    s.escRequest = true;
-    s.commitRunning = true;
+    s.flags.requestEscape();
+    s.commitRunning.raise();
     populateState().loading = true;
     KeyPressFlags(false);
-    EXPECT_FALSE(s.escRequest);
-    EXPECT_FALSE(s.commitRunning);
+    EXPECT_FALSE(s.flags.escapeRequested());
+    EXPECT_FALSE(s.commitRunning.raised());
     EXPECT_FALSE(populateState().loading);
     ASSERT_FALSE(enabled.empty());
     EXPECT_TRUE(enabled.back());
 
-    s.commitRunning = true;
+    s.commitRunning.raise();
     KeyPressFlags(true);
-    EXPECT_TRUE(s.escRequest);
-    EXPECT_TRUE(s.heldAbort);
-    EXPECT_FALSE(s.commitRunning);
+    EXPECT_TRUE(s.flags.escapeRequested());
+    EXPECT_TRUE(s.flags.abortHeld());
+    EXPECT_FALSE(s.commitRunning.raised());
     EXPECT_EQ(populateState().escPresses, 1);
     const int start = 0;
     EXPECT_TRUE(PopulateStopRequested(start));
 
     // The release takes the Esc request; the held abort and the count stay.
     KeyReleaseFlags();
-    EXPECT_FALSE(s.escRequest);
-    EXPECT_TRUE(s.heldAbort);
+    EXPECT_FALSE(s.flags.escapeRequested());
+    EXPECT_TRUE(s.flags.abortHeld());
     EXPECT_TRUE(PopulateStopRequested(start));
     EXPECT_FALSE(PopulateStopRequested(populateState().escPresses));
 }
@@ -106,16 +98,16 @@ TEST_F(PopulateRulesTest, NestedRunsLeaveTheDesktopToTheOutermost)
     Session& s = session();
     {
         PopulateRun outer;
-        EXPECT_TRUE(s.commitRunning);
+        EXPECT_TRUE(s.commitRunning.raised());
         EXPECT_TRUE(populateState().lock.isActive());
         {
             PopulateRun inner;
-            EXPECT_TRUE(s.commitRunning);
+            EXPECT_TRUE(s.commitRunning.raised());
         }
-        EXPECT_TRUE(s.commitRunning);
+        EXPECT_TRUE(s.commitRunning.raised());
         EXPECT_EQ(enabled, std::vector<bool>{false});
     }
-    EXPECT_FALSE(s.commitRunning);
+    EXPECT_FALSE(s.commitRunning.raised());
     EXPECT_EQ(enabled, (std::vector<bool>{false, true}));
 }
 
@@ -126,16 +118,16 @@ TEST_F(PopulateRulesTest, TheDesktopLockFreesTheDesktopAfterItsTime)
     EXPECT_EQ(lock.interval(), 10000);
 
     // Fired while a commit runs: the desktop takes input, the held abort stays.
-    s.heldAbort = true;
-    s.commitRunning = true;
+    s.flags.holdAbort();
+    s.commitRunning.raise();
     lock.start();
     lock.fire();
     EXPECT_FALSE(lock.isActive());
     EXPECT_TRUE(enabled.back());
-    EXPECT_TRUE(s.heldAbort);
+    EXPECT_TRUE(s.flags.abortHeld());
 
     // A shortened lock through the event loop; no commit runs: the held abort goes.
-    s.commitRunning = false;
+    s.commitRunning.lower();
     enabled.clear();
     lock.setInterval(20);
     lock.start();
@@ -144,7 +136,7 @@ TEST_F(PopulateRulesTest, TheDesktopLockFreesTheDesktopAfterItsTime)
     while (lock.isActive() && waited.elapsed() < 5000) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     EXPECT_FALSE(lock.isActive());
     EXPECT_EQ(enabled, std::vector<bool>{true});
-    EXPECT_FALSE(s.heldAbort);
+    EXPECT_FALSE(s.flags.abortHeld());
 }
 
 TEST_F(PopulateRulesTest, FailureReportsSetTheAbortFlagsOrEndTheProgram)
@@ -155,14 +147,15 @@ TEST_F(PopulateRulesTest, FailureReportsSetTheAbortFlagsOrEndTheProgram)
     ReportPopulateFailure(QStringLiteral("disk full"), QStringLiteral(".Drop command failed  Press Esc"));
     ASSERT_EQ(messenger.plain.size(), 1u);
     EXPECT_EQ(messenger.plain[0], QStringLiteral("disk full.Drop command failed  Press Esc"));
-    EXPECT_TRUE(s.escRequest);
-    EXPECT_TRUE(s.heldAbort);
+    EXPECT_TRUE(s.flags.escapeRequested());
+    EXPECT_TRUE(s.flags.abortHeld());
     EXPECT_EQ(ended, 0);
 
-    s.escRequest = s.heldAbort = false;
+    s.flags.clearEscape();
+    s.flags.releaseAbort();
     ReportPopulateFailure(QStringLiteral("Windows API error"), QStringLiteral(". Develop Concept set failed Press Esc"));
     EXPECT_EQ(ended, 1);
-    EXPECT_FALSE(s.heldAbort);
+    EXPECT_FALSE(s.flags.abortHeld());
 }
 
 }  // namespace

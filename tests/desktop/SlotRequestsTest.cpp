@@ -47,15 +47,16 @@ TEST_F(SlotRequests, MachineIndex100RefusesThe101stItemAndThe51stConcept)
     EXPECT_EQ(messenger.shown[0].request.code, QStringLiteral("qb1753"));
     EXPECT_EQ(messenger.shown[0].request.helpTopic, 40050);
     // The message clears the Esc request; the refusal sets it again so that an explode stops.
-    EXPECT_TRUE(session().escRequest);
-    EXPECT_TRUE(session().heldAbort);
+    EXPECT_TRUE(session().flags.escapeRequested());
+    EXPECT_TRUE(session().flags.abortHeld());
 
     messenger.clear();
-    session().escRequest = session().heldAbort = false;
+    session().flags.clearEscape();
+    session().flags.releaseAbort();
     EXPECT_EQ(fillConcepts(51), 50);
     ASSERT_EQ(messenger.count(), 1);
     EXPECT_EQ(messenger.shown[0].request.code, QStringLiteral("qb1457"));
-    EXPECT_TRUE(session().escRequest && session().heldAbort);
+    EXPECT_TRUE(session().flags.escapeRequested() && session().flags.abortHeld());
 }
 
 TEST_F(SlotRequests, MachineIndex35AllowsThirtyFiveItemsAndTheConceptFloorOfTwenty)
@@ -139,7 +140,7 @@ TEST_F(SlotRequests, WindowTablesHoldTenDictionariesAndFifteenProjects)
     EXPECT_EQ(GetWindowSlot(host, CardKind::Dictionary), 0);
     ASSERT_EQ(messenger.count(), 1);
     EXPECT_EQ(messenger.shown[0].request.code, QStringLiteral("qb3127"));
-    EXPECT_TRUE(session().heldAbort);
+    EXPECT_TRUE(session().flags.abortHeld());
 
     for (int i = 1; i <= 15; ++i)
         host.tables.projects.assign(GetWindowSlot(host, CardKind::Project), host.addKind(CardKind::Project));

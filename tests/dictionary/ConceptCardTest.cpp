@@ -263,7 +263,7 @@ TEST_F(ConceptCard, AFullConceptTableStopsTheLayoutWithItsMessage) {
     EXPECT_TRUE(messenger.saw(QStringLiteral("Too many windows on desktop qb1457")));
     EXPECT_TRUE(
         messenger.saw(QStringLiteral("Max no of detail objects per main object exceeded qb1576")));
-    EXPECT_TRUE(session().heldAbort);
+    EXPECT_TRUE(session().flags.abortHeld());
 }
 
 TEST_F(ConceptCard, AClipboardPictureIsConnectedAndComesBackWhenTheCardIsEntered) {

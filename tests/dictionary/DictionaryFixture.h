@@ -41,15 +41,10 @@ protected:
     void SetUp() override
     {
         StoreFixture::SetUp();
-        dictionaryState().reset();
-        dictionaryHooks() = DictionaryHooks();
-        DictionaryWindows::instance().clear();
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     }
     void TearDown() override
     {
-        DictionaryWindows::instance().clear();
-        dictionaryHooks() = DictionaryHooks();
         windows_.clear();
         QLocale::setDefault(QLocale::c());
         StoreFixture::TearDown();

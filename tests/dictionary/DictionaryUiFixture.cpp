@@ -28,9 +28,6 @@ namespace qb::test {
 void DictionaryUi::SetUp() {
     StoreFixture::SetUp();
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    dictionaryState().reset();
-    dictionaryHooks() = DictionaryHooks();
-    DictionaryWindows::instance().clear();
     SeedConceptColors(7);
     qApp->setQuitOnLastWindowClosed(false);
     cwd_ = QDir::currentPath();
@@ -53,9 +50,6 @@ void DictionaryUi::TearDown() {
     TMyPopUpMenu::setTestAnswer(nullptr);
     window.reset();
     flushDeletes();
-    dictionaryHooks() = DictionaryHooks();
-    DictionaryWindows::instance().clear();
-    dictionaryState().reset();
     QLocale::setDefault(QLocale::c());
     QDir::setCurrent(cwd_);
     StoreFixture::TearDown();

@@ -207,12 +207,12 @@ TEST_F(Locate, EscAsksWhetherToStopUnlessQuiet)
     LocateDialogLogic d;
     EXPECT_FALSE(d.escPressed());  // No is the default
     EXPECT_EQ(messenger.shown.back().request.code, QStringLiteral("lw238"));
-    EXPECT_FALSE(session().escRequest);
+    EXPECT_FALSE(session().flags.escapeRequested());
     session().settings.quiet = true;
-    session().commitRunning = true;
+    session().commitRunning.raise();
     EXPECT_TRUE(d.escPressed());
-    EXPECT_TRUE(session().escRequest);
-    EXPECT_FALSE(session().commitRunning);
+    EXPECT_TRUE(session().flags.escapeRequested());
+    EXPECT_FALSE(session().commitRunning.raised());
     EXPECT_EQ(messenger.beeps, 1);
 }
 

@@ -201,7 +201,7 @@ TEST_F(Words, TouchingAWordInTimeStampOrderMovesItToTheTop)
     ASSERT_TRUE(TouchWord(window));
     EXPECT_EQ(window.order(), DictOrder::Alphabetical);
     EXPECT_EQ(window.current().word, QStringLiteral("pear"));
-    EXPECT_FALSE(session().commitRunning);
+    EXPECT_FALSE(session().commitRunning.raised());
 
     window.setOrder(DictOrder::Usage);
     ASSERT_TRUE(window.positionOnWordNo(3));

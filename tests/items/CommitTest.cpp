@@ -441,7 +441,7 @@ TEST_F(Commit, ATransactionThatCannotReachTheDiskChangesNoCard)
     EXPECT_EQ(tx(kItemA), QStringLiteral("stored"));
     EXPECT_EQ(count(QStringLiteral("ITEM"), kItemC), 0);
     EXPECT_TRUE(messenger.saw(QStringLiteral("M2000-3 general Update error")));
-    EXPECT_FALSE(session().commitRunning);
+    EXPECT_FALSE(session().commitRunning.raised());
     exec(QStringLiteral("PRAGMA foreign_keys = OFF"));
 }
 
@@ -462,7 +462,7 @@ TEST_F(Commit, MissingLinkTablesAreOpenedOrTheCommitStopsBeforeWriting)
     EXPECT_TRUE(card.changed);
     EXPECT_EQ(tx(kItemA), QStringLiteral("a"));
     EXPECT_TRUE(messenger.saw(QStringLiteral("A non-trivial system error occurred here")));
-    EXPECT_FALSE(session().commitRunning);
+    EXPECT_FALSE(session().commitRunning.raised());
 }
 
 namespace {
@@ -478,7 +478,7 @@ void probeFunction(sqlite3_context* context, int, sqlite3_value**)
 {
     auto* probe = static_cast<Probe*>(sqlite3_user_data(context));
     ++probe->calls;
-    probe->sawCommitRunning = session().commitRunning;
+    probe->sawCommitRunning = session().commitRunning.raised();
     probe->nestedRan = CommitCards(probe->cards).ran;
     sqlite3_result_null(context);
 }
@@ -511,8 +511,8 @@ TEST_F(Commit, RunsAsOneGuardedPassAndTalksOnlyAfterwards)
     ConceptCardData& conceptCard = newConceptCard(kConcept, {{1, "word1"}});
     conceptCard.deleted = true;
     probe.cards = order();
-    session().escRequest = true;
-    session().heldAbort = true;
+    session().flags.requestEscape();
+    session().flags.holdAbort();
 
     CommitResult result = CommitCards(order());
     session().setMessenger(&messenger);
@@ -520,9 +520,9 @@ TEST_F(Commit, RunsAsOneGuardedPassAndTalksOnlyAfterwards)
     EXPECT_EQ(probe.calls, 1);
     EXPECT_TRUE(probe.sawCommitRunning);
     EXPECT_FALSE(probe.nestedRan) << "a commit started inside a commit does nothing";
-    EXPECT_FALSE(session().commitRunning);
-    EXPECT_FALSE(session().escRequest);
-    EXPECT_FALSE(session().heldAbort);
+    EXPECT_FALSE(session().commitRunning.raised());
+    EXPECT_FALSE(session().flags.escapeRequested());
+    EXPECT_FALSE(session().flags.abortHeld());
     ASSERT_EQ(watcher.count(), 1);  // qb2145
     EXPECT_EQ(watcher.shownInsideTransaction, 0);
 }

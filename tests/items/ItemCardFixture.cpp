@@ -25,8 +25,6 @@ void ItemCardFixture::SetUp()
     addProject(QStringLiteral("GARDEN"), -45100.0L);
     addProject(QStringLiteral("TRAVEL"), -45200.0L);
     TMyPopUpMenu::setAudioDeviceProbe([] { return false; });
-    itemHooks() = ItemHooks();
-    lastEnteredItem() = -1.0L;
     desktop = std::make_unique<TDesktop>();
     desktop->resize(1000, 800);
     desktop->show();
@@ -38,10 +36,8 @@ void ItemCardFixture::TearDown()
 {
     TMyPopUpMenu::setTestAnswer(nullptr);
     TMyPopUpMenu::setAudioDeviceProbe(nullptr);
-    itemHooks() = ItemHooks();
     desktop.reset();
     flushDeletes();
-    desktoppicture::Reset();
     ItemsFixture::TearDown();
 }
 

@@ -243,10 +243,10 @@ TEST_F(ItemLinks, LoadingDoesNothingUnderTheStopFlagAndKeepsLinksWhenTheQueryFai
     addWord(1, QStringLiteral("car"));
     exec(QStringLiteral("INSERT INTO ITEMKEYS (IT, \"Order\", ITC, WNo) VALUES (?1, 1, -1, 1)"), {double(kItem)});
     ItemCardData card = cardWithKeywords(2);
-    session().stopFlag = true;
+    session().flags.requestStop();
     EXPECT_FALSE(AddKeys(card, kItem));
     EXPECT_EQ(card.keyCount(), 2);
-    session().stopFlag = false;
+    session().flags.clearStop();
 
     card.projects = {QStringLiteral("KEEP")};
     ASSERT_TRUE(session().store.detachTable(*schema::find(QStringLiteral("PROJECT"))));

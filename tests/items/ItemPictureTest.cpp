@@ -219,7 +219,7 @@ TEST_F(ItemPicture, TheDesktopPictureComesWithTheFocusedCardsShowRecord)
     EXPECT_EQ(scalar(QStringLiteral("SELECT ConCatId FROM SHOW")).toString(), key);
     EXPECT_TRUE(desktoppicture::Visible());
     EXPECT_EQ(desktoppicture::CurrentImage().size(), QSize(120, 80));
-    EXPECT_FALSE(session().commitRunning);
+    EXPECT_FALSE(session().commitRunning.raised());
 
     // Another card without record takes the picture away; the first brings it back.
     second->CardEnter();

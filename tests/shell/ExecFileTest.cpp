@@ -232,18 +232,18 @@ TEST_F(ExecFile, EscCancelsAWaitThatAsksGeneralAnulByEscOnly)
     TExecFile runner = waitingRunner(QString(), flag);
     runner.WaitAttempts = 100;  // 2 s unless Esc ends it
     runner.EscInfoText = QStringLiteral("Text changes were not saved");
-    QTimer::singleShot(60, [] { session().escRequest = true; });
+    QTimer::singleShot(60, [] { session().flags.requestEscape(); });
     EXPECT_FALSE(runner.Execute()) << "the final test finds nothing";
     EXPECT_TRUE(runner.cancelled());
     EXPECT_LT(runner.periodsElapsed(), 50);
     ASSERT_EQ(acting.plain.size(), 1u);
     EXPECT_EQ(acting.plain[0], QStringLiteral("Text changes were not saved"));
-    EXPECT_FALSE(session().escRequest) << "the cancel test consumes the request";
+    EXPECT_FALSE(session().flags.escapeRequested()) << "the cancel test consumes the request";
 
     // Cancelled, but the work is there by the time the user has read the message.
     acting.clear();
     acting.onPlain = [&](const QString&) { files::writeTextFile(flag, QStringLiteral("y")); };
-    QTimer::singleShot(60, [] { session().escRequest = true; });
+    QTimer::singleShot(60, [] { session().flags.requestEscape(); });
     EXPECT_TRUE(runner.Execute());
     EXPECT_TRUE(runner.cancelled());
     QFile::remove(flag);
@@ -254,12 +254,12 @@ TEST_F(ExecFile, EscCancelsAWaitThatAsksGeneralAnulByEscOnly)
     TExecFile backup = waitingRunner(QStringLiteral("--create esc.flag --after 250"), flag);
     backup.WaitAttempts = 100;
     backup.IsAnulledByCaller = GeneralDoNotAnulByEsc;
-    QTimer::singleShot(40, [] { session().escRequest = true; });
+    QTimer::singleShot(40, [] { session().flags.requestEscape(); });
     EXPECT_TRUE(backup.Execute());
     EXPECT_FALSE(backup.cancelled());
     EXPECT_GE(backup.periodsElapsed(), 3) << "still waited after Esc at 40 ms";
     EXPECT_TRUE(acting.plain.empty());
-    EXPECT_TRUE(session().escRequest) << "left for whoever handles it";
+    EXPECT_TRUE(session().flags.escapeRequested()) << "left for whoever handles it";
 }
 
 TEST_F(ExecFile, CloseOnNotExistEndsTheWaitOnceTheProgramIsActiveAgain)

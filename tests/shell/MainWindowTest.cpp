@@ -343,7 +343,7 @@ TEST_F(MainWindow, FormCreateLaysDownTheStoreFilesAndShowsTheSettings) {
         QStringLiteral("[FUNCTIONS]\r\nItemExpansionOnDrop=-1\r\n[WINDOW "
                        "SIZES]\r\nClientWidth=700\r\nClientHeight=500\r\n"));
     window->FormCreate();
-    EXPECT_FALSE(session().stopFlag);
+    EXPECT_FALSE(session().flags.stopped());
     EXPECT_TRUE(session().store.isOpen());
     for (const char* folder : {"outl", "outltxt", "projects"})
         EXPECT_TRUE(QFileInfo(path(QString::fromLatin1(folder))).isDir()) << folder;
@@ -375,7 +375,7 @@ TEST_F(MainWindow, WithoutTheDictionaryTheStartReportsASystemErrorAndGoesOn) {
     EXPECT_TRUE(r.showCode);
     EXPECT_EQ(r.code, QStringLiteral("Error in database operations.  The QB Program was "
                                      "deactivated. Please close windows and exit"));
-    EXPECT_FALSE(session().stopFlag);
+    EXPECT_FALSE(session().flags.stopped());
     EXPECT_FALSE(session().store.isOpen());
 }
 
@@ -393,7 +393,7 @@ TEST_F(MainWindow, ADamagedTableEndsTheStartWithoutTouchingTheStore) {
     const QStringList before = QDir(dir()).entryList(QDir::Files | QDir::Hidden);
 
     window->FormCreate();
-    EXPECT_TRUE(session().stopFlag);
+    EXPECT_TRUE(session().flags.stopped());
     ASSERT_EQ(messenger.plain.size(), 1u);
     EXPECT_TRUE(messenger.plain[0].contains(QStringLiteral("DICT.DB")))
         << messenger.plain[0].toStdString();
@@ -468,7 +468,7 @@ TEST_F(MainWindow, ClosingWithAnInconsistencyAsksEveryTimeAndNoKeepsTheProgramOp
     EXPECT_TRUE(window->close());
     EXPECT_EQ(questions(), 3);
     EXPECT_FALSE(window->delayedEventsTimer()->isActive());
-    EXPECT_TRUE(session().closing);
+    EXPECT_TRUE(session().flags.closing());
     EXPECT_EQ(commits, 4) << "one commit per attempt, and the last one again before closing";
     EXPECT_NE(iniText(), before) << "the settings were written back";
     EXPECT_TRUE(IniFile(path("qb.ini")).hasKey("WINDOW SIZES", "ClientWidth"));
@@ -478,7 +478,7 @@ TEST_F(MainWindow, StopFlagClosesWithoutQuestionsAndWithoutWritingTheSettings) {
     window->FormCreate();
     session().hooks.checkEmptyItems = [] { return false; };
     const QString before = iniText();
-    session().stopFlag = true;
+    session().flags.requestStop();
     EXPECT_TRUE(window->close());
     EXPECT_EQ(messenger.count(), 0);
     EXPECT_EQ(iniText(), before);
@@ -487,7 +487,7 @@ TEST_F(MainWindow, StopFlagClosesWithoutQuestionsAndWithoutWritingTheSettings) {
 TEST_F(MainWindow, SafetyStopShowsItsMessageOnceAndTheStopPicture) {
     window->FormCreate();
     window->show();
-    session().stopFlag = true;
+    session().flags.requestStop();
     window->TimerDelayedEventsTimer();
     window->TimerDelayedEventsTimer();
     ASSERT_EQ(messenger.count(), 1);
@@ -498,7 +498,7 @@ TEST_F(MainWindow, SafetyStopShowsItsMessageOnceAndTheStopPicture) {
     EXPECT_TRUE(r.message.startsWith(
         QStringLiteral("An unusual error was detected and as a safety  \r\nprecaution")));
     EXPECT_TRUE(r.message.endsWith(QStringLiteral("Set MachineIndex low in QB.ini file\r\n")));
-    EXPECT_TRUE(session().stopFlag) << "the stop stays in force";
+    EXPECT_TRUE(session().flags.stopped()) << "the stop stays in force";
     EXPECT_TRUE(window->toolBar()->stopPicture()->isVisible());
     EXPECT_FALSE(window->toolBar()->directoryPicture()->isVisible());
 }
@@ -758,11 +758,11 @@ TEST_F(MainWindow, WithoutTheEmptySoundRecordingIsOff) {
 TEST_F(MainWindow, ChecksThatStopTheSessionCloseTheWindowAtTheFirstActivation) {
     window->FormCreate();
     window->show();
-    session().shell.dataChecks = [] { session().stopFlag = true; };
+    session().shell.dataChecks = [] { session().flags.requestStop(); };
     const QString before = iniText();
     window->FormActivate();
     EXPECT_FALSE(window->isVisible());
-    EXPECT_TRUE(session().closing);
+    EXPECT_TRUE(session().flags.closing());
     EXPECT_EQ(iniText(), before) << "nothing written back from a stopped session";
 }
 

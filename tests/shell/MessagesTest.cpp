@@ -63,11 +63,11 @@ TEST_F(Messages, InputRequestTrimsTheAnswerBothWays)
 
 TEST_F(Messages, CloseAllSetsTheStopFlagAndThenNothingIsShown)
 {
-    session().escRequest = true;
+    session().flags.requestEscape();
     messenger.answer(MessageButton::CloseAll);
     EXPECT_FALSE(ShowInfo(QStringLiteral("Database failure"), QStringLiteral("qb1"), kSystemError, 0));
-    EXPECT_TRUE(session().stopFlag);
-    EXPECT_FALSE(session().escRequest) << "every message clears the Esc request";
+    EXPECT_TRUE(session().flags.stopped());
+    EXPECT_FALSE(session().flags.escapeRequested()) << "every message clears the Esc request";
     EXPECT_FALSE(AskYesDefault(QStringLiteral("Go on?"), 0));
     EXPECT_EQ(messenger.count(), 1);
     SysProblem(QStringLiteral("still shown"));
@@ -93,10 +93,10 @@ TEST_F(Messages, WrappersUseTheirKindsAndDefaultHelpTopic)
 
 TEST_F(Messages, EscHandlingOfWaits)
 {
-    session().escRequest = true;
+    session().flags.requestEscape();
     EXPECT_FALSE(GeneralDoNotAnulByEsc());
     EXPECT_TRUE(GeneralAnulByEsc());
-    EXPECT_FALSE(session().escRequest);
+    EXPECT_FALSE(session().flags.escapeRequested());
     EXPECT_FALSE(GeneralAnulByEsc());
 }
 

@@ -135,7 +135,7 @@ TEST_F(SettingsFile, ExitWriteBackStoresTheExitKeys)
     ASSERT_TRUE(WriteBackIniFile());
     EXPECT_EQ(ini().readInteger(QStringLiteral("WINDOW SIZES"), QStringLiteral("ItemWidth"), 0), 400);
     EXPECT_EQ(ini().readInteger(QStringLiteral("APPEARANCE"), QStringLiteral("CardSideUp"), 0), 3);
-    session().stopFlag = true;
+    session().flags.requestStop();
     s().itemWidth = 111;
     ASSERT_TRUE(WriteBackIniFile());
     EXPECT_EQ(ini().readInteger(QStringLiteral("WINDOW SIZES"), QStringLiteral("ItemWidth"), 0), 400)

@@ -121,7 +121,7 @@ TEST_F(ShowInfoWindow, ButtonsGiveTheirAnswersThroughShowInfo) {
     EXPECT_FALSE(AskYesDefault(QStringLiteral("Quit?"), 0));
     driver.then(click(MessageButton::CloseAll));
     EXPECT_FALSE(ShowInfo(QStringLiteral("Broken"), QStringLiteral("qb1"), kSystemError, 40060));
-    EXPECT_TRUE(session().stopFlag) << "Close all stops the session";
+    EXPECT_TRUE(session().flags.stopped()) << "Close all stops the session";
     EXPECT_EQ(driver.handled(), 4);
     EXPECT_TRUE(driver.strays.isEmpty());
 }

@@ -41,7 +41,7 @@ TEST_F(DataChecksTest, AnOlderStoreGainsTheNewerTablesEmptyAndTheChecksPass)
 
     EXPECT_EQ(messenger.count(), 0) << messenger.texts().join(QLatin1Char('\n')).toStdString();
     EXPECT_TRUE(messenger.plain.empty());
-    EXPECT_FALSE(session().stopFlag);
+    EXPECT_FALSE(session().flags.stopped());
     for (const QString& file : kNewerTables) {
         EXPECT_TRUE(QFileInfo::exists(path(file))) << file.toStdString();
         QString table = QFileInfo(file).completeBaseName();
@@ -157,7 +157,7 @@ TEST_F(DataChecksTest, ADroppedIndexFailsItsCheckAndTheOtherChecksStillRun)
     EXPECT_EQ(messenger.shown[0].request.message, indexFailure(QStringLiteral("DICT.db")));
     EXPECT_EQ(messenger.shown[0].request.kind, kSystemError);
     EXPECT_EQ(messenger.shown[1].request.message, indexFailure(QStringLiteral("WORD.db")));
-    EXPECT_FALSE(session().stopFlag);
+    EXPECT_FALSE(session().flags.stopped());
     EXPECT_EQ(scalar(QStringLiteral("SELECT WFQ FROM WORD")).toInt(), 1) << "the frequencies still ran";
 }
 
@@ -170,7 +170,7 @@ TEST_F(DataChecksTest, CloseAllOnAFailedCheckSkipsTheRemainingChecks)
     EXPECT_FALSE(DataChecks());
 
     EXPECT_EQ(messenger.count(), 1);
-    EXPECT_TRUE(session().stopFlag);
+    EXPECT_TRUE(session().flags.stopped());
 }
 
 TEST_F(DataChecksTest, ADamagedNewerTableFailsTheUpgradeAndStopsTheProgram)
@@ -184,7 +184,7 @@ TEST_F(DataChecksTest, ADamagedNewerTableFailsTheUpgradeAndStopsTheProgram)
 
     EXPECT_FALSE(DataChecks());
 
-    EXPECT_TRUE(session().stopFlag);
+    EXPECT_TRUE(session().flags.stopped());
     ASSERT_EQ(messenger.count(), 1) << "the index checks are skipped once the program stops";
     EXPECT_TRUE(messenger.saw(QStringLiteral(
         "Failed to upgrade the data base to Quillbox 2000 1.1 version (Show Connections Table)")));
@@ -203,7 +203,7 @@ TEST_F(DataChecksTest, CheckIndexReadsAFolderAsDatabaseAndDoesNothingWhileStoppe
     EXPECT_EQ(messenger.shown[0].request.code, QStringLiteral("WORD.db lacks Tag"));
     EXPECT_EQ(messenger.shown[1].request.code, QStringLiteral("DICT.db is missing"));
 
-    session().stopFlag = true;
+    session().flags.requestStop();
     EXPECT_FALSE(CheckIndex(kStoreDatabaseName, QStringLiteral("WORD.db"), kIndexCheckMessage, QStringLiteral("WNo")));
     EXPECT_EQ(messenger.count(), 2);
 }
@@ -213,7 +213,7 @@ TEST_F(DataChecksTest, WithoutTheDictionaryTheChecksSayWhichFileToRestore)
     session().store.close();
     ASSERT_TRUE(QFile::remove(path(QStringLiteral("DICT.DB"))));
     EXPECT_FALSE(DataChecks());
-    EXPECT_TRUE(session().stopFlag);
+    EXPECT_TRUE(session().flags.stopped());
     ASSERT_EQ(messenger.count(), 1) << messenger.texts().join(QLatin1Char('|')).toStdString();
     const QString text = messenger.shown[0].request.message;
     EXPECT_TRUE(text.contains(QStringLiteral("Failed to upgrade the data base to Quillbox 2000 version")));
@@ -243,7 +243,7 @@ TEST_F(DataChecksTest, OverwrittenPagesStopTheChecksBeforeAnyWriteAndNameTheFile
     QString error;
     ASSERT_TRUE(session().store.open(dir(), &error)) << error.toStdString();
     EXPECT_FALSE(DataChecks());
-    EXPECT_TRUE(session().stopFlag);
+    EXPECT_TRUE(session().flags.stopped());
     ASSERT_EQ(messenger.plain.size(), 1u);
     EXPECT_TRUE(messenger.plain[0].contains(QStringLiteral("ITEM.DB is damaged"))) << messenger.plain[0].toStdString();
     EXPECT_FALSE(QFileInfo::exists(path(QStringLiteral("ITMSJMP.DB")))) << "nothing is written before the check";

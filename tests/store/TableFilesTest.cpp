@@ -126,7 +126,7 @@ TEST_F(TableFilesTest, ClosedTablesCanBeReplacedOnDiskAndAFailedReopenStopsThePr
     CloseQBFiles();
     ASSERT_TRUE(QFile::remove(path(QStringLiteral("ITEM.DB"))));
     EXPECT_FALSE(OpenQBFiles());
-    EXPECT_TRUE(session().stopFlag);
+    EXPECT_TRUE(session().flags.stopped());
     ASSERT_EQ(messenger.plain.size(), 1u);
     EXPECT_EQ(messenger.plain[0], QStringLiteral("Failed: OpenQBFiles"));
 }

@@ -56,10 +56,10 @@ int runCheck(Context& context)
     if (engine && CheckTableFiles(false)) DataChecks(true);
 
     s.setMessenger(&cliMessenger);
-    bool failed = !engine || s.stopFlag || counter.problems > 0 ||
+    bool failed = !engine || s.flags.stopped() || counter.problems > 0 ||
                   !files::exists(context.dir, QStringLiteral("SCHED.DB"));
     if (failed)
-        std::printf("Store checks found problems%s\n", s.stopFlag ? " (stopped)" : "");
+        std::printf("Store checks found problems%s\n", s.flags.stopped() ? " (stopped)" : "");
     else
         std::printf("Store checks passed\n");
     return failed ? kFailed : kOk;

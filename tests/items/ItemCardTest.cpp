@@ -7,7 +7,7 @@
 #include "platform/Colors.h"
 #include "platform/FileNames.h"
 #include "session/ExecFile.h"
-#include "shell/ModalDriver.h"
+#include "support/ModalDriver.h"
 
 #include <gtest/gtest.h>
 

@@ -8,7 +8,7 @@
 #include "items/ShowRecords.h"
 #include "platform/JpegCodec.h"
 #include "platform/WavFile.h"
-#include "shell/ModalDriver.h"
+#include "support/ModalDriver.h"
 
 #include <gtest/gtest.h>
 

@@ -18,7 +18,7 @@
 #include <QToolTip>
 #include <QUrl>
 
-#include "ModalDriver.h"
+#include "support/ModalDriver.h"
 #include "cards/Desktop.h"
 #include "platform/FileNames.h"
 #include "platform/IniFile.h"

@@ -33,7 +33,7 @@ protected:
                 bytes[1] = 'M';
                 picture = bytes;
             }
-            run(QStringLiteral("INSERT INTO ITEM (IT, TX, ITS, Animation) VALUES (?1, ?2, ?3, ?4)"),
+            exec(QStringLiteral("INSERT INTO ITEM (IT, TX, ITS, Animation) VALUES (?1, ?2, ?3, ?4)"),
                 {-46000.0 - i * 0.001, text, -46100.0 - i * 0.001, picture});
         }
     }
@@ -55,7 +55,7 @@ protected:
 TEST_F(TableFilesTest, PackingAStoreTableKeepsEveryRecordByteForByteAndReopensTheStore)
 {
     addItems(60);
-    run(QStringLiteral("DELETE FROM ITEM WHERE rowid % 2 = 0"));  // leaves free pages to give back
+    exec(QStringLiteral("DELETE FROM ITEM WHERE rowid % 2 = 0"));  // leaves free pages to give back
     QStringList before = itemRows();
     QStringList indexesBefore = indexNames(QStringLiteral("main"));
     ASSERT_EQ(before.size(), 30);
@@ -76,7 +76,7 @@ TEST_F(TableFilesTest, PackingATableInAScratchFolderKeepsItsSpellingAndLeavesThe
 {
     QByteArray image(3000, '\0');
     for (int i = 0; i < image.size(); ++i) image[i] = char(i * 31);
-    run(QStringLiteral("INSERT INTO SHOW (ConCatId, Image, Audio) VALUES ('1*2', ?1, ?2)"),
+    exec(QStringLiteral("INSERT INTO SHOW (ConCatId, Image, Audio) VALUES ('1*2', ?1, ?2)"),
         {image, QByteArray("RIFF\0\0WAVE", 10)});
     QString scratch = QDir(dir()).filePath(QStringLiteral("TmpImp"));
     ASSERT_TRUE(QDir().mkpath(scratch));

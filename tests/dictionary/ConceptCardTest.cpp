@@ -255,7 +255,12 @@ TEST_F(ConceptCard, AStoredConceptComesUpWithItsWordsNewestFirstAndOnce) {
 TEST_F(ConceptCard, AFullConceptTableStopsTheLayoutWithItsMessage) {
     session().settings.machineIndex = 100;
     const int usable = session().settings.conceptSlotsUsable();
-    for (int i = 0; i < usable; ++i) SynWheelSetup(*desktop, QPoint(i, i), -42000.0 - i * 0.001);
+    // Stored concepts, so that each card finds its word.
+    const int word = addWords({QStringLiteral("wheel")})[0];
+    for (int i = 0; i < usable; ++i) {
+        addConcept(-42000.0 - i * 0.001, {word});
+        SynWheelSetup(*desktop, QPoint(i, i), -42000.0 - i * 0.001);
+    }
     ASSERT_EQ(conceptCards().size(), usable);
     messenger.clear();
     SynWheelSetup(*desktop, QPoint(5, 5), -43000.5);

@@ -144,6 +144,7 @@ TEST_F(SettingsFile, ExitWriteBackStoresTheExitKeys)
 
 TEST_F(SettingsFile, ANonNumericOffsetEndsTheLoadWithTheStatedMessage)
 {
+    messenger.expect(QStringLiteral("Bad value of Horizontal"));
     writeIni(QStringLiteral("[LIMITS]\nFindBatchSize=9\n[WINDOW OFFSETS]\nHorizontal=abc\n[SYSTEM]\nMachineIndex=50\n"));
     s().machineIndex = 77;
     EXPECT_FALSE(ReadIniFile());

@@ -301,6 +301,7 @@ TEST_F(Startup, AStoreDirectoryThatCannotBeWrittenIsNamedNotTakenForASecondCopy)
 }
 
 TEST_F(Startup, DesktopStartOpensAFreshStoreAndRefusesAForeignDirectory) {
+    messenger.expect(QStringLiteral("Data base missing"));
     const QString store = sub("fresh");
     {
         DesktopStart start = StartDesktopProgram({"quillbox", "--dir", store});

@@ -147,6 +147,8 @@ TEST_F(DataChecksTest, FrequenciesCountTheKeywordLinksOfEachWord)
 
 TEST_F(DataChecksTest, ADroppedIndexFailsItsCheckAndTheOtherChecksStillRun)
 {
+    messenger.expect(QStringLiteral("DICT.db table in application directory is not OK"));
+    messenger.expect(QStringLiteral("WORD.db table in application directory is not OK"));
     addWord(1, QStringLiteral("stale"), -1, -9);
     alterFile(QStringLiteral("DICT.DB"), QStringLiteral("DROP INDEX DICT_CTS"));
     alterFile(QStringLiteral("WORD.DB"), QStringLiteral("DROP INDEX WORD_WFQ"));
@@ -193,6 +195,8 @@ TEST_F(DataChecksTest, ADamagedNewerTableFailsTheUpgradeAndStopsTheProgram)
 
 TEST_F(DataChecksTest, CheckIndexReadsAFolderAsDatabaseAndDoesNothingWhileStopped)
 {
+    messenger.expect(QStringLiteral("WORD.db lacks Tag"));
+    messenger.expect(QStringLiteral("DICT.db is missing"));
     QString scratch = QDir(dir()).filePath(QStringLiteral("TmpImp"));
     ASSERT_TRUE(QDir().mkpath(scratch));
     ASSERT_TRUE(QFile::copy(path(QStringLiteral("WORD.DB")), QDir(scratch).filePath(QStringLiteral("Word.db"))));
@@ -210,6 +214,7 @@ TEST_F(DataChecksTest, CheckIndexReadsAFolderAsDatabaseAndDoesNothingWhileStoppe
 
 TEST_F(DataChecksTest, WithoutTheDictionaryTheChecksSayWhichFileToRestore)
 {
+    messenger.expect(QStringLiteral("DICT.DB is missing from"));
     session().store.close();
     ASSERT_TRUE(QFile::remove(path(QStringLiteral("DICT.DB"))));
     EXPECT_FALSE(DataChecks());
@@ -223,6 +228,7 @@ TEST_F(DataChecksTest, WithoutTheDictionaryTheChecksSayWhichFileToRestore)
 
 TEST_F(DataChecksTest, OverwrittenPagesStopTheChecksBeforeAnyWriteAndNameTheFile)
 {
+    messenger.expect(QStringLiteral("ITEM.DB is damaged"));
     for (int i = 0; i < 200; ++i)
         exec(QStringLiteral("INSERT INTO ITEM (IT, TX, ITS) VALUES (?1, ?2, ?1)"),
             {-46000.0 - i, QString(400, QChar(u'a' + i % 26))});

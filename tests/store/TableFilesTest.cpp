@@ -99,6 +99,7 @@ TEST_F(TableFilesTest, PackingATableInAScratchFolderKeepsItsSpellingAndLeavesThe
 
 TEST_F(TableFilesTest, PackingAMissingTableFailsWithTheZipPackMessage)
 {
+    messenger.expect(QStringLiteral("qbdb544"));
     EXPECT_FALSE(PackTable(QStringLiteral("Nothing"), dir()));
     ASSERT_EQ(messenger.count(), 1);
     EXPECT_EQ(messenger.shown[0].request.message, QStringLiteral("Zip pack routine error"));
@@ -110,6 +111,7 @@ TEST_F(TableFilesTest, PackingAMissingTableFailsWithTheZipPackMessage)
 
 TEST_F(TableFilesTest, ClosedTablesCanBeReplacedOnDiskAndAFailedReopenStopsTheProgram)
 {
+    messenger.expect(QStringLiteral("Failed: OpenQBFiles"));
     CloseQBFiles();
     EXPECT_FALSE(session().store.isOpen());
     // File-level work on the closed store: WORD.DB replaced by a file with one word.
@@ -133,6 +135,7 @@ TEST_F(TableFilesTest, ClosedTablesCanBeReplacedOnDiskAndAFailedReopenStopsThePr
 
 TEST_F(TableFilesTest, SetTableOrderReportsAnOrderTheTableLacks)
 {
+    messenger.expect(QStringLiteral("Failed fieldindexnames"));
     TableObject words{QStringLiteral("WORDS"), kStoreDatabaseName, QStringLiteral("Word.db"), QString()};
     EXPECT_TRUE(SetTableOrder(words, QStringLiteral("WNo"), QStringLiteral("Freq setup")));
     EXPECT_TRUE(words.active);
@@ -148,6 +151,7 @@ TEST_F(TableFilesTest, SetTableOrderReportsAnOrderTheTableLacks)
 
 TEST_F(TableFilesTest, EngineReportAndDatabaseLocationInfo)
 {
+    messenger.expect(QStringLiteral("qb5566"));
     QString previous = QDir::currentPath();
     ASSERT_TRUE(QDir::setCurrent(dir()));
     bool available = EngineAvailable();

@@ -191,6 +191,7 @@ TEST_F(SettingsFile, ARereadInsideASecondDoesNotRepeatItsTimestamps)
 TEST_F(SettingsFile, AToggleLeavesASettingsFileThatCannotBeReadAlone)
 {
     if (geteuid() == 0) GTEST_SKIP() << "root reads every file";
+    messenger.expect(QStringLiteral("cannot be read"));
     writeIni(QStringLiteral("[SYSTEM]\nMachineIndex=50\n"));
     QFile::setPermissions(session().iniPath(), QFileDevice::WriteOwner);
     bool quickFlip = s().quickFlip;

@@ -173,10 +173,7 @@ TEST_F(ConceptCard, MergeWordsRelinksTheOtherWordsToTheSelectedOne) {
     const int car = n[0], automobile = n[1], vehicle = n[2];
     // Another concept holds auto with vehicle, and an item carries auto through it.
     addConcept(-40000.5, {automobile, vehicle});
-    exec(QStringLiteral("INSERT INTO ITEM (IT, TX, ITS) VALUES (-40000.1, 'a note', -40000.1)"));
-    exec(QStringLiteral(
-             "INSERT INTO ITEMKEYS (IT, \"Order\", ITC, WNo) VALUES (-40000.1, 1, -40000.5, ?1)"),
-         {automobile});
+    addItem(-40000.1, QStringLiteral("a note"), {{-40000.5, automobile}});
     window->commands().trigger(QString::fromLatin1(cmd::MergeWordsInConcept));
     QPointer<TDict> dictionary = openWindow();
     ASSERT_FALSE(dictionary.isNull());

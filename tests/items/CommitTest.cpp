@@ -270,7 +270,7 @@ TEST_F(Commit, EachChangedItemGetsAFreshTimestampUnlessOneIsPending)
 TEST_F(Commit, DeletedConceptStillUsedComesBackMarkedWithItsWordsWrittenAgain)
 {
     // The first link points to a vanished item; a later one to a living item.
-    exec(QStringLiteral("INSERT INTO ITEMKEYS (IT, \"Order\", ITC, WNo) VALUES (-1, 1, ?1, 1)"), {double(kConcept)});
+    addKeyword(-1, 1, kConcept, 1);
     addItem(kItemA, QStringLiteral("uses the concept"), {{kConcept, 2}});
     ConceptCardData& card = newConceptCard(kConcept, {{1, QStringLiteral("word1")}, {2, QStringLiteral("word2")}});
     card.deleted = true;
@@ -292,7 +292,7 @@ TEST_F(Commit, DeletedConceptStillUsedComesBackMarkedWithItsWordsWrittenAgain)
 TEST_F(Commit, DeletedConceptWithOnlyDanglingLinksIsDeletedWithAWarning)
 {
     messenger.expect(QStringLiteral("Inconsistent linkages found while deleting"));
-    exec(QStringLiteral("INSERT INTO ITEMKEYS (IT, \"Order\", ITC, WNo) VALUES (-1, 1, ?1, 1)"), {double(kConcept)});
+    addKeyword(-1, 1, kConcept, 1);
     ConceptCardData& card = newConceptCard(kConcept, {{1, QStringLiteral("word1")}});
     card.deleted = true;
     ConceptCardData& unused = newConceptCard(kOtherConcept, {{3, QStringLiteral("word3")}});

@@ -244,7 +244,7 @@ TEST_F(ItemLinks, ProjectsLoadNewestFirstAndVanishedProjectsAreDropped)
 TEST_F(ItemLinks, LoadingDoesNothingUnderTheStopFlagAndKeepsLinksWhenTheQueryFails)
 {
     addWord(1, QStringLiteral("car"));
-    exec(QStringLiteral("INSERT INTO ITEMKEYS (IT, \"Order\", ITC, WNo) VALUES (?1, 1, -1, 1)"), {double(kItem)});
+    addKeyword(kItem, 1, -1, 1);
     ItemCardData card = cardWithKeywords(2);
     session().stopFlag = true;
     EXPECT_FALSE(AddKeys(card, kItem));

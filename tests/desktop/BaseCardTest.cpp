@@ -138,6 +138,7 @@ TEST_F(BaseCard, ACardThatMayNotBeHiddenIsDeletedWhenEmptyAndOtherwiseKept)
 
 TEST_F(BaseCard, AnUnfreeableCardStaysInvisibleOnTheDesktopAndIsSkipped)
 {
+    messenger.expect(QStringLiteral("M838"));
     TestCard* stuck = card(-5.0L);
     QPointer<TestCard> other = card(-5.5L, {200, 200});
     desktop->takeSlot(*stuck, 1);
@@ -401,6 +402,7 @@ TEST_F(BaseCard, ClearDesktopHookFreesEveryCard)
 
 TEST_F(BaseCard, TowerLaysItsGridOutAndGoesToTheTop)
 {
+    messenger.expect(QStringLiteral("T150"));
     desktop->scrollTo(30, 20);
     auto* tower = new TTower(*desktop, std::make_unique<CardData>(CardKind::Dictionary));
     tower->show();

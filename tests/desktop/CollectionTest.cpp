@@ -62,6 +62,7 @@ TEST_F(Collection, FreesHiddenCardsEmptiesTheirSlotsAndReschedulesOnRequest)
 
 TEST_F(Collection, ACardThatCannotBeFreedStaysUnfreeableAndIsSkippedAfterwards)
 {
+    messenger.expect(QStringLiteral("M838"));
     ItemCardData& first = item(-1.1L, 1);
     ItemCardData& stuck = item(-1.2L, 2);
     ItemCardData& after = item(-1.3L, 3);
@@ -111,6 +112,7 @@ TEST_F(Collection, CardsWithUnwrittenEditsAreNeverFreedAndDroppedOnesShowAgain)
 
 TEST_F(Collection, ABaseCardIsFreedWithTheUnknownKindMessage)
 {
+    messenger.expect(QStringLiteral("M831"));
     CardData& base = host.addKind(CardKind::Base);
     base.hidden = true;
     Collect(host, true);
@@ -159,6 +161,7 @@ TEST_F(Collection, GarbageCollectCommitsCollectsAndRedrawsTheMap)
 
 TEST_F(Collection, GarbageCollectReportsAFailureAndGoesOn)
 {
+    messenger.expect(QStringLiteral("Garbage collect general failiure"));
     session().hooks.updateItems = [] { throw std::runtime_error("disk"); };
     GarbageCollect(host, true);
     ASSERT_EQ(messenger.plain.size(), 1u);

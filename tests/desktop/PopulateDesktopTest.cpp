@@ -238,6 +238,7 @@ TEST_F(PopulateDesktopTest, AnInflectionWordWithoutConceptIsNotCommitted)
 
 TEST_F(PopulateDesktopTest, AProjectBringsItsItemsAndTheirTextsToTheClipboard)
 {
+    messenger.expect(QStringLiteral("qb1223"));
     for (int k = 0; k < 5; ++k)
         addItem(-46000.1 - k, QStringLiteral("garden note %1").arg(k), {{kRiver, 4}}, {QStringLiteral("GARDEN")},
                 -46300.0 - k);
@@ -308,6 +309,8 @@ TEST_F(PopulateDesktopTest, AFullItemTableStopsTheSetAndSetsTheAbortFlags)
 
 TEST_F(PopulateDesktopTest, AFullConceptTableStopsTheSet)
 {
+    messenger.expect(QStringLiteral("qb1457"));
+    messenger.expect(QStringLiteral("qb1576"));
     session().settings.machineIndex = 35;  // 17 concept slots, raised to 20
     for (int i = 0; i < 25; ++i) addConcept(-45500.0 - i, {5}, -45600.0 - i);
     setMode(ExplodeMode::Off);
@@ -548,6 +551,7 @@ TEST_F(PopulateDesktopTest, AnItemWithoutKeywordIsANormalCard)
 
 TEST_F(PopulateDesktopTest, Pick1ItemWithAnUnreadablePictureLeavesTheCardUnwritable)
 {
+    messenger.expect(QStringLiteral("QB3742"));
     addItem(-46000.1, QStringLiteral("broken picture"), {{kRiver, 4}});
     exec(QStringLiteral("UPDATE ITEM SET Animation = ?1 WHERE IT = ?2"), {QByteArray("not a picture"), -46000.1});
     const PlacedItemCard placed = Pick1Item(*desktop, {40, 40}, -46000.1, 0, 0, 0, false);
@@ -561,6 +565,8 @@ TEST_F(PopulateDesktopTest, Pick1ItemWithAnUnreadablePictureLeavesTheCardUnwrita
 
 TEST_F(PopulateDesktopTest, Pick1ItemFramesMarksAndSelectsTheHit)
 {
+    messenger.expect(QStringLiteral("qb1753"));
+    messenger.expect(QStringLiteral("qb3668"));
     addItem(-46000.1, QStringLiteral("find the needle here"), {{kRiver, 4}});
     const PlacedItemCard placed = Pick1Item(*desktop, {60, 70}, -46000.1, 255, 10, 6, true);
     ASSERT_NE(placed.card, nullptr);

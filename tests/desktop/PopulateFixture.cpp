@@ -18,44 +18,6 @@ namespace qb::test {
 
 void flushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
-void PopulateStoreFixture::exec(const QString& sql, const QVariantList& params)
-{
-    sql::Statement st(session().store.db(), sql);
-    for (int i = 0; i < params.size(); ++i) st.bindVariant(i + 1, params[i]);
-    ASSERT_TRUE(st.run()) << sql.toStdString() << ": " << st.error().toStdString();
-}
-
-void PopulateStoreFixture::addWord(int wordNo, const QString& word, double wts)
-{
-    exec(QStringLiteral("INSERT INTO WORD (Word, WNo, WTS, WTS2, WFQ) VALUES (?1, ?2, ?3, -1, 1)"), {word, wordNo, wts});
-}
-
-void PopulateStoreFixture::addConcept(Timestamp conceptId, const std::vector<int>& wordNos, Timestamp cts)
-{
-    for (int w : wordNos)
-        exec(QStringLiteral("INSERT INTO DICT (C, WNo, CTS) VALUES (?1, ?2, ?3)"),
-             {double(conceptId), w, double(cts == 0 ? conceptId : cts)});
-}
-
-void PopulateStoreFixture::addProject(const QString& name, Timestamp pts)
-{
-    exec(QStringLiteral("INSERT INTO PROJECT (Project, PTS, URL, Tag) VALUES (?1, ?2, '', 'NONE')"), {name, double(pts)});
-}
-
-void PopulateStoreFixture::addItem(Timestamp id, const QString& text, const std::vector<std::pair<Timestamp, int>>& keys,
-                                   const QStringList& projects, Timestamp its)
-{
-    exec(QStringLiteral("INSERT INTO ITEM (IT, TX, ITS, Animation) VALUES (?1, ?2, ?3, NULL)"),
-         {double(id), text, double(its == 0 ? id : its)});
-    int order = 0;
-    for (const auto& [conceptId, wordNo] : keys)
-        exec(QStringLiteral("INSERT INTO ITEMKEYS (IT, \"Order\", ITC, WNo) VALUES (?1, ?2, ?3, ?4)"),
-             {double(id), ++order, double(conceptId), wordNo});
-    order = 0;
-    for (const QString& p : projects)
-        exec(QStringLiteral("INSERT INTO ITEMURL (IT, \"Order\", Project) VALUES (?1, ?2, ?3)"), {double(id), ++order, p});
-}
-
 std::vector<Timestamp> PopulateStoreFixture::addItemsOf(Timestamp conceptId, int wordNo, int count, Timestamp firstId)
 {
     std::vector<Timestamp> ids;

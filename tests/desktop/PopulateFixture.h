@@ -17,17 +17,9 @@
 
 namespace qb::test {
 
-// Rows written straight into the store, for the populate queries and the desktop.
+// Rows written straight into the store (StoreSeed), for the populate queries and the desktop.
 class PopulateStoreFixture : public StoreFixture {
 protected:
-    void exec(const QString& sql, const QVariantList& params = {});
-    void addWord(int wordNo, const QString& word, double wts = -1);
-    void addConcept(Timestamp conceptId, const std::vector<int>& wordNos, Timestamp cts = 0);
-    void addProject(const QString& name, Timestamp pts);
-    // An ITEM record (ITS = its, or the id when 0) with keyword links (Order 1..n) and project
-    // links (Order 1..n).
-    void addItem(Timestamp id, const QString& text, const std::vector<std::pair<Timestamp, int>>& keys,
-                 const QStringList& projects = {}, Timestamp its = 0);
     // count items carrying one concept, item k touched k seconds before the newest.
     std::vector<Timestamp> addItemsOf(Timestamp conceptId, int wordNo, int count, Timestamp firstId = -46000.1);
     // The serial day number of the fixture clock.

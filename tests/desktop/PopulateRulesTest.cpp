@@ -141,6 +141,8 @@ TEST_F(PopulateRulesTest, TheDesktopLockFreesTheDesktopAfterItsTime)
 
 TEST_F(PopulateRulesTest, FailureReportsSetTheAbortFlagsOrEndTheProgram)
 {
+    messenger.expect(QStringLiteral("disk full.Drop command failed"));
+    messenger.expect(QStringLiteral("Develop Concept set failed"));
     Session& s = session();
     int ended = 0;
     populateState().hooks.endProgram = [&] { ++ended; };

@@ -40,6 +40,8 @@ protected:
 
 TEST_F(SlotRequests, MachineIndex100RefusesThe101stItemAndThe51stConcept)
 {
+    messenger.expect(QStringLiteral("qb1753"));
+    messenger.expect(QStringLiteral("qb1457"));
     session().settings.machineIndex = 100;
     EXPECT_EQ(fillItems(101), 100);
     ASSERT_EQ(messenger.count(), 1);
@@ -61,6 +63,8 @@ TEST_F(SlotRequests, MachineIndex100RefusesThe101stItemAndThe51stConcept)
 
 TEST_F(SlotRequests, MachineIndex35AllowsThirtyFiveItemsAndTheConceptFloorOfTwenty)
 {
+    messenger.expect(QStringLiteral("qb1753"));
+    messenger.expect(QStringLiteral("qb1457"));
     session().settings.machineIndex = 35;
     EXPECT_EQ(fillItems(40), 35);
     EXPECT_EQ(fillConcepts(40), 20);
@@ -99,6 +103,7 @@ TEST_F(SlotRequests, AnItemCardOnTheDesktopIsMovedInsteadOfDoubled)
 
 TEST_F(SlotRequests, AFoundCardWithoutSlotIsReportedAsASystemProblem)
 {
+    messenger.expect(QStringLiteral("Error - 0 item handle!"));
     host.addItem(-46002.0L);
     SlotAnswer a = GetItemSlot(host, {1, 1}, -46002.0L, 0);
     EXPECT_EQ(a.result, 0);
@@ -132,6 +137,8 @@ TEST_F(SlotRequests, ACardThatCouldNotBeFreedIsNeverFoundAgain)
 
 TEST_F(SlotRequests, WindowTablesHoldTenDictionariesAndFifteenProjects)
 {
+    messenger.expect(QStringLiteral("qb3127"));
+    messenger.expect(QStringLiteral("qb3160"));
     for (int i = 1; i <= 10; ++i) {
         int slot = GetWindowSlot(host, CardKind::Dictionary);
         ASSERT_EQ(slot, i);

@@ -173,10 +173,7 @@ TEST_F(ConceptCard, MergeWordsRelinksTheOtherWordsToTheSelectedOne) {
     const int car = n[0], automobile = n[1], vehicle = n[2];
     // Another concept holds auto with vehicle, and an item carries auto through it.
     addConcept(-40000.5, {automobile, vehicle});
-    exec(QStringLiteral("INSERT INTO ITEM (IT, TX, ITS) VALUES (-40000.1, 'a note', -40000.1)"));
-    exec(QStringLiteral(
-             "INSERT INTO ITEMKEYS (IT, \"Order\", ITC, WNo) VALUES (-40000.1, 1, -40000.5, ?1)"),
-         {automobile});
+    addItem(-40000.1, QStringLiteral("a note"), {{-40000.5, automobile}});
     window->commands().trigger(QString::fromLatin1(cmd::MergeWordsInConcept));
     QPointer<TDict> dictionary = openWindow();
     ASSERT_FALSE(dictionary.isNull());
@@ -255,7 +252,12 @@ TEST_F(ConceptCard, AStoredConceptComesUpWithItsWordsNewestFirstAndOnce) {
 TEST_F(ConceptCard, AFullConceptTableStopsTheLayoutWithItsMessage) {
     session().settings.machineIndex = 100;
     const int usable = session().settings.conceptSlotsUsable();
-    for (int i = 0; i < usable; ++i) SynWheelSetup(*desktop, QPoint(i, i), -42000.0 - i * 0.001);
+    // Stored concepts, so that each card finds its word.
+    const int word = addWords({QStringLiteral("wheel")})[0];
+    for (int i = 0; i < usable; ++i) {
+        addConcept(-42000.0 - i * 0.001, {word});
+        SynWheelSetup(*desktop, QPoint(i, i), -42000.0 - i * 0.001);
+    }
     ASSERT_EQ(conceptCards().size(), usable);
     messenger.clear();
     SynWheelSetup(*desktop, QPoint(5, 5), -43000.5);

@@ -86,6 +86,8 @@ TEST_F(Concepts, ConceptsOfAWordAreNoneOneOrSeveral)
 
 TEST_F(Concepts, MergingAutoIntoCarRelinksFoldsAndCleansUp)
 {
+    messenger.expect(QStringLiteral("Ok to relink all words in the window to: car"));
+    messenger.expect(QStringLiteral("Merge done; Do you want to add the collapsed word(s) to inflections"));
     buildCarAndAuto();
     MergeResult result = MergeConceptWords(carAndAuto(), kCard);
     ASSERT_TRUE(result.done);
@@ -131,6 +133,8 @@ TEST_F(Concepts, NoToTheInflectionQuestionLeavesInflecAndNoToTheFirstLeavesAll)
 
 TEST_F(Concepts, MergingACardWithOneWordChangesNoWord)
 {
+    messenger.expect(QStringLiteral("Ok to relink all words in the window to: vehicle"));
+    messenger.expect(QStringLiteral("Merge done; Do you want to add the collapsed word(s) to inflections"));
     buildCarAndAuto();
     QStringList words = rows(QStringLiteral("SELECT Word, WNo FROM WORD ORDER BY WNo"));
     ConceptCardData card;
@@ -153,6 +157,7 @@ TEST_F(Concepts, MergingACardWithOneWordChangesNoWord)
 
 TEST_F(Concepts, AMergeThatCannotBeCommittedLeavesTheStoreAsItWas)
 {
+    messenger.expect(QStringLiteral("Ok to relink all words in the window to: car"));
     buildCarAndAuto();
     QStringList before = dict() + keys() + rows(QStringLiteral("SELECT Word FROM WORD"));
     // Another program reading ITEMKEYS.DB keeps the merge from committing.

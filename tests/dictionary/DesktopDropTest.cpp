@@ -64,11 +64,7 @@ TEST_F(DesktopDrop, AWordWithoutConceptBecomesANewConceptStoredAtOnce) {
 TEST_F(DesktopDrop, AfterItemsCameTheIndicatorShowsTheClipboardLengthAgain) {
     std::vector<int> n = addWords({"tide"});
     addConcept(-46000.5, {n[0]});
-    for (double id : {-46001.25, -46001.5}) {
-        exec(QStringLiteral("INSERT INTO ITEM (IT, TX, ITS) VALUES (?1, 'text', ?1)"), {id});
-        exec(QStringLiteral("INSERT INTO ITEMKEYS (IT, \"Order\", ITC, WNo) VALUES (?1, 1, -46000.5, ?2)"),
-             {id, n[0]});
-    }
+    for (double id : {-46001.25, -46001.5}) addItem(id, QStringLiteral("text"), {{-46000.5, n[0]}});
     QGuiApplication::clipboard()->setText(QStringLiteral("hello"));
     // The word's concepts with their items, as the locate dialog's Show brings them.
     ASSERT_TRUE(FreeWordDrop(n[0]));

@@ -57,33 +57,6 @@ protected:
         for (const QString& w : words) numbers.push_back(CreateWord(w));
         return numbers;
     }
-    void addConcept(double id, std::initializer_list<int> wordNos)
-    {
-        for (int n : wordNos) exec(QStringLiteral("INSERT INTO DICT (C, WNo, CTS) VALUES (?1, ?2, ?1)"), {id, n});
-    }
-    void addKeyword(double item, int order, double conceptId, int wordNo)
-    {
-        exec(QStringLiteral("INSERT INTO ITEMKEYS (IT, \"Order\", ITC, WNo) VALUES (?1, ?2, ?3, ?4)"),
-             {item, order, conceptId, wordNo});
-    }
-    void exec(const QString& sql, const QVariantList& values = {})
-    {
-        sql::Statement st(session().store.db(), sql);
-        for (int i = 0; i < values.size(); ++i) st.bindVariant(i + 1, values[i]);
-        ASSERT_TRUE(st.run()) << st.error().toStdString();
-    }
-    // Every row of a query, columns joined with "|".
-    QStringList rows(const QString& sql)
-    {
-        sql::Statement st(session().store.db(), sql);
-        QStringList out;
-        while (st.next()) {
-            QStringList cols;
-            for (int c = 0; c < st.columnCount(); ++c) cols << st.value(c).toString();
-            out << cols.join(QLatin1Char('|'));
-        }
-        return out;
-    }
     // A window in slot order, shown.
     FakeDictionaryWindow& openWindow()
     {

@@ -61,28 +61,6 @@ std::vector<int> DictionaryUi::addWords(const QStringList& words) {
     return numbers;
 }
 
-void DictionaryUi::addConcept(double id, std::initializer_list<int> wordNos) {
-    for (int n : wordNos)
-        exec(QStringLiteral("INSERT INTO DICT (C, WNo, CTS) VALUES (?1, ?2, ?1)"), {id, n});
-}
-
-void DictionaryUi::exec(const QString& sql, const QVariantList& values) {
-    sql::Statement st(session().store.db(), sql);
-    for (int i = 0; i < values.size(); ++i) st.bindVariant(i + 1, values[i]);
-    ASSERT_TRUE(st.run()) << st.error().toStdString();
-}
-
-QStringList DictionaryUi::rows(const QString& sql) {
-    sql::Statement st(session().store.db(), sql);
-    QStringList out;
-    while (st.next()) {
-        QStringList cols;
-        for (int c = 0; c < st.columnCount(); ++c) cols << st.value(c).toString();
-        out << cols.join(QLatin1Char('|'));
-    }
-    return out;
-}
-
 TDict* DictionaryUi::openWindow() {
     int before = desktop->cardsOf<TDict>().size();
     window->commands().trigger(QString::fromLatin1(cmd::NewDictionaryWindow));

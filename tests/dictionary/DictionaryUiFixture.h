@@ -30,10 +30,6 @@ class DictionaryUi : public StoreFixture {
 
     // Creates words in this order; their numbers.
     std::vector<int> addWords(const QStringList& words);
-    void addConcept(double id, std::initializer_list<int> wordNos);
-    void exec(const QString& sql, const QVariantList& values = {});
-    // Every row of a query, columns joined with "|".
-    QStringList rows(const QString& sql);
 
     // View > "&Dictionary Window   " as the user chooses it.
     TDict* openWindow();

@@ -24,7 +24,7 @@
 #include "shell/CommandIds.h"
 #include "shell/CommandRegistry.h"
 #include "shell/MainWindow.h"
-#include "shell/ModalDriver.h"
+#include "support/ModalDriver.h"
 #include "session/Session.h"
 
 using namespace qb;

@@ -16,7 +16,7 @@
 #include "dictionary/DictionaryWindow.h"
 #include "dictionary/LocateDialog.h"
 #include "shell/MainWindow.h"
-#include "shell/ModalDriver.h"
+#include "support/ModalDriver.h"
 #include "session/Session.h"
 
 using namespace qb;

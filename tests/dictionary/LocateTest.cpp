@@ -204,6 +204,7 @@ TEST_F(Locate, TheDialogProposesTheClipboardAndCountsConcepts)
 
 TEST_F(Locate, EscAsksWhetherToStopUnlessQuiet)
 {
+    messenger.expect(QStringLiteral("lw238"));
     LocateDialogLogic d;
     EXPECT_FALSE(d.escPressed());  // No is the default
     EXPECT_EQ(messenger.shown.back().request.code, QStringLiteral("lw238"));
@@ -230,6 +231,7 @@ TEST_F(Locate, OtherPartsPositionTheFirstShownWindowByNumber)
 
 TEST_F(Locate, DropsPositionTheWindowOrSayWhyNot)
 {
+    messenger.expect(QStringLiteral("d467"));
     DictionaryBrowser& b = window->browser();
     EXPECT_TRUE(DropOnDictionary(*window, {DictDropSource::ConceptOrKeyword, 4, {}}));
     EXPECT_EQ(window->currentWord(), QStringLiteral("oscar"));

@@ -15,7 +15,7 @@
 #include "dictionary/LocateDialog.h"
 #include "dictionary/NewWordDialog.h"
 #include "shell/MainWindow.h"
-#include "shell/ModalDriver.h"
+#include "support/ModalDriver.h"
 #include "session/Session.h"
 
 using namespace qb;

@@ -60,7 +60,7 @@ TEST_F(Words, AReusedNumberDoesNotInheritFormsOfAWordThatIsGone)
 TEST_F(Words, ADeletedNumberThatItemsStillCarryIsNotGivenToANewWord)
 {
     addWords({QStringLiteral("car"), QStringLiteral("auto")});
-    exec(QStringLiteral("INSERT INTO ITEMKEYS (IT, \"Order\", ITC, WNo) VALUES (-46000.5, 1, -46000.25, 2)"));
+    addKeyword(-46000.5, 1, -46000.25, 2);
     DictionaryBrowser window;
     ASSERT_TRUE(window.positionOnWordNo(2));
     EXPECT_TRUE(DeleteWord(window));

@@ -129,6 +129,7 @@ TEST_F(Commit, NewItemHoldingOnlyTheDateStampIsNeverWritten)
 
 TEST_F(Commit, ItemWithTextButNoKeywordIsWrittenAndTheCheckThenReportsIt)
 {
+    messenger.expect(QStringLiteral("qb1199"));
     ItemCardData& card = newItemCard(kItemA, QStringLiteral("a thought"));
     ConceptCardData& conceptCard = newConceptCard(kConcept, {{1, QStringLiteral("word1")}});
     conceptCard.changed = false;
@@ -155,6 +156,7 @@ TEST_F(Commit, ItemWithTextButNoKeywordIsWrittenAndTheCheckThenReportsIt)
 
 TEST_F(Commit, EmptyCardsCheckFindsAnEmptyConceptButOnlyItemsDecide)
 {
+    messenger.expect(QStringLiteral("qb1050"));
     ItemCardData& deletedItem = newItemCard(kItemA, QStringLiteral("x"));
     deletedItem.deleted = true;
     keyedCard(kItemB, QStringLiteral("fine"));
@@ -268,7 +270,7 @@ TEST_F(Commit, EachChangedItemGetsAFreshTimestampUnlessOneIsPending)
 TEST_F(Commit, DeletedConceptStillUsedComesBackMarkedWithItsWordsWrittenAgain)
 {
     // The first link points to a vanished item; a later one to a living item.
-    exec(QStringLiteral("INSERT INTO ITEMKEYS (IT, \"Order\", ITC, WNo) VALUES (-1, 1, ?1, 1)"), {double(kConcept)});
+    addKeyword(-1, 1, kConcept, 1);
     addItem(kItemA, QStringLiteral("uses the concept"), {{kConcept, 2}});
     ConceptCardData& card = newConceptCard(kConcept, {{1, QStringLiteral("word1")}, {2, QStringLiteral("word2")}});
     card.deleted = true;
@@ -289,7 +291,8 @@ TEST_F(Commit, DeletedConceptStillUsedComesBackMarkedWithItsWordsWrittenAgain)
 
 TEST_F(Commit, DeletedConceptWithOnlyDanglingLinksIsDeletedWithAWarning)
 {
-    exec(QStringLiteral("INSERT INTO ITEMKEYS (IT, \"Order\", ITC, WNo) VALUES (-1, 1, ?1, 1)"), {double(kConcept)});
+    messenger.expect(QStringLiteral("Inconsistent linkages found while deleting"));
+    addKeyword(-1, 1, kConcept, 1);
     ConceptCardData& card = newConceptCard(kConcept, {{1, QStringLiteral("word1")}});
     card.deleted = true;
     ConceptCardData& unused = newConceptCard(kOtherConcept, {{3, QStringLiteral("word3")}});
@@ -307,6 +310,7 @@ TEST_F(Commit, DeletedConceptWithOnlyDanglingLinksIsDeletedWithAWarning)
 
 TEST_F(Commit, ConceptWordsAreStoredOnceAndNeverBeyondTwentyFour)
 {
+    messenger.expect(QStringLiteral("Dict test dupl"));
     std::vector<ConceptWord> words = {{1, "word1"}, {2, "word2"}, {1, "word1"}, {0, "none"}};
     for (int w = 100; w < 130; ++w) words.push_back({w, QStringLiteral("w%1").arg(w)});
     newConceptCard(kConcept, words);
@@ -379,6 +383,7 @@ TEST_F(Commit, UnchangedUnfreeableAndReorderingCardsAreLeftAlone)
 
 TEST_F(Commit, AFailingCardIsRolledBackAloneAndStaysChanged)
 {
+    messenger.expect(QStringLiteral("Some problem with update items"));
     addItem(kItemB, QStringLiteral("stored text of B"), {{kConcept, 1}, {kConcept, 2}});
     // This store refuses one word number as a keyword.
     exec(QStringLiteral("CREATE TRIGGER itemkeys.refuse BEFORE INSERT ON ITEMKEYS WHEN NEW.WNo = 666 "
@@ -417,6 +422,9 @@ TEST_F(Commit, AFailingCardIsRolledBackAloneAndStaysChanged)
 
 TEST_F(Commit, ATransactionThatCannotReachTheDiskChangesNoCard)
 {
+    // Wrong but shown today: the notes of the rolled-back pass still come, so the user reads that
+    // the concept was reinserted although nothing was written and the card stays deleted.
+    messenger.expect(QStringLiteral("qb2145"));
     addItem(kItemA, QStringLiteral("stored"), {{kConcept, 1}});
     // A deferred constraint makes COMMIT itself fail once card C has been written.
     exec(QStringLiteral("PRAGMA foreign_keys = ON"));

@@ -47,8 +47,10 @@ TItem* ItemCardFixture::makeCard(Timestamp id, const QString& text, QPoint pos)
     data->itemId = id;
     data->text = text;
     data->pos = pos;
-    auto* card = new TItem(*desktop, std::move(data));
+    // The slot first, as NewItem asks for it: asked after the card is made, the request finds
+    // the card itself without a slot.
     SlotAnswer slot = desktop->GetItemSlot(pos, id, 0);
+    auto* card = new TItem(*desktop, std::move(data));
     if (slot.isNew()) desktop->takeSlot(*card, slot.result);
     card->show();
     return card;

@@ -7,7 +7,7 @@
 #include "platform/Colors.h"
 #include "platform/FileNames.h"
 #include "session/ExecFile.h"
-#include "shell/ModalDriver.h"
+#include "support/ModalDriver.h"
 
 #include <gtest/gtest.h>
 
@@ -391,6 +391,8 @@ TEST_F(ItemCard, TheCloseSignDropsKeepsOrDeletesByWhatTheCardHolds)
 
 TEST_F(ItemCard, ACommitThatFailsFreesNoCardWhoseEditItDidNotWrite)
 {
+    messenger.expect(QStringLiteral("M2000-3 general Update error"));
+    messenger.expect(QStringLiteral("Some problem with update items"));
     addItem(kItem, QStringLiteral("stored"), {{kConceptA, 1}});
     // Far down the desktop, outside what the user sees.
     TItem* edited = PlaceItemCard(*desktop, kItem, QPoint(1500, 1500)).card;
@@ -537,6 +539,7 @@ TEST_F(ItemCard, ADoubleClickOnTheFrameMarksTouchesAndShowsTheProjects)
 
 TEST_F(ItemCard, TheItemCheckShowsTheCardWithoutKeywordOnItsKeywordSide)
 {
+    messenger.expect(QStringLiteral("qb1199"));
     TItem* keyed = makeKeyedCard(kItem, QStringLiteral("fine"));
     TItem* bare = makeCard(kOther, QStringLiteral("no keyword"), {300, 40});
     bare->item().hidden = true;

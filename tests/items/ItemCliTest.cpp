@@ -104,9 +104,7 @@ TEST_F(ItemCli, AFailedAddLeavesNoNewWordBehind)
 
 TEST_F(ItemCli, NothingIsAddedIntoADamagedFile)
 {
-    for (int i = 0; i < 200; ++i)
-        exec(QStringLiteral("INSERT INTO ITEM (IT, TX, ITS) VALUES (?1, ?2, ?1)"),
-             {-46000.0 - i, QString(400, QChar(u'a' + i % 26))});
+    for (int i = 0; i < 200; ++i) addItem(-46000.0 - i, QString(400, QChar(u'a' + i % 26)));
     session().store.close();
     QFile file(QDir(dir()).filePath(QStringLiteral("ITEM.DB")));
     ASSERT_TRUE(file.open(QIODevice::ReadWrite));

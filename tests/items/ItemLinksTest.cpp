@@ -86,6 +86,8 @@ TEST_F(ItemLinks, FirstKeywordGivesANewCardTheNormalItemLook)
 
 TEST_F(ItemLinks, TheTwentyFifthKeywordAndProjectAreRefused)
 {
+    messenger.expect(QStringLiteral("qb986"));
+    messenger.expect(QStringLiteral("qb1029"));
     ItemCardData card = cardWithKeywords(24);
     for (int i = 0; i < 24; ++i) ASSERT_TRUE(AddProject(card, QStringLiteral("P%1").arg(i)));
     card.changed = false;
@@ -119,6 +121,7 @@ TEST_F(ItemLinks, TheSameProjectTwiceLeavesOneLinkButCaseCounts)
 
 TEST_F(ItemLinks, RemovingLinksShiftsTheRestAndKeepsTheLastKeyword)
 {
+    messenger.expect(QStringLiteral("i1221"));
     ItemCardData card = cardWithKeywords(3);
     card.projects = {QStringLiteral("A"), QStringLiteral("B")};
     EXPECT_FALSE(RemoveKeyword(card, 7));
@@ -241,7 +244,7 @@ TEST_F(ItemLinks, ProjectsLoadNewestFirstAndVanishedProjectsAreDropped)
 TEST_F(ItemLinks, LoadingDoesNothingUnderTheStopFlagAndKeepsLinksWhenTheQueryFails)
 {
     addWord(1, QStringLiteral("car"));
-    exec(QStringLiteral("INSERT INTO ITEMKEYS (IT, \"Order\", ITC, WNo) VALUES (?1, 1, -1, 1)"), {double(kItem)});
+    addKeyword(kItem, 1, -1, 1);
     ItemCardData card = cardWithKeywords(2);
     session().flags.requestStop();
     EXPECT_FALSE(AddKeys(card, kItem));

@@ -18,16 +18,8 @@ class ItemsFixture : public StoreFixture {
 protected:
     sql::Database& db() { return session().store.db(); }
 
-    void exec(const QString& sql, const QVariantList& params = {});
     // All rows of a statement, each as its columns.
     std::vector<QVariantList> rows(const QString& sql, const QVariantList& params = {});
-
-    void addWord(int wordNo, const QString& word);
-    void addConcept(Timestamp conceptId, const std::vector<int>& wordNos);
-    void addProject(const QString& name, Timestamp pts);
-    // An ITEM record with its keyword links (Order 1..n) and project links (Order 1..n).
-    void addItem(Timestamp id, const QString& text, const std::vector<std::pair<Timestamp, int>>& keys,
-                 const QStringList& projects = {});
 
     ItemCardData& newItemCard(Timestamp id, const QString& text);
     ConceptCardData& newConceptCard(Timestamp id, const std::vector<ConceptWord>& words);

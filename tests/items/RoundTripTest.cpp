@@ -147,6 +147,8 @@ TEST_F(RoundTrip, PicturesOfOtherFormatsKeepTheirColoursAndRemovingOneClearsTheF
 
 TEST_F(RoundTrip, APictureThatCannotBeEncodedIsReportedAndTheRestIsStored)
 {
+    messenger.expect(QStringLiteral("0 image height"));
+    messenger.expect(QStringLiteral("Failed to save image"));
     auto card = keyedCard(QStringLiteral("text survives"));
     card->hasPicture = true;  // but the picture is empty: zero height
     ItemCardData reloaded = commitAndReload(std::move(card));

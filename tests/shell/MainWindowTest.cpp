@@ -18,7 +18,7 @@
 #include <QToolTip>
 #include <QUrl>
 
-#include "ModalDriver.h"
+#include "support/ModalDriver.h"
 #include "cards/Desktop.h"
 #include "platform/FileNames.h"
 #include "platform/IniFile.h"
@@ -364,6 +364,7 @@ TEST_F(MainWindow, FormCreateLaysDownTheStoreFilesAndShowsTheSettings) {
 }
 
 TEST_F(MainWindow, WithoutTheDictionaryTheStartReportsASystemErrorAndGoesOn) {
+    messenger.expect(QStringLiteral("Database not found"));
     session().store.close();
     ASSERT_TRUE(QFile::remove(path("DICT.DB")));
     window->FormCreate();
@@ -380,6 +381,7 @@ TEST_F(MainWindow, WithoutTheDictionaryTheStartReportsASystemErrorAndGoesOn) {
 }
 
 TEST_F(MainWindow, ADamagedTableEndsTheStartWithoutTouchingTheStore) {
+    messenger.expect(QStringLiteral("DICT.DB: file is not a database"));
     session().store.close();
     QFile dict(path("DICT.DB"));
     ASSERT_TRUE(dict.open(QIODevice::WriteOnly | QIODevice::Truncate));
@@ -485,6 +487,7 @@ TEST_F(MainWindow, StopFlagClosesWithoutQuestionsAndWithoutWritingTheSettings) {
 }
 
 TEST_F(MainWindow, SafetyStopShowsItsMessageOnceAndTheStopPicture) {
+    messenger.expect(QStringLiteral("An unusual error was detected"));
     window->FormCreate();
     window->show();
     session().flags.requestStop();
@@ -554,6 +557,7 @@ TEST_F(MainWindow, InformationFilesAreShownOnceAndAgainWhenTheyChange) {
 }
 
 TEST_F(MainWindow, WallpaperComesFromTheClipboardAndIsCleared) {
+    messenger.expect(QStringLiteral("qb6828"));
     window->FormCreate();
     QClipboard* clipboard = QGuiApplication::clipboard();
     clipboard->setText(QStringLiteral("only text"));
@@ -587,6 +591,7 @@ TEST_F(MainWindow, WallpaperComesFromTheClipboardAndIsCleared) {
 }
 
 TEST_F(MainWindow, EditIniFileRereadsTheSettingsAfterTheEditor) {
+    messenger.expect(QStringLiteral("qb8908"));
     window->FormCreate();
     EXPECT_FALSE(session().settings.quiet);
     // Without an editor hook the command only re-reads the file.

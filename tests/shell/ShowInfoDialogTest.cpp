@@ -9,7 +9,7 @@
 #include <QTextCursor>
 #include <QToolButton>
 
-#include "ModalDriver.h"
+#include "support/ModalDriver.h"
 #include "shell/HelpWindow.h"
 #include "floor/Messages.h"
 #include "session/Session.h"

@@ -287,6 +287,7 @@ TEST_F(Startup, AStoreDirectoryThatCannotBeWrittenIsNamedNotTakenForASecondCopy)
     EXPECT_FALSE(gone.problem().isEmpty());
 
     if (geteuid() == 0) GTEST_SKIP() << "root writes into read-only directories";
+    messenger.expect(QStringLiteral("cannot write in"));
     const QString store = sub("read-only");
     ASSERT_TRUE(CheckProgramEntry(store).ok);
     QFile::setPermissions(store, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
@@ -301,6 +302,7 @@ TEST_F(Startup, AStoreDirectoryThatCannotBeWrittenIsNamedNotTakenForASecondCopy)
 }
 
 TEST_F(Startup, DesktopStartOpensAFreshStoreAndRefusesAForeignDirectory) {
+    messenger.expect(QStringLiteral("Data base missing"));
     const QString store = sub("fresh");
     {
         DesktopStart start = StartDesktopProgram({"quillbox", "--dir", store});

@@ -24,8 +24,8 @@ protected:
 
 TEST_F(CheckCommand, RecreatesTheMissingTablesAndRefillsInflec)
 {
-    addWord(QStringLiteral("river"), 1);
-    addWord(QStringLiteral("река"), 2);
+    addWord(1, QStringLiteral("river"));
+    addWord(2, QStringLiteral("река"));
     addKeyword(-46001.1, 1, -45000.1, 2);
     session().store.close();
     for (const char* file : {"ITMSJMP.DB", "SHOW.DB", "PRJORDR.DB", "INFLEC.DB", "SCHED.DB"})

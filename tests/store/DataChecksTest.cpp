@@ -21,8 +21,8 @@ protected:
     // A store in use: its INFLEC has forms, so the start does not refill it.
     void addWordWithForm(const QString& word, int wno)
     {
-        addWord(word, wno);
-        run(QStringLiteral("INSERT INTO INFLEC (Word, WNo) VALUES (?1, ?2)"), {word, wno});
+        addWord(wno, word);
+        exec(QStringLiteral("INSERT INTO INFLEC (Word, WNo) VALUES (?1, ?2)"), {word, wno});
     }
 };
 
@@ -57,10 +57,10 @@ TEST_F(DataChecksTest, AStoreThatHasTheTablesKeepsTheirContents)
 {
     addWordWithForm(QStringLiteral("tree"), 1);
     QByteArray picture("BM\x00\x01\xff picture bytes", 20);
-    run(QStringLiteral("INSERT INTO ITMSJMP (ITS1, ITS2, TS) VALUES (-46001.1, -46002.2, '2026-12-08T14:35:07')"));
-    run(QStringLiteral("INSERT INTO SHOW (ConCatId, Image, Audio) VALUES ('1*2*note', ?1, NULL)"), {picture});
-    run(QStringLiteral("INSERT INTO PRJORDR (Project, IT, ITS) VALUES ('GARDEN', -46001.1, 3.0)"));
-    run(QStringLiteral("INSERT INTO SCHED (IT) VALUES (-46001.1)"));
+    exec(QStringLiteral("INSERT INTO ITMSJMP (ITS1, ITS2, TS) VALUES (-46001.1, -46002.2, '2026-12-08T14:35:07')"));
+    exec(QStringLiteral("INSERT INTO SHOW (ConCatId, Image, Audio) VALUES ('1*2*note', ?1, NULL)"), {picture});
+    exec(QStringLiteral("INSERT INTO PRJORDR (Project, IT, ITS) VALUES ('GARDEN', -46001.1, 3.0)"));
+    exec(QStringLiteral("INSERT INTO SCHED (IT) VALUES (-46001.1)"));
     const QString snapshot = QStringLiteral(
         "SELECT 'j', ITS1, ITS2, TS FROM ITMSJMP UNION ALL SELECT 's', ConCatId, hex(Image), Audio FROM SHOW "
         "UNION ALL SELECT 'p', Project, IT, ITS FROM PRJORDR UNION ALL SELECT 'q', IT, TX, ITS FROM SCHED");
@@ -77,11 +77,11 @@ TEST_F(DataChecksTest, AStoreThatHasTheTablesKeepsTheirContents)
 
 TEST_F(DataChecksTest, AMissingInflecIsRebuiltFromWordAndRepeatedPairsGoToKV1)
 {
-    addWord(QStringLiteral("apple"), 1);
-    addWord(QStringLiteral("pear"), 2);
-    addWord(QStringLiteral("apple"), 1);  // the same pair twice: a key violation
-    addWord(QStringLiteral("pear"), 3);   // same form, other number: a pair of its own
-    addWord(QStringLiteral("größe"), 4);
+    addWord(1, QStringLiteral("apple"));
+    addWord(2, QStringLiteral("pear"));
+    addWord(1, QStringLiteral("apple"));  // the same pair twice: a key violation
+    addWord(3, QStringLiteral("pear"));   // same form, other number: a pair of its own
+    addWord(4, QStringLiteral("größe"));
     removeTableFiles({QStringLiteral("INFLEC.DB")});
 
     EXPECT_TRUE(DataChecks());
@@ -99,8 +99,8 @@ TEST_F(DataChecksTest, AMissingInflecIsRebuiltFromWordAndRepeatedPairsGoToKV1)
 
 TEST_F(DataChecksTest, AnEmptyInflecIsRefilledButOneWithFormsIsLeftAlone)
 {
-    addWord(QStringLiteral("house"), 1);
-    addWord(QStringLiteral("mouse"), 2);
+    addWord(1, QStringLiteral("house"));
+    addWord(2, QStringLiteral("mouse"));
     EXPECT_TRUE(DataChecks());
     EXPECT_EQ(rows(QStringLiteral("SELECT Word, WNo FROM INFLEC ORDER BY WNo")),
               (QStringList{QStringLiteral("house|1"), QStringLiteral("mouse|2")}));
@@ -108,7 +108,7 @@ TEST_F(DataChecksTest, AnEmptyInflecIsRefilledButOneWithFormsIsLeftAlone)
     EXPECT_EQ(desktopClears, 1);
 
     // INFLEC now has rows: a later start adds nothing, even for a new word.
-    addWord(QStringLiteral("louse"), 3);
+    addWord(3, QStringLiteral("louse"));
     EXPECT_TRUE(DataChecks());
     EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM INFLEC")).toInt(), 2);
     EXPECT_EQ(windowRestores, 1);
@@ -122,9 +122,9 @@ TEST_F(DataChecksTest, AnEmptyInflecIsRefilledButOneWithFormsIsLeftAlone)
 
 TEST_F(DataChecksTest, FrequenciesCountTheKeywordLinksOfEachWord)
 {
-    addWord(QStringLiteral("unused"), 1, -5);  // a stale mark from an earlier start
-    addWord(QStringLiteral("popular"), 2);
-    addWord(QStringLiteral("once"), 3);
+    addWord(1, QStringLiteral("unused"), -1, -5);  // a stale mark from an earlier start
+    addWord(2, QStringLiteral("popular"));
+    addWord(3, QStringLiteral("once"));
     addKeyword(-46001.1, 1, -45000.1, 2);
     addKeyword(-46001.1, 2, -45000.2, 3);
     addKeyword(-46002.2, 1, -45000.1, 2);
@@ -138,8 +138,8 @@ TEST_F(DataChecksTest, FrequenciesCountTheKeywordLinksOfEachWord)
     EXPECT_EQ(messenger.count(), 0);
 
     // A word that lost its links is unused again at the next start.
-    run(QStringLiteral("DELETE FROM ITEMKEYS WHERE WNo = 3"));
-    run(QStringLiteral("DELETE FROM ITEMKEYS WHERE IT = -46002.2"));
+    exec(QStringLiteral("DELETE FROM ITEMKEYS WHERE WNo = 3"));
+    exec(QStringLiteral("DELETE FROM ITEMKEYS WHERE IT = -46002.2"));
     EXPECT_TRUE(GetFrequencies());
     EXPECT_EQ(rows(marks), (QStringList{QStringLiteral("unused|1"), QStringLiteral("popular|-2"),
                                         QStringLiteral("once|1")}));
@@ -147,7 +147,9 @@ TEST_F(DataChecksTest, FrequenciesCountTheKeywordLinksOfEachWord)
 
 TEST_F(DataChecksTest, ADroppedIndexFailsItsCheckAndTheOtherChecksStillRun)
 {
-    addWord(QStringLiteral("stale"), 1, -9);
+    messenger.expect(QStringLiteral("DICT.db table in application directory is not OK"));
+    messenger.expect(QStringLiteral("WORD.db table in application directory is not OK"));
+    addWord(1, QStringLiteral("stale"), -1, -9);
     alterFile(QStringLiteral("DICT.DB"), QStringLiteral("DROP INDEX DICT_CTS"));
     alterFile(QStringLiteral("WORD.DB"), QStringLiteral("DROP INDEX WORD_WFQ"));
 
@@ -193,6 +195,8 @@ TEST_F(DataChecksTest, ADamagedNewerTableFailsTheUpgradeAndStopsTheProgram)
 
 TEST_F(DataChecksTest, CheckIndexReadsAFolderAsDatabaseAndDoesNothingWhileStopped)
 {
+    messenger.expect(QStringLiteral("WORD.db lacks Tag"));
+    messenger.expect(QStringLiteral("DICT.db is missing"));
     QString scratch = QDir(dir()).filePath(QStringLiteral("TmpImp"));
     ASSERT_TRUE(QDir().mkpath(scratch));
     ASSERT_TRUE(QFile::copy(path(QStringLiteral("WORD.DB")), QDir(scratch).filePath(QStringLiteral("Word.db"))));
@@ -210,6 +214,7 @@ TEST_F(DataChecksTest, CheckIndexReadsAFolderAsDatabaseAndDoesNothingWhileStoppe
 
 TEST_F(DataChecksTest, WithoutTheDictionaryTheChecksSayWhichFileToRestore)
 {
+    messenger.expect(QStringLiteral("DICT.DB is missing from"));
     session().store.close();
     ASSERT_TRUE(QFile::remove(path(QStringLiteral("DICT.DB"))));
     EXPECT_FALSE(DataChecks());
@@ -223,8 +228,9 @@ TEST_F(DataChecksTest, WithoutTheDictionaryTheChecksSayWhichFileToRestore)
 
 TEST_F(DataChecksTest, OverwrittenPagesStopTheChecksBeforeAnyWriteAndNameTheFile)
 {
+    messenger.expect(QStringLiteral("ITEM.DB is damaged"));
     for (int i = 0; i < 200; ++i)
-        run(QStringLiteral("INSERT INTO ITEM (IT, TX, ITS) VALUES (?1, ?2, ?1)"),
+        exec(QStringLiteral("INSERT INTO ITEM (IT, TX, ITS) VALUES (?1, ?2, ?1)"),
             {-46000.0 - i, QString(400, QChar(u'a' + i % 26))});
     session().store.close();
     {

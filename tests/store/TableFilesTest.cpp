@@ -33,7 +33,7 @@ protected:
                 bytes[1] = 'M';
                 picture = bytes;
             }
-            run(QStringLiteral("INSERT INTO ITEM (IT, TX, ITS, Animation) VALUES (?1, ?2, ?3, ?4)"),
+            exec(QStringLiteral("INSERT INTO ITEM (IT, TX, ITS, Animation) VALUES (?1, ?2, ?3, ?4)"),
                 {-46000.0 - i * 0.001, text, -46100.0 - i * 0.001, picture});
         }
     }
@@ -55,7 +55,7 @@ protected:
 TEST_F(TableFilesTest, PackingAStoreTableKeepsEveryRecordByteForByteAndReopensTheStore)
 {
     addItems(60);
-    run(QStringLiteral("DELETE FROM ITEM WHERE rowid % 2 = 0"));  // leaves free pages to give back
+    exec(QStringLiteral("DELETE FROM ITEM WHERE rowid % 2 = 0"));  // leaves free pages to give back
     QStringList before = itemRows();
     QStringList indexesBefore = indexNames(QStringLiteral("main"));
     ASSERT_EQ(before.size(), 30);
@@ -76,7 +76,7 @@ TEST_F(TableFilesTest, PackingATableInAScratchFolderKeepsItsSpellingAndLeavesThe
 {
     QByteArray image(3000, '\0');
     for (int i = 0; i < image.size(); ++i) image[i] = char(i * 31);
-    run(QStringLiteral("INSERT INTO SHOW (ConCatId, Image, Audio) VALUES ('1*2', ?1, ?2)"),
+    exec(QStringLiteral("INSERT INTO SHOW (ConCatId, Image, Audio) VALUES ('1*2', ?1, ?2)"),
         {image, QByteArray("RIFF\0\0WAVE", 10)});
     QString scratch = QDir(dir()).filePath(QStringLiteral("TmpImp"));
     ASSERT_TRUE(QDir().mkpath(scratch));
@@ -99,6 +99,7 @@ TEST_F(TableFilesTest, PackingATableInAScratchFolderKeepsItsSpellingAndLeavesThe
 
 TEST_F(TableFilesTest, PackingAMissingTableFailsWithTheZipPackMessage)
 {
+    messenger.expect(QStringLiteral("qbdb544"));
     EXPECT_FALSE(PackTable(QStringLiteral("Nothing"), dir()));
     ASSERT_EQ(messenger.count(), 1);
     EXPECT_EQ(messenger.shown[0].request.message, QStringLiteral("Zip pack routine error"));
@@ -110,6 +111,7 @@ TEST_F(TableFilesTest, PackingAMissingTableFailsWithTheZipPackMessage)
 
 TEST_F(TableFilesTest, ClosedTablesCanBeReplacedOnDiskAndAFailedReopenStopsTheProgram)
 {
+    messenger.expect(QStringLiteral("Failed: OpenQBFiles"));
     CloseQBFiles();
     EXPECT_FALSE(session().store.isOpen());
     // File-level work on the closed store: WORD.DB replaced by a file with one word.
@@ -133,6 +135,7 @@ TEST_F(TableFilesTest, ClosedTablesCanBeReplacedOnDiskAndAFailedReopenStopsThePr
 
 TEST_F(TableFilesTest, SetTableOrderReportsAnOrderTheTableLacks)
 {
+    messenger.expect(QStringLiteral("Failed fieldindexnames"));
     TableObject words{QStringLiteral("WORDS"), kStoreDatabaseName, QStringLiteral("Word.db"), QString()};
     EXPECT_TRUE(SetTableOrder(words, QStringLiteral("WNo"), QStringLiteral("Freq setup")));
     EXPECT_TRUE(words.active);
@@ -148,6 +151,7 @@ TEST_F(TableFilesTest, SetTableOrderReportsAnOrderTheTableLacks)
 
 TEST_F(TableFilesTest, EngineReportAndDatabaseLocationInfo)
 {
+    messenger.expect(QStringLiteral("qb5566"));
     QString previous = QDir::currentPath();
     ASSERT_TRUE(QDir::setCurrent(dir()));
     bool available = EngineAvailable();

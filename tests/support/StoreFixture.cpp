@@ -27,6 +27,7 @@ void StoreFixture::SetUp()
 
 void StoreFixture::TearDown()
 {
+    messenger.verify();
     Session& s = session();
     s.store.close();
     s.resetRunState();

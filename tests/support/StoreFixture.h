@@ -2,6 +2,7 @@
 
 #include "platform/Clock.h"
 #include "support/ScriptedMessenger.h"
+#include "support/StoreSeed.h"
 
 #include <gtest/gtest.h>
 
@@ -10,8 +11,8 @@
 namespace qb::test {
 
 // A fresh store directory per test with the scripted messenger and the fake clock installed.
-// The store is created and opened unless the test asks otherwise.
-class StoreFixture : public ::testing::Test {
+// The store is created and opened unless the test asks otherwise; StoreSeed puts rows in.
+class StoreFixture : public ::testing::Test, public StoreSeed {
 protected:
     explicit StoreFixture(bool createStore = true) : createStore_(createStore) {}
     void SetUp() override;

@@ -12,6 +12,8 @@ class Messages : public test::StoreFixture {};
 
 TEST_F(Messages, SystemErrorShowsItsCodeAndWritesTheTwoLineProblemLog)
 {
+    messenger.expect(QStringLiteral("Something broke qb1050"));
+    messenger.expect(QStringLiteral("Plain error qb7"));
     session().settings.alwaysShowSystemInfo = false;
     ShowInfo(QStringLiteral("Something broke"), QStringLiteral("qb1050"), kSystemError, 40060);
     ASSERT_EQ(messenger.count(), 1);
@@ -63,6 +65,7 @@ TEST_F(Messages, InputRequestTrimsTheAnswerBothWays)
 
 TEST_F(Messages, CloseAllSetsTheStopFlagAndThenNothingIsShown)
 {
+    messenger.expect(QStringLiteral("still shown"));
     session().flags.requestEscape();
     messenger.answer(MessageButton::CloseAll);
     EXPECT_FALSE(ShowInfo(QStringLiteral("Database failure"), QStringLiteral("qb1"), kSystemError, 0));
@@ -77,6 +80,10 @@ TEST_F(Messages, CloseAllSetsTheStopFlagAndThenNothingIsShown)
 
 TEST_F(Messages, WrappersUseTheirKindsAndDefaultHelpTopic)
 {
+    messenger.expect(QStringLiteral("Quit?"));
+    messenger.expect(QStringLiteral("Go?"));
+    messenger.expect(QStringLiteral("up115"));
+    messenger.expect(QStringLiteral("piv467"));
     EXPECT_FALSE(AskNoDefault(QStringLiteral("Quit?"), 0));  // No is the default
     EXPECT_TRUE(AskYesDefault(QStringLiteral("Go?"), 40020));
     NonTrivialError(QStringLiteral("up115"));

@@ -1,6 +1,6 @@
 // The road of one drop, played as a new user would on the real main window; for a look by eye,
 // not part of the test run. Under Xvfb:
-//   xvfb-run -a -s "-screen 0 1280x1024x24" build/tests/desktop/populate_shots OUTPUT_DIR
+//   xvfb-run -a -s "-screen 0 1280x1024x24" build/tools/shots/populate_shots OUTPUT_DIR
 // Keys go through xdotool when it can reach the window (else the same commands are triggered).
 // Saves populate-1-items.png, populate-2-saved.png, populate-3-cleared.png,
 // populate-4-explode.png and populate-5-flip-<side>.png.

@@ -1,5 +1,5 @@
 // A session of a new user, played in the real program window under a display (Xvfb):
-//   xvfb-run -a -s "-screen 0 1280x1024x24" build/tests/dictionary/dictionary_session STORE_DIR
+//   xvfb-run -a -s "-screen 0 1280x1024x24" build/tools/shots/dictionary_session STORE_DIR
 //   SHOTS_DIR
 // STORE_DIR must not exist yet (or be empty). The program lays a fresh store down, opens a
 // dictionary window with Ctrl+T, adds words with Insert, drops a word on the desktop (the drop
@@ -33,7 +33,7 @@
 #include "shell/DesktopProgram.h"
 #include "shell/MainWindow.h"
 #include "floor/Messenger.h"
-#include "shell/ModalDriver.h"
+#include "support/ModalDriver.h"
 #include "session/Session.h"
 #include "shell/Startup.h"
 

@@ -144,6 +144,7 @@ TEST_F(SettingsFile, ExitWriteBackStoresTheExitKeys)
 
 TEST_F(SettingsFile, ANonNumericOffsetEndsTheLoadWithTheStatedMessage)
 {
+    messenger.expect(QStringLiteral("Bad value of Horizontal"));
     writeIni(QStringLiteral("[LIMITS]\nFindBatchSize=9\n[WINDOW OFFSETS]\nHorizontal=abc\n[SYSTEM]\nMachineIndex=50\n"));
     s().machineIndex = 77;
     EXPECT_FALSE(ReadIniFile());
@@ -190,6 +191,7 @@ TEST_F(SettingsFile, ARereadInsideASecondDoesNotRepeatItsTimestamps)
 TEST_F(SettingsFile, AToggleLeavesASettingsFileThatCannotBeReadAlone)
 {
     if (geteuid() == 0) GTEST_SKIP() << "root reads every file";
+    messenger.expect(QStringLiteral("cannot be read"));
     writeIni(QStringLiteral("[SYSTEM]\nMachineIndex=50\n"));
     QFile::setPermissions(session().iniPath(), QFileDevice::WriteOwner);
     bool quickFlip = s().quickFlip;

@@ -12,7 +12,8 @@ namespace qb::bench {
 
 MessageReply RecordingMessenger::showInfo(const MessageRequest& request)
 {
-    seen << (request.code.isEmpty() ? request.message : request.message + QLatin1Char(' ') + request.code);
+    seen << (request.code.isEmpty() ? request.message
+                                    : request.message + QLatin1Char(' ') + request.code);
     MessageReply reply;
     reply.button = MessageButton::Ok;
     return reply;
@@ -51,8 +52,9 @@ bool ensureSyntheticStore(const QString& dir, const SyntheticStoreOptions& optio
         std::fprintf(stderr, "generator: %s\n", error.toLocal8Bit().constData());
         return false;
     }
-    std::printf("generated %lld items, %lld keyword links, %lld words, %lld pictures in %.2f s\n", counts.items,
-                counts.itemKeys, counts.words, counts.pictures, timer.elapsed() / 1000.0);
+    std::printf("generated %lld items, %lld keyword links, %lld words, %lld pictures in %.2f s\n",
+                counts.items, counts.itemKeys, counts.words, counts.pictures,
+                timer.elapsed() / 1000.0);
     return true;
 }
 

@@ -12,9 +12,10 @@ namespace {
 
 void usage()
 {
-    std::fprintf(stderr,
-                 "usage: qb-gen --dir DIR --items N [--seed S] [--pictures-every K] [--stale-frequencies]"
-                 " [--replace]\n");
+    std::fprintf(
+        stderr,
+        "usage: qb-gen --dir DIR --items N [--seed S] [--pictures-every K] [--stale-frequencies]"
+        " [--replace]\n");
 }
 
 }  // namespace
@@ -64,12 +65,13 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "qb-gen: %s\n", error.toLocal8Bit().constData());
         return 1;
     }
-    std::printf("store      %s\n", QDir::toNativeSeparators(QDir(dir).absolutePath()).toLocal8Bit().constData());
-    std::printf("items      %lld (%lld with pictures, %.1f MB of text)\n", counts.items, counts.pictures,
-                counts.textBytes / 1e6);
+    std::printf("store      %s\n",
+                QDir::toNativeSeparators(QDir(dir).absolutePath()).toLocal8Bit().constData());
+    std::printf("items      %lld (%lld with pictures, %.1f MB of text)\n", counts.items,
+                counts.pictures, counts.textBytes / 1e6);
     std::printf("keywords   %lld links\n", counts.itemKeys);
-    std::printf("projects   %lld, %lld item links, %lld ordered\n", counts.projects, counts.itemProjects,
-                counts.projectOrders);
+    std::printf("projects   %lld, %lld item links, %lld ordered\n", counts.projects,
+                counts.itemProjects, counts.projectOrders);
     std::printf("words      %lld (%lld unused), %lld forms\n", counts.words, counts.unusedWords,
                 counts.inflections);
     std::printf("concepts   %lld, %lld word records\n", counts.concepts, counts.conceptWords);

@@ -3,11 +3,11 @@
 #include "BenchSupport.h"
 #include "SyntheticStore.h"
 
+#include "floor/Messenger.h"
 #include "platform/FileNames.h"
 #include "platform/Sqlite.h"
-#include "floor/Messenger.h"
-#include "session/Session.h"
 #include "session/DataChecks.h"
+#include "session/Session.h"
 #include "store/Schema.h"
 
 #include <QCoreApplication>
@@ -30,7 +30,8 @@ const char kAggregate[] =
 
 QString sqlString(const QString& text)
 {
-    return QLatin1Char('\'') + QString(text).replace(QLatin1Char('\''), QStringLiteral("''")) + QLatin1Char('\'');
+    return QLatin1Char('\'') + QString(text).replace(QLatin1Char('\''), QStringLiteral("''")) +
+           QLatin1Char('\'');
 }
 
 // Runs the aggregate in the sqlite3 tool with the files attached as the store attaches them.
@@ -53,7 +54,8 @@ double runBareAggregate(const QString& tool, const QString& dir, double* wall)
     p.waitForFinished(600000);
     QString out = QString::fromUtf8(p.readAllStandardOutput());
     *wall = timer.elapsed() / 1000.0;
-    QRegularExpressionMatch m = QRegularExpression(QStringLiteral("Run Time: real ([0-9.]+)")).match(out);
+    QRegularExpressionMatch m =
+        QRegularExpression(QStringLiteral("Run Time: real ([0-9.]+)")).match(out);
     if (p.exitCode() != 0 || !m.hasMatch()) {
         std::fprintf(stderr, "sqlite3 failed: %s\n", p.readAllStandardError().constData());
         return -1;
@@ -80,9 +82,10 @@ double timeFileChecks()
 
 void usage()
 {
-    std::fprintf(stderr, "usage: bench_startup [--dir DIR] [--items N] [--seed S] [--runs R]\n"
-                         "  DIR holding a store is used as it is; otherwise a store of N items"
-                         " (default 100000) is generated there or in a temporary folder.\n");
+    std::fprintf(stderr,
+                 "usage: bench_startup [--dir DIR] [--items N] [--seed S] [--runs R]\n"
+                 "  DIR holding a store is used as it is; otherwise a store of N items"
+                 " (default 100000) is generated there or in a temporary folder.\n");
 }
 
 }  // namespace
@@ -97,11 +100,16 @@ int main(int argc, char** argv)
     int runs = 5;
     for (int i = 0; i < args.size(); ++i) {
         bool ok = i + 1 < args.size();
-        if (ok && args[i] == QStringLiteral("--dir")) dir = args[++i];
-        else if (ok && args[i] == QStringLiteral("--items")) options.items = args[++i].toInt(&ok);
-        else if (ok && args[i] == QStringLiteral("--seed")) options.seed = args[++i].toULongLong(&ok);
-        else if (ok && args[i] == QStringLiteral("--runs")) runs = args[++i].toInt(&ok);
-        else ok = false;
+        if (ok && args[i] == QStringLiteral("--dir"))
+            dir = args[++i];
+        else if (ok && args[i] == QStringLiteral("--items"))
+            options.items = args[++i].toInt(&ok);
+        else if (ok && args[i] == QStringLiteral("--seed"))
+            options.seed = args[++i].toULongLong(&ok);
+        else if (ok && args[i] == QStringLiteral("--runs"))
+            runs = args[++i].toInt(&ok);
+        else
+            ok = false;
         if (!ok || options.items <= 0 || runs <= 0) {
             usage();
             return 2;
@@ -152,15 +160,18 @@ int main(int argc, char** argv)
         return 1;
     }
     std::printf("store open (11 files)                   %8.3f s\n", openSeconds);
-    std::printf("quick check of every table file         %8.3f s (median of %d)\n", qb::bench::median(fileChecks), runs);
-    std::printf("DataChecks, frequencies already right   %8.3f s (median of %d)\n", qb::bench::median(fresh), runs);
+    std::printf("quick check of every table file         %8.3f s (median of %d)\n",
+                qb::bench::median(fileChecks), runs);
+    std::printf("DataChecks, frequencies already right   %8.3f s (median of %d)\n",
+                qb::bench::median(fresh), runs);
     std::printf("DataChecks, every frequency stale       %8.3f s\n", qb::bench::median(stale));
     if (tool.isEmpty()) {
         std::printf("sqlite3 tool not found: no baseline\n");
         return 0;
     }
     const double base = qb::bench::median(bare);
-    std::printf("bare aggregate in sqlite3 (its timer)   %8.3f s (process %.3f s)\n", base, qb::bench::median(bareWall));
+    std::printf("bare aggregate in sqlite3 (its timer)   %8.3f s (process %.3f s)\n", base,
+                qb::bench::median(bareWall));
     const double worst = std::max(qb::bench::median(stale), qb::bench::median(fresh));
     const double ratio = base > 0 ? worst / base : 0;
     const double total = worst + qb::bench::median(fileChecks);

@@ -57,7 +57,9 @@ private:
 // A clock that moves forward by whole seconds from a fixed day, giving the program's timestamps.
 class Timeline {
 public:
-    explicit Timeline(Random& random) : random_(random), day0_(dates::dayNumber(QDate(2019, 1, 7))) {}
+    explicit Timeline(Random& random) : random_(random), day0_(dates::dayNumber(QDate(2019, 1, 7)))
+    {
+    }
     // The moment of the next event: one to fifteen minutes later.
     double next()
     {
@@ -79,7 +81,8 @@ private:
         qint64 s = secondsSinceStart + 8 * 3600;
         long double day = day0_ + s / 86400;
         int inDay = int(s % 86400);
-        return double(-(day + 0.04L * (inDay / 3600) + 0.0006L * (inDay / 60 % 60) + 0.00001L * (inDay % 60)));
+        return double(-(day + 0.04L * (inDay / 3600) + 0.0006L * (inDay / 60 % 60) +
+                        0.00001L * (inDay % 60)));
     }
 
     Random& random_;
@@ -88,42 +91,52 @@ private:
 };
 
 const char* const kCommonWords[] = {
-    "water", "house", "garden", "letter", "river", "market", "winter", "summer", "window", "bread",
-    "mountain", "village", "teacher", "doctor", "friend", "family", "money", "music", "paper",
-    "story", "night", "morning", "table", "chair", "street", "city", "country", "language", "book",
-    "school", "history", "science", "health", "energy", "weather", "travel", "journey", "kitchen",
-    "recipe", "coffee", "forest", "ocean", "island", "bridge", "engine", "machine", "computer",
-    "network", "meeting", "project", "budget", "report", "idea", "question", "answer", "reason",
-    "memory", "picture", "colour", "light", "shadow", "silence", "voice", "letterbox", "harvest",
-    "apple", "orchard", "flower", "season", "holiday", "museum", "theatre", "poetry", "novel",
-    "painting", "camera", "railway", "station", "harbour", "castle", "church", "library", "office",
-    "contract", "invoice", "customer", "product", "design", "method", "theory", "experiment",
-    "result", "problem", "solution", "quality", "practice", "habit", "routine", "exercise",
-    "running", "walking", "cooking", "reading", "writing", "thinking", "learning", "teaching",
-    "planning", "building", "growing", "painter", "writer", "reader", "neighbour", "stranger",
+    "water",     "house",     "garden",   "letter",   "river",    "market",  "winter",
+    "summer",    "window",    "bread",    "mountain", "village",  "teacher", "doctor",
+    "friend",    "family",    "money",    "music",    "paper",    "story",   "night",
+    "morning",   "table",     "chair",    "street",   "city",     "country", "language",
+    "book",      "school",    "history",  "science",  "health",   "energy",  "weather",
+    "travel",    "journey",   "kitchen",  "recipe",   "coffee",   "forest",  "ocean",
+    "island",    "bridge",    "engine",   "machine",  "computer", "network", "meeting",
+    "project",   "budget",    "report",   "idea",     "question", "answer",  "reason",
+    "memory",    "picture",   "colour",   "light",    "shadow",   "silence", "voice",
+    "letterbox", "harvest",   "apple",    "orchard",  "flower",   "season",  "holiday",
+    "museum",    "theatre",   "poetry",   "novel",    "painting", "camera",  "railway",
+    "station",   "harbour",   "castle",   "church",   "library",  "office",  "contract",
+    "invoice",   "customer",  "product",  "design",   "method",   "theory",  "experiment",
+    "result",    "problem",   "solution", "quality",  "practice", "habit",   "routine",
+    "exercise",  "running",   "walking",  "cooking",  "reading",  "writing", "thinking",
+    "learning",  "teaching",  "planning", "building", "growing",  "painter", "writer",
+    "reader",    "neighbour", "stranger",
 };
 
 const char* const kFunctionWords[] = {
-    "the", "and", "of", "to", "a", "in", "is", "that", "it", "for", "was", "on", "with", "as",
-    "at", "by", "this", "from", "but", "not", "or", "have", "be", "are", "an", "which", "one",
-    "we", "they", "there", "when", "all", "so", "if", "about", "what", "more", "can", "some",
-    "would", "into", "only", "also", "then", "after", "before", "because", "while", "over", "very",
+    "the",  "and",  "of",   "to",   "a",     "in",     "is",      "that",  "it",   "for",
+    "was",  "on",   "with", "as",   "at",    "by",     "this",    "from",  "but",  "not",
+    "or",   "have", "be",   "are",  "an",    "which",  "one",     "we",    "they", "there",
+    "when", "all",  "so",   "if",   "about", "what",   "more",    "can",   "some", "would",
+    "into", "only", "also", "then", "after", "before", "because", "while", "over", "very",
 };
 
-const char* const kOnsets[] = {"", "b", "c", "d", "f", "g", "h", "j", "k", "l", "m", "n", "p",
-                               "r", "s", "t", "v", "w", "z", "br", "cr", "dr", "fl", "gr", "pl",
-                               "pr", "sh", "st", "th", "tr", "ch", "sp", "sl", "bl", "cl", "qu"};
-const char* const kVowels[] = {"a", "e", "i", "o", "u", "ea", "ou", "ai", "ie", "oo", "y", "e", "a", "o"};
-const char* const kCodas[] = {"", "", "", "n", "r", "s", "t", "l", "m", "nd", "st", "ng", "rk", "ck", "sh", "th", "x"};
-const char* const kSuffixes[] = {"ing", "ed", "er", "ly", "tion", "ness", "ment", "able", "ist", "ous"};
-const char* const kCyrillic[] = {"ба", "ве", "го", "да", "ко", "ла", "ми", "но", "по", "ра", "си",
+const char* const kOnsets[] = {"",   "b",  "c",  "d",  "f",  "g",  "h",  "j",  "k",
+                               "l",  "m",  "n",  "p",  "r",  "s",  "t",  "v",  "w",
+                               "z",  "br", "cr", "dr", "fl", "gr", "pl", "pr", "sh",
+                               "st", "th", "tr", "ch", "sp", "sl", "bl", "cl", "qu"};
+const char* const kVowels[] = {"a",  "e",  "i",  "o", "u", "ea", "ou",
+                               "ai", "ie", "oo", "y", "e", "a",  "o"};
+const char* const kCodas[] = {"",   "",   "",   "n",  "r",  "s",  "t",  "l", "m",
+                              "nd", "st", "ng", "rk", "ck", "sh", "th", "x"};
+const char* const kSuffixes[] = {"ing",  "ed",   "er",   "ly",  "tion",
+                                 "ness", "ment", "able", "ist", "ous"};
+const char* const kCyrillic[] = {"ба", "ве", "го",  "да", "ко",  "ла", "ми", "но", "по", "ра", "си",
                                  "то", "ур", "ска", "ть", "ние", "жи", "ща", "ой", "ем", "ры"};
-const char* const kGreek[] = {"κα", "λο", "με", "νη", "πο", "ρι", "στο", "θε", "ος", "ια", "φι", "χω"};
+const char* const kGreek[] = {"κα",  "λο", "με", "νη", "πο", "ρι",
+                              "στο", "θε", "ος", "ια", "φι", "χω"};
 const char* const kAccents[] = {"é", "ü", "ö", "å", "ñ", "è", "ä", "ø", "ç"};
-const char* const kTags[] = {"NONE", "WORK", "HOME", "STUDY", "READING", "TRAVEL", "GARDEN", "FAMILY"};
+const char* const kTags[] = {"NONE",    "WORK",   "HOME",   "STUDY",
+                             "READING", "TRAVEL", "GARDEN", "FAMILY"};
 
-template <size_t N>
-const char* pick(Random& random, const char* const (&list)[N])
+template <size_t N> const char* pick(Random& random, const char* const (&list)[N])
 {
     return list[random.below(int(N))];
 }
@@ -253,7 +266,10 @@ struct Project {
 
 class Generator {
 public:
-    Generator(const SyntheticStoreOptions& options) : options_(options), random_(options.seed), time_(random_) {}
+    Generator(const SyntheticStoreOptions& options)
+        : options_(options), random_(options.seed), time_(random_)
+    {
+    }
 
     bool run(const QString& dir, SyntheticStoreCounts* counts, QString* error);
 
@@ -263,7 +279,8 @@ private:
     bool addProject(QString* error);
     bool addItem(QString* error);
     QString itemText(const std::vector<int>& keywordWords);
-    void appendSentence(QByteArray& text, int words, const std::vector<int>& keywordWords, size_t& nextKeyword);
+    void appendSentence(QByteArray& text, int words, const std::vector<int>& keywordWords,
+                        size_t& nextKeyword);
     bool writeWordsAndForms(QString* error);
     bool writeProjectOrders(QString* error);
 
@@ -346,22 +363,30 @@ bool Generator::addProject(QString* error)
         QStringList parts;
         int n = random_.between(1, 3);
         for (int i = 0; i < n; ++i) {
-            QString part = QString::fromUtf8(words_[random_.popular(int(words_.size()))].text).toUpper();
+            QString part =
+                QString::fromUtf8(words_[random_.popular(int(words_.size()))].text).toUpper();
             if (!parts.contains(part)) parts << part;
         }
         name = parts.join(QLatin1Char(' ')).left(34);
-        if (projectNames_.contains(name)) name += QLatin1Char(' ') + QString::number(projects_.size());
+        if (projectNames_.contains(name))
+            name += QLatin1Char(' ') + QString::number(projects_.size());
     } while (projectNames_.contains(name) || name.size() > 38);
     projectNames_.insert(name);
     QString url;
     double kind = random_.unit();
     if (kind < 0.25)
-        url = QStringLiteral("https://example.org/") + QString(name).toLower().replace(QLatin1Char(' '), QLatin1Char('-'));
+        url = QStringLiteral("https://example.org/") +
+              QString(name).toLower().replace(QLatin1Char(' '), QLatin1Char('-'));
     else if (kind < 0.35)
-        url = QStringLiteral("projects/") + QString(name).toLower().replace(QLatin1Char(' '), QLatin1Char('_')) + QStringLiteral(".txt");
+        url = QStringLiteral("projects/") +
+              QString(name).toLower().replace(QLatin1Char(' '), QLatin1Char('_')) +
+              QStringLiteral(".txt");
     url = url.left(80);
     sql::Statement& st = project_.row();
-    st.bind(1, name).bind(2, time_.next()).bind(3, url).bind(4, QString::fromLatin1(pick(random_, kTags)));
+    st.bind(1, name)
+        .bind(2, time_.next())
+        .bind(3, url)
+        .bind(4, QString::fromLatin1(pick(random_, kTags)));
     if (!project_.put(error)) return false;
     projects_.push_back({name, {}});
     return true;
@@ -380,7 +405,8 @@ void Generator::appendSentence(QByteArray& text, int words, const std::vector<in
             word = QByteArray::number(random_.between(2, 2024));
         else
             word = lexicon_[random_.skewed(int(lexicon_.size()))];
-        if (i == 0 && !word.isEmpty() && word[0] >= 'a' && word[0] <= 'z') word[0] = char(word[0] - 32);
+        if (i == 0 && !word.isEmpty() && word[0] >= 'a' && word[0] <= 'z')
+            word[0] = char(word[0] - 32);
         if (i > 0) text += random_.chance(0.06) ? ", " : " ";
         text += word;
     }
@@ -391,8 +417,9 @@ void Generator::appendSentence(QByteArray& text, int words, const std::vector<in
 QString Generator::itemText(const std::vector<int>& keywordWords)
 {
     double kind = random_.unit();
-    int words = kind < 0.70 ? random_.between(10, 80) : kind < 0.98 ? random_.between(80, 400)
-                                                                   : random_.between(500, 2500);
+    int words = kind < 0.70   ? random_.between(10, 80)
+                : kind < 0.98 ? random_.between(80, 400)
+                              : random_.between(500, 2500);
     QByteArray text;
     text.reserve(words * 7);
     size_t nextKeyword = 0;
@@ -418,7 +445,8 @@ bool Generator::addItem(QString* error)
         int c = random_.popular(int(concepts_.size()));
         const Concept& held = concepts_[c];
         int w = held.words[random_.below(int(held.words.size()))];
-        if (std::find(keys.begin(), keys.end(), std::make_pair(c, w)) == keys.end()) keys.emplace_back(c, w);
+        if (std::find(keys.begin(), keys.end(), std::make_pair(c, w)) == keys.end())
+            keys.emplace_back(c, w);
     }
     std::vector<int> keywordWords;
     for (int order = 0; order < int(keys.size()); ++order) {
@@ -486,7 +514,8 @@ bool Generator::writeWordsAndForms(QString* error)
         QStringList forms{text};
         if (w.text.size() > 3 && uchar(w.text[0]) < 0x80 && random_.chance(0.3)) {
             forms << text + QStringLiteral("s");
-            if (random_.chance(0.5)) forms << text + QStringLiteral("ed") << text + QStringLiteral("ing");
+            if (random_.chance(0.5))
+                forms << text + QStringLiteral("ed") << text + QStringLiteral("ing");
         }
         for (const QString& form : forms) {
             if (form.size() > 38) continue;
@@ -526,23 +555,30 @@ bool Generator::run(const QString& dir, SyntheticStoreCounts* counts, QString* e
     };
     const Open tables[] = {
         {&item_, "ITEM.DB", "INSERT INTO ITEM (IT, TX, ITS, Animation) VALUES (?1, ?2, ?3, ?4)"},
-        {&itemKeys_, "ITEMKEYS.DB", "INSERT INTO ITEMKEYS (IT, \"Order\", ITC, WNo) VALUES (?1, ?2, ?3, ?4)"},
-        {&itemUrl_, "ITEMURL.DB", "INSERT INTO ITEMURL (IT, \"Order\", Project) VALUES (?1, ?2, ?3)"},
+        {&itemKeys_, "ITEMKEYS.DB",
+         "INSERT INTO ITEMKEYS (IT, \"Order\", ITC, WNo) VALUES (?1, ?2, ?3, ?4)"},
+        {&itemUrl_, "ITEMURL.DB",
+         "INSERT INTO ITEMURL (IT, \"Order\", Project) VALUES (?1, ?2, ?3)"},
         {&dict_, "DICT.DB", "INSERT INTO DICT (C, WNo, CTS) VALUES (?1, ?2, ?3)"},
-        {&word_, "WORD.DB", "INSERT INTO WORD (Word, WNo, WTS, WTS2, WFQ) VALUES (?1, ?2, ?3, ?4, ?5)"},
+        {&word_, "WORD.DB",
+         "INSERT INTO WORD (Word, WNo, WTS, WTS2, WFQ) VALUES (?1, ?2, ?3, ?4, ?5)"},
         {&inflec_, "INFLEC.DB", "INSERT INTO INFLEC (Word, WNo) VALUES (?1, ?2)"},
-        {&project_, "PROJECT.DB", "INSERT INTO PROJECT (Project, PTS, URL, Tag) VALUES (?1, ?2, ?3, ?4)"},
+        {&project_, "PROJECT.DB",
+         "INSERT INTO PROJECT (Project, PTS, URL, Tag) VALUES (?1, ?2, ?3, ?4)"},
         {&jump_, "ITMSJMP.DB", "INSERT INTO ITMSJMP (ITS1, ITS2, TS) VALUES (?1, ?2, ?3)"},
         {&order_, "PRJORDR.DB", "INSERT INTO PRJORDR (Project, IT, ITS) VALUES (?1, ?2, ?3)"},
     };
     // A fifth more words than the dictionary will hold: texts also use words it lacks.
     makeLexicon(wordTarget + wordTarget / 5 + 50);
     for (const Open& t : tables)
-        if (!t.writer->open(dir, QString::fromLatin1(t.file), QString::fromLatin1(t.sql), error)) return false;
+        if (!t.writer->open(dir, QString::fromLatin1(t.file), QString::fromLatin1(t.sql), error))
+            return false;
 
     // Concepts, words and projects come into being along the way, as a user would make them.
     // The first item already finds a concept and a project.
-    auto dueBy = [items](int i, int target) { return (qint64(i + 1) * target + items - 1) / items; };
+    auto dueBy = [items](int i, int target) {
+        return (qint64(i + 1) * target + items - 1) / items;
+    };
     for (int i = 0; i < items; ++i) {
         while (int(concepts_.size()) < dueBy(i, conceptTarget))
             if (!addConcept(error)) return false;

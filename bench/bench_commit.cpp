@@ -3,12 +3,12 @@
 #include "BenchSupport.h"
 #include "SyntheticStore.h"
 
+#include "floor/Messenger.h"
 #include "items/Commit.h"
 #include "items/ItemCardData.h"
 #include "items/ItemRecord.h"
 #include "platform/FileNames.h"
 #include "platform/Sqlite.h"
-#include "floor/Messenger.h"
 #include "session/Session.h"
 
 #include <QCoreApplication>
@@ -28,8 +28,9 @@ std::vector<qb::Timestamp> pickItems(int count)
 {
     std::vector<qb::Timestamp> ids;
     // Spread over the store rather than its newest corner.
-    qb::sql::Statement st(qb::session().store.db(),
-                          QStringLiteral("SELECT IT FROM ITEM ORDER BY (rowid * 7919) % 100003 LIMIT ?1"));
+    qb::sql::Statement st(
+        qb::session().store.db(),
+        QStringLiteral("SELECT IT FROM ITEM ORDER BY (rowid * 7919) % 100003 LIMIT ?1"));
     st.bind(1, count);
     while (st.next()) ids.push_back(st.extValue(0));
     return ids;
@@ -43,10 +44,13 @@ struct SpareLinks {
 SpareLinks spareLinks()
 {
     SpareLinks spare;
-    qb::sql::Statement k(qb::session().store.db(),
-                         QStringLiteral("SELECT D.C, D.WNo, W.Word FROM DICT D, WORD W WHERE W.WNo = D.WNo LIMIT 50"));
+    qb::sql::Statement k(
+        qb::session().store.db(),
+        QStringLiteral(
+            "SELECT D.C, D.WNo, W.Word FROM DICT D, WORD W WHERE W.WNo = D.WNo LIMIT 50"));
     while (k.next()) spare.keywords.push_back({k.extValue(0), k.intValue(1), k.textValue(2)});
-    qb::sql::Statement p(qb::session().store.db(), QStringLiteral("SELECT Project FROM PROJECT LIMIT 20"));
+    qb::sql::Statement p(qb::session().store.db(),
+                         QStringLiteral("SELECT Project FROM PROJECT LIMIT 20"));
     while (p.next()) spare.projects << p.textValue(0);
     return spare;
 }
@@ -56,11 +60,14 @@ SpareLinks spareLinks()
 void change(ItemCardData& card, int round, int index, const SpareLinks& spare)
 {
     card.text += QStringLiteral(" edited in round %1").arg(round);
-    if (card.keywords.size() > 1) std::rotate(card.keywords.begin(), card.keywords.begin() + 1, card.keywords.end());
+    if (card.keywords.size() > 1)
+        std::rotate(card.keywords.begin(), card.keywords.begin() + 1, card.keywords.end());
     if (!spare.keywords.empty()) {
-        const qb::KeywordLink& extra = spare.keywords[size_t(index + round) % spare.keywords.size()];
+        const qb::KeywordLink& extra =
+            spare.keywords[size_t(index + round) % spare.keywords.size()];
         bool present = false;
-        for (const qb::KeywordLink& k : card.keywords) present = present || qb::sameId(k.conceptId, extra.conceptId, 1e-7L);
+        for (const qb::KeywordLink& k : card.keywords)
+            present = present || qb::sameId(k.conceptId, extra.conceptId, 1e-7L);
         if (!present) {
             if (card.keyCount() >= 6) card.keywords.pop_back();
             card.keywords.push_back(extra);
@@ -68,7 +75,8 @@ void change(ItemCardData& card, int round, int index, const SpareLinks& spare)
     }
     if (round % 2 == 0 && !spare.projects.isEmpty()) {
         const QString p = spare.projects[(index + round) % spare.projects.size()];
-        if (!card.projects.contains(p) && card.projCount() < ItemCardData::kMaxLinks) card.projects << p;
+        if (!card.projects.contains(p) && card.projCount() < ItemCardData::kMaxLinks)
+            card.projects << p;
     } else if (!card.projects.isEmpty()) {
         card.projects.removeLast();
     }
@@ -99,10 +107,14 @@ double timeBareSql(const std::vector<std::unique_ptr<ItemCardData>>& cards, bool
     QElapsedTimer timer;
     timer.start();
     qb::sql::Statement keysDelete(db, QStringLiteral("DELETE FROM ITEMKEYS WHERE IT = ?1"));
-    qb::sql::Statement keyInsert(db, QStringLiteral("INSERT INTO ITEMKEYS (IT, \"Order\", ITC, WNo) VALUES (?1, ?2, ?3, ?4)"));
+    qb::sql::Statement keyInsert(
+        db,
+        QStringLiteral("INSERT INTO ITEMKEYS (IT, \"Order\", ITC, WNo) VALUES (?1, ?2, ?3, ?4)"));
     qb::sql::Statement urlsDelete(db, QStringLiteral("DELETE FROM ITEMURL WHERE IT = ?1"));
-    qb::sql::Statement urlInsert(db, QStringLiteral("INSERT INTO ITEMURL (IT, \"Order\", Project) VALUES (?1, ?2, ?3)"));
-    qb::sql::Statement itemUpdate(db, QStringLiteral("UPDATE ITEM SET TX = ?2, Animation = ?3, ITS = ?4 WHERE IT = ?1"));
+    qb::sql::Statement urlInsert(
+        db, QStringLiteral("INSERT INTO ITEMURL (IT, \"Order\", Project) VALUES (?1, ?2, ?3)"));
+    qb::sql::Statement itemUpdate(
+        db, QStringLiteral("UPDATE ITEM SET TX = ?2, Animation = ?3, ITS = ?4 WHERE IT = ?1"));
     qb::sql::Transaction transaction(db);
     bool good = transaction.isActive();
     auto step = [&good](qb::sql::Statement& st) {
@@ -135,9 +147,11 @@ double timeBareSql(const std::vector<std::unique_ptr<ItemCardData>>& cards, bool
 
 void usage()
 {
-    std::fprintf(stderr, "usage: bench_commit [--dir DIR] [--items N] [--cards C] [--runs R]\n"
-                         "  DIR holding a store is used as it is (and changed); otherwise a store of N items\n"
-                         "  (default 100000) is generated there or in a temporary folder.\n");
+    std::fprintf(
+        stderr,
+        "usage: bench_commit [--dir DIR] [--items N] [--cards C] [--runs R]\n"
+        "  DIR holding a store is used as it is (and changed); otherwise a store of N items\n"
+        "  (default 100000) is generated there or in a temporary folder.\n");
 }
 
 }  // namespace
@@ -153,11 +167,16 @@ int main(int argc, char** argv)
     int runs = 5;
     for (int i = 0; i < args.size(); ++i) {
         bool ok = i + 1 < args.size();
-        if (ok && args[i] == QStringLiteral("--dir")) dir = args[++i];
-        else if (ok && args[i] == QStringLiteral("--items")) options.items = args[++i].toInt(&ok);
-        else if (ok && args[i] == QStringLiteral("--cards")) cardCount = args[++i].toInt(&ok);
-        else if (ok && args[i] == QStringLiteral("--runs")) runs = args[++i].toInt(&ok);
-        else ok = false;
+        if (ok && args[i] == QStringLiteral("--dir"))
+            dir = args[++i];
+        else if (ok && args[i] == QStringLiteral("--items"))
+            options.items = args[++i].toInt(&ok);
+        else if (ok && args[i] == QStringLiteral("--cards"))
+            cardCount = args[++i].toInt(&ok);
+        else if (ok && args[i] == QStringLiteral("--runs"))
+            runs = args[++i].toInt(&ok);
+        else
+            ok = false;
         if (!ok || options.items <= 0 || runs <= 0 || cardCount <= 0) {
             usage();
             return 2;
@@ -219,8 +238,10 @@ int main(int argc, char** argv)
     }
 
     const double c = qb::bench::median(commit), b = qb::bench::median(bare);
-    std::printf("%zu cards loaded (%d with a picture)     %8.3f s\n", cards.size(), pictures, loadSeconds);
-    std::printf("CommitCards, %zu changed item cards    %8.3f s (median of %d)\n", cards.size(), c, runs);
+    std::printf("%zu cards loaded (%d with a picture)     %8.3f s\n", cards.size(), pictures,
+                loadSeconds);
+    std::printf("CommitCards, %zu changed item cards    %8.3f s (median of %d)\n", cards.size(), c,
+                runs);
     std::printf("bare SQL, same rows, one transaction   %8.3f s\n", b);
     std::printf("ratio, commit / bare SQL               %8.2f\n", b > 0 ? c / b : 0.0);
     std::printf("target: commit under 0.2 s %s\n", c < 0.2 ? "met" : "MISSED");

@@ -8,8 +8,8 @@
 #include "dictionary/DictionaryWindows.h"
 #include "dictionary/LocateDialogLogic.h"
 #include "dictionary/Words.h"
-#include "platform/Sqlite.h"
 #include "floor/Messenger.h"
+#include "platform/Sqlite.h"
 #include "session/Session.h"
 #include "store/Schema.h"
 
@@ -39,7 +39,8 @@ private:
 void report(const char* what, double ms, double baselineMs = 0)
 {
     if (baselineMs > 0)
-        std::printf("%-52s %9.2f ms   (%.2f x bare SQL %.2f ms)\n", what, ms, ms / baselineMs, baselineMs);
+        std::printf("%-52s %9.2f ms   (%.2f x bare SQL %.2f ms)\n", what, ms, ms / baselineMs,
+                    baselineMs);
     else
         std::printf("%-52s %9.2f ms\n", what, ms);
 }
@@ -60,8 +61,11 @@ bool fillStore(int words)
     sql::Database& db = session().store.db();
     QRandomGenerator random(2024);
     sql::Transaction tx(db);
-    sql::Statement word(db, QStringLiteral("INSERT INTO WORD (Word, WNo, WTS, WTS2, WFQ) VALUES (?1, ?2, ?3, ?4, ?5)"));
-    sql::Statement form(db, QStringLiteral("INSERT OR IGNORE INTO INFLEC (Word, WNo) VALUES (?1, ?2)"));
+    sql::Statement word(
+        db,
+        QStringLiteral("INSERT INTO WORD (Word, WNo, WTS, WTS2, WFQ) VALUES (?1, ?2, ?3, ?4, ?5)"));
+    sql::Statement form(db,
+                        QStringLiteral("INSERT OR IGNORE INTO INFLEC (Word, WNo) VALUES (?1, ?2)"));
     for (int i = 1; i <= words; ++i) {
         QString w = randomWord(random, i);
         word.reset();
@@ -93,11 +97,12 @@ int main(int argc, char** argv)
     QElapsedTimer fill;
     fill.start();
     if (!fillStore(words)) {
-        std::fprintf(stderr, "filling the store failed: %s\n", qPrintable(s.store.db().lastError()));
+        std::fprintf(stderr, "filling the store failed: %s\n",
+                     qPrintable(s.store.db().lastError()));
         return 1;
     }
-    std::printf("dictionary of %d words built in %lld ms (collation locale %s)\n\n", words, fill.elapsed(),
-                qPrintable(AlphabeticalWordIndex::collationLocale().bcp47Name()));
+    std::printf("dictionary of %d words built in %lld ms (collation locale %s)\n\n", words,
+                fill.elapsed(), qPrintable(AlphabeticalWordIndex::collationLocale().bcp47Name()));
     sql::Database& db = s.store.db();
 
     // Baselines: the bare statements that read what the orders need.
@@ -106,12 +111,16 @@ int main(int argc, char** argv)
         while (st.next()) st.textValue(1);
     });
     double readPage = bench::timeMs([&] {
-        sql::Statement st(db, QStringLiteral("SELECT rowid, WNo, Word, WTS, WTS2, WFQ FROM WORD ORDER BY WTS LIMIT 200 OFFSET ?1"));
+        sql::Statement st(
+            db,
+            QStringLiteral(
+                "SELECT rowid, WNo, Word, WTS, WTS2, WFQ FROM WORD ORDER BY WTS LIMIT 200 OFFSET ?1"));
         st.bind(1, words / 2);
         while (st.next()) st.textValue(2);
     });
     double scanContains = bench::timeMs([&] {
-        sql::Statement st(db, QStringLiteral("SELECT rowid FROM WORD WHERE instr(Word, 'qqqzz') > 0"));
+        sql::Statement st(db,
+                          QStringLiteral("SELECT rowid FROM WORD WHERE instr(Word, 'qqqzz') > 0"));
         while (st.next()) {}
     });
     report("bare SQL: all words in Word index order", readAll);
@@ -128,7 +137,8 @@ int main(int argc, char** argv)
     double cold = bench::timeMs([&] { b.setOrder(DictOrder::Alphabetical); }, 1);
     report("first switch to alphabetical (builds the order)", cold, readAll);
 
-    const DictOrder cycle[] = {DictOrder::TimeStamp, DictOrder::Usage, DictOrder::Frequency, DictOrder::Alphabetical};
+    const DictOrder cycle[] = {DictOrder::TimeStamp, DictOrder::Usage, DictOrder::Frequency,
+                               DictOrder::Alphabetical};
     for (DictOrder order : cycle) {
         double ms = bench::timeMs([&] {
             b.setOrder(DictOrder::Alphabetical);
@@ -158,8 +168,8 @@ int main(int argc, char** argv)
     });
     report("CreateWord (one transaction, synchronous commit)", create);
     report("add a word, then show alphabetical again", afterAdd - create, readAll);
-    std::printf("   (%d builds from scratch, %d updates in those runs)\n", index.buildCount() - buildsBefore,
-                index.updateCount() - updatesBefore);
+    std::printf("   (%d builds from scratch, %d updates in those runs)\n",
+                index.buildCount() - buildsBefore, index.updateCount() - updatesBefore);
 
     // Locate: the search of the dictionary window, plain mode, from the top.
     DictionaryRow target = b.row(words * 3 / 4);
@@ -180,7 +190,10 @@ int main(int argc, char** argv)
     s.settings.quiet = true;  // no beeps or questions for the failing searches
     dictionaryState().locate.incrementalChecked = false;
     struct NoQuestions : Messenger {
-        MessageReply showInfo(const MessageRequest&) override { return {MessageButton::Cancel, {}}; }
+        MessageReply showInfo(const MessageRequest&) override
+        {
+            return {MessageButton::Cancel, {}};
+        }
         void plainMessage(const QString&) override {}
         void beep() override {}
     } silent;
@@ -193,14 +206,16 @@ int main(int argc, char** argv)
         double part = bench::timeMs([&] { locate(target.word.mid(1, 4)); });
         report(qPrintable(QStringLiteral("locate part of a word, ") + title), part, scanContains);
         double missing = bench::timeMs([&] { locate(QStringLiteral("qqqzz")); });
-        report(qPrintable(QStringLiteral("failed locate (whole table), ") + title), missing, scanContains);
+        report(qPrintable(QStringLiteral("failed locate (whole table), ") + title), missing,
+               scanContains);
         double byNumber = bench::timeMs([&] { b.positionOnWordNo(words / 5); });
         report(qPrintable(QStringLiteral("position on a word number, ") + title), byNumber);
         QRandomGenerator random(5);
         double rows = bench::timeMs([&] {
             for (int i = 0; i < 20; ++i) b.row(random.bounded(b.rowCount()));
         });
-        report(qPrintable(QStringLiteral("20 rows at random places, ") + title), rows, readPage * 20);
+        report(qPrintable(QStringLiteral("20 rows at random places, ") + title), rows,
+               readPage * 20);
     }
     s.setMessenger(nullptr);
     DictionaryWindows::instance().clear();

@@ -2,7 +2,6 @@
 // click to each order, the locate, going to a word and a new word shown in the window, each
 // through the window's grid with its rows painted. Baseline: the bare SQL that reads one page of
 // rows. Run: bench_dictionary_window [words]   (offscreen unless a display is asked for)
-#include "BenchSupport.h"
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QRandomGenerator>
@@ -10,6 +9,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include "BenchSupport.h"
 
 #include "cards/Desktop.h"
 #include "dictionary/DictionaryState.h"
@@ -18,8 +18,8 @@
 #include "dictionary/DictionaryWindows.h"
 #include "dictionary/LocateDialogLogic.h"
 #include "dictionary/Words.h"
-#include "platform/Sqlite.h"
 #include "floor/Messenger.h"
+#include "platform/Sqlite.h"
 #include "session/Session.h"
 #include "shell/Wiring.h"
 #include "store/Schema.h"
@@ -28,7 +28,8 @@ using namespace qb;
 
 namespace {
 
-void report(const char* what, double ms, double baselineMs = 0) {
+void report(const char* what, double ms, double baselineMs = 0)
+{
     if (baselineMs > 0)
         std::printf("%-56s %9.2f ms   (%.1f x bare SQL %.2f ms)\n", what, ms, ms / baselineMs,
                     baselineMs);
@@ -36,7 +37,8 @@ void report(const char* what, double ms, double baselineMs = 0) {
         std::printf("%-56s %9.2f ms\n", what, ms);
 }
 
-bool fillStore(int words) {
+bool fillStore(int words)
+{
     sql::Database& db = session().store.db();
     QRandomGenerator random(77);
     sql::Transaction tx(db);
@@ -65,7 +67,8 @@ struct Silent : Messenger {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     if (qEnvironmentVariable("QUILLBOX_BENCH_DISPLAY") != QStringLiteral("1"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);

@@ -12,12 +12,12 @@
 #include "dictionary/ConceptCard.h"
 #include "dictionary/DictionaryWindows.h"
 #include "dictionary/ExplodeMode.h"
+#include "floor/Messenger.h"
 #include "items/ItemCard.h"
 #include "items/ItemCommands.h"
 #include "items/ItemRecord.h"
 #include "platform/FileNames.h"
 #include "platform/Sqlite.h"
-#include "floor/Messenger.h"
 #include "session/Session.h"
 #include "shell/Wiring.h"
 
@@ -49,19 +49,25 @@ bool addBenchConcept(int count, BenchConcept* out)
     if (!maxWord.next()) return false;
     out->wordNo = maxWord.intValue(0);
     out->conceptId = GetQBTS();
-    sql::Statement word(db, QStringLiteral("INSERT INTO WORD (Word, WNo, WTS, WTS2, WFQ) VALUES ('benchmark', ?1, ?2, -1, ?3)"));
+    sql::Statement word(
+        db,
+        QStringLiteral(
+            "INSERT INTO WORD (Word, WNo, WTS, WTS2, WFQ) VALUES ('benchmark', ?1, ?2, -1, ?3)"));
     word.bind(1, out->wordNo).bind(2, out->conceptId).bind(3, count);
     sql::Statement dict(db, QStringLiteral("INSERT INTO DICT (C, WNo, CTS) VALUES (?1, ?2, ?1)"));
     dict.bind(1, out->conceptId).bind(2, out->wordNo);
     if (!word.run() || !dict.run()) return false;
     std::vector<double> items;
     {
-        sql::Statement pick(db, QStringLiteral("SELECT IT FROM ITEM ORDER BY (rowid * 7919) % 100003 LIMIT ?1"));
+        sql::Statement pick(
+            db, QStringLiteral("SELECT IT FROM ITEM ORDER BY (rowid * 7919) % 100003 LIMIT ?1"));
         pick.bind(1, count);
         while (pick.next()) items.push_back(pick.realValue(0));
     }
-    sql::Statement link(db, QStringLiteral("INSERT INTO ITEMKEYS (IT, \"Order\", ITC, WNo) "
-                                           "SELECT ?1, COALESCE(MAX(\"Order\"), 0) + 1, ?2, ?3 FROM ITEMKEYS WHERE IT = ?1"));
+    sql::Statement link(
+        db, QStringLiteral(
+                "INSERT INTO ITEMKEYS (IT, \"Order\", ITC, WNo) "
+                "SELECT ?1, COALESCE(MAX(\"Order\"), 0) + 1, ?2, ?3 FROM ITEMKEYS WHERE IT = ?1"));
     for (double it : items) {
         link.reset();
         link.bind(1, it).bind(2, out->conceptId).bind(3, out->wordNo);
@@ -78,15 +84,18 @@ double bareQueries(const BenchConcept& c, long long* checksum)
     QElapsedTimer timer;
     timer.start();
     long long sum = 0;
-    sql::Statement concepts(db, QStringLiteral("SELECT DISTINCT C, CTS FROM DICT WHERE WNo = ?1 ORDER BY CTS"));
+    sql::Statement concepts(
+        db, QStringLiteral("SELECT DISTINCT C, CTS FROM DICT WHERE WNo = ?1 ORDER BY CTS"));
     concepts.bind(1, c.wordNo);
     while (concepts.next()) ++sum;
-    sql::Statement words(db, QStringLiteral("SELECT DISTINCT D1.Word, D1.WTS, D1.WNo FROM DICT D, WORD D1 "
-                                            "WHERE D.C = ?1 AND D1.WNo = D.WNo ORDER BY D1.WTS"));
+    sql::Statement words(
+        db, QStringLiteral("SELECT DISTINCT D1.Word, D1.WTS, D1.WNo FROM DICT D, WORD D1 "
+                           "WHERE D.C = ?1 AND D1.WNo = D.WNo ORDER BY D1.WTS"));
     words.bind(1, double(c.conceptId));
     while (words.next()) sum += words.textValue(0).size();
-    sql::Statement items(db, QStringLiteral("SELECT A.IT, A.TX, A.Animation, A.ITS FROM ITEM A, ITEMKEYS B "
-                                            "WHERE B.ITC = ?1 AND A.IT = B.IT ORDER BY A.ITS LIMIT 200"));
+    sql::Statement items(
+        db, QStringLiteral("SELECT A.IT, A.TX, A.Animation, A.ITS FROM ITEM A, ITEMKEYS B "
+                           "WHERE B.ITC = ?1 AND A.IT = B.IT ORDER BY A.ITS LIMIT 200"));
     items.bind(1, double(c.conceptId));
     std::vector<double> ids;
     while (items.next()) {
@@ -94,11 +103,17 @@ double bareQueries(const BenchConcept& c, long long* checksum)
         sum += items.textValue(1).size() + items.blobValue(2).size();
     }
     QString in;
-    for (size_t i = 0; i < ids.size(); ++i) in += (i ? QStringLiteral(",?") : QStringLiteral("?")) + QString::number(i + 1);
-    sql::Statement keys(db, QStringLiteral("SELECT DISTINCT D.IT, D.\"Order\", D.ITC, D.WNo, D1.Word FROM ITEMKEYS D, WORD D1 "
-                                           "WHERE D.IT IN (%1) AND D1.WNo = D.WNo ORDER BY D.IT, D.\"Order\"").arg(in));
-    sql::Statement urls(db, QStringLiteral("SELECT DISTINCT a.IT, a.Project, b.PTS FROM ITEMURL a, PROJECT b "
-                                           "WHERE a.IT IN (%1) AND a.Project = b.Project ORDER BY a.IT, b.PTS").arg(in));
+    for (size_t i = 0; i < ids.size(); ++i)
+        in += (i ? QStringLiteral(",?") : QStringLiteral("?")) + QString::number(i + 1);
+    sql::Statement keys(
+        db, QStringLiteral(
+                "SELECT DISTINCT D.IT, D.\"Order\", D.ITC, D.WNo, D1.Word FROM ITEMKEYS D, WORD D1 "
+                "WHERE D.IT IN (%1) AND D1.WNo = D.WNo ORDER BY D.IT, D.\"Order\"")
+                .arg(in));
+    sql::Statement urls(
+        db, QStringLiteral("SELECT DISTINCT a.IT, a.Project, b.PTS FROM ITEMURL a, PROJECT b "
+                           "WHERE a.IT IN (%1) AND a.Project = b.Project ORDER BY a.IT, b.PTS")
+                .arg(in));
     for (size_t i = 0; i < ids.size(); ++i) {
         keys.bind(int(i) + 1, ids[i]);
         urls.bind(int(i) + 1, ids[i]);
@@ -124,9 +139,10 @@ double itemByItemLoading(const BenchConcept& c)
 
 void usage()
 {
-    std::fprintf(stderr, "usage: bench_explode [--items N] [--runs R]\n"
-                         "  a synthetic store of N items (default 20000) in a temporary folder;\n"
-                         "  one concept carried by 200 of them is exploded R times (default 5).\n");
+    std::fprintf(stderr,
+                 "usage: bench_explode [--items N] [--runs R]\n"
+                 "  a synthetic store of N items (default 20000) in a temporary folder;\n"
+                 "  one concept carried by 200 of them is exploded R times (default 5).\n");
 }
 
 }  // namespace
@@ -141,9 +157,12 @@ int main(int argc, char** argv)
     int runs = 5;
     for (int i = 0; i < args.size(); ++i) {
         bool ok = i + 1 < args.size();
-        if (ok && args[i] == QStringLiteral("--items")) options.items = args[++i].toInt(&ok);
-        else if (ok && args[i] == QStringLiteral("--runs")) runs = args[++i].toInt(&ok);
-        else ok = false;
+        if (ok && args[i] == QStringLiteral("--items"))
+            options.items = args[++i].toInt(&ok);
+        else if (ok && args[i] == QStringLiteral("--runs"))
+            runs = args[++i].toInt(&ok);
+        else
+            ok = false;
         if (!ok || options.items < 200 || runs <= 0) {
             usage();
             return 2;
@@ -167,7 +186,8 @@ int main(int argc, char** argv)
     }
     BenchConcept bench;
     if (!addBenchConcept(kPopulateRows, &bench)) {
-        std::fprintf(stderr, "could not add the benchmark concept: %s\n", s.store.db().lastError().toLocal8Bit().constData());
+        std::fprintf(stderr, "could not add the benchmark concept: %s\n",
+                     s.store.db().lastError().toLocal8Bit().constData());
         return 1;
     }
     // Room for 200 item cards.
@@ -218,16 +238,18 @@ int main(int argc, char** argv)
     s.store.close();
 
     if (cards != kPopulateRows || !messenger.seen.isEmpty()) {
-        std::fprintf(stderr, "the explode made %d item cards and said:\n%s\nfigures do not count\n", cards,
-                     messenger.seen.join(QLatin1Char('\n')).toLocal8Bit().constData());
+        std::fprintf(stderr, "the explode made %d item cards and said:\n%s\nfigures do not count\n",
+                     cards, messenger.seen.join(QLatin1Char('\n')).toLocal8Bit().constData());
         return 1;
     }
     const double e = bench::median(explode), b = bench::median(bare);
-    std::printf("store: %lld items, %lld keyword links, %lld pictures\n", counts.items, counts.itemKeys, counts.pictures);
+    std::printf("store: %lld items, %lld keyword links, %lld pictures\n", counts.items,
+                counts.itemKeys, counts.pictures);
     std::printf("explode, concept card and 200 item cards  %8.3f s (median of %d)\n", e, runs);
     std::printf("bare queries, same rows                  %8.3f s\n", b);
     std::printf("ratio, explode / bare queries            %8.1f\n", b > 0 ? e / b : 0.0);
-    std::printf("for comparison: the same cards' data item by item (3 queries each)  %.3f s\n", perItem);
+    std::printf("for comparison: the same cards' data item by item (3 queries each)  %.3f s\n",
+                perItem);
     std::printf("target: under 1 s %s\n", e < 1.0 ? "met" : "MISSED");
     (void)checksum;
     return 0;

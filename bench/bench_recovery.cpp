@@ -12,14 +12,15 @@
 #include "BenchSupport.h"
 #include "dictionary/ConceptCardData.h"
 #include "items/ItemCardData.h"
-#include "platform/FileNames.h"
 #include "items/RecoveryFile.h"
+#include "platform/FileNames.h"
 
 namespace {
 
 // Cards as a working day leaves them: a paragraph or two, a few keywords and projects each, and
 // some concept cards.
-std::vector<std::unique_ptr<qb::CardData>> changedCards(int count) {
+std::vector<std::unique_ptr<qb::CardData>> changedCards(int count)
+{
     std::vector<std::unique_ptr<qb::CardData>> cards;
     for (int i = 0; i < count; ++i) {
         if (i % 10 == 9) {
@@ -50,7 +51,8 @@ std::vector<std::unique_ptr<qb::CardData>> changedCards(int count) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     QCoreApplication app(argc, argv);
     int count = 200;
     int runs = 21;
@@ -75,8 +77,7 @@ int main(int argc, char** argv) {
     bool ok = true;
     const double snapshot = qb::bench::timeMs([&] { bytes = qb::recovery::Serialize(view); }, runs);
     const double whole = qb::bench::timeMs(
-        [&] { ok = qb::files::writeBytesFile(path, qb::recovery::Serialize(view)) && ok; },
-        runs);
+        [&] { ok = qb::files::writeBytesFile(path, qb::recovery::Serialize(view)) && ok; }, runs);
     const double plain = qb::bench::timeMs(
         [&] {
             QFile f(QDir(dir.path()).filePath(QStringLiteral("plain.txt")));

@@ -16,7 +16,7 @@ namespace qb {
 
 namespace {
 QPoint globalOf(QMouseEvent* e) { return e->globalPosition().toPoint(); }
-}
+}  // namespace
 
 TBasPanel::TBasPanel(TDesktop& desktop, std::unique_ptr<CardData> data)
     : QFrame(desktop.surface()),
@@ -105,8 +105,10 @@ bool TBasPanel::stepDue() const
 void TBasPanel::CornerMouseMove(QPoint global)
 {
     if (drag_.resizing) {
-        if (stepDue()) resizeStep(global);
-        else scheduleStep(global);
+        if (stepDue())
+            resizeStep(global);
+        else
+            scheduleStep(global);
     }
     bringToFront();
 }
@@ -174,8 +176,10 @@ void TBasPanel::CardDblClick()
 
 void TBasPanel::ToggleSize()
 {
-    if (data_->expanded) ShrinkToNormal();
-    else ExpandToAlternative();
+    if (data_->expanded)
+        ShrinkToNormal();
+    else
+        ExpandToAlternative();
 }
 
 void TBasPanel::HideCard()
@@ -220,8 +224,10 @@ bool TBasPanel::IsEmpty() const { return data_->isEmpty(); }
 void TBasPanel::CardMouseMove(QPoint global)
 {
     if (!drag_.moving) return;
-    if (stepDue()) moveStep(global);
-    else scheduleStep(global);
+    if (stepDue())
+        moveStep(global);
+    else
+        scheduleStep(global);
 }
 
 void TBasPanel::moveStep(QPoint global)
@@ -255,8 +261,10 @@ void TBasPanel::scheduleStep(QPoint global)
 
 void TBasPanel::takePendingStep()
 {
-    if (drag_.moving) moveStep(pendingPointer_);
-    else if (drag_.resizing) resizeStep(pendingPointer_);
+    if (drag_.moving)
+        moveStep(pendingPointer_);
+    else if (drag_.resizing)
+        resizeStep(pendingPointer_);
 }
 
 void TBasPanel::PlaceWidgets()

@@ -30,17 +30,17 @@ struct CardData {
 
     CardKind kind;
 
-    bool changed = false;      // edits that the next commit writes
-    bool deleted = false;      // to be deleted from the store at the next commit
-    bool hidden = false;       // dropped from the desktop; waits to be freed
-    bool marked = false;       // marked by the user; clearing commands spare it
-    bool unfreeable = false;   // freeing failed once; commits and collection skip it
+    bool changed = false;     // edits that the next commit writes
+    bool deleted = false;     // to be deleted from the store at the next commit
+    bool hidden = false;      // dropped from the desktop; waits to be freed
+    bool marked = false;      // marked by the user; clearing commands spare it
+    bool unfreeable = false;  // freeing failed once; commits and collection skip it
     bool rescheduleOnCollect = false;
     bool beingReordered = false;  // a keyword reorder is running; commits skip the card
-    Timestamp pendingTS = 0;   // 0, or the ITS the next commit writes (project order)
-    bool unsaved = false;      // new; no record carries its id yet (the commit checks the id is free)
+    Timestamp pendingTS = 0;      // 0, or the ITS the next commit writes (project order)
+    bool unsaved = false;  // new; no record carries its id yet (the commit checks the id is free)
 
-    int slot = 0;              // slot number in its kind's table, 0 when it has none
+    int slot = 0;  // slot number in its kind's table, 0 when it has none
 
     // Desktop coordinates (scroll positions included) and size.
     QPoint pos{0, 0};

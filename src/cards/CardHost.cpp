@@ -9,15 +9,9 @@ CardHost* theHost = nullptr;
 CardHost* cardHost() { return theHost; }
 void setCardHost(CardHost* host) { theHost = host; }
 
-std::optional<Timestamp> itemIdOf(const CardData& card)
-{
-    return card.shownItemId();
-}
+std::optional<Timestamp> itemIdOf(const CardData& card) { return card.shownItemId(); }
 
-std::optional<Timestamp> conceptIdOf(const CardData& card)
-{
-    return card.shownConceptId();
-}
+std::optional<Timestamp> conceptIdOf(const CardData& card) { return card.shownConceptId(); }
 
 CardData* findItemCard(const std::vector<CardData*>& cards, Timestamp itemId)
 {

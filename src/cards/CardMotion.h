@@ -28,14 +28,14 @@ bool StepDue(const CardDrag& drag, qint64 nowMs, int intervalMs);
 
 // The desktop scroll box, as the move step sees it.
 struct ScrollView {
-    QPoint scroll;       // current scroll positions
-    QSize visible;       // size of the visible part
-    int extent = 2000;   // width and height of the desktop
+    QPoint scroll;      // current scroll positions
+    QSize visible;      // size of the visible part
+    int extent = 2000;  // width and height of the desktop
 };
 
 struct MoveStepResult {
-    QPoint visiblePos;   // the card's new position in the visible part
-    QPoint scroll;       // scroll positions after auto-scrolling
+    QPoint visiblePos;  // the card's new position in the visible part
+    QPoint scroll;      // scroll positions after auto-scrolling
 };
 
 // Starts a move: pointer and card position in the visible part are in any one coordinate

@@ -9,7 +9,7 @@ namespace qb {
 
 namespace {
 QPoint globalOf(QMouseEvent* e) { return e->globalPosition().toPoint(); }
-}
+}  // namespace
 
 TMyCorner::TMyCorner(TBasPanel* card) : QWidget(card), card_(card)
 {

@@ -30,14 +30,10 @@ bool releaseSlot(CardHost& host, CardKind kind, int slot, const CardData* card)
     case CardKind::Item:
     case CardKind::Concept:
     case CardKind::Dictionary:
-    case CardKind::Project:
-        host.slotTables().forKind(kind)->release(slot, card);
-        return true;
+    case CardKind::Project: host.slotTables().forKind(kind)->release(slot, card); return true;
     case CardKind::Inflection:
-    case CardKind::Flyword:
-        return true;
-    default:
-        return false;
+    case CardKind::Flyword: return true;
+    default: return false;
     }
 }
 
@@ -119,7 +115,8 @@ bool ClearedBy(ClearCommand command, const CardData& card)
 void ClearCards(CardHost& host, ClearCommand command)
 {
     Session& s = session();
-    const bool itemCommand = command == ClearCommand::ItemsNotMarked || command == ClearCommand::AllItems;
+    const bool itemCommand =
+        command == ClearCommand::ItemsNotMarked || command == ClearCommand::AllItems;
     const bool allCards = command == ClearCommand::AllCards;
     if ((itemCommand || allCards) && s.commitRunning.raised()) return;
     try {
@@ -146,12 +143,11 @@ void ClearCards(CardHost& host, ClearCommand command)
             GarbageCollect(host, false);
             placementCounters().reset();
             break;
-        default:
-            GarbageCollect(host, false);
-            break;
+        default: GarbageCollect(host, false); break;
         }
     } catch (const std::exception&) {
-        PlainMessage(QString::fromLatin1(allCards ? collectmessages::kClearAll : collectmessages::kClearing));
+        PlainMessage(QString::fromLatin1(allCards ? collectmessages::kClearAll
+                                                  : collectmessages::kClearing));
     }
 }
 

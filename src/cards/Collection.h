@@ -27,9 +27,9 @@ enum class ClearCommand {
     AllItems,        // every item card
     Inflections,     // inflection windows
     Flywords,
-    AllUnmarked,     // item and concept cards not marked
-    AllCards,        // item and concept cards, inflection windows and flywords
-    Desktop,         // every card, windows included
+    AllUnmarked,  // item and concept cards not marked
+    AllCards,     // item and concept cards, inflection windows and flywords
+    Desktop,      // every card, windows included
 };
 // Whether a command drops this card.
 bool ClearedBy(ClearCommand command, const CardData& card);

@@ -2,11 +2,12 @@
 
 #include "cards/CommandRows.h"
 #include "cards/RecorderPanel.h"
-#include "platform/FileNames.h"
 #include "floor/Messenger.h"
+#include "platform/FileNames.h"
 #include "session/Session.h"
 
 #include <QApplication>
+#include <QAudioDevice>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -14,7 +15,6 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QAudioDevice>
 #include <QMediaDevices>
 #include <QPainter>
 #include <QPointer>
@@ -152,7 +152,9 @@ TMyPopUpMenu& TMyPopUpMenu::instance()
     return *s.panel;
 }
 
-TMyPopUpMenu::TMyPopUpMenu() : QDialog(nullptr, Qt::Tool | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+TMyPopUpMenu::TMyPopUpMenu()
+    : QDialog(nullptr,
+              Qt::Tool | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
 {
     setObjectName(QStringLiteral("commandPanel"));
     setWindowTitle(QStringLiteral("Record information"));
@@ -174,7 +176,8 @@ TMyPopUpMenu::TMyPopUpMenu() : QDialog(nullptr, Qt::Tool | Qt::WindowTitleHint |
     rowsBox_->move(0, 0);
 
     for (const CommandRow& r : FixedCommandRows()) {
-        auto* row = new TCommandRow(*this, r.caption, r.hint, r.command, rowPicture(r.command, r.keys), false);
+        auto* row = new TCommandRow(*this, r.caption, r.hint, r.command,
+                                    rowPicture(r.command, r.keys), false);
         fixedRows_.push_back(row);
         watch(row);
     }
@@ -198,14 +201,20 @@ TMyPopUpMenu::TMyPopUpMenu() : QDialog(nullptr, Qt::Tool | Qt::WindowTitleHint |
     resize(commandpanel::kWidth, commandpanel::kCleanHeight - kFrameHeight);
 }
 
-void TMyPopUpMenu::setTestAnswer(std::function<void(TMyPopUpMenu&)> answer) { testAnswer() = std::move(answer); }
+void TMyPopUpMenu::setTestAnswer(std::function<void(TMyPopUpMenu&)> answer)
+{
+    testAnswer() = std::move(answer);
+}
 
 void TMyPopUpMenu::setFileDialogAnswer(std::function<QString(const FileDialogRequest&)> answer)
 {
     fileDialogAnswer() = std::move(answer);
 }
 
-void TMyPopUpMenu::setAudioDeviceProbe(std::function<bool()> probe) { audioProbe() = std::move(probe); }
+void TMyPopUpMenu::setAudioDeviceProbe(std::function<bool()> probe)
+{
+    audioProbe() = std::move(probe);
+}
 
 bool TMyPopUpMenu::audioDevicePresent()
 {
@@ -235,7 +244,8 @@ QString TMyPopUpMenu::choose(QWidget* card, QPoint at, const Request& request)
     }
     for (const TemporaryRow& t : request.temporaryRows)
         if (!placed.contains(t.command)) showRow(t.command);
-    for (auto it = request.labels.begin(); it != request.labels.end(); ++it) setRowLabel(it.key(), it.value());
+    for (auto it = request.labels.begin(); it != request.labels.end(); ++it)
+        setRowLabel(it.key(), it.value());
     if (request.recorder && session().settings.audioEnabled && audioDevicePresent()) showRecorder();
     fitHeightToRows();
     return run();
@@ -405,7 +415,8 @@ bool TMyPopUpMenu::handleKey(QKeyEvent* e)
         return true;
     }
     QString text = e->text();
-    if (text.size() != 1 || (e->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) return false;
+    if (text.size() != 1 || (e->modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
+        return false;
     QString command = CommandForKey(text.at(0));
     if (command.isEmpty()) return text.at(0).isLetter();  // letters without a command do nothing
     chooseCommand(command);
@@ -446,7 +457,8 @@ void TMyPopUpMenu::RecorderLoad()
     const QString dir = session().dir();
     QString candidate = session().filePath(QStringLiteral("empty.wav"));
     FileDialogRequest request;
-    request.title = QStringLiteral("Select sound file for this item or press Esc for an empty sound track");
+    request.title =
+        QStringLiteral("Select sound file for this item or press Esc for an empty sound track");
     request.filter = FilterToQt(QStringLiteral("*.wav sound files|*.wav"));
     request.directory = dir;
     QString picked = runFileDialog(request);

@@ -39,14 +39,14 @@ public:
         QStringList rows;                // command names in display order (fixed or temporary)
         QHash<QString, QString> labels;  // rows shown with another caption (command -> caption)
         std::vector<TemporaryRow> temporaryRows;  // shown where `rows` names them, else at the end
-        bool recorder = false;           // the sound recorder row (item cards; only with audio)
+        bool recorder = false;  // the sound recorder row (item cards; only with audio)
     };
 
     // What a file dialog of the panel is asked.
     struct FileDialogRequest {
         QString title;
         QString directory;
-        QString filter;       // Qt form
+        QString filter;  // Qt form
         QString defaultSuffix;
         QString presetFile;
         bool save = false;

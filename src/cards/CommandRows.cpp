@@ -7,28 +7,47 @@ namespace qb {
 const std::vector<CommandRow>& FixedCommandRows()
 {
     static const std::vector<CommandRow> rows = {
-        {QStringLiteral("Combined &View"), QStringLiteral("Go to top of table"), QStringLiteral("CombinedView"), QStringLiteral("V")},
-        {QStringLiteral("&Hide Window"), QStringLiteral("Drop from desktop (no delete)"), QStringLiteral("Drop"), QStringLiteral("H")},
-        {QStringLiteral("&Locate"), QStringLiteral("Locate word or name in table"), QStringLiteral("Locate"), QStringLiteral("L")},
-        {QStringLiteral("Rename Word"), QStringLiteral("Actuality order"), QStringLiteral("Rename"), QStringLiteral("R")},
-        {QStringLiteral("To&ggle Sort Order"), QString(), QStringLiteral("AlphaOrder"), QStringLiteral("G")},
-        {QStringLiteral("&Insert Word"), QString(), QStringLiteral("TestWord"), QStringLiteral("I")},
-        {QStringLiteral("Unh&ook Project"), QStringLiteral("Word is deleted from database definitely"), QStringLiteral("RemoveURL"), QStringLiteral("O")},
+        {QStringLiteral("Combined &View"), QStringLiteral("Go to top of table"),
+         QStringLiteral("CombinedView"), QStringLiteral("V")},
+        {QStringLiteral("&Hide Window"), QStringLiteral("Drop from desktop (no delete)"),
+         QStringLiteral("Drop"), QStringLiteral("H")},
+        {QStringLiteral("&Locate"), QStringLiteral("Locate word or name in table"),
+         QStringLiteral("Locate"), QStringLiteral("L")},
+        {QStringLiteral("Rename Word"), QStringLiteral("Actuality order"), QStringLiteral("Rename"),
+         QStringLiteral("R")},
+        {QStringLiteral("To&ggle Sort Order"), QString(), QStringLiteral("AlphaOrder"),
+         QStringLiteral("G")},
+        {QStringLiteral("&Insert Word"), QString(), QStringLiteral("TestWord"),
+         QStringLiteral("I")},
+        {QStringLiteral("Unh&ook Project"),
+         QStringLiteral("Word is deleted from database definitely"), QStringLiteral("RemoveURL"),
+         QStringLiteral("O")},
         {QStringLiteral("&New Project"), QString(), QStringLiteral("AddWord"), QStringLiteral("N")},
-        {QStringLiteral("&Category"), QStringLiteral("Projects with given (sub)string are forced to top of table"), QStringLiteral("TagSelect"), QStringLiteral("CS")},
-        {QStringLiteral("&Add Desktop/Reorder"), QString(), QStringLiteral("CollectDesk"), QStringLiteral("A")},
-        {QStringLiteral("&Keywords"), QStringLiteral("View keywords attached"), QStringLiteral("Keywords"), QStringLiteral("K")},
-        {QStringLiteral("&Projects"), QStringLiteral("View projects connected"), QStringLiteral("Projects"), QStringLiteral("PT")},
+        {QStringLiteral("&Category"),
+         QStringLiteral("Projects with given (sub)string are forced to top of table"),
+         QStringLiteral("TagSelect"), QStringLiteral("CS")},
+        {QStringLiteral("&Add Desktop/Reorder"), QString(), QStringLiteral("CollectDesk"),
+         QStringLiteral("A")},
+        {QStringLiteral("&Keywords"), QStringLiteral("View keywords attached"),
+         QStringLiteral("Keywords"), QStringLiteral("K")},
+        {QStringLiteral("&Projects"), QStringLiteral("View projects connected"),
+         QStringLiteral("Projects"), QStringLiteral("PT")},
         {QStringLiteral("Image Update"), QString(), QStringLiteral("Image"), QString()},
         {QStringLiteral("Connect Image"), QString(), QStringLiteral("ConnectImage"), QString()},
-        {QStringLiteral("Unhook Ke&yword"), QStringLiteral("Attachment removed"), QStringLiteral("RemoveKey"), QStringLiteral("Y")},
-        {QStringLiteral("&Delete"), QStringLiteral("Item deleted definitely"), QStringLiteral("Delete"), QStringLiteral("D")},
-        {QStringLiteral("&Update Project"), QString(), QStringLiteral("ProjUpdate"), QStringLiteral("U")},
+        {QStringLiteral("Unhook Ke&yword"), QStringLiteral("Attachment removed"),
+         QStringLiteral("RemoveKey"), QStringLiteral("Y")},
+        {QStringLiteral("&Delete"), QStringLiteral("Item deleted definitely"),
+         QStringLiteral("Delete"), QStringLiteral("D")},
+        {QStringLiteral("&Update Project"), QString(), QStringLiteral("ProjUpdate"),
+         QStringLiteral("U")},
         {QStringLiteral("Open Browser"), QString(), QStringLiteral("URLCall"), QString()},
         {QStringLiteral("Te&xt"), QString(), QStringLiteral("GoText"), QStringLiteral("X")},
-        {QStringLiteral("Infl&ections"), QString(), QStringLiteral("CallInflec"), QStringLiteral("E")},
-        {QStringLiteral("&Word to Clipboard"), QString(), QStringLiteral("ClipBoard"), QStringLiteral("W")},
-        {QStringLiteral("&Find in Item texts"), QString(), QStringLiteral("MultFindText"), QStringLiteral("F")},
+        {QStringLiteral("Infl&ections"), QString(), QStringLiteral("CallInflec"),
+         QStringLiteral("E")},
+        {QStringLiteral("&Word to Clipboard"), QString(), QStringLiteral("ClipBoard"),
+         QStringLiteral("W")},
+        {QStringLiteral("&Find in Item texts"), QString(), QStringLiteral("MultFindText"),
+         QStringLiteral("F")},
     };
     return rows;
 }
@@ -73,8 +92,11 @@ QString AcceleratorToRichText(const QString& caption)
         QChar c = caption.at(i);
         if (c == QLatin1Char('&') && i + 1 < caption.size()) {
             QChar next = caption.at(++i);
-            if (next == QLatin1Char('&')) out += QStringLiteral("&amp;");
-            else out += QStringLiteral("<u>") + QString(next).toHtmlEscaped() + QStringLiteral("</u>");
+            if (next == QLatin1Char('&'))
+                out += QStringLiteral("&amp;");
+            else
+                out +=
+                    QStringLiteral("<u>") + QString(next).toHtmlEscaped() + QStringLiteral("</u>");
             continue;
         }
         out += QString(c).toHtmlEscaped();

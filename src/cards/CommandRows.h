@@ -38,7 +38,10 @@ QString CommandForKey(QChar key);
 QString DefaultCaption(const QString& command);
 
 // Height of the panel for a number of shown rows.
-inline int PanelHeight(int shownRows) { return shownRows * commandpanel::kRowHeight + commandpanel::kHeightExtra; }
+inline int PanelHeight(int shownRows)
+{
+    return shownRows * commandpanel::kRowHeight + commandpanel::kHeightExtra;
+}
 // Where the panel first stands for a press at `pointer` (screen coordinates).
 inline QPoint PanelOrigin(QPoint pointer) { return pointer + QPoint(-24, 44); }
 // Moves a panel of the given frame so that 44 pixels stay free to the right and below on the

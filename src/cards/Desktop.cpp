@@ -180,8 +180,10 @@ void TDesktop::refreshFoundItem(CardData& data, int color)
 {
     TBasPanel* card = cardOf(&data);
     if (!card) return;
-    if (foundItemHandler) foundItemHandler(*card, color);
-    else if (color != 0) card->setCardColor(color);
+    if (foundItemHandler)
+        foundItemHandler(*card, color);
+    else if (color != 0)
+        card->setCardColor(color);
 }
 
 void TDesktop::focusAway()
@@ -210,7 +212,8 @@ void TDesktop::allCardsCleared()
 TBasPanel* TDesktop::cardAround(QWidget* w) const
 {
     for (QWidget* p = w; p; p = p->parentWidget()) {
-        if (auto* card = qobject_cast<TBasPanel*>(p)) return card->parentWidget() == surface_ ? card : nullptr;
+        if (auto* card = qobject_cast<TBasPanel*>(p))
+            return card->parentWidget() == surface_ ? card : nullptr;
     }
     return nullptr;
 }

@@ -1,7 +1,7 @@
 #include "cards/DesktopMap.h"
 
-#include "platform/Colors.h"
 #include "floor/Settings.h"
+#include "platform/Colors.h"
 
 #include <algorithm>
 

@@ -12,7 +12,8 @@
 
 namespace qb {
 
-TDBDragGrid::TDBDragGrid(QWidget* parent) : TTowerGrid(parent), timer_(new QTimer(this)) {
+TDBDragGrid::TDBDragGrid(QWidget* parent) : TTowerGrid(parent), timer_(new QTimer(this))
+{
     setObjectName(QStringLiteral("dragGrid"));
     // The grid starts its drags itself, with the program's payload.
     setDragEnabled(false);
@@ -25,7 +26,8 @@ TDBDragGrid::TDBDragGrid(QWidget* parent) : TTowerGrid(parent), timer_(new QTime
     horizontalHeader()->viewport()->installEventFilter(this);
 }
 
-void TDBDragGrid::toFront() {
+void TDBDragGrid::toFront()
+{
     for (QWidget* w = parentWidget(); w; w = w->parentWidget()) {
         if (auto* card = qobject_cast<TBasPanel*>(w)) {
             card->bringToFront();
@@ -34,7 +36,8 @@ void TDBDragGrid::toFront() {
     }
 }
 
-bool TDBDragGrid::rowPress(Qt::MouseButton button, QPoint local, QPoint global) {
+bool TDBDragGrid::rowPress(Qt::MouseButton button, QPoint local, QPoint global)
+{
     if (button == Qt::RightButton && panel) {
         panelPoint_ = global;
         panel(global);
@@ -49,7 +52,8 @@ bool TDBDragGrid::rowPress(Qt::MouseButton button, QPoint local, QPoint global) 
     return false;
 }
 
-void TDBDragGrid::rowMove(Qt::MouseButtons buttons, QPoint local) {
+void TDBDragGrid::rowMove(Qt::MouseButtons buttons, QPoint local)
+{
     if (!pending_ || !(buttons & Qt::LeftButton)) return;
     if ((local - pressPoint_).manhattanLength() < QApplication::startDragDistance()) return;
     timer_->stop();
@@ -58,7 +62,8 @@ void TDBDragGrid::rowMove(Qt::MouseButtons buttons, QPoint local) {
     if (std::optional<DragPayload> payload = dragStart()) StartPayloadDrag(this, *payload);
 }
 
-bool TDBDragGrid::titlePress(Qt::MouseButton button, QPoint headerLocal) {
+bool TDBDragGrid::titlePress(Qt::MouseButton button, QPoint headerLocal)
+{
     if (button != Qt::LeftButton || !title) return false;
     QHeaderView* header = horizontalHeader();
     int left = header->sectionViewportPosition(0);
@@ -68,13 +73,15 @@ bool TDBDragGrid::titlePress(Qt::MouseButton button, QPoint headerLocal) {
     return true;
 }
 
-void TDBDragGrid::longPressExpired() {
+void TDBDragGrid::longPressExpired()
+{
     if (!pending_) return;
     pending_ = false;
     if (longPress && pressedRow_ >= 0) longPress(pressedRow_);
 }
 
-void TDBDragGrid::mousePressEvent(QMouseEvent* e) {
+void TDBDragGrid::mousePressEvent(QMouseEvent* e)
+{
     toFront();
     if (rowPress(e->button(), e->position().toPoint(), e->globalPosition().toPoint())) {
         e->accept();
@@ -83,7 +90,8 @@ void TDBDragGrid::mousePressEvent(QMouseEvent* e) {
     TTowerGrid::mousePressEvent(e);
 }
 
-void TDBDragGrid::mouseMoveEvent(QMouseEvent* e) {
+void TDBDragGrid::mouseMoveEvent(QMouseEvent* e)
+{
     if (pending_) {
         rowMove(e->buttons(), e->position().toPoint());
         e->accept();
@@ -92,7 +100,8 @@ void TDBDragGrid::mouseMoveEvent(QMouseEvent* e) {
     TTowerGrid::mouseMoveEvent(e);
 }
 
-void TDBDragGrid::mouseReleaseEvent(QMouseEvent* e) {
+void TDBDragGrid::mouseReleaseEvent(QMouseEvent* e)
+{
     timer_->stop();
     pending_ = false;
     TTowerGrid::mouseReleaseEvent(e);
@@ -102,7 +111,8 @@ void TDBDragGrid::dragEnterEvent(QDragEnterEvent* e) { AcceptPayloadDrag(e); }
 
 void TDBDragGrid::dragMoveEvent(QDragMoveEvent* e) { AcceptPayloadDrag(e); }
 
-void TDBDragGrid::dropEvent(QDropEvent* e) {
+void TDBDragGrid::dropEvent(QDropEvent* e)
+{
     std::optional<DragPayload> payload = PayloadOfDrop(e->mimeData());
     if (!payload) {
         e->ignore();
@@ -112,7 +122,8 @@ void TDBDragGrid::dropEvent(QDropEvent* e) {
     if (dropped) dropped(*payload);
 }
 
-bool TDBDragGrid::eventFilter(QObject* watched, QEvent* e) {
+bool TDBDragGrid::eventFilter(QObject* watched, QEvent* e)
+{
     if (watched == horizontalHeader()->viewport() && e->type() == QEvent::MouseButtonPress) {
         auto* m = static_cast<QMouseEvent*>(e);
         toFront();
@@ -121,7 +132,8 @@ bool TDBDragGrid::eventFilter(QObject* watched, QEvent* e) {
     return TTowerGrid::eventFilter(watched, e);
 }
 
-void StartPayloadDrag(QWidget* source, const DragPayload& payload) {
+void StartPayloadDrag(QWidget* source, const DragPayload& payload)
+{
     auto* mime = new QMimeData;
     mime->setData(DragPayload::mimeType(), payload.encode());
     if (!payload.word.isEmpty()) mime->setText(payload.word);
@@ -132,14 +144,16 @@ void StartPayloadDrag(QWidget* source, const DragPayload& payload) {
     CurrentDrag() = DragPayload();
 }
 
-void AcceptPayloadDrag(QDragMoveEvent* e) {
+void AcceptPayloadDrag(QDragMoveEvent* e)
+{
     if (e->mimeData()->hasFormat(DragPayload::mimeType()))
         e->acceptProposedAction();
     else
         e->ignore();
 }
 
-std::optional<DragPayload> PayloadOfDrop(const QMimeData* mime) {
+std::optional<DragPayload> PayloadOfDrop(const QMimeData* mime)
+{
     if (!mime || !mime->hasFormat(DragPayload::mimeType())) return std::nullopt;
     DragPayload payload = DragPayload::decode(mime->data(DragPayload::mimeType()));
     if (payload.source == DragPayload::Source::None) return std::nullopt;

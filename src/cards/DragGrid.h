@@ -17,7 +17,7 @@ namespace qb {
 // taking drops. The card kind fills in the callbacks it serves; a missing one does nothing.
 class TDBDragGrid : public TTowerGrid {
     Q_OBJECT
-  public:
+public:
     static constexpr int kLongPressMs = 540;
     // Presses nearer than this to the first column's right edge are the edge's, not the title's.
     static constexpr int kTitleEdge = 8;
@@ -46,7 +46,7 @@ class TDBDragGrid : public TTowerGrid {
     bool titlePress(Qt::MouseButton button, QPoint headerLocal);
     void longPressExpired();
 
-  protected:
+protected:
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
@@ -55,7 +55,7 @@ class TDBDragGrid : public TTowerGrid {
     void dropEvent(QDropEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
 
-  private:
+private:
     void toFront();
 
     QTimer* timer_;

@@ -22,7 +22,8 @@ DragPayload DragPayload::decode(const QByteArray& bytes)
     QDataStream in(bytes);
     int source = 0;
     double conceptValue = 0, itemValue = 0;
-    in >> source >> p.wordNo >> p.word >> conceptValue >> itemValue >> p.project >> p.position >> p.files;
+    in >> source >> p.wordNo >> p.word >> conceptValue >> itemValue >> p.project >> p.position >>
+        p.files;
     if (in.status() != QDataStream::Ok || source < 0 || source > int(Source::Files)) return {};
     p.source = Source(source);
     p.conceptId = conceptValue;

@@ -17,24 +17,24 @@ struct CardData;
 struct DragPayload {
     enum class Source {
         None,
-        DictionaryWord,   // a word dragged out of a dictionary window
-        InflectionWord,   // a form dragged out of an inflection window
-        ConceptWord,      // a word dragged out of a concept card
-        ItemKeyword,      // a keyword dragged out of an item card
-        ItemProject,      // a project dragged out of an item card
-        Concept,          // a whole concept card
-        Project,          // a project from a project window
+        DictionaryWord,  // a word dragged out of a dictionary window
+        InflectionWord,  // a form dragged out of an inflection window
+        ConceptWord,     // a word dragged out of a concept card
+        ItemKeyword,     // a keyword dragged out of an item card
+        ItemProject,     // a project dragged out of an item card
+        Concept,         // a whole concept card
+        Project,         // a project from a project window
         Flyword,
-        Files,            // files dropped from the file manager
+        Files,  // files dropped from the file manager
     };
 
     Source source = Source::None;
     int wordNo = 0;
-    QString word;               // at most 50 characters
+    QString word;  // at most 50 characters
     Timestamp conceptId = 0;
     Timestamp itemId = 0;
     QString project;
-    int position = -1;          // row in the source list, when it has one
+    int position = -1;               // row in the source list, when it has one
     CardData* sourceCard = nullptr;  // the card the drag started from, while it lives
     QStringList files;
 

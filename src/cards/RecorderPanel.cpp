@@ -16,7 +16,8 @@ namespace {
 
 constexpr int kRecorderHelp = 60020;
 
-QToolButton* makeButton(QWidget* parent, QStyle::StandardPixmap icon, const QString& name, QSize size)
+QToolButton* makeButton(QWidget* parent, QStyle::StandardPixmap icon, const QString& name,
+                        QSize size)
 {
     auto* b = new QToolButton(parent);
     b->setObjectName(name);
@@ -48,7 +49,8 @@ TRecorderRow::TRecorderRow(TMyPopUpMenu& panel)
     QToolButton* playB = makeButton(player, QStyle::SP_MediaPlay, QStringLiteral("Play"), b);
     QToolButton* stopB = makeButton(player, QStyle::SP_MediaStop, QStringLiteral("Stop"), b);
     QToolButton* endB = makeButton(player, QStyle::SP_MediaSkipForward, QStringLiteral("ToEnd"), b);
-    QToolButton* rewB = makeButton(player, QStyle::SP_MediaSkipBackward, QStringLiteral("Rewind"), b);
+    QToolButton* rewB =
+        makeButton(player, QStyle::SP_MediaSkipBackward, QStringLiteral("Rewind"), b);
     QToolButton* recB = makeButton(player, QStyle::SP_DialogYesButton, QStringLiteral("Record"), b);
     for (QToolButton* t : {playB, stopB, endB, rewB, recB}) {
         t->setToolTip(player->toolTip());
@@ -60,10 +62,12 @@ TRecorderRow::TRecorderRow(TMyPopUpMenu& panel)
     connect(rewB, &QToolButton::clicked, this, &TRecorderRow::rewind);
     connect(recB, &QToolButton::clicked, this, &TRecorderRow::record);
 
-    QToolButton* save = makeButton(this, QStyle::SP_DialogSaveButton, QStringLiteral("Save"), QSize(23, 21));
+    QToolButton* save =
+        makeButton(this, QStyle::SP_DialogSaveButton, QStringLiteral("Save"), QSize(23, 21));
     save->move(143, 3);
     save->setToolTip(QStringLiteral("Save recording to QB database."));
-    QToolButton* load = makeButton(this, QStyle::SP_DialogOpenButton, QStringLiteral("Load"), QSize(23, 21));
+    QToolButton* load =
+        makeButton(this, QStyle::SP_DialogOpenButton, QStringLiteral("Load"), QSize(23, 21));
     load->move(165, 3);
     load->setToolTip(QStringLiteral("Load file (Terminate dialog with Esc to get an empty start)"));
     connect(save, &QToolButton::clicked, &panel_, &TMyPopUpMenu::RecorderSave);
@@ -75,10 +79,7 @@ TRecorderRow::~TRecorderRow() = default;
 
 QString TRecorderRow::recordingPath() { return session().filePath(QStringLiteral("new.wav")); }
 
-void TRecorderRow::tell(const QString& error)
-{
-    ShowInfo(error, QString(), kError, kRecorderHelp);
-}
+void TRecorderRow::tell(const QString& error) { ShowInfo(error, QString(), kError, kRecorderHelp); }
 
 void TRecorderRow::stopRecording()
 {
@@ -131,9 +132,6 @@ void TRecorderRow::closePlayer()
     player_->close();
 }
 
-bool TRecorderRow::openPlayer(QString* error)
-{
-    return player_->open(recordingPath(), error);
-}
+bool TRecorderRow::openPlayer(QString* error) { return player_->open(recordingPath(), error); }
 
 }  // namespace qb

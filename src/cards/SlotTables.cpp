@@ -39,7 +39,8 @@ void SlotTable::release(int slot, const CardData* card)
 
 int SlotTable::occupied() const
 {
-    return int(std::count_if(entries_.begin(), entries_.end(), [](CardData* c) { return c != nullptr; }));
+    return int(
+        std::count_if(entries_.begin(), entries_.end(), [](CardData* c) { return c != nullptr; }));
 }
 
 void SlotTable::clear() { std::fill(entries_.begin(), entries_.end(), nullptr); }

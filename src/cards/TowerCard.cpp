@@ -27,7 +27,8 @@ TTowerGrid::TTowerGrid(QWidget* parent) : QTableView(parent)
     horizontalHeader()->setPalette(hp);
     // The selection stays visible when the grid has no focus.
     QPalette p = palette();
-    p.setColor(QPalette::Inactive, QPalette::Highlight, p.color(QPalette::Active, QPalette::Highlight));
+    p.setColor(QPalette::Inactive, QPalette::Highlight,
+               p.color(QPalette::Active, QPalette::Highlight));
     p.setColor(QPalette::Inactive, QPalette::HighlightedText,
                p.color(QPalette::Active, QPalette::HighlightedText));
     setPalette(p);
@@ -107,9 +108,15 @@ void TTower::CornerMouseUp(Qt::MouseButton button, QPoint global)
     afterResizeStep();
 }
 
-void TTower::CardMouseUp(Qt::MouseButton button, QPoint global) { TBasPanel::CardMouseUp(button, global); }
+void TTower::CardMouseUp(Qt::MouseButton button, QPoint global)
+{
+    TBasPanel::CardMouseUp(button, global);
+}
 
-void TTower::CardMouseDown(Qt::MouseButton button, QPoint global) { TBasPanel::CardMouseDown(button, global); }
+void TTower::CardMouseDown(Qt::MouseButton button, QPoint global)
+{
+    TBasPanel::CardMouseDown(button, global);
+}
 
 void TTower::CardExit()
 {

@@ -15,7 +15,9 @@ QAudioFormat AudioFormatOf(const wav::Sound& sound)
     switch (sound.bitsPerSample) {
     case 8: f.setSampleFormat(QAudioFormat::UInt8); break;
     case 16: f.setSampleFormat(QAudioFormat::Int16); break;
-    case 32: f.setSampleFormat(sound.floatSamples ? QAudioFormat::Float : QAudioFormat::Int32); break;
+    case 32:
+        f.setSampleFormat(sound.floatSamples ? QAudioFormat::Float : QAudioFormat::Int32);
+        break;
     default: break;
     }
     return f;
@@ -61,10 +63,12 @@ bool WavPlayer::play(QString* error)
     }
     if (!device.isFormatSupported(format_)) {
         if (error)
-            *error = QStringLiteral("The sound device cannot play this recording (%1 Hz, %2 channels, %3 bits).")
-                         .arg(sound_.sampleRate)
-                         .arg(sound_.channels)
-                         .arg(sound_.bitsPerSample);
+            *error =
+                QStringLiteral(
+                    "The sound device cannot play this recording (%1 Hz, %2 channels, %3 bits).")
+                    .arg(sound_.sampleRate)
+                    .arg(sound_.channels)
+                    .arg(sound_.bitsPerSample);
         return false;
     }
     if (!buffer_->isOpen()) buffer_->open(QIODevice::ReadOnly);

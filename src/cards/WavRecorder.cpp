@@ -49,7 +49,9 @@ bool WavRecorder::start(const QString& path, QString* error)
     }
     format_ = recordingFormat(device);
     if (bitsOf(format_.sampleFormat()) == 0 || format_.channelCount() < 1) {
-        if (error) *error = QStringLiteral("The sound input device offers no format that can be recorded.");
+        if (error)
+            *error =
+                QStringLiteral("The sound input device offers no format that can be recorded.");
         return false;
     }
     recorded_.clear();

@@ -15,7 +15,8 @@ TDesktopMap* InstallDesktopMap(TDesktop& desktop, QWidget* host)
         layout->addWidget(map);
     } else {
         host->setMinimumSize(host->minimumSize().expandedTo(map->size()));
-        map->move(std::max(0, (host->width() - map->width()) / 2), std::max(0, (host->height() - map->height()) / 2));
+        map->move(std::max(0, (host->width() - map->width()) / 2),
+                  std::max(0, (host->height() - map->height()) / 2));
     }
     map->show();
     desktop.setMap(map);

@@ -11,11 +11,11 @@
 #include "dictionary/DictionaryTypes.h"
 #include "dictionary/DictionaryWindows.h"
 #include "dictionary/Words.h"
+#include "floor/Messages.h"
 #include "items/ItemCommands.h"
 #include "platform/Clock.h"
 #include "platform/Colors.h"
 #include "session/ExternalPrograms.h"
-#include "floor/Messages.h"
 #include "session/Session.h"
 
 #include <QDropEvent>
@@ -39,12 +39,9 @@ bool takenByDesktop(Source source)
     case Source::InflectionWord:
     case Source::ItemKeyword:
     case Source::Project:
-    case Source::ConceptWord:
-        return true;
-    case Source::Flyword:
-        return bool(populateState().hooks.flywordDrop);
-    default:
-        return false;
+    case Source::ConceptWord: return true;
+    case Source::Flyword: return bool(populateState().hooks.flywordDrop);
+    default: return false;
     }
 }
 
@@ -110,10 +107,12 @@ void dropProject(TDesktop& desktop, const DragPayload& payload, QPoint at)
 {
     Session& s = session();
     UpdateItems();
-    if (populateState().hooks.restoreProjectOrder) populateState().hooks.restoreProjectOrder(payload.project);
+    if (populateState().hooks.restoreProjectOrder)
+        populateState().hooks.restoreProjectOrder(payload.project);
     ItemSet items(ItemsOfProjectRows(payload.project));
     if (items.empty()) {
-        ShowInfoIfVerbose(QStringLiteral("Nothing found"), QStringLiteral("qb1223"), kInformation, 20010);
+        ShowInfoIfVerbose(QStringLiteral("Nothing found"), QStringLiteral("qb1223"), kInformation,
+                          20010);
         return;
     }
     ProjectTextCollector collector;
@@ -148,7 +147,8 @@ bool FormDragDrop(TDesktop& desktop, const DragPayload& payload, QPoint point, D
     s.flags.releaseAbort();
     if (place == DropPlace::Picture) {
         point -= desktop.scroll();
-        if (point.x() < 0 || point.y() < 0) PlainMessage(QStringLiteral("Formdragdrop coordinates negative"));
+        if (point.x() < 0 || point.y() < 0)
+            PlainMessage(QStringLiteral("Formdragdrop coordinates negative"));
     }
     bool taken = true;
     try {
@@ -165,7 +165,8 @@ bool FormDragDrop(TDesktop& desktop, const DragPayload& payload, QPoint point, D
         }
     } catch (const std::exception& e) {
         s.flags.requestStop();
-        ReportPopulateFailure(QString::fromLocal8Bit(e.what()), QStringLiteral(".Drop command failed  Press Esc"));
+        ReportPopulateFailure(QString::fromLocal8Bit(e.what()),
+                              QStringLiteral(".Drop command failed  Press Esc"));
     }
     s.messenger().setWaitCursor(false);
     p.loading = false;
@@ -186,20 +187,24 @@ protected:
         case QEvent::DragEnter:
         case QEvent::DragMove: {
             auto* drag = static_cast<QDragMoveEvent*>(e);
-            if (session().commitRunning.raised()) drag->ignore();
-            else drag->acceptProposedAction();
+            if (session().commitRunning.raised())
+                drag->ignore();
+            else
+                drag->acceptProposedAction();
             return true;
         }
         case QEvent::Drop: {
             auto* drop = static_cast<QDropEvent*>(e);
             const QMimeData* mime = drop->mimeData();
-            if (!mime || !mime->hasFormat(DragPayload::mimeType()) || session().commitRunning.raised()) {
+            if (!mime || !mime->hasFormat(DragPayload::mimeType()) ||
+                session().commitRunning.raised()) {
                 drop->ignore();
                 return true;
             }
             DragPayload payload = DragPayload::decode(mime->data(DragPayload::mimeType()));
             // A pointer cannot travel through mime data: the drag of the run keeps the card.
-            if (CurrentDrag().source == payload.source) payload.sourceCard = CurrentDrag().sourceCard;
+            if (CurrentDrag().source == payload.source)
+                payload.sourceCard = CurrentDrag().sourceCard;
             if (!takenByDesktop(payload.source)) {
                 drop->ignore();
                 return true;
@@ -214,8 +219,7 @@ protected:
             });
             return true;
         }
-        default:
-            return QObject::eventFilter(watched, e);
+        default: return QObject::eventFilter(watched, e);
         }
     }
 

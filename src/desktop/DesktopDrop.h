@@ -18,7 +18,8 @@ enum class DropPlace { Desktop, Picture };
 // items (their texts go to the clipboard), a concept card's word into the concept's items.
 // False when the drop was refused (a run or a commit in progress) or its source is not one the
 // desktop takes.
-bool FormDragDrop(TDesktop& desktop, const DragPayload& payload, QPoint point, DropPlace place = DropPlace::Desktop);
+bool FormDragDrop(TDesktop& desktop, const DragPayload& payload, QPoint point,
+                  DropPlace place = DropPlace::Desktop);
 
 // Real drags: the desktop surface accepts whatever is dragged over it (except while a run or a
 // commit is in progress) and hands drops to FormDragDrop.

@@ -46,7 +46,8 @@ protected:
             return false;
         }
         KeyPressFlags(key->key() == Qt::Key_Escape);
-        if (key->key() == Qt::Key_Home && key->modifiers() == Qt::NoModifier && !editsText(focus) && resetScreen_) {
+        if (key->key() == Qt::Key_Home && key->modifiers() == Qt::NoModifier && !editsText(focus) &&
+            resetScreen_) {
             resetScreen_();
             return true;
         }
@@ -71,7 +72,8 @@ void NewConceptAtCreateSpot(const QString& word, int wordNo)
 
 void InstallDesktopKeys(TDesktop& desktop, QWidget* keyWindow, std::function<void()> resetScreen)
 {
-    if (keyWindow) qApp->installEventFilter(new DesktopKeyFilter(&desktop, keyWindow, std::move(resetScreen)));
+    if (keyWindow)
+        qApp->installEventFilter(new DesktopKeyFilter(&desktop, keyWindow, std::move(resetScreen)));
 }
 
 }  // namespace qb

@@ -10,13 +10,13 @@
 #include "dictionary/Concepts.h"
 #include "dictionary/DictionaryWindows.h"
 #include "dictionary/ExplodeMode.h"
+#include "floor/Messages.h"
+#include "floor/Messenger.h"
 #include "items/ItemCard.h"
 #include "items/ItemCardRules.h"
 #include "items/ItemRecord.h"
 #include "platform/Clock.h"
 #include "platform/Colors.h"
-#include "floor/Messages.h"
-#include "floor/Messenger.h"
 #include "session/Session.h"
 
 #include <QClipboard>
@@ -73,7 +73,8 @@ QSize pictureCardSize(QSize picture, const Settings& settings)
 {
     const QSize limit(std::max(settings.altItemWidth, settings.itemWidth) - 10,
                       std::max(settings.altItemHeight, settings.itemHeight) - 28);
-    if (picture.width() > limit.width() || picture.height() > limit.height()) picture.scale(limit, Qt::KeepAspectRatio);
+    if (picture.width() > limit.width() || picture.height() > limit.height())
+        picture.scale(limit, Qt::KeepAspectRatio);
     return picture + QSize(10, 28);
 }
 
@@ -85,8 +86,8 @@ void collectText(const ItemSetText& text, const QString& itemText, bool newCard)
 }
 
 // Steps 4.1 to 4.11 of one item card: a new card in its slot.
-TItem* newItemCard(TDesktop& desktop, ItemSet& items, int index, int slot, QPoint pos, int& groupColor,
-                   const ItemSetText& text)
+TItem* newItemCard(TDesktop& desktop, ItemSet& items, int index, int slot, QPoint pos,
+                   int& groupColor, const ItemSetText& text)
 {
     Session& s = session();
     const Settings& settings = s.settings;
@@ -128,8 +129,9 @@ TItem* newItemCard(TDesktop& desktop, ItemSet& items, int index, int slot, QPoin
             // Half loaded: the card must never be written back.
             d.unfreeable = true;
             SysProblem(QStringLiteral("M1405"));
-            ReportPopulateFailure(QStringLiteral("The picture of the item cannot be read"),
-                                  QStringLiteral(".  Teststring= ") + p.trace + QStringLiteral("  Press Esc"));
+            ReportPopulateFailure(
+                QStringLiteral("The picture of the item cannot be read"),
+                QStringLiteral(".  Teststring= ") + p.trace + QStringLiteral("  Press Esc"));
             card->hide();
             return nullptr;
         }
@@ -148,7 +150,8 @@ TItem* newItemCard(TDesktop& desktop, ItemSet& items, int index, int slot, QPoin
     p.trace += QLatin1Char('K');
 
     p.trace += QLatin1Char('L');
-    // An item without keywords is a normal card; only links that could not be read count against it.
+    // An item without keywords is a normal card; only links that could not be read count against
+    // it.
     if (items.keywordsRead()) ++successes;
     d.changed = false;
     card->applyDataGeometry();
@@ -156,8 +159,8 @@ TItem* newItemCard(TDesktop& desktop, ItemSet& items, int index, int slot, QPoin
     card->turnTo(side);
     p.trace += QLatin1Char('M');
     if (successes < 3) {
-        ShowInfo(QString::fromLatin1(pm::kDeactivated), QString::fromLatin1(pm::kSetupCode), kSystemError,
-                 pm::kDatabaseHelp);
+        ShowInfo(QString::fromLatin1(pm::kDeactivated), QString::fromLatin1(pm::kSetupCode),
+                 kSystemError, pm::kDatabaseHelp);
         s.flags.requestStop();
     }
     card->show();
@@ -185,8 +188,8 @@ TItem* existingItemCard(TDesktop& desktop, CardData* found, const ItemSetText& t
 
 }  // namespace
 
-void DevelopSynWheelSet(TDesktop& desktop, const std::vector<Timestamp>& concepts, QPoint at, Timestamp skipItem,
-                        bool explodeItems, int& groupColor)
+void DevelopSynWheelSet(TDesktop& desktop, const std::vector<Timestamp>& concepts, QPoint at,
+                        Timestamp skipItem, bool explodeItems, int& groupColor)
 {
     Session& s = session();
     PopulateState& p = populateState();
@@ -194,7 +197,8 @@ void DevelopSynWheelSet(TDesktop& desktop, const std::vector<Timestamp>& concept
     try {
         PopulateRun run;
         groupColor = GetNewConceptColor();
-        std::vector<Timestamp> ids(concepts.begin(), concepts.begin() + std::min<size_t>(concepts.size(), kPopulateRows));
+        std::vector<Timestamp> ids(
+            concepts.begin(), concepts.begin() + std::min<size_t>(concepts.size(), kPopulateRows));
         const int n = int(ids.size());
         const int escAtStart = p.escPresses;
         const bool withItems = explodeItems && explodeItemsFor(n);
@@ -204,7 +208,8 @@ void DevelopSynWheelSet(TDesktop& desktop, const std::vector<Timestamp>& concept
             const QPoint place = ConceptSetPosition(at, i, s.settings);
             SynWheelSetup(desktop, place, ids[size_t(i)]);
             if (withItems) {
-                ExplodeItems(desktop, order, ids[size_t(i)], place + kItemsBesideConcept, groupColor, skipItem);
+                ExplodeItems(desktop, order, ids[size_t(i)], place + kItemsBesideConcept,
+                             groupColor, skipItem);
                 desktop.processEvents();
                 if (s.flags.escapeRequested() || p.escPresses != escAtStart) break;
             }
@@ -213,7 +218,8 @@ void DevelopSynWheelSet(TDesktop& desktop, const std::vector<Timestamp>& concept
         if (n > 0) p.currentConcept = ids.back();
         if (!p.loading) s.flags.clearEscape();
     } catch (const std::exception& e) {
-        ReportPopulateFailure(errorText(e), QStringLiteral(". Develop Concept set failed Press Esc"));
+        ReportPopulateFailure(errorText(e),
+                              QStringLiteral(". Develop Concept set failed Press Esc"));
     }
 }
 
@@ -231,7 +237,8 @@ void SynWheelSetup(TDesktop& desktop, QPoint at, Timestamp conceptId)
         }
         if (!answer.isNew()) {
             // The slot request has told the user about the full table already.
-            ShowInfo(QString::fromLatin1(pm::kMaxDetail), QString::fromLatin1(pm::kConceptCode), kError, pm::kSlotHelp);
+            ShowInfo(QString::fromLatin1(pm::kMaxDetail), QString::fromLatin1(pm::kConceptCode),
+                     kError, pm::kSlotHelp);
             SetAbortFlags();
             return;
         }
@@ -264,15 +271,15 @@ void SynWheelSetup(TDesktop& desktop, QPoint at, Timestamp conceptId)
     }
 }
 
-void ExplodeItems(TDesktop& desktop, ItemOrder order, Timestamp conceptId, QPoint at, int& groupColor,
-                  Timestamp skipItem)
+void ExplodeItems(TDesktop& desktop, ItemOrder order, Timestamp conceptId, QPoint at,
+                  int& groupColor, Timestamp skipItem)
 {
     ItemSet items(ItemsOfConceptRows(conceptId, order));
     if (!items.empty()) DevelopItemSet(desktop, items, at, skipItem, ItemSetText(), groupColor);
 }
 
-void DevelopItemSet(TDesktop& desktop, ItemSet& items, QPoint at, Timestamp skipItem, const ItemSetText& text,
-                    int& groupColor)
+void DevelopItemSet(TDesktop& desktop, ItemSet& items, QPoint at, Timestamp skipItem,
+                    const ItemSetText& text, int& groupColor)
 {
     Session& s = session();
     PopulateState& p = populateState();
@@ -295,20 +302,23 @@ void DevelopItemSet(TDesktop& desktop, ItemSet& items, QPoint at, Timestamp skip
                     skipped = 1;
                     continue;
                 }
-                const QPoint place = ItemSetPosition(at, i - skipped, scroll, s.settings, p.compactPacks);
+                const QPoint place =
+                    ItemSetPosition(at, i - skipped, scroll, s.settings, p.compactPacks);
                 ItemSetup(desktop, items, place, id, groupColor, text);
                 desktop.focusAway();
                 desktop.scrollTo(scroll);
                 desktop.processEvents();
             } catch (const std::exception& e) {
-                ReportPopulateFailure(errorText(e), QStringLiteral(".[IS]  Teststring= ") + p.trace +
-                                                        QStringLiteral("  Press Esc"));
+                ReportPopulateFailure(errorText(e), QStringLiteral(".[IS]  Teststring= ") +
+                                                        p.trace + QStringLiteral("  Press Esc"));
             }
         }
     }
     if (text.collector) {
-        if (QClipboard* clipboard = QGuiApplication::clipboard()) clipboard->setText(text.collector->text());
-        else PlainMessage(QStringLiteral("Saveonclipboard problem"));
+        if (QClipboard* clipboard = QGuiApplication::clipboard())
+            clipboard->setText(text.collector->text());
+        else
+            PlainMessage(QStringLiteral("Saveonclipboard problem"));
     }
     // The indicator counted the cards while they came; it shows the clipboard again.
     refreshClipboardSize();
@@ -338,13 +348,14 @@ TItem* ItemSetup(TDesktop& desktop, ItemSet& items, QPoint at, Timestamp itemId,
         }
         desktop.processEvents();
     } catch (const std::exception& e) {
-        ReportPopulateFailure(errorText(e), QStringLiteral(".  Teststring= ") + p.trace + QStringLiteral("  Press Esc"));
+        ReportPopulateFailure(errorText(e), QStringLiteral(".  Teststring= ") + p.trace +
+                                                QStringLiteral("  Press Esc"));
     }
     return card;
 }
 
-PlacedItemCard Pick1Item(TDesktop& desktop, QPoint at, Timestamp itemId, int frameColor, int hitStart1, int hitLength,
-                         bool mark)
+PlacedItemCard Pick1Item(TDesktop& desktop, QPoint at, Timestamp itemId, int frameColor,
+                         int hitStart1, int hitLength, bool mark)
 {
     Session& s = session();
     PlacedItemCard placed;
@@ -365,8 +376,8 @@ PlacedItemCard Pick1Item(TDesktop& desktop, QPoint at, Timestamp itemId, int fra
         // The slot request found the table full.
         tooManyWindows(pm::kPickCode);
     } else if (placed.pictureFailed) {
-        ShowInfo(QString::fromLatin1(pm::kDeactivated), QString::fromLatin1(pm::kPickSetupCode), kSystemError,
-                 pm::kDatabaseHelp);
+        ShowInfo(QString::fromLatin1(pm::kDeactivated), QString::fromLatin1(pm::kPickSetupCode),
+                 kSystemError, pm::kDatabaseHelp);
         s.flags.requestStop();
     }
     desktop.processEvents();
@@ -381,7 +392,8 @@ void ShowConnections(TDesktop& desktop, int x, int y, Timestamp itemId)
     try {
         const std::vector<Timestamp> concepts = ConceptsOfItemRows(itemId);
         int groupColor = 0;
-        if (!concepts.empty()) DevelopSynWheelSet(desktop, concepts, QPoint(x, y), itemId, true, groupColor);
+        if (!concepts.empty())
+            DevelopSynWheelSet(desktop, concepts, QPoint(x, y), itemId, true, groupColor);
     } catch (const std::exception& e) {
         ReportPopulateFailure(errorText(e), QStringLiteral("Connections cmd failed  Press Esc"));
     }
@@ -393,7 +405,8 @@ bool CheckSWExist(const TDesktop& desktop, Timestamp conceptId)
     for (TBasPanel* card : desktop.cardWidgets()) {
         const CardData& d = card->data();
         auto id = conceptIdOf(d);
-        if (id && !d.deleted && !d.unfreeable && sameId(*id, conceptId, kConceptIdTolerance)) return true;
+        if (id && !d.deleted && !d.unfreeable && sameId(*id, conceptId, kConceptIdTolerance))
+            return true;
     }
     return false;
 }
@@ -422,8 +435,9 @@ void PopConcepts(TDesktop& desktop)
         const std::optional<Timestamp> next =
             FirstConceptWhere([&](Timestamp c) { return CheckSWExist(desktop, c); });
         if (next) {
-            const QPoint at = NextPopPosition(placementCounters().popConcepts,
-                                              QPoint(s.settings.popSpotSX, s.settings.popSpotSY), s.settings);
+            const QPoint at =
+                NextPopPosition(placementCounters().popConcepts,
+                                QPoint(s.settings.popSpotSX, s.settings.popSpotSY), s.settings);
             SynWheelSetup(desktop, at, *next);
         }
     } catch (const std::exception&) {
@@ -439,14 +453,16 @@ void PopItems(TDesktop& desktop)
     try {
         GeneralUpdate(desktop, true);
         int groupColor = s.settings.itemFrameColor;
-        const std::optional<Timestamp> next = FirstItemWhere([&](Timestamp it) { return CheckIExist(desktop, true, it); });
+        const std::optional<Timestamp> next =
+            FirstItemWhere([&](Timestamp it) { return CheckIExist(desktop, true, it); });
         if (next) {
             ItemSet one(OneItemRows(*next));
             if (one.size() != 1) {
                 SysProblem(QStringLiteral("Failed to locate item - 4677"));
             } else {
-                const QPoint at = NextPopPosition(placementCounters().popItems,
-                                                  QPoint(s.settings.popSpotIX, s.settings.popSpotIY), s.settings);
+                const QPoint at =
+                    NextPopPosition(placementCounters().popItems,
+                                    QPoint(s.settings.popSpotIX, s.settings.popSpotIY), s.settings);
                 ItemSetup(desktop, one, at, *next, groupColor);
             }
         }

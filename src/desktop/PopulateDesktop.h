@@ -34,25 +34,25 @@ struct ItemSetText {
 // The concepts of a query (at most 200) down a diagonal from at, and by the explode mode their
 // items. With a skip id (Connections) the items come oldest first and that item is left out.
 // Nothing while the held abort is set.
-void DevelopSynWheelSet(TDesktop& desktop, const std::vector<Timestamp>& concepts, QPoint at, Timestamp skipItem,
-                        bool explodeItems, int& groupColor);
+void DevelopSynWheelSet(TDesktop& desktop, const std::vector<Timestamp>& concepts, QPoint at,
+                        Timestamp skipItem, bool explodeItems, int& groupColor);
 // One concept card at a point; a card of the concept already on the desktop is moved there.
 void SynWheelSetup(TDesktop& desktop, QPoint at, Timestamp conceptId);
 // The items of a concept as a set.
-void ExplodeItems(TDesktop& desktop, ItemOrder order, Timestamp conceptId, QPoint at, int& groupColor,
-                  Timestamp skipItem = kNoItemToSkip);
+void ExplodeItems(TDesktop& desktop, ItemOrder order, Timestamp conceptId, QPoint at,
+                  int& groupColor, Timestamp skipItem = kNoItemToSkip);
 // The items of a query (at most 200) from at on: the first card Vertical to the right, then a
 // step right and down each, never beyond desktop coordinate 1720.
-void DevelopItemSet(TDesktop& desktop, ItemSet& items, QPoint at, Timestamp skipItem, const ItemSetText& text,
-                    int& groupColor);
+void DevelopItemSet(TDesktop& desktop, ItemSet& items, QPoint at, Timestamp skipItem,
+                    const ItemSetText& text, int& groupColor);
 // One item card from the set's row of that id, with its top left corner at `at`. Returns the
 // card when one was made or moved.
 TItem* ItemSetup(TDesktop& desktop, ItemSet& items, QPoint at, Timestamp itemId, int& groupColor,
                  const ItemSetText& text = ItemSetText());
 // One item card straight from the store (the text search, the damaged-item restore): frame
 // colour 0 for none, hitStart1 the hit's start + 1 (0 for none).
-PlacedItemCard Pick1Item(TDesktop& desktop, QPoint at, Timestamp itemId, int frameColor, int hitStart1, int hitLength,
-                         bool mark);
+PlacedItemCard Pick1Item(TDesktop& desktop, QPoint at, Timestamp itemId, int frameColor,
+                         int hitStart1, int hitLength, bool mark);
 // "Connections": the concepts of the item's keywords beside its card, and their other items.
 void ShowConnections(TDesktop& desktop, int x, int y, Timestamp itemId);
 

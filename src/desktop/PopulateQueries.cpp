@@ -23,7 +23,8 @@ std::vector<Timestamp> firstColumnIds(sql::Statement& st, long double tolerance)
     while (int(ids.size()) < kPopulateRows && st.next()) {
         const Timestamp id = st.extValue(0);
         // DISTINCT C, CTS gives a concept twice when its rows carry two stamps.
-        const bool seen = std::any_of(ids.begin(), ids.end(), [&](Timestamp t) { return sameId(t, id, tolerance); });
+        const bool seen = std::any_of(ids.begin(), ids.end(),
+                                      [&](Timestamp t) { return sameId(t, id, tolerance); });
         if (!seen) ids.push_back(id);
     }
     return ids;
@@ -56,7 +57,8 @@ QString placeholders(int count)
 }
 
 // The column list of the item queries: the picture only as a flag, read later per card.
-const char* const kItemColumns = "A.IT, A.TX, (A.Animation IS NOT NULL AND length(A.Animation) > 0), A.ITS";
+const char* const kItemColumns =
+    "A.IT, A.TX, (A.Animation IS NOT NULL AND length(A.Animation) > 0), A.ITS";
 
 }  // namespace
 
@@ -69,23 +71,27 @@ std::vector<Timestamp> ConceptsOfWordRows(int wordNo)
 
 std::vector<Timestamp> OneConceptRows(Timestamp conceptId)
 {
-    sql::Statement st(db(), QStringLiteral("SELECT DISTINCT C, CTS FROM DICT WHERE C > ?1 AND C < ?2 ORDER BY CTS"));
+    sql::Statement st(
+        db(),
+        QStringLiteral("SELECT DISTINCT C, CTS FROM DICT WHERE C > ?1 AND C < ?2 ORDER BY CTS"));
     st.bind(1, conceptId - kConceptIdTolerance).bind(2, conceptId + kConceptIdTolerance);
     return firstColumnIds(st, kConceptIdTolerance);
 }
 
 std::vector<Timestamp> ConceptsOfItemRows(Timestamp itemId)
 {
-    sql::Statement st(db(), QStringLiteral("SELECT DISTINCT D.C, D1.\"Order\" FROM DICT D, ITEMKEYS D1 "
-                                           "WHERE D1.IT = ?1 AND D1.ITC = D.C ORDER BY D1.\"Order\""));
+    sql::Statement st(db(),
+                      QStringLiteral("SELECT DISTINCT D.C, D1.\"Order\" FROM DICT D, ITEMKEYS D1 "
+                                     "WHERE D1.IT = ?1 AND D1.ITC = D.C ORDER BY D1.\"Order\""));
     st.bind(1, itemId);
     return firstColumnIds(st, kConceptIdTolerance);
 }
 
 std::vector<ConceptWord> WordsOfConceptRows(Timestamp conceptId, bool* ok)
 {
-    sql::Statement st(db(), QStringLiteral("SELECT DISTINCT D1.Word, D1.WTS, D1.WNo FROM DICT D, WORD D1 "
-                                           "WHERE D.C = ?1 AND D1.WNo = D.WNo ORDER BY D1.WTS"));
+    sql::Statement st(db(),
+                      QStringLiteral("SELECT DISTINCT D1.Word, D1.WTS, D1.WNo FROM DICT D, WORD D1 "
+                                     "WHERE D.C = ?1 AND D1.WNo = D.WNo ORDER BY D1.WTS"));
     st.bind(1, conceptId);
     std::vector<ConceptWord> words;
     while (int(words.size()) < kPopulateRows && st.next())
@@ -96,9 +102,12 @@ std::vector<ConceptWord> WordsOfConceptRows(Timestamp conceptId, bool* ok)
 
 ItemRows ItemsOfConceptRows(Timestamp conceptId, ItemOrder order)
 {
-    const QString sql = QStringLiteral("SELECT %1 FROM ITEM A, ITEMKEYS B WHERE B.ITC = ?1 AND A.IT = B.IT ORDER BY %2")
-                            .arg(QLatin1String(kItemColumns),
-                                 order == ItemOrder::Touched ? QStringLiteral("A.ITS") : QStringLiteral("A.IT DESC"));
+    const QString sql =
+        QStringLiteral(
+            "SELECT %1 FROM ITEM A, ITEMKEYS B WHERE B.ITC = ?1 AND A.IT = B.IT ORDER BY %2")
+            .arg(QLatin1String(kItemColumns), order == ItemOrder::Touched
+                                                  ? QStringLiteral("A.ITS")
+                                                  : QStringLiteral("A.IT DESC"));
     sql::Statement st(db(), sql);
     st.bind(1, conceptId);
     return readItemRows(st);
@@ -106,16 +115,20 @@ ItemRows ItemsOfConceptRows(Timestamp conceptId, ItemOrder order)
 
 ItemRows ItemsOfProjectRows(const QString& project)
 {
-    sql::Statement st(db(), QStringLiteral("SELECT %1 FROM ITEM A, ITEMURL B WHERE B.Project = ?1 AND B.IT = A.IT "
-                                           "ORDER BY A.ITS")
-                                .arg(QLatin1String(kItemColumns)));
+    sql::Statement st(
+        db(),
+        QStringLiteral("SELECT %1 FROM ITEM A, ITEMURL B WHERE B.Project = ?1 AND B.IT = A.IT "
+                       "ORDER BY A.ITS")
+            .arg(QLatin1String(kItemColumns)));
     st.bind(1, project);
     return readItemRows(st);
 }
 
 ItemRows OneItemRows(Timestamp itemId)
 {
-    sql::Statement st(db(), QStringLiteral("SELECT %1 FROM ITEM A WHERE A.IT = ?1").arg(QLatin1String(kItemColumns)));
+    sql::Statement st(
+        db(),
+        QStringLiteral("SELECT %1 FROM ITEM A WHERE A.IT = ?1").arg(QLatin1String(kItemColumns)));
     st.bind(1, itemId);
     return readItemRows(st);
 }
@@ -130,8 +143,8 @@ QByteArray ItemAnimation(Timestamp itemId, bool* ok)
     return bytes;
 }
 
-bool LoadLinksOf(const std::vector<Timestamp>& ids, std::vector<ItemLinks>* links, QString* keyError,
-                 QString* projectError)
+bool LoadLinksOf(const std::vector<Timestamp>& ids, std::vector<ItemLinks>* links,
+                 QString* keyError, QString* projectError)
 {
     links->assign(ids.size(), ItemLinks());
     if (ids.empty()) return true;
@@ -153,10 +166,11 @@ bool LoadLinksOf(const std::vector<Timestamp>& ids, std::vector<ItemLinks>* link
         const int count = int(std::min(unique.size() - from, size_t(kPopulateRows)));
         const QString in = placeholders(count);
 
-        sql::Statement keys(db(), QStringLiteral("SELECT DISTINCT D.IT, D.\"Order\", D.ITC, D.WNo, D1.Word "
-                                                 "FROM ITEMKEYS D, WORD D1 WHERE D.IT IN (%1) AND D1.WNo = D.WNo "
-                                                 "ORDER BY D.IT, D.\"Order\"")
-                                      .arg(in));
+        sql::Statement keys(
+            db(), QStringLiteral("SELECT DISTINCT D.IT, D.\"Order\", D.ITC, D.WNo, D1.Word "
+                                 "FROM ITEMKEYS D, WORD D1 WHERE D.IT IN (%1) AND D1.WNo = D.WNo "
+                                 "ORDER BY D.IT, D.\"Order\"")
+                      .arg(in));
         for (int i = 0; i < count; ++i) keys.bind(i + 1, unique[from + size_t(i)]);
         std::vector<KeywordLink> current;
         double currentItem = 0;
@@ -182,7 +196,8 @@ bool LoadLinksOf(const std::vector<Timestamp>& ids, std::vector<ItemLinks>* link
             firstOfItem = false;
             lastOrder = order;
             if (int(current.size()) == ItemCardData::kMaxLinks) continue;
-            current.push_back({keys.extValue(2), keys.intValue(3), keys.textValue(4).left(ItemCardData::kMaxNameLength)});
+            current.push_back({keys.extValue(2), keys.intValue(3),
+                               keys.textValue(4).left(ItemCardData::kMaxNameLength)});
         }
         flushKeys();
         if (!keys.ok()) {
@@ -190,9 +205,11 @@ bool LoadLinksOf(const std::vector<Timestamp>& ids, std::vector<ItemLinks>* link
             if (keyError) *keyError = keys.error();
         }
 
-        sql::Statement urls(db(), QStringLiteral("SELECT DISTINCT a.IT, a.Project, b.PTS FROM ITEMURL a, PROJECT b "
-                                                 "WHERE a.IT IN (%1) AND a.Project = b.Project ORDER BY a.IT, b.PTS")
-                                      .arg(in));
+        sql::Statement urls(
+            db(),
+            QStringLiteral("SELECT DISTINCT a.IT, a.Project, b.PTS FROM ITEMURL a, PROJECT b "
+                           "WHERE a.IT IN (%1) AND a.Project = b.Project ORDER BY a.IT, b.PTS")
+                .arg(in));
         for (int i = 0; i < count; ++i) urls.bind(i + 1, unique[from + size_t(i)]);
         QStringList names;
         haveItem = false;
@@ -208,7 +225,8 @@ bool LoadLinksOf(const std::vector<Timestamp>& ids, std::vector<ItemLinks>* link
                 haveItem = true;
                 currentItem = item;
             }
-            if (names.size() < ItemCardData::kMaxLinks) names << urls.textValue(1).left(ItemCardData::kMaxNameLength);
+            if (names.size() < ItemCardData::kMaxLinks)
+                names << urls.textValue(1).left(ItemCardData::kMaxNameLength);
         }
         flushProjects();
         if (!urls.ok()) {

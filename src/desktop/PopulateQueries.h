@@ -62,8 +62,8 @@ struct ItemLinks {
     std::vector<KeywordLink> keywords;
     QStringList projects;
 };
-bool LoadLinksOf(const std::vector<Timestamp>& ids, std::vector<ItemLinks>* links, QString* keyError = nullptr,
-                 QString* projectError = nullptr);
+bool LoadLinksOf(const std::vector<Timestamp>& ids, std::vector<ItemLinks>* links,
+                 QString* keyError = nullptr, QString* projectError = nullptr);
 
 // The rows of one populate query and the card data made from them. The links of every row are
 // read together the first time a card is asked for.

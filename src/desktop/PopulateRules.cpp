@@ -8,7 +8,8 @@ namespace qb {
 
 QPoint ConceptSetPosition(QPoint origin, int index, const Settings& settings)
 {
-    return origin + QPoint(index * (settings.horizontal + settings.conceptWinExtraOffsetHoriz), index * settings.vertical);
+    return origin + QPoint(index * (settings.horizontal + settings.conceptWinExtraOffsetHoriz),
+                           index * settings.vertical);
 }
 
 QPoint ItemSetPosition(QPoint origin, int k, QPoint scroll, const Settings& settings, bool compact)

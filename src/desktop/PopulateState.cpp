@@ -72,7 +72,8 @@ void KeyReleaseFlags()
 bool PopulateStopRequested(int escPressesAtStart)
 {
     const Session& s = session();
-    return s.flags.escapeRequested() || s.flags.stopped() || populateState().escPresses != escPressesAtStart;
+    return s.flags.escapeRequested() || s.flags.stopped() ||
+           populateState().escPresses != escPressesAtStart;
 }
 
 PopulateRun::PopulateRun() : guard_(session().commitRunning)
@@ -91,8 +92,10 @@ void ReportPopulateFailure(const QString& error, const QString& ending, bool set
 {
     PlainMessage(error + ending);
     if (error.contains(QStringLiteral("API"))) {
-        if (populateState().hooks.endProgram) populateState().hooks.endProgram();
-        else std::_Exit(3);
+        if (populateState().hooks.endProgram)
+            populateState().hooks.endProgram();
+        else
+            std::_Exit(3);
         return;
     }
     if (setAbortFlags) SetAbortFlags();

@@ -9,10 +9,10 @@
 #include "dictionary/ConceptCard.h"
 #include "dictionary/ConceptCardData.h"
 #include "dictionary/Concepts.h"
+#include "floor/Messages.h"
 #include "items/ItemCard.h"
 #include "items/ItemCardData.h"
 #include "platform/Clock.h"
-#include "floor/Messages.h"
 #include "session/Session.h"
 
 namespace qb {
@@ -23,28 +23,29 @@ RecoveryWriter* theWriter = nullptr;
 
 // What the next commit would write and a restart could give back. Deletions are left out: a
 // card must not disappear from the store after a crash without the user seeing it go.
-bool worthKeeping(const CardData* card) {
+bool worthKeeping(const CardData* card)
+{
     if (!card || !card->changed || card->deleted) return false;
     if (auto* item = dynamic_cast<const ItemCardData*>(card)) return !item->isEmpty();
     return dynamic_cast<const ConceptCardData*>(card) != nullptr;
 }
 
-bool isEditEvent(QEvent::Type type) {
+bool isEditEvent(QEvent::Type type)
+{
     switch (type) {
-        case QEvent::KeyPress:
-        case QEvent::InputMethod:
-        case QEvent::Drop:
-        case QEvent::MouseButtonRelease:
-            return true;
-        default:
-            return false;
+    case QEvent::KeyPress:
+    case QEvent::InputMethod:
+    case QEvent::Drop:
+    case QEvent::MouseButtonRelease: return true;
+    default: return false;
     }
 }
 
 }  // namespace
 
 RecoveryWriter::RecoveryWriter(TDesktop& desktop, QObject* parent)
-    : QObject(parent), desktop_(&desktop) {
+    : QObject(parent), desktop_(&desktop)
+{
     timer_.setSingleShot(true);
     connect(&timer_, &QTimer::timeout, this, &RecoveryWriter::writeNow);
     ready_ = !QFileInfo::exists(path());
@@ -53,7 +54,8 @@ RecoveryWriter::RecoveryWriter(TDesktop& desktop, QObject* parent)
     recovery::AfterCommitHook() = [this] { writeNow(); };
 }
 
-RecoveryWriter::~RecoveryWriter() {
+RecoveryWriter::~RecoveryWriter()
+{
     if (theWriter == this) {
         theWriter = nullptr;
         recovery::AfterCommitHook() = nullptr;
@@ -65,17 +67,20 @@ RecoveryWriter* RecoveryWriter::current() { return theWriter; }
 
 QString RecoveryWriter::path() const { return recovery::FilePath(session().dir()); }
 
-bool RecoveryWriter::eventFilter(QObject* watched, QEvent* event) {
+bool RecoveryWriter::eventFilter(QObject* watched, QEvent* event)
+{
     if (isEditEvent(event->type())) editsPending();
     return QObject::eventFilter(watched, event);
 }
 
-void RecoveryWriter::editsPending() {
+void RecoveryWriter::editsPending()
+{
     if (!timer_.isActive()) firstPending_.start();
     if (firstPending_.elapsed() < kLongestDelayMs) timer_.start(kPauseMs);
 }
 
-void RecoveryWriter::writeNow() {
+void RecoveryWriter::writeNow()
+{
     timer_.stop();
     if (!ready_ || !desktop_) return;
     std::vector<const CardData*> cards;
@@ -94,17 +99,20 @@ void RecoveryWriter::writeNow() {
     fileMayExist_ = true;
 }
 
-void RecoveryWriter::finish() {
+void RecoveryWriter::finish()
+{
     writeNow();
     writer_.waitForDone();
 }
 
-QString RecoveryWriter::setAside() {
+QString RecoveryWriter::setAside()
+{
     writer_.waitForDone();
     return recovery::SetAside(path(), session().clock().now());
 }
 
-int RecoveryWriter::offerRecovery() {
+int RecoveryWriter::offerRecovery()
+{
     const QString file = path();
     if (ready_ || !desktop_) return 0;
     QFile in(file);
@@ -164,7 +172,8 @@ int RecoveryWriter::offerRecovery() {
     return laid;
 }
 
-int RecoveryWriter::layOut(std::vector<std::unique_ptr<CardData>>& cards) {
+int RecoveryWriter::layOut(std::vector<std::unique_ptr<CardData>>& cards)
+{
     TDesktop& desktop = *desktop_;
     int laid = 0;
     for (std::unique_ptr<CardData>& card : cards) {

@@ -18,7 +18,7 @@ class TDesktop;
 // kill or a crash left behind.
 class RecoveryWriter : public QObject {
     Q_OBJECT
-  public:
+public:
     static constexpr int kPauseMs = 1500;
     // Typing without a pause still gets written this often.
     static constexpr int kLongestDelayMs = 10000;
@@ -42,10 +42,10 @@ class RecoveryWriter : public QObject {
     void waitForDisk() { writer_.waitForDone(); }
     QString path() const;
 
-  protected:
+protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-  private:
+private:
     int layOut(std::vector<std::unique_ptr<CardData>>& cards);
     QString setAside();
 

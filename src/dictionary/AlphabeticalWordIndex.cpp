@@ -48,7 +48,9 @@ AlphabeticalWordIndex& AlphabeticalWordIndex::of(sql::Database& db)
     return *slot;
 }
 
-AlphabeticalWordIndex::AlphabeticalWordIndex(sql::Database& db) : db_(db), collator_(makeCollator()) {}
+AlphabeticalWordIndex::AlphabeticalWordIndex(sql::Database& db) : db_(db), collator_(makeCollator())
+{
+}
 
 AlphabeticalWordIndex::Fingerprint AlphabeticalWordIndex::currentFingerprint() const
 {
@@ -80,7 +82,8 @@ void AlphabeticalWordIndex::ensureCurrent()
     }
     Fingerprint now = currentFingerprint();
     if (fingerprintValid_ && now == fingerprint_) return;
-    if (!fingerprintValid_ || now.locale != fingerprint_.locale || now.generation != fingerprint_.generation) {
+    if (!fingerprintValid_ || now.locale != fingerprint_.locale ||
+        now.generation != fingerprint_.generation) {
         collator_ = makeCollator();
         buildFromScratch();
     } else {
@@ -121,13 +124,15 @@ void AlphabeticalWordIndex::buildFromScratch()
 void AlphabeticalWordIndex::insertSorted(std::vector<Entry> additions)
 {
     if (additions.empty()) return;
-    std::sort(additions.begin(), additions.end(), [this](const Entry& a, const Entry& b) { return less(a, b); });
+    std::sort(additions.begin(), additions.end(),
+              [this](const Entry& a, const Entry& b) { return less(a, b); });
     // Each addition finds its place by binary search, so few additions cost few comparisons.
     std::vector<Entry> merged;
     merged.reserve(entries_.size() + additions.size());
     auto from = entries_.begin();
     for (Entry& a : additions) {
-        auto at = std::upper_bound(from, entries_.end(), a, [this](const Entry& x, const Entry& y) { return less(x, y); });
+        auto at = std::upper_bound(from, entries_.end(), a,
+                                   [this](const Entry& x, const Entry& y) { return less(x, y); });
         std::move(from, at, std::back_inserter(merged));
         merged.push_back(std::move(a));
         from = at;
@@ -175,8 +180,9 @@ void AlphabeticalWordIndex::update()
     if (!gone.empty()) {
         std::vector<char> drop(entries_.size(), 0);
         for (const Entry& g : gone) {
-            auto at = std::lower_bound(entries_.begin(), entries_.end(), g,
-                                       [this](const Entry& x, const Entry& y) { return less(x, y); });
+            auto at =
+                std::lower_bound(entries_.begin(), entries_.end(), g,
+                                 [this](const Entry& x, const Entry& y) { return less(x, y); });
             if (at != entries_.end() && at->rowId == g.rowId) drop[at - entries_.begin()] = 1;
         }
         size_t out = 0;
@@ -189,8 +195,9 @@ void AlphabeticalWordIndex::update()
 
 int AlphabeticalWordIndex::lowerBound(const QString& text) const
 {
-    auto it = std::lower_bound(entries_.begin(), entries_.end(), text,
-                               [this](const Entry& e, const QString& t) { return collator_.compare(e.word, t) < 0; });
+    auto it = std::lower_bound(
+        entries_.begin(), entries_.end(), text,
+        [this](const Entry& e, const QString& t) { return collator_.compare(e.word, t) < 0; });
     return int(it - entries_.begin());
 }
 

@@ -16,8 +16,8 @@
 #include "dictionary/DictionaryTypes.h"
 #include "dictionary/DictionaryWindows.h"
 #include "dictionary/ExplodeMode.h"
-#include "platform/Colors.h"
 #include "floor/Messages.h"
+#include "platform/Colors.h"
 #include "session/Session.h"
 
 namespace qb {
@@ -30,7 +30,8 @@ QColor colorOf(int stored, const QWidget& w) { return colors::toQColor(stored, w
 
 // --- the word list ---
 
-TSynsListBox::TSynsListBox(TSynWheel& card) : QListWidget(&card), card_(card) {
+TSynsListBox::TSynsListBox(TSynWheel& card) : QListWidget(&card), card_(card)
+{
     setObjectName(QStringLiteral("synsList"));
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -51,7 +52,8 @@ TSynsListBox::TSynsListBox(TSynWheel& card) : QListWidget(&card), card_(card) {
     setPalette(p);
 }
 
-void TSynsListBox::mousePressEvent(QMouseEvent* e) {
+void TSynsListBox::mousePressEvent(QMouseEvent* e)
+{
     card_.bringToFront();
     if (e->button() == Qt::RightButton) {
         // The panel opens where the press was.
@@ -67,7 +69,8 @@ void TSynsListBox::mousePressEvent(QMouseEvent* e) {
     pressPoint_ = e->position().toPoint();
 }
 
-void TSynsListBox::mouseMoveEvent(QMouseEvent* e) {
+void TSynsListBox::mouseMoveEvent(QMouseEvent* e)
+{
     if (dragRow_ >= 0 && e->buttons() != Qt::NoButton &&
         (e->position().toPoint() - pressPoint_).manhattanLength() >=
             QApplication::startDragDistance()) {
@@ -79,7 +82,8 @@ void TSynsListBox::mouseMoveEvent(QMouseEvent* e) {
     QListWidget::mouseMoveEvent(e);
 }
 
-void TSynsListBox::mouseReleaseEvent(QMouseEvent* e) {
+void TSynsListBox::mouseReleaseEvent(QMouseEvent* e)
+{
     dragRow_ = -1;
     QListWidget::mouseReleaseEvent(e);
 }
@@ -88,7 +92,8 @@ void TSynsListBox::dragEnterEvent(QDragEnterEvent* e) { AcceptPayloadDrag(e); }
 
 void TSynsListBox::dragMoveEvent(QDragMoveEvent* e) { AcceptPayloadDrag(e); }
 
-void TSynsListBox::dropEvent(QDropEvent* e) {
+void TSynsListBox::dropEvent(QDropEvent* e)
+{
     std::optional<DragPayload> payload = PayloadOfDrop(e->mimeData());
     if (!payload) {
         e->ignore();
@@ -101,7 +106,8 @@ void TSynsListBox::dropEvent(QDropEvent* e) {
 // --- the card ---
 
 TSynWheel::TSynWheel(TDesktop& desktop, std::unique_ptr<ConceptCardData> data)
-    : TBasPanel(desktop, std::move(data)), list_(new TSynsListBox(*this)) {
+    : TBasPanel(desktop, std::move(data)), list_(new TSynsListBox(*this))
+{
     setObjectName(QStringLiteral("conceptCard"));
     setKindText(QStringLiteral("Concept"));
     setHelpContext(kHelpContext);
@@ -112,7 +118,8 @@ TSynWheel::TSynWheel(TDesktop& desktop, std::unique_ptr<ConceptCardData> data)
     LayoutList();
 }
 
-void TSynWheel::setConceptColor(int color) {
+void TSynWheel::setConceptColor(int color)
+{
     conceptData().color = color;
     // The colour is an RGB value, not a stored system colour.
     QColor c(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
@@ -120,62 +127,74 @@ void TSynWheel::setConceptColor(int color) {
     corner()->setPointClr(c);
 }
 
-void TSynWheel::showWords() {
+void TSynWheel::showWords()
+{
     int selected = selectedRow();
     list_->clear();
     for (const ConceptWord& w : conceptData().words) list_->addItem(w.word);
     if (selected >= 0 && selected < list_->count()) list_->setCurrentRow(selected);
 }
 
-int TSynWheel::selectedRow() const {
+int TSynWheel::selectedRow() const
+{
     QListWidgetItem* item = list_->currentItem();
     return item && item->isSelected() ? list_->row(item) : -1;
 }
 
-int TSynWheel::rowHeight() const {
+int TSynWheel::rowHeight() const
+{
     int hint = list_->count() > 0 ? list_->sizeHintForRow(0) : -1;
     return hint > 0 ? hint : QFontMetrics(list_->font()).height() + 2;
 }
 
-void TSynWheel::fitToWords() {
+void TSynWheel::fitToWords()
+{
     resize(width(), int(conceptData().words.size()) * rowHeight() + kFrameHeight);
     data().normalSize = size();
     syncFromGeometry();
     LayoutList();
 }
 
-void TSynWheel::LayoutList() {
+void TSynWheel::LayoutList()
+{
     list_->setGeometry(5, 14, std::max(0, width() - 10), std::max(0, height() - 28));
     data().layoutValid = true;
     PlaceWidgets();
 }
 
-void TSynWheel::resizeEvent(QResizeEvent* e) {
+void TSynWheel::resizeEvent(QResizeEvent* e)
+{
     TBasPanel::resizeEvent(e);
     LayoutList();
 }
 
-void TSynWheel::CornerMouseMove(QPoint global) {
+void TSynWheel::CornerMouseMove(QPoint global)
+{
     TBasPanel::CornerMouseMove(global);
     LayoutList();
 }
 
-void TSynWheel::CornerMouseUp(Qt::MouseButton button, QPoint global) {
+void TSynWheel::CornerMouseUp(Qt::MouseButton button, QPoint global)
+{
     TBasPanel::CornerMouseUp(button, global);
     LayoutList();
 }
 
-void TSynWheel::CardDblClick() {
+void TSynWheel::CardDblClick()
+{
     data().changed = true;
     TBasPanel::CardDblClick();
 }
 
-void TSynWheel::CardEnter() {
+void TSynWheel::CardEnter()
+{
     TBasPanel::CardEnter();
-    if (dictionaryHooks().showConceptPicture) dictionaryHooks().showConceptPicture(conceptData().conceptId);
+    if (dictionaryHooks().showConceptPicture)
+        dictionaryHooks().showConceptPicture(conceptData().conceptId);
 }
 
-ConceptDropResult TSynWheel::SWDragDrop(const DragPayload& payload) {
+ConceptDropResult TSynWheel::SWDragDrop(const DragPayload& payload)
+{
     try {
         QApplication::setOverrideCursor(Qt::WaitCursor);
         ConceptDropResult result = DropWordOnConcept(conceptData(), payload);
@@ -193,7 +212,8 @@ ConceptDropResult TSynWheel::SWDragDrop(const DragPayload& payload) {
     }
 }
 
-DragPayload TSynWheel::dragPayload(int row) const {
+DragPayload TSynWheel::dragPayload(int row) const
+{
     DragPayload payload;
     const auto& words = conceptData().words;
     if (row < 0 || row >= int(words.size())) return payload;
@@ -206,13 +226,15 @@ DragPayload TSynWheel::dragPayload(int row) const {
     return payload;
 }
 
-ConceptPanelRows TSynWheel::panelRows() const {
+ConceptPanelRows TSynWheel::panelRows() const
+{
     const QClipboard* clipboard = QGuiApplication::clipboard();
     const bool picture = clipboard && clipboard->mimeData() && clipboard->mimeData()->hasImage();
     return ConceptPanelFor(conceptData(), selectedRow() >= 0, picture);
 }
 
-void TSynWheel::openCommandPanel(QPoint global) {
+void TSynWheel::openCommandPanel(QPoint global)
+{
     ConceptPanelRows rows = panelRows();
     TMyPopUpMenu::Request request;
     request.caption = rows.caption;
@@ -222,7 +244,8 @@ void TSynWheel::openCommandPanel(QPoint global) {
     if (!chosen.isEmpty()) command(chosen);
 }
 
-void TSynWheel::command(const QString& name) {
+void TSynWheel::command(const QString& name)
+{
     if (name == QStringLiteral("ClipBoard")) {
         int row = selectedRow();
         if (row < 0) return;
@@ -238,11 +261,13 @@ void TSynWheel::command(const QString& name) {
     } else if (name == QStringLiteral("ConnectImage")) {
         const QClipboard* clipboard = QGuiApplication::clipboard();
         if (dictionaryHooks().connectConceptImage)
-            dictionaryHooks().connectConceptImage(conceptData().conceptId, clipboard ? clipboard->image() : QImage());
+            dictionaryHooks().connectConceptImage(conceptData().conceptId,
+                                                  clipboard ? clipboard->image() : QImage());
     }
 }
 
-void TSynWheel::mergeWords() {
+void TSynWheel::mergeWords()
+{
     // The merge works on the store: what the desktop holds is written first, so that the words
     // of this card and of every other card are the ones merged, and no card writes a merged-away
     // word back afterwards.
@@ -255,7 +280,8 @@ void TSynWheel::mergeWords() {
 
 // --- cards on the desktop ---
 
-TSynWheel* PlaceNewConceptCard(TDesktop& desktop, ConceptCardData& card) {
+TSynWheel* PlaceNewConceptCard(TDesktop& desktop, ConceptCardData& card)
+{
     QPoint pos = desktop.toDesktop(card.pos);
     SlotAnswer answer = desktop.GetSynWheelSlot(pos, card.conceptId);
     if (answer.isExisting()) return qobject_cast<TSynWheel*>(desktop.cardOf(answer.card));
@@ -272,7 +298,8 @@ TSynWheel* PlaceNewConceptCard(TDesktop& desktop, ConceptCardData& card) {
     return wheel;
 }
 
-TSynWheel* NewConceptCardForWord(const QString& word, int wordNo) {
+TSynWheel* NewConceptCardForWord(const QString& word, int wordNo)
+{
     TDesktop* desktop = TDesktop::current();
     if (!desktop || wordNo <= 0) return nullptr;
     NewConceptRequest request;

@@ -15,10 +15,10 @@ struct DragPayload;
 // Words are dragged out of it and dropped onto it; a right press opens the card's command panel.
 class TSynsListBox : public QListWidget {
     Q_OBJECT
-  public:
+public:
     explicit TSynsListBox(TSynWheel& card);
 
-  protected:
+protected:
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
@@ -26,7 +26,7 @@ class TSynsListBox : public QListWidget {
     void dragMoveEvent(QDragMoveEvent* e) override;
     void dropEvent(QDropEvent* e) override;
 
-  private:
+private:
     TSynWheel& card_;
     int dragRow_ = -1;
     QPoint pressPoint_;
@@ -35,7 +35,7 @@ class TSynsListBox : public QListWidget {
 // The concept card: one concept's words on the desktop, its working copy until the commit.
 class TSynWheel : public TBasPanel {
     Q_OBJECT
-  public:
+public:
     static constexpr int kHelpContext = 40020;
     // Room above and below the list: the set-up makes a card this much taller than its rows.
     static constexpr int kFrameHeight = 36;
@@ -72,10 +72,10 @@ class TSynWheel : public TBasPanel {
     // Runs a command name of the panel; names the card does not know are ignored.
     void command(const QString& name);
 
-  protected:
+protected:
     void resizeEvent(QResizeEvent* e) override;
 
-  private:
+private:
     void mergeWords();
 
     TSynsListBox* list_;

@@ -7,14 +7,15 @@
 #include "dictionary/DictionaryTypes.h"
 #include "dictionary/ExplodeMode.h"
 #include "dictionary/Words.h"
+#include "floor/Messages.h"
 #include "platform/Dates.h"
 #include "platform/Sqlite.h"
-#include "floor/Messages.h"
 #include "session/Session.h"
 
 namespace qb {
 
-std::vector<ConceptWord> ConceptWordsOf(Timestamp conceptId) {
+std::vector<ConceptWord> ConceptWordsOf(Timestamp conceptId)
+{
     std::vector<ConceptWord> words;
     // Ids are equal within the concept tolerance, as everywhere concepts are compared.
     sql::Statement st(session().store.db(),
@@ -28,20 +29,18 @@ std::vector<ConceptWord> ConceptWordsOf(Timestamp conceptId) {
     return words;
 }
 
-ConceptDropResult DropWordOnConcept(ConceptCardData& card, const DragPayload& payload) {
+ConceptDropResult DropWordOnConcept(ConceptCardData& card, const DragPayload& payload)
+{
     ConceptWord word;
     switch (payload.source) {
-        case DragPayload::Source::DictionaryWord:
-            word = {payload.wordNo, payload.word};
-            break;
-        case DragPayload::Source::InflectionWord: {
-            // The base word: a form leads to it through its number.
-            QString base = WordByNumber(payload.wordNo);
-            word = {payload.wordNo, base.isEmpty() ? payload.word : base};
-            break;
-        }
-        default:
-            return ConceptDropResult::Ignored;
+    case DragPayload::Source::DictionaryWord: word = {payload.wordNo, payload.word}; break;
+    case DragPayload::Source::InflectionWord: {
+        // The base word: a form leads to it through its number.
+        QString base = WordByNumber(payload.wordNo);
+        word = {payload.wordNo, base.isEmpty() ? payload.word : base};
+        break;
+    }
+    default: return ConceptDropResult::Ignored;
     }
     if (word.wordNo <= 0 || word.word.isEmpty()) return ConceptDropResult::Ignored;
     if (int(card.words.size()) >= kConceptDropLimit) {
@@ -55,14 +54,17 @@ ConceptDropResult DropWordOnConcept(ConceptCardData& card, const DragPayload& pa
     return ConceptDropResult::Added;
 }
 
-QString ConceptDatedCaption(Timestamp conceptId) {
+QString ConceptDatedCaption(Timestamp conceptId)
+{
     const Settings& s = session().settings;
     int day = int(std::floor(-static_cast<double>(conceptId)));
     return QStringLiteral("Concept dated ") +
            dates::formatDate(dates::dateOfDayNumber(day), s.dateFormat, s.dateSeparator);
 }
 
-ConceptPanelRows ConceptPanelFor(const ConceptCardData& card, bool wordSelected, bool clipboardHasImage) {
+ConceptPanelRows ConceptPanelFor(const ConceptCardData& card, bool wordSelected,
+                                 bool clipboardHasImage)
+{
     ConceptPanelRows panel;
     panel.caption = ConceptDatedCaption(card.conceptId);
     if (wordSelected) panel.rows << QStringLiteral("ClipBoard");

@@ -34,7 +34,8 @@ struct ConceptPanelRows {
     QStringList rows;                // command names in panel order
     QHash<QString, QString> labels;  // rows shown with the card's own caption
 };
-ConceptPanelRows ConceptPanelFor(const ConceptCardData& card, bool wordSelected, bool clipboardHasImage = false);
+ConceptPanelRows ConceptPanelFor(const ConceptCardData& card, bool wordSelected,
+                                 bool clipboardHasImage = false);
 QString ConceptDatedCaption(Timestamp conceptId);
 
 }  // namespace qb

@@ -4,8 +4,8 @@
 
 #include "dictionary/DictionaryTypes.h"
 #include "dictionary/DictionaryWindows.h"
-#include "platform/Clock.h"
 #include "floor/Messages.h"
+#include "platform/Clock.h"
 #include "session/Session.h"
 
 #include <QHash>
@@ -39,7 +39,8 @@ void bindId(sql::Statement& st, int lo, Timestamp id)
     st.bind(lo + 1, static_cast<double>(id + kConceptIdTolerance));
 }
 
-bool runStep(const QString& sql, const std::function<void(sql::Statement&)>& bind, int* changes = nullptr)
+bool runStep(const QString& sql, const std::function<void(sql::Statement&)>& bind,
+             int* changes = nullptr)
 {
     // A failing step is undone alone and the merge goes on.
     sql::Savepoint step(db(), QStringLiteral("mergestep"));
@@ -61,15 +62,25 @@ void relinkWord(int w, int t, Timestamp x, MergeResult& result)
             [&](sql::Statement& st) { st.bind(1, t).bind(2, w); });
     // The merged concept keeps only the remaining word.
     runStep(QStringLiteral("DELETE FROM DICT WHERE C > ?1 AND C < ?2 AND WNo <> ?3"),
-            [&](sql::Statement& st) { bindId(st, 1, x); st.bind(3, t); });
+            [&](sql::Statement& st) {
+                bindId(st, 1, x);
+                st.bind(3, t);
+            });
     // Other concepts: W goes where T is already, else W becomes T.
     runStep(QStringLiteral("DELETE FROM DICT WHERE WNo = ?3 AND NOT (C > ?1 AND C < ?2) "
                            "AND C IN (SELECT C FROM DICT WHERE WNo = ?4)"),
-            [&](sql::Statement& st) { bindId(st, 1, x); st.bind(3, w).bind(4, t); });
+            [&](sql::Statement& st) {
+                bindId(st, 1, x);
+                st.bind(3, w).bind(4, t);
+            });
     runStep(QStringLiteral("UPDATE DICT SET WNo = ?3 WHERE WNo = ?4 AND NOT (C > ?1 AND C < ?2)"),
-            [&](sql::Statement& st) { bindId(st, 1, x); st.bind(3, t).bind(4, w); });
-    runStep(QStringLiteral("DELETE FROM WORD WHERE WNo = ?1"), [&](sql::Statement& st) { st.bind(1, w); },
-            &result.wordsRemoved);
+            [&](sql::Statement& st) {
+                bindId(st, 1, x);
+                st.bind(3, t).bind(4, w);
+            });
+    runStep(
+        QStringLiteral("DELETE FROM WORD WHERE WNo = ?1"),
+        [&](sql::Statement& st) { st.bind(1, w); }, &result.wordsRemoved);
 }
 
 // Step 4: concepts with the same words become the earliest of them.
@@ -80,7 +91,8 @@ void foldDuplicateConcepts(MergeResult& result)
         sql::Statement st(db(), QStringLiteral("SELECT C, WNo FROM DICT ORDER BY C, WNo"));
         while (st.next()) {
             Timestamp c = st.extValue(0);
-            if (signatures.empty() || signatures.back().first != c) signatures.push_back({c, QString()});
+            if (signatures.empty() || signatures.back().first != c)
+                signatures.push_back({c, QString()});
             signatures.back().second += QLatin1Char('*') + QString::number(st.intValue(1));
         }
     }
@@ -93,8 +105,12 @@ void foldDuplicateConcepts(MergeResult& result)
             continue;
         }
         Timestamp keep = *it;
-        bool moved = runStep(QStringLiteral("UPDATE ITEMKEYS SET ITC = ?3 WHERE ITC > ?1 AND ITC < ?2"),
-                             [&](sql::Statement& st) { bindId(st, 1, c); st.bind(3, keep); });
+        bool moved =
+            runStep(QStringLiteral("UPDATE ITEMKEYS SET ITC = ?3 WHERE ITC > ?1 AND ITC < ?2"),
+                    [&](sql::Statement& st) {
+                        bindId(st, 1, c);
+                        st.bind(3, keep);
+                    });
         bool removed = runStep(QStringLiteral("DELETE FROM DICT WHERE C > ?1 AND C < ?2"),
                                [&](sql::Statement& st) { bindId(st, 1, c); });
         if (moved && removed) ++result.conceptsFolded;
@@ -108,7 +124,8 @@ void removeDuplicateLinks(MergeResult& result)
     constexpr int kTableSize = 20;
     std::vector<long long> doomed;
     {
-        sql::Statement st(db(), QStringLiteral("SELECT rowid, IT, ITC FROM ITEMKEYS ORDER BY IT, \"Order\""));
+        sql::Statement st(
+            db(), QStringLiteral("SELECT rowid, IT, ITC FROM ITEMKEYS ORDER BY IT, \"Order\""));
         std::vector<Timestamp> kept;
         bool haveItem = false;
         Timestamp item = 0;
@@ -126,8 +143,9 @@ void removeDuplicateLinks(MergeResult& result)
                 skipNext = false;
                 continue;
             }
-            bool duplicate = std::any_of(kept.begin(), kept.end(),
-                                         [itc](Timestamp k) { return sameId(k, itc, kConceptIdTolerance); });
+            bool duplicate = std::any_of(kept.begin(), kept.end(), [itc](Timestamp k) {
+                return sameId(k, itc, kConceptIdTolerance);
+            });
             if (duplicate) {
                 doomed.push_back(st.int64Value(0));
                 continue;
@@ -140,8 +158,9 @@ void removeDuplicateLinks(MergeResult& result)
         }
     }
     for (long long rowId : doomed)
-        runStep(QStringLiteral("DELETE FROM ITEMKEYS WHERE rowid = ?1"), [&](sql::Statement& st) { st.bind(1, rowId); },
-                &result.linksRemoved);
+        runStep(
+            QStringLiteral("DELETE FROM ITEMKEYS WHERE rowid = ?1"),
+            [&](sql::Statement& st) { st.bind(1, rowId); }, &result.linksRemoved);
 }
 
 }  // namespace
@@ -175,7 +194,8 @@ std::optional<ConceptCardData> NewConcept(const NewConceptRequest& request)
     card.changed = true;
     if (request.withWord && request.wordNo != 0)
         card.words.push_back({request.wordNo, request.word.left(kWordTextLimit)});
-    if (dictionaryHooks().placeConceptCard && !dictionaryHooks().placeConceptCard(card)) return std::nullopt;
+    if (dictionaryHooks().placeConceptCard && !dictionaryHooks().placeConceptCard(card))
+        return std::nullopt;
     return card;
 }
 
@@ -193,7 +213,8 @@ ConceptsOfWordResult ConceptsOfWord(int wordNo)
     ConceptsOfWordResult result;
     std::vector<Timestamp> ids;
     {
-        sql::Statement st(db(), QStringLiteral("SELECT C, WNo FROM DICT WHERE WNo = ?1 ORDER BY C"));
+        sql::Statement st(db(),
+                          QStringLiteral("SELECT C, WNo FROM DICT WHERE WNo = ?1 ORDER BY C"));
         st.bind(1, wordNo);
         while (st.next()) ids.push_back(st.extValue(0));
     }
@@ -226,7 +247,8 @@ MergeResult MergeConceptWords(const CollapseList& words, Timestamp conceptId)
     MergeResult result;
     if (words.empty()) return result;
     const CollapseWord& remaining = words.front();
-    if (!AskYesDefault(QStringLiteral("Ok to relink all words in the window to: ") + remaining.word, 0))
+    if (!AskYesDefault(QStringLiteral("Ok to relink all words in the window to: ") + remaining.word,
+                       0))
         return result;
     {
         sql::Transaction tx(db());
@@ -250,9 +272,12 @@ MergeResult MergeConceptWords(const CollapseList& words, Timestamp conceptId)
     result.done = true;
     // As the tool bar's "Clear all": the cards go, dictionary and project windows stay.
     ClearCards(ClearCommand::AllCards);
-    if (AskYesDefault(QStringLiteral("Merge done; Do you want to add the collapsed word(s) to inflections"), 0)) {
+    if (AskYesDefault(
+            QStringLiteral("Merge done; Do you want to add the collapsed word(s) to inflections"),
+            0)) {
         sql::Transaction tx(db());
-        sql::Statement st(db(), QStringLiteral("INSERT OR IGNORE INTO INFLEC (Word, WNo) VALUES (?1, ?2)"));
+        sql::Statement st(
+            db(), QStringLiteral("INSERT OR IGNORE INTO INFLEC (Word, WNo) VALUES (?1, ?2)"));
         for (size_t i = 1; i < words.size(); ++i) {
             st.reset();
             st.bind(1, words[i].word).bind(2, remaining.wordNo);

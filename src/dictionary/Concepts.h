@@ -18,7 +18,7 @@ void SeedConceptColors(quint64 seed);
 
 struct NewConceptRequest {
     bool withWord = false;
-    int x = -1;          // -1: the creation spot ([WINDOW OFFSETS] CreateSpotSX, CreateSpotSY)
+    int x = -1;  // -1: the creation spot ([WINDOW OFFSETS] CreateSpotSX, CreateSpotSY)
     int y = -1;
     QString word;
     int wordNo = 0;
@@ -36,11 +36,11 @@ int currentConceptColor();
 // A concept of a word, as the "SELECT CONCEPT" dialog lists it.
 struct ConceptInfo {
     Timestamp conceptId = 0;
-    QString line;   // the concept's words joined with ", "
+    QString line;  // the concept's words joined with ", "
 };
 struct ConceptsOfWordResult {
-    int kind = 0;                 // 0 none, 1 exactly one, 2 several
-    Timestamp conceptId = 0;      // the one concept, when kind is 1
+    int kind = 0;             // 0 none, 1 exactly one, 2 several
+    Timestamp conceptId = 0;  // the one concept, when kind is 1
     std::vector<ConceptInfo> list;
 };
 // Every concept holding the word (the whole list, however long).
@@ -55,7 +55,7 @@ using CollapseList = std::vector<CollapseWord>;
 CollapseList CollapseListOf(const ConceptCardData& card, int selected);
 
 struct MergeResult {
-    bool done = false;        // false: the user said No, or the store could not be written
+    bool done = false;  // false: the user said No, or the store could not be written
     int wordsRemoved = 0;
     int conceptsFolded = 0;
     int linksRemoved = 0;

@@ -15,7 +15,8 @@ TDeleteWordFrm::TDeleteWordFrm(Mode mode, const WordEdit& edit, QWidget* parent)
     : QDialog(parent),
       input_(new QLineEdit(this)),
       ok_(new QPushButton(QStringLiteral("&OK"), this)),
-      cancel_(new QPushButton(QStringLiteral("&Cancel"), this)) {
+      cancel_(new QPushButton(QStringLiteral("&Cancel"), this))
+{
     setObjectName(QStringLiteral("deleteWordDialog"));
     setWindowTitle(edit.caption);
     setModal(true);
@@ -48,12 +49,14 @@ TDeleteWordFrm::TDeleteWordFrm(Mode mode, const WordEdit& edit, QWidget* parent)
     input_->setFocus();
 }
 
-void TDeleteWordFrm::done(int result) {
+void TDeleteWordFrm::done(int result)
+{
     rememberSmallDialogPlace(*this);
     QDialog::done(result);
 }
 
-bool RunRenameWordDialog(DictionaryBrowser& window, QWidget* parent) {
+bool RunRenameWordDialog(DictionaryBrowser& window, QWidget* parent)
+{
     WordEdit edit = BeginRenameWord(window);
     if (edit.rowId == 0) return false;
     TDeleteWordFrm dialog(TDeleteWordFrm::Mode::Rename, edit, parent);
@@ -62,7 +65,8 @@ bool RunRenameWordDialog(DictionaryBrowser& window, QWidget* parent) {
     return FinishRenameWord(window, edit, input);
 }
 
-bool RunDeleteWordDialog(DictionaryBrowser& window, QWidget* parent) {
+bool RunDeleteWordDialog(DictionaryBrowser& window, QWidget* parent)
+{
     WordEdit edit = BeginDeleteWord(window);
     if (edit.rowId == 0) return false;
     TDeleteWordFrm dialog(TDeleteWordFrm::Mode::Delete, edit, parent);

@@ -15,7 +15,7 @@ class DictionaryBrowser;
 // the word read-only on red, or "CHANGE WORD FROM: " with the word to edit.
 class TDeleteWordFrm : public QDialog {
     Q_OBJECT
-  public:
+public:
     enum class Mode { Delete, Rename };
 
     TDeleteWordFrm(Mode mode, const WordEdit& edit, QWidget* parent = nullptr);
@@ -26,7 +26,7 @@ class TDeleteWordFrm : public QDialog {
 
     void done(int result) override;
 
-  private:
+private:
     QLineEdit* input_;
     QPushButton* ok_;
     QPushButton* cancel_;

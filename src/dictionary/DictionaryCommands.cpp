@@ -22,7 +22,8 @@ namespace qb {
 namespace {
 
 // Text fields keep their keys: an item text, a flyword's input, the web browser, the date stamp.
-bool takesText(QWidget* w) {
+bool takesText(QWidget* w)
+{
     if (!w) return false;
     if (qobject_cast<QLineEdit*>(w) || qobject_cast<QTextEdit*>(w) ||
         qobject_cast<QPlainTextEdit*>(w) || qobject_cast<QAbstractSpinBox*>(w))
@@ -34,13 +35,19 @@ bool takesText(QWidget* w) {
 // The keys the desktop serves itself (its key preview): Insert, "+" and "-", and typing, which
 // goes to the dictionary locate.
 class DesktopKeys : public QObject {
-  public:
-    DesktopKeys(QWidget& window, std::function<void()> newWord, std::function<void()> explodeChanged)
-        : QObject(&window), window_(window), newWord_(std::move(newWord)),
-          explodeChanged_(std::move(explodeChanged)) {}
+public:
+    DesktopKeys(QWidget& window, std::function<void()> newWord,
+                std::function<void()> explodeChanged)
+        : QObject(&window),
+          window_(window),
+          newWord_(std::move(newWord)),
+          explodeChanged_(std::move(explodeChanged))
+    {
+    }
 
-  protected:
-    bool eventFilter(QObject* watched, QEvent* e) override {
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override
+    {
         if (e->type() != QEvent::KeyPress) return false;
         auto* w = qobject_cast<QWidget*>(watched);
         if (!w || w->window() != &window_) return false;
@@ -76,7 +83,7 @@ class DesktopKeys : public QObject {
         return true;
     }
 
-  private:
+private:
     QWidget& window_;
     std::function<void()> newWord_;
     std::function<void()> explodeChanged_;
@@ -84,11 +91,15 @@ class DesktopKeys : public QObject {
 
 }  // namespace
 
-void InstallDictionaryKeys(QWidget& window, std::function<void()> newWord, std::function<void()> explodeChanged) {
-    qApp->installEventFilter(new DesktopKeys(window, std::move(newWord), std::move(explodeChanged)));
+void InstallDictionaryKeys(QWidget& window, std::function<void()> newWord,
+                           std::function<void()> explodeChanged)
+{
+    qApp->installEventFilter(
+        new DesktopKeys(window, std::move(newWord), std::move(explodeChanged)));
 }
 
-bool ToggleIncrementalSearch() {
+bool ToggleIncrementalSearch()
+{
     bool on = !dictionaryState().locate.incrementalChecked;
     TLocateInList& dialog = TLocateInList::instance();
     if (dialog.isVisible())
@@ -98,7 +109,8 @@ bool ToggleIncrementalSearch() {
     return dictionaryState().locate.incrementalChecked;
 }
 
-void DictionaryWindowsGoTop(TDesktop& desktop) {
+void DictionaryWindowsGoTop(TDesktop& desktop)
+{
     for (TDict* w : desktop.cardsOf<TDict>()) w->command(QStringLiteral("GoTop"));
 }
 

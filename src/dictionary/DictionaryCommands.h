@@ -10,7 +10,8 @@ class TDesktop;
 
 // The keys the desktop serves itself in window (its key preview): Insert runs newWord, "+" and
 // "-" step the explode mode (explodeChanged follows), and typing goes to the dictionary locate.
-void InstallDictionaryKeys(QWidget& window, std::function<void()> newWord, std::function<void()> explodeChanged);
+void InstallDictionaryKeys(QWidget& window, std::function<void()> newWord,
+                           std::function<void()> explodeChanged);
 
 // "Incremental Dictionary Search": flips the option, through the locate dialog when it shows;
 // the new state.

@@ -10,7 +10,7 @@ namespace qb {
 // The four position keys that every dictionary window shares: switching a window to an order
 // looks that order's key up, so a word stays selected across switches.
 struct DictionaryPositionKeys {
-    QString word;                 // at most 50 characters
+    QString word;  // at most 50 characters
     std::optional<double> wts;
     std::optional<double> wts2;
     std::optional<int> wfq;
@@ -21,11 +21,11 @@ enum class LocateStatus : int { Idle = 0, TypingBegan = 1, NotFound = 2, Found =
 
 // The values the dictionary locate and its dialog share for the whole run.
 struct DictLocateState {
-    QString searchText;            // lower case, at most 50 characters
+    QString searchText;  // lower case, at most 50 characters
     bool fromTop = true;
-    bool continuation = false;     // the user types into the dialog in incremental mode
+    bool continuation = false;  // the user types into the dialog in incremental mode
     bool showDialog = false;
-    int failureCount = 0;          // consecutive failed searches
+    int failureCount = 0;  // consecutive failed searches
     int foundWordNo = 0;
     LocateStatus status = LocateStatus::Idle;
 
@@ -33,27 +33,27 @@ struct DictLocateState {
     bool continueTyping = false;
     int notFoundCount = 0;
     bool keepContinuation = false;
-    bool incrementalChecked = true;   // the "Incremental" box
-    bool incrementalVisible = true;   // hidden while the menu or a window's "Locate" runs it
-    bool fromTopChecked = true;       // the "From top" box
-    QString hitReport;                // " " + the word the window stands on
-    int countedWordNo = 0;            // the word whose concept count is shown
-    QString statText;                 // "  " + that count
-    bool showLayout = false;          // Show offered (count known), OK hidden
+    bool incrementalChecked = true;  // the "Incremental" box
+    bool incrementalVisible = true;  // hidden while the menu or a window's "Locate" runs it
+    bool fromTopChecked = true;      // the "From top" box
+    QString hitReport;               // " " + the word the window stands on
+    int countedWordNo = 0;           // the word whose concept count is shown
+    QString statText;                // "  " + that count
+    bool showLayout = false;         // Show offered (count known), OK hidden
     QString caption = QStringLiteral("FIND WORD IN DICTIONARY");
-    QString input;                    // the dialog's text field
-    QString typed;                    // a letter typed on the desktop: the input's first text
-    QString buffer;                   // keys collected while a jump is pending
+    QString input;   // the dialog's text field
+    QString typed;   // a letter typed on the desktop: the input's first text
+    QString buffer;  // keys collected while a jump is pending
     bool typingMark = false;
-    QStringList history;              // earlier texts, newest first
+    QStringList history;  // earlier texts, newest first
 
     bool incrementalMode() const { return incrementalVisible && incrementalChecked; }
 };
 
 // Program-wide dictionary values.
 struct DictionaryState {
-    QString lastNewWord;   // the word most recently created; windows position on it
-    QString wordToGoTo;    // set by the new-word dialog; a leading "*" marks an inflected form
+    QString lastNewWord;  // the word most recently created; windows position on it
+    QString wordToGoTo;   // set by the new-word dialog; a leading "*" marks an inflected form
     DictionaryPositionKeys keys;
     DictLocateState locate;
 

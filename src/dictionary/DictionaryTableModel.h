@@ -13,7 +13,7 @@ class WordOrderModel;
 // browser switched its order, re-read WORD or moved.
 class DictionaryTableModel : public QAbstractTableModel {
     Q_OBJECT
-  public:
+public:
     explicit DictionaryTableModel(DictionaryBrowser& browser, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -27,7 +27,7 @@ class DictionaryTableModel : public QAbstractTableModel {
     // painted again from the browser. True when the grid was reset.
     bool sync();
 
-  private:
+private:
     DictionaryBrowser& browser_;
     const WordOrderModel* shownModel_ = nullptr;
     int shownCount_ = 0;

@@ -15,21 +15,23 @@
 #include "dictionary/DictionaryTableModel.h"
 #include "dictionary/DictionaryWindowRules.h"
 #include "dictionary/Words.h"
-#include "platform/Colors.h"
 #include "floor/Messages.h"
+#include "platform/Colors.h"
 #include "session/Session.h"
 
 namespace qb {
 
 namespace {
 
-std::unique_ptr<CardData> newWindowData(int slot) {
+std::unique_ptr<CardData> newWindowData(int slot)
+{
     auto data = std::make_unique<DictionaryCardData>();
     data->slot = slot;
     return data;
 }
 
-void refreshClipboardSize() {
+void refreshClipboardSize()
+{
     if (session().shell.clipboardChanged) session().shell.clipboardChanged();
 }
 
@@ -37,7 +39,8 @@ void refreshClipboardSize() {
 
 TDict::TDict(TDesktop& desktop, int slot)
     : TTower(desktop, newWindowData(slot), new TDBDragGrid(nullptr)),
-      model_(new DictionaryTableModel(browser_, this)) {
+      model_(new DictionaryTableModel(browser_, this))
+{
     setObjectName(QStringLiteral("dictionaryWindow"));
     const Settings& s = session().settings;
     DictionaryCardData& d = dictData();
@@ -103,7 +106,8 @@ TDict::TDict(TDesktop& desktop, int slot)
     rowsChanged();
 }
 
-TDict::~TDict() {
+TDict::~TDict()
+{
     // While the desktop goes down it has already let go of its tables.
     if (cardHost() == &desktop()) desktop().slotTables().dictionaries.release(data().slot, &data());
     dictData().window = nullptr;
@@ -117,14 +121,16 @@ bool TDict::gridHasFocus() const { return grid()->hasFocus(); }
 
 void TDict::focusGrid() { grid()->setFocus(Qt::OtherFocusReason); }
 
-void TDict::rowsChanged() {
+void TDict::rowsChanged()
+{
     syncing_ = true;
     model_->sync();
     showCurrentRow();
     syncing_ = false;
 }
 
-void TDict::showCurrentRow() {
+void TDict::showCurrentRow()
+{
     TTowerGrid* g = grid();
     bool was = syncing_;
     syncing_ = true;
@@ -141,30 +147,35 @@ void TDict::showCurrentRow() {
     syncing_ = was;
 }
 
-void TDict::currentRowPicked(int row) {
+void TDict::currentRowPicked(int row)
+{
     if (syncing_ || row < 0) return;
     browser_.setCurrentIndex(row);
 }
 
-void TDict::openInflectionWindow(int, const QString&) {
+void TDict::openInflectionWindow(int, const QString&)
+{
     // Inflection windows arrive with the inflections; the word found is shown in this window.
 }
 
-void TDict::setBusy(bool busy) {
+void TDict::setBusy(bool busy)
+{
     if (busy)
         QApplication::setOverrideCursor(Qt::WaitCursor);
     else
         QApplication::restoreOverrideCursor();
 }
 
-QStringList TDict::panelRows() const {
+QStringList TDict::panelRows() const
+{
     // "Infl&ections" joins the rows with the inflection windows.
     return {QStringLiteral("ClipBoard"), QStringLiteral("Locate"), QStringLiteral("AlphaOrder"),
             QStringLiteral("TestWord"),  QStringLiteral("Rename"), QStringLiteral("Delete"),
             QStringLiteral("Drop")};
 }
 
-void TDict::openCommandPanel(QPoint global) {
+void TDict::openCommandPanel(QPoint global)
+{
     TMyPopUpMenu::Request request;
     request.caption = browser_.current().word;
     request.rows = panelRows();
@@ -173,7 +184,8 @@ void TDict::openCommandPanel(QPoint global) {
     if (!chosen.isEmpty()) command(chosen);
 }
 
-void TDict::command(const QString& name) {
+void TDict::command(const QString& name)
+{
     if (name == QStringLiteral("GoTop")) {
         browser_.goTop();
         if (GoTop()) rowsChanged();
@@ -200,14 +212,16 @@ void TDict::command(const QString& name) {
     }
 }
 
-void TDict::wordToClipboard() {
+void TDict::wordToClipboard()
+{
     if (browser_.rowCount() == 0) return;
     if (QClipboard* clipboard = QGuiApplication::clipboard())
         clipboard->setText(browser_.current().word);
     refreshClipboardSize();
 }
 
-DragPayload TDict::dragPayload() {
+DragPayload TDict::dragPayload()
+{
     DictionaryRow row = browser_.current();
     DragPayload payload;
     payload.source = DragPayload::Source::DictionaryWord;
@@ -218,52 +232,55 @@ DragPayload TDict::dragPayload() {
     return payload;
 }
 
-bool TDict::DropOnGrid(const DragPayload& payload) {
+bool TDict::DropOnGrid(const DragPayload& payload)
+{
     DictDrop drop;
     switch (payload.source) {
-        case DragPayload::Source::ConceptWord:
-        case DragPayload::Source::ItemKeyword:
-            drop.source = DictDropSource::ConceptOrKeyword;
-            drop.wordNo = payload.wordNo;
-            break;
-        case DragPayload::Source::DictionaryWord:
-            // Dropped back on itself: the window stays where it is.
-            if (payload.sourceCard == &data()) return true;
-            drop.source = DictDropSource::DictionaryWindow;
-            drop.wordNo = payload.wordNo;
-            break;
-        case DragPayload::Source::Project:
-            drop.source = DictDropSource::Project;
-            drop.text = payload.project;
-            break;
-        case DragPayload::Source::InflectionWord:
-            drop.source = DictDropSource::InflectionWindow;
-            drop.wordNo = payload.wordNo;
-            break;
-        case DragPayload::Source::Flyword:
-            drop.source = DictDropSource::Flyword;
-            drop.text = payload.word;
-            break;
-        default:
-            return false;
+    case DragPayload::Source::ConceptWord:
+    case DragPayload::Source::ItemKeyword:
+        drop.source = DictDropSource::ConceptOrKeyword;
+        drop.wordNo = payload.wordNo;
+        break;
+    case DragPayload::Source::DictionaryWord:
+        // Dropped back on itself: the window stays where it is.
+        if (payload.sourceCard == &data()) return true;
+        drop.source = DictDropSource::DictionaryWindow;
+        drop.wordNo = payload.wordNo;
+        break;
+    case DragPayload::Source::Project:
+        drop.source = DictDropSource::Project;
+        drop.text = payload.project;
+        break;
+    case DragPayload::Source::InflectionWord:
+        drop.source = DictDropSource::InflectionWindow;
+        drop.wordNo = payload.wordNo;
+        break;
+    case DragPayload::Source::Flyword:
+        drop.source = DictDropSource::Flyword;
+        drop.text = payload.word;
+        break;
+    default: return false;
     }
     bool found = DropOnDictionary(*this, drop);
     rowsChanged();
     return found;
 }
 
-void TDict::TitleClick() {
+void TDict::TitleClick()
+{
     browser_.nextOrder();
     rowsChanged();
 }
 
-void TDict::RowDoubleClick() {
+void TDict::RowDoubleClick()
+{
     if (browser_.rowCount() == 0) return;
     TouchWord(browser_);
     rowsChanged();
 }
 
-void TDict::CardMouseDown(Qt::MouseButton button, QPoint global) {
+void TDict::CardMouseDown(Qt::MouseButton button, QPoint global)
+{
     TTower::CardMouseDown(button, global);
     // The card's own surface (the grid takes its presses itself).
     if (button == Qt::RightButton) {
@@ -272,7 +289,8 @@ void TDict::CardMouseDown(Qt::MouseButton button, QPoint global) {
     }
 }
 
-void TDict::LayoutGrid() {
+void TDict::LayoutGrid()
+{
     TTower::LayoutGrid();
     // The word column follows the card: a character for every eight pixels beyond the frame.
     if (size() != laidOutSize_) {
@@ -285,7 +303,8 @@ void TDict::LayoutGrid() {
     if (grid()->model()) grid()->setColumnWidth(0, width);
 }
 
-bool TDict::eventFilter(QObject* watched, QEvent* e) {
+bool TDict::eventFilter(QObject* watched, QEvent* e)
+{
     if (watched == focusMark() && e->type() == QEvent::MouseButtonPress) {
         ShowInfo(QStringLiteral("Not implemented in version ") + session().version(),
                  QStringLiteral("piv467"), kInformation, kHelpContext);
@@ -294,7 +313,8 @@ bool TDict::eventFilter(QObject* watched, QEvent* e) {
     return TTower::eventFilter(watched, e);
 }
 
-TDict* Newdictwindow1Click(TDesktop& desktop) {
+TDict* Newdictwindow1Click(TDesktop& desktop)
+{
     int slot = desktop.GetDictionarySlot();
     if (slot == 0) return nullptr;
     auto* window = new TDict(desktop, slot);
@@ -304,7 +324,8 @@ TDict* Newdictwindow1Click(TDesktop& desktop) {
     return window;
 }
 
-TDict* OpenSavedDictionaryWindow(TDesktop& desktop, const DictionaryWindowRestore& saved) {
+TDict* OpenSavedDictionaryWindow(TDesktop& desktop, const DictionaryWindowRestore& saved)
+{
     SlotTable& table = desktop.slotTables().dictionaries;
     int slot = saved.number >= 1 && saved.number <= table.capacity() && !table.at(saved.number)
                    ? saved.number
@@ -324,7 +345,8 @@ TDict* OpenSavedDictionaryWindow(TDesktop& desktop, const DictionaryWindowRestor
     return window;
 }
 
-std::vector<DictionaryWindowRecord> OpenDictionaryWindows(TDesktop& desktop) {
+std::vector<DictionaryWindowRecord> OpenDictionaryWindows(TDesktop& desktop)
+{
     std::vector<DictionaryWindowRecord> records;
     SlotTable& table = desktop.slotTables().dictionaries;
     for (int s = 1; s <= table.capacity(); ++s) {

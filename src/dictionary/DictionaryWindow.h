@@ -20,7 +20,7 @@ struct DragPayload;
 // commands and drops on.
 class TDict : public TTower, public DictionaryWindowHost {
     Q_OBJECT
-  public:
+public:
     static constexpr int kHelpContext = 50060;
     static constexpr QSize kAltSize{400, 360};
     static constexpr int kStartColumnChars = 24;
@@ -65,10 +65,10 @@ class TDict : public TTower, public DictionaryWindowHost {
     void CardMouseDown(Qt::MouseButton button, QPoint global) override;
     void LayoutGrid() override;
 
-  protected:
+protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
 
-  private:
+private:
     void showCurrentRow();
     void currentRowPicked(int row);
     void wordToClipboard();

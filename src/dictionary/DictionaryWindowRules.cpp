@@ -101,7 +101,8 @@ bool RenameFromInflection(DictionaryWindowHost& window, int wordNo, const QStrin
         if (RenameWordRow(row.rowId, text))
             changed = true;
         else
-            ShowInfo(QStringLiteral("Update error: ") + text, QStringLiteral("d761"), kError, messages::kHelpDefault);
+            ShowInfo(QStringLiteral("Update error: ") + text, QStringLiteral("d761"), kError,
+                     messages::kHelpDefault);
     }
     b.refresh();
     b.reapplyDisplay();
@@ -121,8 +122,9 @@ bool DropOnDictionary(DictionaryWindowHost& window, const DictDrop& drop)
         return found;
     }
     window.setBusy(true);
-    bool found = drop.source == DictDropSource::Project ? b.positionOnWord(QLocale().toLower(drop.text))
-                                                        : b.positionOnWordNo(drop.wordNo);
+    bool found = drop.source == DictDropSource::Project
+                     ? b.positionOnWord(QLocale().toLower(drop.text))
+                     : b.positionOnWordNo(drop.wordNo);
     window.setBusy(false);
     if (found) {
         // The next re-display keeps this row.
@@ -136,18 +138,18 @@ bool DropOnDictionary(DictionaryWindowHost& window, const DictDrop& drop)
     bool quiet = session().settings.quiet;
     switch (drop.source) {
     case DictDropSource::ConceptOrKeyword:
-        ShowInfoIfVerbose(QStringLiteral("Word not found in Dictionary table"), QStringLiteral("d467"),
-                          kInformation, messages::kHelpDefault);
+        ShowInfoIfVerbose(QStringLiteral("Word not found in Dictionary table"),
+                          QStringLiteral("d467"), kInformation, messages::kHelpDefault);
         break;
     case DictDropSource::Project:
         if (!quiet)
-            ShowInfo(QStringLiteral("Word not found in Dictionary as a primary word"), QStringLiteral("d487"),
-                     kError, messages::kHelpDefault);
+            ShowInfo(QStringLiteral("Word not found in Dictionary as a primary word"),
+                     QStringLiteral("d487"), kError, messages::kHelpDefault);
         break;
     case DictDropSource::InflectionWindow:
         if (!quiet)
-            ShowInfo(QStringLiteral("Word not found in Dictionary as a primary word"), QStringLiteral("d517"),
-                     kError, messages::kHelpDefault);
+            ShowInfo(QStringLiteral("Word not found in Dictionary as a primary word"),
+                     QStringLiteral("d517"), kError, messages::kHelpDefault);
         break;
     default: break;
     }
@@ -221,7 +223,8 @@ void DictLocate(DictionaryWindowHost& window, bool clearText)
                     ++st.notFoundCount;
                     st.status = LocateStatus::NotFound;
                     WarningBeep();
-                    if (!start.isValid() || !b.positionOnRowId(start.rowId)) b.setCurrentIndex(startIndex);
+                    if (!start.isValid() || !b.positionOnRowId(start.rowId))
+                        b.setCurrentIndex(startIndex);
                 }
                 st.hitReport = QLatin1Char(' ') + b.current().word;
             }
@@ -230,8 +233,8 @@ void DictLocate(DictionaryWindowHost& window, bool clearText)
         }
         if (failed && !st.incrementalMode()) {
             QString text = st.searchText;
-            if (ShowInfo(QStringLiteral("Search among inflections?"), QStringLiteral("d982"), kInputRequest, text,
-                         messages::kHelpDefault))
+            if (ShowInfo(QStringLiteral("Search among inflections?"), QStringLiteral("d982"),
+                         kInputRequest, text, messages::kHelpDefault))
                 FindViaInflections(&window, text, true);
         }
     } while (st.continuation && !session().flags.stopped());
@@ -275,8 +278,8 @@ void LocateCommand(DictionaryWindowHost& window)
 
 bool DictLocateFromKeyPress(QChar c)
 {
-    if (c == QLatin1Char('+') || c == QLatin1Char('-') || c == QChar(0x1b) || c == QLatin1Char('\r') ||
-        c == QLatin1Char('\n'))
+    if (c == QLatin1Char('+') || c == QLatin1Char('-') || c == QChar(0x1b) ||
+        c == QLatin1Char('\r') || c == QLatin1Char('\n'))
         return false;
     // Handed to the dialog directly: what the user copied stays on the clipboard.
     DictLocateState& st = dictionaryState().locate;

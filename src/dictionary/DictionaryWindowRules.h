@@ -15,11 +15,11 @@ bool RenameFromInflection(DictionaryWindowHost& window, int wordNo, const QStrin
 
 // What was dropped on the window's grid.
 enum class DictDropSource {
-    ConceptOrKeyword,   // a concept card's word or an item card's keyword: the dragged number
-    DictionaryWindow,   // another dictionary window: its current word number
-    Project,            // a project window: the project's name
-    InflectionWindow,   // an inflection window: its word number
-    Flyword,            // a flyword's text
+    ConceptOrKeyword,  // a concept card's word or an item card's keyword: the dragged number
+    DictionaryWindow,  // another dictionary window: its current word number
+    Project,           // a project window: the project's name
+    InflectionWindow,  // an inflection window: its word number
+    Flyword,           // a flyword's text
 };
 struct DictDrop {
     DictDropSource source = DictDropSource::ConceptOrKeyword;
@@ -29,8 +29,8 @@ struct DictDrop {
 // Positions the window on what was dropped. True when it found the row.
 bool DropOnDictionary(DictionaryWindowHost& window, const DictDrop& drop);
 
-// The look-up menu and the Word Mill show a word: the first shown window goes to the row with that number (to its
-// last row when there is none) and takes the focus.
+// The look-up menu and the Word Mill show a word: the first shown window goes to the row with that
+// number (to its last row when there is none) and takes the focus.
 void DictPositionFromMain(int wordNo);
 
 // The dictionary locate of one window: Locate (clearText) or NextMatch.

@@ -91,6 +91,9 @@ std::vector<DictionaryWindowHost*> DictionaryWindows::all() const
     return list;
 }
 
-QPoint DictionaryWindows::placeOfSlot(int slot) { return WindowCascadePosition(slot, session().settings); }
+QPoint DictionaryWindows::placeOfSlot(int slot)
+{
+    return WindowCascadePosition(slot, session().settings);
+}
 
 }  // namespace qb

@@ -97,9 +97,15 @@ struct DictionaryHooks {
     std::function<void(Timestamp conceptId)> showConceptPicture;
     std::function<bool(Timestamp conceptId, const QImage& image)> connectConceptImage;
 
-    void toLogo() const { if (focusLogoPanel) focusLogoPanel(); }
+    void toLogo() const
+    {
+        if (focusLogoPanel) focusLogoPanel();
+    }
     QString clipboard() const { return clipboardText ? clipboardText() : QString(); }
-    void toClipboard(const QString& text) const { if (setClipboardText) setClipboardText(text); }
+    void toClipboard(const QString& text) const
+    {
+        if (setClipboardText) setClipboardText(text);
+    }
 };
 
 DictionaryHooks& dictionaryHooks();

@@ -51,7 +51,8 @@ void ToggleDisplays()
 
 void ExplodePlusKey()
 {
-    SetExplodeMode(explodeMode() == ExplodeMode::Maximum ? int(ExplodeMode::On) : int(ExplodeMode::Maximum));
+    SetExplodeMode(explodeMode() == ExplodeMode::Maximum ? int(ExplodeMode::On)
+                                                         : int(ExplodeMode::Maximum));
 }
 
 void ExplodeMinusKey() { SetExplodeMode(int(ExplodeMode::Off)); }

@@ -47,7 +47,8 @@ TLocateInList::TLocateInList(QWidget* parent)
       hitReport_(new QLineEdit(this)),
       stat_(new QLineEdit(this)),
       count_(new QPushButton(QStringLiteral("C"), this)),
-      timer_(new QTimer(this)) {
+      timer_(new QTimer(this))
+{
     setObjectName(QStringLiteral("locateDialog"));
     setWindowTitle(QStringLiteral("FIND WORD IN DICTIONARY"));
     setModal(true);
@@ -124,31 +125,38 @@ namespace {
 // The dialog belongs to the main window; a run that ends before the window takes it along.
 struct LocateDialogState {
     QPointer<TLocateInList> dialog;
-    ~LocateDialogState() {
+    ~LocateDialogState()
+    {
         if (dialog && QCoreApplication::instance()) delete dialog.data();
     }
 };
 
 }  // namespace
 
-TLocateInList& TLocateInList::instance() {
+TLocateInList& TLocateInList::instance()
+{
     LocateDialogState& s = session().part<LocateDialogState>();
-    if (!s.dialog) s.dialog = new TLocateInList(session().shell.mainWindow ? session().shell.mainWindow() : nullptr);
+    if (!s.dialog)
+        s.dialog =
+            new TLocateInList(session().shell.mainWindow ? session().shell.mainWindow() : nullptr);
     return *s.dialog;
 }
 
-void TLocateInList::run() {
+void TLocateInList::run()
+{
     TLocateInList& dialog = instance();
     placeSmallDialog(dialog);
     dialog.exec();
 }
 
-void TLocateInList::showEvent(QShowEvent* e) {
+void TLocateInList::showEvent(QShowEvent* e)
+{
     QDialog::showEvent(e);
     FormActivate();
 }
 
-void TLocateInList::FormActivate() {
+void TLocateInList::FormActivate()
+{
     timer_->stop();
     buffer_->clear();
     QString clipboard = dictionaryHooks().clipboard();
@@ -163,20 +171,23 @@ void TLocateInList::FormActivate() {
     showState();
 }
 
-void TLocateInList::placeCaret() {
+void TLocateInList::placeCaret()
+{
     if (logic_.selectAllOnOpen())
         input_->lineEdit()->selectAll();
     else
         input_->lineEdit()->end(false);
 }
 
-void TLocateInList::setVisible(bool visible) {
+void TLocateInList::setVisible(bool visible)
+{
     QDialog::setVisible(visible);
     // Showing hands the input a focus as by Tab, which selects its text: typing goes on instead.
     if (visible) placeCaret();
 }
 
-void TLocateInList::showState() {
+void TLocateInList::showState()
+{
     setWindowTitle(state().caption);
     incremental_->setVisible(state().incrementalVisible);
     incremental_->setChecked(state().incrementalChecked);
@@ -188,7 +199,8 @@ void TLocateInList::showState() {
     showLayout();
 }
 
-void TLocateInList::showLayout() {
+void TLocateInList::showLayout()
+{
     bool full = !logic_.compact();
     hitReport_->setVisible(full);
     stat_->setVisible(full);
@@ -208,24 +220,28 @@ void TLocateInList::showLayout() {
     setFixedHeight(logic_.height());
 }
 
-void TLocateInList::OKBtnClick() {
+void TLocateInList::OKBtnClick()
+{
     logic_.setInput(input_->currentText());
     logic_.ok();
     done(QDialog::Accepted);
 }
 
-void TLocateInList::CloseBtnClick() {
+void TLocateInList::CloseBtnClick()
+{
     logic_.leave();
     done(QDialog::Rejected);
 }
 
-void TLocateInList::ShowBtnClick() {
+void TLocateInList::ShowBtnClick()
+{
     // Closed first, so that the concept cards come up on a free desktop.
     done(QDialog::Accepted);
     logic_.show();
 }
 
-void TLocateInList::CountBtnClick() {
+void TLocateInList::CountBtnClick()
+{
     logic_.countConcepts();
     stat_->setText(state().statText);
     showLayout();
@@ -233,7 +249,8 @@ void TLocateInList::CountBtnClick() {
     input_->lineEdit()->end(false);
 }
 
-void TLocateInList::Timer1Timer() {
+void TLocateInList::Timer1Timer()
+{
     timer_->stop();
     logic_.bufferTyped(buffer_->text());
     buffer_->clear();
@@ -243,7 +260,8 @@ void TLocateInList::Timer1Timer() {
     done(QDialog::Accepted);
 }
 
-void TLocateInList::IncrementalClick(bool checked) {
+void TLocateInList::IncrementalClick(bool checked)
+{
     bool leave = logic_.incrementalClicked(checked);
     input_->lineEdit()->setFocus(Qt::OtherFocusReason);
     if (leave && isVisible())
@@ -252,44 +270,45 @@ void TLocateInList::IncrementalClick(bool checked) {
         showState();
 }
 
-void TLocateInList::done(int result) {
+void TLocateInList::done(int result)
+{
     timer_->stop();
     logic_.closed();
     rememberSmallDialogPlace(*this);
     QDialog::done(result);
 }
 
-bool TLocateInList::inputKeyPress(QKeyEvent* e) {
+bool TLocateInList::inputKeyPress(QKeyEvent* e)
+{
     switch (e->key()) {
-        case Qt::Key_Shift:
-        case Qt::Key_Alt:
-            return true;
-        case Qt::Key_Control:
-            logic_.ctrlPressed();
-            fromTop_->setChecked(state().fromTopChecked);
-            return true;
-        case Qt::Key_Space:
-            if (!logic_.incrementalMode()) return false;
-            logic_.space();
-            input_->setEditText(QString());
-            buffer_->clear();
-            return true;
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-            if (show_->isVisible())
-                ShowBtnClick();
-            else
-                OKBtnClick();
-            return true;
-        default:
-            break;
+    case Qt::Key_Shift:
+    case Qt::Key_Alt: return true;
+    case Qt::Key_Control:
+        logic_.ctrlPressed();
+        fromTop_->setChecked(state().fromTopChecked);
+        return true;
+    case Qt::Key_Space:
+        if (!logic_.incrementalMode()) return false;
+        logic_.space();
+        input_->setEditText(QString());
+        buffer_->clear();
+        return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (show_->isVisible())
+            ShowBtnClick();
+        else
+            OKBtnClick();
+        return true;
+    default: break;
     }
     QString text = e->text();
     if (text.size() == 1) logic_.charTyped(text.at(0));
     return false;
 }
 
-void TLocateInList::inputKeyRelease(QKeyEvent* e) {
+void TLocateInList::inputKeyRelease(QKeyEvent* e)
+{
     if (e->key() == Qt::Key_Space || e->isAutoRepeat()) return;
     logic_.setInput(input_->currentText());
     if (logic_.keyReleased(e->key())) {
@@ -299,7 +318,8 @@ void TLocateInList::inputKeyRelease(QKeyEvent* e) {
     }
 }
 
-bool TLocateInList::eventFilter(QObject* watched, QEvent* e) {
+bool TLocateInList::eventFilter(QObject* watched, QEvent* e)
+{
     if (e->type() == QEvent::KeyPress) {
         auto* k = static_cast<QKeyEvent*>(e);
         if (k->key() == Qt::Key_Escape) {

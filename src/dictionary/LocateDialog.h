@@ -18,7 +18,7 @@ namespace qb {
 // the user's keys and clicks over.
 class TLocateInList : public QDialog {
     Q_OBJECT
-  public:
+public:
     static constexpr int kHelpContext = 50020;
     static constexpr int kInputColor = 16777173;  // stored form of #FFFFD5
 
@@ -55,11 +55,11 @@ class TLocateInList : public QDialog {
     void done(int result) override;
     void setVisible(bool visible) override;
 
-  protected:
+protected:
     void showEvent(QShowEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
 
-  private:
+private:
     void FormActivate();
     void showState();
     void placeCaret();

@@ -19,7 +19,8 @@ QString proposalOf(const QString& clipboard)
     QString text = clipboard;
     int cut = text.indexOf(QRegularExpression(QStringLiteral("[\r\n]")));
     if (cut >= 0) text.truncate(cut);
-    if (text.contains(QChar(0x1b)) || text.trimmed().isEmpty() || text <= QStringLiteral(" ")) return {};
+    if (text.contains(QChar(0x1b)) || text.trimmed().isEmpty() || text <= QStringLiteral(" "))
+        return {};
     return text.left(kWordTextLimit);
 }
 
@@ -83,7 +84,9 @@ void LocateDialogLogic::ok()
 
 void LocateDialogLogic::charTyped(QChar c)
 {
-    if (c == QChar(0x08) || c == QLatin1Char('\r') || c == QLatin1Char('\n') || c == QLatin1Char('-')) return;
+    if (c == QChar(0x08) || c == QLatin1Char('\r') || c == QLatin1Char('\n') ||
+        c == QLatin1Char('-'))
+        return;
     state_.typingMark = true;
     state_.continueTyping = true;
 }
@@ -94,9 +97,9 @@ bool LocateDialogLogic::keyReleased(int key)
         space();
         return false;
     }
-    static const int kNoJump[] = {Qt::Key_Backspace, Qt::Key_Return, Qt::Key_Enter, Qt::Key_Insert,
-                                  Qt::Key_Clear, Qt::Key_Tab, Qt::Key_Escape, Qt::Key_Home,
-                                  Qt::Key_End, Qt::Key_Delete, Qt::Key_Left, Qt::Key_Right};
+    static const int kNoJump[] = {Qt::Key_Backspace, Qt::Key_Return, Qt::Key_Enter,  Qt::Key_Insert,
+                                  Qt::Key_Clear,     Qt::Key_Tab,    Qt::Key_Escape, Qt::Key_Home,
+                                  Qt::Key_End,       Qt::Key_Delete, Qt::Key_Left,   Qt::Key_Right};
     if (!incrementalMode() || !state_.typingMark || state_.input.size() <= 1) return false;
     for (int k : kNoJump)
         if (k == key) return false;
@@ -163,8 +166,9 @@ void LocateDialogLogic::closed()
 
 bool LocateDialogLogic::escPressed()
 {
-    bool stop = ShowInfoIfVerbose(QStringLiteral("Esc was pressed - Do you want to stop the current operation? "),
-                                  QStringLiteral("lw238"), kQuestionNo, 40050);
+    bool stop = ShowInfoIfVerbose(
+        QStringLiteral("Esc was pressed - Do you want to stop the current operation? "),
+        QStringLiteral("lw238"), kQuestionNo, 40050);
     if (stop) {
         session().flags.requestEscape();
         session().commitRunning.lower();

@@ -22,7 +22,7 @@ public:
     bool incrementalMode() const;
     bool compact() const { return compact_; }
     int height() const { return compact_ ? kCompactHeight : kFullHeight; }
-    bool countButtonVisible() const { return !incrementalMode(); }   // "C"
+    bool countButtonVisible() const { return !incrementalMode(); }  // "C"
     bool fromTopVisible() const { return !incrementalMode(); }
     bool selectAllOnOpen() const { return selectAll_; }
     bool showButtonVisible() const;

@@ -92,7 +92,8 @@ QString NewWordCheck::gridLabel() const
 
 void NewWordCheck::chooseDictionaryMatch(int row)
 {
-    if (row >= 0 && row < int(dictionary_.size())) dictionaryState().wordToGoTo = dictionary_[row].word;
+    if (row >= 0 && row < int(dictionary_.size()))
+        dictionaryState().wordToGoTo = dictionary_[row].word;
 }
 
 void NewWordCheck::chooseInflectionMatch(int row)

@@ -37,7 +37,10 @@ public:
     Grid shownGrid() const;
     QString gridLabel() const;  // "Dictionary: ", "Inflections: " or empty
     // Pixel height of a result grid and of the dialog around it.
-    static int gridHeight(int fontPixelHeight, int matches) { return (fontPixelHeight + 6) * matches + 24; }
+    static int gridHeight(int fontPixelHeight, int matches)
+    {
+        return (fontPixelHeight + 6) * matches + 24;
+    }
     static int dialogHeight(int gridHeight) { return gridHeight + 118; }
 
     // Double-click on a match: it becomes the word to go to (a form with a leading "*") and the

@@ -27,7 +27,8 @@ TNewWord::TNewWord(const QString& proposed, QWidget* parent)
       cancel_(new QPushButton(QStringLiteral("&Cancel"), this)),
       label_(new QLabel(this)),
       dictionaryGrid_(new QListWidget(this)),
-      inflectionGrid_(new QListWidget(this)) {
+      inflectionGrid_(new QListWidget(this))
+{
     setObjectName(QStringLiteral("newWordDialog"));
     setWindowTitle(NewWordCheck::caption());
     setModal(true);
@@ -94,7 +95,8 @@ TNewWord::TNewWord(const QString& proposed, QWidget* parent)
     placeSmallDialog(*this);
 }
 
-void TNewWord::setVisible(bool visible) {
+void TNewWord::setVisible(bool visible)
+{
     QDialog::setVisible(visible);
     // Showing hands the input a focus as by Tab, which selects the proposed text: the caret
     // goes to its end instead.
@@ -105,12 +107,14 @@ void TNewWord::setVisible(bool visible) {
     }
 }
 
-void TNewWord::textEdited(const QString& text) {
+void TNewWord::textEdited(const QString& text)
+{
     check_.setText(text);
     showCheck();
 }
 
-void TNewWord::showCheck() {
+void TNewWord::showCheck()
+{
     test_->setVisible(check_.testButtonVisible());
     test_->setText(check_.testButtonCaption());
     test_->setDefault(!check_.okIsDefault());
@@ -139,19 +143,22 @@ void TNewWord::showCheck() {
     setFixedHeight(height);
 }
 
-void TNewWord::fillGrid(QListWidget* grid, const std::vector<NewWordCheck::Match>& matches) {
+void TNewWord::fillGrid(QListWidget* grid, const std::vector<NewWordCheck::Match>& matches)
+{
     grid->clear();
     for (const NewWordCheck::Match& m : matches) grid->addItem(m.word);
 }
 
-void TNewWord::TestBtnClick() {
+void TNewWord::TestBtnClick()
+{
     // The check follows every edit of the input, so its test counter is the dialog's.
     check_.pressTest();
     showCheck();
     input_->setFocus(Qt::OtherFocusReason);
 }
 
-void TNewWord::EraseBtnClick() {
+void TNewWord::EraseBtnClick()
+{
     bool selection = input_->hasSelectedText();
     if (selection) {
         input_->deselect();
@@ -164,19 +171,22 @@ void TNewWord::EraseBtnClick() {
     input_->setFocus(Qt::OtherFocusReason);
 }
 
-void TNewWord::OKBtnClick() {
+void TNewWord::OKBtnClick()
+{
     if (check_.text() != input_->text()) check_.setText(input_->text());
     created_ = check_.ok();
     input_->setText(check_.text());
     accept();
 }
 
-void TNewWord::done(int result) {
+void TNewWord::done(int result)
+{
     rememberSmallDialogPlace(*this);
     QDialog::done(result);
 }
 
-int RunNewWordDialog(const QString& proposed, QWidget* parent) {
+int RunNewWordDialog(const QString& proposed, QWidget* parent)
+{
     TNewWord dialog(proposed, parent);
     dialog.exec();
     return dialog.createdWordNo();

@@ -17,7 +17,7 @@ namespace qb {
 // NewWordCheck's; the dialog shows what it says.
 class TNewWord : public QDialog {
     Q_OBJECT
-  public:
+public:
     explicit TNewWord(const QString& proposed = QString(), QWidget* parent = nullptr);
 
     const NewWordCheck& check() const { return check_; }
@@ -42,7 +42,7 @@ class TNewWord : public QDialog {
     void done(int result) override;
     void setVisible(bool visible) override;
 
-  private:
+private:
     void textEdited(const QString& text);
     void showCheck();
     void fillGrid(QListWidget* grid, const std::vector<NewWordCheck::Match>& matches);

@@ -28,7 +28,7 @@ QString selectList(const QSet<QString>& columns)
     QString list = QStringLiteral("rowid, WNo, Word");
     for (const char* name : {"WTS", "WTS2", "WFQ"})
         list += columns.contains(QLatin1String(name)) ? QStringLiteral(", ") + QLatin1String(name)
-                                                       : QStringLiteral(", NULL");
+                                                      : QStringLiteral(", NULL");
     return list;
 }
 
@@ -45,7 +45,8 @@ DictionaryRow readRow(const sql::Statement& st, int first = 0)
     return row;
 }
 
-std::vector<long long> rowIdsWhere(sql::Database& db, const QString& condition, const QVariant& value)
+std::vector<long long> rowIdsWhere(sql::Database& db, const QString& condition,
+                                   const QVariant& value)
 {
     std::vector<long long> ids;
     sql::Statement st(db, QStringLiteral("SELECT rowid FROM WORD WHERE ") + condition);
@@ -65,7 +66,8 @@ public:
         hasField_ = columns.contains(field_);
         select_ = selectList(columns);
         // An unset field means never (stamped, used, counted): those words come last.
-        orderBy_ = hasField_ ? QStringLiteral("%1 IS NULL, %1, rowid").arg(field_) : QStringLiteral("rowid");
+        orderBy_ = hasField_ ? QStringLiteral("%1 IS NULL, %1, rowid").arg(field_)
+                             : QStringLiteral("rowid");
     }
 
     int rowCount() override
@@ -96,7 +98,8 @@ public:
         if (!st.next()) return -1;
         QVariant value = st.value(0);
         if (!value.isValid())
-            return setCount() + countWhere(QStringLiteral("%1 IS NULL AND rowid < ?2").arg(field_), {}, rowId);
+            return setCount() +
+                   countWhere(QStringLiteral("%1 IS NULL AND rowid < ?2").arg(field_), {}, rowId);
         return countWhere(QStringLiteral("%1 < ?1").arg(field_), value) +
                countWhere(QStringLiteral("%1 = ?1 AND rowid < ?2").arg(field_), value, rowId);
     }
@@ -111,8 +114,9 @@ public:
         // random table order.
         Position from_{fieldValue(start), start.rowId};
         std::optional<Position> best;
-        sql::Statement st(db_, QStringLiteral("SELECT rowid, %1 FROM WORD WHERE instr(Word, ?1) > 0")
-                                   .arg(hasField_ ? field_ : QStringLiteral("NULL")));
+        sql::Statement st(db_,
+                          QStringLiteral("SELECT rowid, %1 FROM WORD WHERE instr(Word, ?1) > 0")
+                              .arg(hasField_ ? field_ : QStringLiteral("NULL")));
         st.bind(1, text);
         while (st.next()) {
             Position p{st.value(1), st.int64Value(0)};
@@ -128,8 +132,10 @@ public:
         // Words are stored in lower case: a range on the Word index finds every one that begins
         // with the prefix.
         QString low = QLocale().toLower(prefix);
-        sql::Statement st(db_, QStringLiteral("SELECT rowid FROM WORD WHERE Word >= ?1 AND Word < ?2 "
-                                              "ORDER BY %1 LIMIT 1").arg(orderBy_));
+        sql::Statement st(db_,
+                          QStringLiteral("SELECT rowid FROM WORD WHERE Word >= ?1 AND Word < ?2 "
+                                         "ORDER BY %1 LIMIT 1")
+                              .arg(orderBy_));
         st.bind(1, low).bind(2, low + QString::fromUcs4(U"\U0010FFFF"));
         return st.next() ? indexOfRowId(st.int64Value(0)) : -1;
     }
@@ -138,13 +144,21 @@ public:
     {
         QVariant key;
         switch (order_) {
-        case DictOrder::TimeStamp: if (keys.wts) key = *keys.wts; break;
-        case DictOrder::Usage: if (keys.wts2) key = *keys.wts2; break;
-        case DictOrder::Frequency: if (keys.wfq) key = *keys.wfq; break;
+        case DictOrder::TimeStamp:
+            if (keys.wts) key = *keys.wts;
+            break;
+        case DictOrder::Usage:
+            if (keys.wts2) key = *keys.wts2;
+            break;
+        case DictOrder::Frequency:
+            if (keys.wfq) key = *keys.wfq;
+            break;
         default: break;
         }
         if (!key.isValid() || !hasField_) return -1;
-        sql::Statement st(db_, QStringLiteral("SELECT rowid FROM WORD WHERE %1 = ?1 ORDER BY rowid LIMIT 1").arg(field_));
+        sql::Statement st(
+            db_, QStringLiteral("SELECT rowid FROM WORD WHERE %1 = ?1 ORDER BY rowid LIMIT 1")
+                     .arg(field_));
         st.bindVariant(1, key);
         return st.next() ? indexOfRowId(st.int64Value(0)) : -1;
     }
@@ -179,14 +193,16 @@ private:
     // Rows whose field is set; they come before the unset ones.
     int setCount()
     {
-        if (setCount_ < 0) setCount_ = hasField_ ? countWhere(QStringLiteral("%1 IS NOT NULL").arg(field_)) : 0;
+        if (setCount_ < 0)
+            setCount_ = hasField_ ? countWhere(QStringLiteral("%1 IS NOT NULL").arg(field_)) : 0;
         return setCount_;
     }
 
     void fetchRows(const QString& where, const QString& orderBy, int limit, int offset)
     {
-        sql::Statement st(db_, QStringLiteral("SELECT %1 FROM WORD %2 ORDER BY %3 LIMIT ?1 OFFSET ?2")
-                                   .arg(select_, where, orderBy));
+        sql::Statement st(db_,
+                          QStringLiteral("SELECT %1 FROM WORD %2 ORDER BY %3 LIMIT ?1 OFFSET ?2")
+                              .arg(select_, where, orderBy));
         st.bind(1, limit).bind(2, offset);
         while (st.next()) window_.push_back(readRow(st));
     }
@@ -202,12 +218,12 @@ private:
         // Two walks, each along the field's index: the set rows, then the unset ones.
         const int set = setCount();
         if (windowStart_ < set)
-            fetchRows(QStringLiteral("WHERE %1 IS NOT NULL").arg(field_), field_ + QStringLiteral(", rowid"),
-                      kWindowRows, windowStart_);
+            fetchRows(QStringLiteral("WHERE %1 IS NOT NULL").arg(field_),
+                      field_ + QStringLiteral(", rowid"), kWindowRows, windowStart_);
         const int missing = kWindowRows - int(window_.size());
         if (missing > 0)
-            fetchRows(QStringLiteral("WHERE %1 IS NULL").arg(field_), QStringLiteral("rowid"), missing,
-                      std::max(0, windowStart_ - set));
+            fetchRows(QStringLiteral("WHERE %1 IS NULL").arg(field_), QStringLiteral("rowid"),
+                      missing, std::max(0, windowStart_ - set));
     }
 
     QVariant fieldValue(const DictionaryRow& row) const
@@ -372,7 +388,8 @@ int WordOrderModel::indexOf(int wordNo)
 
 int WordOrderModel::findExact(const QString& text, int from)
 {
-    return firstIndexAtOrAfter(rowIdsWhere(db_, QStringLiteral("Word = ?1"), text), std::max(from, 0));
+    return firstIndexAtOrAfter(rowIdsWhere(db_, QStringLiteral("Word = ?1"), text),
+                               std::max(from, 0));
 }
 
 void storePositionKey(DictOrder order, const DictionaryRow& row, DictionaryPositionKeys& keys)

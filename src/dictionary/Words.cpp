@@ -5,9 +5,9 @@
 #include "dictionary/DictionaryState.h"
 #include "dictionary/DictionaryWindows.h"
 #include "dictionary/NewWordCheck.h"
+#include "floor/Messages.h"
 #include "platform/Clock.h"
 #include "platform/Dates.h"
-#include "floor/Messages.h"
 #include "session/Session.h"
 #include "store/Schema.h"
 
@@ -27,18 +27,26 @@ sql::Database& db() { return session().store.db(); }
 // CommitRunning is up while a word operation writes: collection and auto-scroll wait.
 class CommitRunningGuard {
 public:
-    CommitRunningGuard() : previous_(session().commitRunning.raised()) { session().commitRunning.raise(); }
+    CommitRunningGuard() : previous_(session().commitRunning.raised())
+    {
+        session().commitRunning.raise();
+    }
     ~CommitRunningGuard()
     {
-        if (previous_) session().commitRunning.raise();
-        else session().commitRunning.lower();
+        if (previous_)
+            session().commitRunning.raise();
+        else
+            session().commitRunning.lower();
     }
 
 private:
     bool previous_;
 };
 
-void systemError(const QString& code) { ShowInfo(kUnexpected, code, kSystemError, messages::kHelpDefault); }
+void systemError(const QString& code)
+{
+    ShowInfo(kUnexpected, code, kSystemError, messages::kHelpDefault);
+}
 
 QString lowerWord(const QString& text) { return QLocale().toLower(text); }
 
@@ -50,9 +58,10 @@ struct FormHit {
 
 std::vector<FormHit> formHits(const QString& condition, const QString& first, const QString& second)
 {
-    sql::Statement st(db(), QStringLiteral("SELECT DISTINCT d1.WNo, d2.Word FROM INFLEC d1, WORD d2 "
-                                           "WHERE (%1) AND d2.WNo = d1.WNo ORDER BY d1.WNo, d2.Word")
-                                .arg(condition));
+    sql::Statement st(db(),
+                      QStringLiteral("SELECT DISTINCT d1.WNo, d2.Word FROM INFLEC d1, WORD d2 "
+                                     "WHERE (%1) AND d2.WNo = d1.WNo ORDER BY d1.WNo, d2.Word")
+                          .arg(condition));
     st.bind(1, first).bind(2, second);
     std::vector<FormHit> hits;
     while (st.next()) hits.push_back({st.intValue(0), st.textValue(1)});
@@ -60,7 +69,8 @@ std::vector<FormHit> formHits(const QString& condition, const QString& first, co
 }
 
 // Opens an inflection window per hit, asking "Stop now?" after every batch.
-void openInflectionWindows(DictionaryWindowHost* window, const std::vector<FormHit>& hits, bool position)
+void openInflectionWindows(DictionaryWindowHost* window, const std::vector<FormHit>& hits,
+                           bool position)
 {
     int batch = std::max(1, session().settings.findBatchSize);
     for (int i = 1; i <= int(hits.size()); ++i) {
@@ -100,7 +110,8 @@ QString likeEscaped(const QString& text)
     QString out;
     out.reserve(text.size());
     for (QChar c : text) {
-        if (c == QLatin1Char('\\') || c == QLatin1Char('%') || c == QLatin1Char('_')) out += QLatin1Char('\\');
+        if (c == QLatin1Char('\\') || c == QLatin1Char('%') || c == QLatin1Char('_'))
+            out += QLatin1Char('\\');
         out += c;
     }
     return out;
@@ -130,7 +141,8 @@ int CreateWord(const QString& text)
         if (linked.next() && !linked.isNull(0)) number = std::max(number, linked.intValue(0) + 1);
     }
 
-    sql::Statement insertWord(db(), QStringLiteral("INSERT INTO WORD (Word, WNo, WTS) VALUES (?1, ?2, ?3)"));
+    sql::Statement insertWord(
+        db(), QStringLiteral("INSERT INTO WORD (Word, WNo, WTS) VALUES (?1, ?2, ?3)"));
     insertWord.bind(1, word).bind(2, number).bind(3, GetQBTS());
     if (!insertWord.run()) {
         tx.rollback();
@@ -144,7 +156,8 @@ int CreateWord(const QString& text)
         // A reused number must not inherit forms that a merge left behind for a word that is gone.
         sql::Statement stale(db(), QStringLiteral("DELETE FROM INFLEC WHERE WNo = ?1"));
         stale.bind(1, number);
-        sql::Statement insertForm(db(), QStringLiteral("INSERT INTO INFLEC (Word, WNo) VALUES (?1, ?2)"));
+        sql::Statement insertForm(db(),
+                                  QStringLiteral("INSERT INTO INFLEC (Word, WNo) VALUES (?1, ?2)"));
         insertForm.bind(1, word).bind(2, number);
         if (form.isActive() && stale.run() && insertForm.run())
             form.release();
@@ -171,14 +184,16 @@ bool RenameWordRow(long long rowId, const QString& newText)
 
 int WordNumberOf(const QString& text)
 {
-    sql::Statement st(db(), QStringLiteral("SELECT WNo FROM WORD WHERE Word = ?1 ORDER BY WNo LIMIT 1"));
+    sql::Statement st(db(),
+                      QStringLiteral("SELECT WNo FROM WORD WHERE Word = ?1 ORDER BY WNo LIMIT 1"));
     st.bind(1, lowerWord(leftCharacters(text, kWordTextLimit)));
     return st.next() ? st.intValue(0) : -1;
 }
 
 QString WordByNumber(int wordNo)
 {
-    sql::Statement st(db(), QStringLiteral("SELECT Word FROM WORD WHERE WNo = ?1 ORDER BY rowid LIMIT 1"));
+    sql::Statement st(
+        db(), QStringLiteral("SELECT Word FROM WORD WHERE WNo = ?1 ORDER BY rowid LIMIT 1"));
     st.bind(1, wordNo);
     return st.next() ? st.textValue(0) : QString();
 }
@@ -202,9 +217,11 @@ WordEdit BeginRenameWord(DictionaryBrowser& window)
     return edit;
 }
 
-bool FinishRenameWord(DictionaryBrowser& window, const WordEdit& edit, const std::optional<QString>& input)
+bool FinishRenameWord(DictionaryBrowser& window, const WordEdit& edit,
+                      const std::optional<QString>& input)
 {
-    QString newText = input ? lowerWord(leftCharacters(input->trimmed(), kWordFieldLength)) : QString();
+    QString newText =
+        input ? lowerWord(leftCharacters(input->trimmed(), kWordFieldLength)) : QString();
     DictionaryRow row = window.current();
     bool changed = false;
     if (edit.rowId != 0 && row.isValid() && row.word == edit.oldText && !newText.isEmpty() &&
@@ -289,7 +306,8 @@ bool TouchWord(DictionaryBrowser& window)
     if (!row.isValid()) return false;
     {
         CommitRunningGuard running;
-        sql::Statement st(db(), QStringLiteral("UPDATE WORD SET WTS = ?1, WTS2 = ?2 WHERE rowid = ?3"));
+        sql::Statement st(db(),
+                          QStringLiteral("UPDATE WORD SET WTS = ?1, WTS2 = ?2 WHERE rowid = ?3"));
         Timestamp wts = GetQBTS();
         Timestamp wts2 = GetQBTS();
         st.bind(1, wts).bind(2, wts2).bind(3, row.rowId);
@@ -337,12 +355,14 @@ bool TouchWordUsage(DictionaryBrowser& window)
 
 std::vector<Timestamp> ConceptIdsOfWord(int wordNo)
 {
-    sql::Statement st(db(), QStringLiteral("SELECT DISTINCT C, CTS FROM DICT WHERE WNo = ?1 ORDER BY CTS"));
+    sql::Statement st(
+        db(), QStringLiteral("SELECT DISTINCT C, CTS FROM DICT WHERE WNo = ?1 ORDER BY CTS"));
     st.bind(1, wordNo);
     std::vector<Timestamp> ids;
     while (st.next()) {
         Timestamp id = st.extValue(0);
-        bool seen = std::any_of(ids.begin(), ids.end(), [id](Timestamp t) { return sameId(t, id, 1e-7L); });
+        bool seen =
+            std::any_of(ids.begin(), ids.end(), [id](Timestamp t) { return sameId(t, id, 1e-7L); });
         if (!seen) ids.push_back(id);
     }
     return ids;
@@ -399,7 +419,8 @@ QString FindViaInflections(DictionaryWindowHost* window, const QString& text, bo
 {
     QString found;
     if (!substringAtOnce) {
-        std::vector<FormHit> hits = formHits(QStringLiteral("d1.Word = ?1 OR d1.Word = ?2"), text, lowerWord(text));
+        std::vector<FormHit> hits =
+            formHits(QStringLiteral("d1.Word = ?1 OR d1.Word = ?2"), text, lowerWord(text));
         if (!hits.empty()) {
             found = hits.front().word;
             openInflectionWindows(window, hits, true);
@@ -407,19 +428,23 @@ QString FindViaInflections(DictionaryWindowHost* window, const QString& text, bo
         }
     }
     QString searched = text;
-    bool substring = substringAtOnce ||
-                     ShowInfo(QStringLiteral("Not found -  try a substring search?"), QStringLiteral("d568"),
-                              kInputRequest, searched, messages::kHelpDefault);
+    bool substring =
+        substringAtOnce ||
+        ShowInfo(QStringLiteral("Not found -  try a substring search?"), QStringLiteral("d568"),
+                 kInputRequest, searched, messages::kHelpDefault);
     if (!substring)
         return addMissingWord(QLatin1Char('"') + text + QStringLiteral("\"  not found - Add word"),
                               QStringLiteral("d592b"), text);
     if (searched.isEmpty()) return {};
     QString pattern = QStringLiteral("%") + likeEscaped(searched) + QStringLiteral("%");
-    QString lowerPattern = QStringLiteral("%") + likeEscaped(lowerWord(searched)) + QStringLiteral("%");
-    std::vector<FormHit> hits = formHits(QStringLiteral("d1.Word LIKE ?1 ESCAPE '\\' OR d1.Word LIKE ?2 ESCAPE '\\'"),
-                                         pattern, lowerPattern);
+    QString lowerPattern =
+        QStringLiteral("%") + likeEscaped(lowerWord(searched)) + QStringLiteral("%");
+    std::vector<FormHit> hits =
+        formHits(QStringLiteral("d1.Word LIKE ?1 ESCAPE '\\' OR d1.Word LIKE ?2 ESCAPE '\\'"),
+                 pattern, lowerPattern);
     if (hits.empty())
-        return addMissingWord(QStringLiteral("The substring  \"") + searched + QStringLiteral("\"  not found - Add word"),
+        return addMissingWord(QStringLiteral("The substring  \"") + searched +
+                                  QStringLiteral("\"  not found - Add word"),
                               QStringLiteral("d592"), searched);
     openInflectionWindows(window, hits, false);
     return found;

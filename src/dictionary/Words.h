@@ -32,16 +32,17 @@ bool WordIsInAConcept(int wordNo);
 // when the dialog opens and checked again when it closes.
 struct WordEdit {
     long long rowId = 0;
-    int wordNo = 0;        // 0: forgotten (refused, cancelled)
+    int wordNo = 0;  // 0: forgotten (refused, cancelled)
     QString oldText;
-    QString caption;       // "CHANGE WORD FROM: car" or "CONFIRM WORD DELETE"
+    QString caption;  // "CHANGE WORD FROM: car" or "CONFIRM WORD DELETE"
     bool okEnabled = true;
 };
 WordEdit BeginRenameWord(DictionaryBrowser& window);
 // input: the dialog's text on OK, nullopt on Cancel. Changes the word when the window is still on
 // the old text and the new one is neither empty nor the same; then shows the window in
 // alphabetical order on the new text. True when WORD was changed.
-bool FinishRenameWord(DictionaryBrowser& window, const WordEdit& edit, const std::optional<QString>& input);
+bool FinishRenameWord(DictionaryBrowser& window, const WordEdit& edit,
+                      const std::optional<QString>& input);
 // Says "References exist, cannot remove. Run Ctrl+S if needed." for a word of a concept and
 // disables OK.
 WordEdit BeginDeleteWord(DictionaryBrowser& window);

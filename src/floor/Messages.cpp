@@ -1,9 +1,9 @@
 #include "floor/Messages.h"
 
+#include "floor/RunContext.h"
 #include "platform/Clock.h"
 #include "platform/Dates.h"
 #include "platform/FileNames.h"
-#include "floor/RunContext.h"
 
 namespace qb {
 
@@ -45,8 +45,8 @@ bool ShowInfo(const QString& message, const QString& code, int kind, QString& an
         request.kind = kind;
         request.helpTopic = helpTopic;
         request.answer = answer.trimmed();
-        request.showCode = !request.code.isEmpty() &&
-                           (s.settings.alwaysShowSystemInfo || kind == kSystemError);
+        request.showCode =
+            !request.code.isEmpty() && (s.settings.alwaysShowSystemInfo || kind == kSystemError);
         if (kind == kSystemError) LogProblem(request.code);
         MessageReply reply = s.messenger().showInfo(request);
         if (reply.button == MessageButton::CloseAll) s.flags.requestStop();
@@ -79,26 +79,33 @@ bool ShowInfoIfVerbose(const QString& message, const QString& code, int kind, in
     return ShowInfoIfVerbose(message, code, kind, scratch, helpTopic);
 }
 
-void InfoMessage(const QString& message) { ShowInfo(message, QString(), kInformation, messages::kHelpDefault); }
+void InfoMessage(const QString& message)
+{
+    ShowInfo(message, QString(), kInformation, messages::kHelpDefault);
+}
 
 bool AskYesDefault(const QString& question, int helpTopic)
 {
-    return ShowInfo(question, QString(), kQuestionYes, helpTopic == 0 ? messages::kHelpDefault : helpTopic);
+    return ShowInfo(question, QString(), kQuestionYes,
+                    helpTopic == 0 ? messages::kHelpDefault : helpTopic);
 }
 
 bool AskNoDefault(const QString& question, int helpTopic)
 {
-    return ShowInfo(question, QString(), kQuestionNo, helpTopic == 0 ? messages::kHelpDefault : helpTopic);
+    return ShowInfo(question, QString(), kQuestionNo,
+                    helpTopic == 0 ? messages::kHelpDefault : helpTopic);
 }
 
 void NonTrivialError(const QString& text)
 {
-    ShowInfo(QStringLiteral("A non-trivial system error occurred here\r\n") + text, text, kSystemError, 40060);
+    ShowInfo(QStringLiteral("A non-trivial system error occurred here\r\n") + text, text,
+             kSystemError, 40060);
 }
 
 void SysProblem(const QString& text)
 {
-    runContext().messenger().plainMessage(QStringLiteral("An unexpected system problem was encountered\r\n") + text);
+    runContext().messenger().plainMessage(
+        QStringLiteral("An unexpected system problem was encountered\r\n") + text);
 }
 
 void PlainMessage(const QString& text) { runContext().messenger().plainMessage(text); }
@@ -112,15 +119,18 @@ void LogProblem(const QString& code)
 {
     RunContext& s = runContext();
     if (s.dir().isEmpty()) return;
-    QString when = dates::shortDateTime(s.clock().now(), s.settings.dateFormat, s.settings.dateSeparator);
+    QString when =
+        dates::shortDateTime(s.clock().now(), s.settings.dateFormat, s.settings.dateSeparator);
     // Failures to write the log are swallowed: the message itself still reaches the user.
-    files::writeTextFile(s.filePath(QStringLiteral("problems.txt")), when + QStringLiteral("\r\n") + code + QStringLiteral("\r\n"));
+    files::writeTextFile(s.filePath(QStringLiteral("problems.txt")),
+                         when + QStringLiteral("\r\n") + code + QStringLiteral("\r\n"));
 }
 
 void NotImplemented()
 {
-    ShowInfo(QStringLiteral("Not implemented in version ") + runContext().version() + QLatin1Char(' '),
-             QStringLiteral("piv467"), kInformation, 80020);
+    ShowInfo(
+        QStringLiteral("Not implemented in version ") + runContext().version() + QLatin1Char(' '),
+        QStringLiteral("piv467"), kInformation, 80020);
 }
 
 bool GeneralAnulByEsc()

@@ -9,7 +9,8 @@ namespace qb {
 // The one message, question and input routine. True when the user closed the window with OK or
 // Yes; answer then receives the trimmed answer field. While the stop flag is set nothing is shown
 // and the result is false.
-bool ShowInfo(const QString& message, const QString& code, int kind, QString& answer, int helpTopic);
+bool ShowInfo(const QString& message, const QString& code, int kind, QString& answer,
+              int helpTopic);
 bool ShowInfo(const QString& message, const QString& code, int kind, int helpTopic);
 
 // In Quiet mode: a plain beep and true, nothing shown.

@@ -18,18 +18,18 @@ enum MessageKind : int {
 enum class MessageButton { Ok, Cancel, Yes, No, CloseAll, Closed };
 
 struct MessageRequest {
-    QString message;      // may be empty: the text area is hidden
-    QString code;         // location code, may be empty
+    QString message;  // may be empty: the text area is hidden
+    QString code;     // location code, may be empty
     int kind = kInformation;
-    QString answer;       // kinds 5 and 6: the answer field starts with it (trimmed)
-    int helpTopic = 0;    // > 0: a Help button opens that topic
+    QString answer;     // kinds 5 and 6: the answer field starts with it (trimmed)
+    int helpTopic = 0;  // > 0: a Help button opens that topic
     bool showCode = false;
     QString title() const;
 };
 
 struct MessageReply {
     MessageButton button = MessageButton::Closed;
-    QString answer;       // content of the answer field when closed with OK
+    QString answer;  // content of the answer field when closed with OK
 };
 
 // Everything the user is told or asked goes through one messenger: the desktop program shows the

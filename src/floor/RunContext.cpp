@@ -17,8 +17,9 @@ class FallbackMessenger : public Messenger {
 public:
     MessageReply showInfo(const MessageRequest& r) override
     {
-        std::fprintf(stderr, "%s: %s%s\n", qPrintable(r.title()), qPrintable(r.message),
-                     r.code.isEmpty() ? "" : qPrintable(QStringLiteral(" [") + r.code + QLatin1Char(']')));
+        std::fprintf(
+            stderr, "%s: %s%s\n", qPrintable(r.title()), qPrintable(r.message),
+            r.code.isEmpty() ? "" : qPrintable(QStringLiteral(" [") + r.code + QLatin1Char(']')));
         MessageReply reply;
         reply.answer = r.answer.trimmed();
         switch (r.kind) {

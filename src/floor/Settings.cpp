@@ -1,8 +1,8 @@
 #include "floor/Settings.h"
 
-#include "platform/IniFile.h"
 #include "floor/Messages.h"
 #include "floor/RunContext.h"
+#include "platform/IniFile.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -188,7 +188,8 @@ void loadTextOutput(Reader& r, Settings& s)
 
 void loadColors(Reader& r, Settings& s)
 {
-    for (const ColorKey& c : colorKeys()) s.*(c.field) = r.integer(kColors, c.key, Settings().*(c.field));
+    for (const ColorKey& c : colorKeys())
+        s.*(c.field) = r.integer(kColors, c.key, Settings().*(c.field));
     if (s.projHintColor == s.outlineBaseColor) s.projHintColor = 15466238;
 }
 
@@ -241,7 +242,8 @@ void loadWindowOffsets(Reader& r, Settings& s)
 
 void loadSystem(Reader& r, Settings& s)
 {
-    s.waitInSecBeforeCloseUneditedQBTxt = r.integer(kSystem, "WaitinSecBeforeCloseUneditedQBTxt", 2);
+    s.waitInSecBeforeCloseUneditedQBTxt =
+        r.integer(kSystem, "WaitinSecBeforeCloseUneditedQBTxt", 2);
     r.writeInt(kSystem, "WaitinSecBeforeCloseUneditedQBTxt", s.waitInSecBeforeCloseUneditedQBTxt);
     s.isWindows95 = r.boolean(kSystem, "IsWindows95", false);
     s.audioEnabled = r.boolean(kSystem, "Audioenabled", true);
@@ -275,7 +277,8 @@ void loadSystem(Reader& r, Settings& s)
     QString separator = r.text(kSystem, "DateSeparator", QStringLiteral("/"));
     s.dateSeparator = separator.isEmpty() ? QLatin1Char('/') : separator.front();
     s.invariantBackupFilename = r.text(kSystem, "InvariantBackupfilename", QString());
-    s.extraTextExtAllowed = r.text(kSystem, "ExtraTextExtAllowed", QStringLiteral("*INI*BAT*")).toUpper();
+    s.extraTextExtAllowed =
+        r.text(kSystem, "ExtraTextExtAllowed", QStringLiteral("*INI*BAT*")).toUpper();
     r.writeText(kSystem, "ExtraTextExtAllowed", s.extraTextExtAllowed);
     for (int i = 0; i < 3; ++i) {
         QByteArray nameKey = "XMLExportName" + QByteArray::number(i + 1);
@@ -311,9 +314,12 @@ void loadStackLocations(Reader& r, Settings& s)
     const auto defaults = Settings::defaultStackLocations();
     for (int i = 0; i < 7; ++i) {
         QByteArray n = QByteArray::number(i + 1);
-        s.stackLocations[i].name = r.text(kStackLocations, ("Name_" + n).constData(), defaults[i].name);
-        s.stackLocations[i].x = r.integer(kStackLocations, ("Xcoordinate_" + n).constData(), defaults[i].x);
-        s.stackLocations[i].y = r.integer(kStackLocations, ("Ycoordinate_" + n).constData(), defaults[i].y);
+        s.stackLocations[i].name =
+            r.text(kStackLocations, ("Name_" + n).constData(), defaults[i].name);
+        s.stackLocations[i].x =
+            r.integer(kStackLocations, ("Xcoordinate_" + n).constData(), defaults[i].x);
+        s.stackLocations[i].y =
+            r.integer(kStackLocations, ("Ycoordinate_" + n).constData(), defaults[i].y);
     }
 }
 
@@ -399,7 +405,8 @@ bool LoadSettings(IniFile& ini, Settings& s, QString* error)
 void SaveExitSettings(IniFile& ini, const Settings& s)
 {
     Reader w(ini);
-    if (!s.wallPaperFileName.isEmpty() && QFileInfo::exists(runContext().filePath(s.wallPaperFileName)))
+    if (!s.wallPaperFileName.isEmpty() &&
+        QFileInfo::exists(runContext().filePath(s.wallPaperFileName)))
         w.writeText(kAppearance, "WallPaper_BMP_FileName", s.wallPaperFileName);
     w.writeBool(kAppearance, "ShowKeysOnDrag", s.showKeysOnDrag);
     w.writeInt(kAppearance, "CardSideUp", s.cardSideUp);
@@ -449,7 +456,10 @@ void SaveExitSettings(IniFile& ini, const Settings& s)
     w.writeInt(kHelperApps, "NetscapeUsed", s.netscapeUsed != 0 ? 1 : 0);
 }
 
-void RegisterTransientReset(std::function<void()> reset) { transientResets().push_back(std::move(reset)); }
+void RegisterTransientReset(std::function<void()> reset)
+{
+    transientResets().push_back(std::move(reset));
+}
 
 namespace {
 
@@ -537,7 +547,8 @@ bool ApplyToggle(OptionToggle toggle)
         break;
     case OptionToggle::BringToFrontCorner:
         s.useBringToFrontCorner = !s.useBringToFrontCorner;
-        ini.writeBool(kAppearance, QStringLiteral("UseBringtofrontcorner"), s.useBringToFrontCorner);
+        ini.writeBool(kAppearance, QStringLiteral("UseBringtofrontcorner"),
+                      s.useBringToFrontCorner);
         break;
     case OptionToggle::SendBackCorner:
         s.useSendBackCorner = !s.useSendBackCorner;

@@ -190,9 +190,9 @@ enum class OptionToggle {
     BringToFrontCorner,
     SendBackCorner,
     FlyWordClick,
-    VerboseMode,      // stored inverted, as [SYSTEM] Quiet
-    RemoveComments,   // [TEXTOUTPUT] Washtexts
-    OutlineAsHtml,    // [TEXTOUTPUT] HTML
+    VerboseMode,     // stored inverted, as [SYSTEM] Quiet
+    RemoveComments,  // [TEXTOUTPUT] Washtexts
+    OutlineAsHtml,   // [TEXTOUTPUT] HTML
     MergeWords,
     Windows95,
 };

@@ -11,8 +11,8 @@ namespace qb {
 
 namespace {
 
-const char* const kHints[4] = {"Card side up: Key Words", "Card side up: Projects/Topics", "Card side up: Text",
-                               "Card side up: Combined"};
+const char* const kHints[4] = {"Card side up: Key Words", "Card side up: Projects/Topics",
+                               "Card side up: Text", "Card side up: Combined"};
 
 }  // namespace
 
@@ -30,7 +30,9 @@ QPixmap TCardSideIndicator::picture(int mode)
     auto lines = [&](QRectF r, QColor c, int count) {
         p.setPen(QPen(c, 1));
         const double step = r.height() / (count + 1);
-        for (int i = 1; i <= count; ++i) p.drawLine(QPointF(r.left() + 1, r.top() + i * step), QPointF(r.right() - 1, r.top() + i * step));
+        for (int i = 1; i <= count; ++i)
+            p.drawLine(QPointF(r.left() + 1, r.top() + i * step),
+                       QPointF(r.right() - 1, r.top() + i * step));
     };
     switch (mode) {
     case ctxKeys:
@@ -47,9 +49,7 @@ QPixmap TCardSideIndicator::picture(int mode)
         p.fillRect(QRectF(3, 12, 12, 3), projects);
         lines(QRectF(3, 3, 8, 9), Qt::black, 3);
         break;
-    default:
-        lines(card.adjusted(2, 1, -2, -1), Qt::black, 4);
-        break;
+    default: lines(card.adjusted(2, 1, -2, -1), Qt::black, 4); break;
     }
     return pm;
 }

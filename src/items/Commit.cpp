@@ -2,11 +2,11 @@
 
 #include "cards/CardHost.h"
 #include "dictionary/ConceptCardData.h"
+#include "floor/Messages.h"
 #include "items/ItemCardData.h"
 #include "items/ItemRecord.h"
 #include "items/RecoveryFile.h"
 #include "platform/Sqlite.h"
-#include "floor/Messages.h"
 #include "session/Session.h"
 #include "store/Schema.h"
 #include "store/Timestamps.h"
@@ -70,9 +70,9 @@ struct Statements {
 
     bool valid(QString* error) const
     {
-        for (const sql::Statement* st : {&itemExists, &itemInsert, &itemUpdate, &itemDelete,
-                                         &keysDelete, &keyInsert, &urlsDelete, &urlInsert,
-                                         &conceptUses, &dictDelete, &dictHas, &dictInsert}) {
+        for (const sql::Statement* st :
+             {&itemExists, &itemInsert, &itemUpdate, &itemDelete, &keysDelete, &keyInsert,
+              &urlsDelete, &urlInsert, &conceptUses, &dictDelete, &dictHas, &dictInsert}) {
             if (!st->isValid()) {
                 *error = st->error();
                 return false;
@@ -251,7 +251,9 @@ bool CommitPass::conceptCard(ConceptCardData& card, Outcome& outcome, CardFailur
                          QStringLiteral("qb2145"), kInformation, 40020);
             });
         } else if (dangling) {
-            notes.push_back([] { PlainMessage(QStringLiteral("Inconsistent linkages found while deleting. 3164")); });
+            notes.push_back([] {
+                PlainMessage(QStringLiteral("Inconsistent linkages found while deleting. 3164"));
+            });
         }
     }
 
@@ -272,8 +274,9 @@ bool CommitPass::conceptCard(ConceptCardData& card, Outcome& outcome, CardFailur
         bool present = has->next();
         if (!has->ok()) return fail(failure, "M2000-2-b");
         if (present) {
-            QString text = QStringLiteral("Dict test dupl: ") + QString::number(double(id), 'g', 15) +
-                           QStringLiteral(" W:") + QString::number(wordNo);
+            QString text = QStringLiteral("Dict test dupl: ") +
+                           QString::number(double(id), 'g', 15) + QStringLiteral(" W:") +
+                           QString::number(wordNo);
             notes.push_back([text] { PlainMessage(text); });
             continue;
         }
@@ -299,7 +302,8 @@ Timestamp* newCardId(CardData* card)
 // took when it was made. Run inside the transaction, before anything is written: every new card
 // gets an id that no stored item or concept and no other card of the pass has, moving down in
 // the generator's steps; the item cards' keyword links follow their concept's new id.
-bool ClaimFreeIds(Store& store, const std::vector<CardData*>& cards, bool (*takesPart)(const CardData*))
+bool ClaimFreeIds(Store& store, const std::vector<CardData*>& cards,
+                  bool (*takesPart)(const CardData*))
 {
     constexpr long double kStep = TimestampGenerator::kCounterStep;
     constexpr int kMaxSteps = 100000;
@@ -331,7 +335,8 @@ bool ClaimFreeIds(Store& store, const std::vector<CardData*>& cards, bool (*take
         for (CardData* other : cards)
             if (auto* item = dynamic_cast<ItemCardData*>(other))
                 for (KeywordLink& link : item->keywords)
-                    if (sameId(link.conceptId, old, kConceptIdTolerance)) link.conceptId = candidate;
+                    if (sameId(link.conceptId, old, kConceptIdTolerance))
+                        link.conceptId = candidate;
     }
     return true;
 }
@@ -341,7 +346,8 @@ bool openLinkTables(Store& store, QString* error)
     for (const char* name : {"ITEMKEYS", "ITEMURL", "DICT"}) {
         const schema::Table* table = schema::find(QString::fromLatin1(name));
         if (!table) return false;
-        if (!store.isAttached(table->name) && !store.attachTable(*table, false, error)) return false;
+        if (!store.isAttached(table->name) && !store.attachTable(*table, false, error))
+            return false;
     }
     return true;
 }
@@ -423,7 +429,8 @@ CommitResult CommitCards(const std::vector<CardData*>& cardsInOrder)
     Statements statements(db);
     // Inside a command's own transaction (the CLI's item add) the pass is a savepoint of it.
     sql::WriteScope transaction(db);
-    if (!statements.valid(&why) || !transaction.isActive() || !ClaimFreeIds(s.store, cardsInOrder, takesPart)) {
+    if (!statements.valid(&why) || !transaction.isActive() ||
+        !ClaimFreeIds(s.store, cardsInOrder, takesPart)) {
         finish();
         NonTrivialError(QString::fromLatin1(kGeneralUpdateError));
         return result;
@@ -461,7 +468,8 @@ CommitResult CommitCards(const std::vector<CardData*>& cardsInOrder)
         result.conceptsWritten = counted[2];
         result.conceptsRemoved = counted[3];
         result.failed.push_back(card);
-        QString message = failure.message.isEmpty() ? QString::fromLatin1(kCardProblem) : failure.message;
+        QString message =
+            failure.message.isEmpty() ? QString::fromLatin1(kCardProblem) : failure.message;
         pass.notes.push_back([message] { PlainMessage(message); });
         if (!inTransaction(db)) {
             lost = true;
@@ -473,7 +481,8 @@ CommitResult CommitCards(const std::vector<CardData*>& cardsInOrder)
         transaction.rollback();
         result.committed = false;
         result.failed = tried;
-        result.itemsWritten = result.itemsRemoved = result.conceptsWritten = result.conceptsRemoved = 0;
+        result.itemsWritten = result.itemsRemoved = result.conceptsWritten =
+            result.conceptsRemoved = 0;
         finish();
         for (const auto& note : pass.notes) note();
         NonTrivialError(QString::fromLatin1(kGeneralUpdateError));

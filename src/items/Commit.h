@@ -19,7 +19,7 @@ struct CommitResult {
     bool committed = false;
 
     int itemsWritten = 0;
-    int itemsRemoved = 0;     // ITEM records deleted (deleted or emptied cards)
+    int itemsRemoved = 0;  // ITEM records deleted (deleted or emptied cards)
     int conceptsWritten = 0;
     int conceptsRemoved = 0;
 

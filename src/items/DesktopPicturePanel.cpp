@@ -3,12 +3,12 @@
 #include "cards/CommandPanel.h"
 #include "cards/Desktop.h"
 #include "cards/RecorderPanel.h"
+#include "floor/Messages.h"
 #include "items/ItemCardRules.h"
 #include "items/ItemRecord.h"
 #include "items/ShowRecords.h"
 #include "platform/FileNames.h"
 #include "platform/WavFile.h"
-#include "floor/Messages.h"
 #include "session/Session.h"
 
 #include <QClipboard>
@@ -56,8 +56,10 @@ public:
     HoldCommits() : was_(session().commitRunning.raised()) { session().commitRunning.raise(); }
     ~HoldCommits()
     {
-        if (was_) session().commitRunning.raise();
-        else session().commitRunning.lower();
+        if (was_)
+            session().commitRunning.raise();
+        else
+            session().commitRunning.lower();
     }
 
 private:
@@ -68,7 +70,8 @@ TDesktopPicture* picture(bool make)
 {
     State& s = state();
     TDesktop* desktop = TDesktop::current();
-    if (s.picture && desktop && s.picture->parentWidget() != desktop->surface()) s.picture = nullptr;
+    if (s.picture && desktop && s.picture->parentWidget() != desktop->surface())
+        s.picture = nullptr;
     if (!s.picture && make && desktop) s.picture = new TDesktopPicture(desktop->surface());
     return s.picture;
 }
@@ -76,7 +79,8 @@ TDesktopPicture* picture(bool make)
 QLabel* wallpaper()
 {
     TDesktop* desktop = TDesktop::current();
-    return desktop ? desktop->surface()->findChild<QLabel*>(QStringLiteral("wallpaper"), Qt::FindDirectChildrenOnly)
+    return desktop ? desktop->surface()->findChild<QLabel*>(QStringLiteral("wallpaper"),
+                                                            Qt::FindDirectChildrenOnly)
                    : nullptr;
 }
 
@@ -85,7 +89,8 @@ void showWallpaper(bool shown)
     QLabel* paper = wallpaper();
     if (!paper) return;
     const QString name = session().settings.wallPaperFileName.trimmed();
-    const bool set = !name.isEmpty() && name.compare(QStringLiteral("NOIMAGE"), Qt::CaseInsensitive) != 0;
+    const bool set =
+        !name.isEmpty() && name.compare(QStringLiteral("NOIMAGE"), Qt::CaseInsensitive) != 0;
     paper->setVisible(shown && set && !paper->pixmap().isNull());
 }
 
@@ -107,13 +112,11 @@ void switchAudioOff()
 {
     state().audioOff = true;
     session().settings.audioEnabled = false;
-    ShowInfo(QStringLiteral("Audio function disabled in this session."), QString(), kInformation, 30040);
+    ShowInfo(QStringLiteral("Audio function disabled in this session."), QString(), kInformation,
+             30040);
 }
 
-bool audioUsable()
-{
-    return session().settings.audioEnabled && !state().audioOff;
-}
+bool audioUsable() { return session().settings.audioEnabled && !state().audioOff; }
 
 // Without a sound device every sound function goes quiet, once and with a word to the user.
 bool audioDeviceThere()
@@ -135,8 +138,8 @@ void loadSound(const QString& key, const QByteArray& audio)
         const QString empty = files::resolve(s.dir(), QStringLiteral("empty.wav"));
         files::removeIfPresent(s.dir(), QStringLiteral("new.wav"));
         if (!QFileInfo::exists(empty) || !QFile::copy(empty, target)) {
-            ShowInfo(QStringLiteral("The empty recording empty.wav could not be loaded"), QStringLiteral("i462"),
-                     kError, 30040);
+            ShowInfo(QStringLiteral("The empty recording empty.wav could not be loaded"),
+                     QStringLiteral("i462"), kError, 30040);
             switchAudioOff();
             return;
         }
@@ -144,7 +147,8 @@ void loadSound(const QString& key, const QByteArray& audio)
         return;
     }
     QString error;
-    // A compressed recording is the user's sound that this player cannot decode: say so and keep it.
+    // A compressed recording is the user's sound that this player cannot decode: say so and keep
+    // it.
     if (!files::writeBytesFile(target, audio, &error) || !recorder->openPlayer(&error)) {
         if (wav::isRefusedCoding(audio)) {
             ShowInfo(error, QString(), kError, 30040);
@@ -174,8 +178,10 @@ void ShowFor(const QString& key)
     } else {
         loadSound(key, record.audio);
         const QImage image = PictureFromStoredBytes(record.image);
-        if (image.isNull()) hidePicture();
-        else showPicture(image);
+        if (image.isNull())
+            hidePicture();
+        else
+            showPicture(image);
     }
     s.lastKey = key;
 }

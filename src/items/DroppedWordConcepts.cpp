@@ -20,13 +20,15 @@ std::vector<Timestamp> ConceptsOfDroppedWord(int wordNo, QString* error)
 QStringList WordsOfConceptForSelection(Timestamp conceptId)
 {
     QStringList words;
-    sql::Statement st(session().store.db(),
-                      QStringLiteral("SELECT W.Word FROM DICT D, WORD W WHERE D.C = ?1 AND W.WNo = D.WNo"));
+    sql::Statement st(
+        session().store.db(),
+        QStringLiteral("SELECT W.Word FROM DICT D, WORD W WHERE D.C = ?1 AND W.WNo = D.WNo"));
     st.bind(1, conceptId);
     while (st.next()) words << st.textValue(0);
     QCollator collator;
     collator.setCaseSensitivity(Qt::CaseInsensitive);
-    std::sort(words.begin(), words.end(), [&](const QString& a, const QString& b) { return collator.compare(a, b) < 0; });
+    std::sort(words.begin(), words.end(),
+              [&](const QString& a, const QString& b) { return collator.compare(a, b) < 0; });
     return words;
 }
 

@@ -1,8 +1,8 @@
 #include "items/EmptyCardsCheck.h"
 
 #include "dictionary/ConceptCardData.h"
-#include "items/ItemCardData.h"
 #include "floor/Messages.h"
+#include "items/ItemCardData.h"
 #include "session/Session.h"
 
 namespace qb {
@@ -26,8 +26,8 @@ EmptyCardsFinding CheckEmptyItems(const std::vector<CardData*>& cards)
         bringBack(*conceptCard);
         finding.conceptWithoutWord = conceptCard;
         session().inconsistency = true;
-        ShowInfo(QStringLiteral("Concept card with no word attached found"), QStringLiteral("qb1050"),
-                 kInformation, 40020);
+        ShowInfo(QStringLiteral("Concept card with no word attached found"),
+                 QStringLiteral("qb1050"), kInformation, 40020);
         break;
     }
     for (CardData* card : cards) {
@@ -37,8 +37,9 @@ EmptyCardsFinding CheckEmptyItems(const std::vector<CardData*>& cards)
         finding.itemWithoutKeyword = item;
         finding.itemsHaveKeywords = false;
         session().inconsistency = true;
-        ShowInfo(QStringLiteral("Item with no keyword(concept) attached found - Please add a keyword"),
-                 QStringLiteral("qb1199"), kError, 40020);
+        ShowInfo(
+            QStringLiteral("Item with no keyword(concept) attached found - Please add a keyword"),
+            QStringLiteral("qb1199"), kError, 40020);
         break;
     }
     return finding;

@@ -12,7 +12,7 @@ struct ItemCardData;
 // are already set in their data (Hidden cleared, Marked); the desktop shows them, applies their
 // colour and, for the item card, brings its keyword list to the front.
 struct EmptyCardsFinding {
-    bool itemsHaveKeywords = true;               // the answer of CheckEmptyItems
+    bool itemsHaveKeywords = true;                  // the answer of CheckEmptyItems
     ConceptCardData* conceptWithoutWord = nullptr;  // "qb1050" was reported
     ItemCardData* itemWithoutKeyword = nullptr;     // "qb1199" was reported
 };

@@ -3,6 +3,7 @@
 #include "cards/CardPartsPanel.h"
 #include "cards/CommandPanel.h"
 #include "cards/Desktop.h"
+#include "floor/Messages.h"
 #include "items/DesktopPicturePanel.h"
 #include "items/DroppedWordConcepts.h"
 #include "items/ImageUpdateDialog.h"
@@ -17,7 +18,6 @@
 #include "platform/FileNames.h"
 #include "session/ExecFile.h"
 #include "session/ExternalPrograms.h"
-#include "floor/Messages.h"
 #include "session/Session.h"
 
 #include <memory>
@@ -51,8 +51,10 @@ void paintPart(QWidget* w, int base, int textColor)
     p.setColor(QPalette::Base, stored(base, p));
     p.setColor(QPalette::Text, stored(textColor, p));
     // The selection stays visible while another card has the focus.
-    p.setColor(QPalette::Inactive, QPalette::Highlight, p.color(QPalette::Active, QPalette::Highlight));
-    p.setColor(QPalette::Inactive, QPalette::HighlightedText, p.color(QPalette::Active, QPalette::HighlightedText));
+    p.setColor(QPalette::Inactive, QPalette::Highlight,
+               p.color(QPalette::Active, QPalette::Highlight));
+    p.setColor(QPalette::Inactive, QPalette::HighlightedText,
+               p.color(QPalette::Active, QPalette::HighlightedText));
     w->setPalette(p);
 }
 
@@ -85,7 +87,8 @@ void refreshClipboardSize()
 
 // --- the lists ---
 
-TItemListBox::TItemListBox(TItem& card, ItemPart part) : QListWidget(&card), card_(card), part_(part)
+TItemListBox::TItemListBox(TItem& card, ItemPart part)
+    : QListWidget(&card), card_(card), part_(part)
 {
     setObjectName(part == ItemPart::Keys ? QStringLiteral("keyList") : QStringLiteral("urlList"));
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -117,8 +120,8 @@ void TItemListBox::paintEvent(QPaintEvent* e)
     if (part_ != ItemPart::Keys || count() > 0) return;
     QPainter painter(viewport());
     painter.setPen(palette().color(QPalette::Text));
-    painter.drawText(viewport()->rect().adjusted(4, 2, -4, -2), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
-                     noKeywordNote());
+    painter.drawText(viewport()->rect().adjusted(4, 2, -4, -2),
+                     Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, noKeywordNote());
 }
 
 int TItemListBox::selectedRow() const
@@ -163,7 +166,8 @@ void TItemListBox::mousePressEvent(QMouseEvent* e)
 void TItemListBox::mouseMoveEvent(QMouseEvent* e)
 {
     if ((e->buttons() & Qt::LeftButton) && pressRow_ >= 0 &&
-        (e->position().toPoint() - pressPos_).manhattanLength() >= QApplication::startDragDistance()) {
+        (e->position().toPoint() - pressPos_).manhattanLength() >=
+            QApplication::startDragDistance()) {
         const int row = pressRow_;
         pressRow_ = -1;
         startDrag(row);
@@ -234,14 +238,18 @@ void TItemListBox::startDrag(int row)
 
 void TItemListBox::dragEnterEvent(QDragEnterEvent* e)
 {
-    if (ourDrag(e->mimeData())) e->acceptProposedAction();
-    else e->ignore();
+    if (ourDrag(e->mimeData()))
+        e->acceptProposedAction();
+    else
+        e->ignore();
 }
 
 void TItemListBox::dragMoveEvent(QDragMoveEvent* e)
 {
-    if (ourDrag(e->mimeData())) e->acceptProposedAction();
-    else e->ignore();
+    if (ourDrag(e->mimeData()))
+        e->acceptProposedAction();
+    else
+        e->ignore();
 }
 
 void TItemListBox::dropEvent(QDropEvent* e)
@@ -251,7 +259,8 @@ void TItemListBox::dropEvent(QDropEvent* e)
         return;
     }
     e->acceptProposedAction();
-    card_.DropOn(part_, payloadOf(e->mimeData()), viewport()->mapTo(&card_, e->position().toPoint()));
+    card_.DropOn(part_, payloadOf(e->mimeData()),
+                 viewport()->mapTo(&card_, e->position().toPoint()));
 }
 
 // --- the text ---
@@ -311,14 +320,18 @@ void TItemText::contextMenuEvent(QContextMenuEvent* e)
 
 void TItemText::dragEnterEvent(QDragEnterEvent* e)
 {
-    if (ourDrag(e->mimeData())) e->acceptProposedAction();
-    else QPlainTextEdit::dragEnterEvent(e);
+    if (ourDrag(e->mimeData()))
+        e->acceptProposedAction();
+    else
+        QPlainTextEdit::dragEnterEvent(e);
 }
 
 void TItemText::dragMoveEvent(QDragMoveEvent* e)
 {
-    if (ourDrag(e->mimeData())) e->acceptProposedAction();
-    else QPlainTextEdit::dragMoveEvent(e);
+    if (ourDrag(e->mimeData()))
+        e->acceptProposedAction();
+    else
+        QPlainTextEdit::dragMoveEvent(e);
 }
 
 void TItemText::dropEvent(QDropEvent* e)
@@ -328,7 +341,8 @@ void TItemText::dropEvent(QDropEvent* e)
         return;
     }
     e->acceptProposedAction();
-    card_.DropOn(ItemPart::Text, payloadOf(e->mimeData()), viewport()->mapTo(&card_, e->position().toPoint()));
+    card_.DropOn(ItemPart::Text, payloadOf(e->mimeData()),
+                 viewport()->mapTo(&card_, e->position().toPoint()));
 }
 
 // --- the divider handle ---
@@ -372,8 +386,9 @@ void TThreeDiv::mouseReleaseEvent(QMouseEvent* e)
     dragging_ = false;
     const QPoint at = mapTo(&card_, e->position().toPoint());
     // Only a drop on the card's own text or lists counts.
-    for (QWidget* part : {static_cast<QWidget*>(card_.textEditor()), static_cast<QWidget*>(card_.keyList()),
-                          static_cast<QWidget*>(card_.urlList())}) {
+    for (QWidget* part :
+         {static_cast<QWidget*>(card_.textEditor()), static_cast<QWidget*>(card_.keyList()),
+          static_cast<QWidget*>(card_.urlList())}) {
         if (part->isVisible() && part->geometry().contains(at)) {
             card_.DropDivider(at);
             return;
@@ -406,14 +421,16 @@ void TItemPicture::paintEvent(QPaintEvent*)
     QPainter p(this);
     p.setRenderHint(QPainter::SmoothPixmapTransform);
     const QSize shown = image_.size().scaled(size(), Qt::KeepAspectRatio);
-    const QRect target(QPoint((width() - shown.width()) / 2, (height() - shown.height()) / 2), shown);
+    const QRect target(QPoint((width() - shown.width()) / 2, (height() - shown.height()) / 2),
+                       shown);
     p.drawImage(target, image_);
 }
 
 void TItemPicture::mousePressEvent(QMouseEvent* e)
 {
     e->accept();
-    if (e->button() == Qt::RightButton) card_.openCommandPanel(ItemPart::Picture, e->globalPosition().toPoint());
+    if (e->button() == Qt::RightButton)
+        card_.openCommandPanel(ItemPart::Picture, e->globalPosition().toPoint());
 }
 
 // --- the card ---
@@ -463,8 +480,10 @@ void TItem::showSide(ContentsTypes side, bool focus)
     up_ = side;
     Layout();
     if (!focus || !isVisible()) return;
-    if (pictureShown() && picture_) picture_->setFocus(Qt::OtherFocusReason);
-    else frontPart()->setFocus(Qt::OtherFocusReason);
+    if (pictureShown() && picture_)
+        picture_->setFocus(Qt::OtherFocusReason);
+    else
+        frontPart()->setFocus(Qt::OtherFocusReason);
 }
 
 bool TItem::pictureShown() const
@@ -501,7 +520,8 @@ void TItem::Layout()
     } else {
         divider_->hide();
         QWidget* front = frontPart();
-        for (QWidget* part : {static_cast<QWidget*>(text_), static_cast<QWidget*>(keys_), static_cast<QWidget*>(urls_)})
+        for (QWidget* part : {static_cast<QWidget*>(text_), static_cast<QWidget*>(keys_),
+                              static_cast<QWidget*>(urls_)})
             part->setVisible(part == front);
         front->raise();
     }
@@ -696,7 +716,8 @@ void TItem::showDateHint(Timestamp date)
 KeywordAddition TItem::addKeyword(int wordNo, const QString& word, Timestamp conceptId)
 {
     KeywordAddition result = AddKeyword(item(), wordNo, word, conceptId);
-    if (result.outcome == KeywordAddition::Appended || result.outcome == KeywordAddition::Replaced) refreshLists();
+    if (result.outcome == KeywordAddition::Appended || result.outcome == KeywordAddition::Replaced)
+        refreshLists();
     if (result.leftNewItemLook) {
         ApplyColor();
         setContentsUp(ctxText);
@@ -712,7 +733,8 @@ void TItem::DropOn(ItemPart part, const DragPayload& payload, QPoint cardPoint)
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     switch (payload.source) {
     case DragPayload::Source::ConceptWord:
-        addKeyword(payload.wordNo, payload.word.left(DragPayload::kMaxWordLength), payload.conceptId);
+        addKeyword(payload.wordNo, payload.word.left(DragPayload::kMaxWordLength),
+                   payload.conceptId);
         break;
     case DragPayload::Source::Project:
         if (!payload.project.isEmpty() && AddProject(item(), payload.project)) refreshLists();
@@ -732,8 +754,7 @@ void TItem::DropOn(ItemPart part, const DragPayload& payload, QPoint cardPoint)
         item().changed = true;
         break;
     }
-    default:
-        break;
+    default: break;
     }
     QGuiApplication::restoreOverrideCursor();
     afterDrop(payload);
@@ -768,7 +789,8 @@ void TItem::dropDictionaryWord(const DragPayload& payload)
         chosen = concepts.front();
     } else {
         std::vector<SelectConceptDialog::Entry> entries;
-        for (Timestamp c : concepts) entries.push_back({c, WordsOfConceptForSelection(c).join(QStringLiteral(", "))});
+        for (Timestamp c : concepts)
+            entries.push_back({c, WordsOfConceptForSelection(c).join(QStringLiteral(", "))});
         if (auto picked = SelectConceptDialog::choose(entries, this)) chosen = *picked;
     }
     if (chosen != 0) addKeyword(wordNo, word, chosen);
@@ -818,12 +840,14 @@ void TItem::openCommandPanel(ItemPart part, QPoint globalPos)
     }
     if (s.extraFeatures) {
         r.rows << QStringLiteral("Connections");
-        r.temporaryRows.push_back({QStringLiteral("Connections"), QStringLiteral("Connections"), QIcon(), 1});
+        r.temporaryRows.push_back(
+            {QStringLiteral("Connections"), QStringLiteral("Connections"), QIcon(), 1});
     }
     r.rows << QStringLiteral("Delete") << QStringLiteral("Drop");
     r.labels.insert(QStringLiteral("Delete"), QStringLiteral("&Delete Item"));
     const QClipboard* clipboard = QGuiApplication::clipboard();
-    if (clipboard && clipboard->mimeData() && clipboard->mimeData()->hasImage()) r.rows << QStringLiteral("ConnectImage");
+    if (clipboard && clipboard->mimeData() && clipboard->mimeData()->hasImage())
+        r.rows << QStringLiteral("ConnectImage");
     r.recorder = true;
 
     QPointer<TItem> self(this);
@@ -856,7 +880,8 @@ void TItem::carryOut(const QString& command, ItemPart part)
         copyToClipboard(part);
     } else if (command == QStringLiteral("Connections")) {
         const QPoint at = visiblePos();
-        if (itemHooks().showConnections) itemHooks().showConnections(at.x() + width() + 10, at.y(), itemId());
+        if (itemHooks().showConnections)
+            itemHooks().showConnections(at.x() + width() + 10, at.y(), itemId());
     } else if (command == QStringLiteral("Image")) {
         ImageUpdate();
     } else if (command == QStringLiteral("RemoveKey")) {
@@ -869,7 +894,8 @@ void TItem::carryOut(const QString& command, ItemPart part)
         HideCard();
     } else if (command == QStringLiteral("ConnectImage")) {
         const QClipboard* clipboard = QGuiApplication::clipboard();
-        desktoppicture::ConnectImage(ShowKeyOfItem(itemId()), clipboard ? clipboard->image() : QImage());
+        desktoppicture::ConnectImage(ShowKeyOfItem(itemId()),
+                                     clipboard ? clipboard->image() : QImage());
     } else if (command == QStringLiteral("SaveAudio")) {
         desktoppicture::SaveAudio(ShowKeyOfItem(itemId()));
     }
@@ -886,9 +912,11 @@ void TItem::copyToClipboard(ItemPart part)
         clipboard->setImage(d.picture);
         if (clipboard->image().isNull()) SysProblem(QStringLiteral("Copy to clipbord failed"));
     } else if (keysFace) {
-        if (keys_->selectedRow() >= 0) clipboard->setText(keys_->item(keys_->selectedRow())->text());
+        if (keys_->selectedRow() >= 0)
+            clipboard->setText(keys_->item(keys_->selectedRow())->text());
     } else if (urlsFace) {
-        if (urls_->selectedRow() >= 0) clipboard->setText(urls_->item(urls_->selectedRow())->text().toLower());
+        if (urls_->selectedRow() >= 0)
+            clipboard->setText(urls_->item(urls_->selectedRow())->text().toLower());
     } else {
         QString selected = text_->textCursor().selectedText();
         selected.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
@@ -915,7 +943,8 @@ void TItem::textDoubleClick()
     if (selection.isEmpty()) return;
     saveSelection();
     const Settings& s = session().settings;
-    itemHooks().makeFlyword(selection, desktop().toDesktop(QPoint(s.popSpotZX, s.popSpotZY)), touch_);
+    itemHooks().makeFlyword(selection, desktop().toDesktop(QPoint(s.popSpotZX, s.popSpotZY)),
+                            touch_);
 }
 
 void TItem::ImageUpdate()
@@ -937,7 +966,8 @@ void TItem::pictureFromClipboard()
     const QClipboard* clipboard = QGuiApplication::clipboard();
     const QImage image = clipboard ? clipboard->image() : QImage();
     if (image.isNull()) {
-        ShowInfo(QStringLiteral("Image copy from clipboard failed"), QStringLiteral("i415"), kError, 30040);
+        ShowInfo(QStringLiteral("Image copy from clipboard failed"), QStringLiteral("i415"), kError,
+                 30040);
         return;
     }
     // A refused picture leaves the one the item had.
@@ -953,17 +983,20 @@ void TItem::pictureFromFile(const QString& name)
 {
     const QString trimmed = name.trimmed();
     if (trimmed.isEmpty()) return;
-    const QString path = QFileInfo(trimmed).isAbsolute() ? trimmed : files::resolve(session().dir(), trimmed);
+    const QString path =
+        QFileInfo(trimmed).isAbsolute() ? trimmed : files::resolve(session().dir(), trimmed);
     const PictureFile file = LoadPictureFile(path);
     switch (file.status) {
     case PictureFile::Missing:
-        ShowInfo(QStringLiteral("Picture file not found: ") + path, QStringLiteral("i438"), kError, 50070);
+        ShowInfo(QStringLiteral("Picture file not found: ") + path, QStringLiteral("i438"), kError,
+                 50070);
         return;
     case PictureFile::TooBig:
         ShowInfo(QStringLiteral("Too big image for saving"), QString(), kError, 50070);
         return;
     case PictureFile::Unreadable:
-        ShowInfo(QStringLiteral("The picture file could not be read: ") + path + QStringLiteral("\r\n") + file.error,
+        ShowInfo(QStringLiteral("The picture file could not be read: ") + path +
+                     QStringLiteral("\r\n") + file.error,
                  QStringLiteral("i438"), kError, 50070);
         return;
     case PictureFile::Ok:
@@ -1035,7 +1068,8 @@ bool TItem::EditInExternalEditor()
         QString text;
         if (files::readTextFile(path, &text)) {
             // Editors end the file with a line break the text did not have.
-            if (text.endsWith(QLatin1Char('\n')) && !item().text.endsWith(QLatin1Char('\n'))) text.chop(1);
+            if (text.endsWith(QLatin1Char('\n')) && !item().text.endsWith(QLatin1Char('\n')))
+                text.chop(1);
             // A stored text longer than the limit that comes back unchanged loses nothing.
             if (text != item().text) text = limitedText(text);
             if (text != item().text) {
@@ -1087,7 +1121,8 @@ void TItem::CardMouseDown(Qt::MouseButton button, QPoint global)
 void TItem::CardMouseUp(Qt::MouseButton button, QPoint global)
 {
     TBasPanel::CardMouseUp(button, global);
-    const bool flip = flipPending_ && button == Qt::LeftButton && std::abs(global.x() - pressPoint_.x()) < kFlipSlack &&
+    const bool flip = flipPending_ && button == Qt::LeftButton &&
+                      std::abs(global.x() - pressPoint_.x()) < kFlipSlack &&
                       std::abs(global.y() - pressPoint_.y()) < kFlipSlack;
     flipPending_ = false;
     if (flip) setContentsUp(FlipSide(up_, session().settings.quickFlip, item().hasPicture));
@@ -1127,7 +1162,8 @@ void TItem::CardEnter()
     if (itemHooks().startingUp && itemHooks().startingUp()) return;
     Timestamp& last = lastEnteredItem();
     const Timestamp id = itemId();
-    if (last != -1.0L && std::fabs(double(last - id)) > 1e-6 && itemHooks().associate) itemHooks().associate(last, id);
+    if (last != -1.0L && std::fabs(double(last - id)) > 1e-6 && itemHooks().associate)
+        itemHooks().associate(last, id);
     last = id;
     desktoppicture::ShowFor(ShowKeyOfItem(id));
 }

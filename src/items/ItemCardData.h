@@ -25,7 +25,7 @@ struct KeywordLink {
 struct ItemCardData : CardData {
     static constexpr int kMaxLinks = 24;
     static constexpr int kMaxTextLength = 32000;
-    static constexpr int kMaxNameLength = 50;       // keyword words and project names on the card
+    static constexpr int kMaxNameLength = 50;  // keyword words and project names on the card
     static constexpr int kMaxPicturePixels = 1000000;
 
     ItemCardData() : CardData(CardKind::Item) {}

@@ -1,9 +1,9 @@
 #include "items/ItemCardRules.h"
 
-#include "items/ItemCardData.h"
-#include "platform/Dates.h"
 #include "floor/Messages.h"
 #include "floor/Settings.h"
+#include "items/ItemCardData.h"
+#include "platform/Dates.h"
 
 #include <algorithm>
 #include <cmath>
@@ -63,7 +63,8 @@ int TextPointSizeForWidth(int editorWidth)
     return 12;
 }
 
-ItemLayout LayoutItemParts(QSize card, ContentsTypes up, double textWidthShare, double textHeightShare)
+ItemLayout LayoutItemParts(QSize card, ContentsTypes up, double textWidthShare,
+                           double textHeightShare)
 {
     ItemLayout l;
     const int w = std::max(0, card.width() - 10);
@@ -81,8 +82,10 @@ ItemLayout LayoutItemParts(QSize card, ContentsTypes up, double textWidthShare, 
     const int textW = part(w, textWidthShare);
     const int textH = part(h, textHeightShare);
     l.text = QRect(kItemPartsLeft, kItemPartsTop, textW, textH);
-    l.keys = QRect(textW + kItemPartsLeft, kItemPartsTop, std::max(0, card.width() - textW - 10), textH);
-    l.urls = QRect(kItemPartsLeft, textH + kItemPartsTop, w, std::max(0, card.height() - textH - 28));
+    l.keys =
+        QRect(textW + kItemPartsLeft, kItemPartsTop, std::max(0, card.width() - textW - 10), textH);
+    l.urls =
+        QRect(kItemPartsLeft, textH + kItemPartsTop, w, std::max(0, card.height() - textH - 28));
     l.divider = QRect(QPoint(textW - 5, textH + 9), kDividerSize);
     l.textPointSize = TextPointSizeForWidth(textW);
     return l;
@@ -106,13 +109,15 @@ NewItemStamp StampForNewItem(const QString& boxText, const QDate& today, const Q
 {
     NewItemStamp stamp;
     QString text = boxText;
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+        .replace(QLatin1Char('\r'), QLatin1Char('\n'));
     if (text.isEmpty()) return stamp;
     const QString first = text.section(QLatin1Char('\n'), 0, 0);
     if (first.size() <= 2) return stamp;
     if (text.toUpper().contains(QStringLiteral("*DATE*"))) {
-        stamp.firstLine = (QLatin1Char('[') + dates::formatDate(today, dateFormat, separator) + QLatin1Char(']'))
-                              .left(ItemCardData::kMaxNameLength);
+        stamp.firstLine =
+            (QLatin1Char('[') + dates::formatDate(today, dateFormat, separator) + QLatin1Char(']'))
+                .left(ItemCardData::kMaxNameLength);
         stamp.dated = true;
     } else {
         stamp.firstLine = first;
@@ -133,7 +138,8 @@ int LimitItemText(QString& text)
 void ReportTextCut(int leftOut)
 {
     if (leftOut <= 0) return;
-    ShowInfo(QStringLiteral("An item holds at most %1 characters: %2 characters of the text were left out.")
+    ShowInfo(QStringLiteral(
+                 "An item holds at most %1 characters: %2 characters of the text were left out.")
                  .arg(ItemCardData::kMaxTextLength)
                  .arg(leftOut),
              QStringLiteral("i1585"), kInformation, 30050);
@@ -141,10 +147,12 @@ void ReportTextCut(int leftOut)
 
 QString NewItemText(const QString& firstLine, const QString* clipboardText, int* leftOut)
 {
-    QString text = firstLine.isEmpty() && !clipboardText ? QString() : firstLine + QLatin1Char('\n');
+    QString text =
+        firstLine.isEmpty() && !clipboardText ? QString() : firstLine + QLatin1Char('\n');
     if (clipboardText) {
         QString clip = *clipboardText;
-        clip.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+        clip.replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+            .replace(QLatin1Char('\r'), QLatin1Char('\n'));
         text += clip;
     }
     const int cut = LimitItemText(text);
@@ -157,14 +165,16 @@ std::optional<int> AgeShadeGrey(double ageDays, int fadeMonths, int baseGrey, in
     if (fadeMonths <= 1) return std::nullopt;
     const double step = std::trunc(ageDays * 50.0 / fadeMonths);
     // Clamped before the conversion: a very old item must not overflow the integer.
-    const double g = std::clamp(baseGrey + step, double(baseGrey), double(std::max(baseGrey, fadedGrey)));
+    const double g =
+        std::clamp(baseGrey + step, double(baseGrey), double(std::max(baseGrey, fadedGrey)));
     return int(g);
 }
 
 std::optional<int> AgeShadeGrey(Timestamp its, const QDateTime& now, const Settings& settings)
 {
     const double age = dates::toSerial(now) + double(its);
-    return AgeShadeGrey(age, settings.ageFadeAwayInMonths, settings.baseGreyRGB, settings.fadedGreyRGB);
+    return AgeShadeGrey(age, settings.ageFadeAwayInMonths, settings.baseGreyRGB,
+                        settings.fadedGreyRGB);
 }
 
 int GreyColor(int level)

@@ -47,7 +47,8 @@ constexpr int kItemPartsLeft = 5;
 constexpr int kItemPartsTop = 14;
 constexpr QSize kDividerSize{10, 10};
 
-ItemLayout LayoutItemParts(QSize card, ContentsTypes up, double textWidthShare, double textHeightShare);
+ItemLayout LayoutItemParts(QSize card, ContentsTypes up, double textWidthShare,
+                           double textHeightShare);
 // The text's point size follows the editor's width.
 int TextPointSizeForWidth(int editorWidth);
 // The shares a divider dropped at point (card coordinates) gives, each within 0.05..0.95 so
@@ -58,8 +59,8 @@ int BookPageHeight(int fontPixelHeight, int lines);
 
 // What a new item starts with, from the tool bar's date-stamp box.
 struct NewItemStamp {
-    QString firstLine;  // empty: the item starts without a first line from the box
-    bool dated = false; // the box asked for the date: DateStamp becomes firstLine
+    QString firstLine;   // empty: the item starts without a first line from the box
+    bool dated = false;  // the box asked for the date: DateStamp becomes firstLine
 };
 NewItemStamp StampForNewItem(const QString& boxText, const QDate& today, const QString& dateFormat,
                              QChar separator);

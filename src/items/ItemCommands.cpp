@@ -4,7 +4,7 @@
 #include "cards/Desktop.h"
 #include "cards/TowerCard.h"
 #include "dictionary/ConceptCardData.h"
-#include "platform/Clock.h"
+#include "floor/Messages.h"
 #include "items/CardSideIndicatorPanel.h"
 #include "items/DesktopPicturePanel.h"
 #include "items/DroppedWordConcepts.h"
@@ -13,7 +13,7 @@
 #include "items/ItemHooks.h"
 #include "items/ItemQueries.h"
 #include "items/ItemRecord.h"
-#include "floor/Messages.h"
+#include "platform/Clock.h"
 #include "session/Session.h"
 
 #include <QClipboard>
@@ -144,7 +144,10 @@ Timestamp NewItem(int x, int y, const QColor& groupColor, bool fromClipboard)
     return id;
 }
 
-Timestamp CreateBlankItem(bool fromClipboard) { return NewItem(-1, -1, CurrentGroupColor(), fromClipboard); }
+Timestamp CreateBlankItem(bool fromClipboard)
+{
+    return NewItem(-1, -1, CurrentGroupColor(), fromClipboard);
+}
 
 Timestamp ConceptForDroppedWord(const QString& word, int wordNo)
 {
@@ -154,8 +157,8 @@ Timestamp ConceptForDroppedWord(const QString& word, int wordNo)
     }
     const std::vector<Timestamp> concepts = ConceptsOfDroppedWord(wordNo);
     if (concepts.size() != 1) {
-        ShowInfo(QStringLiteral("Please drop a second time and select your concept"), QStringLiteral("QB6984"),
-                 kInformation, 20010);
+        ShowInfo(QStringLiteral("Please drop a second time and select your concept"),
+                 QStringLiteral("QB6984"), kInformation, 20010);
         return 0;
     }
     return concepts.front();
@@ -166,7 +169,8 @@ void SetCardSideUpMode(int mode)
     Settings& settings = session().settings;
     settings.cardSideUp = SideOfMode(mode);
     ShowCardSideMode(settings.cardSideUp);
-    if (!settings.turnCardsImm && !AskYesDefault(QStringLiteral("Turn any cards on desktop immediately?"), 60030))
+    if (!settings.turnCardsImm &&
+        !AskYesDefault(QStringLiteral("Turn any cards on desktop immediately?"), 60030))
         return;
     TurnItemCards(settings.cardSideUp);
 }
@@ -188,7 +192,8 @@ void TurnItemCards(int mode)
     desktop->scrollTo(scroll);
 }
 
-PlacedItemCard PlaceItemCard(TDesktop& desktop, Timestamp itemId, QPoint desktopPos, const ItemCardPlacement& placement)
+PlacedItemCard PlaceItemCard(TDesktop& desktop, Timestamp itemId, QPoint desktopPos,
+                             const ItemCardPlacement& placement)
 {
     Session& s = session();
     PlacedItemCard placed;
@@ -199,8 +204,10 @@ PlacedItemCard PlaceItemCard(TDesktop& desktop, Timestamp itemId, QPoint desktop
     QString error;
     if (!LoadItemCard(*data, itemId, &error)) {
         if (!ItemExists(itemId)) return placed;
-        ShowInfo(QStringLiteral("Error in database operations.  The QB Program was deactivated. Please close windows and exit "),
-                 QStringLiteral("QB3742"), kSystemError, 30160);
+        ShowInfo(
+            QStringLiteral(
+                "Error in database operations.  The QB Program was deactivated. Please close windows and exit "),
+            QStringLiteral("QB3742"), kSystemError, 30160);
         s.flags.requestStop();
         return placed;
     }
@@ -252,7 +259,8 @@ PlacedItemCard PlaceItemCard(TDesktop& desktop, Timestamp itemId, QPoint desktop
         placed.pictureFailed = true;
         return placed;
     }
-    if (placement.selectionStart >= 0) card->setSavedSelection(placement.selectionStart, placement.selectionLength);
+    if (placement.selectionStart >= 0)
+        card->setSavedSelection(placement.selectionStart, placement.selectionLength);
 
     ContentsTypes side = SideOfMode(settings.cardSideUp);
     if (d.hasPicture && side == ctxText && !d.picture.isNull()) {
@@ -260,7 +268,8 @@ PlacedItemCard PlaceItemCard(TDesktop& desktop, Timestamp itemId, QPoint desktop
         const QSize limit(std::max(settings.altItemWidth, settings.itemWidth) - 10,
                           std::max(settings.altItemHeight, settings.itemHeight) - 28);
         QSize shown = d.picture.size();
-        if (shown.width() > limit.width() || shown.height() > limit.height()) shown.scale(limit, Qt::KeepAspectRatio);
+        if (shown.width() > limit.width() || shown.height() > limit.height())
+            shown.scale(limit, Qt::KeepAspectRatio);
         d.size = shown + QSize(10, 28);
         side = ctxImage;
     }

@@ -50,20 +50,20 @@ void TurnItemCards(int mode);
 
 // How an item card from the store comes onto the desktop.
 struct ItemCardPlacement {
-    int frameColor = 0;        // stored colour of the frame; 0: the normal item colour
-    bool mark = false;         // with a frame colour: the card comes up Marked in it
-    bool ageShading = false;   // a grey by the item's age ([LIMITS] AgeFadeAwayInMonths)
-    QColor groupColor;         // focus mark and resize corner; invalid: black
-    int selectionStart = -1;   // a hit to select in the text, -1 for none
+    int frameColor = 0;       // stored colour of the frame; 0: the normal item colour
+    bool mark = false;        // with a frame colour: the card comes up Marked in it
+    bool ageShading = false;  // a grey by the item's age ([LIMITS] AgeFadeAwayInMonths)
+    QColor groupColor;        // focus mark and resize corner; invalid: black
+    int selectionStart = -1;  // a hit to select in the text, -1 for none
     int selectionLength = 0;
 };
 struct PlacedItemCard {
-    TItem* card = nullptr;   // null: no such item, no free slot, or the run is stopping
-    bool created = false;    // false with a card: it was on the desktop already and was moved
+    TItem* card = nullptr;  // null: no such item, no free slot, or the run is stopping
+    bool created = false;   // false with a card: it was on the desktop already and was moved
     // The stored picture could not be decoded ("qb3689/Find"): the card is Unfreeable and stays
     // hidden, so nothing half loaded is ever written back.
     bool pictureFailed = false;
-    QColor groupColor;       // the age grey when shading gave one, else the placement's colour
+    QColor groupColor;  // the age grey when shading gave one, else the placement's colour
 };
 // Puts the card of a stored item on the desktop at a desktop position (scroll included): a slot
 // request, the item's record and links, the side-up mode, the colours. An item card already on

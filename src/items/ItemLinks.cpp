@@ -1,7 +1,7 @@
 #include "items/ItemLinks.h"
 
-#include "platform/Sqlite.h"
 #include "floor/Messages.h"
+#include "platform/Sqlite.h"
 #include "session/Session.h"
 
 #include <algorithm>
@@ -42,8 +42,8 @@ bool AddKeys(ItemCardData& card, Timestamp itemId, QString* error)
         first = false;
         lastOrder = order;
         if (int(links.size()) == ItemCardData::kMaxLinks) break;
-        links.push_back({st.extValue(1), st.intValue(2),
-                         st.textValue(3).left(ItemCardData::kMaxNameLength)});
+        links.push_back(
+            {st.extValue(1), st.intValue(2), st.textValue(3).left(ItemCardData::kMaxNameLength)});
     }
     if (!st.ok()) {
         if (error) *error = st.error();

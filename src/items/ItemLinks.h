@@ -20,7 +20,7 @@ struct KeywordAddition {
         Ignored,   // concept id or word number 0
         Replaced,  // the concept had a link already: its word was replaced in place
         Appended,
-        Refused,   // 24 links already ("qb986" was reported)
+        Refused,  // 24 links already ("qb986" was reported)
     };
     Outcome outcome = Ignored;
     // The card got its first keyword while it still had the new-item look: it now has the normal
@@ -30,7 +30,8 @@ struct KeywordAddition {
 };
 
 // Adds or replaces the keyword link of a concept on the card.
-KeywordAddition AddKeyword(ItemCardData& card, int wordNo, const QString& word, Timestamp conceptId);
+KeywordAddition AddKeyword(ItemCardData& card, int wordNo, const QString& word,
+                           Timestamp conceptId);
 
 // Adds a project link, or rewrites the one with exactly this name. False when the list was full
 // ("qb1029" reported).

@@ -1,7 +1,7 @@
 #include "items/ItemPicture.h"
 
-#include "items/ItemCardRules.h"
 #include "items/ItemCardData.h"
+#include "items/ItemCardRules.h"
 #include "platform/JpegCodec.h"
 
 #include <QBuffer>
@@ -16,7 +16,8 @@ namespace {
 bool jpegName(const QString& name)
 {
     const QString suffix = QFileInfo(name).suffix().toLower();
-    return suffix == QStringLiteral("jpg") || suffix == QStringLiteral("jpeg") || suffix == QStringLiteral("jpe");
+    return suffix == QStringLiteral("jpg") || suffix == QStringLiteral("jpeg") ||
+           suffix == QStringLiteral("jpe");
 }
 
 PictureFile unreadable(const QString& why)
@@ -40,7 +41,8 @@ PictureFile LoadPictureData(const QByteArray& data, const QString& nameForFormat
             result.status = PictureFile::TooBig;
             return result;
         }
-        if (!jpeg::decode(data, &result.image, &error, ItemCardData::kMaxPicturePixels)) return unreadable(error);
+        if (!jpeg::decode(data, &result.image, &error, ItemCardData::kMaxPicturePixels))
+            return unreadable(error);
         result.status = PictureFile::Ok;
         return result;
     }
@@ -50,7 +52,8 @@ PictureFile LoadPictureData(const QByteArray& data, const QString& nameForFormat
     QImageReader reader(&buffer);
     reader.setDecideFormatFromContent(true);
     const QSize size = reader.size();
-    if (!reader.canRead()) return unreadable(QStringLiteral("Not a picture file this program can read"));
+    if (!reader.canRead())
+        return unreadable(QStringLiteral("Not a picture file this program can read"));
     if (size.isValid() && !PictureWithinLimit(size)) {
         result.status = PictureFile::TooBig;
         return result;

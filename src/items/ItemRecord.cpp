@@ -1,8 +1,8 @@
 #include "items/ItemRecord.h"
 
+#include "floor/Messages.h"
 #include "items/ItemLinks.h"
 #include "platform/Sqlite.h"
-#include "floor/Messages.h"
 #include "session/Session.h"
 
 #include <QBuffer>

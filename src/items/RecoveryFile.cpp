@@ -25,13 +25,15 @@ constexpr int kMaxCards = 100000;
 constexpr int kDesktopSize = 2000;
 
 // Ids are 80-bit in memory; 21 significant digits bring back every bit.
-QString idText(Timestamp id) {
+QString idText(Timestamp id)
+{
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, "%.21Lg", id);
     return QString::fromLatin1(buffer);
 }
 
-bool idFromText(const QJsonValue& value, Timestamp* id) {
+bool idFromText(const QJsonValue& value, Timestamp* id)
+{
     const QByteArray text = value.toString().toLatin1();
     if (text.isEmpty()) return false;
     char* end = nullptr;
@@ -42,7 +44,8 @@ bool idFromText(const QJsonValue& value, Timestamp* id) {
     return true;
 }
 
-bool pairFrom(const QJsonValue& value, int* a, int* b) {
+bool pairFrom(const QJsonValue& value, int* a, int* b)
+{
     const QJsonArray array = value.toArray();
     if (array.size() != 2 || !array[0].isDouble() || !array[1].isDouble()) return false;
     *a = array[0].toInt();
@@ -50,7 +53,8 @@ bool pairFrom(const QJsonValue& value, int* a, int* b) {
     return true;
 }
 
-QByteArray encodePicture(const QImage& picture, PictureCache* cache) {
+QByteArray encodePicture(const QImage& picture, PictureCache* cache)
+{
     if (cache) {
         auto found = cache->constFind(picture.cacheKey());
         if (found != cache->constEnd()) return *found;
@@ -70,19 +74,22 @@ QByteArray encodePicture(const QImage& picture, PictureCache* cache) {
 // The file is written by hand rather than through QJsonDocument: the snapshot runs on the
 // program's thread at every pause in typing and must stay a few milliseconds for hundreds of cards.
 class JsonOut {
-  public:
+public:
     QByteArray bytes;
 
-    JsonOut& raw(const char* text) {
+    JsonOut& raw(const char* text)
+    {
         bytes.append(text);
         return *this;
     }
-    JsonOut& number(long long value) {
+    JsonOut& number(long long value)
+    {
         bytes.append(QByteArray::number(value));
         return *this;
     }
     JsonOut& id(Timestamp value) { return string(idText(value)); }
-    JsonOut& string(const QString& text) {
+    JsonOut& string(const QString& text)
+    {
         const QByteArray utf8 = text.toUtf8();
         bytes.append('"');
         qsizetype start = 0;
@@ -92,33 +99,24 @@ class JsonOut {
             bytes.append(utf8.constData() + start, i - start);
             start = i + 1;
             switch (c) {
-                case '"':
-                    bytes.append("\\\"");
-                    break;
-                case '\\':
-                    bytes.append("\\\\");
-                    break;
-                case '\n':
-                    bytes.append("\\n");
-                    break;
-                case '\r':
-                    bytes.append("\\r");
-                    break;
-                case '\t':
-                    bytes.append("\\t");
-                    break;
-                default: {
-                    char escaped[8];
-                    std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-                    bytes.append(escaped);
-                }
+            case '"': bytes.append("\\\""); break;
+            case '\\': bytes.append("\\\\"); break;
+            case '\n': bytes.append("\\n"); break;
+            case '\r': bytes.append("\\r"); break;
+            case '\t': bytes.append("\\t"); break;
+            default: {
+                char escaped[8];
+                std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+                bytes.append(escaped);
+            }
             }
         }
         bytes.append(utf8.constData() + start, utf8.size() - start);
         bytes.append('"');
         return *this;
     }
-    JsonOut& place(const CardData& card) {
+    JsonOut& place(const CardData& card)
+    {
         raw(",\"pos\":[").number(card.pos.x()).raw(",").number(card.pos.y()).raw("]");
         raw(",\"size\":[").number(card.size.width()).raw(",").number(card.size.height()).raw("]");
         // A card never stored: its id may be taken by another program before it is committed.
@@ -127,7 +125,8 @@ class JsonOut {
     }
 };
 
-void writeItem(JsonOut& out, const ItemCardData& card, PictureCache* pictures) {
+void writeItem(JsonOut& out, const ItemCardData& card, PictureCache* pictures)
+{
     out.raw("{\"kind\":\"item\",\"id\":").id(card.itemId).raw(",\"text\":").string(card.text);
     out.raw(",\"keywords\":[");
     for (size_t i = 0; i < card.keywords.size(); ++i) {
@@ -146,7 +145,8 @@ void writeItem(JsonOut& out, const ItemCardData& card, PictureCache* pictures) {
     out.place(card).raw("}");
 }
 
-void writeConcept(JsonOut& out, const ConceptCardData& card) {
+void writeConcept(JsonOut& out, const ConceptCardData& card)
+{
     out.raw("{\"kind\":\"concept\",\"id\":").id(card.conceptId).raw(",\"words\":[");
     for (size_t i = 0; i < card.words.size(); ++i) {
         out.raw(i ? ",{\"wordNo\":" : "{\"wordNo\":").number(card.words[i].wordNo);
@@ -155,7 +155,8 @@ void writeConcept(JsonOut& out, const ConceptCardData& card) {
     out.raw("]").place(card).raw("}");
 }
 
-bool readPlace(const QJsonObject& o, CardData& card) {
+bool readPlace(const QJsonObject& o, CardData& card)
+{
     int x = 0, y = 0, w = 0, h = 0;
     if (!pairFrom(o[QStringLiteral("pos")], &x, &y) || !pairFrom(o[QStringLiteral("size")], &w, &h))
         return false;
@@ -166,7 +167,8 @@ bool readPlace(const QJsonObject& o, CardData& card) {
     return true;
 }
 
-std::unique_ptr<CardData> readItem(const QJsonObject& o) {
+std::unique_ptr<CardData> readItem(const QJsonObject& o)
+{
     auto card = std::make_unique<ItemCardData>();
     if (!idFromText(o[QStringLiteral("id")], &card->itemId) ||
         !o[QStringLiteral("text")].isString())
@@ -199,7 +201,8 @@ std::unique_ptr<CardData> readItem(const QJsonObject& o) {
     return card;
 }
 
-std::unique_ptr<CardData> readConcept(const QJsonObject& o) {
+std::unique_ptr<CardData> readConcept(const QJsonObject& o)
+{
     auto card = std::make_unique<ConceptCardData>();
     if (!idFromText(o[QStringLiteral("id")], &card->conceptId)) return nullptr;
     for (const QJsonValue& v : o[QStringLiteral("words")].toArray()) {
@@ -218,7 +221,8 @@ QString FileName() { return QStringLiteral("recovery.qbr"); }
 
 QString FilePath(const QString& dir) { return QDir(dir).filePath(FileName()); }
 
-QByteArray Serialize(const std::vector<const CardData*>& cards, PictureCache* pictures) {
+QByteArray Serialize(const std::vector<const CardData*>& cards, PictureCache* pictures)
+{
     JsonOut out;
     out.bytes.reserve(4096);
     out.raw("{\"format\":")
@@ -242,7 +246,8 @@ QByteArray Serialize(const std::vector<const CardData*>& cards, PictureCache* pi
     return out.bytes;
 }
 
-Contents Parse(const QByteArray& bytes) {
+Contents Parse(const QByteArray& bytes)
+{
     Contents contents;
     QJsonParseError parseError;
     const QJsonDocument doc = QJsonDocument::fromJson(bytes, &parseError);
@@ -280,7 +285,8 @@ Contents Parse(const QByteArray& bytes) {
     return contents;
 }
 
-QString SetAside(const QString& path, const QDateTime& when, QString* error) {
+QString SetAside(const QString& path, const QDateTime& when, QString* error)
+{
     const QFileInfo info(path);
     const QString stem =
         QStringLiteral("recovery-") + when.toString(QStringLiteral("yyyyMMdd-HHmmss"));
@@ -297,7 +303,8 @@ QString SetAside(const QString& path, const QDateTime& when, QString* error) {
 
 Writer::Writer() : thread_([this] { run(); }) {}
 
-Writer::~Writer() {
+Writer::~Writer()
+{
     {
         std::lock_guard<std::mutex> lock(mutex_);
         stop_ = true;
@@ -310,7 +317,8 @@ void Writer::write(const QString& path, const QByteArray& bytes) { give({path, b
 
 void Writer::remove(const QString& path) { give({path, QByteArray(), true}); }
 
-void Writer::give(Job job) {
+void Writer::give(Job job)
+{
     {
         std::lock_guard<std::mutex> lock(mutex_);
         pending_ = std::move(job);
@@ -318,17 +326,20 @@ void Writer::give(Job job) {
     wake_.notify_all();
 }
 
-void Writer::waitForDone() {
+void Writer::waitForDone()
+{
     std::unique_lock<std::mutex> lock(mutex_);
     wake_.wait(lock, [this] { return !pending_ && !busy_; });
 }
 
-QString Writer::lastError() const {
+QString Writer::lastError() const
+{
     std::lock_guard<std::mutex> lock(mutex_);
     return lastError_;
 }
 
-void Writer::run() {
+void Writer::run()
+{
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
         wake_.wait(lock, [this] { return pending_ || stop_; });
@@ -352,12 +363,14 @@ void Writer::run() {
     }
 }
 
-std::function<void()>& AfterCommitHook() {
+std::function<void()>& AfterCommitHook()
+{
     static std::function<void()> hook;
     return hook;
 }
 
-void NotifyCommitted() {
+void NotifyCommitted()
+{
     if (AfterCommitHook()) AfterCommitHook()();
 }
 

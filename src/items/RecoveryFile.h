@@ -44,7 +44,7 @@ QString SetAside(const QString& path, const QDateTime& when, QString* error = nu
 // Writes and removals on a thread of their own, in order, so typing never waits on the disk.
 // A job that has not started yet is replaced by a newer one: only the latest snapshot matters.
 class Writer {
-  public:
+public:
     Writer();
     ~Writer();
     Writer(const Writer&) = delete;
@@ -56,7 +56,7 @@ class Writer {
     void waitForDone();
     QString lastError() const;
 
-  private:
+private:
     struct Job {
         QString path;
         QByteArray bytes;

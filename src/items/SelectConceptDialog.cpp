@@ -14,7 +14,9 @@
 namespace qb {
 
 SelectConceptDialog::SelectConceptDialog(std::vector<Entry> entries, QWidget* parent)
-    : QDialog(parent), entries_(std::move(entries)), list_(new QListWidget(this)),
+    : QDialog(parent),
+      entries_(std::move(entries)),
+      list_(new QListWidget(this)),
       ok_(new QPushButton(QStringLiteral("&OK"), this))
 {
     setObjectName(QStringLiteral("selectConcept"));
@@ -22,8 +24,9 @@ SelectConceptDialog::SelectConceptDialog(std::vector<Entry> entries, QWidget* pa
     setModal(true);
     QCollator collator;
     collator.setCaseSensitivity(Qt::CaseInsensitive);
-    std::stable_sort(entries_.begin(), entries_.end(),
-                     [&](const Entry& a, const Entry& b) { return collator.compare(a.words, b.words) < 0; });
+    std::stable_sort(entries_.begin(), entries_.end(), [&](const Entry& a, const Entry& b) {
+        return collator.compare(a.words, b.words) < 0;
+    });
 
     const Settings& s = session().settings;
     QFont f(QStringLiteral("Times New Roman"));

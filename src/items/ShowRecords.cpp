@@ -31,16 +31,22 @@ bool storeColumn(const QString& key, const char* column, const QByteArray& value
         return false;
     }
     const QString name = QString::fromLatin1(column);
-    sql::Statement update(db, QStringLiteral("UPDATE SHOW SET ") + name + QStringLiteral(" = ?2 WHERE ConCatId = ?1"));
+    sql::Statement update(db, QStringLiteral("UPDATE SHOW SET ") + name +
+                                  QStringLiteral(" = ?2 WHERE ConCatId = ?1"));
     update.bind(1, key);
-    if (value.isEmpty()) update.bindNull(2);
-    else update.bindBlob(2, value);
+    if (value.isEmpty())
+        update.bindNull(2);
+    else
+        update.bindBlob(2, value);
     if (!update.run()) return failWith(update, error);
     if (db.changes() == 0) {
-        sql::Statement insert(db, QStringLiteral("INSERT INTO SHOW (ConCatId, ") + name + QStringLiteral(") VALUES (?1, ?2)"));
+        sql::Statement insert(db, QStringLiteral("INSERT INTO SHOW (ConCatId, ") + name +
+                                      QStringLiteral(") VALUES (?1, ?2)"));
         insert.bind(1, key);
-        if (value.isEmpty()) insert.bindNull(2);
-        else insert.bindBlob(2, value);
+        if (value.isEmpty())
+            insert.bindNull(2);
+        else
+            insert.bindBlob(2, value);
         if (!insert.run()) return failWith(insert, error);
     }
     return transaction.commit(error);
@@ -48,7 +54,10 @@ bool storeColumn(const QString& key, const char* column, const QByteArray& value
 
 }  // namespace
 
-QString ShowKeyOfItem(Timestamp itemId) { return joinKey(idText(itemId), QStringLiteral("0"), QStringLiteral("0"), QString()); }
+QString ShowKeyOfItem(Timestamp itemId)
+{
+    return joinKey(idText(itemId), QStringLiteral("0"), QStringLiteral("0"), QString());
+}
 
 QString ShowKeyOfConcept(Timestamp conceptId)
 {
@@ -63,13 +72,15 @@ QString ShowKeyOfProject(const QString& project)
 bool ShowTableUsable()
 {
     Session& s = session();
-    return s.pictureTableAvailable && s.store.isOpen() && s.store.isAttached(QStringLiteral("SHOW"));
+    return s.pictureTableAvailable && s.store.isOpen() &&
+           s.store.isAttached(QStringLiteral("SHOW"));
 }
 
 bool ReadShowRecord(const QString& key, ShowRecord* record, QString* error)
 {
     *record = ShowRecord();
-    sql::Statement st(session().store.db(), QStringLiteral("SELECT Image, Audio FROM SHOW WHERE ConCatId = ?1"));
+    sql::Statement st(session().store.db(),
+                      QStringLiteral("SELECT Image, Audio FROM SHOW WHERE ConCatId = ?1"));
     st.bind(1, key);
     if (st.next()) {
         record->found = true;
@@ -89,7 +100,10 @@ bool StoreShowAudio(const QString& key, const QByteArray& audio, QString* error)
     return storeColumn(key, "Audio", audio, error);
 }
 
-bool ClearShowAudio(const QString& key, QString* error) { return storeColumn(key, "Audio", QByteArray(), error); }
+bool ClearShowAudio(const QString& key, QString* error)
+{
+    return storeColumn(key, "Audio", QByteArray(), error);
+}
 
 bool RemoveShowRecord(const QString& key, QString* error)
 {

@@ -23,7 +23,8 @@ QDateTime fromSerial(double serial)
     int day = int(serial);
     double frac = serial - day;
     if (frac < 0) frac = -frac;
-    return QDateTime(dateOfDayNumber(day), QTime::fromMSecsSinceStartOfDay(int(frac * 86400000.0 + 0.5) % 86400000));
+    return QDateTime(dateOfDayNumber(day),
+                     QTime::fromMSecsSinceStartOfDay(int(frac * 86400000.0 + 0.5) % 86400000));
 }
 
 QString formatDate(const QDate& date, const QString& format, QChar separator)
@@ -50,22 +51,32 @@ QString formatDate(const QDate& date, const QString& format, QChar separator)
             ++i;
         } else if (lower == QLatin1Char('d')) {
             int len = run(lower);
-            if (len == 1) out += QString::number(date.day());
-            else if (len == 2) out += QStringLiteral("%1").arg(date.day(), 2, 10, QLatin1Char('0'));
-            else if (len == 3) out += locale.dayName(date.dayOfWeek(), QLocale::ShortFormat);
-            else out += locale.dayName(date.dayOfWeek(), QLocale::LongFormat);
+            if (len == 1)
+                out += QString::number(date.day());
+            else if (len == 2)
+                out += QStringLiteral("%1").arg(date.day(), 2, 10, QLatin1Char('0'));
+            else if (len == 3)
+                out += locale.dayName(date.dayOfWeek(), QLocale::ShortFormat);
+            else
+                out += locale.dayName(date.dayOfWeek(), QLocale::LongFormat);
             i += len;
         } else if (lower == QLatin1Char('m')) {
             int len = run(lower);
-            if (len == 1) out += QString::number(date.month());
-            else if (len == 2) out += QStringLiteral("%1").arg(date.month(), 2, 10, QLatin1Char('0'));
-            else if (len == 3) out += locale.monthName(date.month(), QLocale::ShortFormat);
-            else out += locale.monthName(date.month(), QLocale::LongFormat);
+            if (len == 1)
+                out += QString::number(date.month());
+            else if (len == 2)
+                out += QStringLiteral("%1").arg(date.month(), 2, 10, QLatin1Char('0'));
+            else if (len == 3)
+                out += locale.monthName(date.month(), QLocale::ShortFormat);
+            else
+                out += locale.monthName(date.month(), QLocale::LongFormat);
             i += len;
         } else if (lower == QLatin1Char('y')) {
             int len = run(lower);
-            if (len <= 2) out += QStringLiteral("%1").arg(date.year() % 100, 2, 10, QLatin1Char('0'));
-            else out += QString::number(date.year());
+            if (len <= 2)
+                out += QStringLiteral("%1").arg(date.year() % 100, 2, 10, QLatin1Char('0'));
+            else
+                out += QString::number(date.year());
             i += len;
         } else {
             out += c;

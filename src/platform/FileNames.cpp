@@ -20,13 +20,17 @@ QString resolve(const QString& dir, const QString& name)
     QDir d(dir);
     QString direct = d.filePath(name);
     if (QFileInfo::exists(direct)) return direct;
-    const QStringList entries = d.entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
+    const QStringList entries =
+        d.entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
     for (const QString& entry : entries)
         if (entry.compare(name, Qt::CaseInsensitive) == 0) return d.filePath(entry);
     return direct;
 }
 
-bool exists(const QString& dir, const QString& name) { return QFileInfo::exists(resolve(dir, name)); }
+bool exists(const QString& dir, const QString& name)
+{
+    return QFileInfo::exists(resolve(dir, name));
+}
 
 bool removeIfPresent(const QString& dir, const QString& name)
 {

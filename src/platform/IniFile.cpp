@@ -61,7 +61,8 @@ bool IniFile::sectionNameOf(const QString& line, QString* name)
 bool IniFile::keyOf(const QString& line, QString* key, QString* value)
 {
     QString t = line.trimmed();
-    if (t.isEmpty() || t.startsWith(QLatin1Char(';')) || t.startsWith(QLatin1Char('['))) return false;
+    if (t.isEmpty() || t.startsWith(QLatin1Char(';')) || t.startsWith(QLatin1Char('[')))
+        return false;
     int eq = t.indexOf(QLatin1Char('='));
     if (eq <= 0) return false;
     *key = t.left(eq).trimmed();

@@ -29,7 +29,10 @@ public:
     QString readString(const QString& section, const QString& key, const QString& def) const;
     int readInteger(const QString& section, const QString& key, int def) const;
     bool readBool(const QString& section, const QString& key, bool def) const;
-    bool hasKey(const QString& section, const QString& key) const { return value(section, key).has_value(); }
+    bool hasKey(const QString& section, const QString& key) const
+    {
+        return value(section, key).has_value();
+    }
     bool hasSection(const QString& section) const;
     QStringList keys(const QString& section) const;
 

@@ -130,7 +130,8 @@ bool writeStream(jpeg_compress_struct* info, ErrorManager* err, unsigned char** 
     jpeg_set_quality(info, quality, TRUE);
     jpeg_start_compress(info, TRUE);
     while (info->next_scanline < info->image_height) {
-        JSAMPROW rows[1] = {const_cast<unsigned char*>(bits + long(info->next_scanline) * bytesPerLine)};
+        JSAMPROW rows[1] = {
+            const_cast<unsigned char*>(bits + long(info->next_scanline) * bytesPerLine)};
         jpeg_write_scanlines(info, rows, 1);
     }
     jpeg_finish_compress(info);
@@ -147,7 +148,8 @@ QString messageOf(const ErrorManager& err)
 
 bool looksLikeJpeg(const QByteArray& data)
 {
-    return data.size() >= 3 && uchar(data[0]) == 0xFF && uchar(data[1]) == 0xD8 && uchar(data[2]) == 0xFF;
+    return data.size() >= 3 && uchar(data[0]) == 0xFF && uchar(data[1]) == 0xD8 &&
+           uchar(data[2]) == 0xFF;
 }
 
 bool readSize(const QByteArray& data, QSize* size, QString* error)
@@ -190,9 +192,12 @@ bool decode(const QByteArray& data, QImage* image, QString* error, qint64 maxPix
                     (unsigned long)data.size(), &header))
         return fail(messageOf(err));
     const qint64 pixels = qint64(header.width) * header.height;
-    if (header.width <= 0 || header.height <= 0) return fail(QStringLiteral("The JPEG picture has no size"));
+    if (header.width <= 0 || header.height <= 0)
+        return fail(QStringLiteral("The JPEG picture has no size"));
     if (maxPixels > 0 && pixels > maxPixels)
-        return fail(QStringLiteral("The JPEG picture is too big: %1 x %2").arg(header.width).arg(header.height));
+        return fail(QStringLiteral("The JPEG picture is too big: %1 x %2")
+                        .arg(header.width)
+                        .arg(header.height));
 
     QImage result(header.width, header.height, QImage::Format_RGB888);
     if (result.isNull()) return fail(QStringLiteral("Not enough memory for the JPEG picture"));
@@ -225,8 +230,9 @@ bool encode(const QImage& image, QByteArray* data, int quality, QString* error)
     jpeg_create_compress(&info);
     unsigned char* out = nullptr;
     unsigned long outSize = 0;
-    const bool ok = writeStream(&info, &err, &out, &outSize, rgb.constBits(), long(rgb.bytesPerLine()),
-                                rgb.width(), rgb.height(), std::clamp(quality, 1, 100));
+    const bool ok =
+        writeStream(&info, &err, &out, &outSize, rgb.constBits(), long(rgb.bytesPerLine()),
+                    rgb.width(), rgb.height(), std::clamp(quality, 1, 100));
     jpeg_destroy_compress(&info);
     if (ok && out) *data = QByteArray(reinterpret_cast<const char*>(out), qsizetype(outSize));
     std::free(out);

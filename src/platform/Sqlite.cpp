@@ -57,7 +57,8 @@ bool Database::open(const QString& path, bool create, QString* error)
     if (create) flags |= SQLITE_OPEN_CREATE;
     int rc = sqlite3_open_v2(fileUri(path, create).toUtf8().constData(), &db_, flags, nullptr);
     if (rc != SQLITE_OK) {
-        if (error) *error = db_ ? QString::fromUtf8(sqlite3_errmsg(db_)) : QStringLiteral("out of memory");
+        if (error)
+            *error = db_ ? QString::fromUtf8(sqlite3_errmsg(db_)) : QStringLiteral("out of memory");
         close();
         return false;
     }
@@ -72,7 +73,8 @@ bool Database::openMemory(QString* error)
     close();
     int rc = sqlite3_open_v2(":memory:", &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     if (rc != SQLITE_OK) {
-        if (error) *error = db_ ? QString::fromUtf8(sqlite3_errmsg(db_)) : QStringLiteral("out of memory");
+        if (error)
+            *error = db_ ? QString::fromUtf8(sqlite3_errmsg(db_)) : QStringLiteral("out of memory");
         close();
         return false;
     }
@@ -98,7 +100,8 @@ bool Database::attach(const QString& path, const QString& schema, bool create, Q
         return false;
     }
     QString schemaId = quoteIdentifier(schema);
-    exec(QStringLiteral("PRAGMA %1.journal_mode=DELETE; PRAGMA %1.synchronous=FULL;").arg(schemaId));
+    exec(
+        QStringLiteral("PRAGMA %1.journal_mode=DELETE; PRAGMA %1.synchronous=FULL;").arg(schemaId));
     bumpGeneration();
     return true;
 }
@@ -201,10 +204,9 @@ Statement& Statement::bind(int index, const QString& value)
 Statement& Statement::bindBlob(int index, const QByteArray& value)
 {
     if (!stmt_) return *this;
-    int rc = value.isNull()
-                 ? sqlite3_bind_null(stmt_, index)
-                 : sqlite3_bind_blob(stmt_, index, value.constData(), int(value.size()),
-                                     SQLITE_TRANSIENT);
+    int rc = value.isNull() ? sqlite3_bind_null(stmt_, index)
+                            : sqlite3_bind_blob(stmt_, index, value.constData(), int(value.size()),
+                                                SQLITE_TRANSIENT);
     if (rc != SQLITE_OK) fail();
     return *this;
 }

@@ -9,7 +9,6 @@
 
 #include <sqlite3.h>
 
-
 namespace qb::sql {
 
 // How long a statement waits for another connection's lock before it fails. The CLI waits in
@@ -74,7 +73,10 @@ public:
 
     // Parameters are numbered from 1, as in SQLite.
     Statement& bind(int index, double value);
-    Statement& bind(int index, long double value) { return bind(index, static_cast<double>(value)); }
+    Statement& bind(int index, long double value)
+    {
+        return bind(index, static_cast<double>(value));
+    }
     Statement& bind(int index, int value);
     Statement& bind(int index, long long value);
     Statement& bind(int index, const QString& value);
@@ -153,7 +155,10 @@ public:
         else
             transaction_.emplace(db);
     }
-    bool isActive() const { return transaction_ ? transaction_->isActive() : savepoint_->isActive(); }
+    bool isActive() const
+    {
+        return transaction_ ? transaction_->isActive() : savepoint_->isActive();
+    }
     bool commit(QString* error = nullptr)
     {
         if (transaction_) return transaction_->commit(error);

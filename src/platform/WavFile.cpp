@@ -36,7 +36,8 @@ struct Format {
 
 bool parseFormat(const char* p, qint64 size, Format* f, QString* error)
 {
-    if (size < 16) return fail(error, QStringLiteral("The sound file is damaged (short format block)."));
+    if (size < 16)
+        return fail(error, QStringLiteral("The sound file is damaged (short format block)."));
     f->tag = u16(p);
     f->channels = u16(p + 2);
     f->sampleRate = int(qMin<quint32>(u32(p + 4), 0x7fffffff));
@@ -57,10 +58,12 @@ bool codingTaken(const Format& f)
 bool checkFormat(const Format& f, QString* error)
 {
     if (!codingTaken(f))
-        return fail(error, QStringLiteral("Only uncompressed (PCM) WAV sound can be played; this file is coded "
-                                          "with format %1 at %2 bits.")
-                               .arg(f.tag)
-                               .arg(f.bits));
+        return fail(
+            error,
+            QStringLiteral("Only uncompressed (PCM) WAV sound can be played; this file is coded "
+                           "with format %1 at %2 bits.")
+                .arg(f.tag)
+                .arg(f.bits));
     if (f.channels < 1 || f.channels > 8 || f.sampleRate < 1000 || f.sampleRate > 384000 ||
         f.blockAlign != f.channels * f.bits / 8)
         return fail(error, QStringLiteral("The sound file is damaged (impossible format values)."));
@@ -101,7 +104,8 @@ bool parseChunks(const QByteArray& data, Sound* sound, QString* error, bool* ref
             if (!checkFormat(format, error)) return false;
             haveFormat = true;
         } else if (std::memcmp(id, "data", 4) == 0) {
-            if (!haveFormat) return fail(error, QStringLiteral("The sound file is damaged (no format block)."));
+            if (!haveFormat)
+                return fail(error, QStringLiteral("The sound file is damaged (no format block)."));
             const qint64 frames = length / format.blockAlign;
             Sound s;
             s.sampleRate = format.sampleRate;
@@ -140,13 +144,15 @@ bool read(const QString& path, Sound* sound, QString* error)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return fail(error, file.errorString());
-    if (file.size() > kMaxFileSize) return fail(error, QStringLiteral("The sound file is too large."));
+    if (file.size() > kMaxFileSize)
+        return fail(error, QStringLiteral("The sound file is too large."));
     return parse(file.readAll(), sound, error);
 }
 
 QByteArray serialize(const Sound& sound)
 {
-    const qint64 dataSize = sound.samples.size() - sound.samples.size() % qMax(1, sound.bytesPerFrame());
+    const qint64 dataSize =
+        sound.samples.size() - sound.samples.size() % qMax(1, sound.bytesPerFrame());
     QByteArray out(44, 0);
     char* p = out.data();
     auto put16 = [&](int at, quint16 v) { qToLittleEndian(v, p + at); };

@@ -1,12 +1,12 @@
 #include "session/DataChecks.h"
 
-#include "platform/FileNames.h"
-#include "platform/Sqlite.h"
 #include "floor/Messages.h"
 #include "floor/Messenger.h"
+#include "platform/FileNames.h"
+#include "platform/Sqlite.h"
 #include "session/Session.h"
-#include "store/Schema.h"
 #include "session/TableOrder.h"
+#include "store/Schema.h"
 
 #include <QFileInfo>
 
@@ -84,7 +84,8 @@ bool createWhenMissing(const QString& name)
 
 void dropKeyViolations(sql::Database& db)
 {
-    db.exec(QStringLiteral("DROP TABLE IF EXISTS temp.") + sql::quoteIdentifier(kKeyViolationTable));
+    db.exec(QStringLiteral("DROP TABLE IF EXISTS temp.") +
+            sql::quoteIdentifier(kKeyViolationTable));
 }
 
 // The append of WORD into INFLEC as one set operation: rows whose (form, number) pair is already
@@ -100,20 +101,21 @@ bool appendWordsIntoInflec()
                      .arg(sql::quoteIdentifier(kKeyViolationTable))))
         return false;
     sql::Statement violations(
-        db, QStringLiteral(
-                "INSERT INTO %1 (\"Word\", \"WNo\") "
-                "SELECT w.\"Word\", w.\"WNo\" FROM WORD w "
-                "WHERE w.\"Word\" IS NULL OR w.\"WNo\" IS NULL "
-                "OR EXISTS (SELECT 1 FROM INFLEC i WHERE i.\"Word\" = w.\"Word\" AND i.\"WNo\" = w.\"WNo\") "
-                "OR w.rowid > (SELECT MIN(x.rowid) FROM WORD x "
-                "WHERE x.\"Word\" = w.\"Word\" AND x.\"WNo\" = w.\"WNo\") "
-                "ORDER BY w.rowid")
-                .arg(kv));
+        db,
+        QStringLiteral(
+            "INSERT INTO %1 (\"Word\", \"WNo\") "
+            "SELECT w.\"Word\", w.\"WNo\" FROM WORD w "
+            "WHERE w.\"Word\" IS NULL OR w.\"WNo\" IS NULL "
+            "OR EXISTS (SELECT 1 FROM INFLEC i WHERE i.\"Word\" = w.\"Word\" AND i.\"WNo\" = w.\"WNo\") "
+            "OR w.rowid > (SELECT MIN(x.rowid) FROM WORD x "
+            "WHERE x.\"Word\" = w.\"Word\" AND x.\"WNo\" = w.\"WNo\") "
+            "ORDER BY w.rowid")
+            .arg(kv));
     if (!violations.run()) return false;
-    sql::Statement append(db, QStringLiteral(
-                                  "INSERT OR IGNORE INTO INFLEC (\"Word\", \"WNo\") "
-                                  "SELECT \"Word\", \"WNo\" FROM WORD "
-                                  "WHERE \"Word\" IS NOT NULL AND \"WNo\" IS NOT NULL ORDER BY rowid"));
+    sql::Statement append(
+        db, QStringLiteral("INSERT OR IGNORE INTO INFLEC (\"Word\", \"WNo\") "
+                           "SELECT \"Word\", \"WNo\" FROM WORD "
+                           "WHERE \"Word\" IS NOT NULL AND \"WNo\" IS NOT NULL ORDER BY rowid"));
     if (!append.run()) return false;
     return fill.release();
 }
@@ -171,7 +173,8 @@ bool CheckIndex(const QString& databaseName, const QString& tableName, const QSt
     if (session().flags.stopped()) return false;
     TableLocation location;
     QStringList fields = splitIndexFields(indexFields);
-    if (!location.locate(databaseName, tableName, nullptr) || !hasOrder(location, fields, nullptr)) {
+    if (!location.locate(databaseName, tableName, nullptr) ||
+        !hasOrder(location, fields, nullptr)) {
         NonTrivialError(tableName + message);
         return false;
     }
@@ -188,13 +191,12 @@ bool GetFrequencies()
     sql::Savepoint pass(db, QStringLiteral("frequencies"));
     // Only the rows whose mark changes are written, so a start with few changes writes little.
     sql::Statement update(
-        db, QStringLiteral(
-                "WITH counted AS (SELECT D.\"WNo\" AS wno, COUNT(D.\"IT\") AS n "
-                "FROM ITEMKEYS D GROUP BY D.\"WNo\") "
-                "UPDATE WORD SET \"WFQ\" = fresh.wfq "
-                "FROM (SELECT w.rowid AS id, COALESCE(-c.n, 1) AS wfq "
-                "FROM WORD w LEFT JOIN counted c ON c.wno = w.\"WNo\") AS fresh "
-                "WHERE WORD.rowid = fresh.id AND WORD.\"WFQ\" IS NOT fresh.wfq"));
+        db, QStringLiteral("WITH counted AS (SELECT D.\"WNo\" AS wno, COUNT(D.\"IT\") AS n "
+                           "FROM ITEMKEYS D GROUP BY D.\"WNo\") "
+                           "UPDATE WORD SET \"WFQ\" = fresh.wfq "
+                           "FROM (SELECT w.rowid AS id, COALESCE(-c.n, 1) AS wfq "
+                           "FROM WORD w LEFT JOIN counted c ON c.wno = w.\"WNo\") AS fresh "
+                           "WHERE WORD.rowid = fresh.id AND WORD.\"WFQ\" IS NOT fresh.wfq"));
     if (!pass.isActive() || !update.run() || !pass.release()) {
         pass.rollback();
         SysProblem(QStringLiteral("Database error QB_97 3902"));
@@ -211,8 +213,8 @@ bool CheckTableFiles(bool quick)
         if (!s.store.isAttached(table.name)) continue;
         const QString fault = s.store.checkFile(table, quick);
         if (fault.isEmpty()) continue;
-        PlainMessage(table.fileName + QStringLiteral(" is damaged (") + fault + QStringLiteral(")\r\n") +
-                     Store::repairAdvice(table.fileName));
+        PlainMessage(table.fileName + QStringLiteral(" is damaged (") + fault +
+                     QStringLiteral(")\r\n") + Store::repairAdvice(table.fileName));
         whole = false;
     }
     if (!whole) s.flags.requestStop();
@@ -225,15 +227,17 @@ bool DataChecks(bool filesChecked)
     s.hooks.banner(QStringLiteral("Wait for Database Checks"));
     if (!s.store.isOpen()) {
         // The store was never opened (a table file is missing): say which, once, and stop.
-        static const QStringList madeByTheStart = {QStringLiteral("INFLEC"), QStringLiteral("ITMSJMP"),
-                                                   QStringLiteral("SHOW"), QStringLiteral("PRJORDR"),
-                                                   QStringLiteral("SCHED")};
+        static const QStringList madeByTheStart = {
+            QStringLiteral("INFLEC"), QStringLiteral("ITMSJMP"), QStringLiteral("SHOW"),
+            QStringLiteral("PRJORDR"), QStringLiteral("SCHED")};
         QString missing;
         for (const schema::Table& table : schema::tables())
             if (!madeByTheStart.contains(table.name) && !files::exists(s.dir(), table.fileName))
-                missing += QStringLiteral("\r\n") + table.fileName + QStringLiteral(" is missing from ") +
-                           s.dir() + QStringLiteral(": restore it from a backup.");
-        upgradeFailed(QStringLiteral("Failed to upgrade the data base to Quillbox 2000 version") + missing);
+                missing += QStringLiteral("\r\n") + table.fileName +
+                           QStringLiteral(" is missing from ") + s.dir() +
+                           QStringLiteral(": restore it from a backup.");
+        upgradeFailed(QStringLiteral("Failed to upgrade the data base to Quillbox 2000 version") +
+                      missing);
         s.hooks.noBanner();
         return false;
     }

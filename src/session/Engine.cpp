@@ -1,8 +1,8 @@
 #include "session/Engine.h"
 
+#include "floor/Messages.h"
 #include "platform/FileNames.h"
 #include "platform/Sqlite.h"
-#include "floor/Messages.h"
 #include "session/Session.h"
 
 #include <QDir>
@@ -25,7 +25,8 @@ QString languageDriver()
 
 QString loginName()
 {
-    if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_name) return QString::fromLocal8Bit(pw->pw_name);
+    if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_name)
+        return QString::fromLocal8Bit(pw->pw_name);
     QString name = qEnvironmentVariable("USER");
     return name.isEmpty() ? qEnvironmentVariable("LOGNAME") : name;
 }
@@ -52,21 +53,23 @@ bool EngineAvailable()
 QString EngineReport()
 {
     QString driver = languageDriver();
-    return driver.isEmpty() ? QString() : QStringLiteral("Current SQLite Language driver is ") + driver;
+    return driver.isEmpty() ? QString()
+                            : QStringLiteral("Current SQLite Language driver is ") + driver;
 }
 
 QString DatabaseLocationInfo(int horizontalScroll, int verticalScroll)
 {
     return QStringLiteral("This QB.exe program (") + session().version() +
-           QStringLiteral(" ) and its database runs in: ") + QDir::toNativeSeparators(session().dir()) +
-           QStringLiteral(".  Desktop is at ") + QString::number(horizontalScroll) + QStringLiteral(" / ") +
+           QStringLiteral(" ) and its database runs in: ") +
+           QDir::toNativeSeparators(session().dir()) + QStringLiteral(".  Desktop is at ") +
+           QString::number(horizontalScroll) + QStringLiteral(" / ") +
            QString::number(verticalScroll) + QStringLiteral("\r\n") + EngineReport();
 }
 
 void ShowDatabaseLocationInfo(int horizontalScroll, int verticalScroll)
 {
-    ShowInfo(DatabaseLocationInfo(horizontalScroll, verticalScroll), QStringLiteral("qb5566"), kInformation,
-             75010);
+    ShowInfo(DatabaseLocationInfo(horizontalScroll, verticalScroll), QStringLiteral("qb5566"),
+             kInformation, 75010);
 }
 
 void ShowDatabaseLocationInfo()

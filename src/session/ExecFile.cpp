@@ -1,8 +1,8 @@
 #include "session/ExecFile.h"
 
-#include "platform/FileNames.h"
 #include "floor/Messages.h"
 #include "floor/Messenger.h"
+#include "platform/FileNames.h"
 #include "session/Session.h"
 
 #include <QCoreApplication>
@@ -62,12 +62,14 @@ StartCommand openWithDesktop(StartCommand command, const QString& target)
 
 }  // namespace
 
-StartCommand ResolveStart(const QString& fileName, const QString& parameters, const QString& filePath)
+StartCommand ResolveStart(const QString& fileName, const QString& parameters,
+                          const QString& filePath)
 {
     StartCommand command;
     QString name = fileName.trimmed();
-    command.workingDirectory =
-        filePath.trimmed().isEmpty() ? QDir::currentPath() : QDir(filePath.trimmed()).absolutePath();
+    command.workingDirectory = filePath.trimmed().isEmpty()
+                                   ? QDir::currentPath()
+                                   : QDir(filePath.trimmed()).absolutePath();
     if (name.isEmpty()) {
         command.error = QStringLiteral("nothing to start");
         return command;
@@ -119,7 +121,10 @@ bool IsThisApplicationActive()
     return false;
 }
 
-void SetActiveApplicationTest(std::function<bool()> test) { activeApplicationTest() = std::move(test); }
+void SetActiveApplicationTest(std::function<bool()> test)
+{
+    activeApplicationTest() = std::move(test);
+}
 
 void TExecFile::setPeriodScale(double scale) { scaleSetting() = scale > 0 ? scale : 1.0; }
 
@@ -142,9 +147,14 @@ bool TExecFile::Execute()
     Messenger& messenger = session().messenger();
     messenger.setWaitCursor(true);
     if (Wait && !IsDoneTest)
-        PlainMessage(Name + QStringLiteral(" - TExecfile to execute;; Wait set but Waittest procedure not assigned"));
+        PlainMessage(Name +
+                     QStringLiteral(
+                         " - TExecfile to execute;; Wait set but Waittest procedure not assigned"));
     if (Wait && !IsAnulledByCaller)
-        PlainMessage(Name + QStringLiteral(" - TExecfile to execute: Wait set but TextFileGone procedure not assigned"));
+        PlainMessage(
+            Name +
+            QStringLiteral(
+                " - TExecfile to execute: Wait set but TextFileGone procedure not assigned"));
     done_ = false;
     cancelled_ = false;
     periods_ = 0;
@@ -162,7 +172,8 @@ int TExecFile::start()
     StartCommand command = ResolveStart(FileName, Parameters, FilePath);
     startError_ = command.error;
     if (!command.ok) return kStartFailed;
-    if (QFileInfo(command.program).fileName() == QStringLiteral("xdg-open")) return startOpener(command);
+    if (QFileInfo(command.program).fileName() == QStringLiteral("xdg-open"))
+        return startOpener(command);
     // Windowstyle cannot be passed on: a detached start has no say over the new window.
     QProcess process;
     process.setProgram(command.program);
@@ -200,11 +211,12 @@ int TExecFile::startOpener(const StartCommand& command)
             ended = true;
             loop.quit();
         });
-        QObject::connect(process, &QProcess::errorOccurred, &loop, [&](QProcess::ProcessError error) {
-            if (error != QProcess::FailedToStart) return;
-            ended = true;
-            loop.quit();
-        });
+        QObject::connect(process, &QProcess::errorOccurred, &loop,
+                         [&](QProcess::ProcessError error) {
+                             if (error != QProcess::FailedToStart) return;
+                             ended = true;
+                             loop.quit();
+                         });
         process->start();
         period.start(verdictMs);
         if (!ended) loop.exec();
@@ -226,10 +238,12 @@ int TExecFile::startOpener(const StartCommand& command)
         startError_ = process->errorString();
         code = kStartFailed;
     } else if (process->exitStatus() != QProcess::NormalExit || process->exitCode() != 0) {
-        QString said = QString::fromLocal8Bit(process->readAllStandardError()).trimmed().section(QLatin1Char('\n'), 0, 0);
+        QString said = QString::fromLocal8Bit(process->readAllStandardError())
+                           .trimmed()
+                           .section(QLatin1Char('\n'), 0, 0);
         startError_ = QStringLiteral("nothing opened ") + target + QStringLiteral(": ") +
-                      QFileInfo(command.program).fileName() + QStringLiteral(" ended with status ") +
-                      QString::number(process->exitCode());
+                      QFileInfo(command.program).fileName() +
+                      QStringLiteral(" ended with status ") + QString::number(process->exitCode());
         if (!said.isEmpty()) startError_ += QStringLiteral(", ") + said;
         code = kStartFailed;
     }
@@ -305,7 +319,8 @@ void TExecFile::waitForResult()
     cancelPoll.stop();
 
     if (!done_ && !cancelled_)
-        PlainMessage(InfoText + QStringLiteral("\r\nExternal process not on time - press OK when done"));
+        PlainMessage(InfoText +
+                     QStringLiteral("\r\nExternal process not on time - press OK when done"));
     bool answer = false;
     if (askDone(answer)) done_ = answer;
 }

@@ -9,7 +9,14 @@ namespace qb {
 
 // Window of the started program. Only a request: a detached process on this platform starts
 // with whatever window its own program chooses.
-enum class TWState { wsNormalize, wsMinimize, wsMaximize, wsHide, wsMinNoActivate, wsShowNoActivate };
+enum class TWState {
+    wsNormalize,
+    wsMinimize,
+    wsMaximize,
+    wsHide,
+    wsMinNoActivate,
+    wsShowNoActivate
+};
 
 // The program line an "open" of FileName comes to: the program itself when it is one, else
 // xdg-open with the document, folder or address.
@@ -20,7 +27,8 @@ struct StartCommand {
     QString workingDirectory;
     QString error;
 };
-StartCommand ResolveStart(const QString& fileName, const QString& parameters, const QString& filePath);
+StartCommand ResolveStart(const QString& fileName, const QString& parameters,
+                          const QString& filePath);
 
 // One argument as parameter text: quoted when it holds blanks or quotes, so that the split of
 // the parameters gives it back whole.
@@ -41,8 +49,8 @@ public:
 
     QString Name;
     QString FileName;
-    QString FilePath;      // working folder; empty: the current directory
-    QString Parameters;    // split like a command line (quotes kept together), never to a shell
+    QString FilePath;    // working folder; empty: the current directory
+    QString Parameters;  // split like a command line (quotes kept together), never to a shell
     bool Wait = false;
     int CloseOnNotExist = 0;
     TWState Windowstyle = TWState::wsNormalize;

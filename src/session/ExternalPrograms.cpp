@@ -1,8 +1,8 @@
 #include "session/ExternalPrograms.h"
 
-#include "platform/FileNames.h"
 #include "floor/Messages.h"
 #include "floor/Messenger.h"
+#include "platform/FileNames.h"
 #include "session/Session.h"
 
 #include <QClipboard>
@@ -59,7 +59,8 @@ QString storeDir()
 void reportEditorNotStarted(const TExecFile& runner)
 {
     QString text = QStringLiteral("The text editor could not be started: ") + runner.FileName;
-    if (!runner.startError().isEmpty()) text += QStringLiteral(" (") + runner.startError() + QLatin1Char(')');
+    if (!runner.startError().isEmpty())
+        text += QStringLiteral(" (") + runner.startError() + QLatin1Char(')');
     text += QStringLiteral("\r\nCheck [HELPER APPS] TextEditor in qb.ini.");
     ShowInfo(text, QStringLiteral("ep102"), kError, kInstallationHelp);
 }
@@ -131,16 +132,19 @@ bool ClipboardToEditor(const QString& clipboardText)
 {
     const QString name = session().settings.tempTxtFileName;
     if (!files::removeIfPresent(storeDir(), name)) {
-        ShowInfo(QStringLiteral("Could not replace the editor work file ") + files::resolve(storeDir(), name),
+        ShowInfo(QStringLiteral("Could not replace the editor work file ") +
+                     files::resolve(storeDir(), name),
                  QStringLiteral("ep101"), kError, kInstallationHelp);
         return false;
     }
     QString path = files::resolve(storeDir(), name);
     QStringList lines = linesOf(clipboardText);
-    QString content = lines.isEmpty() ? QString() : lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+    QString content =
+        lines.isEmpty() ? QString() : lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
     QString error;
     if (!files::writeTextFile(path, content, &error)) {
-        ShowInfo(QStringLiteral("Could not write the editor work file ") + path + QStringLiteral("\r\n") + error,
+        ShowInfo(QStringLiteral("Could not write the editor work file ") + path +
+                     QStringLiteral("\r\n") + error,
                  QStringLiteral("ep101"), kError, kInstallationHelp);
         return false;
     }
@@ -166,7 +170,9 @@ bool FileExplorer()
     runner.FilePath = storeDir();
     runner.Parameters = FileExplorerParameters(runner.FileName);
     bool ok = runner.Execute();
-    if (!ok) ShowInfo(QStringLiteral("The file explorer setup is not OK"), QStringLiteral("qb3338"), kError, kInstallationHelp);
+    if (!ok)
+        ShowInfo(QStringLiteral("The file explorer setup is not OK"), QStringLiteral("qb3338"),
+                 kError, kInstallationHelp);
     return ok;
 }
 

@@ -23,22 +23,40 @@ class Messenger;
 // exists (and in the CLI and core tests) each is a no-op that reports success. "Wiring" below is
 // shell/Wiring.cpp.
 struct DesktopHooks {
-    std::function<void(const QString&)> showBanner;   // status banner over the desktop; Wiring
-    std::function<void()> hideBanner;                 // Wiring
-    std::function<void()> clearDesktop;               // every card dropped and freed; Wiring
-    std::function<void()> baseOpening;                // restore the saved windows; Wiring
-    std::function<void()> setDownWin;                 // save the window layout; Wiring
-    std::function<void()> updateItems;                // commit every changed card; Wiring
-    std::function<bool()> checkEmptyItems;            // true when no item card lacks a keyword; Wiring
-    std::function<QPoint()> scrollPosition;           // desktop scroll positions; Wiring
-    std::function<void(Timestamp)> reschedule;        // queue an item for rescheduling; not set yet
+    std::function<void(const QString&)> showBanner;  // status banner over the desktop; Wiring
+    std::function<void()> hideBanner;                // Wiring
+    std::function<void()> clearDesktop;              // every card dropped and freed; Wiring
+    std::function<void()> baseOpening;               // restore the saved windows; Wiring
+    std::function<void()> setDownWin;                // save the window layout; Wiring
+    std::function<void()> updateItems;               // commit every changed card; Wiring
+    std::function<bool()> checkEmptyItems;      // true when no item card lacks a keyword; Wiring
+    std::function<QPoint()> scrollPosition;     // desktop scroll positions; Wiring
+    std::function<void(Timestamp)> reschedule;  // queue an item for rescheduling; not set yet
 
-    void banner(const QString& text) const { if (showBanner) showBanner(text); }
-    void noBanner() const { if (hideBanner) hideBanner(); }
-    void clear() const { if (clearDesktop) clearDesktop(); }
-    void restoreWindows() const { if (baseOpening) baseOpening(); }
-    void saveWindows() const { if (setDownWin) setDownWin(); }
-    void commit() const { if (updateItems) updateItems(); }
+    void banner(const QString& text) const
+    {
+        if (showBanner) showBanner(text);
+    }
+    void noBanner() const
+    {
+        if (hideBanner) hideBanner();
+    }
+    void clear() const
+    {
+        if (clearDesktop) clearDesktop();
+    }
+    void restoreWindows() const
+    {
+        if (baseOpening) baseOpening();
+    }
+    void saveWindows() const
+    {
+        if (setDownWin) setDownWin();
+    }
+    void commit() const
+    {
+        if (updateItems) updateItems();
+    }
     bool itemsHaveKeywords() const { return checkEmptyItems ? checkEmptyItems() : true; }
     QPoint scroll() const { return scrollPosition ? scrollPosition() : QPoint(); }
 };
@@ -94,8 +112,7 @@ public:
 
     // The state a subsystem above the session keeps for the run, made on first use. The session
     // cannot name those types, so they are found by type.
-    template <class T>
-    T& part();
+    template <class T> T& part();
 
     // Returns every flag and hook to its start state and drops every subsystem's state (tests,
     // a new run).
@@ -105,8 +122,7 @@ private:
     struct PartHolder {
         virtual ~PartHolder() = default;
     };
-    template <class T>
-    struct Part : PartHolder {
+    template <class T> struct Part : PartHolder {
         T value;
     };
     std::map<std::type_index, std::unique_ptr<PartHolder>> parts_;
@@ -114,8 +130,7 @@ private:
     void dropParts();
 };
 
-template <class T>
-T& Session::part()
+template <class T> T& Session::part()
 {
     std::unique_ptr<PartHolder>& slot = parts_[std::type_index(typeid(T))];
     if (!slot) slot = std::make_unique<Part<T>>();

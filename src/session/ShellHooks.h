@@ -49,10 +49,14 @@ struct DictionaryWindowRecord {
 struct WindowLayoutHooks {
     // Creates, sets up, shows and numbers a window. Step failures inside (tag filter, sort order,
     // outline load) are reported by the window code itself; false means the whole window failed.
-    std::function<bool(const ProjectWindowRestore&)> openProjectWindow;      // not set yet: the project windows will
-    std::function<bool(const DictionaryWindowRestore&)> openDictionaryWindow;  // set in shell/Wiring.cpp
-    std::function<std::vector<ProjectWindowRecord>()> projectWindows;        // not set yet: the project windows will
-    std::function<std::vector<DictionaryWindowRecord>()> dictionaryWindows;  // set in shell/Wiring.cpp
+    std::function<bool(const ProjectWindowRestore&)>
+        openProjectWindow;  // not set yet: the project windows will
+    std::function<bool(const DictionaryWindowRestore&)>
+        openDictionaryWindow;  // set in shell/Wiring.cpp
+    std::function<std::vector<ProjectWindowRecord>()>
+        projectWindows;  // not set yet: the project windows will
+    std::function<std::vector<DictionaryWindowRecord>()>
+        dictionaryWindows;  // set in shell/Wiring.cpp
 };
 
 // What start-up and shutdown ask of the other subsystems. Each is optional: a missing one does

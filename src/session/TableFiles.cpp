@@ -1,8 +1,8 @@
 #include "session/TableFiles.h"
 
+#include "floor/Messages.h"
 #include "platform/FileNames.h"
 #include "platform/Sqlite.h"
-#include "floor/Messages.h"
 #include "session/Session.h"
 
 #include <QDir>
@@ -40,8 +40,9 @@ bool tableCounts(sql::Database& db, QStringList* counts, QString* error)
 {
     QStringList names;
     {
-        sql::Statement st(db, QStringLiteral(
-                                  "SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name"));
+        sql::Statement st(
+            db,
+            QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name"));
         while (st.next()) names << st.textValue(0);
         if (!st.ok()) {
             if (error) *error = st.error();
@@ -124,11 +125,14 @@ bool PackTable(const QString& tableName, const QString& folder)
         } else if (std::rename(QFile::encodeName(copy).constData(),
                                QFile::encodeName(source).constData()) != 0) {
             // The rename replaces the source in one step; when it fails the source is untouched.
-            NonTrivialError(QStringLiteral("Pack routine error: ") + name + QStringLiteral(" not gone"));
+            NonTrivialError(QStringLiteral("Pack routine error: ") + name +
+                            QStringLiteral(" not gone"));
             ok = false;
         }
     }
-    if (!ok) ShowInfo(QStringLiteral("Zip pack routine error"), QStringLiteral("qbdb544"), kSystemError, 30160);
+    if (!ok)
+        ShowInfo(QStringLiteral("Zip pack routine error"), QStringLiteral("qbdb544"), kSystemError,
+                 30160);
     removePackFile(folder);
 
     if (storeFolder && !s.store.open(reopenDir, &why)) {

@@ -1,8 +1,8 @@
 #include "session/TableOrder.h"
 
+#include "floor/Messages.h"
 #include "platform/FileNames.h"
 #include "platform/Sqlite.h"
-#include "floor/Messages.h"
 #include "session/Session.h"
 #include "store/Schema.h"
 
@@ -117,14 +117,16 @@ bool hasOrder(TableLocation& location, const QStringList& fields, QString* error
         }
     }
     for (const QString& index : indexes) {
-        sql::Statement st(db, QStringLiteral("PRAGMA %1.index_info(%2)")
-                                  .arg(schemaId, sql::quoteIdentifier(index)));
+        sql::Statement st(
+            db,
+            QStringLiteral("PRAGMA %1.index_info(%2)").arg(schemaId, sql::quoteIdentifier(index)));
         QStringList columns;
         while (st.next()) columns << st.textValue(2);
         if (st.ok() && servesOrder(columns, fields)) return true;
     }
     if (error)
-        *error = QStringLiteral("%1 has no index on %2").arg(location.table(), fields.join(QLatin1Char(';')));
+        *error = QStringLiteral("%1 has no index on %2")
+                     .arg(location.table(), fields.join(QLatin1Char(';')));
     return false;
 }
 
@@ -166,8 +168,8 @@ bool SetTableOrder(TableObject& table, const QString& indexFields, const QString
     table.close();
     table.indexFields = indexFields;
     if (table.open()) return true;
-    SysProblem(QStringLiteral("Failed fieldindexnames: ") + context + QStringLiteral("  ") + indexFields +
-               QStringLiteral(" of ") + table.name);
+    SysProblem(QStringLiteral("Failed fieldindexnames: ") + context + QStringLiteral("  ") +
+               indexFields + QStringLiteral(" of ") + table.name);
     return false;
 }
 

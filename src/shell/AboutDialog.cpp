@@ -11,7 +11,8 @@
 namespace qb {
 
 AboutDialog::AboutDialog(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+{
     setObjectName(QStringLiteral("aboutDialog"));
     setWindowTitle(QStringLiteral("About QB"));
     Session& s = session();

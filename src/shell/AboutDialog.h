@@ -7,11 +7,11 @@ namespace qb {
 // "About QB": the program's name and version, where its store is, what it runs on.
 class AboutDialog : public QDialog {
     Q_OBJECT
-  public:
+public:
     explicit AboutDialog(QWidget* parent = nullptr);
     QString text() const { return text_; }
 
-  private:
+private:
     QString text_;
 };
 

@@ -21,7 +21,8 @@ void CommandRegistry::bind(const QString& name, std::function<void()> handler)
     a->setEnabled(true);
 }
 
-void CommandRegistry::bindToggle(const QString& name, std::function<bool()> handler, bool initialMark)
+void CommandRegistry::bindToggle(const QString& name, std::function<bool()> handler,
+                                 bool initialMark)
 {
     QAction* a = action(name);
     a->setCheckable(true);

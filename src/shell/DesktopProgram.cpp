@@ -8,15 +8,15 @@
 #include <cstdio>
 #include <exception>
 
-#include "shell/MainWindow.h"
 #include "floor/Messages.h"
+#include "platform/Sqlite.h"
+#include "session/Engine.h"
 #include "session/Session.h"
+#include "shell/MainWindow.h"
 #include "shell/SingleInstanceGuard.h"
 #include "shell/Startup.h"
 #include "shell/TerminationRequests.h"
 #include "shell/WidgetMessenger.h"
-#include "platform/Sqlite.h"
-#include "session/Engine.h"
 
 namespace qb {
 
@@ -28,16 +28,18 @@ namespace {
 
 // Hints appear after the pause the settings ask for.
 class HintPauseStyle : public QProxyStyle {
-  public:
+public:
     using QProxyStyle::QProxyStyle;
     int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
-                  QStyleHintReturn* data) const override {
+                  QStyleHintReturn* data) const override
+    {
         if (hint == SH_ToolTip_WakeUpDelay) return qMax(0, session().settings.hintPauseLength);
         return QProxyStyle::styleHint(hint, option, widget, data);
     }
 };
 
-QString dirArgument(const QStringList& args, bool* usage) {
+QString dirArgument(const QStringList& args, bool* usage)
+{
     QString dir;
     for (int i = 1; i < args.size(); ++i) {
         const QString& a = args[i];
@@ -53,7 +55,8 @@ QString dirArgument(const QStringList& args, bool* usage) {
 
 }  // namespace
 
-DesktopStart StartDesktopProgram(const QStringList& arguments) {
+DesktopStart StartDesktopProgram(const QStringList& arguments)
+{
     DesktopStart start;
     Session& s = session();
     bool usage = false;
@@ -75,8 +78,8 @@ DesktopStart StartDesktopProgram(const QStringList& arguments) {
     start.guard = std::make_unique<SingleInstanceGuard>(s.dir());
     if (!start.guard->acquire()) {
         if (!start.guard->problem().isEmpty()) {
-            PlainMessage(QStringLiteral("Quillbox cannot write in ") + s.dir() + QStringLiteral(": ") +
-                         start.guard->problem() +
+            PlainMessage(QStringLiteral("Quillbox cannot write in ") + s.dir() +
+                         QStringLiteral(": ") + start.guard->problem() +
                          QStringLiteral("\r\nQuillbox ends without changing the store."));
             start.exitCode = 1;
         }
@@ -99,7 +102,8 @@ DesktopStart StartDesktopProgram(const QStringList& arguments) {
     return start;
 }
 
-int RunDesktopProgram(int argc, char** argv) {
+int RunDesktopProgram(int argc, char** argv)
+{
     QApplication app(argc, argv);
     sql::setDefaultBusyTimeout(sql::kDesktopBusyTimeoutMs);
     QApplication::setApplicationName(QStringLiteral("Quillbox 2000"));

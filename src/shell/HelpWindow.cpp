@@ -17,7 +17,8 @@ namespace {
 // The help windows of the run; those still open when a run ends in a live application go with it.
 struct HelpWindows {
     QList<QPointer<HelpWindow>> windows;
-    ~HelpWindows() {
+    ~HelpWindows()
+    {
         if (!QCoreApplication::instance()) return;
         for (const QPointer<HelpWindow>& w : windows) delete w.data();
     }
@@ -27,7 +28,8 @@ QList<QPointer<HelpWindow>>& openWindows() { return session().part<HelpWindows>(
 }  // namespace
 
 HelpWindow::HelpWindow(QWidget* parent)
-    : QWidget(parent, Qt::Window), browser_(new QTextBrowser(this)) {
+    : QWidget(parent, Qt::Window), browser_(new QTextBrowser(this))
+{
     setObjectName(QStringLiteral("helpWindow"));
     setWindowTitle(QStringLiteral("Quillbox Help"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -40,7 +42,8 @@ HelpWindow::HelpWindow(QWidget* parent)
 
 QString HelpWindow::helpFile() { return files::shareDir() + QStringLiteral("/help/index.html"); }
 
-void HelpWindow::openAnchor(const QString& anchor) {
+void HelpWindow::openAnchor(const QString& anchor)
+{
     const QString file = helpFile();
     if (!QFileInfo::exists(file)) {
         browser_->setHtml(QStringLiteral("<p>The help pages were not found in %1.</p>")
@@ -53,7 +56,8 @@ void HelpWindow::openAnchor(const QString& anchor) {
     if (!anchor.isEmpty()) browser_->scrollToAnchor(anchor);
 }
 
-HelpWindow* HelpWindow::showTopic(const QString& anchor) {
+HelpWindow* HelpWindow::showTopic(const QString& anchor)
+{
     QWidget* owner = QApplication::activeModalWidget();
     HelpWindow* window = nullptr;
     for (const QPointer<HelpWindow>& w : openWindows())
@@ -69,13 +73,15 @@ HelpWindow* HelpWindow::showTopic(const QString& anchor) {
     return window;
 }
 
-void HelpWindow::closeAll() {
+void HelpWindow::closeAll()
+{
     for (const QPointer<HelpWindow>& w : openWindows())
         if (w) w->close();
     openWindows().clear();
 }
 
-int HelpWindow::focusedTopic() {
+int HelpWindow::focusedTopic()
+{
     for (QWidget* w = QApplication::focusWidget(); w; w = w->parentWidget()) {
         bool ok = false;
         int topic = w->property("qbHelpTopic").toInt(&ok);

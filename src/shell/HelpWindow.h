@@ -9,7 +9,7 @@ namespace qb {
 // The help viewer: the shipped HTML help, whose anchors are the help topic numbers.
 class HelpWindow : public QWidget {
     Q_OBJECT
-  public:
+public:
     explicit HelpWindow(QWidget* parent = nullptr);
 
     // Opens the help at an anchor ("30160", "fkeys"; empty: the contents). While a modal window
@@ -24,7 +24,7 @@ class HelpWindow : public QWidget {
     void openAnchor(const QString& anchor);
     QTextBrowser* browser() const { return browser_; }
 
-  private:
+private:
     QTextBrowser* browser_;
 };
 

@@ -13,7 +13,8 @@ InformationWindow::InformationWindow(QWidget* parent)
                           Qt::WindowStaysOnTopHint),
       text_(new QPlainTextEdit(this)),
       once_(new QLabel(QStringLiteral("This information is displayed once only"), this)),
-      ok_(new QPushButton(QStringLiteral("OK"), this)) {
+      ok_(new QPushButton(QStringLiteral("OK"), this))
+{
     setObjectName(QStringLiteral("informationWindow"));
     setWindowTitle(QStringLiteral("INFORMATION"));
     text_->setReadOnly(true);
@@ -31,13 +32,15 @@ InformationWindow::InformationWindow(QWidget* parent)
     resize(600, 440);
 }
 
-void InformationWindow::setContent(const QString& text, bool onceOnly) {
+void InformationWindow::setContent(const QString& text, bool onceOnly)
+{
     text_->setPlainText(text);
     once_->setVisible(onceOnly);
     ok_->setFocus();
 }
 
-void InformationWindow::showText(const QString& text, bool onceOnly, QWidget* parent) {
+void InformationWindow::showText(const QString& text, bool onceOnly, QWidget* parent)
+{
     InformationWindow w(parent);
     w.setContent(text, onceOnly);
     w.exec();

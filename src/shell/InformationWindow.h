@@ -11,7 +11,7 @@ namespace qb {
 // The window "INFORMATION" that shows an information file (release notes, program fixes).
 class InformationWindow : public QDialog {
     Q_OBJECT
-  public:
+public:
     explicit InformationWindow(QWidget* parent = nullptr);
 
     // Shows text modally; onceOnly adds the line that it will not be shown again.
@@ -22,7 +22,7 @@ class InformationWindow : public QDialog {
     QLabel* onceLine() const { return once_; }
     QPushButton* okButton() const { return ok_; }
 
-  private:
+private:
     QPlainTextEdit* text_;
     QLabel* once_;
     QPushButton* ok_;

@@ -15,16 +15,16 @@
 #include <QUrl>
 
 #include "cards/Desktop.h"
+#include "floor/Messages.h"
+#include "floor/Settings.h"
 #include "platform/FileNames.h"
 #include "platform/IniFile.h"
+#include "session/Session.h"
 #include "shell/AboutDialog.h"
 #include "shell/CommandIds.h"
 #include "shell/CommandRegistry.h"
 #include "shell/HelpWindow.h"
 #include "shell/MainWindow.h"
-#include "floor/Messages.h"
-#include "session/Session.h"
-#include "floor/Settings.h"
 #include "shell/ToolBarPanel.h"
 
 namespace qb {
@@ -58,7 +58,8 @@ const ToggleEntry kToggles[] = {
 
 QKeySequence keys(const char* text) { return QKeySequence(QString::fromLatin1(text)); }
 
-QIcon programIcon() {
+QIcon programIcon()
+{
     QPixmap pm(32, 32);
     pm.fill(Qt::transparent);
     QPainter p(&pm);
@@ -78,7 +79,8 @@ QIcon programIcon() {
 }
 
 // Free memory figures for the report's subject, in KiB.
-void memoryFigures(qint64* total, qint64* available, int* loadPercent) {
+void memoryFigures(qint64* total, qint64* available, int* loadPercent)
+{
     *total = 0;
     *available = 0;
     qint64 memAvailable = 0, swapFree = 0;
@@ -105,7 +107,8 @@ void memoryFigures(qint64* total, qint64* available, int* loadPercent) {
 // every further entry is a mirror that follows the command's enabled state and check mark and
 // whose shortcut is only shown, so that no key is claimed twice.
 QAction* TBillBoard::entry(QMenu* menu, const char* command, const QString& caption,
-                           const QKeySequence& shortcut, bool hidden) {
+                           const QKeySequence& shortcut, bool hidden)
+{
     const QString name = QString::fromLatin1(command);
     QAction* primary = commands_->action(name);
     QAction* a = primary;
@@ -138,7 +141,8 @@ QAction* TBillBoard::entry(QMenu* menu, const char* command, const QString& capt
     return a;
 }
 
-void TBillBoard::buildMenus() {
+void TBillBoard::buildMenus()
+{
     QMenuBar* bar = menuBar();
     setWindowIcon(programIcon());
 
@@ -327,7 +331,8 @@ void TBillBoard::buildMenus() {
     entry(help, cmd::About, QStringLiteral("&About QB"));
 }
 
-void TBillBoard::buildDesktopMenu() {
+void TBillBoard::buildDesktopMenu()
+{
     desktopMenu_ = new QMenu(this);
     desktopMenu_->setObjectName(QStringLiteral("desktopMenu"));
     QMenu* m = desktopMenu_;
@@ -355,7 +360,8 @@ void TBillBoard::buildDesktopMenu() {
     });
 }
 
-void TBillBoard::buildTrayMenu() {
+void TBillBoard::buildTrayMenu()
+{
     trayMenu_ = new QMenu(this);
     trayMenu_->setObjectName(QStringLiteral("trayMenu"));
     entry(trayMenu_, cmd::TraySaveClipboardAsItem, QStringLiteral("Save Clipboard Text as Item"));
@@ -378,7 +384,8 @@ void TBillBoard::buildTrayMenu() {
             });
 }
 
-void TBillBoard::bindToggleOption(const char* command, int toggle) {
+void TBillBoard::bindToggleOption(const char* command, int toggle)
+{
     const OptionToggle t = OptionToggle(toggle);
     commands_->bindToggle(
         QString::fromLatin1(command),
@@ -390,7 +397,8 @@ void TBillBoard::bindToggleOption(const char* command, int toggle) {
         ToggleMark(t));
 }
 
-void TBillBoard::refreshMenuMarks() {
+void TBillBoard::refreshMenuMarks()
+{
     const Settings& s = session().settings;
     for (const ToggleEntry& e : kToggles) {
         QAction* a = commands_->action(QString::fromLatin1(e.command));
@@ -405,7 +413,8 @@ void TBillBoard::refreshMenuMarks() {
     setExplodeIndicator(s.itemExpansionOnDrop);
 }
 
-void TBillBoard::bindShellCommands() {
+void TBillBoard::bindShellCommands()
+{
     CommandRegistry& c = *commands_;
     auto name = [](const char* n) { return QString::fromLatin1(n); };
 
@@ -453,7 +462,8 @@ void TBillBoard::bindShellCommands() {
 }
 
 // The web entries work only once something can start the browser.
-void TBillBoard::bindWebCommands() {
+void TBillBoard::bindWebCommands()
+{
     if (!session().shell.openUrl) return;
     CommandRegistry& c = *commands_;
     auto name = [](const char* n) { return QString::fromLatin1(n); };
@@ -464,11 +474,13 @@ void TBillBoard::bindWebCommands() {
     c.bind(name(cmd::SendReport), [this] { openAddress(reportAddress()); });
 }
 
-void TBillBoard::openAddress(const QString& url) {
+void TBillBoard::openAddress(const QString& url)
+{
     if (session().shell.openUrl) session().shell.openUrl(url);
 }
 
-QString TBillBoard::reportAddress() const {
+QString TBillBoard::reportAddress() const
+{
     const Settings& s = session().settings;
     qint64 total = 0, available = 0;
     int load = 0;
@@ -484,12 +496,14 @@ QString TBillBoard::reportAddress() const {
            QString::fromLatin1(QUrl::toPercentEncoding(subject));
 }
 
-void TBillBoard::contextHelp() {
+void TBillBoard::contextHelp()
+{
     const int topic = HelpWindow::focusedTopic();
     HelpWindow::showTopic(topic > 0 ? QString::number(topic) : QStringLiteral("contents"));
 }
 
-void TBillBoard::editIniFile() {
+void TBillBoard::editIniFile()
+{
     Session& s = session();
     QDir::setCurrent(s.dir());
     // The hand-off minimises the program once the editor is on its way, and says why not otherwise.
@@ -504,7 +518,8 @@ void TBillBoard::editIniFile() {
     if (editing) restoreFromTray();
 }
 
-void TBillBoard::wallpaperFromClipboard() {
+void TBillBoard::wallpaperFromClipboard()
+{
     Session& s = session();
     QClipboard* clipboard = QGuiApplication::clipboard();
     if (clipboard->text().size() > 1000000) {
@@ -531,7 +546,8 @@ void TBillBoard::wallpaperFromClipboard() {
     showWallpaper(image);
 }
 
-void TBillBoard::wallpaperClear() {
+void TBillBoard::wallpaperClear()
+{
     Session& s = session();
     hideWallpaper();
     if (!IniFile::writeStringOnce(s.iniPath(), kAppearance, kWallpaperKey,

@@ -22,15 +22,15 @@
 
 #include "cards/Desktop.h"
 #include "desktop/RecoveryWriter.h"
+#include "floor/Messages.h"
 #include "platform/Colors.h"
 #include "platform/FileNames.h"
 #include "platform/IniFile.h"
+#include "session/Session.h"
 #include "shell/CommandIds.h"
 #include "shell/CommandRegistry.h"
 #include "shell/HelpWindow.h"
 #include "shell/InformationWindow.h"
-#include "floor/Messages.h"
-#include "session/Session.h"
 #include "shell/StatusBannerPanel.h"
 #include "shell/TerminationRequests.h"
 #include "shell/ToolBarPanel.h"
@@ -49,36 +49,41 @@ constexpr int kDelayedEventsMs = 3000;
 // Holds the tool bar at its natural width; a narrow window cuts it off at the right instead of
 // refusing to get narrower.
 class ClipHost : public QWidget {
-  public:
+public:
     using QWidget::QWidget;
-    void setChild(QWidget* child) {
+    void setChild(QWidget* child)
+    {
         child_ = child;
         setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         setFixedHeight(child->sizeHint().height());
     }
     QSize sizeHint() const override { return child_ ? child_->sizeHint() : QSize(); }
-    QSize minimumSizeHint() const override {
+    QSize minimumSizeHint() const override
+    {
         return QSize(0, child_ ? child_->sizeHint().height() : 0);
     }
 
-  protected:
-    void resizeEvent(QResizeEvent*) override {
+protected:
+    void resizeEvent(QResizeEvent*) override
+    {
         if (child_)
             child_->setGeometry(0, 0, qMax(width(), child_->minimumSizeHint().width()), height());
     }
 
-  private:
+private:
     QWidget* child_ = nullptr;
 };
 
-QString windowCaption() {
+QString windowCaption()
+{
     return QStringLiteral("QUILLBOX 2000  ") + session().version().left(3) + QStringLiteral("   ");
 }
 
 }  // namespace
 
 TBillBoard::TBillBoard(QWidget* parent)
-    : QMainWindow(parent), commands_(new CommandRegistry(this)), desktop_(new TDesktop(this)) {
+    : QMainWindow(parent), commands_(new CommandRegistry(this)), desktop_(new TDesktop(this))
+{
     theMainWindow = this;
     setObjectName(QStringLiteral("BillBoard"));
     setWindowTitle(windowCaption());
@@ -120,7 +125,8 @@ TBillBoard::TBillBoard(QWidget* parent)
     recovery_ = new RecoveryWriter(*desktop_, this);
 }
 
-TBillBoard::~TBillBoard() {
+TBillBoard::~TBillBoard()
+{
     if (theMainWindow != this) return;
     theMainWindow = nullptr;
 }
@@ -133,7 +139,8 @@ QPlainTextEdit* TBillBoard::dateStampBox() const { return toolBar_->dateStampBox
 QString TBillBoard::dateStampText() const { return toolBar_->dateStampText(); }
 void TBillBoard::setClipboardSizeText(const QString& text) { toolBar_->setClipboardSizeText(text); }
 
-void TBillBoard::setExplodeIndicator(int mode) {
+void TBillBoard::setExplodeIndicator(int mode)
+{
     toolBar_->setExplodeIndicator(mode, session().settings.plusMinusExplodeSign);
 }
 
@@ -142,7 +149,8 @@ void TBillBoard::hideBanner() { banner_->hideBanner(); }
 
 // ---- start-up ----
 
-void TBillBoard::FormCreate() {
+void TBillBoard::FormCreate()
+{
     Session& s = session();
     s.flags.clearStop();
     const QString dir = s.dir();
@@ -193,7 +201,8 @@ void TBillBoard::FormCreate() {
     delayedEvents_->start();
 }
 
-void TBillBoard::applyDesktopColour() {
+void TBillBoard::applyDesktopColour()
+{
     QWidget* surface = desktop_->surface();
     QPalette p = surface->palette();
     p.setColor(QPalette::Window, colors::toQColor(session().settings.backgrColor, palette()));
@@ -201,7 +210,8 @@ void TBillBoard::applyDesktopColour() {
     desktop_->viewport()->setPalette(p);
 }
 
-void TBillBoard::applySavedGeometry() {
+void TBillBoard::applySavedGeometry()
+{
     const Settings& s = session().settings;
     QRect wanted(s.clientLeft, s.clientTop, qMax(200, s.clientWidth), qMax(150, s.clientHeight));
     // A place on a screen that is no longer there would leave the window out of reach.
@@ -214,7 +224,8 @@ void TBillBoard::applySavedGeometry() {
     move(wanted.topLeft());
 }
 
-void TBillBoard::loadWallpaper() {
+void TBillBoard::loadWallpaper()
+{
     const QString name = session().settings.wallPaperFileName.trimmed();
     if (name.isEmpty() || name.compare(QStringLiteral("NOIMAGE"), Qt::CaseInsensitive) == 0) return;
     const QString path =
@@ -231,18 +242,21 @@ void TBillBoard::loadWallpaper() {
 
 bool TBillBoard::wallpaperShown() const { return wallpaper_->isVisibleTo(desktop_->surface()); }
 
-void TBillBoard::showWallpaper(const QImage& image) {
+void TBillBoard::showWallpaper(const QImage& image)
+{
     wallpaper_->setPixmap(QPixmap::fromImage(image));
     wallpaper_->show();
     wallpaper_->lower();
 }
 
-void TBillBoard::hideWallpaper() {
+void TBillBoard::hideWallpaper()
+{
     wallpaper_->hide();
     wallpaper_->clear();
 }
 
-void TBillBoard::FormActivate() {
+void TBillBoard::FormActivate()
+{
     if (activating_ || closedDown_) return;
     activating_ = true;
     Session& s = session();
@@ -306,7 +320,8 @@ void TBillBoard::FormActivate() {
     activating_ = false;
 }
 
-void TBillBoard::showInformationFiles() {
+void TBillBoard::showInformationFiles()
+{
     Session& s = session();
     IniFile ini;
     if (!ini.load(s.iniPath())) {
@@ -324,7 +339,8 @@ void TBillBoard::showInformationFiles() {
     }
 }
 
-void TBillBoard::showReleaseNotes() {
+void TBillBoard::showReleaseNotes()
+{
     Session& s = session();
     const QString name = QStringLiteral("QBbeta_mods-history.txt");
     InformationFile f = InformationFileOf(s.dir(), name);
@@ -343,7 +359,8 @@ void TBillBoard::showReleaseNotes() {
              QString(), kInformation, 80020);
 }
 
-void TBillBoard::BaseOpening() {
+void TBillBoard::BaseOpening()
+{
     Session& s = session();
     if (s.flags.stopped()) return;
     IniFile ini;
@@ -357,7 +374,8 @@ void TBillBoard::BaseOpening() {
     windowsRestored_ = true;
 }
 
-void TBillBoard::SetDownWin() {
+void TBillBoard::SetDownWin()
+{
     windowsRestored_ = false;
     Session& s = session();
     // A stopped session leaves qb.ini as it was, layout included.
@@ -371,14 +389,16 @@ void TBillBoard::SetDownWin() {
     if (ini.isDirty()) ini.save();  // a failure ends the save silently
 }
 
-void TBillBoard::ResetMainWindow() {
+void TBillBoard::ResetMainWindow()
+{
     desktop_->scrollTo(0, 0);
     desktop_->update();
 }
 
 // ---- timers ----
 
-void TBillBoard::TimerDelayedEventsTimer() {
+void TBillBoard::TimerDelayedEventsTimer()
+{
     Session& s = session();
     if (s.flags.stopped()) {
         toolBar_->showStopPicture(true);
@@ -398,7 +418,8 @@ void TBillBoard::TimerDelayedEventsTimer() {
 
 // ---- shutdown ----
 
-bool TBillBoard::FormCloseQuery() {
+bool TBillBoard::FormCloseQuery()
+{
     Session& s = session();
     if (s.shell.saveExclusionList) s.shell.saveExclusionList();
     const bool wasVisible = isVisible();
@@ -440,7 +461,8 @@ bool TBillBoard::FormCloseQuery() {
     return true;
 }
 
-void TBillBoard::FormClose() {
+void TBillBoard::FormClose()
+{
     Session& s = session();
     recovery_->finish();
     s.flags.clearEscape();
@@ -475,7 +497,8 @@ void TBillBoard::FormClose() {
     Q_EMIT closedDown();
 }
 
-void TBillBoard::closeEvent(QCloseEvent* event) {
+void TBillBoard::closeEvent(QCloseEvent* event)
+{
     if (closedDown_) {
         event->accept();
         return;
@@ -488,7 +511,8 @@ void TBillBoard::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-void TBillBoard::Exit1Click() {
+void TBillBoard::Exit1Click()
+{
     try {
         close();
     } catch (...) {
@@ -498,25 +522,24 @@ void TBillBoard::Exit1Click() {
 
 // ---- window events ----
 
-bool TBillBoard::event(QEvent* e) {
+bool TBillBoard::event(QEvent* e)
+{
     switch (e->type()) {
-        case QEvent::WindowActivate:
-            repaintFlag_ = true;
-            // The first activation is queued, so that it runs once the window is on the screen.
-            QTimer::singleShot(0, this, [this] {
-                if (isVisible()) FormActivate();
-            });
-            break;
-        case QEvent::Paint:
-            repaintFlag_ = true;
-            break;
-        default:
-            break;
+    case QEvent::WindowActivate:
+        repaintFlag_ = true;
+        // The first activation is queued, so that it runs once the window is on the screen.
+        QTimer::singleShot(0, this, [this] {
+            if (isVisible()) FormActivate();
+        });
+        break;
+    case QEvent::Paint: repaintFlag_ = true; break;
+    default: break;
     }
     return QMainWindow::event(e);
 }
 
-void TBillBoard::changeEvent(QEvent* e) {
+void TBillBoard::changeEvent(QEvent* e)
+{
     QMainWindow::changeEvent(e);
     if (e->type() != QEvent::WindowStateChange) return;
     if (isMinimized() && firstActivationDone_ && tray_ &&
@@ -528,14 +551,16 @@ void TBillBoard::changeEvent(QEvent* e) {
     }
 }
 
-void TBillBoard::restoreFromTray() {
+void TBillBoard::restoreFromTray()
+{
     if (tray_) tray_->hide();
     showNormal();
     raise();
     activateWindow();
 }
 
-bool TBillBoard::openDesktopMenu(const QPoint& globalPos) {
+bool TBillBoard::openDesktopMenu(const QPoint& globalPos)
+{
     // A right click on a close sign asks the desktop not to open its menu on that release.
     if (desktop_->takePopupSuppression()) menuSuppressed_ = true;
     if (menuSuppressed_) {
@@ -546,36 +571,36 @@ bool TBillBoard::openDesktopMenu(const QPoint& globalPos) {
     return true;
 }
 
-bool TBillBoard::eventFilter(QObject* watched, QEvent* e) {
+bool TBillBoard::eventFilter(QObject* watched, QEvent* e)
+{
     switch (e->type()) {
-        case QEvent::ToolTip:
-            if (!hintsShown_) {
-                auto* w = qobject_cast<QWidget*>(watched);
-                if (w && w->window() == this) return true;
-            }
-            break;
-        case QEvent::KeyRelease: {
+    case QEvent::ToolTip:
+        if (!hintsShown_) {
             auto* w = qobject_cast<QWidget*>(watched);
-            auto* key = static_cast<QKeyEvent*>(e);
-            // Key events also go to the window system's windows, which are not widgets.
-            const bool receiver = w && (w == QApplication::focusWidget() || w == this);
-            if (receiver && w->window() == this && (key->modifiers() & Qt::ControlModifier) &&
-                !key->isAutoRepeat())
-                commands_->trigger(QString::fromLatin1(cmd::RefreshClipboardSize));
-            break;
+            if (w && w->window() == this) return true;
         }
-        case QEvent::MouseButtonPress:
-            if (watched == desktop_->surface() && menuOnRightPress_) {
-                auto* m = static_cast<QMouseEvent*>(e);
-                if (m->button() == Qt::RightButton &&
-                    !desktop_->surface()->childAt(m->position().toPoint())) {
-                    openDesktopMenu(m->globalPosition().toPoint());
-                    return true;
-                }
+        break;
+    case QEvent::KeyRelease: {
+        auto* w = qobject_cast<QWidget*>(watched);
+        auto* key = static_cast<QKeyEvent*>(e);
+        // Key events also go to the window system's windows, which are not widgets.
+        const bool receiver = w && (w == QApplication::focusWidget() || w == this);
+        if (receiver && w->window() == this && (key->modifiers() & Qt::ControlModifier) &&
+            !key->isAutoRepeat())
+            commands_->trigger(QString::fromLatin1(cmd::RefreshClipboardSize));
+        break;
+    }
+    case QEvent::MouseButtonPress:
+        if (watched == desktop_->surface() && menuOnRightPress_) {
+            auto* m = static_cast<QMouseEvent*>(e);
+            if (m->button() == Qt::RightButton &&
+                !desktop_->surface()->childAt(m->position().toPoint())) {
+                openDesktopMenu(m->globalPosition().toPoint());
+                return true;
             }
-            break;
-        default:
-            break;
+        }
+        break;
+    default: break;
     }
     return QMainWindow::eventFilter(watched, e);
 }

@@ -24,7 +24,7 @@ class ToolBarPanel;
 // work and closing does the orderly shutdown.
 class TBillBoard : public QMainWindow {
     Q_OBJECT
-  public:
+public:
     explicit TBillBoard(QWidget* parent = nullptr);
     ~TBillBoard() override;
 
@@ -91,17 +91,17 @@ class TBillBoard : public QMainWindow {
 
     void restoreFromTray();
 
-  Q_SIGNALS:
+Q_SIGNALS:
     // The window has closed for good (after FormClose).
     void closedDown();
 
-  protected:
+protected:
     void closeEvent(QCloseEvent* event) override;
     bool event(QEvent* event) override;
     void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-  private:
+private:
     void buildMenus();
     QAction* entry(QMenu* menu, const char* command, const QString& caption,
                    const QKeySequence& shortcut = QKeySequence(), bool hidden = false);

@@ -11,8 +11,8 @@
 #include <QTextBlock>
 #include <QToolButton>
 
-#include "shell/HelpWindow.h"
 #include "floor/Messages.h"
+#include "shell/HelpWindow.h"
 
 namespace qb {
 
@@ -28,7 +28,8 @@ constexpr int kMinWidth = 380;
 
 TfrmQBShowInfo::TfrmQBShowInfo(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint) {
+                          Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint)
+{
     setObjectName(QStringLiteral("frmQBShowInfo"));
     setModal(true);
 
@@ -87,25 +88,21 @@ TfrmQBShowInfo::TfrmQBShowInfo(QWidget* parent)
             [this] { HelpWindow::showTopic(QString::number(helpTopic_)); });
 }
 
-QPushButton* TfrmQBShowInfo::button(MessageButton which) const {
+QPushButton* TfrmQBShowInfo::button(MessageButton which) const
+{
     switch (which) {
-        case MessageButton::Ok:
-            return ok_;
-        case MessageButton::Cancel:
-            return cancel_;
-        case MessageButton::Yes:
-            return yes_;
-        case MessageButton::No:
-            return no_;
-        case MessageButton::CloseAll:
-            return closeAll_;
-        case MessageButton::Closed:
-            break;
+    case MessageButton::Ok: return ok_;
+    case MessageButton::Cancel: return cancel_;
+    case MessageButton::Yes: return yes_;
+    case MessageButton::No: return no_;
+    case MessageButton::CloseAll: return closeAll_;
+    case MessageButton::Closed: break;
     }
     return nullptr;
 }
 
-void TfrmQBShowInfo::prepare(const MessageRequest& r) {
+void TfrmQBShowInfo::prepare(const MessageRequest& r)
+{
     result_ = MessageButton::Closed;
     helpTopic_ = r.helpTopic;
     setWindowTitle(r.title());
@@ -143,22 +140,12 @@ void TfrmQBShowInfo::prepare(const MessageRequest& r) {
 
     order_.clear();
     switch (r.kind) {
-        case kSystemError:
-            order_ << ok_ << closeAll_;
-            break;
-        case kQuestionYes:
-            order_ << yes_ << no_;
-            break;
-        case kQuestionNo:
-            order_ << no_ << yes_;
-            break;
-        case kInputRequest:
-        case kAddKeyword:
-            order_ << ok_ << cancel_;
-            break;
-        default:
-            order_ << ok_;
-            break;
+    case kSystemError: order_ << ok_ << closeAll_; break;
+    case kQuestionYes: order_ << yes_ << no_; break;
+    case kQuestionNo: order_ << no_ << yes_; break;
+    case kInputRequest:
+    case kAddKeyword: order_ << ok_ << cancel_; break;
+    default: order_ << ok_; break;
     }
     QPushButton* defaultButton = order_.first();
     for (QPushButton* b : {ok_, cancel_, yes_, no_, closeAll_}) {
@@ -182,7 +169,8 @@ void TfrmQBShowInfo::prepare(const MessageRequest& r) {
     }
 }
 
-void TfrmQBShowInfo::layoutControls(int columns) {
+void TfrmQBShowInfo::layoutControls(int columns)
+{
     const QFontMetrics fm(text_->font());
     int widest = fm.horizontalAdvance(QString(columns, QLatin1Char('n'))) / 2;
     for (const QString& line : lines_) widest = qMax(widest, fm.horizontalAdvance(line));
@@ -237,7 +225,8 @@ void TfrmQBShowInfo::layoutControls(int columns) {
     setFixedSize(width, y + kTop);
 }
 
-QString TfrmQBShowInfo::selectedMessageText() const {
+QString TfrmQBShowInfo::selectedMessageText() const
+{
     QTextCursor c = text_->textCursor();
     if (!c.hasSelection()) return QString();
     const QTextDocument* doc = text_->document();
@@ -258,7 +247,8 @@ QString TfrmQBShowInfo::selectedMessageText() const {
     return out;
 }
 
-void TfrmQBShowInfo::okClicked() {
+void TfrmQBShowInfo::okClicked()
+{
     if (answer_->isVisibleTo(this) && answer_->text().isEmpty()) {
         QString selected = selectedMessageText().trimmed();
         if (!selected.isEmpty()) {
@@ -271,7 +261,8 @@ void TfrmQBShowInfo::okClicked() {
     finish(MessageButton::Ok);
 }
 
-void TfrmQBShowInfo::eraseClicked() {
+void TfrmQBShowInfo::eraseClicked()
+{
     if (answer_->hasSelectedText()) {
         answer_->deselect();
     } else {
@@ -283,7 +274,8 @@ void TfrmQBShowInfo::eraseClicked() {
     answer_->end(false);
 }
 
-void TfrmQBShowInfo::finish(MessageButton button) {
+void TfrmQBShowInfo::finish(MessageButton button)
+{
     result_ = button;
     if (button == MessageButton::Ok || button == MessageButton::Yes)
         accept();
@@ -291,7 +283,8 @@ void TfrmQBShowInfo::finish(MessageButton button) {
         reject();
 }
 
-void TfrmQBShowInfo::setVisible(bool visible) {
+void TfrmQBShowInfo::setVisible(bool visible)
+{
     QDialog::setVisible(visible);
     // Showing a dialog gives its focus widget a tab-style focus, which would select the whole
     // answer; the caret belongs after the last character instead.
@@ -302,7 +295,8 @@ void TfrmQBShowInfo::setVisible(bool visible) {
     }
 }
 
-MessageReply TfrmQBShowInfo::run(const MessageRequest& request) {
+MessageReply TfrmQBShowInfo::run(const MessageRequest& request)
+{
     prepare(request);
     exec();
     MessageReply reply;

@@ -18,7 +18,7 @@ namespace qb {
 // One instance is made at start and reused; run() shows it modally for one request.
 class TfrmQBShowInfo : public QDialog {
     Q_OBJECT
-  public:
+public:
     explicit TfrmQBShowInfo(QWidget* parent = nullptr);
 
     MessageReply run(const MessageRequest& request);
@@ -40,7 +40,7 @@ class TfrmQBShowInfo : public QDialog {
 
     void setVisible(bool visible) override;
 
-  private:
+private:
     void okClicked();
     void eraseClicked();
     void finish(MessageButton button);

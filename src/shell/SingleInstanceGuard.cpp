@@ -28,16 +28,18 @@ QString whyNoFileCanBeWritten(const QString& lockPath)
     if (fd < 0) return files::errorText(errno);
     QString why;
     bool written = files::writeAll(fd, QByteArray(512, ' '), &why) && ::fsync(fd) == 0;
-    if (written) why.clear();
-    else if (why.isEmpty()) why = files::errorText(errno);
+    if (written)
+        why.clear();
+    else if (why.isEmpty())
+        why = files::errorText(errno);
     ::close(fd);
     ::unlink(probe.constData());
     return why;
 }
 }  // namespace
 
-SingleInstanceGuard::SingleInstanceGuard(const QString& storeDir, QObject* parent)
-    : QObject(parent) {
+SingleInstanceGuard::SingleInstanceGuard(const QString& storeDir, QObject* parent) : QObject(parent)
+{
     QString canonical = QFileInfo(storeDir).canonicalFilePath();
     if (canonical.isEmpty()) canonical = QDir(storeDir).absolutePath();
     lockPath_ = QDir(canonical).filePath(QStringLiteral(".quillbox.lock"));
@@ -46,12 +48,14 @@ SingleInstanceGuard::SingleInstanceGuard(const QString& storeDir, QObject* paren
     serverName_ = QStringLiteral("quillbox-%1-%2").arg(getuid()).arg(QString::fromLatin1(hash));
 }
 
-SingleInstanceGuard::~SingleInstanceGuard() {
+SingleInstanceGuard::~SingleInstanceGuard()
+{
     if (server_) server_->close();
     if (lock_) lock_->unlock();
 }
 
-bool SingleInstanceGuard::acquire() {
+bool SingleInstanceGuard::acquire()
+{
     lock_ = std::make_unique<QLockFile>(lockPath_);
     // A lock left by a program that died is taken over (QLockFile checks the process).
     lock_->setStaleLockTime(0);

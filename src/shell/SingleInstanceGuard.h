@@ -13,7 +13,7 @@ namespace qb {
 // which a second start asks the running one to come forward.
 class SingleInstanceGuard : public QObject {
     Q_OBJECT
-  public:
+public:
     explicit SingleInstanceGuard(const QString& storeDir, QObject* parent = nullptr);
     ~SingleInstanceGuard() override;
 
@@ -25,10 +25,10 @@ class SingleInstanceGuard : public QObject {
     QString serverName() const { return serverName_; }
     QString lockPath() const { return lockPath_; }
 
-  Q_SIGNALS:
+Q_SIGNALS:
     void raiseRequested();
 
-  private:
+private:
     QString lockPath_;
     QString serverName_;
     QString problem_;

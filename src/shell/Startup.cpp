@@ -4,11 +4,11 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "floor/Messages.h"
 #include "platform/Dates.h"
 #include "platform/FileNames.h"
 #include "platform/IniFile.h"
 #include "platform/Sqlite.h"
-#include "floor/Messages.h"
 #include "session/Session.h"
 
 namespace qb {
@@ -17,12 +17,14 @@ namespace {
 const QString kInformationSection = QStringLiteral("INFORMATION");
 }
 
-bool SqliteEngineAvailable() {
+bool SqliteEngineAvailable()
+{
     sql::Database db;
     return db.openMemory();
 }
 
-EntryCheck CheckProgramEntry(const QString& dir) {
+EntryCheck CheckProgramEntry(const QString& dir)
+{
     EntryCheck check;
     if (DirectoryPathTooLong(files::withSeparator(dir))) {
         check.message = QStringLiteral("Directory path too long: ") + dir;
@@ -35,29 +37,29 @@ EntryCheck CheckProgramEntry(const QString& dir) {
     QString error;
     check.state = PrepareStoreDirectory(dir, &error);
     switch (check.state) {
-        case StoreDirectoryState::Ready:
-        case StoreDirectoryState::Fresh:
-            check.ok = true;
-            break;
-        case StoreDirectoryState::DataMissing:
-            check.message = QStringLiteral("Data base missing");
-            break;
-        case StoreDirectoryState::Failed:
-            check.message = QStringLiteral("A fresh store could not be made in ") + dir +
-                            QStringLiteral("\r\n") + error;
-            break;
+    case StoreDirectoryState::Ready:
+    case StoreDirectoryState::Fresh: check.ok = true; break;
+    case StoreDirectoryState::DataMissing:
+        check.message = QStringLiteral("Data base missing");
+        break;
+    case StoreDirectoryState::Failed:
+        check.message = QStringLiteral("A fresh store could not be made in ") + dir +
+                        QStringLiteral("\r\n") + error;
+        break;
     }
     return check;
 }
 
-QStringList BackupPackageFiles() {
+QStringList BackupPackageFiles()
+{
     return {QStringLiteral("WORD.DB"),    QStringLiteral("DICT.DB"), QStringLiteral("ITEMKEYS.DB"),
             QStringLiteral("ITEMURL.DB"), QStringLiteral("ITEM.DB"), QStringLiteral("PROJECT.DB"),
             QStringLiteral("INFLEC.DB"),  QStringLiteral("SHOW.DB"), QStringLiteral("ITMSJMP.DB"),
             QStringLiteral("PRJORDR.DB")};
 }
 
-bool WriteBatchFiles(const QString& dir) {
+bool WriteBatchFiles(const QString& dir)
+{
     const QString crlf = QStringLiteral("\r\n");
     QString pack2;
     for (const char* pattern :
@@ -93,7 +95,8 @@ bool WriteBatchFiles(const QString& dir) {
     return ok;
 }
 
-StoreFolders CreateStoreFolders(const QString& dir) {
+StoreFolders CreateStoreFolders(const QString& dir)
+{
     StoreFolders f;
     QDir d(dir);
     auto make = [&](const QString& name) {
@@ -107,13 +110,15 @@ StoreFolders CreateStoreFolders(const QString& dir) {
     return f;
 }
 
-QStringList InformationFileNames() {
+QStringList InformationFileNames()
+{
     return {QStringLiteral("QBbeta_mods-history.txt"), QStringLiteral("QB_Program_Fixes.txt"),
             QStringLiteral("QB_info_1.txt"), QStringLiteral("QB_info_2.txt"),
             QStringLiteral("QB_info_3.txt")};
 }
 
-InformationFile InformationFileOf(const QString& dir, const QString& name) {
+InformationFile InformationFileOf(const QString& dir, const QString& name)
+{
     InformationFile f;
     f.path = files::resolve(dir, name);
     f.key = QFileInfo(name).completeBaseName();
@@ -125,7 +130,8 @@ InformationFile InformationFileOf(const QString& dir, const QString& name) {
     return f;
 }
 
-std::vector<InformationFile> ChangedInformationFiles(const QString& dir, const IniFile& ini) {
+std::vector<InformationFile> ChangedInformationFiles(const QString& dir, const IniFile& ini)
+{
     std::vector<InformationFile> changed;
     for (const QString& name : InformationFileNames()) {
         InformationFile f = InformationFileOf(dir, name);
@@ -135,11 +141,13 @@ std::vector<InformationFile> ChangedInformationFiles(const QString& dir, const I
     return changed;
 }
 
-bool MarkInformationShown(const QString& iniPath, const InformationFile& file) {
+bool MarkInformationShown(const QString& iniPath, const InformationFile& file)
+{
     return IniFile::writeStringOnce(iniPath, kInformationSection, file.key, file.stamp);
 }
 
-QString SafetyStopText() {
+QString SafetyStopText()
+{
     const char* lines[] = {
         "An unusual error was detected and as a safety  ",
         "precaution the program has decided ",

@@ -7,7 +7,8 @@
 
 namespace qb {
 
-StatusBannerPanel::StatusBannerPanel(QWidget* covered) : QLabel(covered) {
+StatusBannerPanel::StatusBannerPanel(QWidget* covered) : QLabel(covered)
+{
     setObjectName(QStringLiteral("statusBanner"));
     setAlignment(Qt::AlignCenter);
     setAutoFillBackground(true);
@@ -24,7 +25,8 @@ StatusBannerPanel::StatusBannerPanel(QWidget* covered) : QLabel(covered) {
     hide();
 }
 
-void StatusBannerPanel::showText(const QString& text) {
+void StatusBannerPanel::showText(const QString& text)
+{
     setText(text);
     setGeometry(parentWidget()->rect());
     show();
@@ -33,12 +35,14 @@ void StatusBannerPanel::showText(const QString& text) {
     session().messenger().setWaitCursor(true);
 }
 
-void StatusBannerPanel::hideBanner() {
+void StatusBannerPanel::hideBanner()
+{
     hide();
     session().messenger().setWaitCursor(false);
 }
 
-bool StatusBannerPanel::eventFilter(QObject* watched, QEvent* event) {
+bool StatusBannerPanel::eventFilter(QObject* watched, QEvent* event)
+{
     if (watched == parentWidget() && event->type() == QEvent::Resize)
         setGeometry(parentWidget()->rect());
     return QLabel::eventFilter(watched, event);

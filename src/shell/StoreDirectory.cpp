@@ -20,8 +20,10 @@ QString ChooseStoreDirectory(const QString& fromCommandLine)
 StoreDirectoryState PrepareStoreDirectory(const QString& dir, QString* error)
 {
     QDir d(dir);
-    if (d.exists() && files::exists(dir, QStringLiteral("ITEM.DB"))) return StoreDirectoryState::Ready;
-    bool empty = !d.exists() || d.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty();
+    if (d.exists() && files::exists(dir, QStringLiteral("ITEM.DB")))
+        return StoreDirectoryState::Ready;
+    bool empty = !d.exists() ||
+                 d.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty();
     if (!empty) return StoreDirectoryState::DataMissing;
     if (!QDir().mkpath(dir)) {
         if (error) *error = QStringLiteral("Cannot create the store directory ") + dir;

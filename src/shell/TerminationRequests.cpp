@@ -12,9 +12,9 @@
 #include <csignal>
 #include <cstdio>
 
-#include "shell/MainWindow.h"
 #include "floor/Messenger.h"
 #include "session/Session.h"
+#include "shell/MainWindow.h"
 
 namespace qb {
 
@@ -34,43 +34,39 @@ TerminationState& state() { return session().part<TerminationState>(); }
 
 // Nobody is there to answer: messages go to stderr, questions get their default answer.
 class UnattendedMessenger : public Messenger {
-  public:
-    MessageReply showInfo(const MessageRequest& request) override {
+public:
+    MessageReply showInfo(const MessageRequest& request) override
+    {
         std::fprintf(stderr, "quillbox: %s %s\n", qPrintable(request.code),
                      qPrintable(request.message));
         MessageReply reply;
         switch (request.kind) {
-            case kQuestionYes:
-                reply.button = MessageButton::Yes;
-                break;
-            case kQuestionNo:
-                reply.button = MessageButton::No;
-                break;
-            case kInputRequest:
-            case kAddKeyword:
-                reply.button = MessageButton::Cancel;
-                break;
-            default:
-                reply.button = MessageButton::Ok;
-                break;
+        case kQuestionYes: reply.button = MessageButton::Yes; break;
+        case kQuestionNo: reply.button = MessageButton::No; break;
+        case kInputRequest:
+        case kAddKeyword: reply.button = MessageButton::Cancel; break;
+        default: reply.button = MessageButton::Ok; break;
         }
         return reply;
     }
-    void plainMessage(const QString& text) override {
+    void plainMessage(const QString& text) override
+    {
         std::fprintf(stderr, "quillbox: %s\n", qPrintable(text));
     }
     void beep() override {}
     void processEvents() override { QCoreApplication::processEvents(); }
 };
 
-UnattendedMessenger& unattended() {
+UnattendedMessenger& unattended()
+{
     static UnattendedMessenger messenger;
     return messenger;
 }
 
 int signalPipe[2] = {-1, -1};
 
-void onSignal(int) {
+void onSignal(int)
+{
     char c = 1;
     ssize_t ignored = ::write(signalPipe[1], &c, 1);
     (void)ignored;
@@ -80,7 +76,8 @@ const int kSignals[] = {SIGTERM, SIGHUP, SIGINT};
 
 }  // namespace
 
-TerminationRequests::TerminationRequests(TBillBoard& window) : QObject(&window) {
+TerminationRequests::TerminationRequests(TBillBoard& window) : QObject(&window)
+{
     QPointer<TBillBoard> target(&window);
     if (signalPipe[0] < 0 &&
         ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0) {
@@ -110,7 +107,8 @@ TerminationRequests::TerminationRequests(TBillBoard& window) : QObject(&window) 
     }
 }
 
-TerminationRequests::~TerminationRequests() {
+TerminationRequests::~TerminationRequests()
+{
     struct sigaction action = {};
     action.sa_handler = SIG_DFL;
     sigemptyset(&action.sa_mask);
@@ -119,7 +117,8 @@ TerminationRequests::~TerminationRequests() {
 
 bool TerminationRequests::requested() { return state().requested; }
 
-void TerminationRequests::terminate(TBillBoard& window) {
+void TerminationRequests::terminate(TBillBoard& window)
+{
     Session& s = session();
     TerminationState& t = state();
     if (!t.requested) {
@@ -146,7 +145,8 @@ void TerminationRequests::terminate(TBillBoard& window) {
     state().closing = false;
 }
 
-void TerminationRequests::reset() {
+void TerminationRequests::reset()
+{
     TerminationState& t = state();
     if (t.requested && t.messengerBefore) session().setMessenger(t.messengerBefore);
     t.requested = false;

@@ -12,7 +12,7 @@ class TBillBoard;
 // rest stays in the recovery file, and the program ends.
 class TerminationRequests : public QObject {
     Q_OBJECT
-  public:
+public:
     explicit TerminationRequests(TBillBoard& window);
     ~TerminationRequests() override;
 

@@ -3,8 +3,8 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QHBoxLayout>
-#include <QMimeData>
 #include <QLabel>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -17,7 +17,8 @@
 
 namespace qb {
 
-void PressPanel::mousePressEvent(QMouseEvent* event) {
+void PressPanel::mousePressEvent(QMouseEvent* event)
+{
     if (event->button() == Qt::LeftButton) Q_EMIT pressed();
     QFrame::mousePressEvent(event);
 }
@@ -60,13 +61,15 @@ const QColor kFlywordYellow(255, 255, 0);
 const QColor kFlywordRed(255, 0, 0);
 const QColor kInk(30, 30, 60);
 
-void card(QPainter& p, const QRectF& r, const QColor& fill, const QColor& edge = kInk) {
+void card(QPainter& p, const QRectF& r, const QColor& fill, const QColor& edge = kInk)
+{
     p.setPen(QPen(edge, 1));
     p.setBrush(fill);
     p.drawRect(r);
 }
 
-void wheel(QPainter& p, const QPointF& c, qreal radius) {
+void wheel(QPainter& p, const QPointF& c, qreal radius)
+{
     p.setPen(QPen(QColor(40, 70, 150), 1.4));
     p.setBrush(kConceptBlue);
     p.drawEllipse(c, radius, radius);
@@ -80,19 +83,22 @@ void wheel(QPainter& p, const QPointF& c, qreal radius) {
     p.drawEllipse(c, radius / 3, radius / 3);
 }
 
-void redCross(QPainter& p) {
+void redCross(QPainter& p)
+{
     p.setPen(QPen(QColor(210, 0, 0), 2.6, Qt::SolidLine, Qt::RoundCap));
     p.drawLine(QPointF(10, 10), QPointF(18, 18));
     p.drawLine(QPointF(18, 10), QPointF(10, 18));
 }
 
-void grid(QPainter& p, const QColor& fill, const QColor& edge) {
+void grid(QPainter& p, const QColor& fill, const QColor& edge)
+{
     for (int row = 0; row < 2; ++row)
         for (int col = 0; col < 2; ++col)
             card(p, QRectF(2.5 + col * 8, 2.5 + row * 8, 7, 7), fill, edge);
 }
 
-void magnifier(QPainter& p, const QPointF& c, qreal r) {
+void magnifier(QPainter& p, const QPointF& c, qreal r)
+{
     p.setPen(QPen(kInk, 2));
     p.setBrush(QColor(220, 240, 255));
     p.drawEllipse(c, r, r);
@@ -100,7 +106,8 @@ void magnifier(QPainter& p, const QPointF& c, qreal r) {
     p.drawLine(c + QPointF(r * 0.75, r * 0.75), c + QPointF(r * 1.9, r * 1.9));
 }
 
-void openBook(QPainter& p) {
+void openBook(QPainter& p)
+{
     p.setPen(QPen(kInk, 1));
     p.setBrush(Qt::white);
     QPainterPath left;
@@ -124,164 +131,150 @@ void openBook(QPainter& p) {
     }
 }
 
-QIcon glyph(Glyph g) {
+QIcon glyph(Glyph g)
+{
     QPixmap pm(kGlyph, kGlyph);
     pm.fill(Qt::transparent);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
     switch (g) {
-        case Glyph::Globe:
-            p.setPen(QPen(QColor(0, 80, 160), 1.2));
-            p.setBrush(QColor(150, 200, 250));
-            p.drawEllipse(QPointF(10, 10), 8, 8);
-            p.setBrush(Qt::NoBrush);
-            p.drawEllipse(QPointF(10, 10), 3.5, 8);
-            p.drawLine(QPointF(2, 10), QPointF(18, 10));
-            p.drawLine(QPointF(3.5, 6), QPointF(16.5, 6));
-            p.drawLine(QPointF(3.5, 14), QPointF(16.5, 14));
-            break;
-        case Glyph::Disk:
-            p.setPen(QPen(kInk, 1));
-            p.setBrush(QColor(40, 70, 150));
-            p.drawRoundedRect(QRectF(2.5, 2.5, 15, 15), 1.5, 1.5);
-            p.setBrush(Qt::white);
-            p.drawRect(QRectF(5, 3, 10, 6));
-            p.setBrush(QColor(200, 200, 200));
-            p.drawRect(QRectF(6, 12, 8, 5));
-            break;
-        case Glyph::Mill:
-            p.setPen(QPen(kInk, 1));
-            p.setBrush(QColor(200, 150, 90));
-            p.drawPolygon(
-                QPolygonF({QPointF(7, 18), QPointF(13, 18), QPointF(11.5, 9), QPointF(8.5, 9)}));
-            p.setBrush(QColor(240, 240, 255));
-            for (int i = 0; i < 4; ++i) {
-                QTransform t;
-                t.translate(10, 8);
-                t.rotate(45 + 90.0 * i);
-                p.drawPolygon(t.map(QPolygonF(
-                    {QPointF(0, -1), QPointF(7.5, -2.5), QPointF(7.5, 1.5), QPointF(0, 1)})));
-            }
-            break;
-        case Glyph::Analyze: {
-            QFont f(QStringLiteral("Times New Roman"));
-            f.setPixelSize(13);
-            f.setBold(true);
-            p.setFont(f);
-            p.setPen(kInk);
-            p.drawText(QRectF(0, 0, 14, 14), Qt::AlignCenter, QStringLiteral("Ab"));
-            magnifier(p, QPointF(12.5, 12.5), 3.5);
-            break;
+    case Glyph::Globe:
+        p.setPen(QPen(QColor(0, 80, 160), 1.2));
+        p.setBrush(QColor(150, 200, 250));
+        p.drawEllipse(QPointF(10, 10), 8, 8);
+        p.setBrush(Qt::NoBrush);
+        p.drawEllipse(QPointF(10, 10), 3.5, 8);
+        p.drawLine(QPointF(2, 10), QPointF(18, 10));
+        p.drawLine(QPointF(3.5, 6), QPointF(16.5, 6));
+        p.drawLine(QPointF(3.5, 14), QPointF(16.5, 14));
+        break;
+    case Glyph::Disk:
+        p.setPen(QPen(kInk, 1));
+        p.setBrush(QColor(40, 70, 150));
+        p.drawRoundedRect(QRectF(2.5, 2.5, 15, 15), 1.5, 1.5);
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(5, 3, 10, 6));
+        p.setBrush(QColor(200, 200, 200));
+        p.drawRect(QRectF(6, 12, 8, 5));
+        break;
+    case Glyph::Mill:
+        p.setPen(QPen(kInk, 1));
+        p.setBrush(QColor(200, 150, 90));
+        p.drawPolygon(
+            QPolygonF({QPointF(7, 18), QPointF(13, 18), QPointF(11.5, 9), QPointF(8.5, 9)}));
+        p.setBrush(QColor(240, 240, 255));
+        for (int i = 0; i < 4; ++i) {
+            QTransform t;
+            t.translate(10, 8);
+            t.rotate(45 + 90.0 * i);
+            p.drawPolygon(t.map(
+                QPolygonF({QPointF(0, -1), QPointF(7.5, -2.5), QPointF(7.5, 1.5), QPointF(0, 1)})));
         }
-        case Glyph::Page:
-        case Glyph::ClipboardPage:
-            if (g == Glyph::ClipboardPage) {
-                p.setPen(QPen(QColor(90, 50, 10), 1));
-                p.setBrush(QColor(190, 130, 60));
-                p.drawRoundedRect(QRectF(2.5, 2.5, 13, 16), 1.5, 1.5);
-            }
-            {
-                QRectF r = g == Glyph::Page ? QRectF(4.5, 2.5, 11, 15) : QRectF(5.5, 6.5, 12, 12);
-                QPolygonF page({r.topLeft(), QPointF(r.right() - 3, r.top()),
-                                QPointF(r.right(), r.top() + 3), r.bottomRight(), r.bottomLeft()});
-                p.setPen(QPen(kInk, 1));
-                p.setBrush(kItemPaper);
-                p.drawPolygon(page);
-                p.setPen(QPen(QColor(120, 120, 140), 0.8));
-                for (qreal y = r.top() + 4; y < r.bottom() - 1; y += 2.5)
-                    p.drawLine(QPointF(r.left() + 2, y), QPointF(r.right() - 2, y));
-            }
-            if (g == Glyph::ClipboardPage) {
-                p.setPen(QPen(kInk, 1));
-                p.setBrush(QColor(180, 180, 180));
-                p.drawRect(QRectF(6, 1.5, 6, 3));
-            }
-            break;
-        case Glyph::Wheel:
-            wheel(p, QPointF(10, 10), 8);
-            break;
-        case Glyph::Flyword:
-            card(p, QRectF(2.5, 6.5, 15, 8), kFlywordYellow, kFlywordRed);
-            p.setPen(QPen(kInk, 1));
-            p.drawLine(QPointF(5, 10.5), QPointF(15, 10.5));
-            break;
-        case Glyph::Magnifier:
-            magnifier(p, QPointF(8, 8), 5.5);
-            break;
-        case Glyph::DictionaryLocate:
-            card(p, QRectF(2.5, 2.5, 12, 15), QColor(0, 255, 255), QColor(0, 100, 120));
-            p.setPen(QPen(kInk, 0.8));
-            for (qreal y = 5.5; y < 16; y += 2.5) p.drawLine(QPointF(4.5, y), QPointF(12.5, y));
-            magnifier(p, QPointF(13, 12), 3.5);
-            break;
-        case Glyph::Diagonal:
-            for (int i = 0; i < 3; ++i) card(p, QRectF(1.5 + 4 * i, 1.5 + 4 * i, 9, 8), kItemPaper);
-            break;
-        case Glyph::TileItems:
-            grid(p, kItemPaper, kInk);
-            break;
-        case Glyph::TileConcepts:
-            grid(p, kConceptBlue, QColor(40, 70, 150));
-            break;
-        case Glyph::TileInflections:
-            grid(p, QColor(190, 190, 190), kInflectionGrey);
-            break;
-        case Glyph::TileFlywords:
-            grid(p, kFlywordYellow, kFlywordRed);
-            break;
-        case Glyph::Book:
-            openBook(p);
-            break;
-        case Glyph::ClearItems:
-            card(p, QRectF(2.5, 1.5, 11, 14), kItemPaper);
-            redCross(p);
-            break;
-        case Glyph::ClearConcepts:
-            wheel(p, QPointF(8, 8), 6.5);
-            redCross(p);
-            break;
-        case Glyph::ClearInflections:
-            card(p, QRectF(2.5, 2.5, 13, 10), QColor(190, 190, 190), kInflectionGrey);
-            redCross(p);
-            break;
-        case Glyph::ClearFlywords:
-            card(p, QRectF(1.5, 3.5, 14, 7), kFlywordYellow, kFlywordRed);
-            redCross(p);
-            break;
-        case Glyph::GarbageCan:
-            p.setPen(QPen(QColor(60, 60, 60), 1));
-            p.setBrush(QColor(170, 170, 170));
-            p.drawRect(QRectF(3.5, 4.5, 13, 2));
-            p.drawRect(QRectF(8, 2.5, 4, 2));
-            p.drawPolygon(
-                QPolygonF({QPointF(5, 7), QPointF(15, 7), QPointF(14, 18), QPointF(6, 18)}));
-            for (qreal x : {8.0, 10.0, 12.0}) p.drawLine(QPointF(x, 9), QPointF(x, 16));
-            break;
-        case Glyph::Plus:
-            p.setPen(Qt::NoPen);
-            p.setBrush(QColor(0, 150, 0));
-            p.drawRect(QRectF(8, 3, 4, 14));
-            p.drawRect(QRectF(3, 8, 14, 4));
-            break;
-        case Glyph::Minus:
-            p.setPen(Qt::NoPen);
-            p.setBrush(QColor(200, 0, 0));
-            p.drawRect(QRectF(3, 8, 14, 4));
-            break;
-        case Glyph::Stop: {
-            QPolygonF octagon;
-            for (int i = 0; i < 8; ++i) {
-                QTransform t;
-                t.rotate(22.5 + 45.0 * i);
-                octagon << t.map(QPointF(0, -8.5)) + QPointF(10, 10);
-            }
-            p.setPen(QPen(Qt::white, 1));
-            p.setBrush(QColor(200, 0, 0));
-            p.drawPolygon(octagon);
-            p.setPen(QPen(Qt::white, 2));
-            p.drawLine(QPointF(6, 10), QPointF(14, 10));
-            break;
+        break;
+    case Glyph::Analyze: {
+        QFont f(QStringLiteral("Times New Roman"));
+        f.setPixelSize(13);
+        f.setBold(true);
+        p.setFont(f);
+        p.setPen(kInk);
+        p.drawText(QRectF(0, 0, 14, 14), Qt::AlignCenter, QStringLiteral("Ab"));
+        magnifier(p, QPointF(12.5, 12.5), 3.5);
+        break;
+    }
+    case Glyph::Page:
+    case Glyph::ClipboardPage:
+        if (g == Glyph::ClipboardPage) {
+            p.setPen(QPen(QColor(90, 50, 10), 1));
+            p.setBrush(QColor(190, 130, 60));
+            p.drawRoundedRect(QRectF(2.5, 2.5, 13, 16), 1.5, 1.5);
         }
+        {
+            QRectF r = g == Glyph::Page ? QRectF(4.5, 2.5, 11, 15) : QRectF(5.5, 6.5, 12, 12);
+            QPolygonF page({r.topLeft(), QPointF(r.right() - 3, r.top()),
+                            QPointF(r.right(), r.top() + 3), r.bottomRight(), r.bottomLeft()});
+            p.setPen(QPen(kInk, 1));
+            p.setBrush(kItemPaper);
+            p.drawPolygon(page);
+            p.setPen(QPen(QColor(120, 120, 140), 0.8));
+            for (qreal y = r.top() + 4; y < r.bottom() - 1; y += 2.5)
+                p.drawLine(QPointF(r.left() + 2, y), QPointF(r.right() - 2, y));
+        }
+        if (g == Glyph::ClipboardPage) {
+            p.setPen(QPen(kInk, 1));
+            p.setBrush(QColor(180, 180, 180));
+            p.drawRect(QRectF(6, 1.5, 6, 3));
+        }
+        break;
+    case Glyph::Wheel: wheel(p, QPointF(10, 10), 8); break;
+    case Glyph::Flyword:
+        card(p, QRectF(2.5, 6.5, 15, 8), kFlywordYellow, kFlywordRed);
+        p.setPen(QPen(kInk, 1));
+        p.drawLine(QPointF(5, 10.5), QPointF(15, 10.5));
+        break;
+    case Glyph::Magnifier: magnifier(p, QPointF(8, 8), 5.5); break;
+    case Glyph::DictionaryLocate:
+        card(p, QRectF(2.5, 2.5, 12, 15), QColor(0, 255, 255), QColor(0, 100, 120));
+        p.setPen(QPen(kInk, 0.8));
+        for (qreal y = 5.5; y < 16; y += 2.5) p.drawLine(QPointF(4.5, y), QPointF(12.5, y));
+        magnifier(p, QPointF(13, 12), 3.5);
+        break;
+    case Glyph::Diagonal:
+        for (int i = 0; i < 3; ++i) card(p, QRectF(1.5 + 4 * i, 1.5 + 4 * i, 9, 8), kItemPaper);
+        break;
+    case Glyph::TileItems: grid(p, kItemPaper, kInk); break;
+    case Glyph::TileConcepts: grid(p, kConceptBlue, QColor(40, 70, 150)); break;
+    case Glyph::TileInflections: grid(p, QColor(190, 190, 190), kInflectionGrey); break;
+    case Glyph::TileFlywords: grid(p, kFlywordYellow, kFlywordRed); break;
+    case Glyph::Book: openBook(p); break;
+    case Glyph::ClearItems:
+        card(p, QRectF(2.5, 1.5, 11, 14), kItemPaper);
+        redCross(p);
+        break;
+    case Glyph::ClearConcepts:
+        wheel(p, QPointF(8, 8), 6.5);
+        redCross(p);
+        break;
+    case Glyph::ClearInflections:
+        card(p, QRectF(2.5, 2.5, 13, 10), QColor(190, 190, 190), kInflectionGrey);
+        redCross(p);
+        break;
+    case Glyph::ClearFlywords:
+        card(p, QRectF(1.5, 3.5, 14, 7), kFlywordYellow, kFlywordRed);
+        redCross(p);
+        break;
+    case Glyph::GarbageCan:
+        p.setPen(QPen(QColor(60, 60, 60), 1));
+        p.setBrush(QColor(170, 170, 170));
+        p.drawRect(QRectF(3.5, 4.5, 13, 2));
+        p.drawRect(QRectF(8, 2.5, 4, 2));
+        p.drawPolygon(QPolygonF({QPointF(5, 7), QPointF(15, 7), QPointF(14, 18), QPointF(6, 18)}));
+        for (qreal x : {8.0, 10.0, 12.0}) p.drawLine(QPointF(x, 9), QPointF(x, 16));
+        break;
+    case Glyph::Plus:
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(0, 150, 0));
+        p.drawRect(QRectF(8, 3, 4, 14));
+        p.drawRect(QRectF(3, 8, 14, 4));
+        break;
+    case Glyph::Minus:
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(200, 0, 0));
+        p.drawRect(QRectF(3, 8, 14, 4));
+        break;
+    case Glyph::Stop: {
+        QPolygonF octagon;
+        for (int i = 0; i < 8; ++i) {
+            QTransform t;
+            t.rotate(22.5 + 45.0 * i);
+            octagon << t.map(QPointF(0, -8.5)) + QPointF(10, 10);
+        }
+        p.setPen(QPen(Qt::white, 1));
+        p.setBrush(QColor(200, 0, 0));
+        p.drawPolygon(octagon);
+        p.setPen(QPen(Qt::white, 2));
+        p.drawLine(QPointF(6, 10), QPointF(14, 10));
+        break;
+    }
     }
     p.end();
     return QIcon(pm);
@@ -290,7 +283,8 @@ QIcon glyph(Glyph g) {
 }  // namespace
 
 ToolBarPanel::ToolBarPanel(CommandRegistry& commands, QWidget* parent)
-    : QFrame(parent), commands_(commands) {
+    : QFrame(parent), commands_(commands)
+{
     setObjectName(QStringLiteral("toolBarPanel"));
     setFixedHeight(kHeight);
     auto* row = new QHBoxLayout(this);
@@ -464,7 +458,8 @@ ToolBarPanel::ToolBarPanel(CommandRegistry& commands, QWidget* parent)
     setExplodeIndicator(0, false);
 }
 
-QFrame* ToolBarPanel::group(QWidget* parent) {
+QFrame* ToolBarPanel::group(QWidget* parent)
+{
     auto* g = new QFrame(parent);
     g->setFrameShape(QFrame::StyledPanel);
     g->setFrameShadow(QFrame::Raised);
@@ -476,7 +471,8 @@ QFrame* ToolBarPanel::group(QWidget* parent) {
 }
 
 QToolButton* ToolBarPanel::addButton(QFrame* g, const char* command, const QString& hint,
-                                     const QIcon& icon) {
+                                     const QIcon& icon)
+{
     const QString name = QString::fromLatin1(command);
     auto* b = new QToolButton(g);
     b->setObjectName(QStringLiteral("tool_") + name);
@@ -497,7 +493,8 @@ QToolButton* ToolBarPanel::addButton(QFrame* g, const char* command, const QStri
 
 QString ToolBarPanel::dateStampText() const { return dateStamp_->toPlainText(); }
 
-void ToolBarPanel::resetDateStamp() {
+void ToolBarPanel::resetDateStamp()
+{
     dateStamp_->clear();
     dateStamp_->setPlainText(QStringLiteral("*Date*"));
 }
@@ -506,7 +503,8 @@ void ToolBarPanel::setClipboardSizeText(const QString& text) { clipSizeText_->se
 
 QString ToolBarPanel::clipboardSizeText() const { return clipSizeText_->text(); }
 
-void ToolBarPanel::refreshClipboardSize() {
+void ToolBarPanel::refreshClipboardSize()
+{
     const QMimeData* data = nullptr;
     if (QClipboard* clipboard = QGuiApplication::clipboard()) data = clipboard->mimeData();
     QString shown;
@@ -523,12 +521,14 @@ void ToolBarPanel::refreshClipboardSize() {
     clipSizeText_->repaint();
 }
 
-void ToolBarPanel::showStopPicture(bool stopped) {
+void ToolBarPanel::showStopPicture(bool stopped)
+{
     stop_->setVisible(stopped);
     directory_->setVisible(!stopped);
 }
 
-void ToolBarPanel::setExplodeIndicator(int mode, bool signs) {
+void ToolBarPanel::setExplodeIndicator(int mode, bool signs)
+{
     plus_->hide();
     minus_->hide();
     explodeText_->hide();
@@ -543,7 +543,8 @@ void ToolBarPanel::setExplodeIndicator(int mode, bool signs) {
         minus_->show();
 }
 
-QString ToolBarPanel::explodeText() const {
+QString ToolBarPanel::explodeText() const
+{
     return explodeText_->isVisibleTo(explode_) ? explodeText_->text() : QString();
 }
 bool ToolBarPanel::plusShown() const { return plus_->isVisibleTo(explode_); }

@@ -14,12 +14,12 @@ class CommandRegistry;
 // A panel that reports a left press (the logo panel, the explode indicator, the clipboard size).
 class PressPanel : public QFrame {
     Q_OBJECT
-  public:
+public:
     using QFrame::QFrame;
-  Q_SIGNALS:
+Q_SIGNALS:
     void pressed();
 
-  protected:
+protected:
     void mousePressEvent(QMouseEvent* event) override;
 };
 
@@ -28,7 +28,7 @@ class PressPanel : public QFrame {
 // desktop map, and the explode indicator.
 class ToolBarPanel : public QFrame {
     Q_OBJECT
-  public:
+public:
     static constexpr int kHeight = 29;
 
     ToolBarPanel(CommandRegistry& commands, QWidget* parent);
@@ -60,7 +60,7 @@ class ToolBarPanel : public QFrame {
     bool plusShown() const;
     bool minusShown() const;
 
-  private:
+private:
     QFrame* group(QWidget* parent);
     QToolButton* addButton(QFrame* group, const char* command, const QString& hint,
                            const QIcon& icon);

@@ -11,12 +11,14 @@ WidgetMessenger::WidgetMessenger() = default;
 
 WidgetMessenger::~WidgetMessenger() { setWaitCursor(false); }
 
-TfrmQBShowInfo* WidgetMessenger::dialog() {
+TfrmQBShowInfo* WidgetMessenger::dialog()
+{
     if (!dialog_) dialog_ = std::make_unique<TfrmQBShowInfo>();
     return dialog_.get();
 }
 
-MessageReply WidgetMessenger::showInfo(const MessageRequest& request) {
+MessageReply WidgetMessenger::showInfo(const MessageRequest& request)
+{
     // A message opened from inside another one (a timer firing meanwhile) gets a window of its
     // own, so the open one is not refilled under the user's eyes.
     if (dialog()->isVisible()) {
@@ -26,7 +28,8 @@ MessageReply WidgetMessenger::showInfo(const MessageRequest& request) {
     return dialog()->run(request);
 }
 
-void WidgetMessenger::plainMessage(const QString& text) {
+void WidgetMessenger::plainMessage(const QString& text)
+{
     QString shown = text;
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     bool wasWaiting = waiting_;
@@ -43,7 +46,8 @@ void WidgetMessenger::beep() { QApplication::beep(); }
 
 void WidgetMessenger::processEvents() { QApplication::processEvents(); }
 
-void WidgetMessenger::setWaitCursor(bool wait) {
+void WidgetMessenger::setWaitCursor(bool wait)
+{
     if (wait == waiting_ || !qApp) return;
     waiting_ = wait;
     if (wait)

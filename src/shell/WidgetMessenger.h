@@ -11,7 +11,7 @@ class TfrmQBShowInfo;
 // The desktop program's messenger: the information window for messages, a plain message box,
 // the platform beep, pending events and the wait cursor.
 class WidgetMessenger : public Messenger {
-  public:
+public:
     WidgetMessenger();
     ~WidgetMessenger() override;
 
@@ -25,7 +25,7 @@ class WidgetMessenger : public Messenger {
     TfrmQBShowInfo* dialog();
     bool waitCursorShown() const { return waiting_; }
 
-  private:
+private:
     std::unique_ptr<TfrmQBShowInfo> dialog_;
     bool waiting_ = false;
 };

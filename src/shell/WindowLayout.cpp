@@ -3,9 +3,9 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include "platform/IniFile.h"
 #include "floor/Messages.h"
 #include "floor/Settings.h"
+#include "platform/IniFile.h"
 
 namespace qb {
 
@@ -15,12 +15,13 @@ const QString kWindowsUp = QStringLiteral("WINDOWS UP");
 const QString kWindowSizes = QStringLiteral("WINDOW SIZES");
 const QString kSavedWork = QStringLiteral("SAVEDWORK");
 
-QString key(const char* prefix, int n, const char* suffix) {
+QString key(const char* prefix, int n, const char* suffix)
+{
     return QString::fromLatin1(prefix) + QString::number(n) + QString::fromLatin1(suffix);
 }
 
-QRect savedGeometry(const IniFile& ini, const char* prefix, int n, int defaultLeft,
-                    int defaultTop) {
+QRect savedGeometry(const IniFile& ini, const char* prefix, int n, int defaultLeft, int defaultTop)
+{
     int left = ini.readInteger(kWindowSizes, key(prefix, n, "_Left"), defaultLeft);
     int top = ini.readInteger(kWindowSizes, key(prefix, n, "_Top"), defaultTop);
     int height = ini.readInteger(kWindowSizes, key(prefix, n, "_Height"), 0);
@@ -28,7 +29,8 @@ QRect savedGeometry(const IniFile& ini, const char* prefix, int n, int defaultLe
     return QRect(left, top, qMax(0, width), qMax(0, height));
 }
 
-void writeGeometry(IniFile& ini, const char* prefix, int n, const QRect& g) {
+void writeGeometry(IniFile& ini, const char* prefix, int n, const QRect& g)
+{
     ini.writeInteger(kWindowSizes, key(prefix, n, "_Left"), g.left());
     ini.writeInteger(kWindowSizes, key(prefix, n, "_Top"), g.top());
     ini.writeInteger(kWindowSizes, key(prefix, n, "_Height"), g.height());
@@ -36,7 +38,8 @@ void writeGeometry(IniFile& ini, const char* prefix, int n, const QRect& g) {
 }
 
 // The outline id becomes a file name inside the outline folder, never a path out of it.
-QString outlineFileName(const QString& outlineId) {
+QString outlineFileName(const QString& outlineId)
+{
     QString name = outlineId.trimmed();
     name.replace(QLatin1Char('/'), QLatin1Char('_'));
     name.replace(QLatin1Char('\\'), QLatin1Char('_'));
@@ -47,7 +50,8 @@ QString outlineFileName(const QString& outlineId) {
 }  // namespace
 
 void RestoreWindowLayout(const IniFile& ini, const Settings& s, int screenWidth, int toolBarHeight,
-                         const WindowLayoutHooks& hooks) {
+                         const WindowLayoutHooks& hooks)
+{
     const int defaultLeft = screenWidth - s.generalOffsetSideBorder - 220 - s.horizontal;
     const int defaultTop = s.generalOffsetTopBorder + toolBarHeight;
 
@@ -80,7 +84,8 @@ void RestoreWindowLayout(const IniFile& ini, const Settings& s, int screenWidth,
     }
 }
 
-void SaveWindowLayout(IniFile& ini, const WindowLayoutHooks& hooks, const QString& outlineDir) {
+void SaveWindowLayout(IniFile& ini, const WindowLayoutHooks& hooks, const QString& outlineDir)
+{
     for (int n = 1; n <= layout::kProjectWindows; ++n) {
         ini.writeBool(kWindowsUp, key("Proj_", n, "_exists"), false);
         ini.writeString(kSavedWork, key("OutlineName_", n, ""), QString());

@@ -54,13 +54,15 @@ TBillBoard* mainWindow() { return TBillBoard::instance(); }
 
 QString name(const char* command) { return QString::fromLatin1(command); }
 
-void clipboardChanged() {
+void clipboardChanged()
+{
     if (TBillBoard* main = mainWindow()) main->commands().trigger(name(cmd::RefreshClipboardSize));
 }
 
 // ---- the main window ----
 
-void wireWindowHooks() {
+void wireWindowHooks()
+{
     DesktopHooks& hooks = session().hooks;
     hooks.showBanner = [](const QString& text) {
         if (TBillBoard* main = mainWindow()) main->showBanner(text);
@@ -93,7 +95,8 @@ void wireWindowHooks() {
 
 // ---- the store ----
 
-void wireStore(TBillBoard& window) {
+void wireStore(TBillBoard& window)
+{
     session().shell.dataChecks = [] { DataChecks(); };
     window.commands().bind(name(cmd::ShowDatabaseLocationInfo), [] {
         const QPoint scroll = session().hooks.scroll();
@@ -103,15 +106,20 @@ void wireStore(TBillBoard& window) {
 
 // ---- the card framework's commands ----
 
-void bindClear(CommandRegistry& commands, TDesktop* desktop, const char* command, ClearCommand clear) {
+void bindClear(CommandRegistry& commands, TDesktop* desktop, const char* command,
+               ClearCommand clear)
+{
     commands.bind(name(command), [desktop, clear] { ClearCards(*desktop, clear); });
 }
 
-void bindOption(CommandRegistry& commands, const char* command, OptionToggle toggle) {
-    commands.bindToggle(name(command), [toggle] { return ApplyToggle(toggle); }, ToggleMark(toggle));
+void bindOption(CommandRegistry& commands, const char* command, OptionToggle toggle)
+{
+    commands.bindToggle(
+        name(command), [toggle] { return ApplyToggle(toggle); }, ToggleMark(toggle));
 }
 
-void wireDesktopCommands(TBillBoard& window) {
+void wireDesktopCommands(TBillBoard& window)
+{
     CommandRegistry& commands = window.commands();
     TDesktop* desktop = window.desktop();
     bindClear(commands, desktop, cmd::ClearConcepts, ClearCommand::Concepts);
@@ -138,7 +146,8 @@ void wireDesktopCommands(TBillBoard& window) {
 // ---- the dictionary ----
 
 // The menu's check marks and the tool bar's indicator for the current explode mode.
-void refreshExplodeMarks(TBillBoard& window) {
+void refreshExplodeMarks(TBillBoard& window)
+{
     CommandRegistry& c = window.commands();
     ExplodeIndicator indicator = explodeIndicator();
     const std::pair<const char*, ExplodeMode> entries[] = {
@@ -153,12 +162,14 @@ void refreshExplodeMarks(TBillBoard& window) {
     window.setExplodeIndicator(int(indicator.checked));
 }
 
-void setExplode(TBillBoard& window, int value) {
+void setExplode(TBillBoard& window, int value)
+{
     SetExplodeMode(value);
     refreshExplodeMarks(window);
 }
 
-void bindExplodeEntries(TBillBoard& window) {
+void bindExplodeEntries(TBillBoard& window)
+{
     CommandRegistry& c = window.commands();
     TBillBoard* w = &window;
     c.bind(name(cmd::ExplodeOff), [w] { setExplode(*w, int(ExplodeMode::Off)); });
@@ -179,12 +190,15 @@ void bindExplodeEntries(TBillBoard& window) {
     refreshExplodeMarks(window);
 }
 
-void wireDictionaryHooks() {
+void wireDictionaryHooks()
+{
     DictionaryHooks& hooks = dictionaryHooks();
     hooks.focusLogoPanel = [] {
         if (TBillBoard* main = mainWindow()) main->logoPanel()->setFocus(Qt::OtherFocusReason);
     };
-    hooks.runNewWordDialog = [](const QString& proposed) { RunNewWordDialog(proposed, mainWindow()); };
+    hooks.runNewWordDialog = [](const QString& proposed) {
+        RunNewWordDialog(proposed, mainWindow());
+    };
     hooks.runLocateDialog = [] { TLocateInList::run(); };
     hooks.placeConceptCard = [](ConceptCardData& card) {
         TDesktop* desktop = TDesktop::current();
@@ -197,7 +211,9 @@ void wireDictionaryHooks() {
     hooks.setClipboardText = [](const QString& text) {
         if (QClipboard* c = QGuiApplication::clipboard()) c->setText(text);
     };
-    hooks.showConceptPicture = [](Timestamp conceptId) { desktoppicture::ShowFor(ShowKeyOfConcept(conceptId)); };
+    hooks.showConceptPicture = [](Timestamp conceptId) {
+        desktoppicture::ShowFor(ShowKeyOfConcept(conceptId));
+    };
     hooks.connectConceptImage = [](Timestamp conceptId, const QImage& image) {
         return desktoppicture::ConnectImage(ShowKeyOfConcept(conceptId), image);
     };
@@ -218,7 +234,8 @@ void wireDictionaryHooks() {
     };
 }
 
-void wireDictionaryCommands(TBillBoard& window) {
+void wireDictionaryCommands(TBillBoard& window)
+{
     CommandRegistry& c = window.commands();
     TDesktop* desktop = window.desktop();
     c.bind(name(cmd::NewWord), [] { CallNewWord(QString(), false); });
@@ -241,17 +258,20 @@ void wireDictionaryCommands(TBillBoard& window) {
 
     TBillBoard* w = &window;
     InstallDictionaryKeys(
-        window, [w] { w->commands().trigger(name(cmd::NewWord)); }, [w] { refreshExplodeMarks(*w); });
+        window, [w] { w->commands().trigger(name(cmd::NewWord)); },
+        [w] { refreshExplodeMarks(*w); });
 }
 
 // ---- external programs ----
 
-void SendClipboardToEditor() {
+void SendClipboardToEditor()
+{
     QClipboard* clipboard = QApplication::clipboard();
     ClipboardToEditor(clipboard ? clipboard->text() : QString());
 }
 
-void wireExternalPrograms(TBillBoard& window) {
+void wireExternalPrograms(TBillBoard& window)
+{
     QPointer<TBillBoard> guarded(&window);
     SetMinimizeProgramHook([guarded] {
         if (guarded) guarded->showMinimized();
@@ -265,7 +285,9 @@ void wireExternalPrograms(TBillBoard& window) {
     commands.bind(name(cmd::ClipboardToEditor), SendClipboardToEditor);
     commands.bind(name(cmd::FileExplorer), [] { FileExplorer(); });
     // "&Edit INI-file" hands the settings file to the text editor.
-    session().shell.editFile = [](const QString& path) { return WordProcUtility(QuoteParameter(path)); };
+    session().shell.editFile = [](const QString& path) {
+        return WordProcUtility(QuoteParameter(path));
+    };
 }
 
 // ---- items ----
@@ -281,7 +303,8 @@ const ModeCommand kModeCommands[] = {
     {cmd::CardSideCombined, ctxCombined},
 };
 
-void wireItemHooks() {
+void wireItemHooks()
+{
     ItemHooks& hooks = itemHooks();
     hooks.dateStampText = [] {
         TBillBoard* main = mainWindow();
@@ -305,10 +328,13 @@ void wireItemHooks() {
             if (!main->hintsShown()) main->setHintsShown(true);
     };
     // A word without concept dropped on an item card gets a concept card of its own first.
-    hooks.newConceptCardForWord = [](const QString& word, int wordNo) { NewConceptCardForWord(word, wordNo); };
+    hooks.newConceptCardForWord = [](const QString& word, int wordNo) {
+        NewConceptCardForWord(word, wordNo);
+    };
 }
 
-void wireItemCommands(TBillBoard& window) {
+void wireItemCommands(TBillBoard& window)
+{
     CommandRegistry& commands = window.commands();
     commands.bind(name(cmd::UpdateChanges), [] { UpdateItems(); });
     commands.bind(name(cmd::NewBlankItem), [] { CreateBlankItem(false); });
@@ -327,8 +353,9 @@ void wireItemCommands(TBillBoard& window) {
             const int at = row->indexOf(bar->explodeIndicator());
             row->insertWidget(at < 0 ? row->count() : at, i);
         }
-        QObject::connect(i, &TCardSideIndicator::pressed, i,
-                         [] { SetCardSideUpMode(NextCardSideMode(session().settings.cardSideUp)); });
+        QObject::connect(i, &TCardSideIndicator::pressed, i, [] {
+            SetCardSideUpMode(NextCardSideMode(session().settings.cardSideUp));
+        });
         SetCardSideIndicator(i);
     }
     // The settings are read after the window is made, and again by "Edit INI-file".
@@ -339,7 +366,8 @@ void wireItemCommands(TBillBoard& window) {
 
 // ---- populating ----
 
-void wirePopulateHooks(TDesktop& desktop) {
+void wirePopulateHooks(TDesktop& desktop)
+{
     QPointer<TDesktop> d(&desktop);
     populateState().hooks.enableDesktop = [d](bool enabled) {
         if (d) d->setEnabled(enabled);
@@ -354,7 +382,8 @@ void wirePopulateHooks(TDesktop& desktop) {
     InstallDesktopDrops(desktop);
 }
 
-void wirePopulateCommands(TBillBoard& window) {
+void wirePopulateCommands(TBillBoard& window)
+{
     TDesktop* desktop = window.desktop();
     CommandRegistry& commands = window.commands();
     commands.bind(name(cmd::PopConcepts), [desktop] { PopConcepts(*desktop); });
@@ -363,7 +392,8 @@ void wirePopulateCommands(TBillBoard& window) {
 
 }  // namespace
 
-void WireDesktop() {
+void WireDesktop()
+{
     DesktopHooks& hooks = session().hooks;
     hooks.clearDesktop = [] {
         if (TDesktop* desktop = TDesktop::current()) ClearCards(*desktop, ClearCommand::Desktop);
@@ -374,17 +404,20 @@ void WireDesktop() {
     };
 }
 
-void WireItemDesktop(TDesktop& desktop) {
+void WireItemDesktop(TDesktop& desktop)
+{
     desktop.foundItemHandler = ShowFoundItem;
     Session& s = session();
     s.hooks.updateItems = [] { UpdateItems(); };
     s.hooks.checkEmptyItems = [] { return CheckEmptyItemsOnDesktop(); };
     s.shell.desktopImageVisible = [] { return desktoppicture::Visible(); };
-    QObject::connect(&desktop, &TDesktop::allCardsClearedDone, &desktop, [] { desktoppicture::Hide(); });
+    QObject::connect(&desktop, &TDesktop::allCardsClearedDone, &desktop,
+                     [] { desktoppicture::Hide(); });
     desktoppicture::Reset();
 }
 
-void WirePopulateDesktop(TDesktop& desktop, QWidget* keyWindow, std::function<void()> resetScreen) {
+void WirePopulateDesktop(TDesktop& desktop, QWidget* keyWindow, std::function<void()> resetScreen)
+{
     wirePopulateHooks(desktop);
     // Without the dictionary's own concept cards, through the placeConceptCard hook.
     itemHooks().newConceptCardForWord = NewConceptAtCreateSpot;
@@ -393,7 +426,8 @@ void WirePopulateDesktop(TDesktop& desktop, QWidget* keyWindow, std::function<vo
 
 // In the order the subsystems were built; the key filters of the dictionary and of populating
 // go onto the application in this order too.
-void WireMainWindow(TBillBoard& window) {
+void WireMainWindow(TBillBoard& window)
+{
     WireDesktop();
     wireWindowHooks();
     wireStore(window);

@@ -15,52 +15,83 @@ using FT = FieldType;
 std::vector<Table> makeTables()
 {
     std::vector<Table> t;
-    t.push_back({QStringLiteral("ITEM"), QStringLiteral("ITEM.DB"), QStringLiteral("main"),
+    t.push_back({QStringLiteral("ITEM"),
+                 QStringLiteral("ITEM.DB"),
+                 QStringLiteral("main"),
                  {{"IT", FT::Float}, {"TX", FT::Memo}, {"ITS", FT::Float}, {"Animation", FT::Blob}},
                  {"IT"},
                  {{"ITEM_ITS", {"ITS"}}}});
-    t.push_back({QStringLiteral("ITEMKEYS"), QStringLiteral("ITEMKEYS.DB"), QStringLiteral("itemkeys"),
-                 {{"IT", FT::Float}, {"Order", FT::Smallint}, {"ITC", FT::Float}, {"WNo", FT::Integer}},
-                 {"IT", "Order"},
-                 // WNo is not an order of its own, but word look-ups and frequencies need it;
-                 // with IT beside it the frequency count reads the index alone.
-                 {{"ITEMKEYS_ITC", {"ITC"}}, {"ITEMKEYS_WNo", {"WNo", "IT"}}}});
-    t.push_back({QStringLiteral("ITEMURL"), QStringLiteral("ITEMURL.DB"), QStringLiteral("itemurl"),
+    t.push_back(
+        {QStringLiteral("ITEMKEYS"),
+         QStringLiteral("ITEMKEYS.DB"),
+         QStringLiteral("itemkeys"),
+         {{"IT", FT::Float}, {"Order", FT::Smallint}, {"ITC", FT::Float}, {"WNo", FT::Integer}},
+         {"IT", "Order"},
+         // WNo is not an order of its own, but word look-ups and frequencies need it;
+         // with IT beside it the frequency count reads the index alone.
+         {{"ITEMKEYS_ITC", {"ITC"}}, {"ITEMKEYS_WNo", {"WNo", "IT"}}}});
+    t.push_back({QStringLiteral("ITEMURL"),
+                 QStringLiteral("ITEMURL.DB"),
+                 QStringLiteral("itemurl"),
                  {{"IT", FT::Float}, {"Order", FT::Smallint}, {"Project", FT::String, 38}},
                  {"IT", "Order"},
                  {{"ITEMURL_Project", {"Project"}}}});
-    t.push_back({QStringLiteral("DICT"), QStringLiteral("DICT.DB"), QStringLiteral("dict"),
+    t.push_back({QStringLiteral("DICT"),
+                 QStringLiteral("DICT.DB"),
+                 QStringLiteral("dict"),
                  {{"C", FT::Float}, {"WNo", FT::Integer}, {"CTS", FT::Float}},
                  {"C", "WNo"},
                  {{"DICT_WNo", {"WNo"}}, {"DICT_CTS", {"CTS"}}}});
-    t.push_back({QStringLiteral("WORD"), QStringLiteral("WORD.DB"), QStringLiteral("word"),
-                 {{"Word", FT::String, 38}, {"WNo", FT::Integer}, {"WTS", FT::Float},
-                  {"WTS2", FT::Float}, {"WFQ", FT::Integer}},
+    t.push_back({QStringLiteral("WORD"),
+                 QStringLiteral("WORD.DB"),
+                 QStringLiteral("word"),
+                 {{"Word", FT::String, 38},
+                  {"WNo", FT::Integer},
+                  {"WTS", FT::Float},
+                  {"WTS2", FT::Float},
+                  {"WFQ", FT::Integer}},
                  {},
-                 {{"WORD_Word", {"Word"}}, {"WORD_WNo", {"WNo"}}, {"WORD_WTS", {"WTS"}},
-                  {"WORD_WTS2", {"WTS2"}}, {"WORD_WFQ", {"WFQ"}}}});
-    t.push_back({QStringLiteral("INFLEC"), QStringLiteral("INFLEC.DB"), QStringLiteral("inflec"),
+                 {{"WORD_Word", {"Word"}},
+                  {"WORD_WNo", {"WNo"}},
+                  {"WORD_WTS", {"WTS"}},
+                  {"WORD_WTS2", {"WTS2"}},
+                  {"WORD_WFQ", {"WFQ"}}}});
+    t.push_back({QStringLiteral("INFLEC"),
+                 QStringLiteral("INFLEC.DB"),
+                 QStringLiteral("inflec"),
                  {{"Word", FT::String, 38}, {"WNo", FT::Integer}},
                  {"Word", "WNo"},
                  {{"WNo_", {"WNo", "Word"}, true}}});
-    t.push_back({QStringLiteral("PROJECT"), QStringLiteral("PROJECT.DB"), QStringLiteral("project"),
-                 {{"Project", FT::String, 38}, {"PTS", FT::Float}, {"URL", FT::String, 80},
+    t.push_back({QStringLiteral("PROJECT"),
+                 QStringLiteral("PROJECT.DB"),
+                 QStringLiteral("project"),
+                 {{"Project", FT::String, 38},
+                  {"PTS", FT::Float},
+                  {"URL", FT::String, 80},
                   {"Tag", FT::String, 38}},
                  {"Project"},
                  {{"PROJECT_PTS", {"PTS"}}}});
-    t.push_back({QStringLiteral("SHOW"), QStringLiteral("SHOW.DB"), QStringLiteral("show"),
+    t.push_back({QStringLiteral("SHOW"),
+                 QStringLiteral("SHOW.DB"),
+                 QStringLiteral("show"),
                  {{"ConCatId", FT::String, 80}, {"Image", FT::Blob}, {"Audio", FT::Blob}},
                  {"ConCatId"},
                  {}});
-    t.push_back({QStringLiteral("ITMSJMP"), QStringLiteral("ITMSJMP.DB"), QStringLiteral("itmsjmp"),
+    t.push_back({QStringLiteral("ITMSJMP"),
+                 QStringLiteral("ITMSJMP.DB"),
+                 QStringLiteral("itmsjmp"),
                  {{"ITS1", FT::Float}, {"ITS2", FT::Float}, {"TS", FT::DateTime}},
                  {"ITS1", "ITS2", "TS"},
                  {}});
-    t.push_back({QStringLiteral("PRJORDR"), QStringLiteral("PRJORDR.DB"), QStringLiteral("prjordr"),
+    t.push_back({QStringLiteral("PRJORDR"),
+                 QStringLiteral("PRJORDR.DB"),
+                 QStringLiteral("prjordr"),
                  {{"Project", FT::String, 80}, {"IT", FT::Float}, {"ITS", FT::Float}},
                  {"Project", "IT"},
                  {}});
-    t.push_back({QStringLiteral("SCHED"), QStringLiteral("SCHED.DB"), QStringLiteral("sched"),
+    t.push_back({QStringLiteral("SCHED"),
+                 QStringLiteral("SCHED.DB"),
+                 QStringLiteral("sched"),
                  {{"IT", FT::Float}, {"TX", FT::Memo}, {"ITS", FT::Float}, {"Animation", FT::Blob}},
                  {"IT"},
                  {{"SCHED_ITS", {"ITS"}}}});
@@ -107,7 +138,8 @@ QString sqlType(FieldType type)
 
 QStringList createStatements(const Table& table, const QString& schema)
 {
-    QString prefix = schema.isEmpty() ? QString() : qb::sql::quoteIdentifier(schema) + QLatin1Char('.');
+    QString prefix =
+        schema.isEmpty() ? QString() : qb::sql::quoteIdentifier(schema) + QLatin1Char('.');
     QStringList columns;
     for (const Field& f : table.fields)
         columns << qb::sql::quoteIdentifier(f.name) + QLatin1Char(' ') + sqlType(f.type);
@@ -115,7 +147,8 @@ QStringList createStatements(const Table& table, const QString& schema)
         columns << QStringLiteral("PRIMARY KEY (%1)").arg(fieldList(table.primaryKey));
     QStringList out;
     out << QStringLiteral("CREATE TABLE %1%2 (%3)")
-               .arg(prefix, qb::sql::quoteIdentifier(table.name), columns.join(QStringLiteral(", ")));
+               .arg(prefix, qb::sql::quoteIdentifier(table.name),
+                    columns.join(QStringLiteral(", ")));
     for (const Index& ix : table.indexes)
         out << QStringLiteral("CREATE %1INDEX %2%3 ON %4 (%5)")
                    .arg(ix.unique ? QStringLiteral("UNIQUE ") : QString(), prefix,
@@ -169,9 +202,9 @@ bool createEmptyStore(const QString& dir, QString* error)
 
 bool fileHasTable(qb::sql::Database& db, const QString& schema, const Table& table, QString* error)
 {
-    qb::sql::Statement st(db, QStringLiteral("PRAGMA %1.table_info(%2)")
-                                  .arg(qb::sql::quoteIdentifier(schema),
-                                       qb::sql::quoteIdentifier(table.name)));
+    qb::sql::Statement st(
+        db, QStringLiteral("PRAGMA %1.table_info(%2)")
+                .arg(qb::sql::quoteIdentifier(schema), qb::sql::quoteIdentifier(table.name)));
     QStringList present;
     while (st.next()) present << st.textValue(1).toLower();
     if (!st.ok()) {
@@ -181,9 +214,10 @@ bool fileHasTable(qb::sql::Database& db, const QString& schema, const Table& tab
     for (const Field& f : table.fields) {
         if (!present.contains(f.name.toLower())) {
             if (error)
-                *error = present.isEmpty()
-                             ? QStringLiteral("%1 holds no table %2").arg(table.fileName, table.name)
-                             : QStringLiteral("%1 lacks the field %2").arg(table.fileName, f.name);
+                *error =
+                    present.isEmpty()
+                        ? QStringLiteral("%1 holds no table %2").arg(table.fileName, table.name)
+                        : QStringLiteral("%1 lacks the field %2").arg(table.fileName, f.name);
             return false;
         }
     }

@@ -20,17 +20,17 @@ struct Field {
 };
 
 struct Index {
-    QString name;           // index name inside the table's file
-    QStringList fields;     // in order
+    QString name;        // index name inside the table's file
+    QStringList fields;  // in order
     bool unique = false;
 };
 
 struct Table {
-    QString name;           // table name inside the file ("ITEM")
-    QString fileName;       // file in the store directory ("ITEM.DB")
-    QString schemaName;     // attachment name on the store connection ("main" for ITEM)
+    QString name;        // table name inside the file ("ITEM")
+    QString fileName;    // file in the store directory ("ITEM.DB")
+    QString schemaName;  // attachment name on the store connection ("main" for ITEM)
     std::vector<Field> fields;
-    QStringList primaryKey; // empty: no key
+    QStringList primaryKey;  // empty: no key
     std::vector<Index> indexes;
 };
 

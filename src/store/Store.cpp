@@ -36,8 +36,8 @@ QString superJournalNamedBy(const QString& journalPath)
 QSet<QString> superJournalsInUse(const QDir& dir)
 {
     QSet<QString> named;
-    const QStringList journals =
-        dir.entryList({QStringLiteral("*-journal")}, QDir::Files | QDir::Hidden | QDir::CaseSensitive);
+    const QStringList journals = dir.entryList({QStringLiteral("*-journal")},
+                                               QDir::Files | QDir::Hidden | QDir::CaseSensitive);
     for (const QString& journal : journals) {
         QString name = superJournalNamedBy(dir.filePath(journal));
         if (!name.isEmpty()) named << name;
@@ -62,9 +62,10 @@ QString Store::repairAdvice(const QString& fileName)
 
 QString Store::checkFile(const schema::Table& table, bool quick)
 {
-    sql::Statement st(db_, QStringLiteral("PRAGMA %1.%2(1)")
-                               .arg(sql::quoteIdentifier(table.schemaName),
-                                    quick ? QStringLiteral("quick_check") : QStringLiteral("integrity_check")));
+    sql::Statement st(
+        db_, QStringLiteral("PRAGMA %1.%2(1)")
+                 .arg(sql::quoteIdentifier(table.schemaName),
+                      quick ? QStringLiteral("quick_check") : QStringLiteral("integrity_check")));
     if (!st.next()) return st.ok() ? QStringLiteral("the check gave no answer") : st.error();
     const QString answer = st.textValue(0);
     return answer == QStringLiteral("ok") ? QString() : answer;
@@ -111,10 +112,12 @@ bool Store::open(const QString& dir, QString* error)
     dir_ = dir;
     // Every refusal names the file, and for a damaged one says what to do about it.
     auto fail = [&](const schema::Table& table, QString why) {
-        if (!why.contains(table.fileName, Qt::CaseInsensitive)) why = table.fileName + QStringLiteral(": ") + why;
-        static const QStringList damage = {QStringLiteral("not a database"), QStringLiteral("malformed"),
-                                           QStringLiteral("holds no table"), QStringLiteral("lacks the field"),
-                                           QStringLiteral("is damaged")};
+        if (!why.contains(table.fileName, Qt::CaseInsensitive))
+            why = table.fileName + QStringLiteral(": ") + why;
+        static const QStringList damage = {
+            QStringLiteral("not a database"), QStringLiteral("malformed"),
+            QStringLiteral("holds no table"), QStringLiteral("lacks the field"),
+            QStringLiteral("is damaged")};
         for (const QString& sign : damage)
             if (why.contains(sign)) {
                 why += QStringLiteral("\r\n") + repairAdvice(table.fileName);
@@ -133,7 +136,8 @@ bool Store::open(const QString& dir, QString* error)
     QString why;
     if (!db_.open(itemPath, false, &why)) return fail(item, why);
     if (!schema::fileHasTable(db_, QStringLiteral("main"), item, &why)) return fail(item, why);
-    if (db_.isReadOnly(QStringLiteral("main"))) return fail(item, item.fileName + QStringLiteral(" cannot be written"));
+    if (db_.isReadOnly(QStringLiteral("main")))
+        return fail(item, item.fileName + QStringLiteral(" cannot be written"));
     for (const schema::Table& table : schema::tables()) {
         if (table.schemaName == QStringLiteral("main")) continue;
         if (!QFileInfo::exists(pathOf(table.fileName))) {

@@ -7,11 +7,11 @@
 #include "cards/TowerCard.h"
 #include "items/ItemCardData.h"
 #include "platform/IniFile.h"
+#include "session/Session.h"
 #include "shell/CommandIds.h"
 #include "shell/CommandRegistry.h"
 #include "shell/MainWindow.h"
 #include "shell/Wiring.h"
-#include "session/Session.h"
 #include "support/StoreFixture.h"
 
 #include <gtest/gtest.h>
@@ -202,7 +202,8 @@ TEST_F(BaseCard, MovingFollowsThePointerInTimedStepsAndAutoScrolls)
     session().commitRunning.raise();
     mouse(c, QEvent::MouseButtonRelease, p, Qt::LeftButton);
     EXPECT_FALSE(c->drag().moving);
-    EXPECT_FALSE(session().flags.escapeRequested() || session().flags.abortHeld() || session().commitRunning.raised());
+    EXPECT_FALSE(session().flags.escapeRequested() || session().flags.abortHeld() ||
+                 session().commitRunning.raised());
 }
 
 TEST_F(BaseCard, TheCornerResizesAndThePartsFollow)
@@ -235,10 +236,10 @@ TEST_F(BaseCard, CornerAndCloseSignPaintTheirStripes)
     TestCard* c = card(-8.0L);
     c->setCardColor(0x0000FF);  // red card
     QImage corner = c->corner()->grab().toImage();
-    EXPECT_EQ(corner.pixelColor(16, 1), QColor(Qt::white));      // x + y = 17, c = 0
+    EXPECT_EQ(corner.pixelColor(16, 1), QColor(Qt::white));         // x + y = 17, c = 0
     EXPECT_EQ(corner.pixelColor(16, 2), QColor(0x80, 0x80, 0x80));  // x + y = 18, c = 1
-    EXPECT_EQ(corner.pixelColor(16, 3), QColor(Qt::red));        // c = 2: the card shows through
-    EXPECT_EQ(corner.pixelColor(15, 5), QColor(Qt::white));      // c = 3
+    EXPECT_EQ(corner.pixelColor(16, 3), QColor(Qt::red));           // c = 2: the card shows through
+    EXPECT_EQ(corner.pixelColor(15, 5), QColor(Qt::white));         // c = 3
 
     c->closeSign()->setPointClr(Qt::yellow);
     QImage sign = c->closeSign()->grab().toImage();
@@ -253,7 +254,8 @@ TEST_F(BaseCard, DoubleClickMarksTheCardInItsMarkedColour)
 {
     TestCard* c = card(-9.0L);
     EXPECT_EQ(c->currentColor(), QColor(0xA4, 0xC8, 0xF0));
-    mouse(c, QEvent::MouseButtonDblClick, c->mapToGlobal(QPoint(60, 60)), Qt::LeftButton, Qt::LeftButton);
+    mouse(c, QEvent::MouseButtonDblClick, c->mapToGlobal(QPoint(60, 60)), Qt::LeftButton,
+          Qt::LeftButton);
     EXPECT_TRUE(c->data().marked);
     EXPECT_TRUE(c->data().changed);
     EXPECT_EQ(c->currentColor(), QColor(0, 0, 0x80));
@@ -290,7 +292,8 @@ TEST_F(BaseCard, HotSpotsFollowTheirOptionToggles)
     low->CloseSignMouseMove({});
     EXPECT_EQ(order().last(), high);
     session().settings.useBringToFrontCorner = true;
-    mouse(low->closeSign(), QEvent::MouseMove, low->closeSign()->mapToGlobal(QPoint(3, 3)), Qt::NoButton);
+    mouse(low->closeSign(), QEvent::MouseMove, low->closeSign()->mapToGlobal(QPoint(3, 3)),
+          Qt::NoButton);
     EXPECT_EQ(order().last(), low);
 
     const QList<TBasPanel*> before = order();
@@ -300,7 +303,8 @@ TEST_F(BaseCard, HotSpotsFollowTheirOptionToggles)
     // Send to back keeps the card above other children of the desktop (pictures).
     auto* wallpaper = new QLabel(desktop->surface());
     wallpaper->lower();
-    mouse(low->backSpot(), QEvent::MouseMove, low->backSpot()->mapToGlobal(QPoint(3, 3)), Qt::NoButton);
+    mouse(low->backSpot(), QEvent::MouseMove, low->backSpot()->mapToGlobal(QPoint(3, 3)),
+          Qt::NoButton);
     EXPECT_EQ(order().first(), low);
     EXPECT_EQ(desktop->surface()->children().first(), wallpaper);
 }
@@ -384,7 +388,8 @@ TEST_F(BaseCard, TheMapIsRedrawnAfterCollectionsAndScrollsOnPress)
     GarbageCollect(*desktop, false);
     EXPECT_EQ(map.image().pixelIndex(15, 6), 2);
 
-    mouse(&map, QEvent::MouseButtonPress, map.mapToGlobal(QPoint(28, 25)), Qt::LeftButton, Qt::LeftButton);
+    mouse(&map, QEvent::MouseButtonPress, map.mapToGlobal(QPoint(28, 25)), Qt::LeftButton,
+          Qt::LeftButton);
     const QSize v = desktop->visibleSize();
     EXPECT_EQ(desktop->scroll(), QPoint(2000 - v.width(), 2000 - v.height()));
 }
@@ -440,13 +445,15 @@ TEST_F(BaseCard, DesktopCommandsServeTheClearMenuUndoAndHotSpots)
     TBillBoard window;  // installs the desktop commands itself
     TDesktop& d = *window.desktop();
     CommandRegistry& commands = window.commands();
-    for (const char* name : {cmd::ClearConcepts, cmd::ClearItemsNotMarked, cmd::ClearAllItems, cmd::ClearInflections,
-                             cmd::ClearFlywords, cmd::ClearAllUnmarked, cmd::ClearAllCards, cmd::ClearDesktop,
-                             cmd::UndoRecentDeletes, cmd::HotSpotBringToFront, cmd::HotSpotSendToBack})
+    for (const char* name :
+         {cmd::ClearConcepts, cmd::ClearItemsNotMarked, cmd::ClearAllItems, cmd::ClearInflections,
+          cmd::ClearFlywords, cmd::ClearAllUnmarked, cmd::ClearAllCards, cmd::ClearDesktop,
+          cmd::UndoRecentDeletes, cmd::HotSpotBringToFront, cmd::HotSpotSendToBack})
         EXPECT_TRUE(commands.isBound(QString::fromLatin1(name))) << name;
     ASSERT_NE(d.map(), nullptr);
     EXPECT_EQ(d.map()->parentWidget(), window.mapHost());
-    EXPECT_EQ(window.mapHost()->findChildren<TDesktopMap*>().size(), 1) << "one map, however often installed";
+    EXPECT_EQ(window.mapHost()->findChildren<TDesktopMap*>().size(), 1)
+        << "one map, however often installed";
 
     auto* marked = new TestCard(d, -18.0L);
     auto* plain = new TestCard(d, -18.5L);
@@ -466,7 +473,8 @@ TEST_F(BaseCard, DesktopCommandsServeTheClearMenuUndoAndHotSpots)
     EXPECT_TRUE(session().settings.useBringToFrontCorner);
     EXPECT_TRUE(commands.action(QString::fromLatin1(cmd::HotSpotBringToFront))->isChecked());
     IniFile ini(session().iniPath());
-    EXPECT_TRUE(ini.readBool(QStringLiteral("APPEARANCE"), QStringLiteral("UseBringtofrontcorner"), false));
+    EXPECT_TRUE(
+        ini.readBool(QStringLiteral("APPEARANCE"), QStringLiteral("UseBringtofrontcorner"), false));
     commands.trigger(QString::fromLatin1(cmd::HotSpotSendToBack));
     EXPECT_TRUE(session().settings.useSendBackCorner);
 }

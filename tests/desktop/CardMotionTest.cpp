@@ -52,7 +52,7 @@ TEST(CardMove, PastTheRightEdgeScrolls16PerStepUntilWithin16OfTheMaximum)
 TEST(CardMove, JumpsDoNotChangeTheDirectionAndACommitStopsScrolling)
 {
     RightwardDrag d;
-    d.step({100, 0});   // a jump: direction stays unknown
+    d.step({100, 0});  // a jump: direction stays unknown
     EXPECT_FALSE(d.drag.movingRight);
     EXPECT_EQ(d.view.scroll.x(), 0);
     d.step({1, 0});
@@ -166,9 +166,11 @@ TEST(PositionKey, SortsByRowsThenLeftToRightAsText)
     CardData a = at(1500, 20), b = at(30, 400), c = at(900, 20), d = at(5, 1900);
     EXPECT_EQ(PositionKeyText(c), QStringLiteral("     120.10000000"));
     EXPECT_EQ(PositionKeyText(c).size(), 17);
-    QStringList keys{PositionKeyText(b), PositionKeyText(d), PositionKeyText(a), PositionKeyText(c)};
+    QStringList keys{PositionKeyText(b), PositionKeyText(d), PositionKeyText(a),
+                     PositionKeyText(c)};
     keys.sort();
-    EXPECT_EQ(keys, (QStringList{PositionKeyText(c), PositionKeyText(a), PositionKeyText(b), PositionKeyText(d)}));
+    EXPECT_EQ(keys, (QStringList{PositionKeyText(c), PositionKeyText(a), PositionKeyText(b),
+                                 PositionKeyText(d)}));
     EXPECT_LT(PositionKey(c), PositionKey(a));
 }
 

@@ -42,7 +42,8 @@ TEST_F(Collection, FreesHiddenCardsEmptiesTheirSlotsAndReschedulesOnRequest)
     CardData& dict = host.addKind(CardKind::Dictionary);
     host.tables.dictionaries.assign(1, dict);
     CardData& flyword = host.addKind(CardKind::Flyword);
-    dropped.hidden = rescheduledCard.hidden = conceptCard.hidden = dict.hidden = flyword.hidden = true;
+    dropped.hidden = rescheduledCard.hidden = conceptCard.hidden = dict.hidden = flyword.hidden =
+        true;
     rescheduledCard.rescheduleOnCollect = true;
     dropped.rescheduleOnCollect = false;
 
@@ -224,24 +225,29 @@ TEST_F(Collection, EachCommandDropsItsOwnKinds)
         ClearCommand command;
         std::vector<CardKind> dropped;
     };
-    const std::vector<CardKind> kinds = {CardKind::Item, CardKind::Concept, CardKind::Inflection,
-                                         CardKind::Flyword, CardKind::Dictionary, CardKind::Project};
+    const std::vector<CardKind> kinds = {CardKind::Item,       CardKind::Concept,
+                                         CardKind::Inflection, CardKind::Flyword,
+                                         CardKind::Dictionary, CardKind::Project};
     const std::vector<Case> cases = {
         {ClearCommand::Concepts, {CardKind::Concept}},
         {ClearCommand::Inflections, {CardKind::Inflection}},
         {ClearCommand::Flywords, {CardKind::Flyword}},
         {ClearCommand::AllUnmarked, {CardKind::Item, CardKind::Concept}},
-        {ClearCommand::AllCards, {CardKind::Item, CardKind::Concept, CardKind::Inflection, CardKind::Flyword}},
+        {ClearCommand::AllCards,
+         {CardKind::Item, CardKind::Concept, CardKind::Inflection, CardKind::Flyword}},
         {ClearCommand::Desktop, kinds},
     };
     for (const Case& c : cases) {
         for (CardKind kind : kinds) {
             CardData card(kind);
             bool expected = std::find(c.dropped.begin(), c.dropped.end(), kind) != c.dropped.end();
-            EXPECT_EQ(ClearedBy(c.command, card), expected) << int(c.command) << " kind " << int(kind);
+            EXPECT_EQ(ClearedBy(c.command, card), expected)
+                << int(c.command) << " kind " << int(kind);
             card.marked = true;
-            bool spared = c.command == ClearCommand::Concepts || c.command == ClearCommand::AllUnmarked;
-            EXPECT_EQ(ClearedBy(c.command, card), expected && !spared) << int(c.command) << " marked " << int(kind);
+            bool spared =
+                c.command == ClearCommand::Concepts || c.command == ClearCommand::AllUnmarked;
+            EXPECT_EQ(ClearedBy(c.command, card), expected && !spared)
+                << int(c.command) << " marked " << int(kind);
         }
     }
 }

@@ -37,8 +37,8 @@ void key(QWidget* w, int code, const QString& text)
 
 void press(QWidget* w, Qt::MouseButton button = Qt::LeftButton, QPoint local = {3, 3})
 {
-    QMouseEvent e(QEvent::MouseButtonPress, QPointF(local), QPointF(w->mapToGlobal(local)), button, button,
-                  Qt::NoModifier);
+    QMouseEvent e(QEvent::MouseButtonPress, QPointF(local), QPointF(w->mapToGlobal(local)), button,
+                  button, Qt::NoModifier);
     QApplication::sendEvent(w, &e);
 }
 
@@ -53,7 +53,8 @@ protected:
     }
 
     // Opens the panel as a card does; `act` plays the user.
-    QString open(const Panel::Request& request, std::function<void(Panel&)> act, QPoint at = {300, 200})
+    QString open(const Panel::Request& request, std::function<void(Panel&)> act,
+                 QPoint at = {300, 200})
     {
         Panel::setTestAnswer(std::move(act));
         return Panel::instance().choose(nullptr, at, request);
@@ -86,9 +87,12 @@ TEST(CommandRows, TheFixedRowsAndTheirKeys)
     int letters = 0;
     for (char c = 'A'; c <= 'Z'; ++c) letters += CommandForKey(QLatin1Char(c)).isEmpty() ? 0 : 1;
     EXPECT_EQ(letters, 21);
-    EXPECT_EQ(AcceleratorToRichText(QStringLiteral("Te&xt && more ")), QStringLiteral("Te<u>x</u>t&nbsp;&amp;&nbsp;more&nbsp;"));
-    EXPECT_EQ(FilterToQt(QStringLiteral("*.wav sound files|*.wav")), QStringLiteral("*.wav sound files (*.wav)"));
-    EXPECT_EQ(FilterToQt(QStringLiteral("Outline|*.qbo|All|*.*")), QStringLiteral("Outline (*.qbo);;All (*.*)"));
+    EXPECT_EQ(AcceleratorToRichText(QStringLiteral("Te&xt && more ")),
+              QStringLiteral("Te<u>x</u>t&nbsp;&amp;&nbsp;more&nbsp;"));
+    EXPECT_EQ(FilterToQt(QStringLiteral("*.wav sound files|*.wav")),
+              QStringLiteral("*.wav sound files (*.wav)"));
+    EXPECT_EQ(FilterToQt(QStringLiteral("Outline|*.qbo|All|*.*")),
+              QStringLiteral("Outline (*.qbo);;All (*.*)"));
 }
 
 TEST_F(CommandPanel, ShowsTheCardsRowsInItsOrderWithCaptionAndHeight)
@@ -122,7 +126,7 @@ TEST_F(CommandPanel, AConceptCardsLabelsAreGoneAtTheNextItemOpening)
     Panel::Request conceptCard;
     conceptCard.rows = {QStringLiteral("TestWord"), QStringLiteral("Delete")};
     conceptCard.labels = {{QStringLiteral("Delete"), QStringLiteral("&Delete Concept")},
-                      {QStringLiteral("TestWord"), QStringLiteral("Merge Words")}};
+                          {QStringLiteral("TestWord"), QStringLiteral("Merge Words")}};
     QString seen;
     open(conceptCard, [&](Panel& p) { seen = p.rowLabel(QStringLiteral("TestWord")); });
     EXPECT_EQ(seen, QStringLiteral("Merge Words"));
@@ -137,28 +141,34 @@ TEST_F(CommandPanel, AConceptCardsLabelsAreGoneAtTheNextItemOpening)
 
 TEST_F(CommandPanel, LabelAndButtonChooseTheirRowToo)
 {
-    EXPECT_EQ(open(itemRequest(), [](Panel& p) { press(p.row(QStringLiteral("Drop"))->findChild<QLabel*>()); }),
+    EXPECT_EQ(open(itemRequest(),
+                   [](Panel& p) { press(p.row(QStringLiteral("Drop"))->findChild<QLabel*>()); }),
               QStringLiteral("Drop"));
-    EXPECT_EQ(open(itemRequest(), [](Panel& p) {
-                  auto* b = static_cast<TCommandRow*>(p.row(QStringLiteral("GoText")))->button();
-                  press(b);
-                  // A button chooses on release, not on the press.
-                  EXPECT_TRUE(p.isVisible());
-                  QMouseEvent up(QEvent::MouseButtonRelease, QPointF(3, 3), QPointF(b->mapToGlobal(QPoint(3, 3))),
-                                 Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-                  QApplication::sendEvent(b, &up);
-              }),
+    EXPECT_EQ(open(itemRequest(),
+                   [](Panel& p) {
+                       auto* b =
+                           static_cast<TCommandRow*>(p.row(QStringLiteral("GoText")))->button();
+                       press(b);
+                       // A button chooses on release, not on the press.
+                       EXPECT_TRUE(p.isVisible());
+                       QMouseEvent up(QEvent::MouseButtonRelease, QPointF(3, 3),
+                                      QPointF(b->mapToGlobal(QPoint(3, 3))), Qt::LeftButton,
+                                      Qt::NoButton, Qt::NoModifier);
+                       QApplication::sendEvent(b, &up);
+                   }),
               QStringLiteral("GoText"));
 }
 
 TEST_F(CommandPanel, LettersChooseTheirCommandShownOrNotOthersDoNothing)
 {
-    EXPECT_EQ(open(itemRequest(), [](Panel& p) { key(p.cancelButton(), Qt::Key_K, QStringLiteral("k")); }),
+    EXPECT_EQ(open(itemRequest(),
+                   [](Panel& p) { key(p.cancelButton(), Qt::Key_K, QStringLiteral("k")); }),
               QStringLiteral("Keywords"));
     // H drops a project window although no row shows "&Hide Window".
     Panel::Request project;
     project.rows = {QStringLiteral("Locate"), QStringLiteral("ProjUpdate")};
-    EXPECT_EQ(open(project, [](Panel& p) { key(&p, Qt::Key_H, QStringLiteral("H")); }), QStringLiteral("Drop"));
+    EXPECT_EQ(open(project, [](Panel& p) { key(&p, Qt::Key_H, QStringLiteral("H")); }),
+              QStringLiteral("Drop"));
 
     bool stillOpen = false;
     QString chosen = open(itemRequest(), [&](Panel& p) {
@@ -173,11 +183,14 @@ TEST_F(CommandPanel, LettersChooseTheirCommandShownOrNotOthersDoNothing)
 
 TEST_F(CommandPanel, EscCancelAndTheCloseBoxLeaveNoCommand)
 {
-    EXPECT_EQ(open(itemRequest(), [](Panel& p) { key(p.cancelButton(), Qt::Key_Escape, QString()); }), QString());
+    EXPECT_EQ(
+        open(itemRequest(), [](Panel& p) { key(p.cancelButton(), Qt::Key_Escape, QString()); }),
+        QString());
     EXPECT_EQ(open(itemRequest(), [](Panel& p) { p.cancelButton()->click(); }), QString());
     EXPECT_EQ(open(itemRequest(), [](Panel& p) { p.close(); }), QString());
     EXPECT_FALSE(Panel::instance().cancelledByRightPress());
-    EXPECT_EQ(open(itemRequest(), [](Panel& p) { press(p.cancelButton(), Qt::RightButton); }), QString());
+    EXPECT_EQ(open(itemRequest(), [](Panel& p) { press(p.cancelButton(), Qt::RightButton); }),
+              QString());
     EXPECT_TRUE(Panel::instance().cancelledByRightPress());
     // A command chosen before is not left behind.
     EXPECT_EQ(open(itemRequest(), [](Panel& p) {}), QString());
@@ -186,7 +199,8 @@ TEST_F(CommandPanel, EscCancelAndTheCloseBoxLeaveNoCommand)
 TEST_F(CommandPanel, TemporaryRowsLastOneOpeningOnly)
 {
     Panel::Request r = itemRequest();
-    r.temporaryRows.push_back({QStringLiteral("Connections"), QStringLiteral("Connections"), {}, 1});
+    r.temporaryRows.push_back(
+        {QStringLiteral("Connections"), QStringLiteral("Connections"), {}, 1});
     r.temporaryRows.push_back({QStringLiteral("->target"), QStringLiteral("XMLSend1"), {}, 1});
     r.rows.insert(1, QStringLiteral("XMLSend1"));
     for (int opening = 0; opening < 3; ++opening) {
@@ -195,7 +209,8 @@ TEST_F(CommandPanel, TemporaryRowsLastOneOpeningOnly)
         QString hint;
         open(r, [&](Panel& p) {
             shown = p.shownRows();
-            temporaries = int(p.findChildren<TCommandRow*>().size()) - int(FixedCommandRows().size());
+            temporaries =
+                int(p.findChildren<TCommandRow*>().size()) - int(FixedCommandRows().size());
             hint = p.row(QStringLiteral("Connections"))->toolTip();
         });
         EXPECT_EQ(shown.count(QStringLiteral("Connections")), 1);
@@ -208,7 +223,8 @@ TEST_F(CommandPanel, TemporaryRowsLastOneOpeningOnly)
         EXPECT_EQ(p.temporaryRowCount(), 0);
         EXPECT_EQ(p.row(QStringLiteral("Connections")), nullptr);
     });
-    EXPECT_EQ(open(r, [](Panel& p) { press(p.row(QStringLiteral("XMLSend1"))); }), QStringLiteral("XMLSend1"));
+    EXPECT_EQ(open(r, [](Panel& p) { press(p.row(QStringLiteral("XMLSend1"))); }),
+              QStringLiteral("XMLSend1"));
 }
 
 TEST_F(CommandPanel, NearTheScreenCornerThePanelKeeps44PixelsFree)
@@ -218,16 +234,20 @@ TEST_F(CommandPanel, NearTheScreenCornerThePanelKeeps44PixelsFree)
     const QSize s = screen->geometry().size();
     QRect frame;
     QPoint cursor;
-    open(itemRequest(), [&](Panel& p) {
-        frame = p.frameGeometry();
-        cursor = QCursor::pos();
-    }, QPoint(s.width() - 5, s.height() - 5));
+    open(
+        itemRequest(),
+        [&](Panel& p) {
+            frame = p.frameGeometry();
+            cursor = QCursor::pos();
+        },
+        QPoint(s.width() - 5, s.height() - 5));
     EXPECT_EQ(frame.x() + frame.width() + 44, s.width());
     EXPECT_EQ(frame.y() + frame.height() + 44, s.height());
     EXPECT_EQ(cursor, QPoint(s.width() - 5, s.height() - 5));
 
     // Away from the edges it opens below and a little left of the press.
-    open(itemRequest(), [&](Panel& p) { frame = p.frameGeometry(); }, QPoint(200, 100));
+    open(
+        itemRequest(), [&](Panel& p) { frame = p.frameGeometry(); }, QPoint(200, 100));
     EXPECT_EQ(frame.topLeft(), QPoint(176, 144));
 }
 
@@ -281,7 +301,8 @@ TEST_F(CommandPanel, RecorderLoadWithEscStartsFromTheEmptyRecordingAndStaysOpen)
         openAfterLoad = p.isVisible();
         p.RecorderSave();
     });
-    EXPECT_EQ(title, QStringLiteral("Select sound file for this item or press Esc for an empty sound track"));
+    EXPECT_EQ(title, QStringLiteral(
+                         "Select sound file for this item or press Esc for an empty sound track"));
     EXPECT_TRUE(openAfterLoad);
     EXPECT_EQ(chosen, QStringLiteral("SaveAudio"));
     QFile now(TRecorderRow::recordingPath());
@@ -291,7 +312,8 @@ TEST_F(CommandPanel, RecorderLoadWithEscStartsFromTheEmptyRecordingAndStaysOpen)
     EXPECT_TRUE(session().settings.audioEnabled);
 
     // Picking the recording itself keeps it.
-    Panel::setFileDialogAnswer([&](const Panel::FileDialogRequest&) { return TRecorderRow::recordingPath(); });
+    Panel::setFileDialogAnswer(
+        [&](const Panel::FileDialogRequest&) { return TRecorderRow::recordingPath(); });
     Panel::instance().RecorderLoad();
     ASSERT_TRUE(now.open(QIODevice::ReadOnly));
     EXPECT_EQ(now.readAll(), QByteArray("RIFF-empty"));
@@ -315,13 +337,16 @@ TEST_F(CommandPanel, RecorderButtonsPlayAndRecordPlainWavFiles)
     open(r, [&](Panel& p) {
         TRecorderRow& row = *p.recorder();
         WavPlayer& player = row.player();
-        auto click = [&](const char* name) { row.findChild<QToolButton*>(QLatin1String(name))->click(); };
+        auto click = [&](const char* name) {
+            row.findChild<QToolButton*>(QLatin1String(name))->click();
+        };
         click("Play");
         EXPECT_EQ(player.isPlaying(), output);
         EXPECT_EQ(messenger.saw(QStringLiteral("No sound device was found.")), !output);
         QElapsedTimer waited;
         waited.start();
-        while (player.isPlaying() && waited.elapsed() < 10000) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        while (player.isPlaying() && waited.elapsed() < 10000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         EXPECT_FALSE(player.isPlaying());
         EXPECT_EQ(player.position(), output ? player.length() : 0);
 
@@ -346,7 +371,8 @@ TEST_F(CommandPanel, RecorderButtonsPlayAndRecordPlainWavFiles)
 TEST_F(CommandPanel, OutlineDialogsReturnThePickOrTheirDefault)
 {
     Panel& p = Panel::instance();
-    p.setOutlineFilter(QStringLiteral("Outline maps|*.qbo"), QDir(dir()).filePath(QStringLiteral("outl")));
+    p.setOutlineFilter(QStringLiteral("Outline maps|*.qbo"),
+                       QDir(dir()).filePath(QStringLiteral("outl")));
     std::vector<Panel::FileDialogRequest> asked;
     QString answer = QStringLiteral("/tmp/x/plan.qbo");
     Panel::setFileDialogAnswer([&](const Panel::FileDialogRequest& r) {

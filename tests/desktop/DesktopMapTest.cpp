@@ -35,7 +35,7 @@ TEST(DesktopMap, PaintsEachVisibleCardInItsKindOverTheBackground)
     EXPECT_EQ(map.pixelIndex(17, 6), 2);
     EXPECT_EQ(map.pixelIndex(15, 8), 2);
     EXPECT_EQ(map.pixelIndex(0, 0), 3);
-    EXPECT_EQ(map.pixelIndex(21, 19), 2);  // the hidden project window is not drawn
+    EXPECT_EQ(map.pixelIndex(21, 19), 2);             // the hidden project window is not drawn
     EXPECT_EQ(map.color(2), qRgb(0x40, 0x80, 0x80));  // MapBackgrColor 8421440
     EXPECT_EQ(map.color(3), qRgb(0xA4, 0xC8, 0xF0));
     EXPECT_EQ(map.color(0), qRgb(0x00, 0xFF, 0xFF));

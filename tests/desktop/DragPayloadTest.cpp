@@ -22,5 +22,6 @@ TEST(DragPayload, SurvivesEncodingAndRejectsGarbage)
     EXPECT_DOUBLE_EQ(double(back.itemId), double(p.itemId));
     EXPECT_EQ(back.project, p.project);
     EXPECT_EQ(back.position, 3);
-    EXPECT_EQ(DragPayload::decode(QByteArray("\xff\xff\xff\x7f garbage", 12)).source, DragPayload::Source::None);
+    EXPECT_EQ(DragPayload::decode(QByteArray("\xff\xff\xff\x7f garbage", 12)).source,
+              DragPayload::Source::None);
 }

@@ -52,14 +52,18 @@ public:
     {
         if (refuse.count(&card)) return false;
         freedOrder.push_back(&card);
-        owned.erase(std::remove_if(owned.begin(), owned.end(), [&](const auto& c) { return c.get() == &card; }),
+        owned.erase(std::remove_if(owned.begin(), owned.end(),
+                                   [&](const auto& c) { return c.get() == &card; }),
                     owned.end());
         return true;
     }
     void setCardVisible(CardData& card, bool v) override { visibleCalls.push_back({&card, v}); }
     void moveCard(CardData& card, QPoint pos) override { card.pos = pos; }
     void bringToFront(CardData& card) override { fronted.push_back(&card); }
-    void refreshFoundItem(CardData& card, int color) override { refreshed.push_back({&card, color}); }
+    void refreshFoundItem(CardData& card, int color) override
+    {
+        refreshed.push_back({&card, color});
+    }
     void focusAway() override { ++focusAways; }
     void processEvents() override { ++eventRuns; }
     void redrawMap() override { ++mapRedraws; }
@@ -67,7 +71,8 @@ public:
 
     bool alive(const CardData* card) const
     {
-        return std::any_of(owned.begin(), owned.end(), [&](const auto& c) { return c.get() == card; });
+        return std::any_of(owned.begin(), owned.end(),
+                           [&](const auto& c) { return c.get() == card; });
     }
 
     std::vector<std::unique_ptr<CardData>> owned;

@@ -2,8 +2,8 @@
 
 #include "cards/CardPartsPanel.h"
 #include "cards/Collection.h"
-#include "desktop/DesktopDrop.h"
 #include "cards/PlacementCounters.h"
+#include "desktop/DesktopDrop.h"
 #include "desktop/PopulateDesktop.h"
 #include "desktop/PopulateState.h"
 #include "dictionary/DictionaryWindows.h"
@@ -129,7 +129,8 @@ TEST_F(PopulateDesktopTest, AWordOfTwoConceptsBringsItemsOnlyInMaximum)
     EXPECT_EQ(visiblePos(itemCard(-46000.2)), QPoint(340, 228));
     EXPECT_EQ(visiblePos(itemCard(-46000.1)), QPoint(444, 256));
     // All item cards of one set share the set's colour.
-    EXPECT_EQ(itemCard(-46000.1)->focusMark()->fillColor(), itemCard(-46000.2)->focusMark()->fillColor());
+    EXPECT_EQ(itemCard(-46000.1)->focusMark()->fillColor(),
+              itemCard(-46000.2)->focusMark()->fillColor());
     EXPECT_EQ(populateState().currentConcept, std::optional<Timestamp>(kFruit));
 }
 
@@ -159,7 +160,8 @@ TEST_F(PopulateDesktopTest, AConceptCardWordBringsTheItemsInTheCardsColour)
     ASSERT_NE(source, nullptr);
     const QColor mark = source->focusMark()->fillColor();
 
-    ASSERT_TRUE(FormDragDrop(*desktop, conceptWord(kRiver, 4, QStringLiteral("river"), source), {100, 50}));
+    ASSERT_TRUE(
+        FormDragDrop(*desktop, conceptWord(kRiver, 4, QStringLiteral("river"), source), {100, 50}));
     EXPECT_EQ(conceptCards().size(), 1u);
     EXPECT_EQ(ids(itemCards()), made);
     EXPECT_EQ(positions(itemCards()), (std::vector<QPoint>{{128, 50}, {152, 78}, {176, 106}}));
@@ -168,14 +170,16 @@ TEST_F(PopulateDesktopTest, AConceptCardWordBringsTheItemsInTheCardsColour)
 
     // Compact packs: the same drop lays the cards 2 and 2 apart; the cards are moved, not doubled.
     populateState().compactPacks = true;
-    ASSERT_TRUE(FormDragDrop(*desktop, conceptWord(kRiver, 4, QStringLiteral("river"), source), {100, 50}));
+    ASSERT_TRUE(
+        FormDragDrop(*desktop, conceptWord(kRiver, 4, QStringLiteral("river"), source), {100, 50}));
     EXPECT_EQ(positions(itemCards()), (std::vector<QPoint>{{128, 50}, {130, 52}, {132, 54}}));
 }
 
 TEST_F(PopulateDesktopTest, LongSetsPileUpAtTheEdgeOfTheDesktop)
 {
     addItemsOf(kRiver, 4, 80);
-    ASSERT_TRUE(FormDragDrop(*desktop, conceptWord(kRiver, 4, QStringLiteral("river"), nullptr), {100, 50}));
+    ASSERT_TRUE(FormDragDrop(*desktop, conceptWord(kRiver, 4, QStringLiteral("river"), nullptr),
+                             {100, 50}));
     const std::vector<TItem*> cards = itemCards();
     ASSERT_EQ(cards.size(), 80u);
     EXPECT_EQ(visiblePos(cards[59]), QPoint(128 + 59 * 24, 50 + 59 * 28));
@@ -220,8 +224,8 @@ TEST_F(PopulateDesktopTest, AWordWithoutConceptDroppedOnAnItemGetsItsConceptCard
     EXPECT_EQ(visiblePos(conceptCards()[0]), QPoint(s.createSpotSX, s.createSpotSY));
     ASSERT_EQ(card->item().keywords.size(), 2u);
     EXPECT_EQ(card->item().keywords[1].word, QStringLiteral("lonely"));
-    EXPECT_TRUE(sameId(card->item().keywords[1].conceptId, conceptCards()[0]->conceptData().conceptId,
-                       kConceptIdTolerance));
+    EXPECT_TRUE(sameId(card->item().keywords[1].conceptId,
+                       conceptCards()[0]->conceptData().conceptId, kConceptIdTolerance));
     EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM DICT WHERE WNo = 5")).toInt(), 1);
 }
 
@@ -240,8 +244,8 @@ TEST_F(PopulateDesktopTest, AProjectBringsItsItemsAndTheirTextsToTheClipboard)
 {
     messenger.expect(QStringLiteral("qb1223"));
     for (int k = 0; k < 5; ++k)
-        addItem(-46000.1 - k, QStringLiteral("garden note %1").arg(k), {{kRiver, 4}}, {QStringLiteral("GARDEN")},
-                -46300.0 - k);
+        addItem(-46000.1 - k, QStringLiteral("garden note %1").arg(k), {{kRiver, 4}},
+                {QStringLiteral("GARDEN")}, -46300.0 - k);
     addItem(-46010.0, QStringLiteral("not in the project"), {{kRiver, 4}});
     messenger.answer(MessageButton::No);
     ASSERT_TRUE(FormDragDrop(*desktop, project(QStringLiteral("GARDEN")), {100, 100}));
@@ -250,7 +254,8 @@ TEST_F(PopulateDesktopTest, AProjectBringsItsItemsAndTheirTextsToTheClipboard)
     EXPECT_EQ(itemCards()[0]->itemId(), -46004.1);
     const QString text = QGuiApplication::clipboard()->text();
     EXPECT_TRUE(text.startsWith(QStringLiteral("GARDEN   "))) << text.toStdString();
-    for (int k = 0; k < 5; ++k) EXPECT_TRUE(text.contains(QStringLiteral("\n\ngarden note %1").arg(k)));
+    for (int k = 0; k < 5; ++k)
+        EXPECT_TRUE(text.contains(QStringLiteral("\n\ngarden note %1").arg(k)));
     EXPECT_FALSE(text.contains(QStringLiteral("not in the project")));
     EXPECT_TRUE(messenger.saw(QStringLiteral("Display Project as text")));
 
@@ -338,8 +343,10 @@ TEST_F(PopulateDesktopTest, EscDuringASetStopsItAndKeepsTheCardsMade)
         if (++made != 5) return;
         QWidget* target = QApplication::focusWidget();
         if (!target || target->window() != window.get()) target = window.get();
-        QCoreApplication::postEvent(target, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
-        QCoreApplication::postEvent(target, new QKeyEvent(QEvent::KeyRelease, Qt::Key_Escape, Qt::NoModifier));
+        QCoreApplication::postEvent(
+            target, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+        QCoreApplication::postEvent(
+            target, new QKeyEvent(QEvent::KeyRelease, Qt::Key_Escape, Qt::NoModifier));
     };
     desktop->surface()->installEventFilter(&watcher);
     setMode(ExplodeMode::On);
@@ -364,14 +371,18 @@ TEST_F(PopulateDesktopTest, LoadedCardsAreShadedByTheirAge)
     addItem(-46000.3, QStringLiteral("sixty days"), {{kRiver, 4}}, {}, -(now - 60.0));
 
     session().settings.ageFadeAwayInMonths = 1;
-    ASSERT_TRUE(FormDragDrop(*desktop, conceptWord(kRiver, 4, QStringLiteral("river"), nullptr), {0, 0}));
+    ASSERT_TRUE(
+        FormDragDrop(*desktop, conceptWord(kRiver, 4, QStringLiteral("river"), nullptr), {0, 0}));
     ASSERT_EQ(itemCards().size(), 3u);
-    for (TItem* card : itemCards()) EXPECT_EQ(card->item().normalColor, session().settings.itemFrameColor);
+    for (TItem* card : itemCards())
+        EXPECT_EQ(card->item().normalColor, session().settings.itemFrameColor);
 
     clearAll();
     session().settings.ageFadeAwayInMonths = 12;
-    ASSERT_TRUE(FormDragDrop(*desktop, conceptWord(kRiver, 4, QStringLiteral("river"), nullptr), {0, 0}));
-    const std::vector<std::pair<Timestamp, int>> expected = {{-46000.1, 192}, {-46000.2, 217}, {-46000.3, 240}};
+    ASSERT_TRUE(
+        FormDragDrop(*desktop, conceptWord(kRiver, 4, QStringLiteral("river"), nullptr), {0, 0}));
+    const std::vector<std::pair<Timestamp, int>> expected = {
+        {-46000.1, 192}, {-46000.2, 217}, {-46000.3, 240}};
     for (const auto& [id, grey] : expected) {
         TItem* card = itemCard(id);
         ASSERT_NE(card, nullptr);
@@ -388,10 +399,13 @@ TEST_F(PopulateDesktopTest, PicturesShapeTheirCardsAndABrokenOneStopsTheSet)
     addItem(-46000.3, QStringLiteral("never reached"), {{kRiver, 4}}, {}, -46398.0);
     QImage picture(120, 80, QImage::Format_RGB32);
     picture.fill(Qt::darkGreen);
-    exec(QStringLiteral("UPDATE ITEM SET Animation = ?1 WHERE IT = ?2"), {PictureToStoredBytes(picture), -46000.1});
-    exec(QStringLiteral("UPDATE ITEM SET Animation = ?1 WHERE IT = ?2"), {QByteArray("not a picture"), -46000.2});
+    exec(QStringLiteral("UPDATE ITEM SET Animation = ?1 WHERE IT = ?2"),
+         {PictureToStoredBytes(picture), -46000.1});
+    exec(QStringLiteral("UPDATE ITEM SET Animation = ?1 WHERE IT = ?2"),
+         {QByteArray("not a picture"), -46000.2});
 
-    ASSERT_TRUE(FormDragDrop(*desktop, conceptWord(kRiver, 4, QStringLiteral("river"), nullptr), {0, 0}));
+    ASSERT_TRUE(
+        FormDragDrop(*desktop, conceptWord(kRiver, 4, QStringLiteral("river"), nullptr), {0, 0}));
     TItem* shown = itemCard(-46000.1);
     ASSERT_NE(shown, nullptr);
     // In text mode a card with a picture shows it, sized to it.
@@ -469,7 +483,8 @@ TEST_F(PopulateDesktopTest, ARealDropLandsInDesktopCoordinates)
     EXPECT_EQ(conceptCards()[0]->pos(), QPoint(900, 700));
 
     // On a picture, a point left of the scroll position is said to be negative; the drop goes on.
-    ASSERT_TRUE(FormDragDrop(*desktop, keyword(kFruit, 1, QStringLiteral("apple")), {450, 500}, DropPlace::Picture));
+    ASSERT_TRUE(FormDragDrop(*desktop, keyword(kFruit, 1, QStringLiteral("apple")), {450, 500},
+                             DropPlace::Picture));
     EXPECT_TRUE(messenger.saw(QStringLiteral("Formdragdrop coordinates negative")));
     EXPECT_NE(conceptCard(kFruit), nullptr);
 }
@@ -484,7 +499,8 @@ TEST_F(PopulateDesktopTest, PopItemsStepsOnUntilAClear)
     EXPECT_EQ(ids(itemCards()), (std::vector<Timestamp>{-46000.1, -46000.2, -46000.3}));
     EXPECT_EQ(positions(itemCards()), (std::vector<QPoint>{{216, 92}, {240, 120}, {264, 148}}));
     // Pop Items frames nothing and takes the item frame colour for the focus mark.
-    EXPECT_EQ(itemCards()[0]->focusMark()->fillColor(), colors::toQColor(session().settings.itemFrameColor));
+    EXPECT_EQ(itemCards()[0]->focusMark()->fillColor(),
+              colors::toQColor(session().settings.itemFrameColor));
 
     ClearCards(*desktop, ClearCommand::ItemsNotMarked);
     test::flushDeletes();
@@ -540,7 +556,8 @@ TEST_F(PopulateDesktopTest, AnItemWithoutKeywordIsANormalCard)
     const QImage list = bare->keyList()->grab().toImage();
     bool drawn = false;
     for (int y = 0; y < list.height() && !drawn; ++y)
-        for (int x = 0; x < list.width() && !drawn; ++x) drawn = list.pixel(x, y) != list.pixel(0, 0);
+        for (int x = 0; x < list.width() && !drawn; ++x)
+            drawn = list.pixel(x, y) != list.pixel(0, 0);
     EXPECT_TRUE(drawn);
 
     clearAll();
@@ -553,7 +570,8 @@ TEST_F(PopulateDesktopTest, Pick1ItemWithAnUnreadablePictureLeavesTheCardUnwrita
 {
     messenger.expect(QStringLiteral("QB3742"));
     addItem(-46000.1, QStringLiteral("broken picture"), {{kRiver, 4}});
-    exec(QStringLiteral("UPDATE ITEM SET Animation = ?1 WHERE IT = ?2"), {QByteArray("not a picture"), -46000.1});
+    exec(QStringLiteral("UPDATE ITEM SET Animation = ?1 WHERE IT = ?2"),
+         {QByteArray("not a picture"), -46000.1});
     const PlacedItemCard placed = Pick1Item(*desktop, {40, 40}, -46000.1, 0, 0, 0, false);
     ASSERT_NE(placed.card, nullptr);
     EXPECT_TRUE(placed.card->data().unfreeable);
@@ -660,14 +678,16 @@ TEST_F(PopulateDesktopTest, ARunDisablesTheDesktopAndStartsTheLock)
         std::vector<bool>* seen;
         bool eventFilter(QObject*, QEvent* e) override
         {
-            if (e->type() == QEvent::ChildAdded) seen->push_back(desktop->isEnabled() || !session().commitRunning.raised());
+            if (e->type() == QEvent::ChildAdded)
+                seen->push_back(desktop->isEnabled() || !session().commitRunning.raised());
             return false;
         }
     } watcher;
     watcher.desktop = desktop;
     watcher.seen = &seen;
     desktop->surface()->installEventFilter(&watcher);
-    ASSERT_TRUE(FormDragDrop(*desktop, conceptWord(kRiver, 4, QStringLiteral("river"), nullptr), {0, 0}));
+    ASSERT_TRUE(
+        FormDragDrop(*desktop, conceptWord(kRiver, 4, QStringLiteral("river"), nullptr), {0, 0}));
     desktop->surface()->removeEventFilter(&watcher);
     ASSERT_FALSE(seen.empty());
     for (bool enabledOrIdle : seen) EXPECT_FALSE(enabledOrIdle);

@@ -18,14 +18,16 @@ namespace qb::test {
 
 void flushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
-std::vector<Timestamp> PopulateStoreFixture::addItemsOf(Timestamp conceptId, int wordNo, int count, Timestamp firstId)
+std::vector<Timestamp> PopulateStoreFixture::addItemsOf(Timestamp conceptId, int wordNo, int count,
+                                                        Timestamp firstId)
 {
     std::vector<Timestamp> ids;
     for (int k = 0; k < count; ++k) {
         // Held as the store holds it, so that ids compare equal.
         const Timestamp id = double(firstId - k * 0.001);
         // Item 0 is the newest touched: its ITS is the smallest.
-        addItem(id, QStringLiteral("item %1").arg(k), {{conceptId, wordNo}}, {}, double(-46300.5 + k * 0.00001));
+        addItem(id, QStringLiteral("item %1").arg(k), {{conceptId, wordNo}}, {},
+                double(-46300.5 + k * 0.00001));
         ids.push_back(id);
     }
     return ids;
@@ -70,7 +72,8 @@ std::vector<FakeConceptCard*> PopulateFixture::conceptCards() const
 {
     std::vector<FakeConceptCard*> out;
     for (TBasPanel* card : desktop->cardWidgets())
-        if (auto* c = dynamic_cast<FakeConceptCard*>(card); c && !c->data().hidden) out.push_back(c);
+        if (auto* c = dynamic_cast<FakeConceptCard*>(card); c && !c->data().hidden)
+            out.push_back(c);
     return out;
 }
 
@@ -88,7 +91,10 @@ FakeConceptCard* PopulateFixture::conceptCard(Timestamp id) const
     return nullptr;
 }
 
-QPoint PopulateFixture::visiblePos(const TBasPanel* card) const { return card->pos() - desktop->scroll(); }
+QPoint PopulateFixture::visiblePos(const TBasPanel* card) const
+{
+    return card->pos() - desktop->scroll();
+}
 
 DragPayload PopulateFixture::dictionaryWord(int wordNo, const QString& word) const
 {
@@ -109,7 +115,8 @@ DragPayload PopulateFixture::keyword(Timestamp conceptId, int wordNo, const QStr
     return p;
 }
 
-DragPayload PopulateFixture::conceptWord(Timestamp conceptId, int wordNo, const QString& word, TBasPanel* card) const
+DragPayload PopulateFixture::conceptWord(Timestamp conceptId, int wordNo, const QString& word,
+                                         TBasPanel* card) const
 {
     DragPayload p;
     p.source = DragPayload::Source::ConceptWord;

@@ -21,7 +21,8 @@ namespace qb::test {
 class PopulateStoreFixture : public StoreFixture {
 protected:
     // count items carrying one concept, item k touched k seconds before the newest.
-    std::vector<Timestamp> addItemsOf(Timestamp conceptId, int wordNo, int count, Timestamp firstId = -46000.1);
+    std::vector<Timestamp> addItemsOf(Timestamp conceptId, int wordNo, int count,
+                                      Timestamp firstId = -46000.1);
     // The serial day number of the fixture clock.
     double today() const;
 };
@@ -42,7 +43,8 @@ protected:
 
     DragPayload dictionaryWord(int wordNo, const QString& word) const;
     DragPayload keyword(Timestamp conceptId, int wordNo, const QString& word) const;
-    DragPayload conceptWord(Timestamp conceptId, int wordNo, const QString& word, TBasPanel* card) const;
+    DragPayload conceptWord(Timestamp conceptId, int wordNo, const QString& word,
+                            TBasPanel* card) const;
     DragPayload project(const QString& name) const;
 
     // Sends a key press and release to the focus widget (or the window).

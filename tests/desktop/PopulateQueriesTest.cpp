@@ -25,7 +25,7 @@ protected:
         addWord(3, QStringLiteral("oak"), -45030.0);
         addWord(4, QStringLiteral("river"), -45005.0);
         addConcept(kFruit, {1, 2}, -45100.0);
-        addConcept(kTree, {1, 3}, -45200.0);   // touched more recently than the fruit
+        addConcept(kTree, {1, 3}, -45200.0);  // touched more recently than the fruit
         addConcept(kRiver, {4}, -45050.0);
         addProject(QStringLiteral("GARDEN"), -45300.0);
         addProject(QStringLiteral("TRAVEL"), -45400.0);
@@ -91,14 +91,15 @@ TEST_F(PopulateQueriesTest, AQueryReadsAtMost200Rows)
 TEST_F(PopulateQueriesTest, ItemsOfAProjectAndPictureFlags)
 {
     addItem(-46000.1, QStringLiteral("a"), {{kFruit, 1}}, {QStringLiteral("GARDEN")}, -46300.0);
-    addItem(-46000.2, QStringLiteral("b"), {{kFruit, 1}}, {QStringLiteral("TRAVEL"), QStringLiteral("GARDEN")},
-            -46301.0);
+    addItem(-46000.2, QStringLiteral("b"), {{kFruit, 1}},
+            {QStringLiteral("TRAVEL"), QStringLiteral("GARDEN")}, -46301.0);
     addItem(-46000.3, QStringLiteral("c"), {{kFruit, 1}}, {QStringLiteral("TRAVEL")});
     QImage picture(4, 3, QImage::Format_RGB32);
     picture.fill(Qt::red);
     exec(QStringLiteral("UPDATE ITEM SET Animation = ?1 WHERE IT = ?2"),
          {PictureToStoredBytes(picture), double(-46000.1)});
-    exec(QStringLiteral("UPDATE ITEM SET Animation = ?1 WHERE IT = ?2"), {QByteArray(), double(-46000.2)});
+    exec(QStringLiteral("UPDATE ITEM SET Animation = ?1 WHERE IT = ?2"),
+         {QByteArray(), double(-46000.2)});
 
     const ItemRows rows = ItemsOfProjectRows(QStringLiteral("GARDEN"));
     EXPECT_EQ(ids(rows), (std::vector<Timestamp>{-46000.2, -46000.1}));
@@ -127,7 +128,8 @@ TEST_F(PopulateQueriesTest, LinksReadTogetherEqualLinksReadOneByOne)
     addItem(-46000.1, QStringLiteral("many links"), many, projects);
     // A word and a project that are gone, and projects stored out of their PTS order.
     addItem(-46000.2, QStringLiteral("gaps"), {{kFruit, 1}, {kTree, 77}, {kRiver, 4}},
-            {QStringLiteral("OLD"), QStringLiteral("GONE"), QStringLiteral("TRAVEL"), QStringLiteral("GARDEN")});
+            {QStringLiteral("OLD"), QStringLiteral("GONE"), QStringLiteral("TRAVEL"),
+             QStringLiteral("GARDEN")});
     addItem(-46000.3, QStringLiteral("no links"), {});
     // Two WORD rows with one number.
     addWord(2, QStringLiteral("pear again"));
@@ -153,7 +155,8 @@ TEST_F(PopulateQueriesTest, LinksReadTogetherEqualLinksReadOneByOne)
     EXPECT_EQ(together[1].keywords.size(), 24u);
     EXPECT_EQ(together[1].projects.size(), 24);
     EXPECT_EQ(together[2].keywords.size(), 2u);
-    EXPECT_EQ(together[2].projects, (QStringList{QStringLiteral("TRAVEL"), QStringLiteral("GARDEN"), QStringLiteral("OLD")}));
+    EXPECT_EQ(together[2].projects, (QStringList{QStringLiteral("TRAVEL"), QStringLiteral("GARDEN"),
+                                                 QStringLiteral("OLD")}));
     EXPECT_EQ(together[0].keywords.size(), 2u);
     EXPECT_TRUE(together[5].keywords.empty());
 }
@@ -183,9 +186,11 @@ TEST_F(PopulateQueriesTest, PopWalksFindTheFirstMissingOne)
     addItem(-46000.2, QStringLiteral("b"), {{kFruit, 1}}, {}, -46301.0);
     addItem(-46000.3, QStringLiteral("c"), {{kFruit, 1}}, {}, -46299.0);
     EXPECT_EQ(FirstItemWhere([](Timestamp) { return false; }), std::optional<Timestamp>(-46000.2));
-    EXPECT_EQ(FirstItemWhere([](Timestamp it) { return it == -46000.2; }), std::optional<Timestamp>(-46000.1));
+    EXPECT_EQ(FirstItemWhere([](Timestamp it) { return it == -46000.2; }),
+              std::optional<Timestamp>(-46000.1));
     EXPECT_FALSE(FirstItemWhere([](Timestamp) { return true; }));
-    EXPECT_EQ(FirstConceptWhere([](Timestamp c) { return c == kTree; }), std::optional<Timestamp>(kFruit));
+    EXPECT_EQ(FirstConceptWhere([](Timestamp c) { return c == kTree; }),
+              std::optional<Timestamp>(kFruit));
 }
 
 TEST_F(PopulateQueriesTest, WordUsageIsRenewed)

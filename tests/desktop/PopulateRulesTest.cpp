@@ -40,9 +40,11 @@ TEST_F(PopulateRulesTest, CollectedTextHasTheHeadAndEachTextAfterAnEmptyLine)
     c.start(QStringLiteral("GARDEN"), when);
     EXPECT_TRUE(c.add(QStringLiteral("first text"), true));
     EXPECT_TRUE(c.add(QStringLiteral("second\ntext"), false));
-    const QString head = QStringLiteral("GARDEN   ") + QLocale().toString(when, QLocale::ShortFormat);
+    const QString head =
+        QStringLiteral("GARDEN   ") + QLocale().toString(when, QLocale::ShortFormat);
     EXPECT_TRUE(c.text().startsWith(head)) << c.text().toStdString();
-    EXPECT_TRUE(c.text().endsWith(QStringLiteral("\n\nfirst text\n\nsecond\ntext"))) << c.text().toStdString();
+    EXPECT_TRUE(c.text().endsWith(QStringLiteral("\n\nfirst text\n\nsecond\ntext")))
+        << c.text().toStdString();
     // A new card counts 100 more than its text; a card that was there counts its text alone.
     EXPECT_EQ(c.running(), 10 + 100 + 11);
 }
@@ -133,7 +135,8 @@ TEST_F(PopulateRulesTest, TheDesktopLockFreesTheDesktopAfterItsTime)
     lock.start();
     QElapsedTimer waited;
     waited.start();
-    while (lock.isActive() && waited.elapsed() < 5000) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    while (lock.isActive() && waited.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     EXPECT_FALSE(lock.isActive());
     EXPECT_EQ(enabled, std::vector<bool>{true});
     EXPECT_FALSE(s.flags.abortHeld());
@@ -146,7 +149,8 @@ TEST_F(PopulateRulesTest, FailureReportsSetTheAbortFlagsOrEndTheProgram)
     Session& s = session();
     int ended = 0;
     populateState().hooks.endProgram = [&] { ++ended; };
-    ReportPopulateFailure(QStringLiteral("disk full"), QStringLiteral(".Drop command failed  Press Esc"));
+    ReportPopulateFailure(QStringLiteral("disk full"),
+                          QStringLiteral(".Drop command failed  Press Esc"));
     ASSERT_EQ(messenger.plain.size(), 1u);
     EXPECT_EQ(messenger.plain[0], QStringLiteral("disk full.Drop command failed  Press Esc"));
     EXPECT_TRUE(s.flags.escapeRequested());
@@ -155,7 +159,8 @@ TEST_F(PopulateRulesTest, FailureReportsSetTheAbortFlagsOrEndTheProgram)
 
     s.flags.clearEscape();
     s.flags.releaseAbort();
-    ReportPopulateFailure(QStringLiteral("Windows API error"), QStringLiteral(". Develop Concept set failed Press Esc"));
+    ReportPopulateFailure(QStringLiteral("Windows API error"),
+                          QStringLiteral(". Develop Concept set failed Press Esc"));
     EXPECT_EQ(ended, 1);
     EXPECT_FALSE(s.flags.abortHeld());
 }

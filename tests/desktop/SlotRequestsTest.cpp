@@ -150,7 +150,8 @@ TEST_F(SlotRequests, WindowTablesHoldTenDictionariesAndFifteenProjects)
     EXPECT_TRUE(session().flags.abortHeld());
 
     for (int i = 1; i <= 15; ++i)
-        host.tables.projects.assign(GetWindowSlot(host, CardKind::Project), host.addKind(CardKind::Project));
+        host.tables.projects.assign(GetWindowSlot(host, CardKind::Project),
+                                    host.addKind(CardKind::Project));
     EXPECT_EQ(GetWindowSlot(host, CardKind::Project), 0);
     EXPECT_EQ(messenger.shown.back().request.code, QStringLiteral("qb3160"));
     EXPECT_EQ(GetWindowSlot(host, CardKind::Flyword), 0);

@@ -18,10 +18,10 @@
 #include "items/ShowRecords.h"
 #include "platform/Dates.h"
 #include "platform/Sqlite.h"
+#include "session/Session.h"
 #include "shell/CommandIds.h"
 #include "shell/CommandRegistry.h"
 #include "shell/MainWindow.h"
-#include "session/Session.h"
 #include "store/Timestamps.h"
 
 using namespace qb;
@@ -29,27 +29,31 @@ using namespace qb;
 namespace {
 
 class ConceptCard : public test::DictionaryUi {
-  protected:
-    TSynWheel* blankCard() {
+protected:
+    TSynWheel* blankCard()
+    {
         window->commands().trigger(QString::fromLatin1(cmd::NewConcept));
         QList<TSynWheel*> cards = conceptCards();
         return cards.isEmpty() ? nullptr : cards.last();
     }
-    static DragPayload payload(DragPayload::Source source, int wordNo, const QString& word) {
+    static DragPayload payload(DragPayload::Source source, int wordNo, const QString& word)
+    {
         DragPayload p;
         p.source = source;
         p.wordNo = wordNo;
         p.word = word;
         return p;
     }
-    static QStringList listed(TSynWheel* card) {
+    static QStringList listed(TSynWheel* card)
+    {
         QStringList out;
         for (int i = 0; i < card->list()->count(); ++i) out << card->list()->item(i)->text();
         return out;
     }
     // What the command panel shows when the card opens it; the panel is closed again.
     QStringList panelOf(TSynWheel* card, QHash<QString, QString>* labels = nullptr,
-                        QString* caption = nullptr) {
+                        QString* caption = nullptr)
+    {
         QStringList shown;
         TMyPopUpMenu::setTestAnswer([&](TMyPopUpMenu& panel) {
             shown = panel.shownRows();
@@ -61,7 +65,8 @@ class ConceptCard : public test::DictionaryUi {
         TMyPopUpMenu::setTestAnswer(nullptr);
         return shown;
     }
-    void choose(TSynWheel* card, const QString& command) {
+    void choose(TSynWheel* card, const QString& command)
+    {
         TMyPopUpMenu::setTestAnswer(
             [command](TMyPopUpMenu& panel) { panel.chooseCommand(command); });
         card->openCommandPanel(QPoint(300, 300));
@@ -69,7 +74,8 @@ class ConceptCard : public test::DictionaryUi {
     }
 };
 
-TEST_F(ConceptCard, DictionaryWordsAndBaseWordsOfFormsAreAddedOtherDropsChangeNothing) {
+TEST_F(ConceptCard, DictionaryWordsAndBaseWordsOfFormsAreAddedOtherDropsChangeNothing)
+{
     std::vector<int> n = addWords({"car", "automobile", "ship"});
     exec(QStringLiteral("INSERT INTO INFLEC (Word, WNo) VALUES ('cars', ?1)"), {n[0]});
     TSynWheel* card = blankCard();
@@ -111,7 +117,8 @@ TEST_F(ConceptCard, DictionaryWordsAndBaseWordsOfFormsAreAddedOtherDropsChangeNo
               (QStringList{"automobile", "car"}));
 }
 
-TEST_F(ConceptCard, TheTwentyThirdDroppedWordIsRefusedAndTheCardKeepsTwentyTwo) {
+TEST_F(ConceptCard, TheTwentyThirdDroppedWordIsRefusedAndTheCardKeepsTwentyTwo)
+{
     QStringList words;
     for (int i = 1; i <= 23; ++i) words << QStringLiteral("word%1").arg(i);
     std::vector<int> n = addWords(words);
@@ -133,7 +140,8 @@ TEST_F(ConceptCard, TheTwentyThirdDroppedWordIsRefusedAndTheCardKeepsTwentyTwo) 
               0);
 }
 
-TEST_F(ConceptCard, PanelOffersMergeOnlyWithTheOptionAndASelectedWord) {
+TEST_F(ConceptCard, PanelOffersMergeOnlyWithTheOptionAndASelectedWord)
+{
     std::vector<int> n = addWords({"car", "auto"});
     TSynWheel* card = blankCard();
     ASSERT_NE(card, nullptr);
@@ -168,7 +176,8 @@ TEST_F(ConceptCard, PanelOffersMergeOnlyWithTheOptionAndASelectedWord) {
     EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM DICT")).toInt(), 0);
 }
 
-TEST_F(ConceptCard, MergeWordsRelinksTheOtherWordsToTheSelectedOne) {
+TEST_F(ConceptCard, MergeWordsRelinksTheOtherWordsToTheSelectedOne)
+{
     std::vector<int> n = addWords({"car", "auto", "vehicle"});
     const int car = n[0], automobile = n[1], vehicle = n[2];
     // Another concept holds auto with vehicle, and an item carries auto through it.
@@ -219,7 +228,8 @@ TEST_F(ConceptCard, MergeWordsRelinksTheOtherWordsToTheSelectedOne) {
     EXPECT_TRUE(dictionary->isShown());
 }
 
-TEST_F(ConceptCard, AStoredConceptComesUpWithItsWordsNewestFirstAndOnce) {
+TEST_F(ConceptCard, AStoredConceptComesUpWithItsWordsNewestFirstAndOnce)
+{
     std::vector<int> n = addWords({"old", "newer", "newest"});
     addConcept(-41000.25, {n[0], n[1], n[2]});
     desktop->scrollTo(100, 40);
@@ -249,7 +259,8 @@ TEST_F(ConceptCard, AStoredConceptComesUpWithItsWordsNewestFirstAndOnce) {
     EXPECT_TRUE(empty->data().unfreeable);
 }
 
-TEST_F(ConceptCard, AFullConceptTableStopsTheLayoutWithItsMessage) {
+TEST_F(ConceptCard, AFullConceptTableStopsTheLayoutWithItsMessage)
+{
     session().settings.machineIndex = 100;
     const int usable = session().settings.conceptSlotsUsable();
     // Stored concepts, so that each card finds its word.
@@ -268,7 +279,8 @@ TEST_F(ConceptCard, AFullConceptTableStopsTheLayoutWithItsMessage) {
     EXPECT_TRUE(session().flags.abortHeld());
 }
 
-TEST_F(ConceptCard, AClipboardPictureIsConnectedAndComesBackWhenTheCardIsEntered) {
+TEST_F(ConceptCard, AClipboardPictureIsConnectedAndComesBackWhenTheCardIsEntered)
+{
     ASSERT_TRUE(ShowTableUsable());
     TSynWheel* card = blankCard();
     ASSERT_NE(card, nullptr);

@@ -12,11 +12,11 @@ using namespace qb;
 
 namespace {
 
-constexpr double kCard = -46000.1;      // the card whose words are merged: car, auto
-constexpr double kVehicle = -46000.2;   // auto, vehicle
-constexpr double kMotor = -46000.3;     // car, auto, motor
-constexpr double kWagonLate = -46000.4; // auto, wagon: the same as the next one after the merge
-constexpr double kWagon = -46000.5;     // car, wagon (earlier in key order)
+constexpr double kCard = -46000.1;       // the card whose words are merged: car, auto
+constexpr double kVehicle = -46000.2;    // auto, vehicle
+constexpr double kMotor = -46000.3;      // car, auto, motor
+constexpr double kWagonLate = -46000.4;  // auto, wagon: the same as the next one after the merge
+constexpr double kWagon = -46000.5;      // car, wagon (earlier in key order)
 
 }  // namespace
 
@@ -24,8 +24,8 @@ class Concepts : public test::DictionaryFixture {
 protected:
     void buildCarAndAuto()
     {
-        addWords({QStringLiteral("car"), QStringLiteral("auto"), QStringLiteral("vehicle"), QStringLiteral("motor"),
-                  QStringLiteral("wagon")});
+        addWords({QStringLiteral("car"), QStringLiteral("auto"), QStringLiteral("vehicle"),
+                  QStringLiteral("motor"), QStringLiteral("wagon")});
         addConcept(kCard, {1, 2});
         addConcept(kVehicle, {2, 3});
         addConcept(kMotor, {1, 2, 4});
@@ -48,13 +48,28 @@ protected:
         DictionaryFixture::TearDown();
     }
     QStringList dict() { return rows(QStringLiteral("SELECT C, WNo FROM DICT ORDER BY C, WNo")); }
-    QStringList keys() { return rows(QStringLiteral("SELECT IT, \"Order\", ITC, WNo FROM ITEMKEYS ORDER BY IT, \"Order\"")); }
-    static QString row(double a, double b) { return QString::number(a, 'g', QLocale::FloatingPointShortest) + QLatin1Char('|') + QString::number(b, 'g', QLocale::FloatingPointShortest); }
+    QStringList keys()
+    {
+        return rows(
+            QStringLiteral("SELECT IT, \"Order\", ITC, WNo FROM ITEMKEYS ORDER BY IT, \"Order\""));
+    }
+    static QString row(double a, double b)
+    {
+        return QString::number(a, 'g', QLocale::FloatingPointShortest) + QLatin1Char('|') +
+               QString::number(b, 'g', QLocale::FloatingPointShortest);
+    }
     static QString key(double it, int order, double itc, int wno)
     {
-        return QStringLiteral("%1|%2|%3|%4").arg(QString::number(it, 'g', QLocale::FloatingPointShortest)).arg(order).arg(QString::number(itc, 'g', QLocale::FloatingPointShortest)).arg(wno);
+        return QStringLiteral("%1|%2|%3|%4")
+            .arg(QString::number(it, 'g', QLocale::FloatingPointShortest))
+            .arg(order)
+            .arg(QString::number(itc, 'g', QLocale::FloatingPointShortest))
+            .arg(wno);
     }
-    static CollapseList carAndAuto() { return {{QStringLiteral("car"), 1}, {QStringLiteral("auto"), 2}}; }
+    static CollapseList carAndAuto()
+    {
+        return {{QStringLiteral("car"), 1}, {QStringLiteral("auto"), 2}};
+    }
 
     test::FakeCardHost host;
     CardData* dictionaryWindow = nullptr;
@@ -87,11 +102,13 @@ TEST_F(Concepts, ConceptsOfAWordAreNoneOneOrSeveral)
 TEST_F(Concepts, MergingAutoIntoCarRelinksFoldsAndCleansUp)
 {
     messenger.expect(QStringLiteral("Ok to relink all words in the window to: car"));
-    messenger.expect(QStringLiteral("Merge done; Do you want to add the collapsed word(s) to inflections"));
+    messenger.expect(
+        QStringLiteral("Merge done; Do you want to add the collapsed word(s) to inflections"));
     buildCarAndAuto();
     MergeResult result = MergeConceptWords(carAndAuto(), kCard);
     ASSERT_TRUE(result.done);
-    EXPECT_EQ(messenger.shown[0].request.message, QStringLiteral("Ok to relink all words in the window to: car"));
+    EXPECT_EQ(messenger.shown[0].request.message,
+              QStringLiteral("Ok to relink all words in the window to: car"));
     EXPECT_EQ(WordNumberOf(QStringLiteral("auto")), -1);
     EXPECT_EQ(dict(), (QStringList{row(kWagon, 1), row(kWagon, 5), row(kMotor, 1), row(kMotor, 4),
                                    row(kVehicle, 1), row(kVehicle, 3), row(kCard, 1)}));
@@ -134,7 +151,8 @@ TEST_F(Concepts, NoToTheInflectionQuestionLeavesInflecAndNoToTheFirstLeavesAll)
 TEST_F(Concepts, MergingACardWithOneWordChangesNoWord)
 {
     messenger.expect(QStringLiteral("Ok to relink all words in the window to: vehicle"));
-    messenger.expect(QStringLiteral("Merge done; Do you want to add the collapsed word(s) to inflections"));
+    messenger.expect(
+        QStringLiteral("Merge done; Do you want to add the collapsed word(s) to inflections"));
     buildCarAndAuto();
     QStringList words = rows(QStringLiteral("SELECT Word, WNo FROM WORD ORDER BY WNo"));
     ConceptCardData card;
@@ -185,12 +203,14 @@ TEST_F(Concepts, NewConceptCardsTakeAnIdAColourAndThePlace)
     EXPECT_EQ(commits, 1);
     EXPECT_LT(blank->conceptId, 0);
     EXPECT_EQ(blank->pos, QPoint(session().settings.createSpotSX, session().settings.createSpotSY));
-    EXPECT_EQ(blank->size, QSize(session().settings.synWheelWidth, session().settings.synWheelHeight));
+    EXPECT_EQ(blank->size,
+              QSize(session().settings.synWheelWidth, session().settings.synWheelHeight));
     EXPECT_TRUE(blank->changed);
     EXPECT_TRUE(blank->isEmpty());
     EXPECT_EQ(currentConceptColor(), blank->color);
 
-    std::optional<ConceptCardData> withWord = NewConcept({true, 300, 200, QStringLiteral("car"), 7});
+    std::optional<ConceptCardData> withWord =
+        NewConcept({true, 300, 200, QStringLiteral("car"), 7});
     ASSERT_TRUE(withWord);
     EXPECT_LT(withWord->conceptId, blank->conceptId);  // a later id
     EXPECT_EQ(withWord->pos, QPoint(300, 200));
@@ -228,7 +248,8 @@ TEST_F(Concepts, ExplodeModeStepsThroughItsThreeValues)
         ToggleDisplays();
         seen << explodeIndicator().text;
     }
-    EXPECT_EQ(seen, (QStringList{QStringLiteral("MAX"), QStringLiteral("OFF"), QStringLiteral("ON")}));
+    EXPECT_EQ(seen,
+              (QStringList{QStringLiteral("MAX"), QStringLiteral("OFF"), QStringLiteral("ON")}));
     EXPECT_EQ(explodeMode(), ExplodeMode::On);
 
     ExplodePlusKey();

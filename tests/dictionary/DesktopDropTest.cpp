@@ -6,32 +6,34 @@
 
 #include "DictionaryUiFixture.h"
 #include "cards/Desktop.h"
+#include "desktop/DesktopDrop.h"
 #include "dictionary/ConceptCard.h"
 #include "dictionary/Concepts.h"
-#include "desktop/DesktopDrop.h"
-#include "dictionary/ExplodeMode.h"
 #include "dictionary/DictionaryWindow.h"
+#include "dictionary/ExplodeMode.h"
+#include "dictionary/Words.h"
+#include "session/Session.h"
 #include "shell/CommandIds.h"
 #include "shell/CommandRegistry.h"
 #include "shell/MainWindow.h"
-#include "session/Session.h"
 #include "shell/ToolBarPanel.h"
-#include "dictionary/Words.h"
 
 using namespace qb;
 
 namespace {
 
 class DesktopDrop : public test::DictionaryUi {
-  protected:
+protected:
     // The word's row selected in the window, dragged out of it.
-    DragPayload dragged(TDict* w, const QString& word) {
+    DragPayload dragged(TDict* w, const QString& word)
+    {
         selectWord(w, word);
         return w->dragPayload();
     }
 };
 
-TEST_F(DesktopDrop, AWordWithoutConceptBecomesANewConceptStoredAtOnce) {
+TEST_F(DesktopDrop, AWordWithoutConceptBecomesANewConceptStoredAtOnce)
+{
     std::vector<int> n = addWords({"river", "stream"});
     TDict* w = openWindow();
     ASSERT_NE(w, nullptr);
@@ -61,7 +63,8 @@ TEST_F(DesktopDrop, AWordWithoutConceptBecomesANewConceptStoredAtOnce) {
     EXPECT_EQ(scalar(QStringLiteral("SELECT count(DISTINCT C) FROM DICT")).toInt(), 1);
 }
 
-TEST_F(DesktopDrop, AfterItemsCameTheIndicatorShowsTheClipboardLengthAgain) {
+TEST_F(DesktopDrop, AfterItemsCameTheIndicatorShowsTheClipboardLengthAgain)
+{
     std::vector<int> n = addWords({"tide"});
     addConcept(-46000.5, {n[0]});
     for (double id : {-46001.25, -46001.5}) addItem(id, QStringLiteral("text"), {{-46000.5, n[0]}});
@@ -72,7 +75,8 @@ TEST_F(DesktopDrop, AfterItemsCameTheIndicatorShowsTheClipboardLengthAgain) {
     EXPECT_EQ(window->toolBar()->clipboardSizeText(), QStringLiteral("       5"));
 }
 
-TEST_F(DesktopDrop, AWordInConceptsBringsTheirCardsDownTheDiagonal) {
+TEST_F(DesktopDrop, AWordInConceptsBringsTheirCardsDownTheDiagonal)
+{
     std::vector<int> n = addWords({"bank", "shore", "money"});
     addConcept(-46000.5, {n[0], n[1]});
     addConcept(-46000.25, {n[0], n[2]});
@@ -87,7 +91,8 @@ TEST_F(DesktopDrop, AWordInConceptsBringsTheirCardsDownTheDiagonal) {
     TSynWheel* second = qobject_cast<TSynWheel*>(desktop->findCard(CardKind::Concept, -46000.25));
     ASSERT_TRUE(first && second);
     EXPECT_EQ(first->visiblePos(), at);
-    EXPECT_EQ(second->visiblePos(), at + QPoint(s.horizontal + s.conceptWinExtraOffsetHoriz, s.vertical));
+    EXPECT_EQ(second->visiblePos(),
+              at + QPoint(s.horizontal + s.conceptWinExtraOffsetHoriz, s.vertical));
     EXPECT_EQ(first->list()->count(), 2);
     EXPECT_EQ(first->height(), 2 * first->rowHeight() + TSynWheel::kFrameHeight);
     EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM DICT")).toInt(), 4);
@@ -99,7 +104,8 @@ TEST_F(DesktopDrop, AWordInConceptsBringsTheirCardsDownTheDiagonal) {
     EXPECT_EQ(first->visiblePos(), elsewhere);
 }
 
-TEST_F(DesktopDrop, AFormFromAnInflectionWindowMakesAConceptOfItsWordLeftUnsaved) {
+TEST_F(DesktopDrop, AFormFromAnInflectionWindowMakesAConceptOfItsWordLeftUnsaved)
+{
     std::vector<int> n = addWords({"mouse"});
     exec(QStringLiteral("INSERT INTO INFLEC (Word, WNo) VALUES ('mice', ?1)"), {n[0]});
     DragPayload form;
@@ -116,7 +122,8 @@ TEST_F(DesktopDrop, AFormFromAnInflectionWindowMakesAConceptOfItsWordLeftUnsaved
     EXPECT_TRUE(scalar(QStringLiteral("SELECT WTS2 FROM WORD")).isNull());
 }
 
-TEST_F(DesktopDrop, ABlankConceptComesAtTheCreationSpotAndAWordCardForTheItemCards) {
+TEST_F(DesktopDrop, ABlankConceptComesAtTheCreationSpotAndAWordCardForTheItemCards)
+{
     desktop->scrollTo(40, 0);
     QTest::keyClick(window.get(), Qt::Key_Insert, Qt::ControlModifier);
     QList<TSynWheel*> cards = conceptCards();

@@ -23,7 +23,10 @@ public:
     bool gridHasFocus() const override { return focused; }
     void focusGrid() override { focused = true; }
     void bringToFront() override { ++frontCount; }
-    void openInflectionWindow(int wordNo, const QString& word) override { inflectionWindows << word; }
+    void openInflectionWindow(int wordNo, const QString& word) override
+    {
+        inflectionWindows << word;
+    }
 
     QString currentWord() { return browser_.current().word; }
 

@@ -20,7 +20,8 @@ protected:
     {
         int n = 1;
         for (const auto& [word, wts, wts2, wfq] : words)
-            exec(QStringLiteral("INSERT INTO WORD (Word, WNo, WTS, WTS2, WFQ) VALUES (?1, ?2, ?3, ?4, ?5)"),
+            exec(QStringLiteral(
+                     "INSERT INTO WORD (Word, WNo, WTS, WTS2, WFQ) VALUES (?1, ?2, ?3, ?4, ?5)"),
                  {word, n++, wts, wts2, wfq});
     }
     void reindex() { AlphabeticalWordIndex::of(session().store.db()).invalidate(); }
@@ -33,7 +34,8 @@ TEST_F(DictionaryOrders, FourTitleClicksComeBackAndKeepTheWord)
              {QStringLiteral("plum"), -46000.2, -46000.8, 1}});
     DictionaryBrowser window;
     window.setOrder(DictOrder::Alphabetical);
-    ASSERT_EQ(wordsOf(window), (QStringList{QStringLiteral("apple"), QStringLiteral("pear"), QStringLiteral("plum")}));
+    ASSERT_EQ(wordsOf(window), (QStringList{QStringLiteral("apple"), QStringLiteral("pear"),
+                                            QStringLiteral("plum")}));
     ASSERT_TRUE(window.positionOnWord(QStringLiteral("pear")));
 
     QStringList titles;
@@ -44,10 +46,12 @@ TEST_F(DictionaryOrders, FourTitleClicksComeBackAndKeepTheWord)
         orders << wordsOf(window).join(QLatin1Char(','));
         EXPECT_EQ(window.current().word, QStringLiteral("pear")) << window.title().toStdString();
     }
-    EXPECT_EQ(titles, (QStringList{QStringLiteral("TIME STAMP ORDER"), QStringLiteral("USAGE ORDER"),
-                                   QStringLiteral("FREQUENCY ORDER"), QStringLiteral("ALPHABETICAL ORDER")}));
-    EXPECT_EQ(orders, (QStringList{QStringLiteral("pear,plum,apple"), QStringLiteral("apple,plum,pear"),
-                                   QStringLiteral("apple,pear,plum"), QStringLiteral("apple,pear,plum")}));
+    EXPECT_EQ(titles, (QStringList{QStringLiteral("TIME STAMP ORDER"),
+                                   QStringLiteral("USAGE ORDER"), QStringLiteral("FREQUENCY ORDER"),
+                                   QStringLiteral("ALPHABETICAL ORDER")}));
+    EXPECT_EQ(orders,
+              (QStringList{QStringLiteral("pear,plum,apple"), QStringLiteral("apple,plum,pear"),
+                           QStringLiteral("apple,pear,plum"), QStringLiteral("apple,pear,plum")}));
     EXPECT_EQ(window.order(), DictOrder::Alphabetical);
 }
 
@@ -61,10 +65,11 @@ TEST_F(DictionaryOrders, AClickLandsOnTheFirstRowWithTheValueOrOnTheFirstRow)
     ASSERT_TRUE(window.positionOnWord(QStringLiteral("corn")));
     window.setOrder(DictOrder::Frequency);  // bean and corn share -3; bean comes first
     EXPECT_EQ(window.current().word, QStringLiteral("bean"));
-    window.setOrder(DictOrder::Usage);      // bean has no usage stamp: the first row
+    window.setOrder(DictOrder::Usage);  // bean has no usage stamp: the first row
     EXPECT_EQ(window.currentIndex(), 0);
     // Words never used come after the used ones.
-    EXPECT_EQ(wordsOf(window), (QStringList{QStringLiteral("corn"), QStringLiteral("apple"), QStringLiteral("bean")}));
+    EXPECT_EQ(wordsOf(window), (QStringList{QStringLiteral("corn"), QStringLiteral("apple"),
+                                            QStringLiteral("bean")}));
     EXPECT_EQ(window.model().indexOfRowId(2), 2);
 }
 
@@ -88,13 +93,16 @@ TEST_F(DictionaryOrders, StoredCodesMapToOrders)
 
 TEST_F(DictionaryOrders, AlphabeticalOrderFollowsTheLocaleWithoutRegardToCase)
 {
-    addRows({{QStringLiteral("Zebra"), -1.0, QVariant(), 1}, {QStringLiteral("äpfel"), -1.0, QVariant(), 1},
-             {QStringLiteral("apple"), -1.0, QVariant(), 1}, {QStringLiteral("Banana"), -1.0, QVariant(), 1},
+    addRows({{QStringLiteral("Zebra"), -1.0, QVariant(), 1},
+             {QStringLiteral("äpfel"), -1.0, QVariant(), 1},
+             {QStringLiteral("apple"), -1.0, QVariant(), 1},
+             {QStringLiteral("Banana"), -1.0, QVariant(), 1},
              {QStringLiteral("ápple"), -1.0, QVariant(), 1}});
     DictionaryBrowser window;
     window.setOrder(DictOrder::Alphabetical);
-    EXPECT_EQ(wordsOf(window), (QStringList{QStringLiteral("äpfel"), QStringLiteral("apple"), QStringLiteral("ápple"),
-                                            QStringLiteral("Banana"), QStringLiteral("Zebra")}));
+    EXPECT_EQ(wordsOf(window), (QStringList{QStringLiteral("äpfel"), QStringLiteral("apple"),
+                                            QStringLiteral("ápple"), QStringLiteral("Banana"),
+                                            QStringLiteral("Zebra")}));
     EXPECT_EQ(window.model().locate(QStringLiteral("ZEB")), 4);
     EXPECT_EQ(window.model().locate(QStringLiteral("b")), 3);
     EXPECT_EQ(window.model().locate(QStringLiteral("x")), -1);
@@ -110,11 +118,14 @@ TEST_F(DictionaryOrders, PagedRowsMatchTheWholeOrderedTable)
     QRandomGenerator random(7);
     {
         sql::Transaction tx(session().store.db());
-        sql::Statement st(session().store.db(),
-                          QStringLiteral("INSERT INTO WORD (Word, WNo, WTS, WTS2, WFQ) VALUES (?1, ?2, ?3, ?4, ?5)"));
+        sql::Statement st(
+            session().store.db(),
+            QStringLiteral(
+                "INSERT INTO WORD (Word, WNo, WTS, WTS2, WFQ) VALUES (?1, ?2, ?3, ?4, ?5)"));
         for (int i = 1; i <= 1500; ++i) {
             QString w;
-            for (int k = 0, n = 2 + random.bounded(6); k < n; ++k) w += QChar(u'a' + random.bounded(26));
+            for (int k = 0, n = 2 + random.bounded(6); k < n; ++k)
+                w += QChar(u'a' + random.bounded(26));
             if (i % 97 == 0) w += QStringLiteral("é");
             st.reset();
             st.bind(1, w).bind(2, i).bind(3, -46000.0 - random.bounded(400) / 100.0);
@@ -128,9 +139,10 @@ TEST_F(DictionaryOrders, PagedRowsMatchTheWholeOrderedTable)
         DictOrder order;
         const char* sql;
     };
-    for (Case c : {Case{DictOrder::TimeStamp, "SELECT rowid FROM WORD ORDER BY WTS IS NULL, WTS, rowid"},
-                   Case{DictOrder::Usage, "SELECT rowid FROM WORD ORDER BY WTS2 IS NULL, WTS2, rowid"},
-                   Case{DictOrder::Frequency, "SELECT rowid FROM WORD ORDER BY WFQ IS NULL, WFQ, rowid"}}) {
+    for (Case c :
+         {Case{DictOrder::TimeStamp, "SELECT rowid FROM WORD ORDER BY WTS IS NULL, WTS, rowid"},
+          Case{DictOrder::Usage, "SELECT rowid FROM WORD ORDER BY WTS2 IS NULL, WTS2, rowid"},
+          Case{DictOrder::Frequency, "SELECT rowid FROM WORD ORDER BY WFQ IS NULL, WFQ, rowid"}}) {
         SCOPED_TRACE(dictOrderTitle(c.order).toStdString());
         std::vector<long long> expected;
         sql::Statement st(session().store.db(), QString::fromLatin1(c.sql));
@@ -138,7 +150,8 @@ TEST_F(DictionaryOrders, PagedRowsMatchTheWholeOrderedTable)
         auto model = WordOrderModel::create(session().store.db(), c.order);
         ASSERT_EQ(model->rowCount(), int(expected.size()));
         // Backwards, so that every window is fetched anew.
-        for (int i = model->rowCount() - 1; i >= 0; --i) ASSERT_EQ(model->row(i).rowId, expected[i]) << i;
+        for (int i = model->rowCount() - 1; i >= 0; --i)
+            ASSERT_EQ(model->row(i).rowId, expected[i]) << i;
         for (int i : {0, 1, 777, 1499}) EXPECT_EQ(model->indexOfRowId(expected[i]), i);
         EXPECT_FALSE(model->row(1500).isValid());
         EXPECT_EQ(model->indexOfRowId(99999), -1);
@@ -161,15 +174,19 @@ TEST_F(DictionaryOrders, PagedRowsMatchTheWholeOrderedTable)
 
 TEST_F(DictionaryOrders, FindingWordsInEachOrderGoesForwardFromAPosition)
 {
-    addRows({{QStringLiteral("carpet"), -46000.5, -46000.5, 1}, {QStringLiteral("car"), -46000.4, -46000.4, 1},
-             {QStringLiteral("scar"), -46000.3, -46000.3, 1}, {QStringLiteral("oscar"), -46000.2, -46000.2, 1}});
-    for (DictOrder order : {DictOrder::TimeStamp, DictOrder::Alphabetical, DictOrder::Usage, DictOrder::Frequency}) {
+    addRows({{QStringLiteral("carpet"), -46000.5, -46000.5, 1},
+             {QStringLiteral("car"), -46000.4, -46000.4, 1},
+             {QStringLiteral("scar"), -46000.3, -46000.3, 1},
+             {QStringLiteral("oscar"), -46000.2, -46000.2, 1}});
+    for (DictOrder order :
+         {DictOrder::TimeStamp, DictOrder::Alphabetical, DictOrder::Usage, DictOrder::Frequency}) {
         SCOPED_TRACE(dictOrderTitle(order).toStdString());
         DictionaryBrowser window;
         window.setOrder(order);
         WordOrderModel& m = window.model();
         QStringList found;
-        for (int at = m.findContaining(QStringLiteral("car"), 0); at >= 0; at = m.findContaining(QStringLiteral("car"), at + 1))
+        for (int at = m.findContaining(QStringLiteral("car"), 0); at >= 0;
+             at = m.findContaining(QStringLiteral("car"), at + 1))
             found << m.row(at).word;
         EXPECT_EQ(found, wordsOf(window));
         int exact = m.findExact(QStringLiteral("car"), 0);
@@ -194,7 +211,8 @@ TEST_F(DictionaryOrders, AWindowSeesWordsWrittenByAnotherProgramAfterARefresh)
         ASSERT_TRUE(other.exec(QStringLiteral("UPDATE WORD SET Word = 'delta' WHERE WNo = 2")));
     }
     window.refresh();
-    EXPECT_EQ(wordsOf(window), (QStringList{QStringLiteral("alpha"), QStringLiteral("beta"), QStringLiteral("delta")}));
+    EXPECT_EQ(wordsOf(window), (QStringList{QStringLiteral("alpha"), QStringLiteral("beta"),
+                                            QStringLiteral("delta")}));
     // Nothing changed: the order is not built again.
     AlphabeticalWordIndex& index = AlphabeticalWordIndex::of(session().store.db());
     int builds = index.buildCount();
@@ -210,8 +228,8 @@ TEST_F(DictionaryOrders, AWindowSeesWordsWrittenByAnotherProgramAfterARefresh)
     exec(QStringLiteral("UPDATE WORD SET Word = 'zeta' WHERE Word = 'alpha'"));
     exec(QStringLiteral("DELETE FROM WORD WHERE Word = 'beta'"));
     window.refresh();
-    EXPECT_EQ(wordsOf(window), (QStringList{QStringLiteral("aardvark"), QStringLiteral("delta"), QStringLiteral("epsilon"),
-                                            QStringLiteral("zeta")}));
+    EXPECT_EQ(wordsOf(window), (QStringList{QStringLiteral("aardvark"), QStringLiteral("delta"),
+                                            QStringLiteral("epsilon"), QStringLiteral("zeta")}));
     EXPECT_EQ(index.buildCount(), builds);
 }
 
@@ -219,7 +237,8 @@ TEST_F(DictionaryOrders, AWordTableWithoutUsageAndFrequencyFieldsStillShows)
 {
     exec(QStringLiteral("DROP TABLE word.WORD"));
     exec(QStringLiteral("CREATE TABLE word.WORD (Word VARCHAR(38), WNo INTEGER, WTS DOUBLE)"));
-    exec(QStringLiteral("INSERT INTO word.WORD VALUES ('pear', 1, -46000.1), ('apple', 2, -46000.2)"));
+    exec(QStringLiteral(
+        "INSERT INTO word.WORD VALUES ('pear', 1, -46000.1), ('apple', 2, -46000.2)"));
     DictionaryBrowser window;
     for (DictOrder order : {DictOrder::Usage, DictOrder::Frequency}) {
         window.setOrder(order);

@@ -18,14 +18,15 @@
 #include "dictionary/DictionaryWindows.h"
 #include "dictionary/Words.h"
 #include "items/Commit.h"
+#include "session/Session.h"
 #include "shell/CommandIds.h"
 #include "shell/CommandRegistry.h"
 #include "shell/MainWindow.h"
-#include "session/Session.h"
 
 namespace qb::test {
 
-void DictionaryUi::SetUp() {
+void DictionaryUi::SetUp()
+{
     StoreFixture::SetUp();
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     SeedConceptColors(7);
@@ -46,7 +47,8 @@ void DictionaryUi::SetUp() {
     }
 }
 
-void DictionaryUi::TearDown() {
+void DictionaryUi::TearDown()
+{
     TMyPopUpMenu::setTestAnswer(nullptr);
     window.reset();
     flushDeletes();
@@ -55,47 +57,54 @@ void DictionaryUi::TearDown() {
     StoreFixture::TearDown();
 }
 
-std::vector<int> DictionaryUi::addWords(const QStringList& words) {
+std::vector<int> DictionaryUi::addWords(const QStringList& words)
+{
     std::vector<int> numbers;
     for (const QString& w : words) numbers.push_back(CreateWord(w));
     return numbers;
 }
 
-TDict* DictionaryUi::openWindow() {
+TDict* DictionaryUi::openWindow()
+{
     int before = desktop->cardsOf<TDict>().size();
     window->commands().trigger(QString::fromLatin1(cmd::NewDictionaryWindow));
     QList<TDict*> all = desktop->cardsOf<TDict>();
     return all.size() > before ? all.last() : nullptr;
 }
 
-QStringList DictionaryUi::shownWords(TDict* w) {
+QStringList DictionaryUi::shownWords(TDict* w)
+{
     QStringList out;
     QAbstractItemModel* m = w->grid()->model();
     for (int i = 0; i < m->rowCount(); ++i) out << m->index(i, 0).data().toString();
     return out;
 }
 
-QString DictionaryUi::shownTitle(TDict* w) {
+QString DictionaryUi::shownTitle(TDict* w)
+{
     return w->grid()->model()->headerData(0, Qt::Horizontal).toString();
 }
 
 QString DictionaryUi::selectedWord(TDict* w) { return w->grid()->currentIndex().data().toString(); }
 
-void DictionaryUi::selectWord(TDict* w, const QString& word) {
+void DictionaryUi::selectWord(TDict* w, const QString& word)
+{
     QStringList words = shownWords(w);
     int row = words.indexOf(word);
     ASSERT_GE(row, 0) << word.toStdString();
     w->grid()->setCurrentIndex(w->grid()->model()->index(row, 0));
 }
 
-QList<TSynWheel*> DictionaryUi::conceptCards() const {
+QList<TSynWheel*> DictionaryUi::conceptCards() const
+{
     QList<TSynWheel*> shown;
     for (TSynWheel* c : desktop->cardsOf<TSynWheel>())
         if (!c->data().hidden) shown << c;
     return shown;
 }
 
-void DictionaryUi::drop(QWidget* target, QPoint pos, const DragPayload& payload) {
+void DictionaryUi::drop(QWidget* target, QPoint pos, const DragPayload& payload)
+{
     QMimeData mime;
     mime.setData(DragPayload::mimeType(), payload.encode());
     CurrentDrag() = payload;
@@ -110,7 +119,8 @@ void DictionaryUi::drop(QWidget* target, QPoint pos, const DragPayload& payload)
     QApplication::processEvents();
 }
 
-void DictionaryUi::type(QWidget* target, const QString& text) {
+void DictionaryUi::type(QWidget* target, const QString& text)
+{
     for (QChar c : text) {
         if (c.unicode() < 0x80) {
             QTest::keyClick(target, c.toLatin1());
@@ -124,7 +134,8 @@ void DictionaryUi::type(QWidget* target, const QString& text) {
     }
 }
 
-void DictionaryUi::flushDeletes() {
+void DictionaryUi::flushDeletes()
+{
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 

@@ -24,7 +24,7 @@ namespace qb::test {
 // A store, the main window on the screen with the dictionary installed, and the commit of the
 // items core behind Update Changes until the item cards bind it themselves.
 class DictionaryUi : public StoreFixture {
-  protected:
+protected:
     void SetUp() override;
     void TearDown() override;
 
@@ -50,7 +50,7 @@ class DictionaryUi : public StoreFixture {
     std::unique_ptr<TBillBoard> window;
     TDesktop* desktop = nullptr;
 
-  private:
+private:
     QString cwd_;
 };
 

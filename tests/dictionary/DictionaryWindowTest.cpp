@@ -21,21 +21,22 @@
 #include "dictionary/LocateDialog.h"
 #include "dictionary/NewWordDialog.h"
 #include "platform/IniFile.h"
+#include "session/Session.h"
 #include "shell/CommandIds.h"
 #include "shell/CommandRegistry.h"
 #include "shell/MainWindow.h"
 #include "support/ModalDriver.h"
-#include "session/Session.h"
 
 using namespace qb;
 
 namespace {
 
 class DictionaryWindow : public test::DictionaryUi {
-  protected:
+protected:
     // Words whose usage stamps and frequencies are all set and all different, so that every
     // order has a key to keep a word by.
-    void wordsWithEveryKey() {
+    void wordsWithEveryKey()
+    {
         std::vector<int> n = addWords({"cherry", "apple", "banana", "date"});
         const double usage[] = {-45000.4, -45000.1, -45000.3, -45000.2};
         const int frequency[] = {3, 9, 1, 5};
@@ -43,13 +44,15 @@ class DictionaryWindow : public test::DictionaryUi {
             exec(QStringLiteral("UPDATE WORD SET WTS2 = ?1, WFQ = ?2 WHERE WNo = ?3"),
                  {usage[i], frequency[i], n[i]});
     }
-    void clickTitle(TDict* w, int x = 10) {
+    void clickTitle(TDict* w, int x = 10)
+    {
         QWidget* header = w->grid()->horizontalHeader()->viewport();
         QTest::mouseClick(header, Qt::LeftButton, Qt::NoModifier, QPoint(x, 5));
     }
 };
 
-TEST_F(DictionaryWindow, FourTitleClicksGoRoundTheOrdersAndKeepTheWord) {
+TEST_F(DictionaryWindow, FourTitleClicksGoRoundTheOrdersAndKeepTheWord)
+{
     wordsWithEveryKey();
     TDict* w = openWindow();
     ASSERT_NE(w, nullptr);
@@ -80,7 +83,8 @@ TEST_F(DictionaryWindow, FourTitleClicksGoRoundTheOrdersAndKeepTheWord) {
     EXPECT_EQ(shownTitle(w), QStringLiteral("USAGE ORDER"));
 }
 
-TEST_F(DictionaryWindow, TheEleventhWindowIsRefusedAndAFreedSlotIsTakenAgain) {
+TEST_F(DictionaryWindow, TheEleventhWindowIsRefusedAndAFreedSlotIsTakenAgain)
+{
     addWords({"one"});
     QList<TDict*> windows;
     for (int i = 0; i < 10; ++i) {
@@ -112,7 +116,8 @@ TEST_F(DictionaryWindow, TheEleventhWindowIsRefusedAndAFreedSlotIsTakenAgain) {
     EXPECT_EQ(again->slot(), 4);
 }
 
-TEST_F(DictionaryWindow, TheFirstFiveWindowsAreSavedAndComeBackWithPlaceSizeAndOrder) {
+TEST_F(DictionaryWindow, TheFirstFiveWindowsAreSavedAndComeBackWithPlaceSizeAndOrder)
+{
     addWords({"alpha", "beta"});
     writeIni(QString());
     QList<TDict*> open;
@@ -159,7 +164,8 @@ TEST_F(DictionaryWindow, TheFirstFiveWindowsAreSavedAndComeBackWithPlaceSizeAndO
     EXPECT_EQ(back[4]->slot(), 5);
 }
 
-TEST_F(DictionaryWindow, DropsOnTheGridPositionTheWindowOrSayWhyNot) {
+TEST_F(DictionaryWindow, DropsOnTheGridPositionTheWindowOrSayWhyNot)
+{
     std::vector<int> n = addWords({"cat", "dog", "emu"});
     TDict* w = openWindow();
     w->browser().setOrder(DictOrder::Alphabetical);
@@ -194,7 +200,8 @@ TEST_F(DictionaryWindow, DropsOnTheGridPositionTheWindowOrSayWhyNot) {
     EXPECT_EQ(selectedWord(w), QStringLiteral("cat"));
 }
 
-TEST_F(DictionaryWindow, InsertOnTheDesktopOpensTheNewWordDialog) {
+TEST_F(DictionaryWindow, InsertOnTheDesktopOpensTheNewWordDialog)
+{
     addWords({"apple"});
     TDict* w = openWindow();
     ASSERT_NE(w, nullptr);
@@ -235,7 +242,8 @@ TEST_F(DictionaryWindow, InsertOnTheDesktopOpensTheNewWordDialog) {
     EXPECT_TRUE(driver.strays.isEmpty()) << driver.strays.join(",").toStdString();
 }
 
-TEST_F(DictionaryWindow, ShiftAndCtrlInsertInTheGridMakeANewItemAndANewConcept) {
+TEST_F(DictionaryWindow, ShiftAndCtrlInsertInTheGridMakeANewItemAndANewConcept)
+{
     addWords({"apple"});
     TDict* w = openWindow();
     ASSERT_NE(w, nullptr);
@@ -249,7 +257,8 @@ TEST_F(DictionaryWindow, ShiftAndCtrlInsertInTheGridMakeANewItemAndANewConcept) 
     EXPECT_EQ(conceptCards().size(), 1);
 }
 
-TEST_F(DictionaryWindow, AFailedAlphabeticalSearchStaysOnItsWordAndOffersTheInflections) {
+TEST_F(DictionaryWindow, AFailedAlphabeticalSearchStaysOnItsWordAndOffersTheInflections)
+{
     addWords({"apple", "banana", "cherry"});
     TDict* w = openWindow();
     w->browser().setOrder(DictOrder::Alphabetical);

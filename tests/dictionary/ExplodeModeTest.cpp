@@ -8,10 +8,10 @@
 
 #include "DictionaryUiFixture.h"
 #include "dictionary/ExplodeMode.h"
+#include "session/Session.h"
 #include "shell/CommandIds.h"
 #include "shell/CommandRegistry.h"
 #include "shell/MainWindow.h"
-#include "session/Session.h"
 #include "shell/ToolBarPanel.h"
 
 using namespace qb;
@@ -19,9 +19,10 @@ using namespace qb;
 namespace {
 
 class ExplodeModeKeys : public test::DictionaryUi {
-  protected:
+protected:
     // Which of the three entries carries the mark, as "Off", "On", "Maximum" or a list of them.
-    QString marked() {
+    QString marked()
+    {
         QStringList on;
         const std::pair<const char*, const char*> entries[] = {
             {cmd::ExplodeOff, "Off"}, {cmd::ExplodeOn, "On"}, {cmd::ExplodeMaximum, "Maximum"}};
@@ -31,13 +32,15 @@ class ExplodeModeKeys : public test::DictionaryUi {
         return on.join(QLatin1Char(','));
     }
     QString indicator() { return window->toolBar()->explodeText(); }
-    void press(QWidget* w, const QString& text) {
+    void press(QWidget* w, const QString& text)
+    {
         Qt::Key key = text == "+" ? Qt::Key_Plus : Qt::Key_Minus;
         QTest::keyClick(w, key);
     }
 };
 
-TEST_F(ExplodeModeKeys, F10StepsOnMaximumOffAndBackWithMarksAndIndicator) {
+TEST_F(ExplodeModeKeys, F10StepsOnMaximumOffAndBackWithMarksAndIndicator)
+{
     EXPECT_EQ(explodeMode(), ExplodeMode::On);
     EXPECT_EQ(marked(), QStringLiteral("On"));
     EXPECT_EQ(indicator(), QStringLiteral("ON"));
@@ -56,7 +59,8 @@ TEST_F(ExplodeModeKeys, F10StepsOnMaximumOffAndBackWithMarksAndIndicator) {
     EXPECT_EQ(marked(), QStringLiteral("Maximum"));
 }
 
-TEST_F(ExplodeModeKeys, PlusAndMinusOnTheDesktopButNotInATextField) {
+TEST_F(ExplodeModeKeys, PlusAndMinusOnTheDesktopButNotInATextField)
+{
     QWidget* logo = window->logoPanel();
     logo->setFocus();
     press(logo, "+");
@@ -81,7 +85,8 @@ TEST_F(ExplodeModeKeys, PlusAndMinusOnTheDesktopButNotInATextField) {
     EXPECT_TRUE(box->toPlainText().contains(QLatin1Char('+')));
 }
 
-TEST_F(ExplodeModeKeys, MenuEntriesAreRadioMarksAndThePicturesFollowTheSetting) {
+TEST_F(ExplodeModeKeys, MenuEntriesAreRadioMarksAndThePicturesFollowTheSetting)
+{
     window->commands().action(QString::fromLatin1(cmd::ExplodeMaximum))->trigger();
     EXPECT_EQ(marked(), QStringLiteral("Maximum"));
     window->commands().action(QString::fromLatin1(cmd::ExplodeOff))->trigger();

@@ -15,17 +15,18 @@
 #include "dictionary/DictionaryState.h"
 #include "dictionary/DictionaryWindow.h"
 #include "dictionary/LocateDialog.h"
+#include "session/Session.h"
 #include "shell/MainWindow.h"
 #include "support/ModalDriver.h"
-#include "session/Session.h"
 
 using namespace qb;
 
 namespace {
 
 class LocateDialog : public test::DictionaryUi {
-  protected:
-    void SetUp() override {
+protected:
+    void SetUp() override
+    {
         DictionaryUi::SetUp();
         n = addWords({"dog", "cab", "cart", "car", "scar"});
         w = openWindow();
@@ -40,7 +41,8 @@ class LocateDialog : public test::DictionaryUi {
     test::ModalDriver driver;
 };
 
-TEST_F(LocateDialog, TypingOnTheDesktopJumpsAfterThePauseAndTheDialogComesBack) {
+TEST_F(LocateDialog, TypingOnTheDesktopJumpsAfterThePauseAndTheDialogComesBack)
+{
     addConcept(-44000.5, {n[3]});  // car is in one concept
     QString firstInput, reopenedInput, hit, count;
     bool caretAtEnd = false, bufferFocused = false, timerRunning = false, showOffered = false;
@@ -88,7 +90,8 @@ TEST_F(LocateDialog, TypingOnTheDesktopJumpsAfterThePauseAndTheDialogComesBack) 
     EXPECT_FALSE(dictionaryState().locate.continuation);
 }
 
-TEST_F(LocateDialog, TypingWithPausesShowsTheTextJumpsAfterThePauseAndLeavesTheClipboard) {
+TEST_F(LocateDialog, TypingWithPausesShowsTheTextJumpsAfterThePauseAndLeavesTheClipboard)
+{
     addWords({"smoulder", "mouse", "amount"});
     w->browser().refresh();
     w->rowsChanged();
@@ -129,7 +132,8 @@ TEST_F(LocateDialog, TypingWithPausesShowsTheTextJumpsAfterThePauseAndLeavesTheC
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("copied by the user"));
 }
 
-TEST_F(LocateDialog, OneLetterDoesNotJumpAndSpaceStartsAgain) {
+TEST_F(LocateDialog, OneLetterDoesNotJumpAndSpaceStartsAgain)
+{
     bool timerAfterOne = true;
     QString afterSpace = QStringLiteral("unset");
     driver.then([&](QWidget* modal) {
@@ -152,7 +156,8 @@ TEST_F(LocateDialog, OneLetterDoesNotJumpAndSpaceStartsAgain) {
     EXPECT_EQ(afterSpace, QString());
 }
 
-TEST_F(LocateDialog, ShowBringsTheFoundWordsConceptsOntoTheDesktop) {
+TEST_F(LocateDialog, ShowBringsTheFoundWordsConceptsOntoTheDesktop)
+{
     addConcept(-44000.5, {n[3], n[0]});
     addConcept(-44000.25, {n[3]});
     exec(QStringLiteral("UPDATE WORD SET WTS2 = NULL"));

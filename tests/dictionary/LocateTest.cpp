@@ -14,8 +14,8 @@ protected:
     void SetUp() override
     {
         DictionaryFixture::SetUp();
-        addWords({QStringLiteral("bar"), QStringLiteral("car"), QStringLiteral("carpet"), QStringLiteral("oscar"),
-                  QStringLiteral("scarf")});
+        addWords({QStringLiteral("bar"), QStringLiteral("car"), QStringLiteral("carpet"),
+                  QStringLiteral("oscar"), QStringLiteral("scarf")});
         window = &openWindow();
         window->browser().setOrder(DictOrder::Alphabetical);
         window->focused = true;
@@ -53,12 +53,14 @@ TEST_F(Locate, PlainSearchPrefersTheWholeWordThenAWordContainingTheText)
     EXPECT_EQ(dictionaryState().locate.searchText, QStringLiteral("car"));
     EXPECT_EQ(dictionaryState().locate.hitReport, QStringLiteral(" car"));
     EXPECT_EQ(dictionaryState().locate.caption, QStringLiteral("LOCATE WORD IN DICTIONARY"));
-    EXPECT_TRUE(dictionaryState().locate.incrementalVisible);  // hidden only while the menu's search ran
+    EXPECT_TRUE(
+        dictionaryState().locate.incrementalVisible);  // hidden only while the menu's search ran
 
     typeAndOk(QStringLiteral("arp"));
     DictWordSearch();
     EXPECT_EQ(window->currentWord(), QStringLiteral("carpet"));
-    EXPECT_EQ(dictionaryState().locate.history, (QStringList{QStringLiteral("arp"), QStringLiteral("CAR")}));
+    EXPECT_EQ(dictionaryState().locate.history,
+              (QStringList{QStringLiteral("arp"), QStringLiteral("CAR")}));
 }
 
 TEST_F(Locate, NextMatchGoesOnFromTheRowAfterTheCurrentOneWithoutTheDialog)
@@ -72,8 +74,8 @@ TEST_F(Locate, NextMatchGoesOnFromTheRowAfterTheCurrentOneWithoutTheDialog)
         hits << window->currentWord();
     }
     // Past the last match the search starts again from the top.
-    EXPECT_EQ(hits, (QStringList{QStringLiteral("carpet"), QStringLiteral("oscar"), QStringLiteral("scarf"),
-                                 QStringLiteral("car")}));
+    EXPECT_EQ(hits, (QStringList{QStringLiteral("carpet"), QStringLiteral("oscar"),
+                                 QStringLiteral("scarf"), QStringLiteral("car")}));
     EXPECT_EQ(dialogRuns, 1);
 }
 
@@ -124,11 +126,11 @@ TEST_F(Locate, IncrementalTypingJumpsAfterThePauseAndComesBack)
         EXPECT_TRUE(d.incrementalMode());
         EXPECT_EQ(d.input(), QStringLiteral("c"));  // the typed character
         EXPECT_FALSE(d.selectAllOnOpen());
-        EXPECT_FALSE(d.keyReleased(Qt::Key_C));     // one character does not jump
+        EXPECT_FALSE(d.keyReleased(Qt::Key_C));  // one character does not jump
         d.charTyped(QLatin1Char('a'));
         d.setInput(QStringLiteral("ca"));
         ASSERT_TRUE(d.keyReleased(Qt::Key_A));
-        d.bufferTyped(QStringLiteral("rp"));        // typed while the jump waits
+        d.bufferTyped(QStringLiteral("rp"));  // typed while the jump waits
         d.timerFired();
     });
     visits.push_back([this](LocateDialogLogic& d) {
@@ -185,7 +187,9 @@ TEST_F(Locate, TheDialogProposesTheClipboardAndCountsConcepts)
     addConcept(-46000.5, {4});
     addConcept(-46001.5, {4, 2});
     std::vector<Timestamp> shown;
-    dictionaryHooks().developConcepts = [&](const std::vector<Timestamp>& ids, QPoint) { shown = ids; };
+    dictionaryHooks().developConcepts = [&](const std::vector<Timestamp>& ids, QPoint) {
+        shown = ids;
+    };
     typeAndOk(QStringLiteral("oscar"));
     DictWordSearch();
     ASSERT_EQ(dictionaryState().locate.foundWordNo, 4);

@@ -14,32 +14,35 @@
 #include "dictionary/DictionaryWindow.h"
 #include "dictionary/LocateDialog.h"
 #include "dictionary/NewWordDialog.h"
+#include "session/Session.h"
 #include "shell/MainWindow.h"
 #include "support/ModalDriver.h"
-#include "session/Session.h"
 
 using namespace qb;
 
 namespace {
 
 class NewWordDialog : public test::DictionaryUi {
-  protected:
+protected:
     // The dialog run as the user works it: type the text, press OK.
-    int addThroughDialog(const QString& typed) {
+    int addThroughDialog(const QString& typed)
+    {
         TNewWord dialog(QString(), window.get());
         dialog.show();
         type(dialog.input(), typed);
         dialog.OKBtnClick();
         return dialog.createdWordNo();
     }
-    static QStringList gridWords(QListWidget* grid) {
+    static QStringList gridWords(QListWidget* grid)
+    {
         QStringList out;
         for (int i = 0; i < grid->count(); ++i) out << grid->item(i)->text();
         return out;
     }
 };
 
-TEST_F(NewWordDialog, WordsWithQuotesPercentUnderscoreAndOtherScriptsGoInAsTyped) {
+TEST_F(NewWordDialog, WordsWithQuotesPercentUnderscoreAndOtherScriptsGoInAsTyped)
+{
     const QString fortyOne = QStringLiteral("abcdefghijklmnopqrstuvwxyzabcdefghijklmno");
     const QStringList typed = {"O'Neil's",
                                "say \"cheese\"",
@@ -57,7 +60,8 @@ TEST_F(NewWordDialog, WordsWithQuotesPercentUnderscoreAndOtherScriptsGoInAsTyped
     EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM INFLEC")).toInt(), typed.size());
 }
 
-TEST_F(NewWordDialog, TheTwoTestsTakePercentAndUnderscoreLiterally) {
+TEST_F(NewWordDialog, TheTwoTestsTakePercentAndUnderscoreLiterally)
+{
     addWords({"50%", "500", "snake_case", "snakeXcase", "a50%b"});
     TNewWord dialog(QString(), window.get());
     dialog.show();
@@ -90,7 +94,8 @@ TEST_F(NewWordDialog, TheTwoTestsTakePercentAndUnderscoreLiterally) {
     EXPECT_EQ(dialog.createdWordNo(), 0);
 }
 
-TEST_F(NewWordDialog, TheEraseButtonCutsFromTheRightUnlessTextIsSelected) {
+TEST_F(NewWordDialog, TheEraseButtonCutsFromTheRightUnlessTextIsSelected)
+{
     TNewWord dialog(QStringLiteral("kitten"), window.get());
     dialog.show();
     EXPECT_EQ(dialog.input()->text(), QStringLiteral("kitten"));
@@ -106,7 +111,8 @@ TEST_F(NewWordDialog, TheEraseButtonCutsFromTheRightUnlessTextIsSelected) {
     EXPECT_EQ(rows(QStringLiteral("SELECT Word FROM WORD")), QStringList{"kitte"});
 }
 
-TEST_F(NewWordDialog, RenameAndLocateTakeTheSameWords) {
+TEST_F(NewWordDialog, RenameAndLocateTakeTheSameWords)
+{
     addWords({"snakexcase", "snake_case", "plain"});
     TDict* w = openWindow();
     w->browser().setOrder(DictOrder::Alphabetical);

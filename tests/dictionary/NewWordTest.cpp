@@ -22,14 +22,16 @@ class NewWord : public test::DictionaryFixture {};
 
 TEST_F(NewWord, TestLooksForBeginningsThenAnywhereThenLeavesOkAsDefault)
 {
-    addWords({QStringLiteral("cart"), QStringLiteral("scar"), QStringLiteral("car"), QStringLiteral("bus")});
+    addWords({QStringLiteral("cart"), QStringLiteral("scar"), QStringLiteral("car"),
+              QStringLiteral("bus")});
     exec(QStringLiteral("INSERT INTO INFLEC (Word, WNo) VALUES ('oscars', 2)"));
     NewWordCheck check(QStringLiteral("Car"));
     EXPECT_EQ(check.testButtonCaption(), QStringLiteral("Test     "));
     EXPECT_FALSE(check.okIsDefault());
 
     check.pressTest();
-    EXPECT_EQ(matchWords(check.dictionaryMatches()), (QStringList{QStringLiteral("cart"), QStringLiteral("car")}));
+    EXPECT_EQ(matchWords(check.dictionaryMatches()),
+              (QStringList{QStringLiteral("cart"), QStringLiteral("car")}));
     EXPECT_EQ(check.gridLabel(), QStringLiteral("Dictionary: "));
     EXPECT_EQ(check.testButtonCaption(), QStringLiteral("Test more"));
     EXPECT_TRUE(check.testButtonVisible());
@@ -38,7 +40,8 @@ TEST_F(NewWord, TestLooksForBeginningsThenAnywhereThenLeavesOkAsDefault)
     EXPECT_EQ(matchWords(check.dictionaryMatches()),
               (QStringList{QStringLiteral("cart"), QStringLiteral("scar"), QStringLiteral("car")}));
     EXPECT_EQ(matchWords(check.inflectionMatches()),
-              (QStringList{QStringLiteral("car"), QStringLiteral("cart"), QStringLiteral("oscars"), QStringLiteral("scar")}));
+              (QStringList{QStringLiteral("car"), QStringLiteral("cart"), QStringLiteral("oscars"),
+                           QStringLiteral("scar")}));
     EXPECT_FALSE(check.testButtonVisible());
     EXPECT_TRUE(check.okIsDefault());
     check.pressTest();  // no third press
@@ -61,7 +64,8 @@ TEST_F(NewWord, TestLooksForBeginningsThenAnywhereThenLeavesOkAsDefault)
 
 TEST_F(NewWord, TestMatchesPercentAndUnderscoreLiterally)
 {
-    addWords({QStringLiteral("1000"), QStringLiteral("10%"), QStringLiteral("aXb"), QStringLiteral("a_b")});
+    addWords({QStringLiteral("1000"), QStringLiteral("10%"), QStringLiteral("aXb"),
+              QStringLiteral("a_b")});
     NewWordCheck check(QStringLiteral("10%"));
     check.pressTest();
     EXPECT_EQ(matchWords(check.dictionaryMatches()), QStringList{QStringLiteral("10%")});
@@ -166,7 +170,8 @@ TEST_F(NewWord, FindViaInflectionsLeadsFromAFormOrOffersSubstringAndAdding)
     messenger.answer(MessageButton::Ok, QStringLiteral("ouse"));
     EXPECT_EQ(FindViaInflections(&window, QStringLiteral("ouses"), false), QString());
     EXPECT_TRUE(messenger.saw(QStringLiteral("Not found -  try a substring search?")));
-    EXPECT_EQ(window.inflectionWindows, (QStringList{QStringLiteral("mouse"), QStringLiteral("house")}));
+    EXPECT_EQ(window.inflectionWindows,
+              (QStringList{QStringLiteral("mouse"), QStringLiteral("house")}));
 
     // Nothing anywhere: Yes adds the word at once.
     messenger.clear();
@@ -179,7 +184,8 @@ TEST_F(NewWord, FindViaInflectionsLeadsFromAFormOrOffersSubstringAndAdding)
     messenger.answer(MessageButton::Cancel);
     messenger.answer(MessageButton::No);
     EXPECT_EQ(FindViaInflections(&window, QStringLiteral("gnu"), false), QString());
-    EXPECT_EQ(messenger.shown.back().request.message, QStringLiteral("\"gnu\"  not found - Add word"));
+    EXPECT_EQ(messenger.shown.back().request.message,
+              QStringLiteral("\"gnu\"  not found - Add word"));
     EXPECT_EQ(messenger.shown.back().request.code, QStringLiteral("d592b"));
     EXPECT_EQ(WordNumberOf(QStringLiteral("gnu")), -1);
 }

@@ -32,7 +32,8 @@ TEST_F(Words, NewWordIsTrimmedLowerCasedStampedAndItsOwnForm)
     ASSERT_EQ(n, 1);
     EXPECT_EQ(rows(QStringLiteral("SELECT Word, WNo, WTS IS NOT NULL, WTS2 IS NULL FROM WORD")),
               QStringList{QStringLiteral("ärger im büro|1|1|1")});
-    EXPECT_EQ(rows(QStringLiteral("SELECT Word, WNo FROM INFLEC")), QStringList{QStringLiteral("ärger im büro|1")});
+    EXPECT_EQ(rows(QStringLiteral("SELECT Word, WNo FROM INFLEC")),
+              QStringList{QStringLiteral("ärger im büro|1")});
     EXPECT_EQ(dictionaryState().lastNewWord, QStringLiteral("ärger im büro"));
     EXPECT_LT(scalar(QStringLiteral("SELECT WTS FROM WORD")).toDouble(), 0.0);
 
@@ -53,7 +54,8 @@ TEST_F(Words, AReusedNumberDoesNotInheritFormsOfAWordThatIsGone)
     exec(QStringLiteral("DELETE FROM WORD WHERE WNo = 2"));
     exec(QStringLiteral("INSERT INTO INFLEC (Word, WNo) VALUES ('autos', 2)"));
     ASSERT_EQ(CreateWord(QStringLiteral("tree")), 2);
-    EXPECT_EQ(rows(QStringLiteral("SELECT Word FROM INFLEC WHERE WNo = 2")), QStringList{QStringLiteral("tree")});
+    EXPECT_EQ(rows(QStringLiteral("SELECT Word FROM INFLEC WHERE WNo = 2")),
+              QStringList{QStringLiteral("tree")});
     EXPECT_EQ(messenger.count(), 0);
 }
 
@@ -80,7 +82,8 @@ TEST_F(Words, AWordOfAConceptCannotBeDeletedButOneOnlyAnItemCarriesCan)
     WordEdit refused = BeginDeleteWord(window);
     EXPECT_FALSE(refused.okEnabled);
     EXPECT_EQ(refused.caption, QStringLiteral("CONFIRM WORD DELETE"));
-    EXPECT_TRUE(messenger.saw(QStringLiteral("References exist, cannot remove. Run Ctrl+S if needed.")));
+    EXPECT_TRUE(
+        messenger.saw(QStringLiteral("References exist, cannot remove. Run Ctrl+S if needed.")));
     EXPECT_EQ(messenger.shown.back().request.code, QStringLiteral("dw53"));
     EXPECT_FALSE(FinishDeleteWord(window, refused, true));
     EXPECT_EQ(WordNumberOf(QStringLiteral("car")), 1);
@@ -132,20 +135,25 @@ TEST_F(Words, RenameToTheSameOrAnEmptyTextChangesNothing)
     EXPECT_TRUE(RenameWord(window, QStringLiteral("Color")));
     EXPECT_EQ(rows(QStringLiteral("SELECT Word, WNo, WTS2 FROM WORD WHERE WNo = 1")),
               QStringList{QStringLiteral("color|1|-46000.25")});
-    EXPECT_EQ(rows(QStringLiteral("SELECT Word FROM INFLEC WHERE WNo = 1")), QStringList{QStringLiteral("colour")});
+    EXPECT_EQ(rows(QStringLiteral("SELECT Word FROM INFLEC WHERE WNo = 1")),
+              QStringList{QStringLiteral("colour")});
     EXPECT_EQ(window.order(), DictOrder::Alphabetical);
     EXPECT_EQ(window.current().word, QStringLiteral("color"));
 }
 
 TEST_F(Words, AwkwardTextsSurviveCreateRenameLocateAndDelete)
 {
-    const QStringList texts = {QStringLiteral("it's \"quoted\""), QStringLiteral("100%"),
-                               QStringLiteral("snake_case"), QStringLiteral("back\\slash"),
-                               QStringLiteral("москва"), QStringLiteral("東京"),
+    const QStringList texts = {QStringLiteral("it's \"quoted\""),
+                               QStringLiteral("100%"),
+                               QStringLiteral("snake_case"),
+                               QStringLiteral("back\\slash"),
+                               QStringLiteral("москва"),
+                               QStringLiteral("東京"),
                                QStringLiteral("'; drop table word; --"),
                                QStringLiteral("abcdefghijklmnopqrstuvwxyzabcdefghijkl")};
     ASSERT_EQ(texts.last().size(), 38);
-    addWords({QStringLiteral("1000"), QStringLiteral("snakeXcase")});  // what a careless LIKE would match
+    addWords({QStringLiteral("1000"),
+              QStringLiteral("snakeXcase")});  // what a careless LIKE would match
     for (const QString& t : texts) {
         SCOPED_TRACE(t.toStdString());
         int n = CreateWord(t);
@@ -186,8 +194,9 @@ TEST_F(Words, TouchingAWordInTimeStampOrderMovesItToTheTop)
 {
     addWords({QStringLiteral("apple"), QStringLiteral("pear"), QStringLiteral("plum")});
     DictionaryBrowser window;  // a new window is in time stamp order: newest first
-    EXPECT_EQ(test::DictionaryFixture::wordsOf(window),
-              (QStringList{QStringLiteral("plum"), QStringLiteral("pear"), QStringLiteral("apple")}));
+    EXPECT_EQ(
+        test::DictionaryFixture::wordsOf(window),
+        (QStringList{QStringLiteral("plum"), QStringLiteral("pear"), QStringLiteral("apple")}));
     ASSERT_TRUE(window.positionOnWordNo(1));
     ASSERT_TRUE(TouchWord(window));
     EXPECT_EQ(window.order(), DictOrder::TimeStamp);
@@ -234,7 +243,8 @@ TEST_F(Words, ShowOnAWordWithoutConceptsChangesNothing)
 
 TEST_F(Words, WordListIsOneHeadedLineCutAtItsLimit)
 {
-    addWords({QStringLiteral("pear"), QStringLiteral("Apple"), QStringLiteral("émigré"), QStringLiteral("zoo")});
+    addWords({QStringLiteral("pear"), QStringLiteral("Apple"), QStringLiteral("émigré"),
+              QStringLiteral("zoo")});
     QString put;
     dictionaryHooks().setClipboardText = [&](const QString& t) { put = t; };
     QString text = WordListToClipboard(QStringLiteral("Word.db"), QStringLiteral("1"));
@@ -249,7 +259,8 @@ TEST_F(Words, WordListIsOneHeadedLineCutAtItsLimit)
     // 30000 words of 9 characters and a blank are more than the limit allows.
     {
         sql::Transaction tx(session().store.db());
-        sql::Statement st(session().store.db(), QStringLiteral("INSERT INTO WORD (Word, WNo) VALUES (?1, ?2)"));
+        sql::Statement st(session().store.db(),
+                          QStringLiteral("INSERT INTO WORD (Word, WNo) VALUES (?1, ?2)"));
         for (int i = 0; i < 30000; ++i) {
             st.reset();
             st.bind(1, QStringLiteral("w%1").arg(i, 8, 10, QLatin1Char('0'))).bind(2, 100 + i);

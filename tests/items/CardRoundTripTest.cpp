@@ -2,11 +2,11 @@
 // the card and not only through its data; and the age shading of cards from the store.
 #include "ItemCardFixture.h"
 
+#include "cards/CardPartsPanel.h"
 #include "cards/Collection.h"
 #include "items/ItemCardRules.h"
 #include "items/ItemQueries.h"
 #include "items/ItemRecord.h"
-#include "cards/CardPartsPanel.h"
 #include "platform/Dates.h"
 
 #include <gtest/gtest.h>
@@ -27,14 +27,17 @@ QString pastedText()
     const QStringList pieces = {
         QStringLiteral("\n"),
         QStringLiteral("Windows line\r\nold Mac line\rUnix line\n"),
-        QStringLiteral("Quotes: 'single' \"double\" \u201Ccurly\u201D \u00ABguillemets\u00BB `back`\n"),
+        QStringLiteral(
+            "Quotes: 'single' \"double\" \u201Ccurly\u201D \u00ABguillemets\u00BB `back`\n"),
         QStringLiteral("SQL-ish: '); DROP TABLE ITEM; -- %_ \\ \n"),
         QStringLiteral("\tTabbed\tcolumns\t\n"),
-        QStringLiteral("\u00C5ngstr\u00F6m \u00E6\u00F8\u00E5 \u00DF \u0152uvre \u0395\u03BB\u03BB\u03B7\u03BD\u03B9\u03BA\u03AC "
-                       "\u041A\u0438\u0440\u0438\u043B\u043B\u0438\u0446\u0430 \u05E2\u05D1\u05E8\u05D9\u05EA "
-                       "\u0627\u0644\u0639\u0631\u0628\u064A\u0629 \u65E5\u672C\u8A9E \uD55C\uAD6D\uC5B4\n"),
+        QStringLiteral(
+            "\u00C5ngstr\u00F6m \u00E6\u00F8\u00E5 \u00DF \u0152uvre \u0395\u03BB\u03BB\u03B7\u03BD\u03B9\u03BA\u03AC "
+            "\u041A\u0438\u0440\u0438\u043B\u043B\u0438\u0446\u0430 \u05E2\u05D1\u05E8\u05D9\u05EA "
+            "\u0627\u0644\u0639\u0631\u0628\u064A\u0629 \u65E5\u672C\u8A9E \uD55C\uAD6D\uC5B4\n"),
         QStringLiteral("Outside the basic plane: \U0001F600 \U0001D11E\n"),
-        QStringLiteral("Kept as typed: line\u2028separator, no\u00A0break, next\u0085line, form\ffeed\n"),
+        QStringLiteral(
+            "Kept as typed: line\u2028separator, no\u00A0break, next\u0085line, form\ffeed\n"),
     };
     QString text;
     int i = 0;
@@ -46,7 +49,8 @@ QString pastedText()
 
 QString normalised(QString text)
 {
-    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+        .replace(QLatin1Char('\r'), QLatin1Char('\n'));
 }
 
 QImage noise(int w, int h)
@@ -78,8 +82,10 @@ protected:
 TEST_F(CardRoundTrip, AFullTextAPictureAtTheLimitAndTheLinksComeBackUnchanged)
 {
     TItem* card = makeCard(kItem, QString());
-    card->DropOn(ItemPart::Keys, conceptWord(kConceptA, 2, QStringLiteral("pomme")), QPoint(20, 20));
-    card->DropOn(ItemPart::Keys, conceptWord(kConceptC, 4, QStringLiteral("river")), QPoint(20, 20));
+    card->DropOn(ItemPart::Keys, conceptWord(kConceptA, 2, QStringLiteral("pomme")),
+                 QPoint(20, 20));
+    card->DropOn(ItemPart::Keys, conceptWord(kConceptC, 4, QStringLiteral("river")),
+                 QPoint(20, 20));
     DragPayload project;
     project.source = DragPayload::Source::Project;
     project.project = QStringLiteral("GARDEN");
@@ -130,7 +136,8 @@ TEST_F(CardRoundTrip, ALoadedTextThatIsNotEditedKeepsEveryCharacter)
     addItem(kItem, stored, {{kConceptA, 1}});
     TItem* card = PlaceItemCard(*desktop, kItem, QPoint(40, 40)).card;
     ASSERT_NE(card, nullptr);
-    card->DropOn(ItemPart::Keys, conceptWord(kConceptC, 4, QStringLiteral("river")), QPoint(20, 20));
+    card->DropOn(ItemPart::Keys, conceptWord(kConceptC, 4, QStringLiteral("river")),
+                 QPoint(20, 20));
     ASSERT_TRUE(card->data().changed);
     UpdateItems();
     EXPECT_TRUE(scalar(QStringLiteral("SELECT TX FROM ITEM")).toString() == stored);
@@ -165,7 +172,8 @@ TEST_F(CardRoundTrip, CardsFromTheStoreAreShadedByTheirAgeWhenAsked)
 
     PlacedItemCard plain = PlaceItemCard(*desktop, kItem, QPoint(40, 40));
     ASSERT_NE(plain.card, nullptr);
-    EXPECT_EQ(plain.card->data().normalColor, session().settings.itemFrameColor) << "shading only when asked";
+    EXPECT_EQ(plain.card->data().normalColor, session().settings.itemFrameColor)
+        << "shading only when asked";
     ClearCards(*desktop, ClearCommand::AllItems);
     test::flushDeletes();
 
@@ -191,7 +199,8 @@ TEST_F(CardRoundTrip, APictureItemComesUpAtThePicturesSizeOnTheTextSide)
 
     // A picture bigger than the alternative size is shown within it.
     addItem(-46202.75L, QStringLiteral("big picture"), {{kConceptA, 1}});
-    exec(QStringLiteral("UPDATE ITEM SET Animation = ?1 WHERE IT = ?2"), {PictureToStoredBytes(noise(1000, 1000)), -46202.75});
+    exec(QStringLiteral("UPDATE ITEM SET Animation = ?1 WHERE IT = ?2"),
+         {PictureToStoredBytes(noise(1000, 1000)), -46202.75});
     TItem* big = PlaceItemCard(*desktop, -46202.75L, QPoint(400, 40)).card;
     ASSERT_NE(big, nullptr);
     EXPECT_EQ(big->size(), QSize(342, 360));

@@ -45,26 +45,32 @@ protected:
     }
     int count(const QString& table, Timestamp id)
     {
-        return int(rows(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE IT = ?1").arg(table), {double(id)})[0][0].toInt());
+        return int(rows(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE IT = ?1").arg(table),
+                        {double(id)})[0][0]
+                       .toInt());
     }
     // (Order, WNo) pairs of an item's keyword rows.
     std::vector<std::pair<int, int>> keyRows(Timestamp id)
     {
         std::vector<std::pair<int, int>> out;
-        for (const auto& r : rows(QStringLiteral("SELECT \"Order\", WNo FROM ITEMKEYS WHERE IT = ?1 ORDER BY \"Order\""),
-                                  {double(id)}))
+        for (const auto& r :
+             rows(QStringLiteral(
+                      "SELECT \"Order\", WNo FROM ITEMKEYS WHERE IT = ?1 ORDER BY \"Order\""),
+                  {double(id)}))
             out.emplace_back(r[0].toInt(), r[1].toInt());
         return out;
     }
     int dictRows(Timestamp c)
     {
-        return rows(QStringLiteral("SELECT COUNT(*) FROM DICT WHERE C = ?1"), {double(c)})[0][0].toInt();
+        return rows(QStringLiteral("SELECT COUNT(*) FROM DICT WHERE C = ?1"), {double(c)})[0][0]
+            .toInt();
     }
     QStringList projectRows(Timestamp id)
     {
         QStringList out;
-        for (const auto& r : rows(QStringLiteral("SELECT Project FROM ITEMURL WHERE IT = ?1 ORDER BY \"Order\""),
-                                  {double(id)}))
+        for (const auto& r :
+             rows(QStringLiteral("SELECT Project FROM ITEMURL WHERE IT = ?1 ORDER BY \"Order\""),
+                  {double(id)}))
             out << r[0].toString();
         return out;
     }
@@ -82,7 +88,8 @@ using Pairs = std::vector<std::pair<int, int>>;
 
 TEST_F(Commit, NewCardsWhoseIdsAnotherProgramStoredMeanwhileTakeFreeIds)
 {
-    // Another program stored an item under kItemA and a newConcept under the id of our new newConcept.
+    // Another program stored an item under kItemA and a newConcept under the id of our new
+    // newConcept.
     addItem(kItemA, QStringLiteral("theirs"), {{kOtherConcept, 3}});
     ConceptCardData& newConcept = newConceptCard(kConcept - 0.5L, {{4, QStringLiteral("word4")}});
     addConcept(newConcept.conceptId, {5});
@@ -102,10 +109,12 @@ TEST_F(Commit, NewCardsWhoseIdsAnotherProgramStoredMeanwhileTakeFreeIds)
     ASSERT_NE(double(newConcept.conceptId), double(theirConcept));
     EXPECT_FALSE(item.unsaved || newConcept.unsaved);
     EXPECT_EQ(tx(item.itemId), QStringLiteral("mine"));
-    EXPECT_EQ(rows(QStringLiteral("SELECT ITC, WNo FROM ITEMKEYS WHERE IT = ?1"), {double(item.itemId)}),
-              (std::vector<QVariantList>{{double(newConcept.conceptId), 4}}));
-    EXPECT_EQ(rows(QStringLiteral("SELECT WNo FROM DICT WHERE C = ?1"), {double(newConcept.conceptId)}),
-              (std::vector<QVariantList>{{4}}));
+    EXPECT_EQ(
+        rows(QStringLiteral("SELECT ITC, WNo FROM ITEMKEYS WHERE IT = ?1"), {double(item.itemId)}),
+        (std::vector<QVariantList>{{double(newConcept.conceptId), 4}}));
+    EXPECT_EQ(
+        rows(QStringLiteral("SELECT WNo FROM DICT WHERE C = ?1"), {double(newConcept.conceptId)}),
+        (std::vector<QVariantList>{{4}}));
 }
 
 TEST_F(Commit, NewItemHoldingOnlyTheDateStampIsNeverWritten)
@@ -149,8 +158,9 @@ TEST_F(Commit, ItemWithTextButNoKeywordIsWrittenAndTheCheckThenReportsIt)
     EXPECT_TRUE(card.marked);
     EXPECT_TRUE(session().inconsistency);
     ASSERT_EQ(messenger.count(), 1);
-    EXPECT_EQ(messenger.shown[0].request.message,
-              QStringLiteral("Item with no keyword(concept) attached found - Please add a keyword"));
+    EXPECT_EQ(
+        messenger.shown[0].request.message,
+        QStringLiteral("Item with no keyword(concept) attached found - Please add a keyword"));
     EXPECT_EQ(messenger.shown[0].request.code, QStringLiteral("qb1199"));
 }
 
@@ -176,7 +186,8 @@ TEST_F(Commit, EmptyCardsCheckFindsAnEmptyConceptButOnlyItemsDecide)
     EXPECT_TRUE(session().inconsistency);
     ASSERT_EQ(messenger.count(), 1);
     EXPECT_EQ(messenger.shown[0].request.code, QStringLiteral("qb1050"));
-    EXPECT_EQ(messenger.shown[0].request.message, QStringLiteral("Concept card with no word attached found"));
+    EXPECT_EQ(messenger.shown[0].request.message,
+              QStringLiteral("Concept card with no word attached found"));
 
     session().inconsistency = false;
     cards.erase(cards.begin() + 2, cards.end());
@@ -186,8 +197,7 @@ TEST_F(Commit, EmptyCardsCheckFindsAnEmptyConceptButOnlyItemsDecide)
 
 TEST_F(Commit, RemovingKeywordTwoOfFiveRenumbersTheRest)
 {
-    addItem(kItemA, QStringLiteral("five keys"),
-            {{-1, 1}, {-2, 2}, {-3, 3}, {-4, 4}, {-5, 5}});
+    addItem(kItemA, QStringLiteral("five keys"), {{-1, 1}, {-2, 2}, {-3, 3}, {-4, 4}, {-5, 5}});
     auto card = std::make_unique<ItemCardData>();
     ASSERT_TRUE(LoadItemCard(*card, kItemA));
     ASSERT_EQ(card->keyCount(), 5);
@@ -195,15 +205,19 @@ TEST_F(Commit, RemovingKeywordTwoOfFiveRenumbersTheRest)
     cards.push_back(std::move(card));
     ASSERT_TRUE(CommitCards(order()).committed);
     EXPECT_EQ(keyRows(kItemA), Pairs({{1, 1}, {2, 3}, {3, 4}, {4, 5}}));
-    EXPECT_EQ(double(rows(QStringLiteral("SELECT ITC FROM ITEMKEYS WHERE IT = ?1 AND \"Order\" = 2"),
-                          {double(kItemA)})[0][0].toDouble()), -3.0);
+    EXPECT_EQ(
+        double(rows(QStringLiteral("SELECT ITC FROM ITEMKEYS WHERE IT = ?1 AND \"Order\" = 2"),
+                    {double(kItemA)})[0][0]
+                   .toDouble()),
+        -3.0);
 }
 
 TEST_F(Commit, ReloadedProjectsComeNewestFirstAndTheNextCommitRenumbersThem)
 {
     addProject(QStringLiteral("OLDER"), -46000.5L);
     addProject(QStringLiteral("NEWER"), -46100.5L);
-    addItem(kItemA, QStringLiteral("text"), {{kConcept, 1}}, {QStringLiteral("OLDER"), QStringLiteral("NEWER")});
+    addItem(kItemA, QStringLiteral("text"), {{kConcept, 1}},
+            {QStringLiteral("OLDER"), QStringLiteral("NEWER")});
     auto loaded = std::make_unique<ItemCardData>();
     ASSERT_TRUE(LoadItemCard(*loaded, kItemA));
     EXPECT_EQ(loaded->projects, QStringList({"NEWER", "OLDER"}));
@@ -230,7 +244,8 @@ TEST_F(Commit, AStoredPictureThatCouldNotBeReadIsKeptThroughATextEdit)
 {
     addItem(kItemA, QStringLiteral("old text"), {{kConcept, 1}});
     const QByteArray undecodable("a picture this program cannot decode");
-    exec(QStringLiteral("UPDATE ITEM SET Animation = ?1 WHERE IT = ?2"), {undecodable, double(kItemA)});
+    exec(QStringLiteral("UPDATE ITEM SET Animation = ?1 WHERE IT = ?2"),
+         {undecodable, double(kItemA)});
     ItemCardData& card = keyedCard(kItemA, QString());
     ASSERT_TRUE(LoadItemRecord(card, kItemA));
     EXPECT_FALSE(card.hasPicture);
@@ -246,7 +261,8 @@ TEST_F(Commit, EachChangedItemGetsAFreshTimestampUnlessOneIsPending)
     pending.pendingTS = -47000.25L;
     ItemCardData& b = keyedCard(kItemB, QStringLiteral("b"));
     ItemCardData& c = keyedCard(kItemC, QStringLiteral("c"));
-    ConceptCardData& conceptCard = newConceptCard(kOtherConcept, {{3, QStringLiteral("word3")}, {4, QStringLiteral("word4")}});
+    ConceptCardData& conceptCard =
+        newConceptCard(kOtherConcept, {{3, QStringLiteral("word3")}, {4, QStringLiteral("word4")}});
     ItemCardData& untouched = keyedCard(-46300.4L, QStringLiteral("not changed"));
     untouched.changed = false;
 
@@ -261,7 +277,8 @@ TEST_F(Commit, EachChangedItemGetsAFreshTimestampUnlessOneIsPending)
     EXPECT_EQ(count(QStringLiteral("ITEM"), -46300.4L), 0);
     EXPECT_FALSE(b.changed || c.changed || conceptCard.changed);
 
-    auto cts = rows(QStringLiteral("SELECT DISTINCT CTS FROM DICT WHERE C = ?1"), {double(kOtherConcept)});
+    auto cts =
+        rows(QStringLiteral("SELECT DISTINCT CTS FROM DICT WHERE C = ?1"), {double(kOtherConcept)});
     ASSERT_EQ(cts.size(), 1u) << "one timestamp for all rows of a concept card";
     EXPECT_LT(cts[0][0].toDouble(), its(kItemC));
     EXPECT_EQ(dictRows(kOtherConcept), 2);
@@ -272,7 +289,8 @@ TEST_F(Commit, DeletedConceptStillUsedComesBackMarkedWithItsWordsWrittenAgain)
     // The first link points to a vanished item; a later one to a living item.
     addKeyword(-1, 1, kConcept, 1);
     addItem(kItemA, QStringLiteral("uses the concept"), {{kConcept, 2}});
-    ConceptCardData& card = newConceptCard(kConcept, {{1, QStringLiteral("word1")}, {2, QStringLiteral("word2")}});
+    ConceptCardData& card =
+        newConceptCard(kConcept, {{1, QStringLiteral("word1")}, {2, QStringLiteral("word2")}});
     card.deleted = true;
     card.hidden = true;
     CommitResult result = CommitCards(order());
@@ -285,7 +303,8 @@ TEST_F(Commit, DeletedConceptStillUsedComesBackMarkedWithItsWordsWrittenAgain)
     EXPECT_FALSE(card.changed);
     EXPECT_EQ(result.conceptsRemoved, 0);
     EXPECT_EQ(dictRows(kConcept), 2);
-    EXPECT_TRUE(messenger.saw(QStringLiteral("Concepts that are still in use by items was reinserted qb2145")));
+    EXPECT_TRUE(messenger.saw(
+        QStringLiteral("Concepts that are still in use by items was reinserted qb2145")));
     EXPECT_FALSE(messenger.saw(QStringLiteral("3164")));
 }
 
@@ -305,7 +324,8 @@ TEST_F(Commit, DeletedConceptWithOnlyDanglingLinksIsDeletedWithAWarning)
     EXPECT_TRUE(card.deleted);
     EXPECT_FALSE(card.changed);
     ASSERT_EQ(messenger.plain.size(), 1u);
-    EXPECT_EQ(messenger.plain[0], QStringLiteral("Inconsistent linkages found while deleting. 3164"));
+    EXPECT_EQ(messenger.plain[0],
+              QStringLiteral("Inconsistent linkages found while deleting. 3164"));
 }
 
 TEST_F(Commit, ConceptWordsAreStoredOnceAndNeverBeyondTwentyFour)
@@ -317,7 +337,10 @@ TEST_F(Commit, ConceptWordsAreStoredOnceAndNeverBeyondTwentyFour)
     ASSERT_TRUE(CommitCards(order()).committed);
     // Positions 1..24: words 1, 2, (1 again), (0), 100..119.
     EXPECT_EQ(dictRows(kConcept), 22);
-    EXPECT_EQ(rows(QStringLiteral("SELECT MAX(WNo) FROM DICT WHERE C = ?1"), {double(kConcept)})[0][0].toInt(), 119);
+    EXPECT_EQ(
+        rows(QStringLiteral("SELECT MAX(WNo) FROM DICT WHERE C = ?1"), {double(kConcept)})[0][0]
+            .toInt(),
+        119);
     ASSERT_EQ(messenger.plain.size(), 1u);
     EXPECT_EQ(messenger.plain[0], QStringLiteral("Dict test dupl: -46000.1 W:1"));
 }
@@ -327,7 +350,8 @@ TEST_F(Commit, ConceptCardWithoutWordsLeavesNoConcept)
     newConceptCard(kOtherConcept, {});
     ASSERT_TRUE(CommitCards(order()).committed);
     EXPECT_EQ(dictRows(kOtherConcept), 0);
-    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM DICT")).toInt(), 2) << "the other concept stays";
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM DICT")).toInt(), 2)
+        << "the other concept stays";
 }
 
 TEST_F(Commit, DeletedOrEmptiedItemsLoseTheirRecordAndLinks)
@@ -351,7 +375,8 @@ TEST_F(Commit, DeletedOrEmptiedItemsLoseTheirRecordAndLinks)
 TEST_F(Commit, DeleteThenUndoBeforeTheCommitKeepsTheItem)
 {
     addProject(QStringLiteral("P"), -46000.0L);
-    addItem(kItemA, QStringLiteral("precious"), {{kConcept, 1}, {kOtherConcept, 3}}, {QStringLiteral("P")});
+    addItem(kItemA, QStringLiteral("precious"), {{kConcept, 1}, {kOtherConcept, 3}},
+            {QStringLiteral("P")});
     auto card = std::make_unique<ItemCardData>();
     ASSERT_TRUE(LoadItemCard(*card, kItemA));
     messenger.answer(MessageButton::Yes);
@@ -386,8 +411,9 @@ TEST_F(Commit, AFailingCardIsRolledBackAloneAndStaysChanged)
     messenger.expect(QStringLiteral("Some problem with update items"));
     addItem(kItemB, QStringLiteral("stored text of B"), {{kConcept, 1}, {kConcept, 2}});
     // This store refuses one word number as a keyword.
-    exec(QStringLiteral("CREATE TRIGGER itemkeys.refuse BEFORE INSERT ON ITEMKEYS WHEN NEW.WNo = 666 "
-                        "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
+    exec(QStringLiteral(
+        "CREATE TRIGGER itemkeys.refuse BEFORE INSERT ON ITEMKEYS WHEN NEW.WNo = 666 "
+        "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
     ItemCardData& a = keyedCard(kItemA, QStringLiteral("a"));
     ItemCardData& b = keyedCard(kItemB, QStringLiteral("new text of B"));
     b.keywords.push_back({kOtherConcept, 666, QStringLiteral("bad")});
@@ -428,9 +454,11 @@ TEST_F(Commit, ATransactionThatCannotReachTheDiskChangesNoCard)
     addItem(kItemA, QStringLiteral("stored"), {{kConcept, 1}});
     // A deferred constraint makes COMMIT itself fail once card C has been written.
     exec(QStringLiteral("PRAGMA foreign_keys = ON"));
-    exec(QStringLiteral("CREATE TABLE guard (x REFERENCES ITEM (IT) DEFERRABLE INITIALLY DEFERRED)"));
+    exec(QStringLiteral(
+        "CREATE TABLE guard (x REFERENCES ITEM (IT) DEFERRABLE INITIALLY DEFERRED)"));
     exec(QStringLiteral("CREATE TRIGGER guard_c AFTER INSERT ON ITEM WHEN NEW.IT = %1 "
-                        "BEGIN INSERT INTO guard VALUES (12345); END").arg(double(kItemC), 0, 'g', 17));
+                        "BEGIN INSERT INTO guard VALUES (12345); END")
+             .arg(double(kItemC), 0, 'g', 17));
     ItemCardData& a = keyedCard(kItemA, QStringLiteral("changed"));
     a.pendingTS = -47000.5L;
     ConceptCardData& conceptCard = newConceptCard(kConcept, {{1, "word1"}});
@@ -511,7 +539,8 @@ TEST_F(Commit, RunsAsOneGuardedPassAndTalksOnlyAfterwards)
     ASSERT_EQ(sqlite3_create_function(db().handle(), "probe", 0, SQLITE_UTF8, &probe, probeFunction,
                                       nullptr, nullptr),
               SQLITE_OK);
-    exec(QStringLiteral("CREATE TRIGGER probe_item AFTER INSERT ON ITEM BEGIN SELECT probe(); END"));
+    exec(
+        QStringLiteral("CREATE TRIGGER probe_item AFTER INSERT ON ITEM BEGIN SELECT probe(); END"));
     LockWatchingMessenger watcher;
     session().setMessenger(&watcher);
 

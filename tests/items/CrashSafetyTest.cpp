@@ -32,9 +32,9 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <unistd.h>
 #include <csignal>
 #include <memory>
-#include <unistd.h>
 
 using namespace qb;
 
@@ -56,8 +56,9 @@ QString projectName(int i) { return QStringLiteral("PROJECT %1").arg(i); }
 QString itemText(int seed, int length)
 {
     QString text;
-    const QString words[] = {QStringLiteral("note"), QStringLiteral("\u00E5ngest"), QStringLiteral("\u0436\u0443\u043A"),
-                             QStringLiteral("line\n"), QStringLiteral("\"quoted\"")};
+    const QString words[] = {QStringLiteral("note"), QStringLiteral("\u00E5ngest"),
+                             QStringLiteral("\u0436\u0443\u043A"), QStringLiteral("line\n"),
+                             QStringLiteral("\"quoted\"")};
     for (int i = 0; text.size() < length; ++i) text += words[(seed + i) % 5] + QLatin1Char(' ');
     return text.left(length);
 }
@@ -73,7 +74,8 @@ std::vector<std::unique_ptr<CardData>> changeSet()
         card->text = text;
         card->changed = true;
         for (int k = 0; k < 1 + seed % 4; ++k)
-            card->keywords.push_back({conceptId((seed + k) % (kConcepts - 1)), 1 + (seed + k) % kWords, QString()});
+            card->keywords.push_back(
+                {conceptId((seed + k) % (kConcepts - 1)), 1 + (seed + k) % kWords, QString()});
         for (int p = 0; p < seed % 3; ++p) card->projects << projectName((seed + p) % kProjects);
         ItemCardData* raw = card.get();
         cards.push_back(std::move(card));
@@ -120,7 +122,9 @@ bool g_trace = false;
 void operation(const char* what, const char* name)
 {
     if (!g_counting) return;
-    if (g_trace) std::printf("op %ld %s %s\n", g_operations + 1, what, QFileInfo(QString::fromUtf8(name)).fileName().toUtf8().constData());
+    if (g_trace)
+        std::printf("op %ld %s %s\n", g_operations + 1, what,
+                    QFileInfo(QString::fromUtf8(name)).fileName().toUtf8().constData());
     if (++g_operations == g_killAt) ::kill(::getpid(), SIGKILL);
 }
 
@@ -146,17 +150,26 @@ int fileSync(sqlite3_file* f, int flags)
     operation("sync", reinterpret_cast<CountingFile*>(f)->name);
     return real(f)->pMethods->xSync(real(f), flags);
 }
-int fileSize(sqlite3_file* f, sqlite3_int64* size) { return real(f)->pMethods->xFileSize(real(f), size); }
+int fileSize(sqlite3_file* f, sqlite3_int64* size)
+{
+    return real(f)->pMethods->xFileSize(real(f), size);
+}
 int fileLock(sqlite3_file* f, int level) { return real(f)->pMethods->xLock(real(f), level); }
 int fileUnlock(sqlite3_file* f, int level) { return real(f)->pMethods->xUnlock(real(f), level); }
-int fileCheckReserved(sqlite3_file* f, int* out) { return real(f)->pMethods->xCheckReservedLock(real(f), out); }
-int fileControl(sqlite3_file* f, int op, void* arg) { return real(f)->pMethods->xFileControl(real(f), op, arg); }
+int fileCheckReserved(sqlite3_file* f, int* out)
+{
+    return real(f)->pMethods->xCheckReservedLock(real(f), out);
+}
+int fileControl(sqlite3_file* f, int op, void* arg)
+{
+    return real(f)->pMethods->xFileControl(real(f), op, arg);
+}
 int fileSectorSize(sqlite3_file* f) { return real(f)->pMethods->xSectorSize(real(f)); }
 int fileDevice(sqlite3_file* f) { return real(f)->pMethods->xDeviceCharacteristics(real(f)); }
 
 const sqlite3_io_methods kCountingMethods = {
-    1, fileClose, fileRead, fileWrite, fileTruncate, fileSync, fileSize, fileLock, fileUnlock,
-    fileCheckReserved, fileControl, fileSectorSize, fileDevice,
+    1,        fileClose,  fileRead,          fileWrite,   fileTruncate,   fileSync,   fileSize,
+    fileLock, fileUnlock, fileCheckReserved, fileControl, fileSectorSize, fileDevice,
 };
 
 int vfsOpen(sqlite3_vfs*, const char* name, sqlite3_file* file, int flags, int* outFlags)
@@ -173,8 +186,14 @@ int vfsDelete(sqlite3_vfs*, const char* name, int syncDir)
     operation("delete", name);
     return g_realVfs->xDelete(g_realVfs, name, syncDir);
 }
-int vfsAccess(sqlite3_vfs*, const char* name, int flags, int* out) { return g_realVfs->xAccess(g_realVfs, name, flags, out); }
-int vfsFullPath(sqlite3_vfs*, const char* name, int n, char* out) { return g_realVfs->xFullPathname(g_realVfs, name, n, out); }
+int vfsAccess(sqlite3_vfs*, const char* name, int flags, int* out)
+{
+    return g_realVfs->xAccess(g_realVfs, name, flags, out);
+}
+int vfsFullPath(sqlite3_vfs*, const char* name, int n, char* out)
+{
+    return g_realVfs->xFullPathname(g_realVfs, name, n, out);
+}
 void* vfsDlOpen(sqlite3_vfs*, const char* name) { return g_realVfs->xDlOpen(g_realVfs, name); }
 void vfsDlError(sqlite3_vfs*, int n, char* out) { g_realVfs->xDlError(g_realVfs, n, out); }
 void (*vfsDlSym(sqlite3_vfs*, void* handle, const char* symbol))(void)
@@ -182,11 +201,20 @@ void (*vfsDlSym(sqlite3_vfs*, void* handle, const char* symbol))(void)
     return g_realVfs->xDlSym(g_realVfs, handle, symbol);
 }
 void vfsDlClose(sqlite3_vfs*, void* handle) { g_realVfs->xDlClose(g_realVfs, handle); }
-int vfsRandomness(sqlite3_vfs*, int n, char* out) { return g_realVfs->xRandomness(g_realVfs, n, out); }
+int vfsRandomness(sqlite3_vfs*, int n, char* out)
+{
+    return g_realVfs->xRandomness(g_realVfs, n, out);
+}
 int vfsSleep(sqlite3_vfs*, int us) { return g_realVfs->xSleep(g_realVfs, us); }
 int vfsCurrentTime(sqlite3_vfs*, double* out) { return g_realVfs->xCurrentTime(g_realVfs, out); }
-int vfsLastError(sqlite3_vfs*, int n, char* out) { return g_realVfs->xGetLastError(g_realVfs, n, out); }
-int vfsCurrentTime64(sqlite3_vfs*, sqlite3_int64* out) { return g_realVfs->xCurrentTimeInt64(g_realVfs, out); }
+int vfsLastError(sqlite3_vfs*, int n, char* out)
+{
+    return g_realVfs->xGetLastError(g_realVfs, n, out);
+}
+int vfsCurrentTime64(sqlite3_vfs*, sqlite3_int64* out)
+{
+    return g_realVfs->xCurrentTimeInt64(g_realVfs, out);
+}
 
 void installCountingVfs()
 {
@@ -215,11 +243,14 @@ void installCountingVfs()
 // ---- the parent's view of a store -------------------------------------------------------------
 
 struct StoreState {
-    QByteArray digest;   // of every row of every table, in key order
-    QString summary;     // row counts, for messages
-    QString problem;     // empty when the store opened and every file passed its check
+    QByteArray digest;  // of every row of every table, in key order
+    QString summary;    // row counts, for messages
+    QString problem;    // empty when the store opened and every file passed its check
 
-    bool operator==(const StoreState& o) const { return digest == o.digest && problem == o.problem; }
+    bool operator==(const StoreState& o) const
+    {
+        return digest == o.digest && problem == o.problem;
+    }
 };
 
 StoreState readState(const QString& dir)
@@ -233,13 +264,15 @@ StoreState readState(const QString& dir)
     }
     QCryptographicHash hash(QCryptographicHash::Sha256);
     for (const schema::Table& table : schema::tables()) {
-        sql::Statement check(store.db(), QStringLiteral("PRAGMA %1.integrity_check").arg(sql::quoteIdentifier(table.schemaName)));
+        sql::Statement check(store.db(), QStringLiteral("PRAGMA %1.integrity_check")
+                                             .arg(sql::quoteIdentifier(table.schemaName)));
         if (!check.next() || check.textValue(0) != QStringLiteral("ok"))
             state.problem += table.name + QStringLiteral(" fails its check; ");
         QStringList columns;
         for (int i = 1; i <= int(table.fields.size()); ++i) columns << QString::number(i);
-        sql::Statement st(store.db(), QStringLiteral("SELECT * FROM %1 ORDER BY %2")
-                                          .arg(sql::quoteIdentifier(table.name), columns.join(QLatin1Char(','))));
+        sql::Statement st(
+            store.db(), QStringLiteral("SELECT * FROM %1 ORDER BY %2")
+                            .arg(sql::quoteIdentifier(table.name), columns.join(QLatin1Char(','))));
         int rows = 0;
         hash.addData(table.name.toUtf8());
         while (st.next()) {
@@ -247,12 +280,14 @@ StoreState readState(const QString& dir)
             for (int c = 0; c < st.columnCount(); ++c) {
                 QVariant v = st.value(c);
                 hash.addData(QByteArray::number(v.typeId()) + ':');
-                QByteArray bytes = v.typeId() == QMetaType::QByteArray ? v.toByteArray() : v.toString().toUtf8();
+                QByteArray bytes =
+                    v.typeId() == QMetaType::QByteArray ? v.toByteArray() : v.toString().toUtf8();
                 hash.addData(QByteArray::number(bytes.size()) + ':');
                 hash.addData(bytes);
             }
         }
-        if (!st.ok()) state.problem += table.name + QStringLiteral(": ") + st.error() + QStringLiteral("; ");
+        if (!st.ok())
+            state.problem += table.name + QStringLiteral(": ") + st.error() + QStringLiteral("; ");
         state.summary += QStringLiteral("%1=%2 ").arg(table.name).arg(rows);
     }
     state.digest = hash.result();
@@ -263,7 +298,8 @@ void copyStore(const QString& from, const QString& to)
 {
     QDir().mkpath(to);
     for (const QString& name : QDir(from).entryList(QDir::Files))
-        ASSERT_TRUE(QFile::copy(QDir(from).filePath(name), QDir(to).filePath(name))) << name.toStdString();
+        ASSERT_TRUE(QFile::copy(QDir(from).filePath(name), QDir(to).filePath(name)))
+            << name.toStdString();
 }
 
 class CommitCrash : public test::ItemsFixture {
@@ -276,7 +312,8 @@ protected:
         for (int c = 0; c < kConcepts; ++c) addConcept(conceptId(c), {1 + c, 1 + (c + 7) % kWords});
         for (int p = 0; p < kProjects; ++p) addProject(projectName(p), -45500.0L - p);
         for (int i = 0; i < kStoredItems; ++i)
-            addItem(storedItemId(i), itemText(i, 400), {{conceptId(i % (kConcepts - 1)), 1 + i % kWords}},
+            addItem(storedItemId(i), itemText(i, 400),
+                    {{conceptId(i % (kConcepts - 1)), 1 + i % kWords}},
                     {projectName(i % kProjects)});
         exec(QStringLiteral("COMMIT"));
         session().store.close();
@@ -287,8 +324,8 @@ protected:
 
     struct Run {
         bool killed = false;
-        long operations = -1;    // counted by a child that ran to the end
-        qint64 commitMs = -1;    // from the start of the commit to the child's end
+        long operations = -1;  // counted by a child that ran to the end
+        qint64 commitMs = -1;  // from the start of the commit to the child's end
         QString output;
         std::vector<QString> trace;  // "kind file" of each operation, when asked for
     };
@@ -309,16 +346,18 @@ protected:
         if (trace) env.insert(QStringLiteral("QB_CRASH_TRACE"), QStringLiteral("1"));
         child.setProcessEnvironment(env);
         child.setProcessChannelMode(QProcess::MergedChannels);
-        child.start(QCoreApplication::applicationFilePath(),
-                    {QStringLiteral("--gtest_also_run_disabled_tests"),
-                     QStringLiteral("--gtest_filter=CommitCrashChild.DISABLED_CommitsTheChangeSet")});
+        child.start(
+            QCoreApplication::applicationFilePath(),
+            {QStringLiteral("--gtest_also_run_disabled_tests"),
+             QStringLiteral("--gtest_filter=CommitCrashChild.DISABLED_CommitsTheChangeSet")});
         Run run;
         if (!child.waitForStarted(30000)) {
             ADD_FAILURE() << "child did not start";
             return run;
         }
         QByteArray seen;
-        while (!seen.contains("COMMITTING") && child.waitForReadyRead(60000)) seen += child.readAll();
+        while (!seen.contains("COMMITTING") && child.waitForReadyRead(60000))
+            seen += child.readAll();
         QElapsedTimer timer;
         timer.start();
         if (parentKillAfterMs >= 0 && !child.waitForFinished(parentKillAfterMs)) {
@@ -398,7 +437,8 @@ TEST_F(CommitCrash, AKilledCommitLeavesTheStoreExactlyBeforeOrAfter)
     for (long i = 0; i < total; ++i) {
         const QString& op = complete.trace[i];
         if (op.contains(QStringLiteral("-mj")) && superJournalStart == 0) superJournalStart = i + 1;
-        if (op.startsWith(QStringLiteral("delete ")) && op.contains(QStringLiteral("-mj"))) commitPoint = i + 1;
+        if (op.startsWith(QStringLiteral("delete ")) && op.contains(QStringLiteral("-mj")))
+            commitPoint = i + 1;
     }
     ASSERT_GT(superJournalStart, 0) << "one transaction spans the files, with a super-journal";
     ASSERT_GT(commitPoint, superJournalStart);
@@ -420,7 +460,8 @@ TEST_F(CommitCrash, AKilledCommitLeavesTheStoreExactlyBeforeOrAfter)
     constexpr size_t kMaxPoints = 48;
     if (points.size() > kMaxPoints) {
         std::vector<long> kept;
-        for (size_t k = 0; k < kMaxPoints; ++k) kept.push_back(points[k * points.size() / kMaxPoints]);
+        for (size_t k = 0; k < kMaxPoints; ++k)
+            kept.push_back(points[k * points.size() / kMaxPoints]);
         kept.push_back(commitPoint);
         kept.push_back(commitPoint + 1);
         std::sort(kept.begin(), kept.end());
@@ -428,14 +469,16 @@ TEST_F(CommitCrash, AKilledCommitLeavesTheStoreExactlyBeforeOrAfter)
         points = kept;
     }
 
-    std::printf("%zu kill points over %ld operations, commit point %ld\n", points.size(), total, commitPoint);
+    std::printf("%zu kill points over %ld operations, commit point %ld\n", points.size(), total,
+                commitPoint);
     for (long point : points) {
         if (point < 1 || point > total) continue;
         QString dir = work.filePath(QStringLiteral("kill-%1").arg(point));
         Run run = runChild(dir, point);
         ASSERT_TRUE(run.killed) << "operation " << point << ": " << run.output.toStdString();
         StoreState state = readState(dir);
-        ASSERT_TRUE(state.problem.isEmpty()) << "operation " << point << ": " << state.problem.toStdString();
+        ASSERT_TRUE(state.problem.isEmpty())
+            << "operation " << point << ": " << state.problem.toStdString();
         const bool committed = point > commitPoint;
         EXPECT_TRUE(state == (committed ? after : before_))
             << "killed before operation " << point << " of " << total << " ("

@@ -66,10 +66,12 @@ TItem* ItemCardFixture::makeKeyedCard(Timestamp id, const QString& text, QPoint 
     return card;
 }
 
-void ItemCardFixture::mouse(QWidget* target, QEvent::Type type, QPoint local, Qt::MouseButton button)
+void ItemCardFixture::mouse(QWidget* target, QEvent::Type type, QPoint local,
+                            Qt::MouseButton button)
 {
     const QPoint global = target->mapToGlobal(local);
-    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
+    const Qt::MouseButtons held =
+        type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
     QMouseEvent e(type, QPointF(local), QPointF(global), button, held, Qt::NoModifier);
     QApplication::sendEvent(target, &e);
 }
@@ -89,15 +91,16 @@ void ItemCardFixture::clickFrame(TItem* card, QPoint drift)
         clock.advanceMs(50);
         // The card has moved under the pointer: the release comes where the pointer is now.
         const QPoint global = pressed + drift;
-        QMouseEvent release(QEvent::MouseButtonRelease, QPointF(card->mapFromGlobal(global)), QPointF(global),
-                            Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+        QMouseEvent release(QEvent::MouseButtonRelease, QPointF(card->mapFromGlobal(global)),
+                            QPointF(global), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
         QApplication::sendEvent(card, &release);
         return;
     }
     mouse(card, QEvent::MouseButtonRelease, at, Qt::LeftButton);
 }
 
-QString ItemCardFixture::panelChoice(TItem* card, ItemPart part, std::function<void(TMyPopUpMenu&)> act)
+QString ItemCardFixture::panelChoice(TItem* card, ItemPart part,
+                                     std::function<void(TMyPopUpMenu&)> act)
 {
     QString chosen;
     TMyPopUpMenu::setTestAnswer([&](TMyPopUpMenu& panel) {

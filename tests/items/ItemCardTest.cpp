@@ -100,8 +100,9 @@ TEST_F(ItemCard, APressThatMovesTheCardDoesNotFlipItAndARightPressToggleTheSize)
 
     // A double click in a list toggles back.
     card->setContentsUp(ctxKeys);
-    QMouseEvent dbl(QEvent::MouseButtonDblClick, QPointF(5, 5), QPointF(card->keyList()->viewport()->mapToGlobal(QPoint(5, 5))),
-                    Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent dbl(QEvent::MouseButtonDblClick, QPointF(5, 5),
+                    QPointF(card->keyList()->viewport()->mapToGlobal(QPoint(5, 5))), Qt::LeftButton,
+                    Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(card->keyList()->viewport(), &dbl);
     EXPECT_FALSE(card->data().expanded);
     EXPECT_EQ(card->size(), QSize(213, 190));
@@ -132,7 +133,8 @@ TEST_F(ItemCard, NormalAndCombinedLayoutsAndTheDivider)
     const int text = card->textEditor()->width();
     const int keys = card->keyList()->width();
     EXPECT_LE(std::abs(text - keys), 2) << text << " / " << keys;
-    EXPECT_EQ(card->divider()->geometry().topLeft(), QPoint(text - 5, card->textEditor()->height() + 9));
+    EXPECT_EQ(card->divider()->geometry().topLeft(),
+              QPoint(text - 5, card->textEditor()->height() + 9));
 }
 
 TEST_F(ItemCard, ANewCardIsWideUntilItsFirstKeyword)
@@ -151,7 +153,8 @@ TEST_F(ItemCard, ANewCardIsWideUntilItsFirstKeyword)
     EXPECT_EQ(card->corner()->pointClr(), QColor(Qt::red));
 
     card->setContentsUp(ctxKeys);
-    card->DropOn(ItemPart::Keys, conceptWord(kConceptC, 4, QStringLiteral("river")), QPoint(20, 20));
+    card->DropOn(ItemPart::Keys, conceptWord(kConceptC, 4, QStringLiteral("river")),
+                 QPoint(20, 20));
     EXPECT_EQ(card->size(), QSize(213, 190));
     EXPECT_EQ(card->data().normalColor, session().settings.itemFrameColor);
     EXPECT_EQ(card->contentsUp(), ctxText);
@@ -159,7 +162,8 @@ TEST_F(ItemCard, ANewCardIsWideUntilItsFirstKeyword)
     EXPECT_EQ(card->keyList()->item(0)->text(), QStringLiteral("river"));
 
     card->resize(300, 250);
-    card->DropOn(ItemPart::Keys, conceptWord(kConceptA, 2, QStringLiteral("pomme")), QPoint(20, 20));
+    card->DropOn(ItemPart::Keys, conceptWord(kConceptA, 2, QStringLiteral("pomme")),
+                 QPoint(20, 20));
     EXPECT_EQ(card->size(), QSize(300, 250)) << "only the first keyword resizes";
 }
 
@@ -185,7 +189,8 @@ TEST_F(ItemCard, ADictionaryWordOfTwoConceptsAsksWhichAndASecondWordReplacesInPl
     card->DropOn(ItemPart::Text, dictionaryWord(1, QStringLiteral("apple")), QPoint(30, 30));
     EXPECT_EQ(driver.handled(), 1);
     EXPECT_EQ(title, QStringLiteral("SELECT CONCEPT"));
-    EXPECT_EQ(listed, (QStringList{QStringLiteral("apple, computer"), QStringLiteral("apple, pomme")}));
+    EXPECT_EQ(listed,
+              (QStringList{QStringLiteral("apple, computer"), QStringLiteral("apple, pomme")}));
     EXPECT_EQ(firstSelected, 0);
     ASSERT_EQ(card->item().keyCount(), 2);
     EXPECT_TRUE(sameId(card->item().keywords[1].conceptId, kConceptA, 1e-7L));
@@ -245,17 +250,21 @@ TEST_F(ItemCard, AKeywordDroppedWithinItsOwnListMovesThere)
     drag.source = DragPayload::Source::ItemKeyword;
     drag.sourceCard = &card->data();
     drag.position = 0;
-    const QPoint third = list->viewport()->mapTo(card, list->visualItemRect(list->item(2)).center());
+    const QPoint third =
+        list->viewport()->mapTo(card, list->visualItemRect(list->item(2)).center());
     card->DropOn(ItemPart::Keys, drag, third);
     QStringList order;
     for (const KeywordLink& k : card->item().keywords) order << k.word;
-    EXPECT_EQ(order, (QStringList{QStringLiteral("river"), QStringLiteral("computer"), QStringLiteral("apple")}));
+    EXPECT_EQ(order, (QStringList{QStringLiteral("river"), QStringLiteral("computer"),
+                                  QStringLiteral("apple")}));
     EXPECT_EQ(list->item(2)->text(), QStringLiteral("apple"));
     EXPECT_TRUE(card->data().changed);
     EXPECT_FALSE(card->data().beingReordered);
 
     UpdateItems();
-    auto rows = this->rows(QStringLiteral("SELECT WNo FROM ITEMKEYS WHERE IT = ?1 ORDER BY \"Order\""), {double(kItem)});
+    auto rows =
+        this->rows(QStringLiteral("SELECT WNo FROM ITEMKEYS WHERE IT = ?1 ORDER BY \"Order\""),
+                   {double(kItem)});
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(rows[0][0].toInt(), 4);
     EXPECT_EQ(rows[2][0].toInt(), 1);
@@ -282,7 +291,8 @@ TEST_F(ItemCard, UndoRecentDeletesBeforeTheCommitKeepsTheItem)
 
     messenger.answer(MessageButton::Yes);
     card->DeleteCard();
-    EXPECT_TRUE(messenger.saw(QStringLiteral("Ok to delete this item definitely? (\"kept text\") ")));
+    EXPECT_TRUE(
+        messenger.saw(QStringLiteral("Ok to delete this item definitely? (\"kept text\") ")));
     EXPECT_FALSE(card->isVisible());
     EXPECT_TRUE(card->data().deleted);
 
@@ -290,9 +300,11 @@ TEST_F(ItemCard, UndoRecentDeletesBeforeTheCommitKeepsTheItem)
     EXPECT_TRUE(card->isVisible());
     UpdateItems();
     flushDeletes();
-    EXPECT_EQ(scalar(QStringLiteral("SELECT TX FROM ITEM")).toString(), QStringLiteral("kept text"));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT TX FROM ITEM")).toString(),
+              QStringLiteral("kept text"));
     EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM ITEMKEYS")).toInt(), 1);
-    EXPECT_EQ(scalar(QStringLiteral("SELECT Project FROM ITEMURL")).toString(), QStringLiteral("GARDEN"));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Project FROM ITEMURL")).toString(),
+              QStringLiteral("GARDEN"));
     EXPECT_EQ(desktop->cardsOf<TItem>().size(), 1);
 
     // Without the undo the commit deletes it and frees the card.
@@ -310,14 +322,18 @@ TEST_F(ItemCard, TheCommandPanelShowsTheRowsOfTheSideUpAndCarriesThemOut)
     TItem* card = makeKeyedCard(kItem, QStringLiteral("first line\nsecond"));
     QGuiApplication::clipboard()->setText(QStringLiteral("no picture"));
     panelChoice(card, ItemPart::Text, nullptr);
-    EXPECT_EQ(lastRows, (QStringList{"ClipBoard", "CombinedView", "Keywords", "Projects", "Image", "Delete", "Drop"}));
+    EXPECT_EQ(lastRows, (QStringList{"ClipBoard", "CombinedView", "Keywords", "Projects", "Image",
+                                     "Delete", "Drop"}));
     EXPECT_TRUE(lastCaption.startsWith(QStringLiteral("Item created ")));
 
     // Keywords, with a keyword selected: its own rows and caption; Unhook removes it.
     card->setContentsUp(ctxKeys);
     card->keyList()->setCurrentRow(1);
-    const QString command = panelChoice(card, ItemPart::Keys, [](TMyPopUpMenu& p) { p.chooseCommand(QStringLiteral("RemoveKey")); });
-    EXPECT_EQ(lastRows, (QStringList{"CombinedView", "Projects", "GoText", "Image", "ClipBoard", "RemoveKey", "Delete", "Drop"}));
+    const QString command = panelChoice(card, ItemPart::Keys, [](TMyPopUpMenu& p) {
+        p.chooseCommand(QStringLiteral("RemoveKey"));
+    });
+    EXPECT_EQ(lastRows, (QStringList{"CombinedView", "Projects", "GoText", "Image", "ClipBoard",
+                                     "RemoveKey", "Delete", "Drop"}));
     EXPECT_EQ(lastCaption, QStringLiteral("Keyword: river"));
     EXPECT_EQ(command, QStringLiteral("RemoveKey"));
     ASSERT_EQ(card->item().keyCount(), 1);
@@ -349,13 +365,17 @@ TEST_F(ItemCard, TheCommandPanelShowsTheRowsOfTheSideUpAndCarriesThemOut)
         EXPECT_TRUE(sameId(id, kItem, 1e-11L));
     };
     for (int i = 0; i < 2; ++i)
-        panelChoice(card, ItemPart::Text, [](TMyPopUpMenu& p) { EXPECT_EQ(p.temporaryRowCount(), 1); p.chooseCommand(QStringLiteral("Connections")); });
+        panelChoice(card, ItemPart::Text, [](TMyPopUpMenu& p) {
+            EXPECT_EQ(p.temporaryRowCount(), 1);
+            p.chooseCommand(QStringLiteral("Connections"));
+        });
     EXPECT_EQ(lastRows.count(QStringLiteral("Connections")), 1);
     EXPECT_EQ(asked, card->visiblePos() + QPoint(card->width() + 10, 0));
 
     // The delete row reads as the item's while open; unknown names are ignored.
     QString label;
-    panelChoice(card, ItemPart::Text, [&](TMyPopUpMenu& p) { label = p.rowLabel(QStringLiteral("Delete")); });
+    panelChoice(card, ItemPart::Text,
+                [&](TMyPopUpMenu& p) { label = p.rowLabel(QStringLiteral("Delete")); });
     EXPECT_EQ(label, QStringLiteral("&Delete Item"));
     card->carryOut(QStringLiteral("Rename"), ItemPart::Text);
     EXPECT_EQ(card->contentsUp(), ctxText);
@@ -386,7 +406,8 @@ TEST_F(ItemCard, TheCloseSignDropsKeepsOrDeletesByWhatTheCardHolds)
     messenger.answer(MessageButton::Yes);
     stampOnly->CloseSignMouseDown(Qt::LeftButton, QPoint());
     EXPECT_TRUE(stampOnly->data().deleted);
-    EXPECT_TRUE(messenger.saw(QStringLiteral("Ok to delete this item definitely? (\"[26-12-08]\") ")));
+    EXPECT_TRUE(
+        messenger.saw(QStringLiteral("Ok to delete this item definitely? (\"[26-12-08]\") ")));
 }
 
 TEST_F(ItemCard, ACommitThatFailsFreesNoCardWhoseEditItDidNotWrite)
@@ -406,7 +427,9 @@ TEST_F(ItemCard, ACommitThatFailsFreesNoCardWhoseEditItDidNotWrite)
 
     // Another program holds the write lock: the commit cannot start.
     sqlite3* other = nullptr;
-    ASSERT_EQ(sqlite3_open(QDir(dir()).filePath(QStringLiteral("ITEM.DB")).toUtf8().constData(), &other), SQLITE_OK);
+    ASSERT_EQ(
+        sqlite3_open(QDir(dir()).filePath(QStringLiteral("ITEM.DB")).toUtf8().constData(), &other),
+        SQLITE_OK);
     ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
     session().store.db().setBusyTimeout(100);
     UpdateItems();
@@ -427,7 +450,8 @@ TEST_F(ItemCard, ACommitThatFailsFreesNoCardWhoseEditItDidNotWrite)
 
     // One card that rolls back stays; the other is written and freed.
     exec(QStringLiteral("CREATE TRIGGER itemkeys.refuse BEFORE INSERT ON ITEMKEYS WHEN NEW.IT = %1 "
-                        "BEGIN SELECT RAISE(ABORT, 'refused'); END").arg(double(kOther), 0, 'g', 17));
+                        "BEGIN SELECT RAISE(ABORT, 'refused'); END")
+             .arg(double(kOther), 0, 'g', 17));
     edited->HideCard();
     fresh->HideCard();
     messenger.clear();
@@ -437,8 +461,10 @@ TEST_F(ItemCard, ACommitThatFailsFreesNoCardWhoseEditItDidNotWrite)
     EXPECT_EQ(desktop->cardsOf<TItem>().first(), fresh);
     EXPECT_TRUE(fresh->isVisible() && fresh->data().changed);
     EXPECT_TRUE(messenger.saw(QStringLiteral("1 card keeps its changes")));
-    EXPECT_EQ(scalar(QStringLiteral("SELECT TX FROM ITEM WHERE IT = %1").arg(double(kItem), 0, 'g', 17)).toString(),
-              QStringLiteral("stored and edited"));
+    EXPECT_EQ(
+        scalar(QStringLiteral("SELECT TX FROM ITEM WHERE IT = %1").arg(double(kItem), 0, 'g', 17))
+            .toString(),
+        QStringLiteral("stored and edited"));
 
     exec(QStringLiteral("DROP TRIGGER itemkeys.refuse"));
     fresh->HideCard();
@@ -447,8 +473,10 @@ TEST_F(ItemCard, ACommitThatFailsFreesNoCardWhoseEditItDidNotWrite)
     flushDeletes();
     EXPECT_TRUE(desktop->cardsOf<TItem>().isEmpty());
     EXPECT_FALSE(messenger.saw(QStringLiteral("could not be written")));
-    EXPECT_EQ(scalar(QStringLiteral("SELECT TX FROM ITEM WHERE IT = %1").arg(double(kOther), 0, 'g', 17)).toString(),
-              QStringLiteral("new note"));
+    EXPECT_EQ(
+        scalar(QStringLiteral("SELECT TX FROM ITEM WHERE IT = %1").arg(double(kOther), 0, 'g', 17))
+            .toString(),
+        QStringLiteral("new note"));
 }
 
 TEST_F(ItemCard, EditsMarkTheCardChangedAndTheTextStopsAt32000Characters)
@@ -498,7 +526,8 @@ TEST_F(ItemCard, ProjectAndFlywordDropsAndShowKeysOnDrag)
     project.project = QStringLiteral("TRAVEL");
     card->DropOn(ItemPart::Text, project, QPoint(20, 20));
     card->DropOn(ItemPart::Keys, project, QPoint(20, 20));
-    EXPECT_EQ(card->item().projects, (QStringList{QStringLiteral("GARDEN"), QStringLiteral("TRAVEL")}));
+    EXPECT_EQ(card->item().projects,
+              (QStringList{QStringLiteral("GARDEN"), QStringLiteral("TRAVEL")}));
     EXPECT_EQ(card->urlList()->count(), 2);
     EXPECT_EQ(card->contentsUp(), ctxText) << "ShowKeysOnDrag is off";
 
@@ -518,7 +547,8 @@ TEST_F(ItemCard, ProjectAndFlywordDropsAndShowKeysOnDrag)
     session().settings.showKeysOnDrag = true;
     card->DropOn(ItemPart::Text, project, QPoint(20, 20));
     EXPECT_EQ(card->contentsUp(), ctxUrls);
-    card->DropOn(ItemPart::Urls, conceptWord(kConceptB, 3, QStringLiteral("computer")), QPoint(20, 20));
+    card->DropOn(ItemPart::Urls, conceptWord(kConceptB, 3, QStringLiteral("computer")),
+                 QPoint(20, 20));
     EXPECT_EQ(card->contentsUp(), ctxKeys);
 }
 
@@ -545,7 +575,8 @@ TEST_F(ItemCard, TheItemCheckShowsTheCardWithoutKeywordOnItsKeywordSide)
     bare->item().hidden = true;
     bare->hide();
     EXPECT_FALSE(session().hooks.itemsHaveKeywords());
-    EXPECT_TRUE(messenger.saw(QStringLiteral("Item with no keyword(concept) attached found - Please add a keyword")));
+    EXPECT_TRUE(messenger.saw(
+        QStringLiteral("Item with no keyword(concept) attached found - Please add a keyword")));
     EXPECT_TRUE(bare->isVisible());
     EXPECT_TRUE(bare->data().marked);
     EXPECT_EQ(bare->contentsUp(), ctxKeys);
@@ -557,7 +588,8 @@ TEST_F(ItemCard, TheItemCheckShowsTheCardWithoutKeywordOnItsKeywordSide)
     GarbageCollect(*desktop, false);
     flushDeletes();
     EXPECT_EQ(desktop->cardsOf<TItem>().size(), 2);
-    bare->DropOn(ItemPart::Keys, conceptWord(kConceptC, 4, QStringLiteral("river")), QPoint(20, 20));
+    bare->DropOn(ItemPart::Keys, conceptWord(kConceptC, 4, QStringLiteral("river")),
+                 QPoint(20, 20));
     GarbageCollect(*desktop, false);
     flushDeletes();
     EXPECT_EQ(desktop->cardsOf<TItem>().size(), 1);
@@ -565,7 +597,8 @@ TEST_F(ItemCard, TheItemCheckShowsTheCardWithoutKeywordOnItsKeywordSide)
 
 TEST_F(ItemCard, PlacingAStoredItemLoadsItOnceAndTakesTheSideUpMode)
 {
-    addItem(kItem, QStringLiteral("stored"), {{kConceptA, 2}, {kConceptC, 4}}, {QStringLiteral("GARDEN"), QStringLiteral("TRAVEL")});
+    addItem(kItem, QStringLiteral("stored"), {{kConceptA, 2}, {kConceptC, 4}},
+            {QStringLiteral("GARDEN"), QStringLiteral("TRAVEL")});
     session().settings.cardSideUp = ctxKeys;
     PlacedItemCard placed = PlaceItemCard(*desktop, kItem, QPoint(100, 120));
     ASSERT_NE(placed.card, nullptr);
@@ -578,7 +611,8 @@ TEST_F(ItemCard, PlacingAStoredItemLoadsItOnceAndTakesTheSideUpMode)
     EXPECT_EQ(card->textEditor()->toPlainText(), QStringLiteral("stored"));
     EXPECT_EQ(card->keyList()->item(0)->text(), QStringLiteral("pomme"));
     // Projects come newest project first.
-    EXPECT_EQ(card->item().projects, (QStringList{QStringLiteral("TRAVEL"), QStringLiteral("GARDEN")}));
+    EXPECT_EQ(card->item().projects,
+              (QStringList{QStringLiteral("TRAVEL"), QStringLiteral("GARDEN")}));
     EXPECT_GT(card->data().slot, 0);
 
     // Asked again, the card moves and turns to the mode in use, in the given colour.
@@ -606,7 +640,8 @@ TEST_F(ItemCard, TheExternalEditorGivesTheTextBack)
     f.close();
     f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     session().settings.textEditor = script;
-    session().settings.waitInSecBeforeCloseUneditedQBTxt = 0;  // wait for the file, not for the focus
+    session().settings.waitInSecBeforeCloseUneditedQBTxt =
+        0;  // wait for the file, not for the focus
     TExecFile::setPeriodScale(0.05);
     const bool ok = card->EditInExternalEditor();
     TExecFile::setPeriodScale(1.0);

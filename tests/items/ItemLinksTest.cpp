@@ -36,8 +36,10 @@ ItemCardData cardWithKeywords(int n)
 TEST_F(ItemLinks, SecondWordOfTheSameConceptReplacesTheFirstInPlace)
 {
     ItemCardData card;
-    EXPECT_EQ(AddKeyword(card, 1, QStringLiteral("car"), kConceptA).outcome, KeywordAddition::Appended);
-    EXPECT_EQ(AddKeyword(card, 5, QStringLiteral("tree"), kConceptB).outcome, KeywordAddition::Appended);
+    EXPECT_EQ(AddKeyword(card, 1, QStringLiteral("car"), kConceptA).outcome,
+              KeywordAddition::Appended);
+    EXPECT_EQ(AddKeyword(card, 5, QStringLiteral("tree"), kConceptB).outcome,
+              KeywordAddition::Appended);
     card.changed = false;
     card.keywordAdded = false;
 
@@ -54,7 +56,8 @@ TEST_F(ItemLinks, SecondWordOfTheSameConceptReplacesTheFirstInPlace)
 TEST_F(ItemLinks, ZeroIdsAddNothingAndLongWordsAreCut)
 {
     ItemCardData card;
-    EXPECT_EQ(AddKeyword(card, 0, QStringLiteral("x"), kConceptA).outcome, KeywordAddition::Ignored);
+    EXPECT_EQ(AddKeyword(card, 0, QStringLiteral("x"), kConceptA).outcome,
+              KeywordAddition::Ignored);
     EXPECT_EQ(AddKeyword(card, 3, QStringLiteral("x"), 0).outcome, KeywordAddition::Ignored);
     EXPECT_EQ(card.keyCount(), 0);
     EXPECT_FALSE(card.changed);
@@ -92,13 +95,15 @@ TEST_F(ItemLinks, TheTwentyFifthKeywordAndProjectAreRefused)
     for (int i = 0; i < 24; ++i) ASSERT_TRUE(AddProject(card, QStringLiteral("P%1").arg(i)));
     card.changed = false;
 
-    EXPECT_EQ(AddKeyword(card, 999, QStringLiteral("extra"), -45000.0L).outcome, KeywordAddition::Refused);
+    EXPECT_EQ(AddKeyword(card, 999, QStringLiteral("extra"), -45000.0L).outcome,
+              KeywordAddition::Refused);
     EXPECT_FALSE(AddProject(card, QStringLiteral("EXTRA")));
     EXPECT_EQ(card.keyCount(), 24);
     EXPECT_EQ(card.projCount(), 24);
     EXPECT_FALSE(card.changed);
     ASSERT_EQ(messenger.count(), 2);
-    EXPECT_EQ(messenger.shown[0].request.message, QStringLiteral("Max no of detail objects per main object exceeded"));
+    EXPECT_EQ(messenger.shown[0].request.message,
+              QStringLiteral("Max no of detail objects per main object exceeded"));
     EXPECT_EQ(messenger.shown[0].request.code, QStringLiteral("qb986"));
     EXPECT_EQ(messenger.shown[1].request.code, QStringLiteral("qb1029"));
 
@@ -135,7 +140,8 @@ TEST_F(ItemLinks, RemovingLinksShiftsTheRestAndKeepsTheLastKeyword)
     EXPECT_FALSE(RemoveKeyword(card, 0));
     EXPECT_EQ(card.keyCount(), 1);
     ASSERT_EQ(messenger.count(), 1);
-    EXPECT_EQ(messenger.shown[0].request.message, QStringLiteral("Delete of the only remaining keyword not allowed"));
+    EXPECT_EQ(messenger.shown[0].request.message,
+              QStringLiteral("Delete of the only remaining keyword not allowed"));
     EXPECT_EQ(messenger.shown[0].request.code, QStringLiteral("i1221"));
 
     card.changed = false;
@@ -193,8 +199,9 @@ TEST_F(ItemLinks, KeywordsLoadInOrderAndDropVanishedWords)
     addWord(2, QStringLiteral("tree"));
     addWord(3, QStringLiteral("blue"));
     // Order given out of insertion order; word 9 does not exist.
-    exec(QStringLiteral("INSERT INTO ITEMKEYS (IT, \"Order\", ITC, WNo) VALUES "
-                        "(?1, 3, -3, 1), (?1, 1, -1, 2), (?1, 2, -9, 9), (?1, 4, -4, 3), (-1, 1, -5, 1)"),
+    exec(QStringLiteral(
+             "INSERT INTO ITEMKEYS (IT, \"Order\", ITC, WNo) VALUES "
+             "(?1, 3, -3, 1), (?1, 1, -1, 2), (?1, 2, -9, 9), (?1, 4, -4, 3), (-1, 1, -5, 1)"),
          {double(kItem)});
     ItemCardData card;
     ASSERT_TRUE(AddKeys(card, kItem));
@@ -212,8 +219,9 @@ TEST_F(ItemLinks, MoreThanTwentyFourStoredLinksFillTheTwentyFourPositions)
 {
     addWord(1, QStringLiteral("w"));
     for (int i = 1; i <= 30; ++i) {
-        exec(QStringLiteral("INSERT INTO ITEMKEYS (IT, \"Order\", ITC, WNo) VALUES (?1, ?2, ?3, 1)"),
-             {double(kItem), i, -40000.0 - i});
+        exec(
+            QStringLiteral("INSERT INTO ITEMKEYS (IT, \"Order\", ITC, WNo) VALUES (?1, ?2, ?3, 1)"),
+            {double(kItem), i, -40000.0 - i});
         QString name = QStringLiteral("P%1").arg(i, 2, 10, QLatin1Char('0'));
         addProject(name, -40000.0L - i);
         exec(QStringLiteral("INSERT INTO ITEMURL (IT, \"Order\", Project) VALUES (?1, ?2, ?3)"),
@@ -275,7 +283,8 @@ TEST_F(ItemLinks, DeleteQuestionQuotesTheFirstLine)
     EXPECT_EQ(DeleteItemQuestion(card),
               QStringLiteral("Ok to delete this item definitely? (\"Shopping \"list\"\") "));
     card.text.clear();
-    EXPECT_EQ(DeleteItemQuestion(card), QStringLiteral("Ok to delete this item definitely? (\"No text\") "));
+    EXPECT_EQ(DeleteItemQuestion(card),
+              QStringLiteral("Ok to delete this item definitely? (\"No text\") "));
 
     card.text = QStringLiteral("keep me");
     messenger.answer(MessageButton::No);

@@ -30,7 +30,9 @@ QImage gradient(int w, int h)
 {
     QImage image(w, h, QImage::Format_RGB32);
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) image.setPixel(x, y, qRgb(x * 255 / std::max(1, w - 1), y * 255 / std::max(1, h - 1), 128));
+        for (int x = 0; x < w; ++x)
+            image.setPixel(x, y,
+                           qRgb(x * 255 / std::max(1, w - 1), y * 255 / std::max(1, h - 1), 128));
     return image;
 }
 
@@ -48,7 +50,8 @@ int largestDifference(const QImage& a, const QImage& b)
     for (int y = 0; y < a.height(); ++y)
         for (int x = 0; x < a.width(); ++x) {
             const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
-            worst = std::max({worst, std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)), std::abs(qBlue(p) - qBlue(q))});
+            worst = std::max({worst, std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
+                              std::abs(qBlue(p) - qBlue(q))});
         }
     return worst;
 }
@@ -278,7 +281,9 @@ TEST_F(ItemPicture, AStoredRecordingPlaysAndOnlyRubbishIsCleared)
         const QVariant kept = scalar(QStringLiteral("SELECT Audio FROM SHOW WHERE ConCatId = '") +
                                      ShowKeyOfItem(ids[i]) + QLatin1Char('\''));
         EXPECT_EQ(kept.toByteArray().isEmpty(), i == 1) << i;
-        EXPECT_EQ(messenger.saw(QStringLiteral("Audio play failed - will clear the audio slot")), i == 1) << i;
+        EXPECT_EQ(messenger.saw(QStringLiteral("Audio play failed - will clear the audio slot")),
+                  i == 1)
+            << i;
     }
     EXPECT_TRUE(messenger.saw(QStringLiteral("Only uncompressed (PCM) WAV sound can be played")));
     EXPECT_TRUE(session().settings.audioEnabled);
@@ -292,7 +297,8 @@ TEST_F(ItemPicture, ARecordingIsStoredUnderTheItemsKey)
     wav.write("RIFF-recorded-WAVE");
     wav.close();
     card->carryOut(QStringLiteral("SaveAudio"), ItemPart::Text);
-    EXPECT_EQ(scalar(QStringLiteral("SELECT Audio FROM SHOW WHERE ConCatId = '") + ShowKeyOfItem(kItem) + QLatin1Char('\''))
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Audio FROM SHOW WHERE ConCatId = '") +
+                     ShowKeyOfItem(kItem) + QLatin1Char('\''))
                   .toByteArray(),
               QByteArray("RIFF-recorded-WAVE"));
     // Without the SHOW file at start nothing is stored.
@@ -301,7 +307,8 @@ TEST_F(ItemPicture, ARecordingIsStoredUnderTheItemsKey)
     wav.write("second");
     wav.close();
     card->carryOut(QStringLiteral("SaveAudio"), ItemPart::Text);
-    EXPECT_EQ(scalar(QStringLiteral("SELECT Audio FROM SHOW")).toByteArray(), QByteArray("RIFF-recorded-WAVE"));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Audio FROM SHOW")).toByteArray(),
+              QByteArray("RIFF-recorded-WAVE"));
 }
 
 }  // namespace

@@ -58,8 +58,14 @@ protected:
         ItemsFixture::TearDown();
     }
 
-    bool run(const char* command) { return window->commands().trigger(QString::fromLatin1(command)); }
-    QAction* action(const char* command) { return window->commands().action(QString::fromLatin1(command)); }
+    bool run(const char* command)
+    {
+        return window->commands().trigger(QString::fromLatin1(command));
+    }
+    QAction* action(const char* command)
+    {
+        return window->commands().action(QString::fromLatin1(command));
+    }
     TDesktop& desk() { return *window->desktop(); }
     // The text a new blank item gets with this in the date-stamp box.
     QString stampedText(const QString& box)
@@ -84,7 +90,8 @@ TEST_F(NewItems, TheDateStampBoxStartsEveryNewItem)
     EXPECT_EQ(stampedText(QStringLiteral("abc\nthe *date*")), QStringLiteral("[26-12-08]\n"));
     // Otherwise the first line of three or more characters, as it stands.
     session().dateStamp.clear();
-    EXPECT_EQ(stampedText(QStringLiteral("Meeting notes\nnot this")), QStringLiteral("Meeting notes\n"));
+    EXPECT_EQ(stampedText(QStringLiteral("Meeting notes\nnot this")),
+              QStringLiteral("Meeting notes\n"));
     EXPECT_EQ(stampedText(QStringLiteral("abc")), QStringLiteral("abc\n"));
     EXPECT_TRUE(session().dateStamp.isEmpty()) << "only a date changes DateStamp";
     // A first line of two characters or less stamps nothing, even with the date below it.
@@ -105,7 +112,8 @@ TEST_F(NewItems, ANewItemOfOnlyTheStampIsNeverWrittenAndOneWithTextIs)
     card->textEditor()->moveCursor(QTextCursor::End);
     card->textEditor()->insertPlainText(QStringLiteral("a thought"));
     window->toolBar()->button(QString::fromLatin1(cmd::UpdateChanges))->click();
-    EXPECT_EQ(scalar(QStringLiteral("SELECT TX FROM ITEM")).toString(), QStringLiteral("[26-12-08]\na thought"));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT TX FROM ITEM")).toString(),
+              QStringLiteral("[26-12-08]\na thought"));
     EXPECT_FALSE(card->data().changed);
 }
 
@@ -113,7 +121,8 @@ TEST_F(NewItems, ClipboardToNewItemPutsTheClipboardTextBelowTheStamp)
 {
     QGuiApplication::clipboard()->setText(QStringLiteral("copied line\r\nsecond line"));
     window->dateStampBox()->setPlainText(QStringLiteral("*Date*"));
-    EXPECT_EQ(action(cmd::NewItemFromClipboard)->shortcut(), QKeySequence(QStringLiteral("Ctrl+I")));
+    EXPECT_EQ(action(cmd::NewItemFromClipboard)->shortcut(),
+              QKeySequence(QStringLiteral("Ctrl+I")));
     EXPECT_EQ(action(cmd::NewBlankItem)->shortcut(), QKeySequence(QStringLiteral("Shift+Ins")));
     EXPECT_TRUE(run(cmd::NewItemFromClipboard));
     TItem* card = desk().cardsOf<TItem>().last();
@@ -123,7 +132,8 @@ TEST_F(NewItems, ClipboardToNewItemPutsTheClipboardTextBelowTheStamp)
     // Without a stamp the clipboard text follows an empty first line.
     window->dateStampBox()->setPlainText(QStringLiteral("x"));
     EXPECT_TRUE(run(cmd::NewItemFromClipboard));
-    EXPECT_EQ(desk().cardsOf<TItem>().last()->item().text, QStringLiteral("\ncopied line\nsecond line"));
+    EXPECT_EQ(desk().cardsOf<TItem>().last()->item().text,
+              QStringLiteral("\ncopied line\nsecond line"));
 
     // A clipboard beyond the item limit: the user learns how much did not fit.
     QGuiApplication::clipboard()->setText(QString(47600, QLatin1Char('c')));
@@ -171,7 +181,8 @@ TEST_F(NewItems, TheCardSideUpModeAsksTurnsAndShowsItsIndicator)
     desk().scrollTo(30, 20);
     messenger.answer(MessageButton::Yes);
     EXPECT_TRUE(run(cmd::CardSideCombined));
-    EXPECT_EQ(shown->contentsUp(), ctxCombined) << messenger.texts().join(QStringLiteral(" | ")).toStdString();
+    EXPECT_EQ(shown->contentsUp(), ctxCombined)
+        << messenger.texts().join(QStringLiteral(" | ")).toStdString();
     EXPECT_EQ(shown->geometry(), place);
     EXPECT_EQ(dropped->contentsUp(), ctxText);
     EXPECT_EQ(desk().scroll(), QPoint(30, 20));
@@ -186,8 +197,9 @@ TEST_F(NewItems, TheCardSideUpModeAsksTurnsAndShowsItsIndicator)
     // A press on the indicator moves on: Projects -> Combined -> Text -> Key Words.
     std::vector<int> modes;
     for (int i = 0; i < 3; ++i) {
-        QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(indicator->mapToGlobal(QPoint(5, 5))),
-                          Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5),
+                          QPointF(indicator->mapToGlobal(QPoint(5, 5))), Qt::LeftButton,
+                          Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(indicator, &press);
         modes.push_back(session().settings.cardSideUp);
     }
@@ -214,7 +226,8 @@ TEST_F(NewItems, UpdateChangesWritesTheCardsAndRedrawsTheMap)
     // The map shows the card where it went.
     const QImage& map = desk().map()->image();
     const QPoint at = DesktopMapRect(card->data(), map.size(), TDesktop::kSize).topLeft();
-    EXPECT_EQ(map.pixelIndex(at), 6) << at.x() << "," << at.y() << " of " << map.width() << "x" << map.height();
+    EXPECT_EQ(map.pixelIndex(at), 6)
+        << at.x() << "," << at.y() << " of " << map.width() << "x" << map.height();
 }
 
 }  // namespace

@@ -27,8 +27,9 @@ namespace {
 constexpr Timestamp kConcept = -45000.25L;
 
 class Recovery : public test::ItemsFixture {
-  protected:
-    void SetUp() override {
+protected:
+    void SetUp() override
+    {
         ItemsFixture::SetUp();
         qApp->setQuitOnLastWindowClosed(false);
         cwd = QDir::currentPath();
@@ -36,7 +37,8 @@ class Recovery : public test::ItemsFixture {
         addConcept(kConcept, {1});
         addProject(QStringLiteral("GARDEN"), -45100.0L);
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         window.reset();
         TerminationRequests::reset();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -46,7 +48,8 @@ class Recovery : public test::ItemsFixture {
     }
 
     // A program start: the window and its first activation.
-    void start() {
+    void start()
+    {
         window = std::make_unique<TBillBoard>();
         window->resize(900, 700);
         window->show();
@@ -55,13 +58,15 @@ class Recovery : public test::ItemsFixture {
         QCoreApplication::processEvents();
     }
     // A run that ends without its close (kill, crash, power cut).
-    void kill() {
+    void kill()
+    {
         window->recovery()->waitForDisk();
         window.reset();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
-    TItem* card(Timestamp id, const QString& text, bool keyed) {
+    TItem* card(Timestamp id, const QString& text, bool keyed)
+    {
         auto data = std::make_unique<ItemCardData>();
         data->itemId = id;
         data->text = text;
@@ -79,20 +84,24 @@ class Recovery : public test::ItemsFixture {
         item->show();
         return item;
     }
-    TItem* onDesktop(Timestamp id) {
+    TItem* onDesktop(Timestamp id)
+    {
         return qobject_cast<TItem*>(window->desktop()->findCard(CardKind::Item, id));
     }
 
     QString file() const { return recovery::FilePath(dir()); }
     bool fileThere() const { return QFileInfo::exists(file()); }
-    QStringList setAside() const {
+    QStringList setAside() const
+    {
         return QDir(dir()).entryList({QStringLiteral("recovery-*.qbr")}, QDir::Files);
     }
-    QVariant storedText(Timestamp id) {
+    QVariant storedText(Timestamp id)
+    {
         auto r = rows(QStringLiteral("SELECT TX FROM ITEM WHERE IT = ?1"), {double(id)});
         return r.empty() ? QVariant() : r[0][0];
     }
-    void writeFile(const QByteArray& bytes) {
+    void writeFile(const QByteArray& bytes)
+    {
         QFile f(file());
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(bytes);
@@ -103,7 +112,8 @@ class Recovery : public test::ItemsFixture {
     QString cwd;
 };
 
-TEST_F(Recovery, ATerminationRequestCommitsAKeywordlessCardAndClosesWithoutAQuestion) {
+TEST_F(Recovery, ATerminationRequestCommitsAKeywordlessCardAndClosesWithoutAQuestion)
+{
     start();
     messenger.clear();
     bool closed = false;
@@ -118,7 +128,8 @@ TEST_F(Recovery, ATerminationRequestCommitsAKeywordlessCardAndClosesWithoutAQues
     EXPECT_FALSE(fileThere()) << "nothing is left unsaved";
 }
 
-TEST_F(Recovery, TypedTextAndKeywordsComeBackAfterAKillAndCtrlSStoresThem) {
+TEST_F(Recovery, TypedTextAndKeywordsComeBackAfterAKillAndCtrlSStoresThem)
+{
     start();
     TItem* item = card(-46001.5L, QStringLiteral("first"), true);
     item->item().changed = false;
@@ -159,7 +170,8 @@ TEST_F(Recovery, TypedTextAndKeywordsComeBackAfterAKillAndCtrlSStoresThem) {
     EXPECT_FALSE(fileThere()) << "gone after the commit";
 }
 
-TEST_F(Recovery, ARecoveredCardShowsItsTextOverAChangedRecordAndADeletedItemComesBackAsNew) {
+TEST_F(Recovery, ARecoveredCardShowsItsTextOverAChangedRecordAndADeletedItemComesBackAsNew)
+{
     addItem(-46002.5L, QStringLiteral("changed by another writer"), {{kConcept, 1}});
     ItemCardData kept;
     kept.itemId = -46002.5L;
@@ -192,7 +204,8 @@ TEST_F(Recovery, ARecoveredCardShowsItsTextOverAChangedRecordAndADeletedItemCome
     EXPECT_EQ(rows(QStringLiteral("SELECT IT FROM ITEM WHERE TX = 'never committed'")).size(), 1u);
 }
 
-TEST_F(Recovery, NoKeepsTheFileAsideAndSaysWhere) {
+TEST_F(Recovery, NoKeepsTheFileAsideAndSaysWhere)
+{
     ItemCardData kept;
     kept.itemId = -46004.5L;
     kept.text = QStringLiteral("not wanted now");
@@ -210,14 +223,16 @@ TEST_F(Recovery, NoKeepsTheFileAsideAndSaysWhere) {
 }
 
 // A logout while the start asks: the program ends and the next start asks again.
-TEST_F(Recovery, ATerminationRequestDuringTheQuestionLeavesTheFileForTheNextStart) {
+TEST_F(Recovery, ATerminationRequestDuringTheQuestionLeavesTheFileForTheNextStart)
+{
     ItemCardData kept;
     kept.itemId = -46008.5L;
     kept.text = QStringLiteral("still wanted");
     writeFile(fileOf(kept));
     struct EndingMessenger : test::ScriptedMessenger {
         std::function<void()> onQuestion;
-        MessageReply showInfo(const MessageRequest& request) override {
+        MessageReply showInfo(const MessageRequest& request) override
+        {
             if (onQuestion) std::exchange(onQuestion, nullptr)();
             return ScriptedMessenger::showInfo(request);
         }
@@ -233,7 +248,8 @@ TEST_F(Recovery, ATerminationRequestDuringTheQuestionLeavesTheFileForTheNextStar
     session().setMessenger(&messenger);
 }
 
-TEST_F(Recovery, ATruncatedOrForeignFileIsReportedAndSetAsideAndTheStartGoesOn) {
+TEST_F(Recovery, ATruncatedOrForeignFileIsReportedAndSetAsideAndTheStartGoesOn)
+{
     messenger.expect(QStringLiteral("The file of unsaved card edits is unreadable"));
     ItemCardData kept;
     kept.itemId = -46005.5L;
@@ -255,7 +271,8 @@ TEST_F(Recovery, ATruncatedOrForeignFileIsReportedAndSetAsideAndTheStartGoesOn) 
     EXPECT_EQ(setAside().size(), 2);
 }
 
-TEST_F(Recovery, TheFileIsGoneAfterCtrlSAndAfterACleanExit) {
+TEST_F(Recovery, TheFileIsGoneAfterCtrlSAndAfterACleanExit)
+{
     start();
     TItem* item = card(-46006.5L, QStringLiteral("saved with Ctrl+S"), true);
     window->recovery()->writeNow();
@@ -275,7 +292,8 @@ TEST_F(Recovery, TheFileIsGoneAfterCtrlSAndAfterACleanExit) {
     EXPECT_EQ(storedText(-46006.5L).toString(), QStringLiteral("saved at the exit"));
 }
 
-TEST_F(Recovery, IdsAndPicturesSurviveTheFileExactly) {
+TEST_F(Recovery, IdsAndPicturesSurviveTheFileExactly)
+{
     ItemCardData card;
     card.itemId = -46007.123456789012345L;
     card.text = QStringLiteral("line one\r\nline \"two\" \\ \t\u0001 \u00e9 \U0001F600");

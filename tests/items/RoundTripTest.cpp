@@ -49,19 +49,23 @@ QString fullText()
         QStringLiteral("\n"),  // a leading empty line
         QStringLiteral("Plain ASCII line.\n"),
         QStringLiteral("\n\n"),
-        QStringLiteral("Quotes: 'single' \"double\" \u201Ccurly\u201D \u00ABguillemets\u00BB `back`\n"),
+        QStringLiteral(
+            "Quotes: 'single' \"double\" \u201Ccurly\u201D \u00ABguillemets\u00BB `back`\n"),
         QStringLiteral("SQL-ish: '); DROP TABLE ITEM; -- %_ \\ \n"),
         QStringLiteral("\tTabbed\tcolumns\t\n"),
         QStringLiteral("\u00C5ngstr\u00F6m \u00E6\u00F8\u00E5 \u00DF \u0152uvre\n"),
-        QStringLiteral("\u0395\u03BB\u03BB\u03B7\u03BD\u03B9\u03BA\u03AC \u041A\u0438\u0440\u0438\u043B\u043B\u0438\u0446\u0430 "
-                       "\u05E2\u05D1\u05E8\u05D9\u05EA \u0627\u0644\u0639\u0631\u0628\u064A\u0629\n"),
-        QStringLiteral("\u65E5\u672C\u8A9E \u4E2D\u6587 \uD55C\uAD6D\uC5B4 \u0939\u093F\u0928\u094D\u0926\u0940\n"),
+        QStringLiteral(
+            "\u0395\u03BB\u03BB\u03B7\u03BD\u03B9\u03BA\u03AC \u041A\u0438\u0440\u0438\u043B\u043B\u0438\u0446\u0430 "
+            "\u05E2\u05D1\u05E8\u05D9\u05EA \u0627\u0644\u0639\u0631\u0628\u064A\u0629\n"),
+        QStringLiteral(
+            "\u65E5\u672C\u8A9E \u4E2D\u6587 \uD55C\uAD6D\uC5B4 \u0939\u093F\u0928\u094D\u0926\u0940\n"),
         QStringLiteral("Outside the basic plane: \U0001F600 \U0001D11E \U00020000\n"),
         QStringLiteral("Separators kept as typed: a\u2028b\u2029c\u00A0d\n"),
         QStringLiteral("trailing blanks   \n"),
     };
     QString text;
-    for (int i = 0; text.size() < ItemCardData::kMaxTextLength - 200; ++i) text += pieces[i % pieces.size()];
+    for (int i = 0; text.size() < ItemCardData::kMaxTextLength - 200; ++i)
+        text += pieces[i % pieces.size()];
     while (text.size() < ItemCardData::kMaxTextLength - 1) text += QLatin1Char('x');
     text += QLatin1Char('\n');  // and a trailing line break
     return text;
@@ -89,7 +93,8 @@ TEST_F(RoundTrip, AFullLengthTextOfEveryKindSurvivesUnchanged)
     EXPECT_EQ(reloaded.text.size(), 32000);
     EXPECT_TRUE(reloaded.text == text);
     // The stored bytes are plain UTF-8 that other tools read as the same text.
-    auto stored = rows(QStringLiteral("SELECT CAST(TX AS BLOB) FROM ITEM WHERE IT = ?1"), {double(kItem)});
+    auto stored =
+        rows(QStringLiteral("SELECT CAST(TX AS BLOB) FROM ITEM WHERE IT = ?1"), {double(kItem)});
     ASSERT_EQ(stored.size(), 1u);
     EXPECT_EQ(stored[0][0].toByteArray(), text.toUtf8());
 }
@@ -112,7 +117,8 @@ TEST_F(RoundTrip, AMillionPixelPictureIsStoredAsBmpAndComesBackPixelForPixel)
 {
     auto card = keyedCard(QStringLiteral("with picture"));
     card->picture = patternPicture(1250, 800, QImage::Format_RGB32);
-    ASSERT_EQ(qint64(card->picture.width()) * card->picture.height(), ItemCardData::kMaxPicturePixels);
+    ASSERT_EQ(qint64(card->picture.width()) * card->picture.height(),
+              ItemCardData::kMaxPicturePixels);
     card->hasPicture = true;
     const QImage original = card->picture;
 
@@ -155,8 +161,11 @@ TEST_F(RoundTrip, APictureThatCannotBeEncodedIsReportedAndTheRestIsStored)
     EXPECT_EQ(reloaded.text, QStringLiteral("text survives"));
     EXPECT_FALSE(reloaded.hasPicture);
     ASSERT_EQ(messenger.plain.size(), 2u);
-    EXPECT_EQ(messenger.plain[0], QStringLiteral("An unexpected system problem was encountered\r\n0 image height"));
-    EXPECT_EQ(messenger.plain[1], QStringLiteral("An unexpected system problem was encountered\r\nFailed to save image"));
+    EXPECT_EQ(messenger.plain[0],
+              QStringLiteral("An unexpected system problem was encountered\r\n0 image height"));
+    EXPECT_EQ(
+        messenger.plain[1],
+        QStringLiteral("An unexpected system problem was encountered\r\nFailed to save image"));
 }
 
 TEST_F(RoundTrip, AFullCardComesBackAsItWasWritten)

@@ -14,7 +14,10 @@ TEST(Dates, DayNumbersCountFromTheLastDaysOf1899)
 TEST(Dates, ClassicFormatLetters)
 {
     QDate d(2026, 3, 7);
-    EXPECT_EQ(formatDate(d, QStringLiteral("yy-mm-dd"), QLatin1Char('/')), QStringLiteral("26-03-07"));
-    EXPECT_EQ(formatDate(d, QStringLiteral("d/m/yyyy"), QLatin1Char('.')), QStringLiteral("7.3.2026"));
-    EXPECT_EQ(formatDate(d, QStringLiteral("dd'th' yyyy"), QLatin1Char('/')), QStringLiteral("07th 2026"));
+    EXPECT_EQ(formatDate(d, QStringLiteral("yy-mm-dd"), QLatin1Char('/')),
+              QStringLiteral("26-03-07"));
+    EXPECT_EQ(formatDate(d, QStringLiteral("d/m/yyyy"), QLatin1Char('.')),
+              QStringLiteral("7.3.2026"));
+    EXPECT_EQ(formatDate(d, QStringLiteral("dd'th' yyyy"), QLatin1Char('/')),
+              QStringLiteral("07th 2026"));
 }

@@ -39,35 +39,44 @@ QByteArray readFile(const QString& path)
 TEST(IniFile, HandEditedFileWithOddCaseSpacingAndCrLf)
 {
     QTemporaryDir dir;
-    QString path = writeFile(dir, "; comment\r\n[system]\r\n  quiet =  1 \r\n\r\n[Window Sizes]\r\nItemWidth=  250\r\n"
-                                  "[APPEARANCE]\rQuickFlip=0\rWallPaper_BMP_FileName=\"my wall.bmp\"\r");
+    QString path = writeFile(
+        dir,
+        "; comment\r\n[system]\r\n  quiet =  1 \r\n\r\n[Window Sizes]\r\nItemWidth=  250\r\n"
+        "[APPEARANCE]\rQuickFlip=0\rWallPaper_BMP_FileName=\"my wall.bmp\"\r");
     IniFile ini(path);
     EXPECT_TRUE(ini.readBool(QStringLiteral("SYSTEM"), QStringLiteral("Quiet"), false));
     EXPECT_EQ(ini.readInteger(QStringLiteral("WINDOW SIZES"), QStringLiteral("itemwidth"), 0), 250);
     EXPECT_FALSE(ini.readBool(QStringLiteral("appearance"), QStringLiteral("QUICKFLIP"), true));
-    EXPECT_EQ(ini.readString(QStringLiteral("APPEARANCE"), QStringLiteral("WallPaper_BMP_FileName"), {}),
-              QStringLiteral("my wall.bmp"));
+    EXPECT_EQ(
+        ini.readString(QStringLiteral("APPEARANCE"), QStringLiteral("WallPaper_BMP_FileName"), {}),
+        QStringLiteral("my wall.bmp"));
     EXPECT_EQ(ini.readInteger(QStringLiteral("SYSTEM"), QStringLiteral("Missing"), 42), 42);
 }
 
 TEST(IniFile, WritingAKeyKeepsEveryOtherLineAndTheLineBreakStyle)
 {
     QTemporaryDir dir;
-    QString path = writeFile(dir, "; my notes\r\n[SYSTEM]\r\nQuiet=0\r\nOther=keep me\r\n\r\n[LIMITS]\r\nFindBatchSize=5\r\n");
+    QString path = writeFile(
+        dir,
+        "; my notes\r\n[SYSTEM]\r\nQuiet=0\r\nOther=keep me\r\n\r\n[LIMITS]\r\nFindBatchSize=5\r\n");
     IniFile ini(path);
     ini.writeBool(QStringLiteral("system"), QStringLiteral("QUIET"), true);
     ini.writeInteger(QStringLiteral("SYSTEM"), QStringLiteral("MachineIndex"), 35);
     ini.writeString(QStringLiteral("NEW SECTION"), QStringLiteral("Key"), QStringLiteral("v"));
     ASSERT_TRUE(ini.save());
-    EXPECT_EQ(readFile(path), QByteArray("; my notes\r\n[SYSTEM]\r\nQuiet=1\r\nOther=keep me\r\nMachineIndex=35\r\n\r\n"
-                                         "[LIMITS]\r\nFindBatchSize=5\r\n\r\n[NEW SECTION]\r\nKey=v\r\n"));
+    EXPECT_EQ(
+        readFile(path),
+        QByteArray("; my notes\r\n[SYSTEM]\r\nQuiet=1\r\nOther=keep me\r\nMachineIndex=35\r\n\r\n"
+                   "[LIMITS]\r\nFindBatchSize=5\r\n\r\n[NEW SECTION]\r\nKey=v\r\n"));
 }
 
 TEST(IniFile, GarbageValuesGiveDefaultsAndLongValuesAreCut)
 {
     QTemporaryDir dir;
     QByteArray longValue(5000, 'x');
-    QString path = writeFile(dir, "[S]\nN=12abc\nB=yes\nH=0x1F\nNeg=-7\nHuge=99999999999\nL=" + longValue + "\n\x01\x02garbage\n=novalue\n");
+    QString path =
+        writeFile(dir, "[S]\nN=12abc\nB=yes\nH=0x1F\nNeg=-7\nHuge=99999999999\nL=" + longValue +
+                           "\n\x01\x02garbage\n=novalue\n");
     IniFile ini(path);
     EXPECT_EQ(ini.readInteger(QStringLiteral("S"), QStringLiteral("N"), 3), 3);
     EXPECT_TRUE(ini.readBool(QStringLiteral("S"), QStringLiteral("B"), true));
@@ -75,14 +84,16 @@ TEST(IniFile, GarbageValuesGiveDefaultsAndLongValuesAreCut)
     EXPECT_EQ(ini.readInteger(QStringLiteral("S"), QStringLiteral("H"), 0), 31);
     EXPECT_EQ(ini.readInteger(QStringLiteral("S"), QStringLiteral("Neg"), 0), -7);
     EXPECT_EQ(ini.readInteger(QStringLiteral("S"), QStringLiteral("Huge"), 1), 1);
-    EXPECT_EQ(ini.readString(QStringLiteral("S"), QStringLiteral("L"), {}).size(), IniFile::kMaxValueLength);
+    EXPECT_EQ(ini.readString(QStringLiteral("S"), QStringLiteral("L"), {}).size(),
+              IniFile::kMaxValueLength);
 }
 
 TEST(IniFile, MissingFileIsEmptyAndTheFirstWriteCreatesIt)
 {
     QTemporaryDir dir;
     QString path = dir.filePath(QStringLiteral("qb.ini"));
-    EXPECT_EQ(IniFile::readStringOnce(path, QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("def")),
+    EXPECT_EQ(IniFile::readStringOnce(path, QStringLiteral("A"), QStringLiteral("B"),
+                                      QStringLiteral("def")),
               QStringLiteral("def"));
     EXPECT_FALSE(QFile::exists(path));
     ASSERT_TRUE(IniFile::writeIntegerOnce(path, QStringLiteral("A"), QStringLiteral("B"), 5));
@@ -95,9 +106,11 @@ TEST(FileNames, NamesAreMatchedWithoutRegardToCase)
     QFile f(dir.filePath(QStringLiteral("qb.ini")));
     f.open(QIODevice::WriteOnly);
     f.close();
-    EXPECT_EQ(qb::files::resolve(dir.path(), QStringLiteral("QB.INI")), dir.filePath(QStringLiteral("qb.ini")));
+    EXPECT_EQ(qb::files::resolve(dir.path(), QStringLiteral("QB.INI")),
+              dir.filePath(QStringLiteral("qb.ini")));
     EXPECT_TRUE(qb::files::exists(dir.path(), QStringLiteral("Qb.Ini")));
-    EXPECT_EQ(qb::files::resolve(dir.path(), QStringLiteral("ITEM.DB")), dir.filePath(QStringLiteral("ITEM.DB")));
+    EXPECT_EQ(qb::files::resolve(dir.path(), QStringLiteral("ITEM.DB")),
+              dir.filePath(QStringLiteral("ITEM.DB")));
 }
 
 // A write that fails part-way (here the file-size limit, as a full disk would) must leave the old

@@ -33,7 +33,8 @@ TEST(Sqlite, TransactionSpansAttachedFilesAndRollsBackWhenNotCommitted)
         ASSERT_TRUE(t.isActive());
         db.exec(QStringLiteral("INSERT INTO A VALUES (1); INSERT INTO B VALUES (2);"));
     }  // no commit
-    Statement count(db, QStringLiteral("SELECT (SELECT COUNT(*) FROM A) + (SELECT COUNT(*) FROM B)"));
+    Statement count(db,
+                    QStringLiteral("SELECT (SELECT COUNT(*) FROM A) + (SELECT COUNT(*) FROM B)"));
     ASSERT_TRUE(count.next());
     EXPECT_EQ(count.intValue(0), 0);
     {
@@ -45,7 +46,8 @@ TEST(Sqlite, TransactionSpansAttachedFilesAndRollsBackWhenNotCommitted)
         }  // rolled back to the savepoint only
         ASSERT_TRUE(t.commit());
     }
-    Statement again(db, QStringLiteral("SELECT (SELECT COUNT(*) FROM A) * 10 + (SELECT COUNT(*) FROM B)"));
+    Statement again(
+        db, QStringLiteral("SELECT (SELECT COUNT(*) FROM A) * 10 + (SELECT COUNT(*) FROM B)"));
     ASSERT_TRUE(again.next());
     EXPECT_EQ(again.intValue(0), 10);
 }

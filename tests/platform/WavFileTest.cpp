@@ -10,7 +10,8 @@ using namespace qb;
 namespace {
 
 // A RIFF file with a format block of the given coding and the given data bytes.
-QByteArray riff(quint16 tag, int channels, int rate, int bits, const QByteArray& data, qint64 dataSize = -1)
+QByteArray riff(quint16 tag, int channels, int rate, int bits, const QByteArray& data,
+                qint64 dataSize = -1)
 {
     QByteArray fmt(16, 0);
     qToLittleEndian<quint16>(tag, fmt.data());
@@ -25,8 +26,8 @@ QByteArray riff(quint16 tag, int channels, int rate, int bits, const QByteArray&
         qToLittleEndian<quint32>(quint32(size < 0 ? body.size() : size), c.data() + 4);
         return c + body;
     };
-    QByteArray out = QByteArray("RIFF\0\0\0\0WAVE", 12) + chunk("LIST", "xy", -1) + chunk("fmt ", fmt, -1) +
-                     chunk("data", data, dataSize);
+    QByteArray out = QByteArray("RIFF\0\0\0\0WAVE", 12) + chunk("LIST", "xy", -1) +
+                     chunk("fmt ", fmt, -1) + chunk("data", data, dataSize);
     qToLittleEndian<quint32>(quint32(out.size() - 8), out.data() + 4);
     return out;
 }
@@ -57,7 +58,8 @@ TEST(WavFile, PlainSoundRoundTripsAndOddFilesGiveTheirFrames)
     EXPECT_EQ(back.frames(), 0);
 
     // 24-bit sound is widened to 32 bits; an odd-sized chunk before the format is skipped.
-    ASSERT_TRUE(wav::parse(riff(1, 1, 44100, 24, QByteArray("\x11\x22\x33\x44\x55\x66", 6)), &back));
+    ASSERT_TRUE(
+        wav::parse(riff(1, 1, 44100, 24, QByteArray("\x11\x22\x33\x44\x55\x66", 6)), &back));
     EXPECT_EQ(back.bitsPerSample, 32);
     EXPECT_EQ(back.samples, QByteArray("\x00\x11\x22\x33\x00\x44\x55\x66", 8));
 
@@ -72,7 +74,8 @@ TEST(WavFile, RefusesCompressedAndBrokenFilesWithAReason)
     QString error;
     const QByteArray adpcm = riff(2, 1, 8000, 4, QByteArray(16, 'x'));
     EXPECT_FALSE(wav::parse(adpcm, &sound, &error));
-    EXPECT_TRUE(error.startsWith(QStringLiteral("Only uncompressed (PCM) WAV sound can be played"))) << error.toStdString();
+    EXPECT_TRUE(error.startsWith(QStringLiteral("Only uncompressed (PCM) WAV sound can be played")))
+        << error.toStdString();
     EXPECT_TRUE(wav::isRefusedCoding(adpcm));
 
     QByteArray truncatedFormat = riff(1, 1, 8000, 16, QByteArray());
@@ -80,8 +83,13 @@ TEST(WavFile, RefusesCompressedAndBrokenFilesWithAReason)
     QByteArray badAlign = riff(1, 2, 8000, 16, QByteArray(8, 'x'));
     qToLittleEndian<quint16>(3, badAlign.data() + 20 + 10 + 12);
     QByteArray dataFirst = QByteArray("RIFF\x0c\0\0\0WAVEdata\0\0\0\0", 20);
-    const QByteArray broken[] = {QByteArray(),           QByteArray("RIFF"), QByteArray("RIFF....WAVE"),
-                                 QByteArray("RIFF-old-recording"), truncatedFormat, badAlign, dataFirst,
+    const QByteArray broken[] = {QByteArray(),
+                                 QByteArray("RIFF"),
+                                 QByteArray("RIFF....WAVE"),
+                                 QByteArray("RIFF-old-recording"),
+                                 truncatedFormat,
+                                 badAlign,
+                                 dataFirst,
                                  riff(1, 0, 8000, 16, QByteArray(4, 'x'))};
     for (const QByteArray& data : broken) {
         error.clear();

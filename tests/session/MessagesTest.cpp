@@ -68,14 +68,16 @@ TEST_F(Messages, CloseAllSetsTheStopFlagAndThenNothingIsShown)
     messenger.expect(QStringLiteral("still shown"));
     session().flags.requestEscape();
     messenger.answer(MessageButton::CloseAll);
-    EXPECT_FALSE(ShowInfo(QStringLiteral("Database failure"), QStringLiteral("qb1"), kSystemError, 0));
+    EXPECT_FALSE(
+        ShowInfo(QStringLiteral("Database failure"), QStringLiteral("qb1"), kSystemError, 0));
     EXPECT_TRUE(session().flags.stopped());
     EXPECT_FALSE(session().flags.escapeRequested()) << "every message clears the Esc request";
     EXPECT_FALSE(AskYesDefault(QStringLiteral("Go on?"), 0));
     EXPECT_EQ(messenger.count(), 1);
     SysProblem(QStringLiteral("still shown"));
     ASSERT_EQ(messenger.plain.size(), 1u);
-    EXPECT_EQ(messenger.plain[0], QStringLiteral("An unexpected system problem was encountered\r\nstill shown"));
+    EXPECT_EQ(messenger.plain[0],
+              QStringLiteral("An unexpected system problem was encountered\r\nstill shown"));
 }
 
 TEST_F(Messages, WrappersUseTheirKindsAndDefaultHelpTopic)
@@ -92,10 +94,12 @@ TEST_F(Messages, WrappersUseTheirKindsAndDefaultHelpTopic)
     EXPECT_EQ(messenger.shown[0].request.kind, kQuestionNo);
     EXPECT_EQ(messenger.shown[0].request.helpTopic, 60030);
     EXPECT_EQ(messenger.shown[1].request.helpTopic, 40020);
-    EXPECT_EQ(messenger.shown[2].request.message, QStringLiteral("A non-trivial system error occurred here\r\nup115"));
+    EXPECT_EQ(messenger.shown[2].request.message,
+              QStringLiteral("A non-trivial system error occurred here\r\nup115"));
     EXPECT_EQ(messenger.shown[2].request.code, QStringLiteral("up115"));
     EXPECT_EQ(messenger.shown[3].request.code, QStringLiteral("piv467"));
-    EXPECT_TRUE(messenger.shown[3].request.message.startsWith(QStringLiteral("Not implemented in version ")));
+    EXPECT_TRUE(messenger.shown[3].request.message.startsWith(
+        QStringLiteral("Not implemented in version ")));
 }
 
 TEST_F(Messages, EscHandlingOfWaits)
@@ -109,7 +113,8 @@ TEST_F(Messages, EscHandlingOfWaits)
 
 TEST(WrapMessage, BreaksAtTheLastBreakCharacterAndKeepsAllText)
 {
-    QString text = QStringLiteral("This is a fairly long message that must be wrapped somewhere before column fifty.");
+    QString text = QStringLiteral(
+        "This is a fairly long message that must be wrapped somewhere before column fifty.");
     QString wrapped = WrapMessage(text, 50);
     QStringList lines = wrapped.split(QStringLiteral("\r\n"));
     ASSERT_GE(lines.size(), 2);

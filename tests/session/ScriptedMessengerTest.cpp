@@ -25,7 +25,7 @@ TEST(ScriptedMessenger, NamesUnusedAnswersUnexpectedMessagesAndDeclaredOnesThatN
 
     m.answer(MessageButton::Yes);
     m.answer(MessageButton::No);
-    m.showInfo(request(QStringLiteral("Go on?"), QStringLiteral("q1")));  // takes Yes
+    m.showInfo(request(QStringLiteral("Go on?"), QStringLiteral("q1")));     // takes Yes
     m.showInfo(request(QStringLiteral("Disk full"), QStringLiteral("e2")));  // takes No
     m.showInfo(request(QStringLiteral("Nobody asked"), QStringLiteral("x3")));
     m.plainMessage(QStringLiteral("Plain words"));
@@ -39,12 +39,15 @@ TEST(ScriptedMessenger, NamesUnusedAnswersUnexpectedMessagesAndDeclaredOnesThatN
     m.allow(QStringLiteral("not there either"));
     EXPECT_TRUE(m.saw(QStringLiteral("Looked")));
 
-    EXPECT_EQ(m.problems(), QStringList({
-        QStringLiteral("a queued answer was never used (button %1, text \"\")").arg(int(MessageButton::Cancel)),
-        QStringLiteral("a message the test did not expect: \"Nobody asked\", code x3"),
-        QStringLiteral("a message the test did not expect: \"Plain words\", code (plain)"),
-        QStringLiteral("an expected message never came: \"never shown\""),
-    }));
+    EXPECT_EQ(
+        m.problems(),
+        QStringList({
+            QStringLiteral("a queued answer was never used (button %1, text \"\")")
+                .arg(int(MessageButton::Cancel)),
+            QStringLiteral("a message the test did not expect: \"Nobody asked\", code x3"),
+            QStringLiteral("a message the test did not expect: \"Plain words\", code (plain)"),
+            QStringLiteral("an expected message never came: \"never shown\""),
+        }));
 
     // clear() hides messages from saw() but not from the end check.
     m.clear();

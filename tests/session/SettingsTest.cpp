@@ -35,30 +35,38 @@ TEST_F(SettingsFile, MissingFileStartsWithDefaultsAndGainsTheLoadKeys)
     EXPECT_EQ(s().dateFormat, QStringLiteral("yy-mm-dd"));
     EXPECT_EQ(messenger.plain.size(), 0u);
     IniFile written = ini();
-    EXPECT_EQ(written.readInteger(QStringLiteral("SYSTEM"), QStringLiteral("MachineIndex"), 0), 100);
+    EXPECT_EQ(written.readInteger(QStringLiteral("SYSTEM"), QStringLiteral("MachineIndex"), 0),
+              100);
     EXPECT_TRUE(written.hasKey(QStringLiteral("COLORS"), QStringLiteral("BackgrColor")));
     EXPECT_TRUE(written.hasKey(QStringLiteral("LIMITS"), QStringLiteral("FadedGreyRGB")));
     EXPECT_EQ(written.readString(QStringLiteral("STACKLOCATIONS"), QStringLiteral("Name_1"), {}),
               QStringLiteral("Upper Right Corner"));
-    EXPECT_FALSE(written.hasKey(QStringLiteral("WINDOW SIZES"), QStringLiteral("ItemWidth"))) << "an exit key";
+    EXPECT_FALSE(written.hasKey(QStringLiteral("WINDOW SIZES"), QStringLiteral("ItemWidth")))
+        << "an exit key";
 }
 
 TEST_F(SettingsFile, GreyLevelsAreNormalised)
 {
-    struct Case { int base, faded, wantBase, wantFaded; };
+    struct Case {
+        int base, faded, wantBase, wantFaded;
+    };
     for (Case c : {Case{99, 240, 192, 240}, Case{221, 240, 192, 240}, Case{192, 195, 192, 240},
                    Case{192, 210, 192, 210}, Case{192, 241, 192, 240}, Case{150, 165, 150, 165}}) {
-        writeIni(QStringLiteral("[LIMITS]\nBaseGreyRGB=%1\nFadedGreyRGB=%2\n").arg(c.base).arg(c.faded));
+        writeIni(
+            QStringLiteral("[LIMITS]\nBaseGreyRGB=%1\nFadedGreyRGB=%2\n").arg(c.base).arg(c.faded));
         ASSERT_TRUE(ReadIniFile());
         EXPECT_EQ(s().baseGreyRGB, c.wantBase) << c.base << "/" << c.faded;
         EXPECT_EQ(s().fadedGreyRGB, c.wantFaded) << c.base << "/" << c.faded;
-        EXPECT_EQ(ini().readInteger(QStringLiteral("LIMITS"), QStringLiteral("FadedGreyRGB"), 0), c.wantFaded);
+        EXPECT_EQ(ini().readInteger(QStringLiteral("LIMITS"), QStringLiteral("FadedGreyRGB"), 0),
+                  c.wantFaded);
     }
 }
 
 TEST_F(SettingsFile, MachineIndexSetsClampedCardLimits)
 {
-    struct Case { int index, items, concepts; };
+    struct Case {
+        int index, items, concepts;
+    };
     for (Case c : {Case{10, 30, 20}, Case{35, 35, 20}, Case{100, 100, 50}, Case{500, 200, 100}}) {
         writeIni(QStringLiteral("[SYSTEM]\nMachineIndex=%1\n").arg(c.index));
         ASSERT_TRUE(ReadIniFile());
@@ -77,7 +85,8 @@ TEST_F(SettingsFile, TickSpeedFactorSetsTheDragStepAndIsWrittenBackOnlyWhenUsed)
     EXPECT_DOUBLE_EQ(s().dragStepSeconds, 0.05);
     QFile::remove(session().iniPath());
     ASSERT_TRUE(WriteBackIniFile());
-    EXPECT_EQ(ini().readString(QStringLiteral("SYSTEM"), QStringLiteral("Tickspeedfactor"), {}), QStringLiteral("0.5"));
+    EXPECT_EQ(ini().readString(QStringLiteral("SYSTEM"), QStringLiteral("Tickspeedfactor"), {}),
+              QStringLiteral("0.5"));
 
     writeIni(QStringLiteral("[SYSTEM]\nTickspeedfactor=1\n"));
     ASSERT_TRUE(ReadIniFile());
@@ -103,7 +112,8 @@ TEST_F(SettingsFile, VerboseModeIsStoredInvertedAsQuiet)
     EXPECT_TRUE(ToggleMark(OptionToggle::VerboseMode));
     EXPECT_FALSE(ApplyToggle(OptionToggle::VerboseMode));
     EXPECT_TRUE(s().quiet);
-    EXPECT_EQ(ini().readString(QStringLiteral("SYSTEM"), QStringLiteral("Quiet"), {}), QStringLiteral("1"));
+    EXPECT_EQ(ini().readString(QStringLiteral("SYSTEM"), QStringLiteral("Quiet"), {}),
+              QStringLiteral("1"));
 }
 
 TEST_F(SettingsFile, OutlineTogglesKeepEachOtherConsistent)
@@ -133,23 +143,27 @@ TEST_F(SettingsFile, ExitWriteBackStoresTheExitKeys)
     s().itemWidth = 400;
     s().cardSideUp = 3;
     ASSERT_TRUE(WriteBackIniFile());
-    EXPECT_EQ(ini().readInteger(QStringLiteral("WINDOW SIZES"), QStringLiteral("ItemWidth"), 0), 400);
+    EXPECT_EQ(ini().readInteger(QStringLiteral("WINDOW SIZES"), QStringLiteral("ItemWidth"), 0),
+              400);
     EXPECT_EQ(ini().readInteger(QStringLiteral("APPEARANCE"), QStringLiteral("CardSideUp"), 0), 3);
     session().flags.requestStop();
     s().itemWidth = 111;
     ASSERT_TRUE(WriteBackIniFile());
-    EXPECT_EQ(ini().readInteger(QStringLiteral("WINDOW SIZES"), QStringLiteral("ItemWidth"), 0), 400)
+    EXPECT_EQ(ini().readInteger(QStringLiteral("WINDOW SIZES"), QStringLiteral("ItemWidth"), 0),
+              400)
         << "nothing is written back while the stop flag is set";
 }
 
 TEST_F(SettingsFile, ANonNumericOffsetEndsTheLoadWithTheStatedMessage)
 {
     messenger.expect(QStringLiteral("Bad value of Horizontal"));
-    writeIni(QStringLiteral("[LIMITS]\nFindBatchSize=9\n[WINDOW OFFSETS]\nHorizontal=abc\n[SYSTEM]\nMachineIndex=50\n"));
+    writeIni(QStringLiteral(
+        "[LIMITS]\nFindBatchSize=9\n[WINDOW OFFSETS]\nHorizontal=abc\n[SYSTEM]\nMachineIndex=50\n"));
     s().machineIndex = 77;
     EXPECT_FALSE(ReadIniFile());
     ASSERT_EQ(messenger.plain.size(), 1u);
-    EXPECT_TRUE(messenger.plain[0].contains(QStringLiteral("Errors in QB.ini file .. on start up")));
+    EXPECT_TRUE(
+        messenger.plain[0].contains(QStringLiteral("Errors in QB.ini file .. on start up")));
     EXPECT_EQ(s().findBatchSize, 9) << "values read before the bad one stay";
     EXPECT_EQ(s().machineIndex, 77) << "values after it keep their previous value";
 }
@@ -170,7 +184,8 @@ TEST_F(SettingsFile, GarbageFileNeverCrashesAndGivesDefaults)
 
 TEST_F(SettingsFile, MergeWordsIsClearedUnlessQuietAndProjHintColorDiffersFromOutline)
 {
-    writeIni(QStringLiteral("[SYSTEM]\nMergeWords=1\nQuiet=0\n[COLORS]\nOutlineBaseColor=123\nProjHintColor=123\n"));
+    writeIni(QStringLiteral(
+        "[SYSTEM]\nMergeWords=1\nQuiet=0\n[COLORS]\nOutlineBaseColor=123\nProjHintColor=123\n"));
     ASSERT_TRUE(ReadIniFile());
     EXPECT_FALSE(s().mergeWords);
     EXPECT_EQ(s().projHintColor, 15466238);

@@ -1,13 +1,13 @@
 #include "session/ExecFile.h"
 
+#include "floor/Messages.h"
 #include "platform/FileNames.h"
 #include "platform/IniFile.h"
+#include "session/ExternalPrograms.h"
+#include "session/Session.h"
 #include "shell/CommandIds.h"
 #include "shell/CommandRegistry.h"
-#include "session/ExternalPrograms.h"
 #include "shell/MainWindow.h"
-#include "floor/Messages.h"
-#include "session/Session.h"
 #include "support/StoreFixture.h"
 
 #include <gtest/gtest.h>
@@ -302,8 +302,10 @@ TEST_F(ExecFile, MissingCallbacksAreNamedAndTheWaitStillEnds)
     runner.InfoText = QStringLiteral("External program.");
     EXPECT_FALSE(runner.Execute());
     QStringList expected{
-        QStringLiteral("ExtProgram1 - TExecfile to execute;; Wait set but Waittest procedure not assigned"),
-        QStringLiteral("ExtProgram1 - TExecfile to execute: Wait set but TextFileGone procedure not assigned"),
+        QStringLiteral(
+            "ExtProgram1 - TExecfile to execute;; Wait set but Waittest procedure not assigned"),
+        QStringLiteral(
+            "ExtProgram1 - TExecfile to execute: Wait set but TextFileGone procedure not assigned"),
         QStringLiteral("Execfile: Waittest procedure not assigned"),
         QStringLiteral("Execfile: Waittest procedure not assigned"),
         QStringLiteral("External program.") + kNotOnTime,
@@ -333,19 +335,27 @@ TEST_F(ExecFile, ParametersBecomeArgumentsWithoutAShell)
     TExecFile runner(QStringLiteral("Args"));
     runner.FileName = helper();
     runner.FilePath = work;
-    runner.Parameters = QStringLiteral("alpha  \"two words\" \"say \"\"\"hi\"\"\"\" ; $(touch pwned) |cat *");
+    runner.Parameters =
+        QStringLiteral("alpha  \"two words\" \"say \"\"\"hi\"\"\"\" ; $(touch pwned) |cat *");
     ASSERT_TRUE(runner.Execute());
     QStringList call = helperCall();
-    QStringList expected{work,           QStringLiteral("alpha"), QStringLiteral("two words"),
-                         QStringLiteral("say \"hi\""), QStringLiteral(";"), QStringLiteral("$(touch"),
-                         QStringLiteral("pwned)"), QStringLiteral("|cat"), QStringLiteral("*")};
+    QStringList expected{work,
+                         QStringLiteral("alpha"),
+                         QStringLiteral("two words"),
+                         QStringLiteral("say \"hi\""),
+                         QStringLiteral(";"),
+                         QStringLiteral("$(touch"),
+                         QStringLiteral("pwned)"),
+                         QStringLiteral("|cat"),
+                         QStringLiteral("*")};
     EXPECT_EQ(call, expected);
     EXPECT_FALSE(QFileInfo::exists(QDir(work).filePath(QStringLiteral("pwned"))));
 
     for (const QString& one : {QStringLiteral("plain"), QStringLiteral("/a path/with blanks.txt"),
                                QStringLiteral("\"quoted\" start"), QStringLiteral("tab\there"),
                                QStringLiteral("end quote\"")})
-        EXPECT_EQ(QProcess::splitCommand(QuoteParameter(one)), QStringList{one}) << one.toStdString();
+        EXPECT_EQ(QProcess::splitCommand(QuoteParameter(one)), QStringList{one})
+            << one.toStdString();
 }
 
 TEST_F(ExecFile, OpenStartsProgramsAndHandsEverythingElseToTheDesktopOpener)
@@ -354,23 +364,27 @@ TEST_F(ExecFile, OpenStartsProgramsAndHandsEverythingElseToTheDesktopOpener)
     ASSERT_FALSE(opener.isEmpty()) << "xdg-utils is part of the set-up";
     files::writeTextFile(file(QStringLiteral("Notes.TXT")), QStringLiteral("x"));
 
-    StartCommand doc = ResolveStart(QStringLiteral("notes.txt"), QStringLiteral("ignored args"), dir());
+    StartCommand doc =
+        ResolveStart(QStringLiteral("notes.txt"), QStringLiteral("ignored args"), dir());
     ASSERT_TRUE(doc.ok);
     EXPECT_EQ(doc.program, opener);
-    EXPECT_EQ(doc.arguments, QStringList{file(QStringLiteral("Notes.TXT"))}) << "found without regard to case";
+    EXPECT_EQ(doc.arguments, QStringList{file(QStringLiteral("Notes.TXT"))})
+        << "found without regard to case";
 
     StartCommand folder = ResolveStart(dir(), QString(), QString());
     ASSERT_TRUE(folder.ok);
     EXPECT_EQ(folder.program, opener);
 
-    StartCommand address = ResolveStart(QStringLiteral("https://example.org/a b"), QString(), dir());
+    StartCommand address =
+        ResolveStart(QStringLiteral("https://example.org/a b"), QString(), dir());
     ASSERT_TRUE(address.ok);
     EXPECT_EQ(address.arguments, QStringList{QStringLiteral("https://example.org/a b")});
 
     StartCommand program = ResolveStart(QStringLiteral("sh"), QStringLiteral("-c 'x y'"), dir());
     ASSERT_TRUE(program.ok);
     EXPECT_EQ(QFileInfo(program.program).fileName(), QStringLiteral("sh"));
-    EXPECT_EQ(program.arguments, (QStringList{QStringLiteral("-c"), QStringLiteral("'x"), QStringLiteral("y'")}));
+    EXPECT_EQ(program.arguments,
+              (QStringList{QStringLiteral("-c"), QStringLiteral("'x"), QStringLiteral("y'")}));
     EXPECT_EQ(program.workingDirectory, dir());
 
     EXPECT_FALSE(ResolveStart(QStringLiteral("no-such-thing.doc"), QString(), dir()).ok);
@@ -381,8 +395,8 @@ TEST_F(ExecFile, ClipboardToLinesKeepsTheFirstLineAndPassesThroughXclip)
 {
     QStringList lines{QStringLiteral("[26-12-08]"), QStringLiteral("old text")};
     EXPECT_TRUE(ClipboardToLines(lines, QStringLiteral("first\r\nsecond\n\nfourth\n")));
-    EXPECT_EQ(lines, (QStringList{QStringLiteral("[26-12-08]"), QStringLiteral("first"), QStringLiteral("second"),
-                                  QString(), QStringLiteral("fourth")}));
+    EXPECT_EQ(lines, (QStringList{QStringLiteral("[26-12-08]"), QStringLiteral("first"),
+                                  QStringLiteral("second"), QString(), QStringLiteral("fourth")}));
     QString written;
     ASSERT_TRUE(files::readTextFile(file(QStringLiteral("xclip.txt")), &written));
     EXPECT_EQ(written, QStringLiteral("first\nsecond\n\nfourth\n"));
@@ -395,7 +409,8 @@ TEST_F(ExecFile, ClipboardToLinesKeepsTheFirstLineAndPassesThroughXclip)
     EXPECT_EQ(keepOnly, QStringList{QString()});
 
     // At most 32000 characters come across, a pair of surrogates never split.
-    QString big = QString(31999, QLatin1Char('a')) + QString::fromUtf8("\xF0\x9F\x98\x80") + QStringLiteral("tail");
+    QString big = QString(31999, QLatin1Char('a')) + QString::fromUtf8("\xF0\x9F\x98\x80") +
+                  QStringLiteral("tail");
     QStringList one;
     ClipboardToLines(one, big);
     ASSERT_TRUE(files::readTextFile(file(QStringLiteral("xclip.txt")), &written));
@@ -435,7 +450,8 @@ TEST_F(ExecFile, EditorHandOffsWriteTheWorkFileStartTheEditorAndMinimise)
 
     ASSERT_TRUE(ViewFile(QStringLiteral("/some folder/outline 1.txt")));
     EXPECT_EQ(helperCall().mid(1), QStringList{QStringLiteral("/some folder/outline 1.txt")});
-    ASSERT_TRUE(ShellAnyProgram(helper(), QStringLiteral("https://example.org/?q=a b"), TWState::wsNormalize));
+    ASSERT_TRUE(ShellAnyProgram(helper(), QStringLiteral("https://example.org/?q=a b"),
+                                TWState::wsNormalize));
     EXPECT_EQ(helperCall().mid(1), QStringList{QStringLiteral("https://example.org/?q=a b")});
     EXPECT_EQ(minimized, 4) << "ShellAnyProgram leaves the window alone";
 
@@ -445,7 +461,8 @@ TEST_F(ExecFile, EditorHandOffsWriteTheWorkFileStartTheEditorAndMinimise)
     EXPECT_EQ(minimized, 4);
     ASSERT_EQ(acting.count(), 1);
     EXPECT_EQ(acting.shown[0].request.code, QStringLiteral("ep102"));
-    EXPECT_TRUE(acting.shown[0].request.message.contains(QStringLiteral("quillbox-no-such-editor")));
+    EXPECT_TRUE(
+        acting.shown[0].request.message.contains(QStringLiteral("quillbox-no-such-editor")));
 
     EXPECT_EQ(FileExplorerParameters(QStringLiteral("xdg-open")), dir());
     EXPECT_EQ(FileExplorerParameters(QStringLiteral("/usr/bin/thunar")), QString());
@@ -486,8 +503,10 @@ TEST_F(ExecFile, WhenTheOpenerOpensNothingTheUserIsToldAndTheWindowStays)
     const QString opener = bin + QStringLiteral("/xdg-open");
     auto writeOpener = [&](int status) {
         QFile::remove(opener);
-        files::writeTextFile(opener, QStringLiteral("#!/bin/sh\necho \"xdg-open: no method available for "
-                                                    "opening '$1'\" >&2\nexit %1\n").arg(status));
+        files::writeTextFile(opener,
+                             QStringLiteral("#!/bin/sh\necho \"xdg-open: no method available for "
+                                            "opening '$1'\" >&2\nexit %1\n")
+                                 .arg(status));
         QFile::setPermissions(opener, QFile::permissions(opener) | QFileDevice::ExeOwner);
     };
     writeOpener(3);
@@ -508,7 +527,8 @@ TEST_F(ExecFile, WhenTheOpenerOpensNothingTheUserIsToldAndTheWindowStays)
     EXPECT_FALSE(window.windowState() & Qt::WindowMinimized);
     ASSERT_EQ(acting.count(), 1);
     EXPECT_EQ(acting.shown[0].request.code, QStringLiteral("ep102"));
-    EXPECT_TRUE(acting.shown[0].request.message.contains(QStringLiteral("status 3"))) << acting.shown[0].request.message.toStdString();
+    EXPECT_TRUE(acting.shown[0].request.message.contains(QStringLiteral("status 3")))
+        << acting.shown[0].request.message.toStdString();
 
     commands.trigger(QString::fromLatin1(cmd::FileExplorer));
     ASSERT_EQ(acting.count(), 2);
@@ -528,7 +548,8 @@ TEST_F(ExecFile, WhenTheOpenerOpensNothingTheUserIsToldAndTheWindowStays)
     // "&Edit INI-file" hands qb.ini to the configured editor, then reads the settings again.
     window.showNormal();
     recordCalls();
-    IniFile::writeStringOnce(session().iniPath(), QStringLiteral("HELPER APPS"), QStringLiteral("TextEditor"), helper());
+    IniFile::writeStringOnce(session().iniPath(), QStringLiteral("HELPER APPS"),
+                             QStringLiteral("TextEditor"), helper());
     session().settings.textEditor = helper();
     commands.trigger(QString::fromLatin1(cmd::EditIniFile));
     EXPECT_EQ(QFileInfo(helperCall().value(1)).fileName().toLower(), QStringLiteral("qb.ini"));

@@ -18,33 +18,35 @@
 #include <QToolTip>
 #include <QUrl>
 
-#include "support/ModalDriver.h"
 #include "cards/Desktop.h"
+#include "floor/Messages.h"
 #include "platform/FileNames.h"
 #include "platform/IniFile.h"
+#include "session/Session.h"
 #include "shell/CommandIds.h"
 #include "shell/CommandRegistry.h"
 #include "shell/HelpWindow.h"
 #include "shell/InformationWindow.h"
 #include "shell/MainWindow.h"
-#include "floor/Messages.h"
-#include "session/Session.h"
 #include "shell/StatusBannerPanel.h"
 #include "shell/ToolBarPanel.h"
+#include "support/ModalDriver.h"
 #include "support/StoreFixture.h"
 
 using namespace qb;
 
 namespace {
 
-QMenu* submenu(const QList<QAction*>& actions, const QString& caption) {
+QMenu* submenu(const QList<QAction*>& actions, const QString& caption)
+{
     for (QAction* a : actions)
         if (a->text() == caption && a->menu()) return a->menu();
     return nullptr;
 }
 
 // The entry reached through a path of captions from the menu bar.
-QAction* entryAt(QMenuBar* bar, const QStringList& path) {
+QAction* entryAt(QMenuBar* bar, const QStringList& path)
+{
     QList<QAction*> level = bar->actions();
     for (int i = 0; i < path.size(); ++i) {
         QAction* found = nullptr;
@@ -58,7 +60,8 @@ QAction* entryAt(QMenuBar* bar, const QStringList& path) {
     return nullptr;
 }
 
-void collect(const QList<QAction*>& actions, QList<QAction*>* out) {
+void collect(const QList<QAction*>& actions, QList<QAction*>* out)
+{
     for (QAction* a : actions) {
         if (a->menu())
             collect(a->menu()->actions(), out);
@@ -67,31 +70,36 @@ void collect(const QList<QAction*>& actions, QList<QAction*>* out) {
     }
 }
 
-QStringList captions(const QList<QAction*>& actions) {
+QStringList captions(const QList<QAction*>& actions)
+{
     QStringList out;
     for (QAction* a : actions) out << (a->isSeparator() ? QStringLiteral("-") : a->text());
     return out;
 }
 
 class MainWindow : public test::StoreFixture {
-  protected:
-    void SetUp() override {
+protected:
+    void SetUp() override
+    {
         StoreFixture::SetUp();
         qApp->setQuitOnLastWindowClosed(false);
         cwd = QDir::currentPath();
         window = std::make_unique<TBillBoard>();
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         window.reset();
         QDir::setCurrent(cwd);
         StoreFixture::TearDown();
     }
 
-    QString iniText() {
+    QString iniText()
+    {
         QFile f(path(QStringLiteral("qb.ini")));
         return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
     }
-    QAction* command(const char* name) {
+    QAction* command(const char* name)
+    {
         return window->commands().action(QString::fromLatin1(name));
     }
 
@@ -102,7 +110,8 @@ class MainWindow : public test::StoreFixture {
 
 }  // namespace
 
-TEST_F(MainWindow, MenuBarHoldsEveryMenuInOrderWithExactCaptionsAndShortcuts) {
+TEST_F(MainWindow, MenuBarHoldsEveryMenuInOrderWithExactCaptionsAndShortcuts)
+{
     QMenuBar* bar = window->menuBar();
     EXPECT_EQ(captions(bar->actions()),
               (QStringList{"&File", "&Edit", "&Find", "&View", "&Clear", "&Sort", "Cop&y",
@@ -162,7 +171,8 @@ TEST_F(MainWindow, MenuBarHoldsEveryMenuInOrderWithExactCaptionsAndShortcuts) {
                            "Send Clipboard To Text &Editor"}));
 }
 
-TEST_F(MainWindow, HiddenEntriesAreHiddenAndUnboundOnesDisabled) {
+TEST_F(MainWindow, HiddenEntriesAreHiddenAndUnboundOnesDisabled)
+{
     QMenuBar* bar = window->menuBar();
     for (const QStringList& path :
          {QStringList{"&File", "&Add Another Database to this one"},
@@ -178,9 +188,8 @@ TEST_F(MainWindow, HiddenEntriesAreHiddenAndUnboundOnesDisabled) {
     }
     // Nobody serves these yet: visible and disabled.
     for (const QStringList& path :
-         {QStringList{"&File", "&Restore From File"},
-          QStringList{"&File", "&Back Up To File"}, QStringList{"&Find", "&Items & Concepts   "},
-          QStringList{"&Sort", "Tile &Concepts"},
+         {QStringList{"&File", "&Restore From File"}, QStringList{"&File", "&Back Up To File"},
+          QStringList{"&Find", "&Items & Concepts   "}, QStringList{"&Sort", "Tile &Concepts"},
           QStringList{"&Help", "&QB Web Site"}}) {
         QAction* a = entryAt(bar, path);
         ASSERT_NE(a, nullptr);
@@ -208,7 +217,8 @@ TEST_F(MainWindow, HiddenEntriesAreHiddenAndUnboundOnesDisabled) {
               QStringLiteral("Update changes to data base and refresh the desktop [Ctrl+S]"));
 }
 
-TEST_F(MainWindow, EveryEntryRunsANamedCommandAndNoKeyIsClaimedTwice) {
+TEST_F(MainWindow, EveryEntryRunsANamedCommandAndNoKeyIsClaimedTwice)
+{
     QList<QAction*> all;
     collect(window->menuBar()->actions(), &all);
     QHash<QString, QString> keyOwner;
@@ -232,7 +242,8 @@ TEST_F(MainWindow, EveryEntryRunsANamedCommandAndNoKeyIsClaimedTwice) {
     EXPECT_EQ(books, 1);
 }
 
-TEST_F(MainWindow, DesktopMenuFollowsTheImageAndTheSuppressionFlag) {
+TEST_F(MainWindow, DesktopMenuFollowsTheImageAndTheSuppressionFlag)
+{
     QMenu* menu = window->desktopMenu();
     bool imageShown = false;
     session().shell.desktopImageVisible = [&] { return imageShown; };
@@ -278,7 +289,8 @@ TEST_F(MainWindow, DesktopMenuFollowsTheImageAndTheSuppressionFlag) {
     EXPECT_FALSE(menu->isVisible());
 }
 
-TEST_F(MainWindow, ShowHintsTwiceLeavesEveryHintAsItWasAndTheEntryChecked) {
+TEST_F(MainWindow, ShowHintsTwiceLeavesEveryHintAsItWasAndTheEntryChecked)
+{
     QAction* hints = entryAt(window->menuBar(), {"&Options", "&Show Hints"});
     ASSERT_TRUE(hints->isCheckable());
     EXPECT_TRUE(hints->isChecked());
@@ -311,7 +323,8 @@ TEST_F(MainWindow, ShowHintsTwiceLeavesEveryHintAsItWasAndTheEntryChecked) {
     QToolTip::hideText();
 }
 
-TEST_F(MainWindow, OptionTogglesStoreAtOnceAndKeepTheirMarksInStep) {
+TEST_F(MainWindow, OptionTogglesStoreAtOnceAndKeepTheirMarksInStep)
+{
     window->FormCreate();
     QMenuBar* bar = window->menuBar();
     QAction* verbose = entryAt(bar, {"&Options", "&Verbose Mode"});
@@ -338,7 +351,8 @@ TEST_F(MainWindow, OptionTogglesStoreAtOnceAndKeepTheirMarksInStep) {
     EXPECT_TRUE(IniFile(path("qb.ini")).readBool("APPEARANCE", "QuickFlip", false));
 }
 
-TEST_F(MainWindow, FormCreateLaysDownTheStoreFilesAndShowsTheSettings) {
+TEST_F(MainWindow, FormCreateLaysDownTheStoreFilesAndShowsTheSettings)
+{
     writeIni(
         QStringLiteral("[FUNCTIONS]\r\nItemExpansionOnDrop=-1\r\n[WINDOW "
                        "SIZES]\r\nClientWidth=700\r\nClientHeight=500\r\n"));
@@ -363,7 +377,8 @@ TEST_F(MainWindow, FormCreateLaysDownTheStoreFilesAndShowsTheSettings) {
     EXPECT_EQ(messenger.count(), 0) << messenger.texts().join("|").toStdString();
 }
 
-TEST_F(MainWindow, WithoutTheDictionaryTheStartReportsASystemErrorAndGoesOn) {
+TEST_F(MainWindow, WithoutTheDictionaryTheStartReportsASystemErrorAndGoesOn)
+{
     messenger.expect(QStringLiteral("Database not found"));
     session().store.close();
     ASSERT_TRUE(QFile::remove(path("DICT.DB")));
@@ -380,7 +395,8 @@ TEST_F(MainWindow, WithoutTheDictionaryTheStartReportsASystemErrorAndGoesOn) {
     EXPECT_FALSE(session().store.isOpen());
 }
 
-TEST_F(MainWindow, ADamagedTableEndsTheStartWithoutTouchingTheStore) {
+TEST_F(MainWindow, ADamagedTableEndsTheStartWithoutTouchingTheStore)
+{
     messenger.expect(QStringLiteral("DICT.DB: file is not a database"));
     session().store.close();
     QFile dict(path("DICT.DB"));
@@ -407,7 +423,8 @@ TEST_F(MainWindow, ADamagedTableEndsTheStartWithoutTouchingTheStore) {
     EXPECT_EQ(f.readAll(), damaged);
 }
 
-TEST_F(MainWindow, SetDownWinWithSavingOffWritesNothing) {
+TEST_F(MainWindow, SetDownWinWithSavingOffWritesNothing)
+{
     writeIni(
         QStringLiteral("[SYSTEM]\r\nSaveToIniFileOnExit=0\r\n[WINDOWS "
                        "UP]\r\nProj_1_exists=1\r\n[WINDOW SIZES]\r\nProj_1_Left=40\r\n"));
@@ -435,7 +452,8 @@ TEST_F(MainWindow, SetDownWinWithSavingOffWritesNothing) {
     EXPECT_EQ(asked, 1);
 }
 
-TEST_F(MainWindow, ClosingWithAnInconsistencyAsksEveryTimeAndNoKeepsTheProgramOpen) {
+TEST_F(MainWindow, ClosingWithAnInconsistencyAsksEveryTimeAndNoKeepsTheProgramOpen)
+{
     window->FormCreate();
     window->show();
     int commits = 0;
@@ -476,7 +494,8 @@ TEST_F(MainWindow, ClosingWithAnInconsistencyAsksEveryTimeAndNoKeepsTheProgramOp
     EXPECT_TRUE(IniFile(path("qb.ini")).hasKey("WINDOW SIZES", "ClientWidth"));
 }
 
-TEST_F(MainWindow, StopFlagClosesWithoutQuestionsAndWithoutWritingTheSettings) {
+TEST_F(MainWindow, StopFlagClosesWithoutQuestionsAndWithoutWritingTheSettings)
+{
     window->FormCreate();
     session().hooks.checkEmptyItems = [] { return false; };
     const QString before = iniText();
@@ -486,7 +505,8 @@ TEST_F(MainWindow, StopFlagClosesWithoutQuestionsAndWithoutWritingTheSettings) {
     EXPECT_EQ(iniText(), before);
 }
 
-TEST_F(MainWindow, SafetyStopShowsItsMessageOnceAndTheStopPicture) {
+TEST_F(MainWindow, SafetyStopShowsItsMessageOnceAndTheStopPicture)
+{
     messenger.expect(QStringLiteral("An unusual error was detected"));
     window->FormCreate();
     window->show();
@@ -506,7 +526,8 @@ TEST_F(MainWindow, SafetyStopShowsItsMessageOnceAndTheStopPicture) {
     EXPECT_FALSE(window->toolBar()->directoryPicture()->isVisible());
 }
 
-TEST_F(MainWindow, InformationFilesAreShownOnceAndAgainWhenTheyChange) {
+TEST_F(MainWindow, InformationFilesAreShownOnceAndAgainWhenTheyChange)
+{
     window->FormCreate();
     const QString info = QDir(dir()).filePath(QStringLiteral("QB_info_1.txt"));
     ASSERT_TRUE(files::writeTextFile(info, QStringLiteral("The garden opens on Monday.")));
@@ -556,7 +577,8 @@ TEST_F(MainWindow, InformationFilesAreShownOnceAndAgainWhenTheyChange) {
     EXPECT_TRUE(driver.strays.isEmpty());
 }
 
-TEST_F(MainWindow, WallpaperComesFromTheClipboardAndIsCleared) {
+TEST_F(MainWindow, WallpaperComesFromTheClipboardAndIsCleared)
+{
     messenger.expect(QStringLiteral("qb6828"));
     window->FormCreate();
     QClipboard* clipboard = QGuiApplication::clipboard();
@@ -590,7 +612,8 @@ TEST_F(MainWindow, WallpaperComesFromTheClipboardAndIsCleared) {
     clipboard->clear();
 }
 
-TEST_F(MainWindow, EditIniFileRereadsTheSettingsAfterTheEditor) {
+TEST_F(MainWindow, EditIniFileRereadsTheSettingsAfterTheEditor)
+{
     messenger.expect(QStringLiteral("qb8908"));
     window->FormCreate();
     EXPECT_FALSE(session().settings.quiet);
@@ -617,7 +640,8 @@ TEST_F(MainWindow, EditIniFileRereadsTheSettingsAfterTheEditor) {
     EXPECT_EQ(QDir::currentPath(), QDir(dir()).absolutePath());
 }
 
-TEST_F(MainWindow, ExplodeIndicatorShowsTheModeAndAPressTogglesIt) {
+TEST_F(MainWindow, ExplodeIndicatorShowsTheModeAndAPressTogglesIt)
+{
     int toggles = 0;
     window->commands().bind(QString::fromLatin1(cmd::ToggleExplodeMode), [&] { ++toggles; });
     ToolBarPanel* bar = window->toolBar();
@@ -644,7 +668,8 @@ TEST_F(MainWindow, ExplodeIndicatorShowsTheModeAndAPressTogglesIt) {
               QStringLiteral("Click here to change Explode Mode"));
 }
 
-TEST_F(MainWindow, ResetScreenAndTheBannerAndTheSmallWindow) {
+TEST_F(MainWindow, ResetScreenAndTheBannerAndTheSmallWindow)
+{
     window->show();
     window->desktop()->scrollTo(900, 700);
     int tops = 0;
@@ -665,7 +690,8 @@ TEST_F(MainWindow, ResetScreenAndTheBannerAndTheSmallWindow) {
     EXPECT_EQ(window->size(), QSize(640, 480));
 }
 
-TEST_F(MainWindow, FirstActivationRunsTheChecksOnceAndRestoresWindowsAfterEachSave) {
+TEST_F(MainWindow, FirstActivationRunsTheChecksOnceAndRestoresWindowsAfterEachSave)
+{
     ASSERT_TRUE(
         files::writeBytesFile(QDir(dir()).filePath("empty.wav"), QByteArray("RIFF....WAVE")));
     window->FormCreate();
@@ -709,7 +735,8 @@ TEST_F(MainWindow, FirstActivationRunsTheChecksOnceAndRestoresWindowsAfterEachSa
     EXPECT_GE(refreshes, 2);
 }
 
-TEST_F(MainWindow, TheClipboardIndicatorShowsTheClipboardAndTheLogoReturnsHome) {
+TEST_F(MainWindow, TheClipboardIndicatorShowsTheClipboardAndTheLogoReturnsHome)
+{
     window->show();
     ToolBarPanel* bar = window->toolBar();
     QClipboard* clipboard = QGuiApplication::clipboard();
@@ -727,14 +754,15 @@ TEST_F(MainWindow, TheClipboardIndicatorShowsTheClipboardAndTheLogoReturnsHome) 
 
     window->desktop()->scrollTo(600, 700);
     ASSERT_NE(window->desktop()->scrollX(), 0);
-    QMouseEvent press(QEvent::MouseButtonPress, QPointF(2, 2), QPointF(2, 2), Qt::LeftButton, Qt::LeftButton,
-                      Qt::NoModifier);
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(2, 2), QPointF(2, 2), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(bar->logoPanel(), &press);
     EXPECT_EQ(window->desktop()->scrollX(), 0);
     EXPECT_EQ(window->desktop()->scrollY(), 0);
 }
 
-TEST_F(MainWindow, ACtrlKeyReleaseRefreshesTheClipboardSizeAndOneOutsideAWidgetIsIgnored) {
+TEST_F(MainWindow, ACtrlKeyReleaseRefreshesTheClipboardSizeAndOneOutsideAWidgetIsIgnored)
+{
     int refreshes = 0;
     window->commands().bind(QString::fromLatin1(cmd::RefreshClipboardSize), [&] { ++refreshes; });
     window->show();
@@ -752,7 +780,8 @@ TEST_F(MainWindow, ACtrlKeyReleaseRefreshesTheClipboardSizeAndOneOutsideAWidgetI
     EXPECT_EQ(refreshes, 1);
 }
 
-TEST_F(MainWindow, WithoutTheEmptySoundRecordingIsOff) {
+TEST_F(MainWindow, WithoutTheEmptySoundRecordingIsOff)
+{
     window->FormCreate();
     ASSERT_TRUE(session().settings.audioEnabled);
     window->FormActivate();
@@ -760,7 +789,8 @@ TEST_F(MainWindow, WithoutTheEmptySoundRecordingIsOff) {
     EXPECT_FALSE(QFileInfo::exists(path("new.wav")));
 }
 
-TEST_F(MainWindow, ChecksThatStopTheSessionCloseTheWindowAtTheFirstActivation) {
+TEST_F(MainWindow, ChecksThatStopTheSessionCloseTheWindowAtTheFirstActivation)
+{
     window->FormCreate();
     window->show();
     session().shell.dataChecks = [] { session().flags.requestStop(); };
@@ -771,7 +801,8 @@ TEST_F(MainWindow, ChecksThatStopTheSessionCloseTheWindowAtTheFirstActivation) {
     EXPECT_EQ(iniText(), before) << "nothing written back from a stopped session";
 }
 
-TEST_F(MainWindow, ClosingPutsTheImportedTextBackIntoItsFile) {
+TEST_F(MainWindow, ClosingPutsTheImportedTextBackIntoItsFile)
+{
     window->FormCreate();
     ASSERT_TRUE(
         files::writeTextFile(QDir(dir()).filePath("qbimport.txt"), QStringLiteral("old line\r\n")));
@@ -782,7 +813,8 @@ TEST_F(MainWindow, ClosingPutsTheImportedTextBackIntoItsFile) {
     EXPECT_EQ(f.readAll(), QByteArray("old line\r\n\r\nnote one\r\nnote two\r\n"));
 }
 
-TEST_F(MainWindow, HelpEntriesOpenTheirTopics) {
+TEST_F(MainWindow, HelpEntriesOpenTheirTopics)
+{
     window->show();
     command(cmd::HotKeys)->trigger();
     auto helps = QApplication::topLevelWidgets();
@@ -813,7 +845,8 @@ TEST_F(MainWindow, HelpEntriesOpenTheirTopics) {
     EXPECT_TRUE(aboutText.contains(QStringLiteral("Quillbox 2000")));
 }
 
-TEST_F(MainWindow, WebEntriesWorkOnceTheBrowserCanBeStarted) {
+TEST_F(MainWindow, WebEntriesWorkOnceTheBrowserCanBeStarted)
+{
     EXPECT_FALSE(command(cmd::WebSite)->isEnabled());
     window.reset();
     QStringList opened;
@@ -838,7 +871,8 @@ TEST_F(MainWindow, WebEntriesWorkOnceTheBrowserCanBeStarted) {
 
 TEST_F(MainWindow, WithSavingOffClosingLeavesTheSettingsFileAsLoadingLeftIt)
 {
-    writeIni(QStringLiteral("[SYSTEM]\r\nSaveToIniFileOnExit=0\r\n[WINDOW SIZES]\r\nClientWidth=700\r\n"));
+    writeIni(QStringLiteral(
+        "[SYSTEM]\r\nSaveToIniFileOnExit=0\r\n[WINDOW SIZES]\r\nClientWidth=700\r\n"));
     window->FormCreate();
     const QString afterLoading = iniText();
     window->resize(900, 650);

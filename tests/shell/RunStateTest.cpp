@@ -46,7 +46,8 @@ TEST_F(RunState, ResetLeavesNothingOfTheRunBehind)
 
     s.resetRunState();
 
-    EXPECT_FALSE(s.flags.stopped() || s.flags.escapeRequested() || s.flags.abortHeld() || s.flags.closing());
+    EXPECT_FALSE(s.flags.stopped() || s.flags.escapeRequested() || s.flags.abortHeld() ||
+                 s.flags.closing());
     EXPECT_FALSE(s.commitRunning.raised());
     EXPECT_FALSE(populateState().loading);
     EXPECT_EQ(populateState().escPresses, 0);

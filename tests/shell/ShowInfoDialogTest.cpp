@@ -9,12 +9,12 @@
 #include <QTextCursor>
 #include <QToolButton>
 
-#include "support/ModalDriver.h"
-#include "shell/HelpWindow.h"
 #include "floor/Messages.h"
 #include "session/Session.h"
+#include "shell/HelpWindow.h"
 #include "shell/ShowInfoDialog.h"
 #include "shell/WidgetMessenger.h"
+#include "support/ModalDriver.h"
 #include "support/StoreFixture.h"
 
 using namespace qb;
@@ -23,18 +23,21 @@ namespace {
 
 // The information window itself, with the program's messenger behind ShowInfo.
 class ShowInfoWindow : public test::StoreFixture {
-  protected:
-    void SetUp() override {
+protected:
+    void SetUp() override
+    {
         StoreFixture::SetUp();
         session().setMessenger(&widgets);
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         HelpWindow::closeAll();
         session().setMessenger(&messenger);
         StoreFixture::TearDown();
     }
 
-    MessageRequest request(int kind, const QString& text = QStringLiteral("Something to say")) {
+    MessageRequest request(int kind, const QString& text = QStringLiteral("Something to say"))
+    {
         MessageRequest r;
         r.kind = kind;
         r.message = text;
@@ -42,7 +45,8 @@ class ShowInfoWindow : public test::StoreFixture {
         return r;
     }
 
-    QStringList visibleButtons(TfrmQBShowInfo& d) {
+    QStringList visibleButtons(TfrmQBShowInfo& d)
+    {
         QStringList out;
         for (MessageButton b : {MessageButton::Ok, MessageButton::Cancel, MessageButton::Yes,
                                 MessageButton::No, MessageButton::CloseAll})
@@ -50,7 +54,8 @@ class ShowInfoWindow : public test::StoreFixture {
         return out;
     }
 
-    QPushButton* defaultButton(TfrmQBShowInfo& d) {
+    QPushButton* defaultButton(TfrmQBShowInfo& d)
+    {
         for (MessageButton b : {MessageButton::Ok, MessageButton::Cancel, MessageButton::Yes,
                                 MessageButton::No, MessageButton::CloseAll})
             if (d.button(b)->isVisibleTo(&d) && d.button(b)->isDefault()) return d.button(b);
@@ -65,7 +70,8 @@ TfrmQBShowInfo* asInfo(QWidget* w) { return qobject_cast<TfrmQBShowInfo*>(w); }
 
 }  // namespace
 
-TEST_F(ShowInfoWindow, EachKindHasItsTitleButtonsAndDefault) {
+TEST_F(ShowInfoWindow, EachKindHasItsTitleButtonsAndDefault)
+{
     struct Case {
         int kind;
         const char* title;
@@ -105,7 +111,8 @@ TEST_F(ShowInfoWindow, EachKindHasItsTitleButtonsAndDefault) {
     EXPECT_TRUE(d.windowFlags() & Qt::WindowStaysOnTopHint);
 }
 
-TEST_F(ShowInfoWindow, ButtonsGiveTheirAnswersThroughShowInfo) {
+TEST_F(ShowInfoWindow, ButtonsGiveTheirAnswersThroughShowInfo)
+{
     auto click = [](MessageButton b) {
         return [b](QWidget* w) {
             ASSERT_TRUE(asInfo(w));
@@ -126,7 +133,8 @@ TEST_F(ShowInfoWindow, ButtonsGiveTheirAnswersThroughShowInfo) {
     EXPECT_TRUE(driver.strays.isEmpty());
 }
 
-TEST_F(ShowInfoWindow, AnswerFieldStartsTrimmedWithCaretAtEndAndFocus) {
+TEST_F(ShowInfoWindow, AnswerFieldStartsTrimmedWithCaretAtEndAndFocus)
+{
     QString answer = QStringLiteral("  garden  ");
     driver.then([](QWidget* w) {
         TfrmQBShowInfo* d = asInfo(w);
@@ -151,7 +159,8 @@ TEST_F(ShowInfoWindow, AnswerFieldStartsTrimmedWithCaretAtEndAndFocus) {
     EXPECT_EQ(kept, QStringLiteral("kept"));
 }
 
-TEST_F(ShowInfoWindow, OkWithEmptyAnswerCopiesTheSelectedMessageAndStaysOpen) {
+TEST_F(ShowInfoWindow, OkWithEmptyAnswerCopiesTheSelectedMessageAndStaysOpen)
+{
     // Long enough to be wrapped, so the selection runs across a break that wrapping added.
     const QString message = QStringLiteral(
         "Choose a keyword for the new item from this sentence about the distant lighthouse keeper "
@@ -188,7 +197,8 @@ TEST_F(ShowInfoWindow, OkWithEmptyAnswerCopiesTheSelectedMessageAndStaysOpen) {
     EXPECT_EQ(empty, QString());
 }
 
-TEST_F(ShowInfoWindow, SelectionAcrossTheMessagesOwnLineBreakBecomesABlank) {
+TEST_F(ShowInfoWindow, SelectionAcrossTheMessagesOwnLineBreakBecomesABlank)
+{
     TfrmQBShowInfo d;
     MessageRequest r = request(kInputRequest, QStringLiteral("first line\r\nsecond line"));
     d.prepare(r);
@@ -199,7 +209,8 @@ TEST_F(ShowInfoWindow, SelectionAcrossTheMessagesOwnLineBreakBecomesABlank) {
     EXPECT_EQ(d.selectedMessageText(), QStringLiteral("line second"));
 }
 
-TEST_F(ShowInfoWindow, EraseButtonRemovesTheLastCharacterOrOnlyTheSelectionMark) {
+TEST_F(ShowInfoWindow, EraseButtonRemovesTheLastCharacterOrOnlyTheSelectionMark)
+{
     TfrmQBShowInfo d;
     MessageRequest r = request(kInputRequest);
     r.answer = QStringLiteral("abc");
@@ -220,7 +231,8 @@ TEST_F(ShowInfoWindow, EraseButtonRemovesTheLastCharacterOrOnlyTheSelectionMark)
         << "pressing it must not take the field's selection";
 }
 
-TEST_F(ShowInfoWindow, LongMessagesWrapAndTheWindowGrowsWithoutCuttingText) {
+TEST_F(ShowInfoWindow, LongMessagesWrapAndTheWindowGrowsWithoutCuttingText)
+{
     QString words;
     for (int i = 0; i < 60; ++i) words += QStringLiteral("word%1 ").arg(i);
     TfrmQBShowInfo d;
@@ -250,7 +262,8 @@ TEST_F(ShowInfoWindow, LongMessagesWrapAndTheWindowGrowsWithoutCuttingText) {
     }
 }
 
-TEST_F(ShowInfoWindow, CodeIsShownRightAlignedForSystemErrorsAndHelpOpensItsTopic) {
+TEST_F(ShowInfoWindow, CodeIsShownRightAlignedForSystemErrorsAndHelpOpensItsTopic)
+{
     TfrmQBShowInfo d;
     MessageRequest r = request(kError);
     r.code = QStringLiteral("qb748");
@@ -294,7 +307,8 @@ TEST_F(ShowInfoWindow, CodeIsShownRightAlignedForSystemErrorsAndHelpOpensItsTopi
     EXPECT_FALSE(d.helpButton()->isVisibleTo(&d));
 }
 
-TEST_F(ShowInfoWindow, NoTextHidesTheTextArea) {
+TEST_F(ShowInfoWindow, NoTextHidesTheTextArea)
+{
     TfrmQBShowInfo d;
     d.prepare(request(kInputRequest, QStringLiteral("   ")));
     EXPECT_FALSE(d.textArea()->isVisibleTo(&d));

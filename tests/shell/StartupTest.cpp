@@ -10,9 +10,9 @@
 
 #include "platform/FileNames.h"
 #include "platform/IniFile.h"
+#include "session/Session.h"
 #include "shell/DesktopProgram.h"
 #include "shell/MainWindow.h"
-#include "session/Session.h"
 #include "shell/SingleInstanceGuard.h"
 #include "shell/Startup.h"
 #include "shell/WindowLayout.h"
@@ -26,13 +26,15 @@ namespace {
 
 // A store directory that the test lays out itself.
 class Startup : public test::StoreFixture {
-  protected:
+protected:
     Startup() : StoreFixture(false) {}
-    void SetUp() override {
+    void SetUp() override
+    {
         StoreFixture::SetUp();
         cwd = QDir::currentPath();
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         QDir::setCurrent(cwd);
         StoreFixture::TearDown();
     }
@@ -41,7 +43,8 @@ class Startup : public test::StoreFixture {
     QString cwd;
 };
 
-QStringList zipListing(const QString& package) {
+QStringList zipListing(const QString& package)
+{
     QProcess p;
     p.start(QStringLiteral("unzip"), {QStringLiteral("-Z1"), package});
     if (!p.waitForFinished(30000)) return {};
@@ -51,7 +54,8 @@ QStringList zipListing(const QString& package) {
 
 }  // namespace
 
-TEST_F(Startup, EntryMakesAFreshStoreOnlyInANewOrEmptyDirectory) {
+TEST_F(Startup, EntryMakesAFreshStoreOnlyInANewOrEmptyDirectory)
+{
     const QString fresh = sub(QStringLiteral("new/store"));
     EntryCheck check = CheckProgramEntry(fresh);
     ASSERT_TRUE(check.ok) << check.message.toStdString();
@@ -78,7 +82,8 @@ TEST_F(Startup, EntryMakesAFreshStoreOnlyInANewOrEmptyDirectory) {
     EXPECT_TRUE(check.message.contains(blocked)) << check.message.toStdString();
 }
 
-TEST_F(Startup, DeepestAllowedStorePathIs65CharactersWithItsSeparator) {
+TEST_F(Startup, DeepestAllowedStorePathIs65CharactersWithItsSeparator)
+{
     const QString base = dir() + QLatin1Char('/');
     ASSERT_LT(base.size(), 60);
     const QString allowed = base + QString(64 - base.size(), QLatin1Char('a'));
@@ -91,7 +96,8 @@ TEST_F(Startup, DeepestAllowedStorePathIs65CharactersWithItsSeparator) {
     EXPECT_FALSE(QFileInfo::exists(tooLong));
 }
 
-TEST_F(Startup, BatchFilesPackTheStoreWithZip) {
+TEST_F(Startup, BatchFilesPackTheStoreWithZip)
+{
     ASSERT_TRUE(CheckProgramEntry(dir()).ok);
     // A table file spelled otherwise is listed as it is spelled.
     ASSERT_TRUE(QFile::rename(sub("PROJECT.DB"), sub("Project.db")));
@@ -126,7 +132,8 @@ TEST_F(Startup, BatchFilesPackTheStoreWithZip) {
     EXPECT_EQ(listed, expected);
 }
 
-TEST_F(Startup, InformationFilesCountAsChangedUntilTheirTimeIsRecorded) {
+TEST_F(Startup, InformationFilesCountAsChangedUntilTheirTimeIsRecorded)
+{
     ASSERT_TRUE(files::writeTextFile(sub("QB_Program_Fixes.txt"), QStringLiteral("fixed")));
     ASSERT_TRUE(files::writeTextFile(sub("QB_info_9.txt"), QStringLiteral("not one of them")));
     IniFile ini(session().iniPath());
@@ -137,7 +144,8 @@ TEST_F(Startup, InformationFilesCountAsChangedUntilTheirTimeIsRecorded) {
     EXPECT_TRUE(ChangedInformationFiles(dir(), IniFile(session().iniPath())).empty());
 }
 
-TEST(WindowLayout, RestoreBringsBackEachRecordedWindowWithDefaultsAndGoesOnAfterAFailure) {
+TEST(WindowLayout, RestoreBringsBackEachRecordedWindowWithDefaultsAndGoesOnAfterAFailure)
+{
     test::ScriptedMessenger messenger;
     session().setMessenger(&messenger);
     QTemporaryDir tmp;
@@ -198,7 +206,8 @@ TEST(WindowLayout, RestoreBringsBackEachRecordedWindowWithDefaultsAndGoesOnAfter
     session().setMessenger(nullptr);
 }
 
-TEST(WindowLayout, SaveRecordsTenProjectAndFiveDictionaryWindowsAndClearsTheOldSlots) {
+TEST(WindowLayout, SaveRecordsTenProjectAndFiveDictionaryWindowsAndClearsTheOldSlots)
+{
     QTemporaryDir tmp;
     IniFile ini;
     ini.writeBool("WINDOWS UP", "Proj_9_exists", true);
@@ -258,7 +267,8 @@ TEST(WindowLayout, SaveRecordsTenProjectAndFiveDictionaryWindowsAndClearsTheOldS
     EXPECT_TRUE(ini.readBool("WINDOWS UP", "Dict_4_exists", false));
 }
 
-TEST_F(Startup, SecondCopyOnTheSameStoreAsksTheFirstToComeForward) {
+TEST_F(Startup, SecondCopyOnTheSameStoreAsksTheFirstToComeForward)
+{
     ASSERT_TRUE(CheckProgramEntry(dir()).ok);
     SingleInstanceGuard first(dir());
     ASSERT_TRUE(first.acquire());
@@ -281,7 +291,8 @@ TEST_F(Startup, SecondCopyOnTheSameStoreAsksTheFirstToComeForward) {
 }
 
 // A lock file that cannot be made is not another running copy: the start says what is wrong.
-TEST_F(Startup, AStoreDirectoryThatCannotBeWrittenIsNamedNotTakenForASecondCopy) {
+TEST_F(Startup, AStoreDirectoryThatCannotBeWrittenIsNamedNotTakenForASecondCopy)
+{
     SingleInstanceGuard gone(sub("no-such-directory"));
     EXPECT_FALSE(gone.acquire());
     EXPECT_FALSE(gone.problem().isEmpty());
@@ -293,15 +304,18 @@ TEST_F(Startup, AStoreDirectoryThatCannotBeWrittenIsNamedNotTakenForASecondCopy)
     QFile::setPermissions(store, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
     const QStringList before = QDir(store).entryList(QDir::AllEntries | QDir::Hidden);
     DesktopStart start = StartDesktopProgram({"quillbox", "--dir", store});
-    QFile::setPermissions(store, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QFile::setPermissions(store,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     EXPECT_FALSE(start.window);
     EXPECT_EQ(start.exitCode, 1);
     ASSERT_EQ(messenger.plain.size(), 1u);
-    EXPECT_TRUE(messenger.plain[0].contains(QStringLiteral("cannot write in"))) << messenger.plain[0].toStdString();
+    EXPECT_TRUE(messenger.plain[0].contains(QStringLiteral("cannot write in")))
+        << messenger.plain[0].toStdString();
     EXPECT_EQ(QDir(store).entryList(QDir::AllEntries | QDir::Hidden), before);
 }
 
-TEST_F(Startup, DesktopStartOpensAFreshStoreAndRefusesAForeignDirectory) {
+TEST_F(Startup, DesktopStartOpensAFreshStoreAndRefusesAForeignDirectory)
+{
     messenger.expect(QStringLiteral("Data base missing"));
     const QString store = sub("fresh");
     {
@@ -339,7 +353,8 @@ TEST_F(Startup, DesktopStartOpensAFreshStoreAndRefusesAForeignDirectory) {
 
 // The real program, on the offscreen platform: a fresh store, a second copy that ends at once,
 // and an orderly end on a termination request.
-TEST_F(Startup, ProgramStartsOnAFreshStoreAndEndsInOrder) {
+TEST_F(Startup, ProgramStartsOnAFreshStoreAndEndsInOrder)
+{
     const QString store = sub("program");
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));

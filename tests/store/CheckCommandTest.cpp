@@ -42,13 +42,17 @@ TEST_F(CheckCommand, RecreatesTheMissingTablesAndRefillsInflec)
         ASSERT_TRUE(db.open(path(QStringLiteral("INFLEC.DB")), false));
         sql::Statement st(db, QStringLiteral("SELECT Word, WNo FROM INFLEC ORDER BY WNo"));
         QStringList forms;
-        while (st.next()) forms << st.textValue(0) + QLatin1Char('|') + QString::number(st.intValue(1));
+        while (st.next())
+            forms << st.textValue(0) + QLatin1Char('|') + QString::number(st.intValue(1));
         EXPECT_EQ(forms, (QStringList{QStringLiteral("river|1"), QStringLiteral("река|2")}));
         sql::Database sched;
         ASSERT_TRUE(sched.open(path(QStringLiteral("SCHED.DB")), false));
-        sql::Statement fields(sched, QStringLiteral("SELECT group_concat(name, ',') FROM pragma_table_info('SCHED')"));
+        sql::Statement fields(
+            sched,
+            QStringLiteral("SELECT group_concat(name, ',') FROM pragma_table_info('SCHED')"));
         ASSERT_TRUE(fields.next());
-        EXPECT_EQ(fields.textValue(0), QStringLiteral("IT,TX,ITS,Animation")) << "SCHED has ITEM's fields";
+        EXPECT_EQ(fields.textValue(0), QStringLiteral("IT,TX,ITS,Animation"))
+            << "SCHED has ITEM's fields";
         sql::Database words;
         ASSERT_TRUE(words.open(path(QStringLiteral("WORD.DB")), false));
         sql::Statement wfq(words, QStringLiteral("SELECT WFQ FROM WORD ORDER BY WNo"));
@@ -61,12 +65,14 @@ TEST_F(CheckCommand, RecreatesTheMissingTablesAndRefillsInflec)
     QString tool = QStandardPaths::findExecutable(QStringLiteral("sqlite3"));
     if (tool.isEmpty()) GTEST_SKIP() << "sqlite3 tool not installed";
     QProcess p;
-    p.start(tool, {path(QStringLiteral("INFLEC.DB")), QStringLiteral("SELECT Word || '=' || WNo FROM INFLEC ORDER BY WNo;")});
+    p.start(tool, {path(QStringLiteral("INFLEC.DB")),
+                   QStringLiteral("SELECT Word || '=' || WNo FROM INFLEC ORDER BY WNo;")});
     ASSERT_TRUE(p.waitForFinished());
     EXPECT_EQ(QString::fromUtf8(p.readAllStandardOutput()), QStringLiteral("river=1\nрека=2\n"));
     p.start(tool, {path(QStringLiteral("SHOW.DB")), QStringLiteral(".schema")});
     ASSERT_TRUE(p.waitForFinished());
-    EXPECT_TRUE(QString::fromUtf8(p.readAllStandardOutput()).contains(QStringLiteral("PRIMARY KEY (\"ConCatId\")")));
+    EXPECT_TRUE(QString::fromUtf8(p.readAllStandardOutput())
+                    .contains(QStringLiteral("PRIMARY KEY (\"ConCatId\")")));
 }
 
 TEST_F(CheckCommand, ABrokenOrderIsPrintedAndFailsTheCommand)
@@ -74,9 +80,11 @@ TEST_F(CheckCommand, ABrokenOrderIsPrintedAndFailsTheCommand)
     alterFile(QStringLiteral("ITEM.DB"), QStringLiteral("DROP INDEX ITEM_ITS"));
     QString out, err;
     EXPECT_EQ(check(&out, &err), 1);
-    EXPECT_TRUE(err.contains(QStringLiteral("ITEM.db table in application directory is not OK."))) << err.toStdString();
+    EXPECT_TRUE(err.contains(QStringLiteral("ITEM.db table in application directory is not OK.")))
+        << err.toStdString();
     EXPECT_TRUE(out.contains(QStringLiteral("Store checks found problems"))) << out.toStdString();
-    EXPECT_TRUE(QFileInfo::exists(path(QStringLiteral("problems.txt")))) << "system errors are logged";
+    EXPECT_TRUE(QFileInfo::exists(path(QStringLiteral("problems.txt"))))
+        << "system errors are logged";
 }
 
 TEST_F(CheckCommand, StatsFailsWithTheReasonWhenATableFileIsMissing)

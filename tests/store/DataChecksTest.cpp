@@ -1,8 +1,8 @@
 #include "session/DataChecks.h"
 
 #include "StoreChecksSupport.h"
-#include "store/Schema.h"
 #include "session/TableOrder.h"
+#include "store/Schema.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +16,8 @@ class DataChecksTest : public test::StoreChecksFixture {
 protected:
     QString indexFailure(const QString& table) const
     {
-        return QStringLiteral("A non-trivial system error occurred here\r\n") + table + kIndexCheckMessage;
+        return QStringLiteral("A non-trivial system error occurred here\r\n") + table +
+               kIndexCheckMessage;
     }
     // A store in use: its INFLEC has forms, so the start does not refill it.
     void addWordWithForm(const QString& word, int wno)
@@ -49,7 +50,8 @@ TEST_F(DataChecksTest, AnOlderStoreGainsTheNewerTablesEmptyAndTheChecksPass)
         EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM ") + table).toInt(), 0);
     }
     EXPECT_EQ(desktopClears, 3) << "each creation clears the desktop first";
-    EXPECT_EQ(banners, (QStringList{QStringLiteral("Wait for Database Checks"), QStringLiteral("Frequencies Update")}));
+    EXPECT_EQ(banners, (QStringList{QStringLiteral("Wait for Database Checks"),
+                                    QStringLiteral("Frequencies Update")}));
     EXPECT_EQ(bannerHides, 1);
 }
 
@@ -57,8 +59,10 @@ TEST_F(DataChecksTest, AStoreThatHasTheTablesKeepsTheirContents)
 {
     addWordWithForm(QStringLiteral("tree"), 1);
     QByteArray picture("BM\x00\x01\xff picture bytes", 20);
-    exec(QStringLiteral("INSERT INTO ITMSJMP (ITS1, ITS2, TS) VALUES (-46001.1, -46002.2, '2026-12-08T14:35:07')"));
-    exec(QStringLiteral("INSERT INTO SHOW (ConCatId, Image, Audio) VALUES ('1*2*note', ?1, NULL)"), {picture});
+    exec(QStringLiteral(
+        "INSERT INTO ITMSJMP (ITS1, ITS2, TS) VALUES (-46001.1, -46002.2, '2026-12-08T14:35:07')"));
+    exec(QStringLiteral("INSERT INTO SHOW (ConCatId, Image, Audio) VALUES ('1*2*note', ?1, NULL)"),
+         {picture});
     exec(QStringLiteral("INSERT INTO PRJORDR (Project, IT, ITS) VALUES ('GARDEN', -46001.1, 3.0)"));
     exec(QStringLiteral("INSERT INTO SCHED (IT) VALUES (-46001.1)"));
     const QString snapshot = QStringLiteral(
@@ -88,13 +92,17 @@ TEST_F(DataChecksTest, AMissingInflecIsRebuiltFromWordAndRepeatedPairsGoToKV1)
 
     EXPECT_TRUE(QFileInfo::exists(path(QStringLiteral("INFLEC.DB"))));
     EXPECT_EQ(rows(QStringLiteral("SELECT Word, WNo FROM INFLEC ORDER BY WNo, Word")),
-              (QStringList{QStringLiteral("apple|1"), QStringLiteral("pear|2"), QStringLiteral("pear|3"),
-                           QStringLiteral("größe|4")}));
-    EXPECT_EQ(rows(QStringLiteral("SELECT Word, WNo FROM temp.KV1")), QStringList{QStringLiteral("apple|1")});
+              (QStringList{QStringLiteral("apple|1"), QStringLiteral("pear|2"),
+                           QStringLiteral("pear|3"), QStringLiteral("größe|4")}));
+    EXPECT_EQ(rows(QStringLiteral("SELECT Word, WNo FROM temp.KV1")),
+              QStringList{QStringLiteral("apple|1")});
     EXPECT_EQ(messenger.count(), 0) << "key violations are not reported";
     EXPECT_EQ(windowRestores, 0) << "a rebuild does not refill and so does not restore the windows";
     // The rebuilt table has its key and the WNo_ index: the checks of its orders passed.
-    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM inflec.sqlite_master WHERE name = 'WNo_'")).toInt(), 1);
+    EXPECT_EQ(
+        scalar(QStringLiteral("SELECT COUNT(*) FROM inflec.sqlite_master WHERE name = 'WNo_'"))
+            .toInt(),
+        1);
 }
 
 TEST_F(DataChecksTest, AnEmptyInflecIsRefilledButOneWithFormsIsLeftAlone)
@@ -116,7 +124,8 @@ TEST_F(DataChecksTest, AnEmptyInflecIsRefilledButOneWithFormsIsLeftAlone)
     // A fill called directly (as the restore does) keeps existing pairs once and parks them in KV1.
     EXPECT_TRUE(FillInflec());
     EXPECT_EQ(rows(QStringLiteral("SELECT Word, WNo FROM INFLEC ORDER BY WNo")),
-              (QStringList{QStringLiteral("house|1"), QStringLiteral("mouse|2"), QStringLiteral("louse|3")}));
+              (QStringList{QStringLiteral("house|1"), QStringLiteral("mouse|2"),
+                           QStringLiteral("louse|3")}));
     EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM temp.KV1")).toInt(), 2);
 }
 
@@ -160,12 +169,14 @@ TEST_F(DataChecksTest, ADroppedIndexFailsItsCheckAndTheOtherChecksStillRun)
     EXPECT_EQ(messenger.shown[0].request.kind, kSystemError);
     EXPECT_EQ(messenger.shown[1].request.message, indexFailure(QStringLiteral("WORD.db")));
     EXPECT_FALSE(session().flags.stopped());
-    EXPECT_EQ(scalar(QStringLiteral("SELECT WFQ FROM WORD")).toInt(), 1) << "the frequencies still ran";
+    EXPECT_EQ(scalar(QStringLiteral("SELECT WFQ FROM WORD")).toInt(), 1)
+        << "the frequencies still ran";
 }
 
 TEST_F(DataChecksTest, CloseAllOnAFailedCheckSkipsTheRemainingChecks)
 {
-    alterFile(QStringLiteral("DICT.DB"), QStringLiteral("DROP INDEX DICT_CTS; DROP INDEX DICT_WNo"));
+    alterFile(QStringLiteral("DICT.DB"),
+              QStringLiteral("DROP INDEX DICT_CTS; DROP INDEX DICT_WNo"));
     alterFile(QStringLiteral("ITEMURL.DB"), QStringLiteral("DROP INDEX ITEMURL_Project"));
     messenger.answer(MessageButton::CloseAll);
 
@@ -199,16 +210,21 @@ TEST_F(DataChecksTest, CheckIndexReadsAFolderAsDatabaseAndDoesNothingWhileStoppe
     messenger.expect(QStringLiteral("DICT.db is missing"));
     QString scratch = QDir(dir()).filePath(QStringLiteral("TmpImp"));
     ASSERT_TRUE(QDir().mkpath(scratch));
-    ASSERT_TRUE(QFile::copy(path(QStringLiteral("WORD.DB")), QDir(scratch).filePath(QStringLiteral("Word.db"))));
-    EXPECT_TRUE(CheckIndex(scratch, QStringLiteral("WORD.db"), kIndexCheckMessage, QStringLiteral("WTS2")));
-    EXPECT_FALSE(CheckIndex(scratch, QStringLiteral("WORD.db"), QStringLiteral(" lacks Tag"), QStringLiteral("Tag")));
-    EXPECT_FALSE(CheckIndex(scratch, QStringLiteral("DICT.db"), QStringLiteral(" is missing"), QStringLiteral("C")));
+    ASSERT_TRUE(QFile::copy(path(QStringLiteral("WORD.DB")),
+                            QDir(scratch).filePath(QStringLiteral("Word.db"))));
+    EXPECT_TRUE(
+        CheckIndex(scratch, QStringLiteral("WORD.db"), kIndexCheckMessage, QStringLiteral("WTS2")));
+    EXPECT_FALSE(CheckIndex(scratch, QStringLiteral("WORD.db"), QStringLiteral(" lacks Tag"),
+                            QStringLiteral("Tag")));
+    EXPECT_FALSE(CheckIndex(scratch, QStringLiteral("DICT.db"), QStringLiteral(" is missing"),
+                            QStringLiteral("C")));
     ASSERT_EQ(messenger.count(), 2);
     EXPECT_EQ(messenger.shown[0].request.code, QStringLiteral("WORD.db lacks Tag"));
     EXPECT_EQ(messenger.shown[1].request.code, QStringLiteral("DICT.db is missing"));
 
     session().flags.requestStop();
-    EXPECT_FALSE(CheckIndex(kStoreDatabaseName, QStringLiteral("WORD.db"), kIndexCheckMessage, QStringLiteral("WNo")));
+    EXPECT_FALSE(CheckIndex(kStoreDatabaseName, QStringLiteral("WORD.db"), kIndexCheckMessage,
+                            QStringLiteral("WNo")));
     EXPECT_EQ(messenger.count(), 2);
 }
 
@@ -221,7 +237,8 @@ TEST_F(DataChecksTest, WithoutTheDictionaryTheChecksSayWhichFileToRestore)
     EXPECT_TRUE(session().flags.stopped());
     ASSERT_EQ(messenger.count(), 1) << messenger.texts().join(QLatin1Char('|')).toStdString();
     const QString text = messenger.shown[0].request.message;
-    EXPECT_TRUE(text.contains(QStringLiteral("Failed to upgrade the data base to Quillbox 2000 version")));
+    EXPECT_TRUE(
+        text.contains(QStringLiteral("Failed to upgrade the data base to Quillbox 2000 version")));
     EXPECT_TRUE(text.contains(QStringLiteral("DICT.DB is missing"))) << text.toStdString();
     EXPECT_FALSE(text.contains(QStringLiteral("ITMSJMP"))) << "the start makes that one itself";
 }
@@ -231,7 +248,7 @@ TEST_F(DataChecksTest, OverwrittenPagesStopTheChecksBeforeAnyWriteAndNameTheFile
     messenger.expect(QStringLiteral("ITEM.DB is damaged"));
     for (int i = 0; i < 200; ++i)
         exec(QStringLiteral("INSERT INTO ITEM (IT, TX, ITS) VALUES (?1, ?2, ?1)"),
-            {-46000.0 - i, QString(400, QChar(u'a' + i % 26))});
+             {-46000.0 - i, QString(400, QChar(u'a' + i % 26))});
     session().store.close();
     {
         QFile f(path(QStringLiteral("ITEM.DB")));
@@ -251,6 +268,8 @@ TEST_F(DataChecksTest, OverwrittenPagesStopTheChecksBeforeAnyWriteAndNameTheFile
     EXPECT_FALSE(DataChecks());
     EXPECT_TRUE(session().flags.stopped());
     ASSERT_EQ(messenger.plain.size(), 1u);
-    EXPECT_TRUE(messenger.plain[0].contains(QStringLiteral("ITEM.DB is damaged"))) << messenger.plain[0].toStdString();
-    EXPECT_FALSE(QFileInfo::exists(path(QStringLiteral("ITMSJMP.DB")))) << "nothing is written before the check";
+    EXPECT_TRUE(messenger.plain[0].contains(QStringLiteral("ITEM.DB is damaged")))
+        << messenger.plain[0].toStdString();
+    EXPECT_FALSE(QFileInfo::exists(path(QStringLiteral("ITMSJMP.DB"))))
+        << "nothing is written before the check";
 }

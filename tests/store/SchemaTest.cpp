@@ -34,7 +34,8 @@ QStringList indexColumns(sql::Database& db, const QString& index)
 TEST_F(FreshDir, CliInitMakesAllElevenTableFilesWithFieldsAndIndexes)
 {
     QString out, err;
-    ASSERT_EQ(runCli({QStringLiteral("--dir"), dir(), QStringLiteral("init")}, &out, &err), 0) << err.toStdString();
+    ASSERT_EQ(runCli({QStringLiteral("--dir"), dir(), QStringLiteral("init")}, &out, &err), 0)
+        << err.toStdString();
     ASSERT_EQ(schema::tables().size(), 11u);
     for (const schema::Table& table : schema::tables()) {
         QString file = QDir(dir()).filePath(table.fileName);
@@ -42,7 +43,8 @@ TEST_F(FreshDir, CliInitMakesAllElevenTableFilesWithFieldsAndIndexes)
         sql::Database db;
         ASSERT_TRUE(db.open(file, false));
         QString why;
-        EXPECT_TRUE(schema::fileHasTable(db, QStringLiteral("main"), table, &why)) << why.toStdString();
+        EXPECT_TRUE(schema::fileHasTable(db, QStringLiteral("main"), table, &why))
+            << why.toStdString();
         for (const schema::Index& ix : table.indexes)
             EXPECT_EQ(indexColumns(db, ix.name), ix.fields) << ix.name.toStdString();
     }
@@ -59,8 +61,10 @@ TEST_F(FreshDir, TheSqlite3ToolReadsTheFiles)
     p.start(tool, {QDir(dir()).filePath(QStringLiteral("INFLEC.DB")), QStringLiteral(".schema")});
     ASSERT_TRUE(p.waitForFinished());
     QString schemaText = QString::fromUtf8(p.readAllStandardOutput());
-    EXPECT_TRUE(schemaText.contains(QStringLiteral("PRIMARY KEY (\"Word\", \"WNo\")"))) << schemaText.toStdString();
-    EXPECT_TRUE(schemaText.contains(QStringLiteral("CREATE UNIQUE INDEX \"WNo_\""))) << schemaText.toStdString();
+    EXPECT_TRUE(schemaText.contains(QStringLiteral("PRIMARY KEY (\"Word\", \"WNo\")")))
+        << schemaText.toStdString();
+    EXPECT_TRUE(schemaText.contains(QStringLiteral("CREATE UNIQUE INDEX \"WNo_\"")))
+        << schemaText.toStdString();
 }
 
 TEST_F(FreshDir, OpeningFindsTablesInAnySpellingAndLeavesMissingOnesUnattached)
@@ -73,7 +77,8 @@ TEST_F(FreshDir, OpeningFindsTablesInAnySpellingAndLeavesMissingOnesUnattached)
     ASSERT_TRUE(session().store.open(dir(), &error)) << error.toStdString();
     EXPECT_TRUE(session().store.isAttached(QStringLiteral("INFLEC")));
     EXPECT_FALSE(session().store.isAttached(QStringLiteral("SHOW")));
-    EXPECT_FALSE(QFile::exists(d.filePath(QStringLiteral("SHOW.DB")))) << "opening must not create files";
+    EXPECT_FALSE(QFile::exists(d.filePath(QStringLiteral("SHOW.DB"))))
+        << "opening must not create files";
     EXPECT_EQ(session().store.missingTables(), QStringList{QStringLiteral("SHOW")});
     sql::Statement st(session().store.db(), QStringLiteral("SELECT COUNT(*) FROM INFLEC"));
     EXPECT_TRUE(st.next());

@@ -26,7 +26,8 @@ protected:
     void removeTableFiles(const QStringList& fileNames)
     {
         session().store.close();
-        for (const QString& name : fileNames) ASSERT_TRUE(QFile::remove(path(name))) << name.toStdString();
+        for (const QString& name : fileNames)
+            ASSERT_TRUE(QFile::remove(path(name))) << name.toStdString();
         QString error;
         ASSERT_TRUE(session().store.open(dir(), &error)) << error.toStdString();
     }

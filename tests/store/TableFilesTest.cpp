@@ -3,8 +3,8 @@
 #include "StoreChecksSupport.h"
 #include "platform/FileNames.h"
 #include "session/Engine.h"
-#include "store/Schema.h"
 #include "session/TableOrder.h"
+#include "store/Schema.h"
 
 #include <gtest/gtest.h>
 
@@ -33,7 +33,8 @@ protected:
                 bytes[1] = 'M';
                 picture = bytes;
             }
-            exec(QStringLiteral("INSERT INTO ITEM (IT, TX, ITS, Animation) VALUES (?1, ?2, ?3, ?4)"),
+            exec(
+                QStringLiteral("INSERT INTO ITEM (IT, TX, ITS, Animation) VALUES (?1, ?2, ?3, ?4)"),
                 {-46000.0 - i * 0.001, text, -46100.0 - i * 0.001, picture});
         }
     }
@@ -46,7 +47,9 @@ protected:
     }
     QStringList indexNames(const QString& schema)
     {
-        return rows(QStringLiteral("SELECT name FROM %1.sqlite_master WHERE type = 'index' ORDER BY name").arg(schema));
+        return rows(
+            QStringLiteral("SELECT name FROM %1.sqlite_master WHERE type = 'index' ORDER BY name")
+                .arg(schema));
     }
 };
 
@@ -65,10 +68,12 @@ TEST_F(TableFilesTest, PackingAStoreTableKeepsEveryRecordByteForByteAndReopensTh
 
     EXPECT_EQ(messenger.count(), 0) << messenger.texts().join(QLatin1Char('\n')).toStdString();
     ASSERT_TRUE(session().store.isOpen());
-    EXPECT_TRUE(session().store.isAttached(QStringLiteral("WORD"))) << "every table is attached again";
+    EXPECT_TRUE(session().store.isAttached(QStringLiteral("WORD")))
+        << "every table is attached again";
     EXPECT_EQ(itemRows(), before);
     EXPECT_EQ(indexNames(QStringLiteral("main")), indexesBefore);
-    EXPECT_LT(QFileInfo(path(QStringLiteral("ITEM.DB"))).size(), sizeBefore) << "the file was rewritten";
+    EXPECT_LT(QFileInfo(path(QStringLiteral("ITEM.DB"))).size(), sizeBefore)
+        << "the file was rewritten";
     EXPECT_FALSE(QFileInfo::exists(QDir(dir()).filePath(QStringLiteral("temp.db"))));
 }
 
@@ -77,19 +82,22 @@ TEST_F(TableFilesTest, PackingATableInAScratchFolderKeepsItsSpellingAndLeavesThe
     QByteArray image(3000, '\0');
     for (int i = 0; i < image.size(); ++i) image[i] = char(i * 31);
     exec(QStringLiteral("INSERT INTO SHOW (ConCatId, Image, Audio) VALUES ('1*2', ?1, ?2)"),
-        {image, QByteArray("RIFF\0\0WAVE", 10)});
+         {image, QByteArray("RIFF\0\0WAVE", 10)});
     QString scratch = QDir(dir()).filePath(QStringLiteral("TmpImp"));
     ASSERT_TRUE(QDir().mkpath(scratch));
-    ASSERT_TRUE(QFile::copy(path(QStringLiteral("SHOW.DB")), QDir(scratch).filePath(QStringLiteral("Show.db"))));
+    ASSERT_TRUE(QFile::copy(path(QStringLiteral("SHOW.DB")),
+                            QDir(scratch).filePath(QStringLiteral("Show.db"))));
     // A leftover from an interrupted pack is cleared first.
-    ASSERT_TRUE(files::writeTextFile(QDir(scratch).filePath(QStringLiteral("temp.db")), QStringLiteral("junk")));
+    ASSERT_TRUE(files::writeTextFile(QDir(scratch).filePath(QStringLiteral("temp.db")),
+                                     QStringLiteral("junk")));
 
     EXPECT_TRUE(PackTable(QStringLiteral("SHOW"), scratch));
 
     EXPECT_EQ(QDir(scratch).entryList(QDir::Files), QStringList{QStringLiteral("Show.db")});
     sql::Database packed;
     ASSERT_TRUE(packed.open(QDir(scratch).filePath(QStringLiteral("Show.db")), false));
-    sql::Statement st(packed, QStringLiteral("SELECT Image, Audio FROM SHOW WHERE ConCatId = '1*2'"));
+    sql::Statement st(packed,
+                      QStringLiteral("SELECT Image, Audio FROM SHOW WHERE ConCatId = '1*2'"));
     ASSERT_TRUE(st.next());
     EXPECT_EQ(st.blobValue(0), image);
     EXPECT_EQ(st.blobValue(1), QByteArray("RIFF\0\0WAVE", 10));
@@ -119,11 +127,13 @@ TEST_F(TableFilesTest, ClosedTablesCanBeReplacedOnDiskAndAFailedReopenStopsThePr
         QFile::remove(path(QStringLiteral("WORD.DB")));
         sql::Database db;
         ASSERT_TRUE(db.open(QDir(dir()).filePath(QStringLiteral("WORD.DB")), true));
-        ASSERT_TRUE(schema::createTable(db, *schema::find(QStringLiteral("WORD")), QString(), nullptr));
+        ASSERT_TRUE(
+            schema::createTable(db, *schema::find(QStringLiteral("WORD")), QString(), nullptr));
         ASSERT_TRUE(db.exec(QStringLiteral("INSERT INTO WORD (Word, WNo) VALUES ('swapped', 1)")));
     }
     EXPECT_TRUE(OpenQBFiles());
-    EXPECT_EQ(scalar(QStringLiteral("SELECT Word FROM WORD")).toString(), QStringLiteral("swapped"));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Word FROM WORD")).toString(),
+              QStringLiteral("swapped"));
 
     CloseQBFiles();
     ASSERT_TRUE(QFile::remove(path(QStringLiteral("ITEM.DB"))));
@@ -136,17 +146,20 @@ TEST_F(TableFilesTest, ClosedTablesCanBeReplacedOnDiskAndAFailedReopenStopsThePr
 TEST_F(TableFilesTest, SetTableOrderReportsAnOrderTheTableLacks)
 {
     messenger.expect(QStringLiteral("Failed fieldindexnames"));
-    TableObject words{QStringLiteral("WORDS"), kStoreDatabaseName, QStringLiteral("Word.db"), QString()};
+    TableObject words{QStringLiteral("WORDS"), kStoreDatabaseName, QStringLiteral("Word.db"),
+                      QString()};
     EXPECT_TRUE(SetTableOrder(words, QStringLiteral("WNo"), QStringLiteral("Freq setup")));
     EXPECT_TRUE(words.active);
     EXPECT_EQ(words.orderBy(), QStringLiteral(" ORDER BY \"WNo\""));
 
-    TableObject projects{QStringLiteral("PROJECTS"), kStoreDatabaseName, QStringLiteral("PROJECT.db"), QString()};
+    TableObject projects{QStringLiteral("PROJECTS"), kStoreDatabaseName,
+                         QStringLiteral("PROJECT.db"), QString()};
     EXPECT_FALSE(SetTableOrder(projects, QStringLiteral("Tag"), QStringLiteral("Tag sort")));
     EXPECT_FALSE(projects.active);
     ASSERT_EQ(messenger.plain.size(), 1u);
-    EXPECT_EQ(messenger.plain[0], QStringLiteral("An unexpected system problem was encountered\r\n"
-                                                 "Failed fieldindexnames: Tag sort  Tag of PROJECTS"));
+    EXPECT_EQ(messenger.plain[0],
+              QStringLiteral("An unexpected system problem was encountered\r\n"
+                             "Failed fieldindexnames: Tag sort  Tag of PROJECTS"));
 }
 
 TEST_F(TableFilesTest, EngineReportAndDatabaseLocationInfo)
@@ -158,14 +171,16 @@ TEST_F(TableFilesTest, EngineReportAndDatabaseLocationInfo)
     QDir::setCurrent(previous);
     ASSERT_TRUE(available);
     QString report;
-    ASSERT_TRUE(files::readTextFile(QDir(dir()).filePath(QStringLiteral("BDE_SysInfo.txt")), &report));
+    ASSERT_TRUE(
+        files::readTextFile(QDir(dir()).filePath(QStringLiteral("BDE_SysInfo.txt")), &report));
     QStringList lines = report.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 5);
     EXPECT_EQ(lines[0], QStringLiteral("Local Share: OFF"));
     EXPECT_EQ(lines[1], QStringLiteral("Network Type: NONE"));
     EXPECT_TRUE(lines[2].startsWith(QStringLiteral("User Name: ")));
     EXPECT_EQ(lines[3], QStringLiteral("Ini File: ") + session().iniPath());
-    EXPECT_EQ(lines[4], QStringLiteral("Language Driver: SQLite ") + sql::sqliteVersion() + QStringLiteral(" UTF-8"));
+    EXPECT_EQ(lines[4], QStringLiteral("Language Driver: SQLite ") + sql::sqliteVersion() +
+                            QStringLiteral(" UTF-8"));
 
     session().hooks.scrollPosition = [] { return QPoint(120, 45); };
     ShowDatabaseLocationInfo();
@@ -174,8 +189,10 @@ TEST_F(TableFilesTest, EngineReportAndDatabaseLocationInfo)
     EXPECT_EQ(shown.code, QStringLiteral("qb5566"));
     EXPECT_EQ(shown.kind, kInformation);
     EXPECT_EQ(shown.helpTopic, 75010);
-    EXPECT_EQ(shown.message, QStringLiteral("This QB.exe program (") + session().version() +
-                                 QStringLiteral(" ) and its database runs in: ") + session().dir() +
-                                 QStringLiteral(".  Desktop is at 120 / 45\r\nCurrent SQLite Language driver is SQLite ") +
-                                 sql::sqliteVersion() + QStringLiteral(" UTF-8"));
+    EXPECT_EQ(shown.message,
+              QStringLiteral("This QB.exe program (") + session().version() +
+                  QStringLiteral(" ) and its database runs in: ") + session().dir() +
+                  QStringLiteral(
+                      ".  Desktop is at 120 / 45\r\nCurrent SQLite Language driver is SQLite ") +
+                  sql::sqliteVersion() + QStringLiteral(" UTF-8"));
 }

@@ -15,7 +15,8 @@ namespace {
 
 void expectNear(Timestamp actual, long double expected)
 {
-    EXPECT_LT(std::fabs(double(actual - expected)), 1e-10) << double(actual) << " vs " << double(expected);
+    EXPECT_LT(std::fabs(double(actual - expected)), 1e-10)
+        << double(actual) << " vs " << double(expected);
 }
 
 }  // namespace
@@ -73,7 +74,8 @@ TEST(GetQBTS, ClockSetBackDoesNotHangAndValuesKeepDecreasing)
     }
     EXPECT_EQ(seen.size(), 31u);
     // Bounded: each call waited at most the limit.
-    EXPECT_LE(clock.elapsedMs(), 31 * (TimestampGenerator::kMaxWaitMs + TimestampGenerator::kPollMs));
+    EXPECT_LE(clock.elapsedMs(),
+              31 * (TimestampGenerator::kMaxWaitMs + TimestampGenerator::kPollMs));
 }
 
 TEST(GetQBTS, ResetStartsFromTheCurrentSecondBase)
@@ -106,7 +108,8 @@ TEST_F(TimestampOrder, AscendingOrderListsNewestFirstAndClearedLast)
     sql::Statement sel(db, QStringLiteral("SELECT TX FROM ITEM ORDER BY ITS"));
     QStringList order;
     while (sel.next()) order << sel.textValue(0);
-    EXPECT_EQ(order, (QStringList{QStringLiteral("item 2"), QStringLiteral("item 0"), QStringLiteral("item 1")}));
+    EXPECT_EQ(order, (QStringList{QStringLiteral("item 2"), QStringLiteral("item 0"),
+                                  QStringLiteral("item 1")}));
 }
 
 TEST_F(TimestampOrder, IdsPassOverWhatOtherRunsStoredInTheSameSecond)
@@ -114,10 +117,12 @@ TEST_F(TimestampOrder, IdsPassOverWhatOtherRunsStoredInTheSameSecond)
     // Other runs of this second stored an item and a concept with values of it.
     const Timestamp base = TimestampGenerator::baseOf(clock.now());
     sql::Database& db = session().store.db();
-    sql::Statement item(db, QStringLiteral("INSERT INTO ITEM (IT, TX, ITS) VALUES (?1, 'other', ?1)"));
+    sql::Statement item(db,
+                        QStringLiteral("INSERT INTO ITEM (IT, TX, ITS) VALUES (?1, 'other', ?1)"));
     item.bind(1, base);
     ASSERT_TRUE(item.run()) << item.error().toStdString();
-    sql::Statement conceptRow(db, QStringLiteral("INSERT INTO DICT (C, WNo, CTS) VALUES (?1, 1, ?1)"));
+    sql::Statement conceptRow(db,
+                              QStringLiteral("INSERT INTO DICT (C, WNo, CTS) VALUES (?1, 1, ?1)"));
     conceptRow.bind(1, base - 0.000002L);
     ASSERT_TRUE(conceptRow.run()) << conceptRow.error().toStdString();
 
@@ -130,11 +135,14 @@ TEST_F(TimestampOrder, KeywordsComeBackInTheOrderTheUserGave)
     sql::Database& db = session().store.db();
     const double it = double(GetQBTS());
     for (int order : {3, 1, 2}) {
-        sql::Statement st(db, QStringLiteral("INSERT INTO ITEMKEYS (IT, \"Order\", ITC, WNo) VALUES (?1, ?2, -1.5, ?3)"));
+        sql::Statement st(
+            db, QStringLiteral(
+                    "INSERT INTO ITEMKEYS (IT, \"Order\", ITC, WNo) VALUES (?1, ?2, -1.5, ?3)"));
         st.bind(1, it).bind(2, order).bind(3, order * 10);
         ASSERT_TRUE(st.run()) << st.error().toStdString();
     }
-    sql::Statement sel(db, QStringLiteral("SELECT WNo FROM ITEMKEYS WHERE IT = ?1 ORDER BY ITEMKEYS.\"Order\""));
+    sql::Statement sel(
+        db, QStringLiteral("SELECT WNo FROM ITEMKEYS WHERE IT = ?1 ORDER BY ITEMKEYS.\"Order\""));
     sel.bind(1, it);
     QList<int> got;
     while (sel.next()) got << sel.intValue(0);

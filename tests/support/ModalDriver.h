@@ -15,10 +15,11 @@ namespace qb::test {
 // queued action; whatever an action leaves open is closed afterwards, and a modal window with no
 // action waiting is closed at once and recorded as a stray. A test can fail, but never hang.
 class ModalDriver {
-  public:
+public:
     using Action = std::function<void(QWidget*)>;
 
-    ModalDriver() {
+    ModalDriver()
+    {
         QObject::connect(&timer_, &QTimer::timeout, &timer_, [this] { tick(); });
         timer_.setInterval(0);
         timer_.start();
@@ -28,8 +29,9 @@ class ModalDriver {
     int handled() const { return handled_; }
     QStringList strays;
 
-  private:
-    void tick() {
+private:
+    void tick()
+    {
         QWidget* modal = QApplication::activeModalWidget();
         if (!modal || !modal->isVisible()) return;
         QPointer<QWidget> guard = modal;

@@ -13,7 +13,8 @@ MessageReply ScriptedMessenger::showInfo(const MessageRequest& request)
     if (scripted) {
         reply = script.front();
         script.pop_front();
-        if (reply.button == MessageButton::Ok && reply.answer.isNull()) reply.answer = request.answer;
+        if (reply.button == MessageButton::Ok && reply.answer.isNull())
+            reply.answer = request.answer;
     } else {
         reply.answer = request.answer;
         switch (request.kind) {
@@ -23,7 +24,8 @@ MessageReply ScriptedMessenger::showInfo(const MessageRequest& request)
         }
     }
     shown.push_back({request, reply});
-    log_.push_back({request.message + QLatin1Char(' ') + request.code, request.message, request.code, scripted});
+    log_.push_back({request.message + QLatin1Char(' ') + request.code, request.message,
+                    request.code, scripted});
     return reply;
 }
 
@@ -61,7 +63,9 @@ QStringList ScriptedMessenger::problems() const
 {
     QStringList out;
     for (const MessageReply& r : script)
-        out << QStringLiteral("a queued answer was never used (button %1, text \"%2\")").arg(int(r.button)).arg(r.answer);
+        out << QStringLiteral("a queued answer was never used (button %1, text \"%2\")")
+                   .arg(int(r.button))
+                   .arg(r.answer);
     QStringList cameFor;
     for (const Logged& m : log_) {
         bool declared = false;
@@ -73,10 +77,12 @@ QStringList ScriptedMessenger::problems() const
         bool allowed = false;
         for (const QString& f : allowed_) allowed = allowed || m.text.contains(f);
         if (!m.answered && !m.seen && !declared && !allowed && !expectAny_)
-            out << QStringLiteral("a message the test did not expect: \"%1\", code %2").arg(m.message, m.code);
+            out << QStringLiteral("a message the test did not expect: \"%1\", code %2")
+                       .arg(m.message, m.code);
     }
     for (const QString& f : expected_)
-        if (!cameFor.contains(f)) out << QStringLiteral("an expected message never came: \"%1\"").arg(f);
+        if (!cameFor.contains(f))
+            out << QStringLiteral("an expected message never came: \"%1\"").arg(f);
     return out;
 }
 

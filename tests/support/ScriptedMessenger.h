@@ -74,7 +74,7 @@ private:
         QString text;  // as texts() gives it
         QString message;
         QString code;
-        bool answered = false;  // took a queued answer
+        bool answered = false;      // took a queued answer
         mutable bool seen = false;  // found by saw()
     };
     std::vector<Logged> log_;

@@ -51,11 +51,13 @@ void StoreSeed::addKeyword(Timestamp itemId, int order, Timestamp conceptId, int
 
 Timestamp StoreSeed::addProject(const QString& name, Timestamp pts)
 {
-    exec(QStringLiteral("INSERT INTO PROJECT (Project, PTS, URL, Tag) VALUES (?1, ?2, '', 'NONE')"), {name, double(pts)});
+    exec(QStringLiteral("INSERT INTO PROJECT (Project, PTS, URL, Tag) VALUES (?1, ?2, '', 'NONE')"),
+         {name, double(pts)});
     return pts;
 }
 
-Timestamp StoreSeed::addItem(Timestamp id, const QString& text, const std::vector<std::pair<Timestamp, int>>& keys,
+Timestamp StoreSeed::addItem(Timestamp id, const QString& text,
+                             const std::vector<std::pair<Timestamp, int>>& keys,
                              const QStringList& projects, Timestamp its)
 {
     exec(QStringLiteral("INSERT INTO ITEM (IT, TX, ITS, Animation) VALUES (?1, ?2, ?3, NULL)"),
@@ -64,7 +66,8 @@ Timestamp StoreSeed::addItem(Timestamp id, const QString& text, const std::vecto
     for (const auto& [conceptId, wordNo] : keys) addKeyword(id, ++order, conceptId, wordNo);
     order = 0;
     for (const QString& p : projects)
-        exec(QStringLiteral("INSERT INTO ITEMURL (IT, \"Order\", Project) VALUES (?1, ?2, ?3)"), {double(id), ++order, p});
+        exec(QStringLiteral("INSERT INTO ITEMURL (IT, \"Order\", Project) VALUES (?1, ?2, ?3)"),
+             {double(id), ++order, p});
     return id;
 }
 

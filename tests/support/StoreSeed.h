@@ -31,7 +31,8 @@ public:
     Timestamp addProject(const QString& name, Timestamp pts);
     // An ITEM record (ITS = its, or the id when 0) with keyword links (Order 1..n) and project
     // links (Order 1..n); returns the id.
-    Timestamp addItem(Timestamp id, const QString& text, const std::vector<std::pair<Timestamp, int>>& keys = {},
+    Timestamp addItem(Timestamp id, const QString& text,
+                      const std::vector<std::pair<Timestamp, int>>& keys = {},
                       const QStringList& projects = {}, Timestamp its = 0);
 };
 

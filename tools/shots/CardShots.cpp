@@ -59,8 +59,10 @@ int main(int argc, char** argv)
     tower->move(620, 30);
     QStandardItemModel model(12, 1);
     model.setHorizontalHeaderLabels({QStringLiteral("Word")});
-    const char* words[] = {"apple", "bridge", "candle", "dune", "ember", "fjord", "glass", "harbour", "island", "juniper", "kettle", "lantern"};
-    for (int i = 0; i < 12; ++i) model.setItem(i, 0, new QStandardItem(QString::fromLatin1(words[i])));
+    const char* words[] = {"apple", "bridge",  "candle", "dune",    "ember",  "fjord",
+                           "glass", "harbour", "island", "juniper", "kettle", "lantern"};
+    for (int i = 0; i < 12; ++i)
+        model.setItem(i, 0, new QStandardItem(QString::fromLatin1(words[i])));
     tower->setModel(&model);
     tower->grid()->selectRow(2);
     auto* far = new TBasPanel(*desktop, nullptr);
@@ -74,11 +76,13 @@ int main(int argc, char** argv)
     // The panel beside the plain card, with an item card's rows.
     TMyPopUpMenu::Request request;
     request.caption = QStringLiteral("Item created 26-12-08");
-    request.rows = {QStringLiteral("GoText"), QStringLiteral("Keywords"), QStringLiteral("Projects"),
-                    QStringLiteral("ClipBoard"), QStringLiteral("RemoveKey"), QStringLiteral("Drop"),
+    request.rows = {QStringLiteral("GoText"),    QStringLiteral("Keywords"),
+                    QStringLiteral("Projects"),  QStringLiteral("ClipBoard"),
+                    QStringLiteral("RemoveKey"), QStringLiteral("Drop"),
                     QStringLiteral("Delete")};
     request.labels.insert(QStringLiteral("Delete"), QStringLiteral("&Delete Item"));
-    request.temporaryRows.push_back({QStringLiteral("Connections"), QStringLiteral("Connections"), {}, 1});
+    request.temporaryRows.push_back(
+        {QStringLiteral("Connections"), QStringLiteral("Connections"), {}, 1});
     TMyPopUpMenu::setTestAnswer([&](TMyPopUpMenu& panel) {
         app.processEvents();
         QPixmap shot = window.grab();

@@ -27,15 +27,15 @@
 #include "dictionary/DictionaryWindow.h"
 #include "dictionary/LocateDialog.h"
 #include "dictionary/NewWordDialog.h"
+#include "floor/Messenger.h"
 #include "items/Commit.h"
+#include "session/Session.h"
 #include "shell/CommandIds.h"
 #include "shell/CommandRegistry.h"
 #include "shell/DesktopProgram.h"
 #include "shell/MainWindow.h"
-#include "floor/Messenger.h"
-#include "support/ModalDriver.h"
-#include "session/Session.h"
 #include "shell/Startup.h"
+#include "support/ModalDriver.h"
 
 using namespace qb;
 
@@ -43,8 +43,9 @@ namespace {
 
 // Says what the program would show and answers with the default button.
 class PrintingMessenger : public Messenger {
-  public:
-    MessageReply showInfo(const MessageRequest& r) override {
+public:
+    MessageReply showInfo(const MessageRequest& r) override
+    {
         std::printf("  [message] %s %s\n", qPrintable(r.message), qPrintable(r.code));
         MessageReply reply;
         reply.answer = r.answer;
@@ -53,7 +54,8 @@ class PrintingMessenger : public Messenger {
                            : (r.kind == kQuestionNo ? MessageButton::No : MessageButton::Ok);
         return reply;
     }
-    void plainMessage(const QString& text) override {
+    void plainMessage(const QString& text) override
+    {
         std::printf("  [plain] %s\n", qPrintable(text));
     }
     void beep() override {}
@@ -61,24 +63,28 @@ class PrintingMessenger : public Messenger {
 };
 
 int failures = 0;
-void check(bool ok, const char* what) {
+void check(bool ok, const char* what)
+{
     std::printf("%s %s\n", ok ? "ok  " : "FAIL", what);
     if (!ok) ++failures;
 }
 
-void settle(int ms = 150) {
+void settle(int ms = 150)
+{
     QElapsedTimer t;
     t.start();
     while (t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
 }
 
-void shoot(QWidget* w, const QString& dir, const QString& name) {
+void shoot(QWidget* w, const QString& dir, const QString& name)
+{
     settle();
     QString file = QDir(dir).filePath(name);
     check(w->grab().save(file), qPrintable(QStringLiteral("picture ") + file));
 }
 
-void dropOn(QWidget* target, QPoint pos, const DragPayload& payload) {
+void dropOn(QWidget* target, QPoint pos, const DragPayload& payload)
+{
     QMimeData mime;
     mime.setData(DragPayload::mimeType(), payload.encode());
     CurrentDrag() = payload;
@@ -89,7 +95,8 @@ void dropOn(QWidget* target, QPoint pos, const DragPayload& payload) {
     CurrentDrag() = DragPayload();
 }
 
-void type(QWidget* target, const QString& text) {
+void type(QWidget* target, const QString& text)
+{
     for (QChar c : text) {
         if (c.unicode() < 0x80) {
             QTest::keyClick(target, c.toLatin1());
@@ -102,21 +109,24 @@ void type(QWidget* target, const QString& text) {
     }
 }
 
-QStringList shown(TDict* w) {
+QStringList shown(TDict* w)
+{
     QStringList out;
     for (int i = 0; i < w->grid()->model()->rowCount(); ++i)
         out << w->grid()->model()->index(i, 0).data().toString();
     return out;
 }
 
-void select(TDict* w, const QString& word) {
+void select(TDict* w, const QString& word)
+{
     int row = shown(w).indexOf(word);
     if (row >= 0) w->grid()->setCurrentIndex(w->grid()->model()->index(row, 0));
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     std::setvbuf(stdout, nullptr, _IONBF, 0);
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);

@@ -9,8 +9,8 @@
 #include "items/ItemRecord.h"
 #include "items/SelectConceptDialog.h"
 #include "platform/Sqlite.h"
-#include "shell/MainWindow.h"
 #include "session/Session.h"
+#include "shell/MainWindow.h"
 #include "store/Schema.h"
 
 #include <QApplication>
@@ -32,22 +32,30 @@ void run(const QString& sql, const QVariantList& params = {})
     if (!st.run()) qWarning("%s: %s", qPrintable(sql), qPrintable(st.error()));
 }
 
-void word(int no, const QString& w) { run(QStringLiteral("INSERT INTO WORD (Word, WNo, WTS, WTS2, WFQ) VALUES (?1, ?2, -1, -1, 1)"), {w, no}); }
+void word(int no, const QString& w)
+{
+    run(QStringLiteral("INSERT INTO WORD (Word, WNo, WTS, WTS2, WFQ) VALUES (?1, ?2, -1, -1, 1)"),
+        {w, no});
+}
 void addConcept(double c, std::initializer_list<int> words)
 {
-    for (int w : words) run(QStringLiteral("INSERT INTO DICT (C, WNo, CTS) VALUES (?1, ?2, ?1)"), {c, w});
+    for (int w : words)
+        run(QStringLiteral("INSERT INTO DICT (C, WNo, CTS) VALUES (?1, ?2, ?1)"), {c, w});
 }
-void item(double id, const QString& text, std::initializer_list<std::pair<double, int>> keys, QStringList projects,
-          const QImage& picture = QImage())
+void item(double id, const QString& text, std::initializer_list<std::pair<double, int>> keys,
+          QStringList projects, const QImage& picture = QImage())
 {
     run(QStringLiteral("INSERT INTO ITEM (IT, TX, ITS, Animation) VALUES (?1, ?2, ?1, ?3)"),
         {id, text, picture.isNull() ? QVariant() : QVariant(PictureToStoredBytes(picture))});
     int order = 0;
     for (auto [c, w] : keys)
-        run(QStringLiteral("INSERT INTO ITEMKEYS (IT, \"Order\", ITC, WNo) VALUES (?1, ?2, ?3, ?4)"), {id, ++order, c, w});
+        run(QStringLiteral(
+                "INSERT INTO ITEMKEYS (IT, \"Order\", ITC, WNo) VALUES (?1, ?2, ?3, ?4)"),
+            {id, ++order, c, w});
     order = 0;
     for (const QString& p : projects)
-        run(QStringLiteral("INSERT INTO ITEMURL (IT, \"Order\", Project) VALUES (?1, ?2, ?3)"), {id, ++order, p});
+        run(QStringLiteral("INSERT INTO ITEMURL (IT, \"Order\", Project) VALUES (?1, ?2, ?3)"),
+            {id, ++order, p});
 }
 
 QImage landscape(int w, int h)
@@ -62,13 +70,18 @@ QImage landscape(int w, int h)
     p.setPen(Qt::NoPen);
     p.drawEllipse(QPointF(w * 0.75, h * 0.3), h * 0.12, h * 0.12);
     p.setBrush(QColor(60, 130, 70));
-    p.drawPolygon(QPolygonF({QPointF(0, h), QPointF(w * 0.3, h * 0.5), QPointF(w * 0.6, h), QPointF(0, h)}));
+    p.drawPolygon(
+        QPolygonF({QPointF(0, h), QPointF(w * 0.3, h * 0.5), QPointF(w * 0.6, h), QPointF(0, h)}));
     p.setBrush(QColor(40, 100, 55));
-    p.drawPolygon(QPolygonF({QPointF(w * 0.35, h), QPointF(w * 0.7, h * 0.45), QPointF(w, h * 0.8), QPointF(w, h)}));
+    p.drawPolygon(QPolygonF(
+        {QPointF(w * 0.35, h), QPointF(w * 0.7, h * 0.45), QPointF(w, h * 0.8), QPointF(w, h)}));
     return image;
 }
 
-void save(QWidget* w, const QString& out, const QString& name) { w->grab().save(QDir(out).filePath(name)); }
+void save(QWidget* w, const QString& out, const QString& name)
+{
+    w->grab().save(QDir(out).filePath(name));
+}
 
 }  // namespace
 
@@ -95,16 +108,22 @@ int main(int argc, char** argv)
     addConcept(-45003.25, {3});
     addConcept(-45004.25, {4});
     addConcept(-45005.25, {5, 6});
-    run(QStringLiteral("INSERT INTO PROJECT (Project, PTS, URL, Tag) VALUES ('KITCHEN GARDEN', -45100, '', 'NONE')"));
-    run(QStringLiteral("INSERT INTO PROJECT (Project, PTS, URL, Tag) VALUES ('ALPS 2027', -45200, '', 'NONE')"));
+    run(QStringLiteral(
+        "INSERT INTO PROJECT (Project, PTS, URL, Tag) VALUES ('KITCHEN GARDEN', -45100, '', 'NONE')"));
+    run(QStringLiteral(
+        "INSERT INTO PROJECT (Project, PTS, URL, Tag) VALUES ('ALPS 2027', -45200, '', 'NONE')"));
 
-    item(-46301.5, QStringLiteral("Sow the tomatoes indoors in March; plant them out after the last frost. "
-                                  "\"Moneymaker\" did best last year — the cherry kind split in the rain."),
+    item(-46301.5,
+         QStringLiteral("Sow the tomatoes indoors in March; plant them out after the last frost. "
+                        "\"Moneymaker\" did best last year — the cherry kind split in the rain."),
          {{-45002.25, 2}, {-45001.25, 1}, {-45003.25, 3}}, {QStringLiteral("KITCHEN GARDEN")});
-    item(-46302.5, QStringLiteral("Hut to hut: Zermatt – Saas-Fee, six days.\nBook the Täschhütte early."),
-         {{-45004.25, 4}, {-45005.25, 6}, {-45003.25, 3}}, {QStringLiteral("ALPS 2027"), QStringLiteral("KITCHEN GARDEN")});
-    item(-46303.5, QStringLiteral("Ideas for the north bed: beans on poles, marigolds between the rows, "
-                                  "and a water butt by the shed."),
+    item(-46302.5,
+         QStringLiteral("Hut to hut: Zermatt – Saas-Fee, six days.\nBook the Täschhütte early."),
+         {{-45004.25, 4}, {-45005.25, 6}, {-45003.25, 3}},
+         {QStringLiteral("ALPS 2027"), QStringLiteral("KITCHEN GARDEN")});
+    item(-46303.5,
+         QStringLiteral("Ideas for the north bed: beans on poles, marigolds between the rows, "
+                        "and a water butt by the shed."),
          {{-45001.25, 1}, {-45003.25, 3}}, {QStringLiteral("KITCHEN GARDEN")});
     item(-46304.5, QString(), {{-45005.25, 5}}, {QStringLiteral("ALPS 2027")}, landscape(200, 130));
 
@@ -133,7 +152,8 @@ int main(int argc, char** argv)
     TItem* projects = nullptr;
     {
         s.settings.cardSideUp = ctxUrls;
-        item(-46305.5, QStringLiteral("Projects side"), {{-45004.25, 4}}, {QStringLiteral("ALPS 2027"), QStringLiteral("KITCHEN GARDEN")});
+        item(-46305.5, QStringLiteral("Projects side"), {{-45004.25, 4}},
+             {QStringLiteral("ALPS 2027"), QStringLiteral("KITCHEN GARDEN")});
         projects = PlaceItemCard(desktop, -46305.5L, desktop.toDesktop(QPoint(600, 320))).card;
     }
     for (TItem* c : {text, keys, combined, picture, fresh, projects}) c->show();
@@ -164,7 +184,8 @@ int main(int argc, char** argv)
             dialog->close();
         }
     });
-    SelectConceptDialog::choose({{-45005.25L, QStringLiteral("Gebirge, mountain")}, {-45009.5L, QStringLiteral("alp, pasture")}},
+    SelectConceptDialog::choose({{-45005.25L, QStringLiteral("Gebirge, mountain")},
+                                 {-45009.5L, QStringLiteral("alp, pasture")}},
                                 &window);
     s.store.close();
     return 0;

@@ -11,10 +11,10 @@
 #include "dictionary/Words.h"
 #include "items/ItemCard.h"
 #include "platform/Sqlite.h"
+#include "session/Session.h"
 #include "shell/CommandIds.h"
 #include "shell/CommandRegistry.h"
 #include "shell/MainWindow.h"
-#include "session/Session.h"
 #include "store/Schema.h"
 
 #include <QApplication>
@@ -57,7 +57,8 @@ void xdotool(const QStringList& args)
 }
 
 // A key chord as the user types it; falls back to the command when nothing happened.
-void press(TBillBoard& window, const QString& chord, const char* command, const std::function<bool()>& happened)
+void press(TBillBoard& window, const QString& chord, const char* command,
+           const std::function<bool()>& happened)
 {
     if (haveXdotool()) {
         xdotool({QStringLiteral("windowfocus"), QString::number(window.winId())});
@@ -75,7 +76,9 @@ void typeText(QWidget* editor, const QString& text)
 {
     if (haveXdotool() && QApplication::focusWidget() == editor) {
         xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("5"), text});
-        if (waitFor([&] { return static_cast<QPlainTextEdit*>(editor)->toPlainText().contains(text); })) return;
+        if (waitFor(
+                [&] { return static_cast<QPlainTextEdit*>(editor)->toPlainText().contains(text); }))
+            return;
     }
     static_cast<QPlainTextEdit*>(editor)->insertPlainText(text);
 }
@@ -83,7 +86,8 @@ void typeText(QWidget* editor, const QString& text)
 void clickAt(QWidget* w, QPoint local)
 {
     const QPoint global = w->mapToGlobal(local);
-    xdotool({QStringLiteral("mousemove"), QString::number(global.x()), QString::number(global.y())});
+    xdotool(
+        {QStringLiteral("mousemove"), QString::number(global.x()), QString::number(global.y())});
     xdotool({QStringLiteral("click"), QStringLiteral("1")});
 }
 
@@ -136,8 +140,9 @@ int main(int argc, char** argv)
     word.wordNo = garden;
     word.word = QStringLiteral("garden");
 
-    const QStringList texts = {QStringLiteral("Sow the tomatoes indoors in March; plant them out after the last frost."),
-                               QStringLiteral("Beans on poles along the north fence, marigolds between the rows.")};
+    const QStringList texts = {
+        QStringLiteral("Sow the tomatoes indoors in March; plant them out after the last frost."),
+        QStringLiteral("Beans on poles along the north fence, marigolds between the rows.")};
     QList<TItem*> made;
     for (const QString& text : texts) {
         const int before = int(desktop.cardsOf<TItem>().size());
@@ -161,7 +166,8 @@ int main(int argc, char** argv)
             if (c->data().changed) return false;
         return true;
     });
-    sql::Statement count(s.store.db(), QStringLiteral("SELECT COUNT(*) FROM ITEMKEYS WHERE WNo = ?1"));
+    sql::Statement count(s.store.db(),
+                         QStringLiteral("SELECT COUNT(*) FROM ITEMKEYS WHERE WNo = ?1"));
     count.bind(1, garden);
     count.next();
     std::printf("items stored with the keyword: %d\n", count.intValue(0));
@@ -175,7 +181,8 @@ int main(int argc, char** argv)
     window.setExplodeIndicator(int(ExplodeMode::On));
     FormDragDrop(desktop, word, QPoint(120, 60));
     std::printf("after the drop: %d concept card(s), %d item card(s)\n",
-                int(desktop.cardsOfKind(CardKind::Concept).size()), int(desktop.cardsOf<TItem>().size()));
+                int(desktop.cardsOfKind(CardKind::Concept).size()),
+                int(desktop.cardsOf<TItem>().size()));
     save(&window, out, QStringLiteral("populate-4-explode.png"));
 
     // The first item card flipped through its sides by clicks on its frame.
@@ -192,12 +199,16 @@ int main(int argc, char** argv)
                 clickAt(card, QPoint(card->width() / 2, 6));
                 waitFor([&] { return card->contentsUp() != before; }, 1500);
             }
-            if (card->contentsUp() == before) card->setContentsUp(FlipSide(before, false, card->item().hasPicture));
-            std::printf("flip %d: %s -> %s\n", i + 1, qPrintable(sideName(before)), qPrintable(sideName(card->contentsUp())));
+            if (card->contentsUp() == before)
+                card->setContentsUp(FlipSide(before, false, card->item().hasPicture));
+            std::printf("flip %d: %s -> %s\n", i + 1, qPrintable(sideName(before)),
+                        qPrintable(sideName(card->contentsUp())));
             const QRect area = card->geometry().adjusted(-20, -20, 20, 20);
             settle(100);
-            desktop.surface()->grab(area).save(QDir(out).filePath(
-                QStringLiteral("populate-5-flip-%1-%2.png").arg(i + 1).arg(sideName(card->contentsUp()))));
+            desktop.surface()->grab(area).save(
+                QDir(out).filePath(QStringLiteral("populate-5-flip-%1-%2.png")
+                                       .arg(i + 1)
+                                       .arg(sideName(card->contentsUp()))));
         }
     }
     save(&window, out, QStringLiteral("populate-6-desktop.png"));

@@ -1,10 +1,10 @@
 #include "app/cli/CliCommand.h"
 
-#include "platform/FileNames.h"
 #include "floor/Messenger.h"
-#include "session/Session.h"
+#include "platform/FileNames.h"
 #include "session/DataChecks.h"
 #include "session/Engine.h"
+#include "session/Session.h"
 
 #include <cstdio>
 
@@ -65,9 +65,9 @@ int runCheck(Context& context)
     return failed ? kFailed : kOk;
 }
 
-const Registration check{{QStringLiteral("check"),
-                          QStringLiteral("check                run the start-up checks and upgrades"), true,
-                          runCheck}};
+const Registration check{
+    {QStringLiteral("check"),
+     QStringLiteral("check                run the start-up checks and upgrades"), true, runCheck}};
 
 }  // namespace
 

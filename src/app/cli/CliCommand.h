@@ -14,15 +14,15 @@ constexpr int kFailed = 1;
 constexpr int kUsage = 2;
 
 struct Context {
-    QString dir;          // store directory
-    QStringList args;     // arguments after the command name
+    QString dir;             // store directory
+    QStringList args;        // arguments after the command name
     bool answerYes = false;  // --yes: questions are answered Yes
 };
 
 struct Command {
-    QString name;         // "init", "check", "word" ...
-    QString usage;        // one line for the help text
-    bool needsStore;      // open the store (and run nothing else) before the command
+    QString name;     // "init", "check", "word" ...
+    QString usage;    // one line for the help text
+    bool needsStore;  // open the store (and run nothing else) before the command
     std::function<int(Context&)> run;
 };
 

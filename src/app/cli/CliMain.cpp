@@ -1,7 +1,7 @@
 #include "app/cli/CliCommand.h"
 
-#include "platform/FileNames.h"
 #include "floor/Messages.h"
+#include "platform/FileNames.h"
 #include "session/Session.h"
 #include "shell/StoreDirectory.h"
 #include "store/Schema.h"
@@ -23,19 +23,27 @@ public:
     explicit CliMessenger(bool yes) : yes_(yes) {}
     MessageReply showInfo(const MessageRequest& r) override
     {
-        QString line = r.title() + QStringLiteral(": ") + QString(r.message).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        QString line = r.title() + QStringLiteral(": ") +
+                       QString(r.message).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
         if (!r.code.isEmpty()) line += QStringLiteral(" [") + r.code + QLatin1Char(']');
         std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
         MessageReply reply;
         reply.answer = r.answer.trimmed();
-        if (r.kind == kQuestionYes) reply.button = MessageButton::Yes;
-        else if (r.kind == kQuestionNo) reply.button = yes_ ? MessageButton::Yes : MessageButton::No;
-        else reply.button = MessageButton::Ok;
+        if (r.kind == kQuestionYes)
+            reply.button = MessageButton::Yes;
+        else if (r.kind == kQuestionNo)
+            reply.button = yes_ ? MessageButton::Yes : MessageButton::No;
+        else
+            reply.button = MessageButton::Ok;
         return reply;
     }
     void plainMessage(const QString& text) override
     {
-        std::fprintf(stderr, "%s\n", QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")).toLocal8Bit().constData());
+        std::fprintf(stderr, "%s\n",
+                     QString(text)
+                         .replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+                         .toLocal8Bit()
+                         .constData());
     }
     void beep() override {}
 

@@ -42,11 +42,15 @@ int wordList(QStringList& args)
         return kUsage;
     }
     DictOrder order = DictOrder::Alphabetical;
-    if (name == QStringLiteral("time")) order = DictOrder::TimeStamp;
-    else if (name == QStringLiteral("usage")) order = DictOrder::Usage;
-    else if (name == QStringLiteral("freq")) order = DictOrder::Frequency;
+    if (name == QStringLiteral("time"))
+        order = DictOrder::TimeStamp;
+    else if (name == QStringLiteral("usage"))
+        order = DictOrder::Usage;
+    else if (name == QStringLiteral("freq"))
+        order = DictOrder::Frequency;
     else if (!name.isEmpty() && name != QStringLiteral("alpha")) {
-        printError(QStringLiteral("unknown order: ") + name + QStringLiteral(" (alpha, time, usage or freq)"));
+        printError(QStringLiteral("unknown order: ") + name +
+                   QStringLiteral(" (alpha, time, usage or freq)"));
         return kUsage;
     }
     if (!args.isEmpty()) {
@@ -78,25 +82,30 @@ int runConcept(Context& context)
         printError(QStringLiteral("usage: concept list"));
         return kUsage;
     }
-    sql::Statement st(session().store.db(), QStringLiteral("SELECT DISTINCT C FROM DICT ORDER BY C"));
-    sql::Statement words(session().store.db(),
-                         QStringLiteral("SELECT b.Word FROM DICT a, WORD b WHERE a.C = ?1 AND a.WNo = b.WNo "
-                                        "ORDER BY a.WNo"));
+    sql::Statement st(session().store.db(),
+                      QStringLiteral("SELECT DISTINCT C FROM DICT ORDER BY C"));
+    sql::Statement words(
+        session().store.db(),
+        QStringLiteral("SELECT b.Word FROM DICT a, WORD b WHERE a.C = ?1 AND a.WNo = b.WNo "
+                       "ORDER BY a.WNo"));
     while (st.next()) {
         double id = st.realValue(0);
         words.reset();
         words.bind(1, id);
         QStringList texts;
         while (words.next()) texts << words.textValue(0);
-        printLine(QString::number(id, 'f', 9) + QLatin1Char('\t') + texts.join(QStringLiteral(", ")));
+        printLine(QString::number(id, 'f', 9) + QLatin1Char('\t') +
+                  texts.join(QStringLiteral(", ")));
     }
     return st.ok() ? kOk : kFailed;
 }
 
-const Registration wordCommand{{QStringLiteral("word"),
-                         QStringLiteral("word add TEXT | word list [--order alpha|time|usage|freq]"), true, runWord}};
-const Registration conceptCommand{{QStringLiteral("concept"), QStringLiteral("concept list         every concept with its words"),
-                            true, runConcept}};
+const Registration wordCommand{
+    {QStringLiteral("word"),
+     QStringLiteral("word add TEXT | word list [--order alpha|time|usage|freq]"), true, runWord}};
+const Registration conceptCommand{
+    {QStringLiteral("concept"), QStringLiteral("concept list         every concept with its words"),
+     true, runConcept}};
 
 }  // namespace
 

@@ -51,12 +51,16 @@ int runShow(const QStringList& args)
     if (!item.text.endsWith(QLatin1Char('\n'))) out += QLatin1Char('\n');
     out += QStringLiteral("keywords %1\n").arg(item.keyCount());
     for (const KeywordLink& link : item.keywords)
-        out += QStringLiteral("  ") + link.word + QStringLiteral(" (word ") + QString::number(link.wordNo) +
-               QStringLiteral(", concept ") + idText(link.conceptId) + QStringLiteral(")\n");
+        out += QStringLiteral("  ") + link.word + QStringLiteral(" (word ") +
+               QString::number(link.wordNo) + QStringLiteral(", concept ") +
+               idText(link.conceptId) + QStringLiteral(")\n");
     out += QStringLiteral("projects %1\n").arg(item.projCount());
-    for (const QString& project : item.projects) out += QStringLiteral("  ") + project + QLatin1Char('\n');
+    for (const QString& project : item.projects)
+        out += QStringLiteral("  ") + project + QLatin1Char('\n');
     if (item.hasPicture)
-        out += QStringLiteral("picture %1 x %2\n").arg(item.picture.width()).arg(item.picture.height());
+        out += QStringLiteral("picture %1 x %2\n")
+                   .arg(item.picture.width())
+                   .arg(item.picture.height());
     print(out);
     return kOk;
 }
@@ -67,7 +71,8 @@ int keywordNumber(const QString& keyword)
 {
     int wordNo = WordNumberOf(keyword);
     if (wordNo > 0) return wordNo;
-    sql::Statement form(session().store.db(), QStringLiteral("SELECT WNo FROM INFLEC WHERE Word = ?1"));
+    sql::Statement form(session().store.db(),
+                        QStringLiteral("SELECT WNo FROM INFLEC WHERE Word = ?1"));
     form.bind(1, keyword);
     if (form.next() && form.intValue(0) > 0) return form.intValue(0);
     return CreateWord(keyword);
@@ -77,8 +82,9 @@ int keywordNumber(const QString& keyword)
 bool readTextFile(const QString& name, QString* text)
 {
     QFile file;
-    const bool opened = name == QStringLiteral("-") ? file.open(stdin, QIODevice::ReadOnly)
-                                                    : (file.setFileName(name), file.open(QIODevice::ReadOnly));
+    const bool opened = name == QStringLiteral("-")
+                            ? file.open(stdin, QIODevice::ReadOnly)
+                            : (file.setFileName(name), file.open(QIODevice::ReadOnly));
     if (!opened) {
         std::fprintf(stderr, "%s cannot be read: %s\n", name.toLocal8Bit().constData(),
                      file.errorString().toLocal8Bit().constData());
@@ -88,7 +94,8 @@ bool readTextFile(const QString& name, QString* text)
     const qint64 limit = qint64(ItemCardData::kMaxTextLength) * 4 + 3;
     const QByteArray bytes = file.read(limit + 1);
     if (bytes.size() > limit) {
-        std::fprintf(stderr, "The text is longer than %d characters\n", ItemCardData::kMaxTextLength);
+        std::fprintf(stderr, "The text is longer than %d characters\n",
+                     ItemCardData::kMaxTextLength);
         return false;
     }
     if (!decodeUtf8(bytes, text)) {
@@ -123,7 +130,8 @@ int runAdd(QStringList args)
         return kFailed;
     }
     if (characterCount(text) > ItemCardData::kMaxTextLength) {
-        std::fprintf(stderr, "The text is longer than %d characters\n", ItemCardData::kMaxTextLength);
+        std::fprintf(stderr, "The text is longer than %d characters\n",
+                     ItemCardData::kMaxTextLength);
         return kFailed;
     }
     if (characterCount(keyword) > kWordFieldLength) {
@@ -133,7 +141,8 @@ int runAdd(QStringList args)
     sql::Database& db = session().store.db();
     sql::Transaction transaction(db);
     if (!transaction.isActive()) {
-        std::fprintf(stderr, "The store cannot be written: %s\n", db.lastError().toLocal8Bit().constData());
+        std::fprintf(stderr, "The store cannot be written: %s\n",
+                     db.lastError().toLocal8Bit().constData());
         return kFailed;
     }
     // Checked under the write lock: no other program changes the files between check and write.
@@ -150,9 +159,11 @@ int runAdd(QStringList args)
     std::optional<ConceptCardData> newConcept;
     if (concepts.size() > 1) {
         QString lines;
-        for (const ConceptInfo& info : ConceptsOfWord(wordNo).list) lines += QStringLiteral("  ") + info.line + QLatin1Char('\n');
+        for (const ConceptInfo& info : ConceptsOfWord(wordNo).list)
+            lines += QStringLiteral("  ") + info.line + QLatin1Char('\n');
         std::fprintf(stderr, "\"%s\" belongs to %d concepts; choose one on the desktop:\n%s",
-                     word.toLocal8Bit().constData(), int(concepts.size()), lines.toLocal8Bit().constData());
+                     word.toLocal8Bit().constData(), int(concepts.size()),
+                     lines.toLocal8Bit().constData());
         return kFailed;
     }
     ItemCardData item;
@@ -169,7 +180,8 @@ int runAdd(QStringList args)
         request.wordNo = wordNo;
         newConcept = NewConcept(request);
         if (!newConcept) {
-            std::fprintf(stderr, "No concept could be made for \"%s\"\n", word.toLocal8Bit().constData());
+            std::fprintf(stderr, "No concept could be made for \"%s\"\n",
+                         word.toLocal8Bit().constData());
             return kFailed;
         }
         cards.push_back(&*newConcept);
@@ -192,7 +204,8 @@ int runItem(Context& context)
 {
     QStringList args = context.args;
     if (args.isEmpty()) {
-        std::fprintf(stderr, "usage: item show ID | item add --keyword WORD (TEXT | --file FILE|-)\n");
+        std::fprintf(stderr,
+                     "usage: item show ID | item add --keyword WORD (TEXT | --file FILE|-)\n");
         return kUsage;
     }
     const QString verb = args.takeFirst();
@@ -202,9 +215,11 @@ int runItem(Context& context)
     return kUsage;
 }
 
-const Registration item{{QStringLiteral("item"),
-                         QStringLiteral("item show ID | item add --keyword WORD (TEXT | --file FILE|-)   print an item, or add one"), true,
-                         runItem}};
+const Registration item{
+    {QStringLiteral("item"),
+     QStringLiteral(
+         "item show ID | item add --keyword WORD (TEXT | --file FILE|-)   print an item, or add one"),
+     true, runItem}};
 
 }  // namespace
 

@@ -24,7 +24,8 @@ int runInit(Context& context)
     }
     // --bare: only the table files (the build packs them into cleandata.zip).
     if (!bare) CopyCompanionFiles(context.dir);
-    std::printf("Empty store in %s\n", QDir::toNativeSeparators(context.dir).toLocal8Bit().constData());
+    std::printf("Empty store in %s\n",
+                QDir::toNativeSeparators(context.dir).toLocal8Bit().constData());
     return kOk;
 }
 
@@ -44,8 +45,9 @@ int runStats(Context& context)
         sql::Statement st(session().store.db(), QString::fromLatin1(sql));
         if (!st.next()) {
             // A missing or unreadable table is a failure, not a count.
-            std::fprintf(stderr, "The %s cannot be counted: %s\n", label,
-                         (st.ok() ? QStringLiteral("no result") : st.error()).toLocal8Bit().constData());
+            std::fprintf(
+                stderr, "The %s cannot be counted: %s\n", label,
+                (st.ok() ? QStringLiteral("no result") : st.error()).toLocal8Bit().constData());
             return kFailed;
         }
         out += QStringLiteral("%1 %2\n").arg(QLatin1String(label)).arg(st.int64Value(0));
@@ -54,8 +56,13 @@ int runStats(Context& context)
     return kOk;
 }
 
-const Registration init{{QStringLiteral("init"), QStringLiteral("init [--bare]        make an empty store"), false, runInit}};
-const Registration stats{{QStringLiteral("stats"), QStringLiteral("stats                count words, concepts, items and projects"), true, runStats}};
+const Registration init{{QStringLiteral("init"),
+                         QStringLiteral("init [--bare]        make an empty store"), false,
+                         runInit}};
+const Registration stats{
+    {QStringLiteral("stats"),
+     QStringLiteral("stats                count words, concepts, items and projects"), true,
+     runStats}};
 
 }  // namespace
 

@@ -13,6 +13,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -117,7 +118,21 @@ public:
     {
     }
 
-    std::vector<std::function<void()>> notes;  // messages to show after the transaction
+    // Messages to show after the transaction, in card order. A note tells what a card's write
+    // did and goes with the write when that is rolled back; a problem tells what failed.
+    struct Note {
+        std::function<void()> show;
+        bool problem = false;
+    };
+    std::vector<Note> notes;
+
+    // A rolled-back write did nothing: its notes go, its problems stay.
+    void forgetNotesFrom(size_t first)
+    {
+        auto told = std::remove_if(notes.begin() + first, notes.end(),
+                                   [](const Note& note) { return !note.problem; });
+        notes.erase(told, notes.end());
+    }
 
     // False with failure set when a step failed.
     bool item(ItemCardData& card, Outcome& outcome, CardFailure& failure);
@@ -196,10 +211,10 @@ bool CommitPass::item(ItemCardData& card, Outcome& outcome, CardFailure& failure
     QByteArray picture;
     if (card.hasPicture) {
         if (card.picture.height() == 0)
-            notes.push_back([] { SysProblem(QStringLiteral("0 image height")); });
+            notes.push_back({[] { SysProblem(QStringLiteral("0 image height")); }, true});
         picture = PictureToStoredBytes(card.picture);
         if (picture.isEmpty())
-            notes.push_back([] { SysProblem(QStringLiteral("Failed to save image")); });
+            notes.push_back({[] { SysProblem(QStringLiteral("Failed to save image")); }, true});
     }
     Timestamp its = card.pendingTS;
     if (its != 0)
@@ -246,14 +261,14 @@ bool CommitPass::conceptCard(ConceptCardData& card, Outcome& outcome, CardFailur
         if (used) {
             deleted = false;
             outcome.revive = true;
-            notes.push_back([] {
+            notes.push_back({[] {
                 ShowInfo(QStringLiteral("Concepts that are still in use by items was reinserted"),
                          QStringLiteral("qb2145"), kInformation, 40020);
-            });
+            }});
         } else if (dangling) {
-            notes.push_back([] {
+            notes.push_back({[] {
                 PlainMessage(QStringLiteral("Inconsistent linkages found while deleting. 3164"));
-            });
+            }});
         }
     }
 
@@ -277,7 +292,7 @@ bool CommitPass::conceptCard(ConceptCardData& card, Outcome& outcome, CardFailur
             QString text = QStringLiteral("Dict test dupl: ") +
                            QString::number(double(id), 'g', 15) + QStringLiteral(" W:") +
                            QString::number(wordNo);
-            notes.push_back([text] { PlainMessage(text); });
+            notes.push_back({[text] { PlainMessage(text); }});
             continue;
         }
         if (wordNo <= 0) continue;
@@ -447,6 +462,7 @@ CommitResult CommitCards(const std::vector<CardData*>& cardsInOrder)
         Outcome outcome;
         outcome.card = card;
         CardFailure failure;
+        const size_t notesBefore = pass.notes.size();
         const int counted[] = {result.itemsWritten, result.itemsRemoved, result.conceptsWritten,
                                result.conceptsRemoved};
         sql::Savepoint savepoint(db, QStringLiteral("card"));
@@ -463,6 +479,7 @@ CommitResult CommitCards(const std::vector<CardData*>& cardsInOrder)
             continue;
         }
         savepoint.rollback();
+        pass.forgetNotesFrom(notesBefore);
         result.itemsWritten = counted[0];
         result.itemsRemoved = counted[1];
         result.conceptsWritten = counted[2];
@@ -470,7 +487,7 @@ CommitResult CommitCards(const std::vector<CardData*>& cardsInOrder)
         result.failed.push_back(card);
         QString message =
             failure.message.isEmpty() ? QString::fromLatin1(kCardProblem) : failure.message;
-        pass.notes.push_back([message] { PlainMessage(message); });
+        pass.notes.push_back({[message] { PlainMessage(message); }, true});
         if (!inTransaction(db)) {
             lost = true;
             break;
@@ -484,7 +501,8 @@ CommitResult CommitCards(const std::vector<CardData*>& cardsInOrder)
         result.itemsWritten = result.itemsRemoved = result.conceptsWritten =
             result.conceptsRemoved = 0;
         finish();
-        for (const auto& note : pass.notes) note();
+        pass.forgetNotesFrom(0);
+        for (const auto& note : pass.notes) note.show();
         NonTrivialError(QString::fromLatin1(kGeneralUpdateError));
         return result;
     }
@@ -492,7 +510,7 @@ CommitResult CommitCards(const std::vector<CardData*>& cardsInOrder)
     for (const Outcome& outcome : outcomes) apply(outcome, result);
     finish();
     recovery::NotifyCommitted();
-    for (const auto& note : pass.notes) note();
+    for (const auto& note : pass.notes) note.show();
     return result;
 }
 

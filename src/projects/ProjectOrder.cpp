@@ -48,11 +48,11 @@ bool hasSnapshot(const QString& project)
 
 void reportSaveFailed() { PlainMessage(QString::fromLatin1(om::kSaveFailed)); }
 
-// Commits the host's cards: through the desktop's commit when there is one, else directly. True
-// when no card is left with unwritten edits.
+// Commits the host's cards: through the desktop's own commit when the host is the program's
+// desktop, else directly. True when no card is left with unwritten edits.
 bool commitHost(CardHost& host)
 {
-    if (session().hooks.updateItems)
+    if (cardHost() == &host && session().hooks.updateItems)
         session().hooks.commit();
     else
         CommitCards(host.cards());

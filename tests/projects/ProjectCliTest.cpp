@@ -37,8 +37,8 @@ TEST_F(ProjectCli, AddListLinkAndItemsEndToEnd)
 
     ASSERT_EQ(cli({QStringLiteral("list")}, &out), 0);
     EXPECT_EQ(out, QStringLiteral("NEWER\tNONE\t\nOLDER\tNONE\t\nZED 100%\tIT'S\thttp://z\n"));
-    ASSERT_EQ(cli({QStringLiteral("list"), QStringLiteral("--order"), QStringLiteral("time")}, &out),
-              0);
+    ASSERT_EQ(
+        cli({QStringLiteral("list"), QStringLiteral("--order"), QStringLiteral("time")}, &out), 0);
     // The new project has the newest (lowest) time stamp.
     EXPECT_EQ(out, QStringLiteral("ZED 100%\tIT'S\thttp://z\nNEWER\tNONE\t\nOLDER\tNONE\t\n"));
     EXPECT_EQ(cli({QStringLiteral("list"), QStringLiteral("--order"), QStringLiteral("size")}), 2);

@@ -49,8 +49,8 @@ TEST_F(ProjectOrderTest, TheFirstRestoreStoresTheCurrentOrderAndChangesNoItem)
     ASSERT_TRUE(AdvPrjQ_update(QStringLiteral("P")));
     EXPECT_EQ(its(kA), -46100.3);
     EXPECT_EQ(its(kB), -46100.1);
-    EXPECT_EQ(snapshot(QStringLiteral("P")),
-              (QStringList{QStringLiteral("-46000.2|-46100.1"), QStringLiteral("-46000.1|-46100.3")}));
+    EXPECT_EQ(snapshot(QStringLiteral("P")), (QStringList{QStringLiteral("-46000.2|-46100.1"),
+                                                          QStringLiteral("-46000.1|-46100.3")}));
     EXPECT_EQ(ids(QStringLiteral("P")), (std::vector<double>{double(kA), double(kB)}));
 }
 
@@ -86,21 +86,23 @@ TEST_F(ProjectOrderTest, AFailedOrderWriteLeavesEveryItemAsItWas)
 
     // The second write of the restore fails, after the first went through.
     exec(QStringLiteral("CREATE TEMP TABLE writes (n)"));
-    exec(QStringLiteral("CREATE TEMP TRIGGER refuse BEFORE UPDATE OF ITS ON main.ITEM BEGIN "
-                        "INSERT INTO writes VALUES (1); SELECT RAISE(ABORT, 'refused') "
-                        "WHERE (SELECT count(*) FROM writes) > 1; END"));
+    exec(
+        QStringLiteral("CREATE TEMP TRIGGER refuse BEFORE UPDATE OF ITS ON main.ITEM BEGIN "
+                       "INSERT INTO writes VALUES (1); SELECT RAISE(ABORT, 'refused') "
+                       "WHERE (SELECT count(*) FROM writes) > 1; END"));
     messenger.expect(QStringLiteral("Failed to locate project order info"));
     EXPECT_FALSE(AdvPrjQ_update(QStringLiteral("P")));
     EXPECT_EQ(its(kA), -46200.0);
     EXPECT_EQ(its(kB), -46300.0);
 
     // A snapshot that cannot be written keeps the old one.
-    exec(QStringLiteral("CREATE TEMP TRIGGER refuseSnapshot BEFORE INSERT ON prjordr.PRJORDR "
-                        "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
+    exec(
+        QStringLiteral("CREATE TEMP TRIGGER refuseSnapshot BEFORE INSERT ON prjordr.PRJORDR "
+                       "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
     messenger.expect(QStringLiteral("Failed to save Advanced Project series 7415"));
     EXPECT_FALSE(SaveProjectOrder(QStringLiteral("P")));
-    EXPECT_EQ(snapshot(QStringLiteral("P")),
-              (QStringList{QStringLiteral("-46000.2|-46100.1"), QStringLiteral("-46000.1|-46100.3")}));
+    EXPECT_EQ(snapshot(QStringLiteral("P")), (QStringList{QStringLiteral("-46000.2|-46100.1"),
+                                                          QStringLiteral("-46000.1|-46100.3")}));
 }
 
 TEST_F(ProjectOrderTest, CollectDeskOrdersByHeightBeforeLeftAndLinksEveryVisibleCard)
@@ -128,7 +130,8 @@ TEST_F(ProjectOrderTest, CollectDeskOrdersByHeightBeforeLeftAndLinksEveryVisible
     // One pixel of height weighs as much as 1000 pixels of left: B comes before A.
     EXPECT_EQ(ids(QStringLiteral("P")), (std::vector<double>{double(kB), double(kA)}));
     EXPECT_FALSE(full.projects.contains(QStringLiteral("P")));
-    EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM ITEMURL WHERE Project = 'P'")).toInt(), 2);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM ITEMURL WHERE Project = 'P'")).toInt(),
+              2);
     EXPECT_EQ(snapshot(QStringLiteral("P")).size(), 2);
     // Answered no: the cards stay on the desktop.
     EXPECT_EQ(host.cards().size(), 3u);

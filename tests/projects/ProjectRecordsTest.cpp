@@ -31,8 +31,8 @@ protected:
 
 TEST_F(ProjectRecords, CreateUpperCasesAndNeverOverwritesAnExistingProject)
 {
-    const std::optional<Timestamp> pts =
-        CreateProject(QStringLiteral(" garden "), QStringLiteral("HOME"), QStringLiteral("http://a"));
+    const std::optional<Timestamp> pts = CreateProject(
+        QStringLiteral(" garden "), QStringLiteral("HOME"), QStringLiteral("http://a"));
     ASSERT_TRUE(pts);
     EXPECT_EQ(projectField(QStringLiteral("GARDEN"), QStringLiteral("Tag || '|' || URL")),
               QStringLiteral("HOME|http://a"));
@@ -43,7 +43,8 @@ TEST_F(ProjectRecords, CreateUpperCasesAndNeverOverwritesAnExistingProject)
     EXPECT_FALSE(CreateProject(QStringLiteral("Garden"), QStringLiteral("OTHER")));
     EXPECT_TRUE(messenger.saw(QStringLiteral("Duplicate id - no update ")));
     EXPECT_EQ(messenger.shown.back().request.code, QStringLiteral("Update failed, projid: GARDEN"));
-    EXPECT_EQ(projectField(QStringLiteral("GARDEN"), QStringLiteral("Tag")), QStringLiteral("HOME"));
+    EXPECT_EQ(projectField(QStringLiteral("GARDEN"), QStringLiteral("Tag")),
+              QStringLiteral("HOME"));
     EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM PROJECT")).toInt(), 1);
 }
 
@@ -74,16 +75,20 @@ TEST_F(ProjectRecords, QuotesWildcardsAndBackslashesAreMatchedLiterally)
 
 TEST_F(ProjectRecords, ACategoryStampsEveryTagContainingItAndTheFilterTakesEqualTagsOnly)
 {
-    exec(QStringLiteral("INSERT INTO PROJECT (Project, PTS, Tag) VALUES "
-                        "('P1', -45000, 'AB'), ('P2', -45001, 'XAB'), ('P3', -45002, 'A'), "
-                        "('P4', -45003, 'ab')"));
+    exec(
+        QStringLiteral("INSERT INTO PROJECT (Project, PTS, Tag) VALUES "
+                       "('P1', -45000, 'AB'), ('P2', -45001, 'XAB'), ('P3', -45002, 'A'), "
+                       "('P4', -45003, 'ab')"));
     clock.set(QDateTime(QDate(2026, 5, 4), QTime(10, 0)));
     EXPECT_EQ(StampCategory(QStringLiteral("ab")), 3);
 
     // PTS = B + n x 1e-8, n counting every row of the table in its stored order.
-    const double p1 = scalar(QStringLiteral("SELECT PTS FROM PROJECT WHERE Project='P1'")).toDouble();
-    const double p2 = scalar(QStringLiteral("SELECT PTS FROM PROJECT WHERE Project='P2'")).toDouble();
-    const double p4 = scalar(QStringLiteral("SELECT PTS FROM PROJECT WHERE Project='P4'")).toDouble();
+    const double p1 =
+        scalar(QStringLiteral("SELECT PTS FROM PROJECT WHERE Project='P1'")).toDouble();
+    const double p2 =
+        scalar(QStringLiteral("SELECT PTS FROM PROJECT WHERE Project='P2'")).toDouble();
+    const double p4 =
+        scalar(QStringLiteral("SELECT PTS FROM PROJECT WHERE Project='P4'")).toDouble();
     EXPECT_NEAR(p2 - p1, 1e-8, 1e-10);
     EXPECT_NEAR(p4 - p1, 3e-8, 1e-10);
     EXPECT_LT(p1, -46000.0);
@@ -140,8 +145,8 @@ TEST_F(ProjectRecords, UpdateStampsTheTagAndMakesTheAttachedTextFile)
               -46000.0);
     EXPECT_EQ(projectState().current, QStringLiteral("MY PROJECT"));
 
-    ASSERT_TRUE(ConfirmProjectUpdate({QStringLiteral("MY PROJECT"), QStringLiteral("home"),
-                                      QStringLiteral("http://b"), false}));
+    ASSERT_TRUE(ConfirmProjectUpdate(
+        {QStringLiteral("MY PROJECT"), QStringLiteral("home"), QStringLiteral("http://b"), false}));
     EXPECT_EQ(projectField(QStringLiteral("MY PROJECT"), QStringLiteral("Tag || '|' || URL")),
               QStringLiteral("HOME|http://b"));
 }
@@ -149,8 +154,8 @@ TEST_F(ProjectRecords, UpdateStampsTheTagAndMakesTheAttachedTextFile)
 TEST_F(ProjectRecords, WritesToADeletedProjectBringNoRowBack)
 {
     messenger.expect(QStringLiteral("Project update fails"));
-    EXPECT_FALSE(ConfirmProjectUpdate({QStringLiteral("GONE"), QStringLiteral("X"),
-                                       QStringLiteral("http://x"), false}));
+    EXPECT_FALSE(ConfirmProjectUpdate(
+        {QStringLiteral("GONE"), QStringLiteral("X"), QStringLiteral("http://x"), false}));
     EXPECT_FALSE(CancelProjectUpdate(QStringLiteral("GONE"), QString(), QString()));
     EXPECT_FALSE(MarkTime(QStringLiteral("GONE")));
     EXPECT_FALSE(RegisterShortcut(QStringLiteral("GONE"), QStringLiteral("/a"), true, QString()));
@@ -161,7 +166,8 @@ TEST_F(ProjectRecords, WritesToADeletedProjectBringNoRowBack)
     EXPECT_FALSE(RegisterShortcut(QStringLiteral("P"), QString(81, QLatin1Char('a')), false, {}));
     EXPECT_FALSE(SetProjectUrl(QStringLiteral("P"), QString(81, QLatin1Char('a')), true));
     EXPECT_TRUE(SetProjectUrl(QStringLiteral("P"), QStringLiteral("/home/a.txt"), true));
-    EXPECT_EQ(projectField(QStringLiteral("P"), QStringLiteral("URL")), QStringLiteral("/HOME/A.TXT"));
+    EXPECT_EQ(projectField(QStringLiteral("P"), QStringLiteral("URL")),
+              QStringLiteral("/HOME/A.TXT"));
 }
 
 TEST_F(ProjectRecords, FileNamesAndWebAddresses)

@@ -12,10 +12,9 @@ namespace {
 
 void usage()
 {
-    std::fprintf(
-        stderr,
-        "usage: qb-gen --dir DIR --items N [--seed S] [--pictures-every K] [--stale-frequencies]"
-        " [--replace]\n");
+    std::fprintf(stderr,
+                 "usage: qb-gen --dir DIR --items N [--projects P] [--seed S] [--pictures-every K]"
+                 " [--stale-frequencies] [--replace]\n");
 }
 
 }  // namespace
@@ -36,6 +35,9 @@ int main(int argc, char** argv)
         } else if (a == QStringLiteral("--items") && hasValue) {
             options.items = args[++i].toInt(&ok);
             itemsGiven = ok && options.items > 0;
+        } else if (a == QStringLiteral("--projects") && hasValue) {
+            options.projects = args[++i].toInt(&ok);
+            ok = ok && options.projects >= 0;
         } else if (a == QStringLiteral("--seed") && hasValue) {
             options.seed = args[++i].toULongLong(&ok);
         } else if (a == QStringLiteral("--pictures-every") && hasValue) {

@@ -545,7 +545,7 @@ bool Generator::run(const QString& dir, SyntheticStoreCounts* counts, QString* e
 {
     const int items = std::max(1, options_.items);
     const int conceptTarget = std::max(1, items / 4);
-    const int projectTarget = std::max(1, items / 100);
+    const int projectTarget = std::max(1, options_.projects >= 0 ? options_.projects : items / 10);
     const int wordTarget = std::max(1, items / 2);
 
     struct Open {

@@ -7,6 +7,8 @@ namespace qb::bench {
 
 struct SyntheticStoreOptions {
     int items = 1000;
+    // Projects the items are linked to; below 0: one for every ten items.
+    int projects = -1;
     quint64 seed = 1;
     // One item in this many carries a small BMP picture (0: none).
     int pictureEvery = 30;
@@ -36,7 +38,8 @@ struct SyntheticStoreCounts {
 
 // Writes a synthetic store into dir (made when missing) straight into the table files: items
 // with 1-6 keywords and 0-3 projects, about items/2 words (some not Latin), items/4 concepts
-// of 1-5 words, inflections, items/100 projects, associations and project orders. Ids come from
+// of 1-5 words, inflections, the projects (items/10 unless given) with categories,
+// associations and project orders. Ids come from
 // a timestamp sequence that starts on a fixed day, so the same seed gives the same store.
 bool writeSyntheticStore(const QString& dir, const SyntheticStoreOptions& options,
                          SyntheticStoreCounts* counts, QString* error);

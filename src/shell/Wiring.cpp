@@ -34,6 +34,7 @@
 #include "items/ItemCommands.h"
 #include "items/ItemHooks.h"
 #include "items/ShowRecords.h"
+#include "projects/ProjectOrder.h"
 #include "session/DataChecks.h"
 #include "session/Engine.h"
 #include "session/ExternalPrograms.h"
@@ -378,6 +379,21 @@ void wirePopulateHooks(TDesktop& desktop)
     dictionaryHooks().developConcepts = [d](const std::vector<Timestamp>& concepts, QPoint at) {
         int groupColor = 0;
         if (d) DevelopSynWheelSet(*d, concepts, at, kNoItemToSkip, true, groupColor);
+    };
+    // A dropped project comes in the order saved for it.
+    populateState().hooks.restoreProjectOrder = [](const QString& project) {
+        AdvPrjQ_update(project);
+    };
+    projectHooks().placeItems = [d](const QString& project, int limit) {
+        if (!d) return;
+        ItemRows rows = ItemsOfProjectRows(project);
+        if (int(rows.rows.size()) > limit) rows.rows.resize(size_t(limit));
+        ItemSet items(std::move(rows));
+        if (items.empty()) return;
+        const Settings& settings = session().settings;
+        int groupColor = 0;
+        DevelopItemSet(*d, items, QPoint(settings.createSpotIX, settings.createSpotIY),
+                       kNoItemToSkip, ItemSetText(), groupColor);
     };
     InstallDesktopDrops(desktop);
 }

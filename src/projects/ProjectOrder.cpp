@@ -1,0 +1,191 @@
+#include "projects/ProjectOrder.h"
+
+#include "cards/CardHost.h"
+#include "cards/Collection.h"
+#include "floor/Messages.h"
+#include "items/Commit.h"
+#include "items/ItemCardData.h"
+#include "items/ItemLinks.h"
+#include "platform/Sqlite.h"
+#include "projects/ProjectRecords.h"
+#include "session/Session.h"
+
+#include <set>
+
+namespace qb {
+
+namespace om = projectordermessages;
+
+namespace {
+
+sql::Database& db() { return session().store.db(); }
+
+constexpr int kHelp = 40050;
+
+// Replaces the project's snapshot by the current ITS of its items. Runs inside the caller's
+// transaction. A row with a positive ITS is the user's own and stays.
+bool takeSnapshot(const QString& project)
+{
+    sql::Statement drop(db(),
+                        QStringLiteral("DELETE FROM PRJORDR WHERE Project = ?1 AND ITS <= 0"));
+    drop.bind(1, project);
+    if (!drop.run()) return false;
+    sql::Statement take(db(), QStringLiteral("INSERT OR IGNORE INTO PRJORDR (Project, IT, ITS) "
+                                             "SELECT DISTINCT D1.Project, D1.IT, D2.ITS "
+                                             "FROM ITEMURL D1, ITEM D2 "
+                                             "WHERE D1.Project = ?1 AND D2.IT = D1.IT"));
+    take.bind(1, project);
+    return take.run();
+}
+
+bool hasSnapshot(const QString& project)
+{
+    sql::Statement st(db(), QStringLiteral("SELECT 1 FROM PRJORDR WHERE Project = ?1 AND ITS < 0 "
+                                           "LIMIT 1"));
+    st.bind(1, project);
+    return st.next();
+}
+
+void reportSaveFailed() { PlainMessage(QString::fromLatin1(om::kSaveFailed)); }
+
+// Commits the host's cards: through the desktop's own commit when the host is the program's
+// desktop, else directly. True when no card is left with unwritten edits.
+bool commitHost(CardHost& host)
+{
+    if (cardHost() == &host && session().hooks.updateItems)
+        session().hooks.commit();
+    else
+        CommitCards(host.cards());
+    for (const CardData* card : host.cards())
+        if (card->changed && !card->hidden) return false;
+    return true;
+}
+
+}  // namespace
+
+ProjectHooks& projectHooks() { return session().part<ProjectHooks>(); }
+
+Timestamp ProjectOrderStamp(QPoint desktopPos, Timestamp base)
+{
+    return base + 0.001L * (desktopPos.y() / 2000.0L + desktopPos.x() / 2000000.0L);
+}
+
+ProjectLink AddProjectUpdate(ItemCardData& card, const QString& project, Timestamp base)
+{
+    card.pendingTS = ProjectOrderStamp(card.pos, base);
+    const QString name = project.left(ItemCardData::kMaxNameLength);
+    const bool linked = card.projects.contains(name);
+    if (!linked && card.projCount() >= ItemCardData::kMaxLinks) {
+        ShowInfo(QString::fromLatin1(om::kMaxDetail), QStringLiteral("qb3949X"), kError, kHelp);
+        return ProjectLink::Refused;
+    }
+    AddProject(card, name);
+    return linked ? ProjectLink::Rewritten : ProjectLink::Appended;
+}
+
+bool SaveProjectOrder(const QString& project, const std::function<bool()>& commit)
+{
+    if (commit) {
+        if (!commit()) {
+            reportSaveFailed();
+            return false;
+        }
+    } else {
+        session().hooks.commit();
+    }
+    sql::WriteScope transaction(db());
+    if (!transaction.isActive() || !takeSnapshot(project) || !transaction.commit()) {
+        transaction.rollback();
+        reportSaveFailed();
+        return false;
+    }
+    return true;
+}
+
+bool AdvPrjQ_update(const QString& project)
+{
+    // The first snapshot holds what the cards show: their edits go into the store first.
+    if (!hasSnapshot(project)) session().hooks.commit();
+
+    QStringList notes;
+    bool ok = false;
+    {
+        sql::WriteScope transaction(db());
+        ok = transaction.isActive();
+        sql::Statement rows(db(), QStringLiteral("SELECT DISTINCT d1.IT, d1.ITS "
+                                                 "FROM ITEMURL D, PRJORDR d1 "
+                                                 "WHERE d1.Project = D.Project AND d1.IT = D.IT "
+                                                 "AND d1.Project = ?1 AND d1.ITS < 0"));
+        rows.bind(1, project);
+        std::vector<std::pair<Timestamp, Timestamp>> saved;
+        while (ok && rows.next()) saved.push_back({rows.extValue(0), rows.extValue(1)});
+        ok = ok && rows.ok();
+        if (ok && saved.empty()) {
+            ok = takeSnapshot(project);
+        } else if (ok) {
+            sql::Statement write(db(), QStringLiteral("UPDATE ITEM SET ITS = ?1 WHERE IT = ?2"));
+            for (const auto& [item, its] : saved) {
+                write.reset();
+                write.bind(1, its).bind(2, item);
+                if (!write.run()) {
+                    ok = false;
+                    break;
+                }
+                if (db().changes() == 0) notes << QString::fromLatin1(om::kNoRows);
+            }
+        }
+        if (ok) ok = transaction.commit();
+        if (!ok) transaction.rollback();
+    }
+    // Messages only once the tables are free again.
+    for (const QString& note : notes) PlainMessage(note);
+    if (!ok) PlainMessage(QString::fromLatin1(om::kRestoreFailed));
+    return ok;
+}
+
+bool CollectDesk(CardHost& host, const QString& project)
+{
+    GarbageCollect(host, false);
+    const Timestamp base = GetQBTS();
+    for (CardData* card : host.cards()) {
+        auto* item = dynamic_cast<ItemCardData*>(card);
+        if (!item || item->hidden) continue;
+        AddProjectUpdate(*item, project, base);
+    }
+    const bool saved = SaveProjectOrder(project, [&host] { return commitHost(host); });
+    if (AskYesDefault(QString::fromLatin1(om::kClearQuestion), kHelp))
+        ClearCards(host, ClearCommand::Desktop);
+    return saved;
+}
+
+int ReverseCollectDesk(CardHost& host, const QString& project)
+{
+    GarbageCollect(host, false);
+    if (projectHooks().placeItems) projectHooks().placeItems(project, kReverseCollectLimit);
+    const QString name = project.left(ItemCardData::kMaxNameLength);
+    int unlinked = 0;
+    for (CardData* card : host.cards()) {
+        auto* item = dynamic_cast<ItemCardData*>(card);
+        if (!item || item->hidden) continue;
+        if (RemoveProject(*item, item->projects.lastIndexOf(name))) ++unlinked;
+    }
+    GarbageCollect(host, false);
+    return unlinked;
+}
+
+std::vector<Timestamp> ProjectItemIds(const QString& project, QString* error)
+{
+    sql::Statement st(db(), QStringLiteral("SELECT A.IT FROM ITEM A, ITEMURL B "
+                                           "WHERE B.Project = ?1 AND B.IT = A.IT ORDER BY A.ITS"));
+    st.bind(1, project);
+    std::vector<Timestamp> ids;
+    std::set<double> seen;
+    while (st.next()) {
+        const double id = st.realValue(0);
+        if (seen.insert(id).second) ids.push_back(st.extValue(0));
+    }
+    if (error) *error = st.error();
+    return ids;
+}
+
+}  // namespace qb

@@ -90,6 +90,9 @@ std::optional<bool> IdIsStored(Store& store, Timestamp id)
     QString sql = QStringLiteral("SELECT EXISTS (SELECT 1 FROM ITEM WHERE IT > ?1 AND IT < ?2)");
     if (store.isAttached(QStringLiteral("DICT")))
         sql += QStringLiteral(" OR EXISTS (SELECT 1 FROM DICT WHERE C > ?1 AND C < ?2)");
+    // A project's stamp orders the project windows and selects a project by its value.
+    if (store.isAttached(QStringLiteral("PROJECT")))
+        sql += QStringLiteral(" OR EXISTS (SELECT 1 FROM PROJECT WHERE PTS > ?1 AND PTS < ?2)");
     sql::Statement st(store.db(), sql);
     st.bind(1, double(id - kHalfStep)).bind(2, double(id + kHalfStep));
     if (!st.next()) return std::nullopt;

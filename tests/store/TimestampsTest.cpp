@@ -114,7 +114,7 @@ TEST_F(TimestampOrder, AscendingOrderListsNewestFirstAndClearedLast)
 
 TEST_F(TimestampOrder, IdsPassOverWhatOtherRunsStoredInTheSameSecond)
 {
-    // Other runs of this second stored an item and a concept with values of it.
+    // Other runs of this second stored an item, a concept and a project with values of it.
     const Timestamp base = TimestampGenerator::baseOf(clock.now());
     sql::Database& db = session().store.db();
     sql::Statement item(db,
@@ -125,9 +125,13 @@ TEST_F(TimestampOrder, IdsPassOverWhatOtherRunsStoredInTheSameSecond)
                               QStringLiteral("INSERT INTO DICT (C, WNo, CTS) VALUES (?1, 1, ?1)"));
     conceptRow.bind(1, base - 0.000002L);
     ASSERT_TRUE(conceptRow.run()) << conceptRow.error().toStdString();
+    sql::Statement project(db,
+                           QStringLiteral("INSERT INTO PROJECT (Project, PTS) VALUES ('P', ?1)"));
+    project.bind(1, base - 0.000003L);
+    ASSERT_TRUE(project.run()) << project.error().toStdString();
 
     expectNear(GetQBTS(), base - 0.000001L);
-    expectNear(GetQBTS(), base - 0.000003L);
+    expectNear(GetQBTS(), base - 0.000004L);
 }
 
 TEST_F(TimestampOrder, KeywordsComeBackInTheOrderTheUserGave)

@@ -109,10 +109,13 @@ long double PositionKey(const CardData& card)
     return (card.pos.y() + 100) + (card.pos.x() + 100) / 10000.0L;
 }
 
-QString PositionKeyText(const CardData& card)
+QString PositionKeyText(const CardData& card) { return PositionKeyText(card.pos); }
+
+QString PositionKeyText(QPoint absolutePos)
 {
+    const long double key = (absolutePos.y() + 100) + (absolutePos.x() + 100) / 10000.0L;
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%8.8Lf", PositionKey(card));
+    std::snprintf(buffer, sizeof buffer, "%8.8Lf", key);
     return QStringLiteral("%1").arg(QString::fromLatin1(buffer), 17);
 }
 

@@ -62,5 +62,7 @@ void ShrinkToNormal(CardData& card);
 long double PositionKey(const CardData& card);
 // The key as sorted text: "%8.8f" right-aligned in 17 characters.
 QString PositionKeyText(const CardData& card);
+// The same for an absolute position (the layout computes keys with offsets of its own).
+QString PositionKeyText(QPoint absolutePos);
 
 }  // namespace qb

@@ -13,6 +13,7 @@
 #include "cards/Desktop.h"
 #include "desktop/DesktopCommands.h"
 #include "desktop/DesktopDrop.h"
+#include "desktop/LayoutCommands.h"
 #include "desktop/PopulateCommands.h"
 #include "desktop/PopulateDesktop.h"
 #include "desktop/PopulateState.h"
@@ -406,6 +407,28 @@ void wirePopulateCommands(TBillBoard& window)
     commands.bind(name(cmd::PopItems), [desktop] { PopItems(*desktop); });
 }
 
+// ---- the layout of the cards ----
+
+void wireLayoutCommands(TBillBoard& window)
+{
+    TDesktop* desktop = window.desktop();
+    CommandRegistry& commands = window.commands();
+    // The tool bar's height at the time of the command: the top line lies below it.
+    auto toolBarHeight = [&window] { return window.toolBar() ? window.toolBar()->height() : 0; };
+    commands.bind(name(cmd::SortOnDiagonal),
+                  [=] { SortOnDiagonal(*desktop, toolBarHeight(), false); });
+    commands.bind(name(cmd::TextSideUpDiagonally),
+                  [=] { SortOnDiagonal(*desktop, toolBarHeight(), true); });
+    auto bindTile = [&](const char* command, TileKind kind, bool extended) {
+        commands.bind(name(command), [=] { Tile(*desktop, toolBarHeight(), kind, extended); });
+    };
+    bindTile(cmd::TileItems, TileKind::Items, false);
+    bindTile(cmd::TileItemsExtended, TileKind::Items, true);
+    bindTile(cmd::TileConcepts, TileKind::Concepts, false);
+    bindTile(cmd::TileInflections, TileKind::Inflections, false);
+    bindTile(cmd::TileFlywords, TileKind::Flywords, false);
+}
+
 }  // namespace
 
 void WireDesktop()
@@ -457,6 +480,7 @@ void WireMainWindow(TBillBoard& window)
     wirePopulateHooks(*window.desktop());
     InstallDesktopKeys(*window.desktop(), &window, [&window] { window.ResetMainWindow(); });
     wirePopulateCommands(window);
+    wireLayoutCommands(window);
 }
 
 }  // namespace qb

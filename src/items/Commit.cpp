@@ -4,6 +4,7 @@
 #include "dictionary/ConceptCardData.h"
 #include "floor/Messages.h"
 #include "items/ItemCardData.h"
+#include "items/ItemHooks.h"
 #include "items/ItemRecord.h"
 #include "items/RecoveryFile.h"
 #include "platform/Sqlite.h"
@@ -492,6 +493,11 @@ CommitResult CommitCards(const std::vector<CardData*>& cardsInOrder)
     for (const Outcome& outcome : outcomes) apply(outcome, result);
     finish();
     recovery::NotifyCommitted();
+    std::vector<Timestamp> itemsWritten;
+    for (const Outcome& outcome : outcomes)
+        if (auto* item = dynamic_cast<ItemCardData*>(outcome.card))
+            itemsWritten.push_back(item->itemId);
+    if (!itemsWritten.empty() && itemHooks().itemsWritten) itemHooks().itemsWritten(itemsWritten);
     for (const auto& note : pass.notes) note();
     return result;
 }

@@ -16,7 +16,10 @@ namespace qb::search {
 namespace {
 
 // Raised whenever the layout of the file or the hash changes: an older file is built again.
-const QString kFormat = QStringLiteral("1 fnv1a64 trigram");
+const QString kFormat = QStringLiteral("2 fnv1a64 trigram");
+
+const QString kItemColumns =
+    QStringLiteral("rowid, IT, ITS, (Animation IS NOT NULL AND length(Animation) > 0), TX");
 
 // Rows that no longer stand for an item stay in the trigram table (it keeps no text to delete
 // them by); past this share of the live rows the file is built again.
@@ -107,8 +110,9 @@ bool ItemTextIndex::createSchema()
     return db_.exec(QStringLiteral(
                "DROP TABLE IF EXISTS trigrams; DROP TABLE IF EXISTS doc; DROP TABLE IF EXISTS meta;"
                "CREATE TABLE meta (key TEXT PRIMARY KEY, value TEXT);"
-               "CREATE TABLE doc (id INTEGER PRIMARY KEY AUTOINCREMENT, it REAL NOT NULL UNIQUE, hash INTEGER NOT NULL,"
-               " unreadable INTEGER NOT NULL);"
+               "CREATE TABLE doc (id INTEGER PRIMARY KEY AUTOINCREMENT, it REAL NOT NULL UNIQUE,"
+               " hash INTEGER NOT NULL, unreadable INTEGER NOT NULL, item_rowid INTEGER NOT NULL,"
+               " its REAL, picture INTEGER NOT NULL);"
                "CREATE VIRTUAL TABLE trigrams USING fts5(tx, content='', detail=none,"
                " tokenize='trigram case_sensitive 1');")) &&
            setMeta(QStringLiteral("format"), kFormat);
@@ -129,18 +133,53 @@ bool ItemTextIndex::setMeta(const QString& key, const QString& value)
     return st.run();
 }
 
-bool ItemTextIndex::add(double itemId, const QByteArray& bytes, qint64 hash)
+ItemTextIndex::Row ItemTextIndex::rowOf(const sql::Statement& st)
+{
+    Row row;
+    row.rowId = st.int64Value(0);
+    row.itemId = st.realValue(1);
+    row.itsNull = st.isNull(2);
+    row.its = st.realValue(2);
+    row.picture = st.intValue(3) != 0;
+    row.text = st.blobValue(4);
+    return row;
+}
+
+bool ItemTextIndex::add(const Row& row, qint64 hash)
 {
     QString text;
-    const bool readable = DecodeStoredText(bytes, &text);
-    sql::Statement doc(
-        db_, QStringLiteral("INSERT INTO doc (it, hash, unreadable) VALUES (?1, ?2, ?3)"));
-    doc.bind(1, itemId).bind(2, hash).bind(3, readable ? 0 : 1);
+    const bool readable = DecodeStoredText(row.text, &text);
+    sql::Statement doc(db_, QStringLiteral("INSERT INTO doc (it, hash, unreadable, item_rowid, "
+                                           "its, picture) VALUES (?1, ?2, ?3, ?4, ?5, ?6)"));
+    doc.bind(1, row.itemId).bind(2, hash).bind(3, readable ? 0 : 1).bind(4, row.rowId);
+    if (row.itsNull)
+        doc.bindNull(5);
+    else
+        doc.bind(5, row.its);
+    doc.bind(6, row.picture ? 1 : 0);
     if (!doc.run()) return false;
     if (!readable || text.isEmpty()) return true;
     sql::Statement tri(db_, QStringLiteral("INSERT INTO trigrams (rowid, tx) VALUES (?1, ?2)"));
     tri.bind(1, db_.lastInsertRowId()).bind(2, LowerForSearch(text));
     return tri.run();
+}
+
+bool ItemTextIndex::refresh(const Row& row, long long docId, qint64 knownHash)
+{
+    const qint64 hash = StoredTextHash(row.text);
+    if (docId != 0 && hash == knownHash) {
+        sql::Statement place(db_, QStringLiteral("UPDATE doc SET item_rowid = ?2, its = ?3, "
+                                                 "picture = ?4 WHERE id = ?1"));
+        place.bind(1, docId).bind(2, row.rowId);
+        if (row.itsNull)
+            place.bindNull(3);
+        else
+            place.bind(3, row.its);
+        place.bind(4, row.picture ? 1 : 0);
+        return place.run();
+    }
+    if (docId != 0 && !dropDoc(docId)) return false;
+    return add(row, hash);
 }
 
 bool ItemTextIndex::dropDoc(long long docId)
@@ -156,30 +195,40 @@ bool ItemTextIndex::sync(sql::Database& store)
     struct Known {
         long long docId;
         qint64 hash;
+        long long rowId;
+        double its;
+        bool itsNull;
+        bool picture;
     };
     QHash<double, Known> known;
     {
-        sql::Statement st(db_, QStringLiteral("SELECT id, it, hash FROM doc"));
-        while (st.next()) known.insert(st.realValue(1), {st.int64Value(0), st.int64Value(2)});
+        sql::Statement st(db_, QStringLiteral("SELECT id, it, hash, item_rowid, its, its IS NULL, "
+                                              "picture FROM doc"));
+        while (st.next())
+            known.insert(st.realValue(1),
+                         {st.int64Value(0), st.int64Value(2), st.int64Value(3), st.realValue(4),
+                          st.intValue(5) != 0, st.intValue(6) != 0});
         if (!st.ok()) return false;
     }
     if (known.isEmpty())
         ++figures.builds;
     else
         ++figures.syncs;
-    sql::Statement items(store, QStringLiteral("SELECT IT, TX FROM ITEM"));
+    sql::Statement items(store,
+                         QStringLiteral("SELECT ") + kItemColumns + QStringLiteral(" FROM ITEM"));
     while (items.next()) {
-        const double id = items.realValue(0);
-        const QByteArray bytes = items.blobValue(1);
-        const qint64 hash = StoredTextHash(bytes);
-        auto found = known.find(id);
-        if (found != known.end()) {
-            const Known was = *found;
-            known.erase(found);
-            if (was.hash == hash) continue;
-            if (!dropDoc(was.docId)) return false;
+        const Row row = rowOf(items);
+        auto found = known.find(row.itemId);
+        if (found == known.end()) {
+            if (!refresh(row, 0, 0)) return false;
+            continue;
         }
-        if (!add(id, bytes, hash)) return false;
+        const Known was = *found;
+        known.erase(found);
+        const bool samePlace = was.rowId == row.rowId && was.itsNull == row.itsNull &&
+                               (row.itsNull || was.its == row.its) && was.picture == row.picture;
+        if (samePlace && was.hash == StoredTextHash(row.text)) continue;
+        if (!refresh(row, was.docId, was.hash)) return false;
     }
     if (!items.ok()) return false;
     for (const Known& gone : std::as_const(known))
@@ -190,25 +239,29 @@ bool ItemTextIndex::sync(sql::Database& store)
 bool ItemTextIndex::update(sql::Database& store)
 {
     ++figures.updates;
-    sql::Statement read(store, QStringLiteral("SELECT TX FROM ITEM WHERE IT = ?1"));
+    sql::Statement read(store, QStringLiteral("SELECT ") + kItemColumns +
+                                   QStringLiteral(" FROM ITEM WHERE IT = ?1"));
     sql::Statement known(db_, QStringLiteral("SELECT id, hash FROM doc WHERE it = ?1"));
     for (double id : pending_) {
-        read.reset();
-        read.bind(1, id);
-        const bool exists = read.next();
-        if (!read.ok()) return false;
-        const QByteArray bytes = exists ? read.blobValue(0) : QByteArray();
-        const qint64 hash = StoredTextHash(bytes);
         known.reset();
         known.bind(1, id);
+        long long docId = 0;
+        qint64 hash = 0;
         if (known.next()) {
-            if (exists && known.int64Value(1) == hash) continue;
-            const long long docId = known.int64Value(0);
-            known.reset();
-            if (!dropDoc(docId)) return false;
+            docId = known.int64Value(0);
+            hash = known.int64Value(1);
         }
         if (!known.ok()) return false;
-        if (exists && !add(id, bytes, hash)) return false;
+        known.reset();
+        read.reset();
+        read.bind(1, id);
+        if (read.next()) {
+            if (!refresh(rowOf(read), docId, hash)) return false;
+        } else if (!read.ok()) {
+            return false;
+        } else if (docId != 0 && !dropDoc(docId)) {
+            return false;
+        }
     }
     return true;
 }
@@ -279,7 +332,7 @@ void ItemTextIndex::noteWritten(const std::vector<Timestamp>& items)
     ++pendingWrites_;
 }
 
-bool ItemTextIndex::candidates(const QString& lowered, std::vector<Timestamp>* items)
+bool ItemTextIndex::candidates(const QString& lowered, std::vector<Candidate>* items)
 {
     if (!db_.isOpen()) return false;
     // Every trigram of the text must be in a text that holds it; the order is checked by the
@@ -297,13 +350,19 @@ bool ItemTextIndex::candidates(const QString& lowered, std::vector<Timestamp>* i
     }
     if (trigrams.isEmpty()) return false;
     items->clear();
-    sql::Statement st(db_, QStringLiteral("SELECT doc.it FROM trigrams JOIN doc ON doc.id = "
-                                          "trigrams.rowid WHERE trigrams MATCH ?1"));
+    const QString columns =
+        QStringLiteral("SELECT doc.item_rowid, doc.it, doc.its, doc.its IS NULL, doc.picture ");
+    sql::Statement st(db_, columns + QStringLiteral("FROM trigrams JOIN doc ON doc.id = "
+                                                    "trigrams.rowid WHERE trigrams MATCH ?1"));
     st.bind(1, trigrams.join(QLatin1Char(' ')));
-    while (st.next()) items->push_back(st.extValue(0));
+    auto take = [items](const sql::Statement& row) {
+        items->push_back({row.int64Value(0), row.extValue(1), row.extValue(2), row.intValue(3) != 0,
+                          row.intValue(4) != 0});
+    };
+    while (st.next()) take(st);
     if (!st.ok()) return false;
-    sql::Statement unreadable(db_, QStringLiteral("SELECT it FROM doc WHERE unreadable = 1"));
-    while (unreadable.next()) items->push_back(unreadable.extValue(0));
+    sql::Statement unreadable(db_, columns + QStringLiteral("FROM doc WHERE unreadable = 1"));
+    while (unreadable.next()) take(unreadable);
     return unreadable.ok();
 }
 

@@ -40,9 +40,18 @@ public:
     // With notedWritesOnly, only the cheap step is taken: nothing when the file is missing or
     // when more than the noted writes changed ITEM.DB (the next search then compares).
     bool ensureCurrent(sql::Database& store, bool notedWritesOnly = false);
+    // An item as the index last read it: enough to order the candidates and filter pictures
+    // without reading ITEM.
+    struct Candidate {
+        long long rowId = 0;  // the ITEM row
+        Timestamp itemId = 0;
+        Timestamp its = 0;
+        bool itsNull = false;
+        bool picture = false;
+    };
     // The items whose text may hold lowered (at least three characters, lower-cased), and every
     // item whose text cannot be read. Call ensureCurrent first.
-    bool candidates(const QString& lowered, std::vector<Timestamp>* items);
+    bool candidates(const QString& lowered, std::vector<Candidate>* items);
     // The commit wrote (or removed) these items in one transaction, committed or about to be.
     void noteWritten(const std::vector<Timestamp>& items);
     // Whether noted writes wait for the next ensureCurrent.
@@ -73,7 +82,19 @@ private:
     bool sync(sql::Database& store);
     // Re-reads the noted items alone.
     bool update(sql::Database& store);
-    bool add(double itemId, const QByteArray& bytes, qint64 hash);
+    struct Row {
+        long long rowId = 0;
+        double itemId = 0;
+        double its = 0;
+        bool itsNull = false;
+        bool picture = false;
+        QByteArray text;
+    };
+    // Reads a row of "SELECT rowid, IT, ITS, picture, TX".
+    static Row rowOf(const sql::Statement& st);
+    // Brings one item in: its trigrams when the text changed, its place and picture always.
+    bool refresh(const Row& row, long long docId, qint64 knownHash);
+    bool add(const Row& row, qint64 hash);
     bool dropDoc(long long docId);
 
     QString dir_;

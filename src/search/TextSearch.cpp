@@ -172,23 +172,13 @@ bool Run::walkIndexed()
 {
     sql::Database& db = session().store.db();
     ItemTextIndex& index = itemTextIndex();
-    std::vector<Timestamp> candidates;
+    std::vector<ItemTextIndex::Candidate> candidates;
     if (!index.ensureCurrent(db) || !index.candidates(request_.text, &candidates)) return false;
     out_.usedIndex = true;
     std::vector<ItemRow> rows;
     rows.reserve(candidates.size());
-    {
-        sql::Statement st(db, QStringLiteral("SELECT rowid, ITS, ITS IS NULL, %1 FROM ITEM "
-                                             "WHERE IT = ?1")
-                                  .arg(QLatin1String(kPictureColumn)));
-        for (Timestamp id : candidates) {
-            st.reset();
-            st.bind(1, id);
-            if (st.next())
-                rows.push_back({st.int64Value(0), id, st.extValue(1), st.intValue(2) != 0,
-                                st.intValue(3) != 0});
-        }
-    }
+    for (const ItemTextIndex::Candidate& c : candidates)
+        rows.push_back({c.rowId, c.itemId, c.its, c.itsNull, c.picture});
     // The order of the walk: ITS ascending (no ITS first), then the row.
     std::sort(rows.begin(), rows.end(), [](const ItemRow& a, const ItemRow& b) {
         if (a.itsNull != b.itsNull) return a.itsNull;

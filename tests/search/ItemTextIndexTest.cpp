@@ -153,6 +153,21 @@ TEST_F(ItemTextIndexTest, AChangeMadeByAnotherConnectionIsFoundByTheNextSearch)
         ASSERT_TRUE(other.exec(QStringLiteral("DELETE FROM ITEM WHERE IT = -46000.2")));
     }
     EXPECT_TRUE(ids(run(request(QStringLiteral("zebra")))).empty());
+
+    // A new order alone (ITS) and a picture, with the texts as they were.
+    const Timestamp c = addItem(-46000.3L, QStringLiteral("zebra"));
+    exec(QStringLiteral("UPDATE ITEM SET TX = 'zebra' WHERE IT = -46000.1"));
+    EXPECT_EQ(ids(run(request(QStringLiteral("zebra")))), stored({c, a}));
+    {
+        sql::Database other;
+        ASSERT_TRUE(other.open(path(QStringLiteral("ITEM.DB")), false));
+        ASSERT_TRUE(other.exec(QStringLiteral(
+            "UPDATE ITEM SET ITS = -50000, Animation = x'424d' WHERE IT = -46000.1")));
+    }
+    EXPECT_EQ(ids(run(request(QStringLiteral("zebra")))), stored({a, c}));
+    SearchRequest pictures = request(QStringLiteral("zebra"));
+    pictures.picturesOnly = true;
+    EXPECT_EQ(ids(run(pictures)), stored({a}));
 }
 
 TEST_F(ItemTextIndexTest, TheCommitTellsTheIndexWhichItemsToReadAgain)

@@ -96,7 +96,7 @@ double timeGrep(const QString& text, const QString& dir, int runs, int* filesWit
 
 qint64 fileSize(const QString& path) { return QFileInfo(path).size(); }
 
-void row(const char* what, double ms) { std::printf("%-58s %9.1f ms\n", what, ms); }
+void row(const char* what, double ms) { std::printf("%-58s %9.2f ms\n", what, ms); }
 
 }  // namespace
 

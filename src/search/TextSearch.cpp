@@ -220,8 +220,8 @@ void Run::desktop(CardHost* host)
         skipping = findItemCard(all, resumeIts_) != nullptr;
     }
     for (CardData* card : host->cards()) {
-        if (card->kind != CardKind::Item || card->hidden) continue;
-        auto* item = static_cast<ItemCardData*>(card);
+        auto* item = dynamic_cast<ItemCardData*>(card);
+        if (!item || card->hidden) continue;
         if (skipping) {
             if (sameId(item->itemId, resumeIts_, kItemIdTolerance)) skipping = false;
             continue;
@@ -262,6 +262,8 @@ SearchOutcome RunTextSearch(const SearchRequest& request, const SearchCallbacks&
     if (request.text.isEmpty() && !request.picturesOnly) return outcome;
     outcome.ran = true;
     Session& s = session();
+    // An Esc left over from before ends nothing here.
+    s.flags.clearEscape();
     s.commitRunning.raise();
     {
         Run run(request, callbacks, outcome);

@@ -58,7 +58,8 @@ struct ItemHit {
 struct SearchCallbacks {
     // Set up the concept card at the next cursor step and lay out its items.
     std::function<void(const ConceptHit&)> conceptFound;
-    // Show the item card at the next cursor step with the highlight (Pick1Item).
+    // Show the item card at the next cursor step with the highlight (Pick1Item). The item phase
+    // counts from 1 again (found), so the first item hit is where the cursor starts afresh.
     std::function<void(const ItemHit&)> itemFound;
     std::function<bool()> stopNow;
     std::function<void()> processEvents;

@@ -80,7 +80,8 @@ TEST_F(TextSearch, TheSameTextResumesAfterTheStopAndAnotherStartsFromTheNewest)
 TEST_F(TextSearch, AnUnreadableTextIsReportedShownWithoutPositionAndLeftAsItIs)
 {
     const Timestamp damaged = addItem(-46000.1L, QStringLiteral("x"));
-    const QByteArray bytes("art \xff\xfe broken", 15);
+    const char raw[] = "art \xff\xfe broken";
+    const QByteArray bytes(raw, sizeof raw - 1);
     exec(QStringLiteral("UPDATE ITEM SET TX = ?2 WHERE IT = ?1"), {double(damaged), bytes});
     addItem(-46000.2L, QStringLiteral("nothing here"));
     messenger.expect(

@@ -104,6 +104,7 @@ struct Outcome {
     CardData* card = nullptr;
     bool clearPendingTS = false;
     bool revive = false;
+    bool itemRowWritten = false;  // the ITEM record was written or deleted
 };
 
 // A step that failed: the card is rolled back; message is what the user is told.
@@ -190,7 +191,10 @@ bool CommitPass::item(ItemCardData& card, Outcome& outcome, CardFailure& failure
         Use del(st_.itemDelete);
         del->bind(1, id);
         if (!run(*del, failure, kCardProblem)) return false;
-        if (db_.changes() > 0) ++result_.itemsRemoved;
+        if (db_.changes() > 0) {
+            ++result_.itemsRemoved;
+            outcome.itemRowWritten = true;
+        }
         return true;
     }
 
@@ -221,6 +225,7 @@ bool CommitPass::item(ItemCardData& card, Outcome& outcome, CardFailure& failure
     update->bind(5, card.pictureUnread && !card.hasPicture ? 1 : 0);
     if (!run(*update, failure, kCardProblem)) return false;
     ++result_.itemsWritten;
+    outcome.itemRowWritten = true;
     return true;
 }
 
@@ -495,8 +500,8 @@ CommitResult CommitCards(const std::vector<CardData*>& cardsInOrder)
     recovery::NotifyCommitted();
     std::vector<Timestamp> itemsWritten;
     for (const Outcome& outcome : outcomes)
-        if (auto* item = dynamic_cast<ItemCardData*>(outcome.card))
-            itemsWritten.push_back(item->itemId);
+        if (outcome.itemRowWritten)
+            itemsWritten.push_back(static_cast<ItemCardData*>(outcome.card)->itemId);
     if (!itemsWritten.empty() && itemHooks().itemsWritten) itemHooks().itemsWritten(itemsWritten);
     for (const auto& note : pass.notes) note();
     return result;

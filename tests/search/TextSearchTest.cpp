@@ -124,6 +124,23 @@ TEST_F(TextSearch, ConceptsOfHitWordsComeFirstInWordOrderThenTheItems)
     EXPECT_TRUE(run(r).concepts.empty());
 }
 
+TEST_F(TextSearch, YesToStopNowEndsOnlyTheConceptPhase)
+{
+    addWord(1, QStringLiteral("war"));
+    addWord(2, QStringLiteral("warm"));
+    for (int i = 0; i < 5; ++i) addConcept(-45000.1L - i * 0.01L, {1});
+    addConcept(-45001.1L, {2});
+    const Timestamp item = addItem(-46000.1L, QStringLiteral("war"));
+    SearchRequest r = request(QStringLiteral("war"));
+    r.type = SearchType::ConceptsAndItems;
+    // Asked after the word "war" with five concepts; "warm" is not reached.
+    const Found found = run(r, {true});
+    EXPECT_EQ(found.concepts.size(), 5u);
+    EXPECT_EQ(ids(found), stored({item}));
+    EXPECT_FALSE(found.outcome.userStopped);
+    EXPECT_EQ(run(r, {false}).concepts.size(), 6u);
+}
+
 TEST_F(TextSearch, TheDesktopPhaseTestsTheVisibleItemCardsInChildOrder)
 {
     test::FakeCardHost host;

@@ -4,6 +4,7 @@
 #include "dictionary/ConceptCardData.h"
 #include "floor/Messages.h"
 #include "items/ItemCardData.h"
+#include "items/ItemHooks.h"
 #include "items/ItemRecord.h"
 #include "items/RecoveryFile.h"
 #include "platform/Sqlite.h"
@@ -104,6 +105,7 @@ struct Outcome {
     CardData* card = nullptr;
     bool clearPendingTS = false;
     bool revive = false;
+    bool itemRowWritten = false;  // the ITEM record was written or deleted
 };
 
 // A step that failed: the card is rolled back; message is what the user is told.
@@ -204,7 +206,10 @@ bool CommitPass::item(ItemCardData& card, Outcome& outcome, CardFailure& failure
         Use del(st_.itemDelete);
         del->bind(1, id);
         if (!run(*del, failure, kCardProblem)) return false;
-        if (db_.changes() > 0) ++result_.itemsRemoved;
+        if (db_.changes() > 0) {
+            ++result_.itemsRemoved;
+            outcome.itemRowWritten = true;
+        }
         return true;
     }
 
@@ -235,6 +240,7 @@ bool CommitPass::item(ItemCardData& card, Outcome& outcome, CardFailure& failure
     update->bind(5, card.pictureUnread && !card.hasPicture ? 1 : 0);
     if (!run(*update, failure, kCardProblem)) return false;
     ++result_.itemsWritten;
+    outcome.itemRowWritten = true;
     return true;
 }
 
@@ -510,6 +516,11 @@ CommitResult CommitCards(const std::vector<CardData*>& cardsInOrder)
     for (const Outcome& outcome : outcomes) apply(outcome, result);
     finish();
     recovery::NotifyCommitted();
+    std::vector<Timestamp> itemsWritten;
+    for (const Outcome& outcome : outcomes)
+        if (outcome.itemRowWritten)
+            itemsWritten.push_back(static_cast<ItemCardData*>(outcome.card)->itemId);
+    if (!itemsWritten.empty() && itemHooks().itemsWritten) itemHooks().itemsWritten(itemsWritten);
     for (const auto& note : pass.notes) note.show();
     return result;
 }

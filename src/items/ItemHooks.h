@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <functional>
+#include <vector>
 
 namespace qb {
 
@@ -37,6 +38,10 @@ struct ItemHooks {
     std::function<bool()> startingUp;
     // Turns the main window's hints on (a card got its date hint). Set in shell/Wiring.cpp.
     std::function<void()> showHints;
+    // The commit wrote or removed these items (the text search's index reads them again).
+    // Missing: the index finds the change itself, at a higher cost. Set in shell/Wiring.cpp and
+    // by quillbox-cli.
+    std::function<void(const std::vector<Timestamp>& items)> itemsWritten;
 };
 
 ItemHooks& itemHooks();

@@ -36,6 +36,7 @@
 #include "items/ItemHooks.h"
 #include "items/ShowRecords.h"
 #include "projects/ProjectOrder.h"
+#include "search/TextSearch.h"
 #include "session/DataChecks.h"
 #include "session/Engine.h"
 #include "session/ExternalPrograms.h"
@@ -332,6 +333,11 @@ void wireItemHooks()
     // A word without concept dropped on an item card gets a concept card of its own first.
     hooks.newConceptCardForWord = [](const QString& word, int wordNo) {
         NewConceptCardForWord(word, wordNo);
+    };
+    // The search index reads the written items again at once, while they are few.
+    hooks.itemsWritten = [](const std::vector<Timestamp>& items) {
+        search::NoteItemsWritten(items);
+        search::UpdateItemTextIndex();
     };
 }
 

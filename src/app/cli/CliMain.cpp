@@ -1,7 +1,9 @@
 #include "app/cli/CliCommand.h"
 
 #include "floor/Messages.h"
+#include "items/ItemHooks.h"
 #include "platform/FileNames.h"
+#include "search/TextSearch.h"
 #include "session/Session.h"
 #include "shell/StoreDirectory.h"
 #include "store/Schema.h"
@@ -195,8 +197,12 @@ int main(int argc, char** argv)
         if (c.needsStore) {
             QDir::setCurrent(context.dir);
             qb::ReadIniFile();
+            // Items the command writes are noted for the search index and read into it once
+            // the command's transaction has ended.
+            qb::itemHooks().itemsWritten = qb::search::NoteItemsWritten;
         }
         int rc = c.run(context);
+        if (c.needsStore) qb::search::UpdateItemTextIndex();
         s.store.close();
         s.setMessenger(nullptr);
         return rc;

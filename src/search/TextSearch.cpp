@@ -1,0 +1,317 @@
+#include "search/TextSearch.h"
+
+#include "cards/CardHost.h"
+#include "dictionary/AlphabeticalWordIndex.h"
+#include "floor/Messages.h"
+#include "floor/Messenger.h"
+#include "floor/RunContext.h"
+#include "items/ItemCardData.h"
+#include "search/ItemTextIndex.h"
+#include "session/Session.h"
+
+#include <algorithm>
+
+namespace qb::search {
+
+namespace {
+
+// Writes noted inside a transaction that has not committed yet (the CLI's item add).
+struct TentativeWrites {
+    std::vector<Timestamp> items;
+};
+
+QString idText(Timestamp id) { return QString::number(double(id), 'g', 15); }
+
+// One item of the store as the item phase sees it before reading its text.
+struct ItemRow {
+    long long rowId = 0;
+    Timestamp it = 0;
+    Timestamp its = 0;
+    bool itsNull = false;
+    bool picture = false;
+};
+
+// The picture test of the item phase: Animation not empty.
+const char kPictureColumn[] = "(Animation IS NOT NULL AND length(Animation) > 0)";
+
+class Run {
+public:
+    Run(const SearchRequest& request, const SearchCallbacks& callbacks, SearchOutcome& outcome)
+        : request_(request), callbacks_(callbacks), out_(outcome)
+    {
+        batch_ = std::max(1, runContext().settings.findBatchSize);
+        allPictures_ = request.picturesOnly && request.text.isEmpty();
+        ResumePoint& resume = searchState().resume;
+        resuming_ = resume.exists() && resume.text == request.text;
+        resumeIts_ = resume.its;
+        out_.resumed = resuming_;
+    }
+
+    void concepts();
+    void items();
+    void desktop(CardHost* host);
+
+private:
+    void events()
+    {
+        if (callbacks_.processEvents)
+            callbacks_.processEvents();
+        else
+            runContext().messenger().processEvents();
+    }
+    bool escape()
+    {
+        if (!session().flags.escapeRequested()) return false;
+        out_.escaped = true;
+        return true;
+    }
+    bool stopNow()
+    {
+        return callbacks_.stopNow
+                   ? callbacks_.stopNow()
+                   : AskYesDefault(QString::fromLatin1(messages::kStopNow), messages::kStopNowHelp);
+    }
+    // Counts and shows a hit; false when the user stops here.
+    bool found(ItemHit& hit, Timestamp resumeAt)
+    {
+        hit.found = ++out_.itemsFound;
+        if (callbacks_.itemFound) callbacks_.itemFound(hit);
+        if (out_.itemsFound > 1 && out_.itemsFound % batch_ == 0 && stopNow()) {
+            searchState().resume = {request_.text, resumeAt};
+            out_.userStopped = true;
+            return false;
+        }
+        return true;
+    }
+    // One item of the item phase; false when the phase ends.
+    bool visit(const ItemRow& row, const std::function<QByteArray()>& text);
+    bool walkLiteral();
+    bool walkIndexed();
+
+    const SearchRequest& request_;
+    const SearchCallbacks& callbacks_;
+    SearchOutcome& out_;
+    int batch_ = 5;
+    bool allPictures_ = false;
+    bool resuming_ = false;
+    Timestamp resumeIts_ = 1.0;
+};
+
+void Run::concepts()
+{
+    if (request_.text.isEmpty()) return;
+    sql::Database& db = session().store.db();
+    AlphabeticalWordIndex& words = AlphabeticalWordIndex::of(db);
+    words.ensureCurrent();
+    sql::Statement number(db, QStringLiteral("SELECT WNo FROM WORD WHERE rowid = ?1"));
+    sql::Statement concepts(db, QStringLiteral("SELECT C FROM DICT WHERE WNo = ?1 ORDER BY C"));
+    const std::vector<AlphabeticalWordIndex::Entry> entries = words.entries();
+    for (const AlphabeticalWordIndex::Entry& entry : entries) {
+        const QString word = LowerForSearch(entry.word);
+        const bool hit = request_.mode == MatchMode::Exact ? word == request_.text
+                                                           : word.contains(request_.text);
+        if (!hit) continue;
+        number.reset();
+        number.bind(1, entry.rowId);
+        if (!number.next()) continue;
+        const int wordNo = number.intValue(0);
+        concepts.reset();
+        concepts.bind(1, wordNo);
+        while (concepts.next()) {
+            ConceptHit conceptHit{entry.word, wordNo, concepts.extValue(0), ++out_.conceptsFound};
+            if (callbacks_.conceptFound) callbacks_.conceptFound(conceptHit);
+            events();
+            if (escape()) return;
+        }
+        // Fixed at five here; the items' batch comes from the settings.
+        if (out_.conceptsFound > 1 && out_.conceptsFound % 5 == 0 && stopNow()) return;
+    }
+}
+
+bool Run::visit(const ItemRow& row, const std::function<QByteArray()>& text)
+{
+    if (resuming_ && row.its <= resumeIts_) return true;
+    if (request_.picturesOnly && !row.picture) return true;
+    ItemHit hit;
+    hit.itemId = row.it;
+    hit.its = row.its;
+    if (allPictures_) {
+        hit.at.hit = true;
+    } else {
+        QString decoded;
+        if (DecodeStoredText(text(), &decoded)) {
+            hit.at = MatchText(decoded, request_.text, request_.mode);
+        } else {
+            // Reported and shown without a highlight; the stored value is left as it is.
+            hit.unreadable = true;
+            ShowInfo(QString::fromLatin1(messages::kUnreadable) + idText(row.its) +
+                         QStringLiteral(" (item ") + idText(row.it) + QLatin1Char(')'),
+                     QString(), kSystemError, 0);
+        }
+    }
+    if ((hit.at.hit || hit.unreadable) && !found(hit, row.its)) return false;
+    events();
+    return !escape();
+}
+
+bool Run::walkLiteral()
+{
+    sql::Database& db = session().store.db();
+    sql::Statement st(db, QStringLiteral("SELECT rowid, IT, ITS, ITS IS NULL, %1, TX FROM ITEM "
+                                         "ORDER BY ITS, rowid")
+                              .arg(QLatin1String(kPictureColumn)));
+    while (st.next()) {
+        ItemRow row{st.int64Value(0), st.extValue(1), st.extValue(2), st.intValue(3) != 0,
+                    st.intValue(4) != 0};
+        if (!visit(row, [&st] { return st.blobValue(5); })) return true;
+    }
+    return st.ok();
+}
+
+bool Run::walkIndexed()
+{
+    sql::Database& db = session().store.db();
+    ItemTextIndex& index = itemTextIndex();
+    std::vector<ItemTextIndex::Candidate> candidates;
+    if (!index.ensureCurrent(db) || !index.candidates(request_.text, &candidates)) return false;
+    out_.usedIndex = true;
+    std::vector<ItemRow> rows;
+    rows.reserve(candidates.size());
+    for (const ItemTextIndex::Candidate& c : candidates)
+        rows.push_back({c.rowId, c.itemId, c.its, c.itsNull, c.picture});
+    // The order of the walk: ITS ascending (no ITS first), then the row.
+    std::sort(rows.begin(), rows.end(), [](const ItemRow& a, const ItemRow& b) {
+        if (a.itsNull != b.itsNull) return a.itsNull;
+        if (!a.itsNull && a.its != b.its) return a.its < b.its;
+        return a.rowId < b.rowId;
+    });
+    rows.erase(std::unique(rows.begin(), rows.end(),
+                           [](const ItemRow& a, const ItemRow& b) { return a.rowId == b.rowId; }),
+               rows.end());
+    sql::Statement text(db, QStringLiteral("SELECT TX FROM ITEM WHERE rowid = ?1"));
+    for (const ItemRow& row : rows) {
+        auto load = [&text, &row] {
+            text.reset();
+            text.bind(1, row.rowId);
+            return text.next() ? text.blobValue(0) : QByteArray();
+        };
+        if (!visit(row, load)) break;
+    }
+    return true;
+}
+
+void Run::items()
+{
+    // Texts of one or two characters have no trigram to look up; the all-pictures search reads
+    // no text at all.
+    const bool indexed = request_.walk == ItemWalk::Indexed && searchState().indexEnabled &&
+                         !allPictures_ && CharacterCount(request_.text) >= 3;
+    if (indexed && walkIndexed()) return;
+    walkLiteral();
+}
+
+void Run::desktop(CardHost* host)
+{
+    if (!host) return;
+    // Resuming goes on after the card at which the user stopped, when it is still there.
+    bool skipping = false;
+    if (resuming_) {
+        const std::vector<CardData*> all = host->cards();
+        skipping = findItemCard(all, resumeIts_) != nullptr;
+    }
+    for (CardData* card : host->cards()) {
+        auto* item = dynamic_cast<ItemCardData*>(card);
+        if (!item || card->hidden) continue;
+        if (skipping) {
+            if (sameId(item->itemId, resumeIts_, kItemIdTolerance)) skipping = false;
+            continue;
+        }
+        ItemHit hit;
+        hit.itemId = item->itemId;
+        hit.its = item->itemId;
+        hit.card = card;
+        if (allPictures_)
+            hit.at.hit = true;
+        else
+            hit.at = MatchText(item->text, request_.text, request_.mode);
+        if (hit.at.hit && !found(hit, item->itemId)) return;
+        events();
+        if (escape()) return;
+    }
+}
+
+}  // namespace
+
+SearchState::SearchState() = default;
+SearchState::~SearchState() = default;
+
+SearchState& searchState() { return session().part<SearchState>(); }
+
+ItemTextIndex& itemTextIndex()
+{
+    SearchState& state = searchState();
+    if (!state.index || state.index->dir() != runContext().dir())
+        state.index = std::make_unique<ItemTextIndex>(runContext().dir());
+    return *state.index;
+}
+
+SearchOutcome RunTextSearch(const SearchRequest& request, const SearchCallbacks& callbacks,
+                            CardHost* host)
+{
+    SearchOutcome outcome;
+    if (request.text.isEmpty() && !request.picturesOnly) return outcome;
+    outcome.ran = true;
+    Session& s = session();
+    // An Esc left over from before ends nothing here.
+    s.flags.clearEscape();
+    s.commitRunning.raise();
+    {
+        Run run(request, callbacks, outcome);
+        if (request.type == SearchType::ConceptsAndItems) run.concepts();
+        if (!outcome.escaped) {
+            if (request.type == SearchType::DesktopItems)
+                run.desktop(host);
+            else
+                run.items();
+        }
+    }
+    if (!outcome.userStopped) searchState().resume.clear();
+    if (outcome.escaped) {
+        s.flags.clearEscape();
+        ShowInfoIfVerbose(QString::fromLatin1(messages::kTerminated),
+                          QString::fromLatin1(messages::kTerminatedCode), kInformation, 0);
+    } else if (outcome.conceptsFound + outcome.itemsFound == 0 && request.fromDialog) {
+        ShowInfoIfVerbose(QString::fromLatin1(messages::kNothingFound),
+                          QString::fromLatin1(messages::kNothingFoundCode), kInformation, 0);
+    }
+    s.commitRunning.lower();
+    return outcome;
+}
+
+void NoteItemsWritten(const std::vector<Timestamp>& items)
+{
+    if (items.empty()) return;
+    sql::Database& db = session().store.db();
+    if (db.isOpen() && !sqlite3_get_autocommit(db.handle())) {
+        // Counted once the caller's transaction has committed (UpdateItemTextIndex).
+        auto& tentative = session().part<TentativeWrites>().items;
+        tentative.insert(tentative.end(), items.begin(), items.end());
+        return;
+    }
+    itemTextIndex().noteWritten(items);
+}
+
+void UpdateItemTextIndex()
+{
+    sql::Database& db = session().store.db();
+    if (!db.isOpen() || !sqlite3_get_autocommit(db.handle())) return;
+    auto& tentative = session().part<TentativeWrites>().items;
+    ItemTextIndex& index = itemTextIndex();
+    if (!tentative.empty()) {
+        index.noteWritten(tentative);
+        tentative.clear();
+    }
+    if (index.hasPendingWrites() && searchState().indexEnabled) index.ensureCurrent(db, true);
+}
+
+}  // namespace qb::search

@@ -28,6 +28,7 @@
 #include "dictionary/LocateDialog.h"
 #include "dictionary/NewWordDialog.h"
 #include "dictionary/Words.h"
+#include "floor/Messenger.h"
 #include "floor/Settings.h"
 #include "items/CardSideIndicatorPanel.h"
 #include "items/DesktopPicturePanel.h"
@@ -36,6 +37,10 @@
 #include "items/ItemHooks.h"
 #include "items/ShowRecords.h"
 #include "projects/ProjectOrder.h"
+#include "search/FindHistory.h"
+#include "search/FindWordDialog.h"
+#include "search/ItemTextIndex.h"
+#include "search/SearchCommands.h"
 #include "search/TextSearch.h"
 #include "session/DataChecks.h"
 #include "session/Engine.h"
@@ -435,6 +440,44 @@ void wireLayoutCommands(TBillBoard& window)
     bindTile(cmd::TileFlywords, TileKind::Flywords, false);
 }
 
+// ---- the text search ----
+
+void wireSearch(TBillBoard& window)
+{
+    TDesktop* desktop = window.desktop();
+    CommandRegistry& commands = window.commands();
+    auto toolBarHeight = [&window] { return window.toolBar() ? window.toolBar()->height() : 0; };
+    commands.bind(name(cmd::FindItemsAndConcepts),
+                  [=] { search::ItemTextSearch(*desktop, toolBarHeight()); });
+    commands.bind(name(cmd::FindText),
+                  [=] { search::FindTextFromToolBar(*desktop, toolBarHeight()); });
+    commands.bind(name(cmd::ClearFindEntries), [] { search::ClearFindEntries(); });
+
+    ShellHooks& shell = session().shell;
+    // Called at the main window's first activation.
+    shell.loadSearchEntries = [] {
+        search::searchState().history = search::LoadFindEntries();
+        TFind_Word::instance().refreshHistory();
+        // The index of a large store takes a while to build; done once the window shows, so
+        // that the first search does not pay for it.
+        TBillBoard* window = mainWindow();
+        if (!window) return;
+        QTimer::singleShot(0, window, [] {
+            Session& s = session();
+            if (!s.store.db().isOpen() || !search::searchState().indexEnabled) return;
+            s.messenger().setWaitCursor(true);
+            search::itemTextIndex().ensureCurrent(s.store.db());
+            s.messenger().setWaitCursor(false);
+        });
+    };
+    // Written back when the settings are: not from a stopped session, not with saving off.
+    shell.saveSearchEntries = [] {
+        const Session& s = session();
+        if (s.flags.stopped() || !s.settings.saveToIniFileOnExit) return;
+        search::SaveFindEntries(search::searchState().history);
+    };
+}
+
 }  // namespace
 
 void WireDesktop()
@@ -487,6 +530,7 @@ void WireMainWindow(TBillBoard& window)
     InstallDesktopKeys(*window.desktop(), &window, [&window] { window.ResetMainWindow(); });
     wirePopulateCommands(window);
     wireLayoutCommands(window);
+    wireSearch(window);
 }
 
 }  // namespace qb

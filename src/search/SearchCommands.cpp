@@ -1,0 +1,125 @@
+#include "search/SearchCommands.h"
+
+#include "cards/Desktop.h"
+#include "desktop/DesktopLayout.h"
+#include "desktop/LayoutCommands.h"
+#include "desktop/PopulateDesktop.h"
+#include "dictionary/DialogPlace.h"
+#include "floor/Messages.h"
+#include "floor/RunGuard.h"
+#include "search/FindWordDialog.h"
+#include "session/Session.h"
+
+#include <QPointer>
+#include <QTimer>
+
+namespace qb::search {
+
+namespace {
+
+constexpr int kEnableAfterMs = 10000;
+
+// The one-shot timer that enables the desktop again even when a search hangs in a dialog.
+void disableForSearch(TDesktop& desktop)
+{
+    auto* timer =
+        desktop.findChild<QTimer*>(QStringLiteral("searchEnableTimer"), Qt::FindDirectChildrenOnly);
+    if (!timer) {
+        timer = new QTimer(&desktop);
+        timer->setObjectName(QStringLiteral("searchEnableTimer"));
+        timer->setSingleShot(true);
+        QPointer<TDesktop> d(&desktop);
+        QObject::connect(timer, &QTimer::timeout, &desktop, [d] {
+            if (d) d->setEnabled(true);
+        });
+    }
+    desktop.setEnabled(false);
+    timer->start(kEnableAfterMs);
+}
+
+SearchOutcome runOnDesktop(TDesktop& desktop, int toolBarHeight, const SearchRequest& request)
+{
+    Session& s = session();
+    const Settings& settings = s.settings;
+    const LayoutScreen screen = CurrentLayoutScreen(toolBarHeight);
+    PlacingCursor& cursor = placingCursor();
+    disableForSearch(desktop);
+
+    SearchCallbacks callbacks;
+    callbacks.conceptFound = [&](const ConceptHit& hit) {
+        OrderCardsPos(desktop, screen, settings.horizontal, settings.vertical);
+        int groupColor = 0;
+        DevelopSynWheelSet(desktop, {hit.conceptId}, QPoint(cursor.x, cursor.y), kNoItemToSkip,
+                           true, groupColor);
+    };
+    callbacks.itemFound = [&](const ItemHit& hit) {
+        // The item phase counts from one again and starts its own diagonal.
+        if (hit.found == 1)
+            cursor.start(1, settings.generalOffsetSideBorder, TopLine(screen, settings));
+        OrderCardsPos(desktop, screen, settings.horizontal, settings.vertical);
+        Pick1Item(desktop, QPoint(cursor.x, cursor.y), hit.itemId, kHitColor, hit.at.start,
+                  hit.at.length, settings.selectMarkFoundCards);
+    };
+    callbacks.stopNow = [] {
+        return AskYesDefault(QString::fromLatin1(messages::kStopNow), messages::kStopNowHelp);
+    };
+    QPointer<TDesktop> guarded(&desktop);
+    callbacks.processEvents = [guarded] {
+        if (guarded) guarded->processEvents();
+    };
+
+    if (request.type == SearchType::ConceptsAndItems)
+        cursor.start(1, settings.generalOffsetSideBorder + 300, TopLine(screen, settings));
+    SearchOutcome outcome = RunTextSearch(request, callbacks, &desktop);
+    if (guarded) guarded->setEnabled(true);
+    return outcome;
+}
+
+}  // namespace
+
+SearchOutcome ItemTextSearch(TDesktop& desktop, int toolBarHeight,
+                             const std::optional<SearchRequest>& given)
+{
+    Session& s = session();
+    s.messenger().setWaitCursor(true);
+    s.hooks.commit();
+    RunGuard guard(s.commitRunning);
+    SearchOutcome outcome;
+    SearchRequest request;
+    if (given) {
+        request = *given;
+        request.text = request.text.left(50);
+        request.fromDialog = false;
+    } else {
+        TFind_Word& dialog = TFind_Word::instance();
+        placeSmallDialog(dialog);
+        s.messenger().setWaitCursor(false);
+        const bool accepted = dialog.exec() == QDialog::Accepted;
+        s.messenger().setWaitCursor(true);
+        // Cancel ends here, whatever the options say.
+        if (!accepted) {
+            s.messenger().setWaitCursor(false);
+            return outcome;
+        }
+        request = dialog.request();
+        request.fromDialog = true;
+    }
+    if (!request.text.isEmpty() || request.picturesOnly)
+        outcome = runOnDesktop(desktop, toolBarHeight, request);
+    s.messenger().setWaitCursor(false);
+    return outcome;
+}
+
+SearchOutcome FindTextFromToolBar(TDesktop& desktop, int toolBarHeight)
+{
+    TFind_Word::instance().setInputText(QString());
+    return ItemTextSearch(desktop, toolBarHeight);
+}
+
+void ClearFindEntries()
+{
+    searchState().history.clear();
+    TFind_Word::instance().refreshHistory();
+}
+
+}  // namespace qb::search

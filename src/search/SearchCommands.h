@@ -1,0 +1,29 @@
+#pragma once
+
+#include "search/TextSearch.h"
+
+#include <optional>
+
+namespace qb {
+
+class TDesktop;
+class TFind_Word;
+
+namespace search {
+
+// The frame colour of a hit card (stored form of #A4A400).
+constexpr int kHitColor = 10789888;
+
+// The text search on the desktop: commits the edited cards, asks the Find dialog (or takes the
+// given request), keeps the desktop disabled while it runs (a 10-second timer enables it again
+// whatever happens), and lays out the hits at the placing cursor. toolBarHeight: the main
+// window's tool bar, the cursor starts below it.
+SearchOutcome ItemTextSearch(TDesktop& desktop, int toolBarHeight,
+                             const std::optional<SearchRequest>& given = std::nullopt);
+// The tool bar's button: the dialog opens with an empty input.
+SearchOutcome FindTextFromToolBar(TDesktop& desktop, int toolBarHeight);
+// Utilities > Clear Find Entries.
+void ClearFindEntries();
+
+}  // namespace search
+}  // namespace qb

@@ -35,7 +35,9 @@ TFind_Word::TFind_Word(QWidget* parent) : QDialog(parent)
     input_->setInsertPolicy(QComboBox::NoInsert);
     input_->setMaxVisibleItems(kHistoryLines);
     input_->lineEdit()->setMaxLength(kInputLimit);
-    input_->setMinimumWidth(260);
+    // Without a completer Enter goes to OK at once, also with a history entry selected.
+    input_->setCompleter(nullptr);
+    input_->setMinimumWidth(300);
     cut_ = new QToolButton(this);
     cut_->setObjectName(QStringLiteral("SpeedButtonErase"));
     cut_->setText(QStringLiteral("<"));
@@ -91,6 +93,8 @@ TFind_Word::TFind_Word(QWidget* parent) : QDialog(parent)
     layout->addLayout(inputRow);
     layout->addLayout(options);
     layout->addLayout(buttons);
+    // Wide enough for the caption.
+    setMinimumWidth(440);
 
     connect(cut_, &QToolButton::clicked, this, &TFind_Word::SpeedButtonEraseClick);
     connect(erase_, &QToolButton::clicked, this, &TFind_Word::SpeedButton_EraseClick);

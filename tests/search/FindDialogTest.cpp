@@ -9,6 +9,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -103,6 +104,22 @@ TEST_F(FindDialog, OkPromotesThePreviousAndTheNewTextCancelClearsTextAndRunMarks
     EXPECT_FALSE(s.flags.escapeRequested());
     EXPECT_FALSE(s.flags.abortHeld());
     EXPECT_FALSE(s.commitRunning.raised());
+}
+
+TEST_F(FindDialog, EnterOnTheHistorysEntryRunsTheSearchAtOnce)
+{
+    search::searchState().history = {QStringLiteral("river")};
+    int result = -1;
+    TFind_Word& dialog = TFind_Word::instance();
+    driver.then([&](QWidget*) {
+        dialog.input()->lineEdit()->selectAll();
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QApplication::sendEvent(dialog.input()->lineEdit(), &press);
+        result = dialog.result();
+    });
+    dialog.exec();
+    EXPECT_EQ(result, int(QDialog::Accepted));
+    EXPECT_EQ(dialog.searchText(), QStringLiteral("river"));
 }
 
 TEST_F(FindDialog, PicturesOnlyChangesOnlyWithItemTextsAndCountsForEveryType)

@@ -22,6 +22,7 @@
 #include "floor/Messages.h"
 #include "platform/FileNames.h"
 #include "platform/IniFile.h"
+#include "search/TextSearch.h"
 #include "session/Session.h"
 #include "shell/CommandIds.h"
 #include "shell/CommandRegistry.h"
@@ -737,6 +738,25 @@ TEST_F(MainWindow, FirstActivationRunsTheChecksOnceAndRestoresWindowsAfterEachSa
     QApplication::processEvents();
     window->TimerDelayedEventsTimer();
     EXPECT_GE(refreshes, 2);
+}
+
+TEST_F(MainWindow, FindHistoryComesAtTheFirstActivationAndGoesBackAtExitWithTheIndexBuiltBetween)
+{
+    writeIni(QStringLiteral("[SAVEDFIND]\r\nCount=2\r\nFindEntry_0=pear\r\nFindEntry_1=plum\r\n"));
+    window->FormCreate();
+    EXPECT_TRUE(search::searchState().history.isEmpty());
+    QFile::remove(path("itemtext.idx"));
+    window->FormActivate();
+    EXPECT_EQ(search::searchState().history, (QStringList{"pear", "plum"}));
+    QApplication::processEvents();
+    EXPECT_TRUE(QFileInfo::exists(path("itemtext.idx"))) << "built once the window is up";
+
+    search::searchState().history = {QStringLiteral("fig"), QStringLiteral("pear")};
+    EXPECT_TRUE(window->close());
+    IniFile ini(path("qb.ini"));
+    EXPECT_EQ(ini.readInteger("SAVEDFIND", "Count", 0), 2);
+    EXPECT_EQ(ini.readString("SAVEDFIND", "FindEntry_0", ""), QStringLiteral("fig"));
+    EXPECT_EQ(ini.readString("SAVEDFIND", "FindEntry_1", ""), QStringLiteral("pear"));
 }
 
 TEST_F(MainWindow, TheClipboardIndicatorShowsTheClipboardAndTheLogoReturnsHome)

@@ -91,6 +91,24 @@ TEST_F(SearchDesktop, TheFirstBatchOfHitsLandsDownTheDiagonalHighlightedAndTheNe
     EXPECT_TRUE(desktop->isEnabled());
 }
 
+TEST_F(SearchDesktop, ConceptsComeDownTheirOwnDiagonalBeforeTheItemsStartAfresh)
+{
+    addWord(10, QStringLiteral("apple"));
+    const Timestamp orchard = addConcept(-45300.0, {10});
+    messenger.answer(MessageButton::Yes);  // "Stop now?" after five items
+    search::SearchRequest r = apple();
+    r.type = search::SearchType::ConceptsAndItems;
+    const search::SearchOutcome out = search::ItemTextSearch(*desktop, kToolBar, r);
+    EXPECT_EQ(out.conceptsFound, 1);
+    EXPECT_TRUE(messenger.saw(QStringLiteral("Stop now?")));
+    const Settings& st = session().settings;
+    FakeConceptCard* card = conceptCard(orchard);
+    ASSERT_NE(card, nullptr);
+    EXPECT_EQ(visiblePos(card), QPoint(st.generalOffsetSideBorder + 300 + st.horizontal,
+                                       st.generalOffsetTopBorder + kToolBar + st.vertical));
+    expectBatch({0, 1, 2, 4, 5});
+}
+
 TEST_F(SearchDesktop, SelectMarkFoundCardsMarksTheHitsInTheHighlight)
 {
     session().settings.selectMarkFoundCards = true;

@@ -35,6 +35,7 @@
 #include "items/ItemHooks.h"
 #include "items/ShowRecords.h"
 #include "projects/ProjectOrder.h"
+#include "projects/ProjectWindow.h"
 #include "session/DataChecks.h"
 #include "session/Engine.h"
 #include "session/ExternalPrograms.h"
@@ -406,6 +407,24 @@ void wirePopulateCommands(TBillBoard& window)
     commands.bind(name(cmd::PopItems), [desktop] { PopItems(*desktop); });
 }
 
+// ---- projects ----
+
+void wireProjectWindows(TBillBoard& window)
+{
+    TDesktop* desktop = window.desktop();
+    window.commands().bind(name(cmd::NewProjectWindow),
+                           [desktop] { NewProjectWindowClick(*desktop); });
+    WindowLayoutHooks& layout = session().shell.windows;
+    layout.openProjectWindow = [](const ProjectWindowRestore& saved) {
+        TDesktop* d = TDesktop::current();
+        return d && OpenSavedProjectWindow(*d, saved);
+    };
+    layout.projectWindows = [] {
+        TDesktop* d = TDesktop::current();
+        return d ? OpenProjectWindows(*d) : std::vector<ProjectWindowRecord>();
+    };
+}
+
 }  // namespace
 
 void WireDesktop()
@@ -457,6 +476,7 @@ void WireMainWindow(TBillBoard& window)
     wirePopulateHooks(*window.desktop());
     InstallDesktopKeys(*window.desktop(), &window, [&window] { window.ResetMainWindow(); });
     wirePopulateCommands(window);
+    wireProjectWindows(window);
 }
 
 }  // namespace qb

@@ -212,8 +212,12 @@ TUpd_Project::TUpd_Project(const ProjectRecord& project, QWidget* parent)
     setSizeGripEnabled(true);
     name_->setObjectName(QStringLiteral("name"));
     name_->setReadOnly(true);
+    QPalette readOnly = name_->palette();
+    readOnly.setColor(QPalette::Base, readOnly.color(QPalette::Window));
+    name_->setPalette(readOnly);
     category_->setObjectName(QStringLiteral("category"));
     category_->setEditable(true);
+    category_->setInsertPolicy(QComboBox::NoInsert);
     category_->addItems(ProjectTags());
     category_->lineEdit()->setMaxLength(kProjectNameLength);
     category_->setEditText(project.tag);
@@ -235,6 +239,8 @@ TUpd_Project::TUpd_Project(const ProjectRecord& project, QWidget* parent)
         CancelBtnClick();
         reject();
     });
+    // The combo box keeps Return to itself; here it means OK.
+    connect(category_->lineEdit(), &QLineEdit::returnPressed, ok, &QPushButton::click);
 
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("Name"), name_);

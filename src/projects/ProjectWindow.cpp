@@ -177,6 +177,11 @@ TProj::TProj(TDesktop& desktop, int slot)
         if (syncing_ || !node || isTitle(node)) return;
         selectName(node->text(0).toUpper());
     });
+    connect(tree_, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* node) {
+        if (!node || isTitle(node)) return;
+        MarkTime(node->text(0));
+        setOrder(ProjectOrder::TimeStamp);
+    });
     connect(tree_, &QWidget::customContextMenuRequested, this,
             [this](QPoint at) { openCommandPanel(tree_->viewport()->mapToGlobal(at)); });
     tree_->installEventFilter(this);
@@ -449,32 +454,25 @@ void TProj::treeDrop(QDropEvent* e)
     TreeDrop how = TreeDrop::TopLevel;
     if (target) {
         // On the label: attach; on the indent or the expand button: insert before.
-        const QRect label = tree_->visualItemRect(target);
-        int indent = 0;
-        for (QTreeWidgetItem* p = target->parent(); p; p = p->parent())
-            indent += tree_->indentation();
-        how = at.x() >= label.left() + indent + tree_->indentation() / 2 ? TreeDrop::Attach
-                                                                         : TreeDrop::Insert;
+        how = at.x() >= tree_->visualItemRect(target).left() ? TreeDrop::Attach : TreeDrop::Insert;
     }
-    if (how != TreeDrop::TopLevel && !session().settings.quiet) {
-        bool attach = how == TreeDrop::Attach;
-        if (!attach) {
-            QString tag = QStringLiteral("(Verbose option on)");
-            if (ShowInfo(QStringLiteral("Insert ") + node->text(0) + QStringLiteral(" before ") +
-                             target->text(0),
-                         tag, kQuestionYes, kHelpContext)) {
-                moveNode(node, target, TreeDrop::Insert);
-                return;
-            }
-        }
-        QString tag = QStringLiteral("(Verbose option on)");
-        if (ShowInfo(QStringLiteral("Attach ") + node->text(0) + QStringLiteral(" to ") +
-                         target->text(0),
-                     tag, kQuestionYes, kHelpContext))
-            moveNode(node, target, TreeDrop::Attach);
-        return;
-    }
-    moveNode(node, target, how);
+    dropNode(node, target, how);
+}
+
+bool TProj::dropNode(QTreeWidgetItem* node, QTreeWidgetItem* target, TreeDrop how)
+{
+    if (!node || isTitle(node)) return false;
+    if (how == TreeDrop::TopLevel || session().settings.quiet) return moveNode(node, target, how);
+    const QString tag = QStringLiteral("(Verbose option on)");
+    if (how == TreeDrop::Insert && ShowInfo(QStringLiteral("Insert ") + node->text(0) +
+                                                QStringLiteral(" before ") + target->text(0),
+                                            tag, kQuestionYes, kHelpContext))
+        return moveNode(node, target, TreeDrop::Insert);
+    if (ShowInfo(
+            QStringLiteral("Attach ") + node->text(0) + QStringLiteral(" to ") + target->text(0),
+            tag, kQuestionYes, kHelpContext))
+        return moveNode(node, target, TreeDrop::Attach);
+    return false;
 }
 
 void TProj::TvKeyDown(int key)
@@ -524,7 +522,6 @@ void TProj::openCommandPanel(QPoint global)
     request.caption = currentName();
     request.rows = panelRows();
     request.labels.insert(QStringLiteral("Delete"), QStringLiteral("&Delete Project"));
-    request.labels.insert(QStringLiteral("ClipBoard"), QStringLiteral("&Copy to Clipboard"));
     QString chosen = TMyPopUpMenu::instance().choose(this, global, request);
     if (!chosen.isEmpty()) command(chosen);
 }

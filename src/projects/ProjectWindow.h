@@ -78,6 +78,9 @@ public:
     // A node moved by a drop on another: before it (insert) or as its last child (attach).
     enum class TreeDrop { Insert, Attach, TopLevel };
     bool moveNode(QTreeWidgetItem* node, QTreeWidgetItem* target, TreeDrop how);
+    // A node dropped on the tree: with confirmations on, "Insert ... before ..." and then
+    // "Attach ... to ..." are asked first.
+    bool dropNode(QTreeWidgetItem* node, QTreeWidgetItem* target, TreeDrop how);
     // Up and Down on the selected node.
     void TvKeyDown(int key);
     QString outlineTitle() const;

@@ -17,6 +17,8 @@
 #include "cards/Desktop.h"
 #include "cards/DragGrid.h"
 #include "cards/DragPayload.h"
+#include "items/ItemCard.h"
+#include "items/ItemCommands.h"
 #include "projects/ProjectDialogs.h"
 #include "projects/ProjectWindow.h"
 #include "session/Session.h"
@@ -325,6 +327,45 @@ TEST_F(ProjectWindow, TreeNodesMoveUnderOneAnotherAndWithTheArrows)
     w->tree()->setCurrentItem(gamma);
     w->TvKeyDown(Qt::Key_Up);
     EXPECT_EQ(topNodes(w), (QStringList{"[NEW]", "GAMMA"}));
+}
+
+TEST_F(ProjectWindow, ATreeDropAsksInsertThenAttach)
+{
+    session().settings.quiet = false;
+    TProj* w = openWindow();
+    ASSERT_NE(w, nullptr);
+    QTreeWidgetItem* gamma = w->tree()->topLevelItem(1);
+    QTreeWidgetItem* beta = w->tree()->topLevelItem(3);
+    // No to both: the tree stays as it was.
+    messenger.answer(MessageButton::No);
+    messenger.answer(MessageButton::No);
+    EXPECT_FALSE(w->dropNode(beta, gamma, TProj::TreeDrop::Insert));
+    EXPECT_TRUE(messenger.saw(QStringLiteral("Insert BETA before GAMMA")));
+    EXPECT_TRUE(messenger.saw(QStringLiteral("Attach BETA to GAMMA")));
+    EXPECT_EQ(topNodes(w), (QStringList{"[NEW]", "GAMMA", "ALPHA", "BETA"}));
+    // No to the insert, yes to the attach.
+    messenger.answer(MessageButton::No);
+    messenger.answer(MessageButton::Yes);
+    EXPECT_TRUE(w->dropNode(beta, gamma, TProj::TreeDrop::Insert));
+    EXPECT_EQ(gamma->child(0)->text(0), QStringLiteral("BETA"));
+    // A drop on a label asks only the attach.
+    QTreeWidgetItem* alpha = w->tree()->topLevelItem(2);
+    messenger.answer(MessageButton::Yes);
+    EXPECT_TRUE(w->dropNode(alpha, beta, TProj::TreeDrop::Attach));
+    EXPECT_EQ(beta->child(0)->text(0), QStringLiteral("ALPHA"));
+}
+
+TEST_F(ProjectWindow, AProjectDraggedOntoAnItemCardLinksIt)
+{
+    TProj* w = openWindow();
+    ASSERT_NE(w, nullptr);
+    w->selectName(QStringLiteral("ALPHA"));
+    CreateBlankItem(false);
+    QList<TItem*> cards = desktop->cardsOf<TItem>();
+    ASSERT_EQ(cards.size(), 1);
+    cards.front()->DropOn(ItemPart::Urls, w->dragPayload(), {10, 10});
+    EXPECT_EQ(cards.front()->item().projects, QStringList{QStringLiteral("ALPHA")});
+    EXPECT_TRUE(cards.front()->item().changed);
 }
 
 TEST_F(ProjectWindow, TheFrameClickGoesRoundTheModesAndTheBrowserShowsALocalFile)

@@ -18,6 +18,8 @@
 #include "cards/DragGrid.h"
 #include "cards/DragPayload.h"
 #include "floor/Messages.h"
+#include "items/DesktopPicturePanel.h"
+#include "items/ShowRecords.h"
 #include "platform/Colors.h"
 #include "projects/ProjectDialogs.h"
 #include "projects/ProjectOrder.h"
@@ -269,6 +271,7 @@ void TProj::rowPicked(int row)
     if (syncing_ || row < 0 || row >= int(rows_.size())) return;
     SetCurrentProject(rows_[size_t(row)].name);
     selectCurrentNode();
+    desktoppicture::ShowFor(ShowKeyOfProject(rows_[size_t(row)].name));
 }
 
 void TProj::setOrder(ProjectOrder order)
@@ -509,6 +512,9 @@ QStringList TProj::panelRows() const
     QStringList rows = {QStringLiteral("ProjUpdate"), QStringLiteral("TagSelect"),
                         QStringLiteral("CollectDesk"), QStringLiteral("AddWord")};
     if (mode_ != TreeMode) rows << QStringLiteral("AlphaOrder");
+    const QClipboard* clipboard = QGuiApplication::clipboard();
+    if (clipboard && clipboard->mimeData() && clipboard->mimeData()->hasImage())
+        rows << QStringLiteral("ConnectImage");
     rows << QStringLiteral("Delete") << QStringLiteral("Locate");
     std::optional<ProjectRecord> project = FindProject(currentName());
     if (project && IsWebAddress(project->url)) rows << QStringLiteral("URLCall");
@@ -551,6 +557,11 @@ void TProj::command(const QString& name)
         locate();
     } else if (name == QStringLiteral("ClipBoard")) {
         cellToClipboard();
+    } else if (name == QStringLiteral("ConnectImage")) {
+        const QClipboard* clipboard = QGuiApplication::clipboard();
+        if (!currentName().isEmpty())
+            desktoppicture::ConnectImage(ShowKeyOfProject(currentName()),
+                                         clipboard ? clipboard->image() : QImage());
     }
 }
 
@@ -708,6 +719,12 @@ void AddMissingProjectsElsewhere(TDesktop& desktop, const TProj* except)
         window->refresh();
         window->TvAddMissingUpload();
     }
+}
+
+void ProjectWindowsGoTop(TDesktop& desktop)
+{
+    for (TProj* window : desktop.cardsOf<TProj>())
+        if (!window->data().hidden) window->command(QStringLiteral("GoTop"));
 }
 
 TProj* OpenSavedProjectWindow(TDesktop& desktop, const ProjectWindowRestore& saved)

@@ -136,6 +136,8 @@ private:
 TProj* NewProjectWindowClick(TDesktop& desktop);
 // Every other shown project window adds the projects it is missing to its tree.
 void AddMissingProjectsElsewhere(TDesktop& desktop, const TProj* except);
+// Reset Screen: every project window to its first row.
+void ProjectWindowsGoTop(TDesktop& desktop);
 // Start-up: a saved window back in its slot with its place, size, filter, order, project and mode.
 TProj* OpenSavedProjectWindow(TDesktop& desktop, const ProjectWindowRestore& saved);
 // Shutdown: the shown windows in slot order.

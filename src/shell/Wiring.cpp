@@ -229,10 +229,12 @@ void wireDictionaryHooks()
         TDesktop* desktop = TDesktop::current();
         return desktop ? OpenDictionaryWindows(*desktop) : std::vector<DictionaryWindowRecord>();
     };
-    // Reset Screen: every list card to its first row. The dictionary windows are the only list
-    // cards that take part so far.
+    // Reset Screen: every list card to its first row.
     session().shell.listCardsGoTop = [] {
-        if (TDesktop* desktop = TDesktop::current()) DictionaryWindowsGoTop(*desktop);
+        if (TDesktop* desktop = TDesktop::current()) {
+            DictionaryWindowsGoTop(*desktop);
+            ProjectWindowsGoTop(*desktop);
+        }
     };
 }
 

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <QClipboard>
 #include <QComboBox>
 #include <QFile>
+#include <QGuiApplication>
 #include <QHeaderView>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -109,7 +112,8 @@ TEST_F(ProjectWindow, TheOrderSwitchKeepsTheCurrentProject)
     EXPECT_EQ(title(w), QStringLiteral("TIME STAMP ORDER"));
     EXPECT_EQ(w->currentName(), QStringLiteral("ALPHA"));
     EXPECT_EQ(projectState().current, QStringLiteral("ALPHA"));
-    w->command(QStringLiteral("GoTop"));
+    // Reset Screen puts every list card on its first row.
+    session().shell.listCardsGoTop();
     EXPECT_EQ(w->currentName(), QStringLiteral("GAMMA"));
 }
 
@@ -128,6 +132,22 @@ TEST_F(ProjectWindow, ThePanelShowsOnlyTheCommandsThatWork)
     exec(QStringLiteral("UPDATE PROJECT SET URL = 'http://example.org/a' WHERE Project = 'GAMMA'"));
     w->selectName(QStringLiteral("GAMMA"));
     EXPECT_TRUE(w->panelRows().contains(QStringLiteral("URLCall")));
+}
+
+TEST_F(ProjectWindow, AClipboardPictureConnectsToTheProject)
+{
+    TProj* w = openWindow();
+    ASSERT_NE(w, nullptr);
+    w->selectName(QStringLiteral("BETA"));
+    QGuiApplication::clipboard()->setText(QStringLiteral("no picture"));
+    EXPECT_FALSE(w->panelRows().contains(QStringLiteral("ConnectImage")));
+    QImage picture(8, 6, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    QGuiApplication::clipboard()->setImage(picture);
+    ASSERT_TRUE(w->panelRows().contains(QStringLiteral("ConnectImage")));
+    w->command(QStringLiteral("ConnectImage"));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM SHOW")), 1);
+    QGuiApplication::clipboard()->clear();
 }
 
 TEST_F(ProjectWindow, NewProjectTestsTheNameThenOpensTheUpdateDialog)

@@ -8,8 +8,10 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QStandardItemModel>
 #include <QTextBrowser>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QUrl>
 
@@ -20,6 +22,7 @@
 #include "floor/Messages.h"
 #include "items/DesktopPicturePanel.h"
 #include "items/ShowRecords.h"
+#include "platform/Clock.h"
 #include "platform/Colors.h"
 #include "projects/ProjectDialogs.h"
 #include "projects/ProjectOrder.h"
@@ -30,6 +33,8 @@ namespace qb {
 namespace {
 
 constexpr int kFrameClickSlack = 6;
+constexpr int kHintFillGapMs = 1000;
+constexpr QSize kHintSize{233, 17};
 const QString kNewTitle = QStringLiteral("[NEW]");
 
 QString orderTitle(ProjectOrder order)
@@ -113,7 +118,10 @@ private:
 TProj::TProj(TDesktop& desktop, int slot)
     : TTower(desktop, std::make_unique<ProjectCardData>(), new TDBDragGrid(nullptr)),
       model_(new QStandardItemModel(0, 3, this)),
-      tree_(new ProjectTree(this, [this](QDropEvent* e) { treeDrop(e); }))
+      tree_(new ProjectTree(this, [this](QDropEvent* e) { treeDrop(e); })),
+      hint_(new QLabel(desktop.surface())),
+      hintCountdown_(new QTimer(this)),
+      hintHide_(new QTimer(this))
 {
     setObjectName(QStringLiteral("projectWindow"));
     const Settings& s = session().settings;
@@ -187,6 +195,30 @@ TProj::TProj(TDesktop& desktop, int slot)
     connect(tree_, &QWidget::customContextMenuRequested, this,
             [this](QPoint at) { openCommandPanel(tree_->viewport()->mapToGlobal(at)); });
     tree_->installEventFilter(this);
+    tree_->viewport()->installEventFilter(this);
+
+    hint_->setObjectName(QStringLiteral("projectHint"));
+    hint_->setFrameStyle(QFrame::NoFrame);
+    hint_->setAutoFillBackground(true);
+    QPalette hp = hint_->palette();
+    hp.setColor(QPalette::Window, QColor(0xff, 0xff, 0xe1));
+    hint_->setPalette(hp);
+    hint_->resize(kHintSize);
+    hint_->hide();
+    hintCountdown_->setInterval(1000);
+    hintHide_->setInterval(15000);
+    hintHide_->setSingleShot(true);
+    connect(hintHide_, &QTimer::timeout, this, [this] { hideHint(); });
+    connect(hintCountdown_, &QTimer::timeout, this, [this] {
+        // Three ticks after the pointer left the node's label the hint goes.
+        const QPoint at = tree_->viewport()->mapFromGlobal(QCursor::pos());
+        QTreeWidgetItem* under = tree_->itemAt(at);
+        if (under == hintNode_ && tree_->visualItemRect(under).contains(at)) {
+            hintTicks_ = 0;
+            return;
+        }
+        if (++hintTicks_ >= 3) hideHint();
+    });
 
     move(desktop.windowCascadePosition(slot));
     syncFromGeometry();
@@ -197,6 +229,7 @@ TProj::TProj(TDesktop& desktop, int slot)
 
 TProj::~TProj()
 {
+    delete hint_.data();
     if (cardHost() == &desktop()) desktop().slotTables().projects.release(data().slot, &data());
 }
 
@@ -505,6 +538,64 @@ void TProj::TvKeyDown(int key)
     }
 }
 
+// ---- the hint line ----
+
+QString TProj::hintText(const ProjectRecord& project) const
+{
+    const QString url = project.url.trimmed().isEmpty() ? QStringLiteral("- - -") : project.url;
+    QString text = QStringLiteral(" ") + project.name;
+    if (!filterOn_) text += QStringLiteral(" |  ") + project.tag;
+    text += QStringLiteral(" |  ") + url;
+    return text.toLower();
+}
+
+void TProj::hideHint()
+{
+    if (hint_) hint_->hide();
+    hintCountdown_->stop();
+    hintHide_->stop();
+    hintNode_ = nullptr;
+}
+
+void TProj::DataToHintPanel(QPoint treePoint)
+{
+    QTreeWidgetItem* node = tree_->itemAt(treePoint);
+    if (!hint_) return;
+    if (!node || !tree_->visualItemRect(node).contains(treePoint) ||
+        node->text(0).contains(QLatin1Char('['))) {
+        hideHint();
+        return;
+    }
+    const qint64 now = session().clock().elapsedMs();
+    if (hintFilledAt_ >= 0 && now - hintFilledAt_ < kHintFillGapMs) return;
+    if (!tree_->hasFocus() || CurrentDrag().source != DragPayload::Source::None) return;
+    QString text = hint_->text();
+    if (node->text(0) != hintShownFor_ || !hint_->isVisible()) {
+        std::optional<ProjectRecord> project = FindProject(node->text(0));
+        if (!project) return;
+        text = hintText(*project);
+        hintShownFor_ = node->text(0);
+    }
+    hintFilledAt_ = now;
+    const QPoint global = tree_->viewport()->mapToGlobal(treePoint) + QPoint(48, 16);
+    const QPoint place = hint_->parentWidget()->mapFromGlobal(global);
+    const int width = 5 * int(text.size()) + 4;
+    const bool standing = hint_->isVisible() && hint_->text() == text &&
+                          (hint_->pos() - place).manhattanLength() <= 5;
+    if (!standing) {
+        hint_->setText(text);
+        hint_->setGeometry(
+            QRect(place, QSize(std::max(width, hint_->fontMetrics().horizontalAdvance(text) + 4),
+                               kHintSize.height())));
+        hint_->show();
+        hint_->raise();
+    }
+    hintNode_ = node;
+    hintTicks_ = 0;
+    hintHide_->start();
+    hintCountdown_->start();
+}
+
 // ---- commands ----
 
 QStringList TProj::panelRows() const
@@ -600,14 +691,30 @@ void TProj::deleteProject()
     const QString project = currentName();
     if (project.isEmpty()) return;
     TDesktop* d = &desktop();
-    RunDeleteProjectDialog(
-        project, [d, project] { ReverseCollectDesk(*d, project); }, dialogParent());
+    if (!RunDeleteProjectDialog(
+            project, [d, project] { ReverseCollectDesk(*d, project); }, dialogParent()))
+        return;
     // The rows and the trees of every window follow.
     for (TProj* window : desktop().cardsOf<TProj>()) {
         window->setOrder(window->order());
-        for (int tries = 0; tries < 5 && !window->selectName(projectState().current); ++tries) {}
-        window->tree_->clear();
-        window->TvUpdateRefresh();
+        window->selectName(projectState().current);
+        window->TvRemoveProject(project);
+    }
+}
+
+void TProj::TvRemoveProject(const QString& name)
+{
+    for (QTreeWidgetItem* node : displayOrder(tree_)) {
+        if (isTitle(node) || node->text(0) != name) continue;
+        // Its children stay in the outline, under the title.
+        QTreeWidgetItem* title = tree_->topLevelItem(0);
+        syncing_ = true;
+        for (QTreeWidgetItem* child : node->takeChildren()) title->addChild(child);
+        title->setExpanded(true);
+        delete node;
+        syncing_ = false;
+        selectCurrentNode();
+        return;
     }
 }
 
@@ -689,6 +796,14 @@ void TProj::CardMouseUp(Qt::MouseButton button, QPoint global)
 
 bool TProj::eventFilter(QObject* watched, QEvent* e)
 {
+    if (watched == tree_->viewport()) {
+        if (e->type() == QEvent::MouseMove)
+            DataToHintPanel(static_cast<QMouseEvent*>(e)->position().toPoint());
+        else if (e->type() == QEvent::MouseButtonPress)
+            hintFilledAt_ = -1;  // the next hint shows at once
+        else if (e->type() == QEvent::Leave)
+            hideHint();
+    }
     if (watched == tree_ && e->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(e);
         if (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QStringList>
 #include <vector>
 
@@ -7,7 +8,9 @@
 #include "projects/ProjectRecords.h"
 #include "session/ShellHooks.h"
 
+class QLabel;
 class QStandardItemModel;
+class QTimer;
 class QTextBrowser;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -75,6 +78,8 @@ public:
     // Top-level nodes for the projects that have none.
     void TvAddMissingUpload();
     bool TvFind(const QString& text) const;
+    // A deleted project's node goes; its children move under the title.
+    void TvRemoveProject(const QString& name);
     // A node moved by a drop on another: before it (insert) or as its last child (attach).
     enum class TreeDrop { Insert, Attach, TopLevel };
     bool moveNode(QTreeWidgetItem* node, QTreeWidgetItem* target, TreeDrop how);
@@ -84,6 +89,13 @@ public:
     // Up and Down on the selected node.
     void TvKeyDown(int key);
     QString outlineTitle() const;
+
+    // --- the hint line over the tree ---
+    // " name |  category |  url" lower-cased; without the category while a filter is on.
+    QString hintText(const ProjectRecord& project) const;
+    // The pointer over a node's label (tree viewport coordinates), or off every label.
+    void DataToHintPanel(QPoint treePoint);
+    QLabel* hintPanel() const { return hint_; }
 
     // --- the command panel and its commands ---
     QStringList panelRows() const;
@@ -116,6 +128,7 @@ private:
     void selectCurrentNode();
     void treeDrop(QDropEvent* e);
     QString nodeName(QTreeWidgetItem* node) const;
+    void hideHint();
 
     std::vector<ProjectRecord> rows_;
     QStandardItemModel* model_;
@@ -127,6 +140,13 @@ private:
     QString captionText_;
     int mode_ = ListMode;
     bool syncing_ = false;
+    QPointer<QLabel> hint_;  // on the desktop, which may go first
+    QTimer* hintCountdown_;  // 1000 ms: the pointer left the node
+    QTimer* hintHide_;       // 15000 ms
+    int hintTicks_ = 0;
+    QString hintShownFor_;
+    QTreeWidgetItem* hintNode_ = nullptr;
+    qint64 hintFilledAt_ = -1;
     QPoint framePress_;
     bool framePressed_ = false;
 };

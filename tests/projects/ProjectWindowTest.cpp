@@ -223,12 +223,18 @@ TEST_F(ProjectWindow, DeleteRemovesTheRowAndTheNodeEverywhere)
     TProj* other = openWindow();
     ASSERT_TRUE(w && other);
     w->selectName(QStringLiteral("BETA"));
+    session().settings.quiet = true;
+    // GAMMA under BETA in the other window's outline.
+    ASSERT_TRUE(other->moveNode(other->tree()->topLevelItem(1), other->tree()->topLevelItem(3),
+                                TProj::TreeDrop::Attach));
     driver.then([&](QWidget* d) { click(d, "ok"); });
     messenger.expect(QString::fromLatin1(projectdialogs::kDeletedInfo));
     w->command(QStringLiteral("Delete"));
     EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM PROJECT WHERE Project = 'BETA'")), 0);
     EXPECT_FALSE(names(other).contains(QStringLiteral("BETA")));
-    EXPECT_FALSE(topNodes(other).contains(QStringLiteral("BETA")));
+    EXPECT_EQ(topNodes(other), (QStringList{"[NEW]", "ALPHA"}));
+    ASSERT_EQ(other->tree()->topLevelItem(0)->childCount(), 1);
+    EXPECT_EQ(other->tree()->topLevelItem(0)->child(0)->text(0), QStringLiteral("GAMMA"));
 }
 
 TEST_F(ProjectWindow, CategoryRestampsAndFiltersThenUndoLiftsTheFilter)
@@ -386,6 +392,35 @@ TEST_F(ProjectWindow, AProjectDraggedOntoAnItemCardLinksIt)
     cards.front()->DropOn(ItemPart::Urls, w->dragPayload(), {10, 10});
     EXPECT_EQ(cards.front()->item().projects, QStringList{QStringLiteral("ALPHA")});
     EXPECT_TRUE(cards.front()->item().changed);
+}
+
+TEST_F(ProjectWindow, TheHintNamesTheProjectUnderThePointer)
+{
+    exec(
+        QStringLiteral("UPDATE PROJECT SET Tag = 'Home', URL = 'C:\\Notes\\A.TXT' "
+                       "WHERE Project = 'GAMMA'"));
+    TProj* w = openWindow();
+    ASSERT_NE(w, nullptr);
+    w->tree()->setFocus();
+    ASSERT_TRUE(w->tree()->hasFocus());
+    const QPoint onGamma = w->tree()->visualItemRect(w->tree()->topLevelItem(1)).center();
+    w->DataToHintPanel(onGamma);
+    ASSERT_TRUE(w->hintPanel()->isVisible());
+    EXPECT_EQ(w->hintPanel()->text(), QStringLiteral(" gamma |  home |  c:\\notes\\a.txt"));
+    // The title has no hint; leaving the labels hides it.
+    w->DataToHintPanel(w->tree()->visualItemRect(w->tree()->topLevelItem(0)).center());
+    EXPECT_FALSE(w->hintPanel()->isVisible());
+    // At most one fill a second.
+    const QPoint onAlpha = w->tree()->visualItemRect(w->tree()->topLevelItem(2)).center();
+    w->DataToHintPanel(onAlpha);
+    EXPECT_FALSE(w->hintPanel()->isVisible());
+    clock.advanceMs(1000);
+    w->DataToHintPanel(onAlpha);
+    EXPECT_EQ(w->hintPanel()->text(), QStringLiteral(" alpha |  none |  - - -"));
+    // With a category filter the category is left out.
+    w->setFilter(QStringLiteral("HOME"), true);
+    EXPECT_EQ(w->hintText(*FindProject(QStringLiteral("GAMMA"))),
+              QStringLiteral(" gamma |  c:\\notes\\a.txt"));
 }
 
 TEST_F(ProjectWindow, TheFrameClickGoesRoundTheModesAndTheBrowserShowsALocalFile)

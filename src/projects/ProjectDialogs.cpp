@@ -217,10 +217,12 @@ TUpd_Project::TUpd_Project(const ProjectRecord& project, QWidget* parent)
     name_->setPalette(readOnly);
     category_->setObjectName(QStringLiteral("category"));
     category_->setEditable(true);
-    category_->setInsertPolicy(QComboBox::NoInsert);
     category_->addItems(ProjectTags());
     category_->lineEdit()->setMaxLength(kProjectNameLength);
-    category_->setEditText(project.tag);
+    // The combo box's own Return goes back to its current entry: that entry is the tag.
+    const int tagAt = category_->findText(project.tag);
+    category_->setCurrentIndex(tagAt);
+    if (tagAt < 0) category_->setEditText(project.tag);
     url_->setObjectName(QStringLiteral("url"));
     url_->setMaxLength(kProjectUrlLength);
     blankNote_->setVisible(urlBlankAtOpening_);

@@ -379,7 +379,9 @@ void TProj::showProjectFile()
         browser_->setObjectName(QStringLiteral("projectBrowser"));
         browser_->setOpenLinks(false);
         connect(browser_, &QTextBrowser::anchorClicked, this, [](const QUrl& url) {
-            if (session().shell.openUrl) session().shell.openUrl(url.toString());
+            if (!session().shell.openUrl || !session().shell.openUrl(url.toString()))
+                ShowInfo(QStringLiteral("URL/file missing or unsufficient resources"),
+                         QStringLiteral("p676"), kError, kHelpContext);
         });
     }
     const QString url = project ? project->url.trimmed() : QString();

@@ -194,6 +194,38 @@ TEST_F(ProjectWindow, NewProjectTestsTheNameThenOpensTheUpdateDialog)
     EXPECT_TRUE(topNodes(w).contains(QStringLiteral("DELTA")));
 }
 
+TEST_F(ProjectWindow, ReturnInTheUpdateDialogKeepsTheCategoryShownOrTyped)
+{
+    // The tag is neither the first by row nor the first by name.
+    exec(QStringLiteral("UPDATE PROJECT SET Tag = 'ZZZ' WHERE Project = 'BETA'"));
+    exec(QStringLiteral("UPDATE PROJECT SET Tag = 'AAA' WHERE Project = 'ALPHA'"));
+    exec(
+        QStringLiteral("UPDATE PROJECT SET Tag = 'MIDDLE', URL = 'x.txt' WHERE Project = 'GAMMA'"));
+    TProj* w = openWindow();
+    ASSERT_NE(w, nullptr);
+    w->selectName(QStringLiteral("GAMMA"));
+    driver.then([&](QWidget* d) {
+        auto* dialog = qobject_cast<TUpd_Project*>(d);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->categoryBox()->currentText(), QStringLiteral("MIDDLE"));
+        QTest::keyClick(dialog->categoryBox()->lineEdit(), Qt::Key_Return);
+    });
+    w->command(QStringLiteral("ProjUpdate"));
+    EXPECT_EQ(rows(QStringLiteral("SELECT Tag FROM PROJECT WHERE Project = 'GAMMA'")),
+              QStringList{QStringLiteral("MIDDLE")});
+    driver.then([&](QWidget* d) {
+        auto* dialog = qobject_cast<TUpd_Project*>(d);
+        ASSERT_NE(dialog, nullptr);
+        dialog->categoryBox()->lineEdit()->clear();
+        type(dialog->categoryBox()->lineEdit(), QStringLiteral("trips"));
+        QTest::keyClick(dialog->categoryBox()->lineEdit(), Qt::Key_Return);
+    });
+    w->command(QStringLiteral("ProjUpdate"));
+    EXPECT_EQ(rows(QStringLiteral("SELECT Tag FROM PROJECT WHERE Project = 'GAMMA'")),
+              QStringList{QStringLiteral("TRIPS")});
+    EXPECT_EQ(driver.handled(), 2);
+}
+
 TEST_F(ProjectWindow, DeleteAnsweredNoOnReferencesLeavesOnlyCancel)
 {
     addItem(-46000.1, QStringLiteral("linked"), {}, {QStringLiteral("BETA")});

@@ -383,7 +383,7 @@ TTagSelect::TTagSelect(bool filterOn, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(tags_);
     layout->addLayout(buttons);
-    resize(280, 300);
+    resize(360, 300);
 }
 
 void TTagSelect::OKBtnClick()

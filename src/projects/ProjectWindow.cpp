@@ -155,13 +155,8 @@ TProj::TProj(TDesktop& desktop, int slot)
 
     connect(g->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& now) { rowPicked(now.row()); });
-    connect(g, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& at) {
-        if (at.column() != 0) return;
-        const QString name = currentName();
-        if (name.isEmpty()) return;
-        MarkTime(name);
-        setOrder(ProjectOrder::TimeStamp);
-    });
+    connect(g, &QAbstractItemView::doubleClicked, this,
+            [this](const QModelIndex& at) { RowDoubleClick(at.column()); });
     g->panel = [this](QPoint global) { openCommandPanel(global); };
     g->title = [this] { TitleClick(); };
     g->longPress = [](int) {};
@@ -538,6 +533,36 @@ void TProj::TvKeyDown(int key)
         tree_->setCurrentItem(neighbour);
         syncing_ = false;
     }
+}
+
+void TProj::RowDoubleClick(int column)
+{
+    const QString name = currentName();
+    if (name.isEmpty()) return;
+    hideHint();
+    if (column == 0) {
+        MarkTime(name);
+    } else if (column == 2) {
+        openProjectUrl();
+    }
+    setOrder(ProjectOrder::TimeStamp);
+}
+
+bool TProj::openProjectUrl()
+{
+    std::optional<ProjectRecord> project = FindProject(currentName());
+    const QString url = project ? project->url.trimmed() : QString();
+    bool started = false;
+    if (!url.isEmpty() && IsWebAddress(url)) {
+        started = session().shell.openUrl && session().shell.openUrl(url);
+    } else if (!url.isEmpty() && QFileInfo::exists(url)) {
+        // Without a registered program for the file's type, the text editor takes it.
+        started = session().shell.editFile && session().shell.editFile(url);
+    }
+    if (!started)
+        ShowInfo(QStringLiteral("URL/file missing or unsufficient resources"),
+                 QStringLiteral("p676"), kError, kHelpContext);
+    return started;
 }
 
 // ---- the hint line ----

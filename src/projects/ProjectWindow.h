@@ -106,6 +106,10 @@ public:
     bool DropOnGrid(const DragPayload& payload);
     DragPayload dragPayload() const;
     void TitleClick();
+    // A double click on a row: on the name, the project goes to the top of time stamp order; on
+    // the URL, the project's address or file is opened.
+    void RowDoubleClick(int column);
+    bool openProjectUrl();
 
     void LayoutGrid() override;
     void RefreshTable() override { refresh(); }

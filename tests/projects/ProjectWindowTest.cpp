@@ -490,6 +490,14 @@ TEST_F(ProjectWindow, TheFrameClickGoesRoundTheModesAndTheBrowserShowsALocalFile
     w->selectName(QStringLiteral("BETA"));
     w->command(QStringLiteral("URLCall"));
     EXPECT_EQ(opened, QStringList{QStringLiteral("http://example.org/x")});
+    // A double click on the URL opens it too; on the name the project goes to the top.
+    w->RowDoubleClick(2);
+    EXPECT_EQ(opened.size(), 2);
+    w->RowDoubleClick(0);
+    EXPECT_EQ(w->rows().front().name, QStringLiteral("BETA"));
+    session().shell.openUrl = nullptr;
+    messenger.expect(QStringLiteral("URL/file missing or unsufficient resources"));
+    w->RowDoubleClick(2);
     session().shell.openUrl = nullptr;
 }
 

@@ -821,6 +821,25 @@ void TProj::CardMouseUp(Qt::MouseButton button, QPoint global)
     if (click) switchDisplayMode();
 }
 
+void TProj::CornerMouseDown(Qt::MouseButton button, QPoint global)
+{
+    TTower::CornerMouseDown(button, global);
+    cornerPressed_ = true;
+    cornerPress_ = global;
+}
+
+void TProj::CornerMouseUp(Qt::MouseButton button, QPoint global)
+{
+    TTower::CornerMouseUp(button, global);
+    const bool click = cornerPressed_ && (global - cornerPress_).manhattanLength() <= 2;
+    cornerPressed_ = false;
+    if (!click) return;
+    if (button == Qt::LeftButton)
+        openProjectUrl();
+    else if (button == Qt::RightButton)
+        setDisplayMode(BrowserMode);
+}
+
 bool TProj::eventFilter(QObject* watched, QEvent* e)
 {
     if (watched == tree_->viewport()) {

@@ -115,6 +115,10 @@ public:
     void RefreshTable() override { refresh(); }
     void CardMouseDown(Qt::MouseButton button, QPoint global) override;
     void CardMouseUp(Qt::MouseButton button, QPoint global) override;
+    // A click on the corner sign: left opens the project's address or file, right shows it in
+    // the browser view. A press that moves resizes, as on every card.
+    void CornerMouseDown(Qt::MouseButton button, QPoint global) override;
+    void CornerMouseUp(Qt::MouseButton button, QPoint global) override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
@@ -152,6 +156,8 @@ private:
     QTreeWidgetItem* hintNode_ = nullptr;
     qint64 hintFilledAt_ = -1;
     QPoint framePress_;
+    QPoint cornerPress_;
+    bool cornerPressed_ = false;
     bool framePressed_ = false;
 };
 

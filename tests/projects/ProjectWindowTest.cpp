@@ -495,6 +495,14 @@ TEST_F(ProjectWindow, TheFrameClickGoesRoundTheModesAndTheBrowserShowsALocalFile
     EXPECT_EQ(opened.size(), 2);
     w->RowDoubleClick(0);
     EXPECT_EQ(w->rows().front().name, QStringLiteral("BETA"));
+    // A left click on the corner sign opens it; a right click shows the browser view.
+    w->CornerMouseDown(Qt::LeftButton, {500, 500});
+    w->CornerMouseUp(Qt::LeftButton, {500, 500});
+    EXPECT_EQ(opened.size(), 3);
+    w->setDisplayMode(TProj::ListMode);
+    w->CornerMouseDown(Qt::RightButton, {500, 500});
+    w->CornerMouseUp(Qt::RightButton, {501, 500});
+    EXPECT_EQ(w->displayMode(), TProj::BrowserMode);
     session().shell.openUrl = nullptr;
     messenger.expect(QStringLiteral("URL/file missing or unsufficient resources"));
     w->RowDoubleClick(2);

@@ -37,6 +37,7 @@
 #include "items/ItemHooks.h"
 #include "items/ShowRecords.h"
 #include "projects/ProjectOrder.h"
+#include "projects/ProjectWindow.h"
 #include "search/FindHistory.h"
 #include "search/FindWordDialog.h"
 #include "search/ItemTextIndex.h"
@@ -235,10 +236,12 @@ void wireDictionaryHooks()
         TDesktop* desktop = TDesktop::current();
         return desktop ? OpenDictionaryWindows(*desktop) : std::vector<DictionaryWindowRecord>();
     };
-    // Reset Screen: every list card to its first row. The dictionary windows are the only list
-    // cards that take part so far.
+    // Reset Screen: every list card to its first row.
     session().shell.listCardsGoTop = [] {
-        if (TDesktop* desktop = TDesktop::current()) DictionaryWindowsGoTop(*desktop);
+        if (TDesktop* desktop = TDesktop::current()) {
+            DictionaryWindowsGoTop(*desktop);
+            ProjectWindowsGoTop(*desktop);
+        }
     };
 }
 
@@ -478,6 +481,24 @@ void wireSearch(TBillBoard& window)
     };
 }
 
+// ---- projects ----
+
+void wireProjectWindows(TBillBoard& window)
+{
+    TDesktop* desktop = window.desktop();
+    window.commands().bind(name(cmd::NewProjectWindow),
+                           [desktop] { NewProjectWindowClick(*desktop); });
+    WindowLayoutHooks& layout = session().shell.windows;
+    layout.openProjectWindow = [](const ProjectWindowRestore& saved) {
+        TDesktop* d = TDesktop::current();
+        return d && OpenSavedProjectWindow(*d, saved);
+    };
+    layout.projectWindows = [] {
+        TDesktop* d = TDesktop::current();
+        return d ? OpenProjectWindows(*d) : std::vector<ProjectWindowRecord>();
+    };
+}
+
 }  // namespace
 
 void WireDesktop()
@@ -531,6 +552,7 @@ void WireMainWindow(TBillBoard& window)
     wirePopulateCommands(window);
     wireLayoutCommands(window);
     wireSearch(window);
+    wireProjectWindows(window);
 }
 
 }  // namespace qb

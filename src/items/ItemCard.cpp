@@ -34,6 +34,7 @@
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTimer>
+#include <QUrl>
 
 #include <cmath>
 
@@ -59,6 +60,16 @@ void paintPart(QWidget* w, int base, int textColor)
 }
 
 bool ourDrag(const QMimeData* mime) { return mime && mime->hasFormat(DragPayload::mimeType()); }
+
+// Local files from the file manager, taken only while something can read them into a card.
+QStringList droppedFilePaths(const QMimeData* mime)
+{
+    QStringList paths;
+    if (!mime || !mime->hasUrls() || !itemHooks().droppedFiles) return paths;
+    for (const QUrl& url : mime->urls())
+        if (url.isLocalFile()) paths << url.toLocalFile();
+    return paths;
+}
 
 // The payload of a drop, with the source card when the drag started in this program.
 DragPayload payloadOf(const QMimeData* mime)
@@ -320,7 +331,7 @@ void TItemText::contextMenuEvent(QContextMenuEvent* e)
 
 void TItemText::dragEnterEvent(QDragEnterEvent* e)
 {
-    if (ourDrag(e->mimeData()))
+    if (ourDrag(e->mimeData()) || !droppedFilePaths(e->mimeData()).isEmpty())
         e->acceptProposedAction();
     else
         QPlainTextEdit::dragEnterEvent(e);
@@ -328,7 +339,7 @@ void TItemText::dragEnterEvent(QDragEnterEvent* e)
 
 void TItemText::dragMoveEvent(QDragMoveEvent* e)
 {
-    if (ourDrag(e->mimeData()))
+    if (ourDrag(e->mimeData()) || !droppedFilePaths(e->mimeData()).isEmpty())
         e->acceptProposedAction();
     else
         QPlainTextEdit::dragMoveEvent(e);
@@ -336,6 +347,12 @@ void TItemText::dragMoveEvent(QDragMoveEvent* e)
 
 void TItemText::dropEvent(QDropEvent* e)
 {
+    const QStringList files = droppedFilePaths(e->mimeData());
+    if (!ourDrag(e->mimeData()) && !files.isEmpty()) {
+        e->acceptProposedAction();
+        card_.DropFiles(files);
+        return;
+    }
     if (!ourDrag(e->mimeData())) {
         QPlainTextEdit::dropEvent(e);
         return;
@@ -652,6 +669,15 @@ void TItem::setPicture(const QImage& image)
     d.changed = true;
     picture_->setImage(image);
     Layout();
+}
+
+void TItem::DropFiles(const QStringList& paths)
+{
+    if (paths.isEmpty() || !itemHooks().droppedFiles) return;
+    const std::optional<QString> text = itemHooks().droppedFiles(paths, item().text);
+    if (!text) return;
+    setItemText(*text);
+    item().changed = true;
 }
 
 void TItem::removePicture()

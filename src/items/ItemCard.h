@@ -183,6 +183,8 @@ public:
     // The drops of the other cards on one of this card's parts; cardPoint in card coordinates.
     void DropOn(ItemPart part, const DragPayload& payload, QPoint cardPoint);
     void DropDivider(QPoint cardPoint);
+    // Files from the file manager: the text of the last one goes into the card (marks Changed).
+    void DropFiles(const QStringList& paths);
     // Keyword reorder: the row a drag started on, and the drop at a list point.
     void setKeywordDragStart(int row) { keyDragStart_ = row; }
     int keywordDragStart() const { return keyDragStart_; }

@@ -4,8 +4,10 @@
 
 #include <QPoint>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace qb {
@@ -42,6 +44,11 @@ struct ItemHooks {
     // Missing: the index finds the change itself, at a higher cost. Set in shell/Wiring.cpp and
     // by quillbox-cli.
     std::function<void(const std::vector<Timestamp>& items)> itemsWritten;
+    // Files from the file manager dropped on the card: the card's new text, or nothing when the
+    // file was refused or the user said no. Missing: such drops are not taken. Set in
+    // shell/Wiring.cpp.
+    std::function<std::optional<QString>(const QStringList& paths, const QString& cardText)>
+        droppedFiles;
 };
 
 ItemHooks& itemHooks();

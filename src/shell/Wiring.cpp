@@ -29,6 +29,7 @@
 #include "dictionary/NewWordDialog.h"
 #include "dictionary/Words.h"
 #include "floor/Messenger.h"
+#include "floor/RunContext.h"
 #include "floor/Settings.h"
 #include "items/CardSideIndicatorPanel.h"
 #include "items/DesktopPicturePanel.h"
@@ -36,6 +37,8 @@
 #include "items/ItemCommands.h"
 #include "items/ItemHooks.h"
 #include "items/ShowRecords.h"
+#include "platform/Clock.h"
+#include "projects/DropFiles.h"
 #include "projects/ProjectOrder.h"
 #include "projects/ProjectWindow.h"
 #include "search/FindHistory.h"
@@ -317,6 +320,13 @@ const ModeCommand kModeCommands[] = {
 void wireItemHooks()
 {
     ItemHooks& hooks = itemHooks();
+    // Files from the file manager dropped on a card: the last one, read by the projects' rules.
+    hooks.droppedFiles = [](const QStringList& paths,
+                            const QString& cardText) -> std::optional<QString> {
+        if (paths.isEmpty()) return std::nullopt;
+        return DropFileOnCard(paths.last(), cardText, session().settings.extraTextExtAllowed,
+                              runContext().clock().now());
+    };
     hooks.dateStampText = [] {
         TBillBoard* main = mainWindow();
         return main ? main->dateStampText() : QString();

@@ -15,8 +15,11 @@
 #include <QDir>
 #include <QFile>
 #include <QListWidget>
+#include <QMimeData>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextBlock>
+#include <QUrl>
 
 #include <sqlite3.h>
 
@@ -663,3 +666,51 @@ TEST_F(ItemCard, TheExternalEditorGivesTheTextBack)
 }
 
 }  // namespace
+
+// Drops from the file manager go through a hook the test sets; it is cleared again afterwards.
+class ItemCardDrops : public ItemCard {
+protected:
+    void TearDown() override
+    {
+        itemHooks().droppedFiles = nullptr;
+        ItemCard::TearDown();
+    }
+};
+
+TEST_F(ItemCardDrops, AFileFromTheFileManagerDroppedOnTheTextGoesIntoTheCard)
+{
+    TItem* card = makeCard(kItem, QStringLiteral("old"));
+    auto* text = card->findChild<QPlainTextEdit*>(QStringLiteral("itemText"));
+    ASSERT_TRUE(text);
+    QStringList handed;
+    QString handedText;
+    itemHooks().droppedFiles = [&](const QStringList& paths, const QString& cardText) {
+        handed = paths;
+        handedText = cardText;
+        return std::optional<QString>(QStringLiteral("header\nfile text"));
+    };
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(QStringLiteral("/tmp/a.txt")),
+                  QUrl::fromLocalFile(QStringLiteral("/tmp/b.txt"))});
+    const QPointF at(5, 5);
+    QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(text->viewport(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(text->viewport(), &drop);
+    EXPECT_EQ(handed, QStringList({QStringLiteral("/tmp/a.txt"), QStringLiteral("/tmp/b.txt")}));
+    EXPECT_EQ(handedText, QStringLiteral("old"));
+    EXPECT_EQ(card->item().text, QStringLiteral("header\nfile text"));
+    EXPECT_EQ(text->toPlainText(), QStringLiteral("header\nfile text"));
+    EXPECT_TRUE(card->item().changed);
+
+    // Refused or answered no: the card stays as it was.
+    card->item().changed = false;
+    itemHooks().droppedFiles = [](const QStringList&, const QString&) {
+        return std::optional<QString>();
+    };
+    QDropEvent again(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(text->viewport(), &again);
+    EXPECT_EQ(card->item().text, QStringLiteral("header\nfile text"));
+    EXPECT_FALSE(card->item().changed);
+}

@@ -1,5 +1,7 @@
 #include "projects/ProjectWindow.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QClipboard>
 #include <QDropEvent>
@@ -13,6 +15,7 @@
 #include <QTextBrowser>
 #include <QTimer>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 #include <QUrl>
 
 #include "cards/CommandPanel.h"
@@ -840,6 +843,18 @@ void TProj::CornerMouseUp(Qt::MouseButton button, QPoint global)
         setDisplayMode(BrowserMode);
 }
 
+void TProj::dragScrollTree(int y)
+{
+    std::vector<QTreeWidgetItem*> nodes;
+    for (QTreeWidgetItemIterator it(tree_); *it; ++it) nodes.push_back(*it);
+    QTreeWidgetItem* top = tree_->itemAt(QPoint(1, 1));
+    const auto at = std::find(nodes.begin(), nodes.end(), top);
+    const int first = at == nodes.end() ? -1 : int(at - nodes.begin());
+    const int target = DragScrollTarget(dragScroll_, int(nodes.size()), first, y,
+                                        tree_->viewport()->height(), session().clock().elapsedMs());
+    if (target >= 0) tree_->scrollToItem(nodes[size_t(target)], QAbstractItemView::PositionAtTop);
+}
+
 bool TProj::eventFilter(QObject* watched, QEvent* e)
 {
     if (watched == tree_->viewport()) {
@@ -849,6 +864,8 @@ bool TProj::eventFilter(QObject* watched, QEvent* e)
             hintFilledAt_ = -1;  // the next hint shows at once
         else if (e->type() == QEvent::Leave)
             hideHint();
+        else if (e->type() == QEvent::DragMove)
+            dragScrollTree(static_cast<QDragMoveEvent*>(e)->position().toPoint().y());
     }
     if (watched == tree_ && e->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(e);

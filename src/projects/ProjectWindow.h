@@ -6,6 +6,7 @@
 
 #include "cards/TowerCard.h"
 #include "projects/ProjectRecords.h"
+#include "projects/TreeDragScroll.h"
 #include "session/ShellHooks.h"
 
 class QLabel;
@@ -122,6 +123,8 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
+    // A drag near the tree's top or bottom edge scrolls it.
+    void dragScrollTree(int y);
 
 private:
     void fill();
@@ -155,6 +158,7 @@ private:
     QString hintShownFor_;
     QTreeWidgetItem* hintNode_ = nullptr;
     qint64 hintFilledAt_ = -1;
+    TreeDragScroll dragScroll_;
     QPoint framePress_;
     QPoint cornerPress_;
     bool cornerPressed_ = false;

@@ -1,6 +1,7 @@
 #include "support/StoreFixture.h"
 
 #include "projects/DropFiles.h"
+#include "projects/TreeDragScroll.h"
 
 #include <QFile>
 #include <QLocale>
@@ -103,3 +104,24 @@ TEST_F(DropFiles, RtfIsReadAsPlainTextAndBrokenRtfIsRefused)
 }
 
 }  // namespace
+
+TEST(TreeDragScrollRule, EdgesScrollSmallTreesStayAndStepsWaitATenthOfASecond)
+{
+    TreeDragScroll s;
+    // Near the top: two nodes up, then to the first one.
+    EXPECT_EQ(DragScrollTarget(s, 20, 3, 5, 200, 0), 1);
+    EXPECT_EQ(DragScrollTarget(s, 20, 1, 5, 200, 50), -1);  // too soon
+    EXPECT_EQ(DragScrollTarget(s, 20, 1, 5, 200, 100), 0);
+    // The middle of the window leaves the tree.
+    EXPECT_EQ(DragScrollTarget(s, 20, 0, 100, 200, 200), -1);
+    // Near the bottom: never before the furthest first node reached (the sixth at first).
+    EXPECT_EQ(DragScrollTarget(s, 20, 0, 195, 200, 300), 5);
+    EXPECT_EQ(DragScrollTarget(s, 20, 6, 195, 200, 400), 7);
+    EXPECT_EQ(DragScrollTarget(s, 20, 2, 195, 200, 500), 7);
+    // Only while more than four nodes follow the first visible one.
+    EXPECT_EQ(DragScrollTarget(s, 20, 15, 195, 200, 600), -1);
+    EXPECT_EQ(DragScrollTarget(s, 20, 14, 195, 200, 700), 15);
+    // Seven nodes fit: no scrolling.
+    TreeDragScroll small;
+    EXPECT_EQ(DragScrollTarget(small, 7, 3, 5, 200, 0), -1);
+}

@@ -60,6 +60,16 @@ void TBasPanel::syncFromGeometry()
     data_->size = size();
 }
 
+void TBasPanel::restorePlace(const QRect& saved)
+{
+    const QPoint place = desktop_.toDesktop(saved.topLeft());
+    if (saved.width() > 0 && saved.height() > 0)
+        setGeometry(QRect(place, saved.size()));
+    else
+        move(place);
+    syncFromGeometry();
+}
+
 void TBasPanel::applyDataGeometry()
 {
     setGeometry(QRect(data_->pos, data_->size));

@@ -41,6 +41,9 @@ public:
     // position or size (layout, slot requests) call applyDataGeometry() to move the widget.
     void syncFromGeometry();
     void applyDataGeometry();
+    // A window brought back at start: the saved place in view coordinates, and the saved size
+    // unless it is empty.
+    void restorePlace(const QRect& saved);
 
     TMyCorner* corner() const { return corner_; }
     TCloseSign* closeSign() const { return closeSign_; }

@@ -22,6 +22,11 @@ public:
     // The first empty slot among 1..usable (usable is clamped to the capacity); 0 when full.
     int firstEmpty(int usable) const;
     int firstEmpty() const { return firstEmpty(capacity()); }
+    // A window brought back at start takes the slot it had when it is free, else the first free.
+    int slotToRestore(int number) const
+    {
+        return number >= 1 && number <= capacity() && !at(number) ? number : firstEmpty();
+    }
     // Puts the card into the slot and records the number in the card; false when out of range
     // or taken by another card.
     bool assign(int slot, CardData& card);

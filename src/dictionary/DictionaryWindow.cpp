@@ -326,18 +326,10 @@ TDict* Newdictwindow1Click(TDesktop& desktop)
 
 TDict* OpenSavedDictionaryWindow(TDesktop& desktop, const DictionaryWindowRestore& saved)
 {
-    SlotTable& table = desktop.slotTables().dictionaries;
-    int slot = saved.number >= 1 && saved.number <= table.capacity() && !table.at(saved.number)
-                   ? saved.number
-                   : table.firstEmpty();
+    const int slot = desktop.slotTables().dictionaries.slotToRestore(saved.number);
     if (slot == 0) return nullptr;
     auto* window = new TDict(desktop, slot);
-    QPoint place = desktop.toDesktop(saved.geometry.topLeft());
-    if (saved.geometry.width() > 0 && saved.geometry.height() > 0)
-        window->setGeometry(QRect(place, saved.geometry.size()));
-    else
-        window->move(place);
-    window->syncFromGeometry();
+    window->restorePlace(saved.geometry);
     window->LayoutGrid();
     if (saved.sortOrder != 0) window->browser().setStoredOrder(saved.sortOrder);
     window->rowsChanged();

@@ -907,18 +907,10 @@ void ProjectWindowsGoTop(TDesktop& desktop)
 
 TProj* OpenSavedProjectWindow(TDesktop& desktop, const ProjectWindowRestore& saved)
 {
-    SlotTable& table = desktop.slotTables().projects;
-    int slot = saved.number >= 1 && saved.number <= table.capacity() && !table.at(saved.number)
-                   ? saved.number
-                   : table.firstEmpty();
+    const int slot = desktop.slotTables().projects.slotToRestore(saved.number);
     if (slot == 0) return nullptr;
     auto* window = new TProj(desktop, slot);
-    QPoint place = desktop.toDesktop(saved.geometry.topLeft());
-    if (saved.geometry.width() > 0 && saved.geometry.height() > 0)
-        window->setGeometry(QRect(place, saved.geometry.size()));
-    else
-        window->move(place);
-    window->syncFromGeometry();
+    window->restorePlace(saved.geometry);
     if (!saved.selectedTag.isEmpty()) window->setFilter(saved.selectedTag, true);
     if (saved.sortOrder == int(ProjectOrder::Alphabetical))
         window->setOrder(ProjectOrder::Alphabetical);

@@ -1,6 +1,7 @@
 #include "BenchSupport.h"
 
 #include "platform/FileNames.h"
+#include "session/Session.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -56,6 +57,17 @@ bool ensureSyntheticStore(const QString& dir, const SyntheticStoreOptions& optio
                 counts.items, counts.itemKeys, counts.words, counts.pictures,
                 timer.elapsed() / 1000.0);
     return true;
+}
+
+bool openStore(const QString& dir, Messenger& messenger)
+{
+    Session& s = session();
+    s.setMessenger(&messenger);
+    s.setDir(dir);
+    QString error;
+    if (s.store.open(s.dir(), &error)) return true;
+    std::fprintf(stderr, "%s\n", error.toLocal8Bit().constData());
+    return false;
 }
 
 }  // namespace qb::bench

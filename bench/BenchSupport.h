@@ -28,6 +28,10 @@ double median(std::vector<double> values);
 // Milliseconds of one run of work, the median of runs.
 double timeMs(const std::function<void()>& work, int runs = 5);
 
+// Installs the messenger, makes dir the store directory and opens the store there; false (with
+// the reason on stderr) when it cannot be opened.
+bool openStore(const QString& dir, Messenger& messenger);
+
 // A store in dir, generated with the options unless one is there already. False (with the reason
 // on stderr) when the generator failed.
 bool ensureSyntheticStore(const QString& dir, const SyntheticStoreOptions& options);

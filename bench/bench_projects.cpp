@@ -285,13 +285,7 @@ int main(int argc, char** argv)
 
     bench::RecordingMessenger messenger;
     Session& s = session();
-    s.setMessenger(&messenger);
-    s.setDir(dir);
-    QString error;
-    if (!s.store.open(s.dir(), &error)) {
-        std::fprintf(stderr, "%s\n", error.toLocal8Bit().constData());
-        return 1;
-    }
+    if (!bench::openStore(dir, messenger)) return 1;
     s.store.db().exec(
         QStringLiteral("DELETE FROM PROJECT WHERE Project IN ('BENCH DROP', "
                        "'BENCH COLLECT'); DELETE FROM ITEMURL WHERE Project IN "

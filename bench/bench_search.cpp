@@ -133,13 +133,7 @@ int main(int argc, char** argv)
 
     bench::RecordingMessenger messenger;
     Session& s = session();
-    s.setMessenger(&messenger);
-    s.setDir(dir);
-    QString error;
-    if (!s.store.open(s.dir(), &error)) {
-        std::fprintf(stderr, "%s\n", error.toLocal8Bit().constData());
-        return 1;
-    }
+    if (!bench::openStore(dir, messenger)) return 1;
     sql::Database& db = s.store.db();
     const qint64 items = [&db] {
         sql::Statement st(

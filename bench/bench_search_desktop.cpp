@@ -75,13 +75,7 @@ int main(int argc, char** argv)
 
     bench::RecordingMessenger messenger;  // "Stop now?" takes its default, Yes
     Session& s = session();
-    s.setMessenger(&messenger);
-    s.setDir(dir);
-    QString error;
-    if (!s.store.open(s.dir(), &error)) {
-        std::fprintf(stderr, "%s\n", error.toLocal8Bit().constData());
-        return 1;
-    }
+    if (!bench::openStore(dir, messenger)) return 1;
 
     // Brought up to date once, as the desktop does after its first activation.
     QElapsedTimer timer;

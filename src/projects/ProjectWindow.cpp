@@ -87,15 +87,24 @@ QTreeWidgetItem* takeNode(QTreeWidgetItem* node)
     return tree->takeTopLevelItem(tree->indexOfTopLevelItem(node));
 }
 
-// The outline tree: drags move nodes within it; anything else goes to the list.
+// The outline tree: drags move nodes within it; anything else goes to the list. A node dragged
+// out of the tree carries its project, like a row of the list, so item cards and the desktop
+// take it.
 class ProjectTree : public QTreeWidget {
 public:
-    ProjectTree(QWidget* parent, std::function<void(QDropEvent*)> dropped)
-        : QTreeWidget(parent), dropped_(std::move(dropped))
+    ProjectTree(QWidget* parent, std::function<void(QDropEvent*)> dropped,
+                std::function<std::optional<DragPayload>()> dragged)
+        : QTreeWidget(parent), dropped_(std::move(dropped)), dragged_(std::move(dragged))
     {
     }
 
 protected:
+    void startDrag(Qt::DropActions) override
+    {
+        QTreeWidgetItem* node = currentItem();
+        if (!node || isTitle(node)) return;
+        if (std::optional<DragPayload> payload = dragged_()) StartPayloadDrag(this, *payload);
+    }
     void dropEvent(QDropEvent* e) override { dropped_(e); }
     void dragMoveEvent(QDragMoveEvent* e) override
     {
@@ -114,6 +123,7 @@ protected:
 
 private:
     std::function<void(QDropEvent*)> dropped_;
+    std::function<std::optional<DragPayload>()> dragged_;
 };
 
 }  // namespace
@@ -121,7 +131,12 @@ private:
 TProj::TProj(TDesktop& desktop, int slot)
     : TTower(desktop, std::make_unique<ProjectCardData>(), new TDBDragGrid(nullptr)),
       model_(new QStandardItemModel(0, 3, this)),
-      tree_(new ProjectTree(this, [this](QDropEvent* e) { treeDrop(e); })),
+      tree_(new ProjectTree(
+          this, [this](QDropEvent* e) { treeDrop(e); },
+          [this]() -> std::optional<DragPayload> {
+              if (rows_.empty()) return std::nullopt;
+              return dragPayload();
+          })),
       hint_(new QLabel(desktop.surface())),
       hintCountdown_(new QTimer(this)),
       hintHide_(new QTimer(this))
@@ -220,7 +235,7 @@ TProj::TProj(TDesktop& desktop, int slot)
 
     move(desktop.windowCascadePosition(slot));
     syncFromGeometry();
-    fill();
+    refresh();  // the list starts on the current project, as the tree marks it
     TvUpdateRefresh();
     LayoutGrid();
 }

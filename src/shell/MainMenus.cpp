@@ -180,7 +180,7 @@ void TBillBoard::buildMenus()
           keys("Ctrl+F6"));
 
     QMenu* find = bar->addMenu(QStringLiteral("&Find"));
-    entry(find, cmd::FindItemsAndConcepts, QStringLiteral("&Items & Concepts   "), keys("Ctrl+F"));
+    entry(find, cmd::FindItemsAndConcepts, QStringLiteral("&Items && Concepts   "), keys("Ctrl+F"));
     find->addSeparator();
     entry(find, cmd::DictionaryWordSearch, QStringLiteral("&Dictionary Word Search"), keys("F2"));
     entry(find, cmd::NextDictionaryWordMatch, QStringLiteral("&Next Dictionary Word Match"),

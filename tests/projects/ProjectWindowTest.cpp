@@ -23,6 +23,7 @@
 #include "items/ItemCard.h"
 #include "items/ItemCommands.h"
 #include "projects/ProjectDialogs.h"
+#include "projects/ProjectRecords.h"
 #include "projects/ProjectWindow.h"
 #include "session/Session.h"
 #include "shell/CommandIds.h"
@@ -115,6 +116,19 @@ TEST_F(ProjectWindow, TheOrderSwitchKeepsTheCurrentProject)
     // Reset Screen puts every list card on its first row.
     session().shell.listCardsGoTop();
     EXPECT_EQ(w->currentName(), QStringLiteral("GAMMA"));
+}
+
+// A new window opens on the current project in its list and its tree alike, so the
+// commands and drags of the window act on the node the user sees marked.
+TEST_F(ProjectWindow, ANewWindowListsAndMarksTheCurrentProject)
+{
+    SetCurrentProject(QStringLiteral("BETA"));
+    TProj* w = openWindow();
+    ASSERT_NE(w, nullptr);
+    ASSERT_NE(w->tree()->currentItem(), nullptr);
+    EXPECT_EQ(w->tree()->currentItem()->text(0), QStringLiteral("BETA"));
+    EXPECT_EQ(w->currentName(), QStringLiteral("BETA"));
+    EXPECT_EQ(w->dragPayload().project, QStringLiteral("BETA"));
 }
 
 TEST_F(ProjectWindow, ThePanelShowsOnlyTheCommandsThatWork)

@@ -132,7 +132,7 @@ TEST_F(MainWindow, MenuBarHoldsEveryMenuInOrderWithExactCaptionsAndShortcuts)
         {{"&Edit", "Cu&t          Ctrl+X"}, ""},
         {{"&Edit", "&Copy          Ctrl+C"}, "F9"},
         {{"&Edit", "&Remove CR:s From Clipboard"}, "Ctrl+F6"},
-        {{"&Find", "&Items & Concepts   "}, "Ctrl+F"},
+        {{"&Find", "&Items && Concepts   "}, "Ctrl+F"},
         {{"&Find", "&Next Dictionary Word Match"}, "F3"},
         {{"&View", "&Reset Screen"}, "F8"},
         {{"&View", "&Dictionary Window   "}, "Ctrl+T"},

@@ -110,11 +110,12 @@ bool WriteBatchFiles(const QString& dir)
     for (const QString& name : BackupPackageFiles())
         pack0 += QFileInfo(files::resolve(dir, name)).fileName() + crlf;
     // Run with /bin/sh: $1 the package name, $2 the folder to pack. A shell script keeps plain
-    // line ends, or the shell would read the CR as part of the folder name.
+    // line ends, or the shell would read the CR as part of the folder name. The started script
+    // shares our output, so zip's listing of the files is dropped; its complaints still show.
     const QString script = QStringLiteral(
         "#!/bin/sh\n"
         "cd \"$2\" || exit 1\n"
-        "zip \"$1\" -@ < pack0.lst\n");
+        "zip \"$1\" -@ < pack0.lst > /dev/null\n");
 
     bool ok = true;
     const std::pair<const char*, const QString*> files[] = {
@@ -188,6 +189,8 @@ QString MakeBackupPackage(const QString& name, const QString& batchFile)
     }
     // zip writes into a temporary file beside the package and renames it when complete, so the
     // package appears whole or not at all.
+    // The batch files are written at every start; a store only the CLI has used lacks them.
+    if (!files::exists(dir, batchFile)) WriteBatchFiles(dir);
     const QString script = files::resolve(dir, batchFile);
     if (QStandardPaths::findExecutable(QStringLiteral("zip")).isEmpty() ||
         !QFileInfo(script).isFile()) {

@@ -24,6 +24,7 @@ namespace qb {
 namespace {
 
 constexpr int kHelpBackup = 30160;
+constexpr int kStaleSnapshotSeconds = 6 * 3600;
 const QString kFailed = QStringLiteral("Backup file not found - operation failed.");
 
 QString storeDir()
@@ -86,6 +87,16 @@ bool snapshotTables(const QString& folder, QStringList* copied, QString* error)
     }
     read.rollback();
     return true;
+}
+
+// Copies left by a backup whose zip outlived the wait, once that zip is surely done.
+void removeStaleSnapshots(const QString& dir)
+{
+    const QDateTime limit = QDateTime::currentDateTime().addSecs(-kStaleSnapshotSeconds);
+    const QFileInfoList folders = QDir(dir).entryInfoList({QStringLiteral("backup-??????")},
+                                                          QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QFileInfo& f : folders)
+        if (f.lastModified() < limit) QDir(f.absoluteFilePath()).removeRecursively();
 }
 
 }  // namespace
@@ -198,6 +209,7 @@ QString MakeBackupPackage(const QString& name, const QString& batchFile)
         return QString();
     }
 
+    removeStaleSnapshots(dir);
     QTemporaryDir snapshot(QDir(dir).filePath(QStringLiteral("backup-XXXXXX")));
     QStringList copied;
     QString error;
@@ -228,6 +240,9 @@ QString MakeBackupPackage(const QString& name, const QString& batchFile)
                         QuoteParameter(dir);
     runner.Wait = true;
     const bool ok = runner.Execute();
+    // zip may still be reading the copies when the user gave up waiting: they stay, so that what
+    // it writes at last is whole, and go with the next backup.
+    if (!ok && runner.started()) snapshot.setAutoRemove(false);
     if (!runner.started()) {
         ShowInfo(kFailed, QStringLiteral("qb4100b"), kError, kHelpBackup);
         return QString();

@@ -182,12 +182,13 @@ bool OfferBackupBeforeEmptying()
                        kHelpClear))
         return false;
     if (!session().store.isOpen()) return true;
-    session().hooks.saveWindows();
+    // The layout is saved while the windows are still there; the caller restores it.
+    DesktopHooks& hooks = session().hooks;
+    hooks.commit();
+    hooks.saveWindows();
     const QString name = BackupFileName(QString());
     if (name.isEmpty()) return true;  // the user chose no backup
-    DesktopHooks& hooks = session().hooks;
     hooks.banner(QStringLiteral("If there are problems, wait for time-out messages"));
-    hooks.commit();
     hooks.clear();
     const bool made = !MakeBackupPackage(name, QStringLiteral("export.sh")).isEmpty();
     hooks.noBanner();
@@ -209,7 +210,8 @@ bool Clearalldata1Click(bool offerBackup)
     if (offerBackup && !OfferBackupBeforeEmptying()) return false;
     DesktopHooks& hooks = session().hooks;
     hooks.commit();
-    hooks.saveWindows();
+    // Once the offer has run, the desktop may be cleared already: its saved layout stands.
+    if (!offerBackup || items == 0) hooks.saveWindows();
     hooks.clear();
     session().commitRunning.reset();
     const bool problems = files::exists(storeDir(), QStringLiteral("problems.txt"));

@@ -15,9 +15,10 @@ QStringList TablesEmptiedByClearAll();
 // Number of ITEM records; -1 when the table cannot be read.
 int StoreItemCount();
 
-// Before the store is emptied: when it holds items, the two warnings and then the backup, whose
-// name the user may cancel (no package, the emptying goes on). False when a warning was answered
-// No or a named backup failed: nothing may then be emptied. An empty store gives true at once.
+// Before the store is emptied: when it holds items, the two warnings, then the desktop committed,
+// its layout saved, the backup's name asked (Cancel: no package, the emptying goes on) and the
+// desktop cleared for the package. False when a warning was answered No or a named backup
+// failed: nothing may then be emptied. An empty store gives true at once, asking nothing.
 bool OfferBackupBeforeEmptying();
 
 enum class ClearWay { Delete, Unpack };

@@ -3,7 +3,9 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include "backup/Backup.h"
 #include "floor/Settings.h"
@@ -140,6 +142,38 @@ TEST_F(Backup, PackageHoldsExactlyTheTableFilesAndTheSameMinuteReplacesIt)
     const QStringList left = QDir(dir()).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
     for (const QString& d : left)
         EXPECT_FALSE(d.startsWith(QStringLiteral("backup-"))) << d.toStdString();
+}
+
+TEST_F(Backup, AWriteByAnotherProgramWhileZipRunsIsNotPacked)
+{
+    addItem(-46000.1, QStringLiteral("before"));
+    // A zip that takes its time to start, so that the write surely comes before it reads.
+    QTemporaryDir slow;
+    const QString zip = QStandardPaths::findExecutable(QStringLiteral("zip"));
+    ASSERT_FALSE(zip.isEmpty());
+    QFile shim(QDir(slow.path()).filePath(QStringLiteral("zip")));
+    ASSERT_TRUE(shim.open(QIODevice::WriteOnly));
+    shim.write("#!/bin/sh\nsleep 0.3\nexec " + zip.toLocal8Bit() + " \"$@\"\n");
+    shim.close();
+    shim.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther |
+                        QFile::ExeOther);
+    const QByteArray pathVariable = qgetenv("PATH");
+    qputenv("PATH", slow.path().toLocal8Bit() + ':' + pathVariable);
+    TExecFile::setPeriodScale(0.05);
+    // Another program commits as soon as the backup waits for zip.
+    QTimer::singleShot(0, [this] {
+        sql::Database other;
+        ASSERT_TRUE(other.open(path(QStringLiteral("ITEM.DB")), false));
+        ASSERT_TRUE(
+            other.exec(QStringLiteral("INSERT INTO ITEM (IT, TX, ITS) VALUES "
+                                      "(-46000.2, 'during', -46000.2)")));
+    });
+    const QString package =
+        MakeBackupPackage(QStringLiteral("moment"), QStringLiteral("export.sh"));
+    qputenv("PATH", pathVariable);
+    ASSERT_FALSE(package.isEmpty());
+    EXPECT_EQ(packedItems(package), QStringList{QStringLiteral("before")});
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM ITEM")).toInt(), 2);
 }
 
 TEST_F(Backup, MissingZipMakesNoPackage)

@@ -20,6 +20,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include "backup/Backup.h"
 #include "cards/Desktop.h"
 #include "desktop/RecoveryWriter.h"
 #include "floor/Messages.h"

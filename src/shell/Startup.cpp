@@ -50,51 +50,6 @@ EntryCheck CheckProgramEntry(const QString& dir)
     return check;
 }
 
-QStringList BackupPackageFiles()
-{
-    return {QStringLiteral("WORD.DB"),    QStringLiteral("DICT.DB"), QStringLiteral("ITEMKEYS.DB"),
-            QStringLiteral("ITEMURL.DB"), QStringLiteral("ITEM.DB"), QStringLiteral("PROJECT.DB"),
-            QStringLiteral("INFLEC.DB"),  QStringLiteral("SHOW.DB"), QStringLiteral("ITMSJMP.DB"),
-            QStringLiteral("PRJORDR.DB")};
-}
-
-bool WriteBatchFiles(const QString& dir)
-{
-    const QString crlf = QStringLiteral("\r\n");
-    QString pack2;
-    for (const char* pattern :
-         {"WORD.*", "DICT.*", "ITEMKEYS.*", "ITEMURL.*", "ITEM.*", "PROJECT.*", "INFLEC.*"})
-        pack2 += QString::fromLatin1(pattern) + crlf;
-    QString pack0;
-    // The names as they are spelled in this store, so that zip finds them.
-    for (const QString& name : BackupPackageFiles())
-        pack0 += QFileInfo(files::resolve(dir, name)).fileName() + crlf;
-    // Run with /bin/sh: $1 the package name, $2 the store directory. A shell script keeps plain
-    // line ends, or the shell would read the CR as part of the folder name.
-    const QString script = QStringLiteral(
-        "#!/bin/sh\n"
-        "cd \"$2\" || exit 1\n"
-        "zip \"$1\" -@ < pack0.lst\n");
-
-    bool ok = true;
-    const std::pair<const char*, const QString*> files[] = {
-        {"pack2.lst", &pack2}, {"pack0.lst", &pack0}, {"export.sh", &script}};
-    for (const auto& [name, text] : files) {
-        const QString fileName = QString::fromLatin1(name);
-        const QString target = QDir(dir).filePath(fileName);
-        // An older copy spelled otherwise goes only once the new one is complete.
-        const QString older = files::resolve(dir, fileName);
-        if (files::writeTextFile(target, *text)) {
-            if (older != target) QFile::remove(older);
-        } else {
-            ok = false;
-            ShowInfo(QStringLiteral("Initial bat-file setup failed"), QStringLiteral("ba157"),
-                     kSystemError, 30160);
-        }
-    }
-    return ok;
-}
-
 StoreFolders CreateStoreFolders(const QString& dir)
 {
     StoreFolders f;

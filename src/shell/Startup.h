@@ -21,12 +21,6 @@ EntryCheck CheckProgramEntry(const QString& dir);
 // The table engine is usable: SQLite opens an in-memory database.
 bool SqliteEngineAvailable();
 
-// pack2.lst, pack0.lst and export.sh in the store directory, each replacing an older one.
-// Failures are reported as system errors; true when all three were written.
-bool WriteBatchFiles(const QString& dir);
-// The names a backup package holds, in their order; the table file stands for its memo data.
-QStringList BackupPackageFiles();
-
 // outl, outltxt and projects below the store directory, made when missing.
 struct StoreFolders {
     QString outlines;

@@ -9,6 +9,9 @@
 #include <QPointer>
 #include <QTimer>
 
+#include "backup/Backup.h"
+#include "backup/Maintenance.h"
+#include "backup/MaintenanceCommands.h"
 #include "cards/Collection.h"
 #include "cards/Desktop.h"
 #include "desktop/DesktopCommands.h"
@@ -545,6 +548,45 @@ void WirePopulateDesktop(TDesktop& desktop, QWidget* keyWindow, std::function<vo
 
 // In the order the subsystems were built; the key filters of the dictionary and of populating
 // go onto the application in this order too.
+namespace {
+
+// ---- backup and maintenance ----
+
+void wireBackup(TBillBoard& window)
+{
+    CommandRegistry& c = window.commands();
+    TDesktop* desktop = window.desktop();
+    c.bind(name(cmd::BackUpToFile), [] { BackUpToFileClick(); });
+    c.bind(name(cmd::ClearAllData), [] { Clearalldata1Click(); });
+    c.bind(name(cmd::ClearAllTimeStamps), [] { Clearalltimestamps1Click(); });
+    c.bind(name(cmd::ShowStatistics), [] { ShowStatisticsClick(); });
+    c.bind(name(cmd::PrintAllItemTexts), [] { Printalltexttofile1Click(); });
+    c.bind(name(cmd::FindDamagedItems), [desktop] { FindDamagedItemsOnDesktop(*desktop); });
+    // A settings load starts the damaged-item test from the first item again.
+    static const bool resetRegistered = [] {
+        RegisterTransientReset([] { session().part<DamagedItemsResume>().position = 0; });
+        return true;
+    }();
+    (void)resetRegistered;
+
+    // The offer's timer ticks every minute; the counter decides, from the setting of the moment.
+    auto* timer = new QTimer(&window);
+    timer->setObjectName(QStringLiteral("TimerBackup"));
+    timer->setInterval(60000);
+    QPointer<QTimer> guarded(timer);
+    QObject::connect(timer, &QTimer::timeout, timer, [guarded] {
+        guarded->stop();
+        TimerBackupTimer();
+        if (guarded) guarded->start();
+    });
+    session().shell.stopTimers.push_back([guarded] {
+        if (guarded) guarded->stop();
+    });
+    timer->start();
+}
+
+}  // namespace
+
 void WireMainWindow(TBillBoard& window)
 {
     WireDesktop();
@@ -563,6 +605,7 @@ void WireMainWindow(TBillBoard& window)
     wireLayoutCommands(window);
     wireSearch(window);
     wireProjectWindows(window);
+    wireBackup(window);
 }
 
 }  // namespace qb

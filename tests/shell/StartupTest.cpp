@@ -43,15 +43,6 @@ protected:
     QString cwd;
 };
 
-QStringList zipListing(const QString& package)
-{
-    QProcess p;
-    p.start(QStringLiteral("unzip"), {QStringLiteral("-Z1"), package});
-    if (!p.waitForFinished(30000)) return {};
-    return QString::fromUtf8(p.readAllStandardOutput())
-        .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-}
-
 }  // namespace
 
 TEST_F(Startup, EntryMakesAFreshStoreOnlyInANewOrEmptyDirectory)
@@ -94,42 +85,6 @@ TEST_F(Startup, DeepestAllowedStorePathIs65CharactersWithItsSeparator)
     EXPECT_FALSE(check.ok);
     EXPECT_EQ(check.message, QStringLiteral("Directory path too long: ") + tooLong);
     EXPECT_FALSE(QFileInfo::exists(tooLong));
-}
-
-TEST_F(Startup, BatchFilesPackTheStoreWithZip)
-{
-    ASSERT_TRUE(CheckProgramEntry(dir()).ok);
-    // A table file spelled otherwise is listed as it is spelled.
-    ASSERT_TRUE(QFile::rename(sub("PROJECT.DB"), sub("Project.db")));
-    ASSERT_TRUE(files::writeTextFile(sub("pack0.lst"), QStringLiteral("stale")));
-    ASSERT_TRUE(WriteBatchFiles(dir()));
-
-    QFile pack0(sub("pack0.lst"));
-    ASSERT_TRUE(pack0.open(QIODevice::ReadOnly));
-    EXPECT_EQ(pack0.readAll(),
-              QByteArray("WORD.DB\r\nDICT.DB\r\nITEMKEYS.DB\r\nITEMURL.DB\r\nITEM.DB\r\n"
-                         "Project.db\r\nINFLEC.DB\r\nSHOW.DB\r\nITMSJMP.DB\r\nPRJORDR.DB\r\n"));
-    QFile pack2(sub("pack2.lst"));
-    ASSERT_TRUE(pack2.open(QIODevice::ReadOnly));
-    EXPECT_EQ(
-        pack2.readAll(),
-        QByteArray(
-            "WORD.*\r\nDICT.*\r\nITEMKEYS.*\r\nITEMURL.*\r\nITEM.*\r\nPROJECT.*\r\nINFLEC.*\r\n"));
-
-    // The script, run from elsewhere as the backup runs it, packs the listed tables.
-    QTemporaryDir elsewhere;
-    const QString package = QStringLiteral("01021530.zip");
-    QProcess sh;
-    sh.setWorkingDirectory(elsewhere.path());
-    sh.start(QStringLiteral("/bin/sh"), {sub("export.sh"), package, dir()});
-    ASSERT_TRUE(sh.waitForFinished(60000));
-    EXPECT_EQ(sh.exitCode(), 0) << sh.readAllStandardError().toStdString();
-    QStringList listed = zipListing(sub(package));
-    listed.sort();
-    QStringList expected = {"DICT.DB",    "INFLEC.DB",  "ITEM.DB",    "ITEMKEYS.DB", "ITEMURL.DB",
-                            "ITMSJMP.DB", "PRJORDR.DB", "Project.db", "SHOW.DB",     "WORD.DB"};
-    expected.sort();
-    EXPECT_EQ(listed, expected);
 }
 
 TEST_F(Startup, InformationFilesCountAsChangedUntilTheirTimeIsRecorded)

@@ -96,7 +96,7 @@ TNewProj::TNewProj(const QString& presetTag, QWidget* parent)
     connect(test_, &QPushButton::clicked, this, [this] { TestClick(); });
     connect(ok_, &QPushButton::clicked, this, [this] { OKBtnClick(); });
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
-    connect(grab_, &QToolButton::clicked, this, [this] { grabPage(); });
+    connect(grab_, &QToolButton::clicked, this, [this] { GrabClick(); });
 
     auto* top = new QHBoxLayout;
     top->addWidget(url_, 1);
@@ -173,14 +173,23 @@ void TNewProj::TestClick()
 void TNewProj::OKBtnClick()
 {
     if (name_->text().trimmed().isEmpty()) return;
-    created_ = CreateProject(name_->text(), presetTag_, url_->text());
+    // An address too long for the URL field was reported when it came; it is not stored cut.
+    const QString url = url_->text().size() <= kProjectUrlLength ? url_->text() : QString();
+    created_ = CreateProject(name_->text(), presetTag_, url);
     if (created_)
         accept();
     else
         reject();
 }
 
-void TNewProj::grabPage()
+void TNewProj::presetFile(const QString& path, const QString& name)
+{
+    setWindowTitle(QString::fromLatin1(projectdialogs::kFileCaption));
+    url_->setText(path);
+    name_->setText(name.left(kProjectNameLength));
+}
+
+void TNewProj::GrabClick()
 {
     std::optional<QString> address = grabbedAddress();
     if (!address) {
@@ -457,6 +466,23 @@ TagChoice RunTagSelectDialog(bool filterOn, QWidget* parent)
 std::optional<Timestamp> RunNewProjectDialog(const QString& presetTag, QWidget* parent)
 {
     TNewProj dialog(presetTag, parent);
+    dialog.exec();
+    return dialog.created();
+}
+
+std::optional<Timestamp> RunNewProjectDialogForFile(const QString& presetTag, const QString& path,
+                                                    const QString& name, QWidget* parent)
+{
+    TNewProj dialog(presetTag, parent);
+    dialog.presetFile(path, name);
+    dialog.exec();
+    return dialog.created();
+}
+
+std::optional<Timestamp> RunGrabUrlDialog(QWidget* parent)
+{
+    TNewProj dialog(QString(), parent);
+    dialog.GrabClick();
     dialog.exec();
     return dialog.created();
 }

@@ -27,6 +27,7 @@
 #include "items/ShowRecords.h"
 #include "platform/Clock.h"
 #include "platform/Colors.h"
+#include "projects/FileDrops.h"
 #include "projects/ProjectDialogs.h"
 #include "projects/ProjectOrder.h"
 #include "session/Session.h"
@@ -97,16 +98,12 @@ public:
 
 protected:
     void dropEvent(QDropEvent* e) override { dropped_(e); }
-    void dragMoveEvent(QDragMoveEvent* e) override
+    void dragMoveEvent(QDragMoveEvent* e) override { accept(e); }
+    void dragEnterEvent(QDragEnterEvent* e) override { accept(e); }
+    void accept(QDragMoveEvent* e)
     {
-        if (e->source() == this || e->mimeData()->hasFormat(DragPayload::mimeType()))
-            e->acceptProposedAction();
-        else
-            e->ignore();
-    }
-    void dragEnterEvent(QDragEnterEvent* e) override
-    {
-        if (e->source() == this || e->mimeData()->hasFormat(DragPayload::mimeType()))
+        if (e->source() == this || e->mimeData()->hasFormat(DragPayload::mimeType()) ||
+            !TDesktop::droppedFilePaths(e->mimeData()).isEmpty())
             e->acceptProposedAction();
         else
             e->ignore();
@@ -168,6 +165,8 @@ TProj::TProj(TDesktop& desktop, int slot)
         return dragPayload();
     };
     g->dropped = [this](const DragPayload& payload) { DropOnGrid(payload); };
+    // Files from the file manager come as file URLs, which the grid does not take itself.
+    g->viewport()->installEventFilter(this);
 
     tree_->setObjectName(QStringLiteral("projectTree"));
     tree_->setHeaderHidden(true);
@@ -474,6 +473,18 @@ bool TProj::moveNode(QTreeWidgetItem* node, QTreeWidgetItem* target, TreeDrop ho
 
 void TProj::treeDrop(QDropEvent* e)
 {
+    const QStringList files = TDesktop::droppedFilePaths(e->mimeData());
+    if (e->source() != tree_ && !files.isEmpty() &&
+        !e->mimeData()->hasFormat(DragPayload::mimeType())) {
+        e->acceptProposedAction();
+        // The file manager waits for the drop to end: the questions come after.
+        const QPoint at = e->position().toPoint();
+        QPointer<TProj> self(this);
+        QTimer::singleShot(0, this, [self, files, at] {
+            if (self) self->DropFiles(files, at);
+        });
+        return;
+    }
     if (e->source() != tree_) {
         if (std::optional<DragPayload> payload = PayloadOfDrop(e->mimeData())) {
             e->acceptProposedAction();
@@ -797,6 +808,33 @@ bool TProj::DropOnGrid(const DragPayload& payload)
     }
 }
 
+bool TProj::DropFiles(const QStringList& paths, std::optional<QPoint> treePoint)
+{
+    std::optional<DroppedFile> file = CheckedDroppedFile(paths);
+    if (!file) return false;
+    QTreeWidgetItem* node = nullptr;
+    if (mode_ == TreeMode && treePoint) {
+        node = tree_->itemAt(*treePoint);
+        if (node && (isTitle(node) || !tree_->visualItemRect(node).contains(*treePoint)))
+            node = nullptr;
+    }
+    if (!node) return NewProjectForFile(desktop(), *file, this);
+    tree_->setCurrentItem(node);
+    selectName(node->text(0));
+    std::optional<ProjectRecord> project = FindProject(currentName());
+    if (!project) return false;
+    // A path too long for the URL field is refused before anything is asked.
+    if (file->path.size() <= kProjectUrlLength &&
+        !ShowInfo(RegisterShortcutQuestion(*project, file->path), QStringLiteral("qb12538"),
+                  kQuestionYes, kHelpContext))
+        return false;
+    // Without a category filter the project keeps its own category.
+    const bool filtered = filterOn_ && !filterTag_.isEmpty();
+    if (!RegisterShortcut(project->name, file->path, filtered, filterTag_)) return false;
+    refresh();
+    return true;
+}
+
 // ---- layout and mouse ----
 
 void TProj::LayoutGrid()
@@ -857,6 +895,22 @@ void TProj::dragScrollTree(int y)
 
 bool TProj::eventFilter(QObject* watched, QEvent* e)
 {
+    if (watched == grid()->viewport() &&
+        (e->type() == QEvent::DragEnter || e->type() == QEvent::DragMove ||
+         e->type() == QEvent::Drop)) {
+        auto* drop = static_cast<QDropEvent*>(e);
+        const QStringList files = TDesktop::droppedFilePaths(drop->mimeData());
+        if (!files.isEmpty() && !drop->mimeData()->hasFormat(DragPayload::mimeType())) {
+            drop->acceptProposedAction();
+            if (e->type() == QEvent::Drop) {
+                QPointer<TProj> self(this);
+                QTimer::singleShot(0, this, [self, files] {
+                    if (self) self->DropFiles(files, std::nullopt);
+                });
+            }
+            return true;
+        }
+    }
     if (watched == tree_->viewport()) {
         if (e->type() == QEvent::MouseMove)
             DataToHintPanel(static_cast<QMouseEvent*>(e)->position().toPoint());

@@ -105,6 +105,10 @@ public:
 
     // A drop on the list (and what the tree does not take itself).
     bool DropOnGrid(const DragPayload& payload);
+    // Files from the file manager: on a project's node in the shown tree (tree viewport
+    // coordinates) the last one is registered with that project after a question; anywhere else
+    // on the window it becomes a new project of the window's category.
+    bool DropFiles(const QStringList& paths, std::optional<QPoint> treePoint);
     DragPayload dragPayload() const;
     void TitleClick();
     // A double click on a row: on the name, the project goes to the top of time stamp order; on

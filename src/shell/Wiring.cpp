@@ -39,6 +39,7 @@
 #include "items/ShowRecords.h"
 #include "platform/Clock.h"
 #include "projects/DropFiles.h"
+#include "projects/FileDrops.h"
 #include "projects/ProjectOrder.h"
 #include "projects/ProjectWindow.h"
 #include "search/FindHistory.h"
@@ -498,6 +499,9 @@ void wireProjectWindows(TBillBoard& window)
     TDesktop* desktop = window.desktop();
     window.commands().bind(name(cmd::NewProjectWindow),
                            [desktop] { NewProjectWindowClick(*desktop); });
+    desktop->filesDropped = [desktop](const QStringList& paths, QPoint) {
+        DropFilesOnDesktop(*desktop, paths);
+    };
     WindowLayoutHooks& layout = session().shell.windows;
     layout.openProjectWindow = [](const ProjectWindowRestore& saved) {
         TDesktop* d = TDesktop::current();

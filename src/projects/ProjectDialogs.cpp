@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 
 #include "floor/Messages.h"
+#include "projects/DirectoryMap.h"
 #include "session/Session.h"
 
 namespace qb {
@@ -240,6 +241,11 @@ TUpd_Project::TUpd_Project(const ProjectRecord& project, QWidget* parent)
     grab->setText(QStringLiteral("www"));
     grab->setToolTip(QString::fromLatin1(projectdialogs::kGrabHint));
     connect(grab, &QToolButton::clicked, this, [this] { grabPage(); });
+    auto* browse = new QToolButton(this);
+    browse->setObjectName(QStringLiteral("browse"));
+    browse->setText(QStringLiteral("..."));
+    browse->setToolTip(QString::fromLatin1(projectdialogs::kBrowseHint));
+    connect(browse, &QToolButton::clicked, this, [this] { BrowseClick(); });
     QPushButton* ok = button(QStringLiteral("&OK"), this, "ok");
     QPushButton* cancel = button(QStringLiteral("&Cancel"), this, "cancel");
     ok->setDefault(true);
@@ -259,6 +265,7 @@ TUpd_Project::TUpd_Project(const ProjectRecord& project, QWidget* parent)
     auto* urlRow = new QHBoxLayout;
     urlRow->addWidget(url_, 1);
     urlRow->addWidget(grab);
+    urlRow->addWidget(browse);
     form->addRow(QStringLiteral("URL, file or shortcut"), urlRow);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(blankNote_);
@@ -283,6 +290,17 @@ bool TUpd_Project::OKBtnClick()
 }
 
 void TUpd_Project::CancelBtnClick() { CancelProjectUpdate(name_->text(), openUrl_, openCategory_); }
+
+void TUpd_Project::BrowseClick() { applyBrowsed(RunDirectoryMap(url_->text(), this)); }
+
+bool TUpd_Project::applyBrowsed(const QString& picked)
+{
+    if (picked.isEmpty()) return false;
+    // A path keeps its case: upper-cased it would name another file, or none.
+    if (!SetProjectUrl(name_->text(), picked, false, QStringLiteral("up115"))) return false;
+    url_->setText(picked);
+    return true;
+}
 
 void TUpd_Project::grabPage()
 {

@@ -85,6 +85,11 @@ public:
 
     bool OKBtnClick();
     void CancelBtnClick();
+    // Browse: the directory/file picker on the current URL, its answer applied.
+    void BrowseClick();
+    // A picked path: empty keeps the URL; one too long for the field is refused; otherwise it
+    // becomes the URL, written at once.
+    bool applyBrowsed(const QString& picked);
 
 private:
     void grabPage();
@@ -183,6 +188,7 @@ namespace projectdialogs {
 inline constexpr char kDeletedInfo[] =
     "If the deleted project is part of a showing outline tree, that outline will now be reloaded.";
 inline constexpr char kGrabHint[] = "Grab the current web browser page";
+inline constexpr char kBrowseHint[] = "If annotating a file, browse for directory";
 inline constexpr char kGrabFailed[] = "Getting URL failed";
 inline constexpr char kFileCaption[] = "Add Project with shortcut or file connected";
 }  // namespace projectdialogs

@@ -117,6 +117,8 @@ TDirectoryMap::TDirectoryMap(const QString& start, QWidget* parent)
     right->addWidget(typeNote_);
     right->addWidget(types_);
     right->addWidget(files_, 1);
+    // Until the file list shows, the type box stays under its note.
+    right->addStretch();
     auto* lists = new QHBoxLayout;
     lists->addLayout(left, 1);
     lists->addLayout(right, 1);

@@ -7,8 +7,10 @@
 #include "projects/ProjectWindow.h"
 #include "session/Session.h"
 
+#include <QApplication>
 #include <QFileInfo>
 #include <QLabel>
+#include <QPointer>
 
 namespace qb {
 
@@ -69,6 +71,21 @@ bool NewProjectForFile(TDesktop& desktop, const DroppedFile& file, TProj* window
     }
     AddMissingProjectsElsewhere(desktop, window);
     return true;
+}
+
+bool GrabURL(TDesktop& desktop)
+{
+    QPointer<QWidget> focused = QApplication::focusWidget();
+    if (focused) focused->clearFocus();
+    const bool made = RunGrabUrlDialog(dialogParent()).has_value();
+    if (made) {
+        const QString name = projectState().lastNewName;
+        RunUpdateProjectDialog(name, dialogParent());
+        SetCurrentProject(name);
+        AddMissingProjectsElsewhere(desktop, nullptr);
+    }
+    if (focused) focused->setFocus();
+    return made;
 }
 
 }  // namespace qb

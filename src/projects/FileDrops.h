@@ -23,4 +23,8 @@ bool DropFilesOnDesktop(TDesktop& desktop, const QStringList& paths);
 // dropped on (its category is preset and set), or null.
 bool NewProjectForFile(TDesktop& desktop, const DroppedFile& file, TProj* window);
 
+// "Grab URL to Make a Project": the new project dialog with the browser's current page (the
+// clipboard's link) grabbed at once; on OK the new project's update dialog follows.
+bool GrabURL(TDesktop& desktop);
+
 }  // namespace qb

@@ -10,7 +10,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QShortcut>
 #include <QTableWidget>
 #include <QToolButton>
@@ -18,6 +17,7 @@
 
 #include "floor/Messages.h"
 #include "projects/DirectoryMap.h"
+#include "projects/Links.h"
 #include "session/Session.h"
 
 namespace qb {
@@ -26,17 +26,6 @@ namespace {
 
 constexpr int kNewProjHeight = 118;
 constexpr int kNewProjGridExtra = 126;
-
-// The browser's current page: no browser talks to us, so the address is the clipboard's when it
-// holds one.
-std::optional<QString> grabbedAddress()
-{
-    QClipboard* clipboard = QGuiApplication::clipboard();
-    const QString text = clipboard ? clipboard->text().trimmed() : QString();
-    static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*:\\S+$"));
-    if (!scheme.match(text).hasMatch()) return std::nullopt;
-    return text;
-}
 
 QPushButton* button(const QString& caption, QWidget* parent, const char* objectName)
 {
@@ -192,16 +181,13 @@ void TNewProj::presetFile(const QString& path, const QString& name)
 
 void TNewProj::GrabClick()
 {
-    std::optional<QString> address = grabbedAddress();
-    if (!address) {
-        ShowInfo(QString::fromLatin1(projectdialogs::kGrabFailed), QString(), kError,
-                 projectmessages::kHelp);
-        return;
-    }
-    url_->setText(*address);
-    if (address->size() > kProjectUrlLength)
+    const BrowserPage page = GetBrowserPage();
+    if (page.address.isEmpty()) return;
+    url_->setText(page.address);
+    if (page.address.size() > kProjectUrlLength)
         ShowInfo(QStringLiteral("URL too long for storage"), QStringLiteral("np160"), kError,
                  projectmessages::kHelp);
+    name_->setText(page.title.left(kProjectNameLength).toUpper());
 }
 
 // ---- update ----
@@ -304,13 +290,9 @@ bool TUpd_Project::applyBrowsed(const QString& picked)
 
 void TUpd_Project::grabPage()
 {
-    std::optional<QString> address = grabbedAddress();
-    if (!address) {
-        ShowInfo(QString::fromLatin1(projectdialogs::kGrabFailed), QString(), kError,
-                 projectmessages::kHelp);
-        return;
-    }
-    if (SetProjectUrl(name_->text(), *address, false)) url_->setText(*address);
+    const BrowserPage page = GetBrowserPage();
+    if (page.address.isEmpty()) return;
+    if (SetProjectUrl(name_->text(), page.address, false)) url_->setText(page.address);
 }
 
 // ---- delete ----

@@ -28,6 +28,8 @@
 #include "platform/Clock.h"
 #include "platform/Colors.h"
 #include "projects/FileDrops.h"
+#include "projects/InlineBrowser.h"
+#include "projects/Links.h"
 #include "projects/ProjectDialogs.h"
 #include "projects/ProjectOrder.h"
 #include "session/Session.h"
@@ -346,9 +348,10 @@ void TProj::setDisplayMode(int mode)
 {
     mode_ = std::clamp(mode, 0, 2);
     if (mode_ == BrowserMode) showProjectFile();
-    if (mode_ != BrowserMode && browser_) {
-        delete browser_;
-        browser_ = nullptr;
+    if (mode_ != BrowserMode && browserForm_) {
+        browserForm_->Stop();
+        delete browserForm_;
+        browserForm_ = nullptr;
     }
     tree_->setVisible(mode_ == TreeMode);
     grid()->setVisible(mode_ == ListMode);
@@ -358,7 +361,7 @@ void TProj::setDisplayMode(int mode)
 
 void TProj::switchDisplayMode()
 {
-    if (mode_ == TreeMode && browser_)
+    if (mode_ == TreeMode && browserForm_)
         setDisplayMode(BrowserMode);
     else if (mode_ == BrowserMode)
         setDisplayMode(ListMode);
@@ -368,35 +371,19 @@ void TProj::switchDisplayMode()
         setDisplayMode(ListMode);
 }
 
+QTextBrowser* TProj::browser() const { return browserForm_ ? browserForm_->view() : nullptr; }
+
 void TProj::showProjectFile()
 {
+    // A window that has only shown its tree so far has no row yet: the current project's.
+    if (currentName().isEmpty()) selectName(projectState().current);
     std::optional<ProjectRecord> project = FindProject(currentName());
-    if (!browser_) {
-        browser_ = new QTextBrowser(this);
-        browser_->setObjectName(QStringLiteral("projectBrowser"));
-        browser_->setOpenLinks(false);
-        connect(browser_, &QTextBrowser::anchorClicked, this, [](const QUrl& url) {
-            if (!session().shell.openUrl || !session().shell.openUrl(url.toString()))
-                ShowInfo(QStringLiteral("URL/file missing or unsufficient resources"),
-                         QStringLiteral("p676"), kError, kHelpContext);
-        });
-    }
-    const QString url = project ? project->url.trimmed() : QString();
-    QString local = url;
-    if (local.startsWith(QStringLiteral("FILE:///"), Qt::CaseInsensitive)) local = local.mid(7);
-    if (!url.isEmpty() && !IsWebAddress(url) && QFileInfo::exists(local)) {
-        browser_->setSource(QUrl::fromLocalFile(local));
-    } else if (IsWebAddress(url)) {
-        // No web engine here: the address is a link to the external browser.
-        const QString escaped = url.toHtmlEscaped();
-        browser_->setHtml(QStringLiteral("<p><b>%1</b></p><p><a href=\"%2\">%2</a></p>")
-                              .arg(project->name.toHtmlEscaped(), escaped));
-        if (session().shell.openUrl) session().shell.openUrl(url);
-    } else {
-        browser_->setPlainText(project ? project->name + QStringLiteral("\n") + url : QString());
-    }
-    browser_->setDocumentTitle(project ? project->name : QString());
-    browser_->show();
+    if (!browserForm_) browserForm_ = new TInlineBrowserForm(this);
+    browserForm_->setAddress(project ? project->name : QString(),
+                             project ? project->url : QString());
+    browserForm_->FindAddress();
+    browserForm_->show();
+    browserForm_->raise();
 }
 
 // ---- the outline tree ----
@@ -566,16 +553,10 @@ bool TProj::openProjectUrl()
 {
     std::optional<ProjectRecord> project = FindProject(currentName());
     const QString url = project ? project->url.trimmed() : QString();
-    bool started = false;
-    if (!url.isEmpty() && IsWebAddress(url)) {
-        started = session().shell.openUrl && session().shell.openUrl(url);
-    } else if (!url.isEmpty() && QFileInfo::exists(url)) {
-        // Without a registered program for the file's type, the text editor takes it.
-        started = session().shell.editFile && session().shell.editFile(url);
-    }
+    const bool started = OpenProjectUrl(url, session().shell.openUrl);
     if (!started)
-        ShowInfo(QStringLiteral("URL/file missing or unsufficient resources"),
-                 QStringLiteral("p676"), kError, kHelpContext);
+        ShowInfo(QString::fromLatin1(links::kNothingStarted), QStringLiteral("p676"), kError,
+                 kHelpContext);
     return started;
 }
 
@@ -842,7 +823,7 @@ void TProj::LayoutGrid()
     TTower::LayoutGrid();
     const QRect area = grid()->geometry();
     tree_->setGeometry(area);
-    if (browser_) browser_->setGeometry(area);
+    if (browserForm_) browserForm_->setGeometry(area);
 }
 
 void TProj::CardMouseDown(Qt::MouseButton button, QPoint global)

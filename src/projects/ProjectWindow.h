@@ -19,6 +19,7 @@ class QTreeWidgetItem;
 namespace qb {
 
 class TDBDragGrid;
+class TInlineBrowserForm;
 struct DragPayload;
 
 // The plain data of a project window.
@@ -46,7 +47,8 @@ public:
     TDBDragGrid* dragGrid() const;
     QStandardItemModel* tableModel() const { return model_; }
     QTreeWidget* tree() const { return tree_; }
-    QTextBrowser* browser() const { return browser_; }
+    QTextBrowser* browser() const;
+    TInlineBrowserForm* browserForm() const { return browserForm_; }
 
     ProjectOrder order() const { return order_; }
     void setOrder(ProjectOrder order);
@@ -148,7 +150,7 @@ private:
     std::vector<ProjectRecord> rows_;
     QStandardItemModel* model_;
     QTreeWidget* tree_;
-    QTextBrowser* browser_ = nullptr;
+    TInlineBrowserForm* browserForm_ = nullptr;
     ProjectOrder order_ = ProjectOrder::TimeStamp;
     QString filterTag_;
     bool filterOn_ = false;

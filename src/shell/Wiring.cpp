@@ -38,6 +38,7 @@
 #include "items/ItemHooks.h"
 #include "items/ShowRecords.h"
 #include "platform/Clock.h"
+#include "projects/BrowserSetup.h"
 #include "projects/DropFiles.h"
 #include "projects/FileDrops.h"
 #include "projects/ProjectOrder.h"
@@ -303,6 +304,14 @@ void wireExternalPrograms(TBillBoard& window)
     session().shell.editFile = [](const QString& path) {
         return WordProcUtility(QuoteParameter(path));
     };
+    // Web addresses go to the configured browser; the program steps aside once it started. A
+    // hand-off put in before (a test's) is kept.
+    if (!session().shell.openUrl)
+        session().shell.openUrl = [](const QString& url) {
+            if (!OpenInBrowser(url)) return false;
+            MinimizeProgram();
+            return true;
+        };
 }
 
 // ---- items ----
@@ -502,6 +511,9 @@ void wireProjectWindows(TBillBoard& window)
     desktop->filesDropped = [desktop](const QStringList& paths, QPoint) {
         DropFilesOnDesktop(*desktop, paths);
     };
+    window.commands().bind(name(cmd::GetUrl), [desktop] { GrabURL(*desktop); });
+    QPointer<TBillBoard> guarded(&window);
+    window.commands().bind(name(cmd::BrowserSetup), [guarded] { RunBrowserSetup(guarded); });
     WindowLayoutHooks& layout = session().shell.windows;
     layout.openProjectWindow = [](const ProjectWindowRestore& saved) {
         TDesktop* d = TDesktop::current();

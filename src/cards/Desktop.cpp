@@ -7,7 +7,9 @@
 #include "session/Session.h"
 
 #include <QApplication>
+#include <QMimeData>
 #include <QScrollBar>
+#include <QUrl>
 
 namespace qb {
 
@@ -32,6 +34,15 @@ TDesktop::TDesktop(QWidget* parent) : QScrollArea(parent), surface_(new QWidget)
     theDesktop = this;
     setCardHost(this);
     focusWatch_ = connect(qApp, &QApplication::focusChanged, this, &TDesktop::focusChanged);
+}
+
+QStringList TDesktop::droppedFilePaths(const QMimeData* mime)
+{
+    QStringList paths;
+    if (!mime || !mime->hasUrls()) return paths;
+    for (const QUrl& url : mime->urls())
+        if (url.isLocalFile() && !url.toLocalFile().isEmpty()) paths << url.toLocalFile();
+    return paths;
 }
 
 TDesktop::~TDesktop()

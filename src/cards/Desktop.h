@@ -7,8 +7,11 @@
 #include <QList>
 #include <QPointer>
 #include <QScrollArea>
+#include <QStringList>
 
 #include <functional>
+
+class QMimeData;
 
 namespace qb {
 
@@ -65,6 +68,12 @@ public:
     // What a slot request does to an item card it finds (turn it to the side-up mode, lay it
     // out, colour it); set in shell/Wiring.cpp. Without one, only a colour other than 0 is applied.
     std::function<void(TBasPanel& card, int color)> foundItemHandler;
+
+    // Files from the file manager dropped on the desktop (local paths, in the drop's order; the
+    // point in desktop coordinates); set in shell/Wiring.cpp. Without one, such drops are refused.
+    std::function<void(const QStringList& paths, QPoint at)> filesDropped;
+    // The local files a drop carries as file URLs; empty when it carries none.
+    static QStringList droppedFilePaths(const QMimeData* mime);
 
     // A right press on a close sign sets this, so that the release does not open the desktop's
     // pop-up menu. takePopupSuppression() reads and clears it.

@@ -187,7 +187,8 @@ protected:
         case QEvent::DragEnter:
         case QEvent::DragMove: {
             auto* drag = static_cast<QDragMoveEvent*>(e);
-            if (session().commitRunning.raised())
+            const bool files = !TDesktop::droppedFilePaths(drag->mimeData()).isEmpty();
+            if (session().commitRunning.raised() || (files && !desktop_->filesDropped))
                 drag->ignore();
             else
                 drag->acceptProposedAction();
@@ -196,6 +197,21 @@ protected:
         case QEvent::Drop: {
             auto* drop = static_cast<QDropEvent*>(e);
             const QMimeData* mime = drop->mimeData();
+            const QStringList files = TDesktop::droppedFilePaths(mime);
+            if (!files.isEmpty() && (!mime || !mime->hasFormat(DragPayload::mimeType()))) {
+                if (session().commitRunning.raised() || !desktop_->filesDropped) {
+                    drop->ignore();
+                    return true;
+                }
+                drop->acceptProposedAction();
+                // The file manager waits for the drop to end: dialogs come after.
+                const QPoint at = drop->position().toPoint();
+                QPointer<TDesktop> desktop = desktop_;
+                QTimer::singleShot(0, desktop_, [desktop, files, at] {
+                    if (desktop && desktop->filesDropped) desktop->filesDropped(files, at);
+                });
+                return true;
+            }
             if (!mime || !mime->hasFormat(DragPayload::mimeType()) ||
                 session().commitRunning.raised()) {
                 drop->ignore();

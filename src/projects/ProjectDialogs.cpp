@@ -10,13 +10,14 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QShortcut>
 #include <QTableWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 #include "floor/Messages.h"
+#include "projects/DirectoryMap.h"
+#include "projects/Links.h"
 #include "session/Session.h"
 
 namespace qb {
@@ -25,17 +26,6 @@ namespace {
 
 constexpr int kNewProjHeight = 118;
 constexpr int kNewProjGridExtra = 126;
-
-// The browser's current page: no browser talks to us, so the address is the clipboard's when it
-// holds one.
-std::optional<QString> grabbedAddress()
-{
-    QClipboard* clipboard = QGuiApplication::clipboard();
-    const QString text = clipboard ? clipboard->text().trimmed() : QString();
-    static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*:\\S+$"));
-    if (!scheme.match(text).hasMatch()) return std::nullopt;
-    return text;
-}
 
 QPushButton* button(const QString& caption, QWidget* parent, const char* objectName)
 {
@@ -96,7 +86,7 @@ TNewProj::TNewProj(const QString& presetTag, QWidget* parent)
     connect(test_, &QPushButton::clicked, this, [this] { TestClick(); });
     connect(ok_, &QPushButton::clicked, this, [this] { OKBtnClick(); });
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
-    connect(grab_, &QToolButton::clicked, this, [this] { grabPage(); });
+    connect(grab_, &QToolButton::clicked, this, [this] { GrabClick(); });
 
     auto* top = new QHBoxLayout;
     top->addWidget(url_, 1);
@@ -173,25 +163,31 @@ void TNewProj::TestClick()
 void TNewProj::OKBtnClick()
 {
     if (name_->text().trimmed().isEmpty()) return;
-    created_ = CreateProject(name_->text(), presetTag_, url_->text());
+    // An address too long for the URL field was reported when it came; it is not stored cut.
+    const QString url = url_->text().size() <= kProjectUrlLength ? url_->text() : QString();
+    created_ = CreateProject(name_->text(), presetTag_, url);
     if (created_)
         accept();
     else
         reject();
 }
 
-void TNewProj::grabPage()
+void TNewProj::presetFile(const QString& path, const QString& name)
 {
-    std::optional<QString> address = grabbedAddress();
-    if (!address) {
-        ShowInfo(QString::fromLatin1(projectdialogs::kGrabFailed), QString(), kError,
-                 projectmessages::kHelp);
-        return;
-    }
-    url_->setText(*address);
-    if (address->size() > kProjectUrlLength)
+    setWindowTitle(QString::fromLatin1(projectdialogs::kFileCaption));
+    url_->setText(path);
+    name_->setText(name.left(kProjectNameLength));
+}
+
+void TNewProj::GrabClick()
+{
+    const BrowserPage page = GetBrowserPage();
+    if (page.address.isEmpty()) return;
+    url_->setText(page.address);
+    if (page.address.size() > kProjectUrlLength)
         ShowInfo(QStringLiteral("URL too long for storage"), QStringLiteral("np160"), kError,
                  projectmessages::kHelp);
+    name_->setText(page.title.left(kProjectNameLength).toUpper());
 }
 
 // ---- update ----
@@ -231,6 +227,11 @@ TUpd_Project::TUpd_Project(const ProjectRecord& project, QWidget* parent)
     grab->setText(QStringLiteral("www"));
     grab->setToolTip(QString::fromLatin1(projectdialogs::kGrabHint));
     connect(grab, &QToolButton::clicked, this, [this] { grabPage(); });
+    auto* browse = new QToolButton(this);
+    browse->setObjectName(QStringLiteral("browse"));
+    browse->setText(QStringLiteral("..."));
+    browse->setToolTip(QString::fromLatin1(projectdialogs::kBrowseHint));
+    connect(browse, &QToolButton::clicked, this, [this] { BrowseClick(); });
     QPushButton* ok = button(QStringLiteral("&OK"), this, "ok");
     QPushButton* cancel = button(QStringLiteral("&Cancel"), this, "cancel");
     ok->setDefault(true);
@@ -250,6 +251,7 @@ TUpd_Project::TUpd_Project(const ProjectRecord& project, QWidget* parent)
     auto* urlRow = new QHBoxLayout;
     urlRow->addWidget(url_, 1);
     urlRow->addWidget(grab);
+    urlRow->addWidget(browse);
     form->addRow(QStringLiteral("URL, file or shortcut"), urlRow);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(blankNote_);
@@ -275,15 +277,22 @@ bool TUpd_Project::OKBtnClick()
 
 void TUpd_Project::CancelBtnClick() { CancelProjectUpdate(name_->text(), openUrl_, openCategory_); }
 
+void TUpd_Project::BrowseClick() { applyBrowsed(RunDirectoryMap(url_->text(), this)); }
+
+bool TUpd_Project::applyBrowsed(const QString& picked)
+{
+    if (picked.isEmpty()) return false;
+    // A path keeps its case: upper-cased it would name another file, or none.
+    if (!SetProjectUrl(name_->text(), picked, false, QStringLiteral("up115"))) return false;
+    url_->setText(picked);
+    return true;
+}
+
 void TUpd_Project::grabPage()
 {
-    std::optional<QString> address = grabbedAddress();
-    if (!address) {
-        ShowInfo(QString::fromLatin1(projectdialogs::kGrabFailed), QString(), kError,
-                 projectmessages::kHelp);
-        return;
-    }
-    if (SetProjectUrl(name_->text(), *address, false)) url_->setText(*address);
+    const BrowserPage page = GetBrowserPage();
+    if (page.address.isEmpty()) return;
+    if (SetProjectUrl(name_->text(), page.address, false)) url_->setText(page.address);
 }
 
 // ---- delete ----
@@ -457,6 +466,23 @@ TagChoice RunTagSelectDialog(bool filterOn, QWidget* parent)
 std::optional<Timestamp> RunNewProjectDialog(const QString& presetTag, QWidget* parent)
 {
     TNewProj dialog(presetTag, parent);
+    dialog.exec();
+    return dialog.created();
+}
+
+std::optional<Timestamp> RunNewProjectDialogForFile(const QString& presetTag, const QString& path,
+                                                    const QString& name, QWidget* parent)
+{
+    TNewProj dialog(presetTag, parent);
+    dialog.presetFile(path, name);
+    dialog.exec();
+    return dialog.created();
+}
+
+std::optional<Timestamp> RunGrabUrlDialog(QWidget* parent)
+{
+    TNewProj dialog(QString(), parent);
+    dialog.GrabClick();
     dialog.exec();
     return dialog.created();
 }

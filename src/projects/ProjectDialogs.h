@@ -51,10 +51,13 @@ public:
 
     void TestClick();
     void OKBtnClick();
+    // The speed button: the browser's current page gives the address and, as name, the title.
+    void GrabClick();
+    // A file dropped from the file manager: its path to store, its name as the project's.
+    void presetFile(const QString& path, const QString& name);
 
 private:
     void nameEdited();
-    void grabPage();
     void showMatches(const std::vector<ProjectRecord>& rows);
 
     QString presetTag_;
@@ -82,6 +85,11 @@ public:
 
     bool OKBtnClick();
     void CancelBtnClick();
+    // Browse: the directory/file picker on the current URL, its answer applied.
+    void BrowseClick();
+    // A picked path: empty keeps the URL; one too long for the field is refused; otherwise it
+    // becomes the URL, written at once.
+    bool applyBrowsed(const QString& picked);
 
 private:
     void grabPage();
@@ -164,6 +172,11 @@ struct TagChoice {
 TagChoice RunTagSelectDialog(bool filterOn, QWidget* parent);
 // The new project dialog; the new project's PTS when one was made.
 std::optional<Timestamp> RunNewProjectDialog(const QString& presetTag, QWidget* parent);
+// The same for a file dropped from the file manager: path and name filled in, its own caption.
+std::optional<Timestamp> RunNewProjectDialogForFile(const QString& presetTag, const QString& path,
+                                                    const QString& name, QWidget* parent);
+// "Grab URL to Make a Project": the dialog with the browser's current page grabbed at once.
+std::optional<Timestamp> RunGrabUrlDialog(QWidget* parent);
 // The update dialog; true when it was confirmed and written.
 bool RunUpdateProjectDialog(const QString& project, QWidget* parent);
 // The delete dialog; true when the project's row was deleted.
@@ -175,7 +188,9 @@ namespace projectdialogs {
 inline constexpr char kDeletedInfo[] =
     "If the deleted project is part of a showing outline tree, that outline will now be reloaded.";
 inline constexpr char kGrabHint[] = "Grab the current web browser page";
+inline constexpr char kBrowseHint[] = "If annotating a file, browse for directory";
 inline constexpr char kGrabFailed[] = "Getting URL failed";
+inline constexpr char kFileCaption[] = "Add Project with shortcut or file connected";
 }  // namespace projectdialogs
 
 }  // namespace qb

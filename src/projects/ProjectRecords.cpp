@@ -236,7 +236,7 @@ bool CancelProjectUpdate(const QString& name, const QString& url, const QString&
     return true;
 }
 
-bool SetProjectUrl(const QString& name, const QString& url, bool upperCase)
+bool SetProjectUrl(const QString& name, const QString& url, bool upperCase, const QString& failCode)
 {
     if (url.isEmpty()) return false;
     if (url.size() > kProjectUrlLength) {
@@ -246,7 +246,10 @@ bool SetProjectUrl(const QString& name, const QString& url, bool upperCase)
     }
     if (!writeProjectRow(QStringLiteral("UPDATE PROJECT SET URL = ?2 WHERE Project = ?1"),
                          {name, upperCase ? url.toUpper() : url})) {
-        reportUpdateFails(upperCase ? "up115" : "up156");
+        if (!failCode.isEmpty())
+            reportUpdateFails(failCode.toLatin1().constData());
+        else
+            reportUpdateFails(upperCase ? "up115" : "up156");
         return false;
     }
     return true;

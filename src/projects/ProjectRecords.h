@@ -84,9 +84,12 @@ struct ProjectUpdate {
 bool ConfirmProjectUpdate(const ProjectUpdate& update);
 // Cancel: the remembered URL and category are written back.
 bool CancelProjectUpdate(const QString& name, const QString& url, const QString& category);
-// A URL picked by Browse or Grab: stored upper-cased (Browse) or as it is (Grab). One longer than
-// 80 characters reports "Project name or URL length must not exceed 80 chars" and changes nothing.
-bool SetProjectUrl(const QString& name, const QString& url, bool upperCase);
+// A URL picked by Browse or Grab, stored upper-cased or as it is (a path here names its file only
+// in its own case). One longer than 80 characters reports "Project name or URL length must not
+// exceed 80 chars" and changes nothing. A failed write reports failCode (by default "up115" for
+// upper-cased and "up156" for kept URLs).
+bool SetProjectUrl(const QString& name, const QString& url, bool upperCase,
+                   const QString& failCode = QString());
 // The project's text file: CleanFileName of the name (up to its first blank) + ".txt" in the
 // projects folder of the store.
 QString ProjectTextFilePath(const QString& name);

@@ -27,6 +27,9 @@
 #include "items/ShowRecords.h"
 #include "platform/Clock.h"
 #include "platform/Colors.h"
+#include "projects/FileDrops.h"
+#include "projects/InlineBrowser.h"
+#include "projects/Links.h"
 #include "projects/ProjectDialogs.h"
 #include "projects/ProjectOrder.h"
 #include "session/Session.h"
@@ -106,16 +109,12 @@ protected:
         if (std::optional<DragPayload> payload = dragged_()) StartPayloadDrag(this, *payload);
     }
     void dropEvent(QDropEvent* e) override { dropped_(e); }
-    void dragMoveEvent(QDragMoveEvent* e) override
+    void dragMoveEvent(QDragMoveEvent* e) override { accept(e); }
+    void dragEnterEvent(QDragEnterEvent* e) override { accept(e); }
+    void accept(QDragMoveEvent* e)
     {
-        if (e->source() == this || e->mimeData()->hasFormat(DragPayload::mimeType()))
-            e->acceptProposedAction();
-        else
-            e->ignore();
-    }
-    void dragEnterEvent(QDragEnterEvent* e) override
-    {
-        if (e->source() == this || e->mimeData()->hasFormat(DragPayload::mimeType()))
+        if (e->source() == this || e->mimeData()->hasFormat(DragPayload::mimeType()) ||
+            !TDesktop::droppedFilePaths(e->mimeData()).isEmpty())
             e->acceptProposedAction();
         else
             e->ignore();
@@ -183,6 +182,8 @@ TProj::TProj(TDesktop& desktop, int slot)
         return dragPayload();
     };
     g->dropped = [this](const DragPayload& payload) { DropOnGrid(payload); };
+    // Files from the file manager come as file URLs, which the grid does not take itself.
+    g->viewport()->installEventFilter(this);
 
     tree_->setObjectName(QStringLiteral("projectTree"));
     tree_->setHeaderHidden(true);
@@ -362,9 +363,10 @@ void TProj::setDisplayMode(int mode)
 {
     mode_ = std::clamp(mode, 0, 2);
     if (mode_ == BrowserMode) showProjectFile();
-    if (mode_ != BrowserMode && browser_) {
-        delete browser_;
-        browser_ = nullptr;
+    if (mode_ != BrowserMode && browserForm_) {
+        browserForm_->Stop();
+        delete browserForm_;
+        browserForm_ = nullptr;
     }
     tree_->setVisible(mode_ == TreeMode);
     grid()->setVisible(mode_ == ListMode);
@@ -374,7 +376,7 @@ void TProj::setDisplayMode(int mode)
 
 void TProj::switchDisplayMode()
 {
-    if (mode_ == TreeMode && browser_)
+    if (mode_ == TreeMode && browserForm_)
         setDisplayMode(BrowserMode);
     else if (mode_ == BrowserMode)
         setDisplayMode(ListMode);
@@ -384,35 +386,19 @@ void TProj::switchDisplayMode()
         setDisplayMode(ListMode);
 }
 
+QTextBrowser* TProj::browser() const { return browserForm_ ? browserForm_->view() : nullptr; }
+
 void TProj::showProjectFile()
 {
+    // A window that has only shown its tree so far has no row yet: the current project's.
+    if (currentName().isEmpty()) selectName(projectState().current);
     std::optional<ProjectRecord> project = FindProject(currentName());
-    if (!browser_) {
-        browser_ = new QTextBrowser(this);
-        browser_->setObjectName(QStringLiteral("projectBrowser"));
-        browser_->setOpenLinks(false);
-        connect(browser_, &QTextBrowser::anchorClicked, this, [](const QUrl& url) {
-            if (!session().shell.openUrl || !session().shell.openUrl(url.toString()))
-                ShowInfo(QStringLiteral("URL/file missing or unsufficient resources"),
-                         QStringLiteral("p676"), kError, kHelpContext);
-        });
-    }
-    const QString url = project ? project->url.trimmed() : QString();
-    QString local = url;
-    if (local.startsWith(QStringLiteral("FILE:///"), Qt::CaseInsensitive)) local = local.mid(7);
-    if (!url.isEmpty() && !IsWebAddress(url) && QFileInfo::exists(local)) {
-        browser_->setSource(QUrl::fromLocalFile(local));
-    } else if (IsWebAddress(url)) {
-        // No web engine here: the address is a link to the external browser.
-        const QString escaped = url.toHtmlEscaped();
-        browser_->setHtml(QStringLiteral("<p><b>%1</b></p><p><a href=\"%2\">%2</a></p>")
-                              .arg(project->name.toHtmlEscaped(), escaped));
-        if (session().shell.openUrl) session().shell.openUrl(url);
-    } else {
-        browser_->setPlainText(project ? project->name + QStringLiteral("\n") + url : QString());
-    }
-    browser_->setDocumentTitle(project ? project->name : QString());
-    browser_->show();
+    if (!browserForm_) browserForm_ = new TInlineBrowserForm(this);
+    browserForm_->setAddress(project ? project->name : QString(),
+                             project ? project->url : QString());
+    browserForm_->FindAddress();
+    browserForm_->show();
+    browserForm_->raise();
 }
 
 // ---- the outline tree ----
@@ -489,6 +475,18 @@ bool TProj::moveNode(QTreeWidgetItem* node, QTreeWidgetItem* target, TreeDrop ho
 
 void TProj::treeDrop(QDropEvent* e)
 {
+    const QStringList files = TDesktop::droppedFilePaths(e->mimeData());
+    if (e->source() != tree_ && !files.isEmpty() &&
+        !e->mimeData()->hasFormat(DragPayload::mimeType())) {
+        e->acceptProposedAction();
+        // The file manager waits for the drop to end: the questions come after.
+        const QPoint at = e->position().toPoint();
+        QPointer<TProj> self(this);
+        QTimer::singleShot(0, this, [self, files, at] {
+            if (self) self->DropFiles(files, at);
+        });
+        return;
+    }
     if (e->source() != tree_) {
         if (std::optional<DragPayload> payload = PayloadOfDrop(e->mimeData())) {
             e->acceptProposedAction();
@@ -570,16 +568,10 @@ bool TProj::openProjectUrl()
 {
     std::optional<ProjectRecord> project = FindProject(currentName());
     const QString url = project ? project->url.trimmed() : QString();
-    bool started = false;
-    if (!url.isEmpty() && IsWebAddress(url)) {
-        started = session().shell.openUrl && session().shell.openUrl(url);
-    } else if (!url.isEmpty() && QFileInfo::exists(url)) {
-        // Without a registered program for the file's type, the text editor takes it.
-        started = session().shell.editFile && session().shell.editFile(url);
-    }
+    const bool started = OpenProjectUrl(url, session().shell.openUrl);
     if (!started)
-        ShowInfo(QStringLiteral("URL/file missing or unsufficient resources"),
-                 QStringLiteral("p676"), kError, kHelpContext);
+        ShowInfo(QString::fromLatin1(links::kNothingStarted), QStringLiteral("p676"), kError,
+                 kHelpContext);
     return started;
 }
 
@@ -812,6 +804,33 @@ bool TProj::DropOnGrid(const DragPayload& payload)
     }
 }
 
+bool TProj::DropFiles(const QStringList& paths, std::optional<QPoint> treePoint)
+{
+    std::optional<DroppedFile> file = CheckedDroppedFile(paths);
+    if (!file) return false;
+    QTreeWidgetItem* node = nullptr;
+    if (mode_ == TreeMode && treePoint) {
+        node = tree_->itemAt(*treePoint);
+        if (node && (isTitle(node) || !tree_->visualItemRect(node).contains(*treePoint)))
+            node = nullptr;
+    }
+    if (!node) return NewProjectForFile(desktop(), *file, this);
+    tree_->setCurrentItem(node);
+    selectName(node->text(0));
+    std::optional<ProjectRecord> project = FindProject(currentName());
+    if (!project) return false;
+    // A path too long for the URL field is refused before anything is asked.
+    if (file->path.size() <= kProjectUrlLength &&
+        !ShowInfo(RegisterShortcutQuestion(*project, file->path), QStringLiteral("qb12538"),
+                  kQuestionYes, kHelpContext))
+        return false;
+    // Without a category filter the project keeps its own category.
+    const bool filtered = filterOn_ && !filterTag_.isEmpty();
+    if (!RegisterShortcut(project->name, file->path, filtered, filterTag_)) return false;
+    refresh();
+    return true;
+}
+
 // ---- layout and mouse ----
 
 void TProj::LayoutGrid()
@@ -819,7 +838,7 @@ void TProj::LayoutGrid()
     TTower::LayoutGrid();
     const QRect area = grid()->geometry();
     tree_->setGeometry(area);
-    if (browser_) browser_->setGeometry(area);
+    if (browserForm_) browserForm_->setGeometry(area);
 }
 
 void TProj::CardMouseDown(Qt::MouseButton button, QPoint global)
@@ -872,6 +891,22 @@ void TProj::dragScrollTree(int y)
 
 bool TProj::eventFilter(QObject* watched, QEvent* e)
 {
+    if (watched == grid()->viewport() &&
+        (e->type() == QEvent::DragEnter || e->type() == QEvent::DragMove ||
+         e->type() == QEvent::Drop)) {
+        auto* drop = static_cast<QDropEvent*>(e);
+        const QStringList files = TDesktop::droppedFilePaths(drop->mimeData());
+        if (!files.isEmpty() && !drop->mimeData()->hasFormat(DragPayload::mimeType())) {
+            drop->acceptProposedAction();
+            if (e->type() == QEvent::Drop) {
+                QPointer<TProj> self(this);
+                QTimer::singleShot(0, this, [self, files] {
+                    if (self) self->DropFiles(files, std::nullopt);
+                });
+            }
+            return true;
+        }
+    }
     if (watched == tree_->viewport()) {
         if (e->type() == QEvent::MouseMove)
             DataToHintPanel(static_cast<QMouseEvent*>(e)->position().toPoint());

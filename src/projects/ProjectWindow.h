@@ -19,6 +19,7 @@ class QTreeWidgetItem;
 namespace qb {
 
 class TDBDragGrid;
+class TInlineBrowserForm;
 struct DragPayload;
 
 // The plain data of a project window.
@@ -46,7 +47,8 @@ public:
     TDBDragGrid* dragGrid() const;
     QStandardItemModel* tableModel() const { return model_; }
     QTreeWidget* tree() const { return tree_; }
-    QTextBrowser* browser() const { return browser_; }
+    QTextBrowser* browser() const;
+    TInlineBrowserForm* browserForm() const { return browserForm_; }
 
     ProjectOrder order() const { return order_; }
     void setOrder(ProjectOrder order);
@@ -105,6 +107,10 @@ public:
 
     // A drop on the list (and what the tree does not take itself).
     bool DropOnGrid(const DragPayload& payload);
+    // Files from the file manager: on a project's node in the shown tree (tree viewport
+    // coordinates) the last one is registered with that project after a question; anywhere else
+    // on the window it becomes a new project of the window's category.
+    bool DropFiles(const QStringList& paths, std::optional<QPoint> treePoint);
     DragPayload dragPayload() const;
     void TitleClick();
     // A double click on a row: on the name, the project goes to the top of time stamp order; on
@@ -144,7 +150,7 @@ private:
     std::vector<ProjectRecord> rows_;
     QStandardItemModel* model_;
     QTreeWidget* tree_;
-    QTextBrowser* browser_ = nullptr;
+    TInlineBrowserForm* browserForm_ = nullptr;
     ProjectOrder order_ = ProjectOrder::TimeStamp;
     QString filterTag_;
     bool filterOn_ = false;

@@ -2,6 +2,7 @@
 
 #include "floor/Messages.h"
 #include "floor/Messenger.h"
+#include "floor/Settings.h"
 #include "platform/FileNames.h"
 #include "session/Session.h"
 
@@ -10,7 +11,10 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QMimeDatabase>
 #include <QProcess>
+#include <QProcessEnvironment>
+#include <QStandardPaths>
 
 namespace qb {
 
@@ -81,6 +85,59 @@ bool startEditor(const QString& parameters)
     }
     MinimizeProgram();
     return true;
+}
+
+// One answer line of xdg-mime; empty when it is missing, fails or says nothing.
+QString askXdgMime(const QStringList& arguments)
+{
+    const QString program = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
+    if (program.isEmpty()) return QString();
+    QProcess process;
+    process.setStandardInputFile(QProcess::nullDevice());
+    process.start(program, arguments);
+    if (!process.waitForFinished(5000)) {
+        process.kill();
+        process.waitForFinished(1000);
+        return QString();
+    }
+    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) return QString();
+    return QString::fromLocal8Bit(process.readAllStandardOutput())
+        .section(QLatin1Char('\n'), 0, 0)
+        .trimmed();
+}
+
+// The program a desktop entry starts: the first word of its Exec line, found as a path or on
+// PATH.
+QString programOfDesktopEntry(const QString& id)
+{
+    const QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    QString home = env.value(QStringLiteral("XDG_DATA_HOME"));
+    if (home.isEmpty()) home = QDir::homePath() + QStringLiteral("/.local/share");
+    QString shared = env.value(QStringLiteral("XDG_DATA_DIRS"));
+    if (shared.isEmpty()) shared = QStringLiteral("/usr/local/share:/usr/share");
+    QStringList dirs{home};
+    dirs += shared.split(QLatin1Char(':'), Qt::SkipEmptyParts);
+    for (const QString& dir : dirs) {
+        QFile entry(dir + QStringLiteral("/applications/") + id);
+        if (!entry.open(QIODevice::ReadOnly)) continue;
+        bool inEntry = false;
+        const QStringList lines = QString::fromUtf8(entry.readAll()).split(QLatin1Char('\n'));
+        for (QString line : lines) {
+            line = line.trimmed();
+            if (line.startsWith(QLatin1Char('['))) {
+                inEntry = line == QStringLiteral("[Desktop Entry]");
+                continue;
+            }
+            if (!inEntry || !line.startsWith(QStringLiteral("Exec="))) continue;
+            const QStringList words = QProcess::splitCommand(line.mid(5));
+            if (words.isEmpty()) return QString();
+            const QString& first = words.first();
+            if (first.startsWith(QLatin1Char('/')))
+                return QFileInfo::exists(first) ? first : QString();
+            return QStandardPaths::findExecutable(first);
+        }
+    }
+    return QString();
 }
 
 }  // namespace
@@ -189,6 +246,42 @@ bool ShellAnyProgram(const QString& program, const QString& parameter, TWState w
     runner.Windowstyle = windowStyle;
     return runner.Execute();
 }
+
+bool OpenInBrowser(const QString& address)
+{
+    const QString browser = session().settings.webBrowser.trimmed();
+    if (browser.isEmpty() || !ProgramExists(browser)) {
+        ShowInfo(QString::fromLatin1(externalprograms::kBrowserNotFound), QString(), kError,
+                 kInstallationHelp);
+        return false;
+    }
+    return ShellAnyProgram(browser, address, TWState::wsNormalize);
+}
+
+QString FindRegisteredProgram(const QString& extension)
+{
+    const QString ext = extension.trimmed();
+    if (ext.isEmpty() || ext.contains(QLatin1Char('/'))) return QString();
+    // Asked about a file of that name, which is made for the question and removed after it.
+    const QString name = QStringLiteral("~~~~~~~~.") + ext;
+    const QString path = QDir(storeDir()).absoluteFilePath(name);
+    const bool made = !QFileInfo::exists(path) && files::writeTextFile(path, QString());
+    QString type = askXdgMime({QStringLiteral("query"), QStringLiteral("filetype"), path});
+    if (made) QFile::remove(path);
+    // Some answer by content, and an empty file has none: the name then tells the type.
+    if (type.isEmpty() || type == QStringLiteral("inode/x-empty") ||
+        type == QStringLiteral("application/x-zerosize")) {
+        const QMimeType byName =
+            QMimeDatabase().mimeTypeForFile(name, QMimeDatabase::MatchExtension);
+        type = byName.isDefault() ? QString() : byName.name();
+    }
+    if (type.isEmpty()) return QString();
+    const QString entry = askXdgMime({QStringLiteral("query"), QStringLiteral("default"), type});
+    if (entry.isEmpty()) return QString();
+    return programOfDesktopEntry(entry);
+}
+
+QString FindDefaultBrowser() { return FindRegisteredProgram(QStringLiteral("htm")); }
 
 bool ClipboardToLines(QStringList& lines, const QString& clipboardText)
 {

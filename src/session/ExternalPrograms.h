@@ -40,6 +40,17 @@ QString FileExplorerParameters(const QString& fileHandler);
 // Starts a program once with one parameter (a path or an address); the caller reports failure.
 bool ShellAnyProgram(const QString& program, const QString& parameter, TWState windowStyle);
 
+// Opens an address in [HELPER APPS] WebBrowser, handed over as one argument (never through a
+// shell line). False when the browser is not set or not there ("The registered Browser program
+// was not found", reported here) or did not start.
+bool OpenInBrowser(const QString& address);
+
+// The program registered for files of an extension ("txt", no dot), found through xdg-mime on an
+// empty file "~~~~~~~~.<extension>" made for the question in the store directory; empty when none.
+QString FindRegisteredProgram(const QString& extension);
+// The program registered for web pages (".htm"); empty when none.
+QString FindDefaultBrowser();
+
 // Replaces every line of the list but its first by the clipboard text (at most 32000
 // characters), passed through xclip.txt in the store directory. False when that file could not
 // be written or read back; the list gets the text all the same.
@@ -51,6 +62,7 @@ QString SystemClipboardText();
 
 namespace externalprograms {
 constexpr int kClipboardLimit = 32000;
+inline constexpr char kBrowserNotFound[] = "The registered Browser program was not found";
 }
 
 }  // namespace qb

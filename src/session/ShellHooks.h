@@ -84,8 +84,8 @@ struct ShellHooks {
     // Starts the text editor on a file without waiting for it; false when it could not be started.
     // Set in shell/Wiring.cpp.
     std::function<bool(const QString& path)> editFile;
-    // Opens an address (web page or mailto:) in the configured browser; false on failure. Not set
-    // yet.
+    // Opens an address (web page or mailto:) in the configured browser; false on failure. Set in
+    // shell/Wiring.cpp.
     std::function<bool(const QString& url)> openUrl;
     // True while the desktop image is shown (the desktop menu's image entries follow it). Set in
     // shell/Wiring.cpp.

@@ -41,7 +41,9 @@
 #include "items/ItemHooks.h"
 #include "items/ShowRecords.h"
 #include "platform/Clock.h"
+#include "projects/BrowserSetup.h"
 #include "projects/DropFiles.h"
+#include "projects/FileDrops.h"
 #include "projects/ProjectOrder.h"
 #include "projects/ProjectWindow.h"
 #include "search/FindHistory.h"
@@ -305,6 +307,14 @@ void wireExternalPrograms(TBillBoard& window)
     session().shell.editFile = [](const QString& path) {
         return WordProcUtility(QuoteParameter(path));
     };
+    // Web addresses go to the configured browser; the program steps aside once it started. A
+    // hand-off put in before (a test's) is kept.
+    if (!session().shell.openUrl)
+        session().shell.openUrl = [](const QString& url) {
+            if (!OpenInBrowser(url)) return false;
+            MinimizeProgram();
+            return true;
+        };
 }
 
 // ---- items ----
@@ -501,6 +511,12 @@ void wireProjectWindows(TBillBoard& window)
     TDesktop* desktop = window.desktop();
     window.commands().bind(name(cmd::NewProjectWindow),
                            [desktop] { NewProjectWindowClick(*desktop); });
+    desktop->filesDropped = [desktop](const QStringList& paths, QPoint) {
+        DropFilesOnDesktop(*desktop, paths);
+    };
+    window.commands().bind(name(cmd::GetUrl), [desktop] { GrabURL(*desktop); });
+    QPointer<TBillBoard> guarded(&window);
+    window.commands().bind(name(cmd::BrowserSetup), [guarded] { RunBrowserSetup(guarded); });
     WindowLayoutHooks& layout = session().shell.windows;
     layout.openProjectWindow = [](const ProjectWindowRestore& saved) {
         TDesktop* d = TDesktop::current();

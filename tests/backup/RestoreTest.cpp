@@ -225,6 +225,40 @@ TEST_F(RestoreTest, ANameWithoutZipAndASelfExtractingPackageAreRefused)
         RestoreOutcome::NotOk);
 }
 
+TEST_F(RestoreTest, TheCliRestoresOnlyWithYesAndPrintsTheCounts)
+{
+    addWord(1, QStringLiteral("mine"));
+    test::PackageSource& src = source();
+    src.exec(
+        QStringLiteral("INSERT INTO WORD VALUES ('tree', 4, -1, 1, -1), ('mine', 9, -1, 1, "
+                       "-1)"));
+    const QString zip = src.zip(zipPath(QStringLiteral("cli.zip")));
+    const QStringList before = storeRows();
+    QString out, err;
+    EXPECT_EQ(runCli({QStringLiteral("--dir"), dir(), QStringLiteral("restore"), zip}, &out, &err),
+              2);
+    EXPECT_EQ(storeRows(), before);
+    EXPECT_EQ(runCli({QStringLiteral("--dir"), dir(), QStringLiteral("merge"), zip}, &out, &err), 0)
+        << err.toStdString();
+    EXPECT_TRUE(
+        out.contains(QStringLiteral("WORD: 2 in package, 1 added, 1 replaced, 0 not taken")))
+        << out.toStdString();
+    EXPECT_EQ(rows(QStringLiteral("SELECT Word, WNo FROM WORD ORDER BY WNo")),
+              (QStringList{"mine|1", "tree|2"}));
+    EXPECT_EQ(runCli({QStringLiteral("--dir"), dir(), QStringLiteral("restore"), zip,
+                      QStringLiteral("--yes")},
+                     &out, &err),
+              0)
+        << err.toStdString();
+    EXPECT_EQ(rows(QStringLiteral("SELECT Word, WNo FROM WORD ORDER BY WNo")),
+              (QStringList{"tree|1", "mine|2"}));
+    EXPECT_EQ(runCli({QStringLiteral("--dir"), dir(), QStringLiteral("merge"),
+                      path(QStringLiteral("ITEM.DB"))},
+                     &out, &err),
+              1);
+    EXPECT_TRUE(err.contains(kArchiveNotOk));
+}
+
 // ---- hostile packages ---------------------------------------------------------------------
 
 class HostilePackages : public RestoreTest {

@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QTimer>
 
+#include "backup/SelectDirDialog.h"
 #include "cards/Collection.h"
 #include "cards/Desktop.h"
 #include "desktop/DesktopCommands.h"
@@ -509,6 +510,17 @@ void wireProjectWindows(TBillBoard& window)
     };
 }
 
+// Restore and merge of a backup package; the backup offer before a restore empties the store is
+// restoreHooks().offerBackup, left for the backup's code.
+void wireRestoreCommands(TBillBoard& window)
+{
+    QPointer<TBillBoard> guarded(&window);
+    window.commands().bind(name(cmd::RestoreFromFile),
+                           [guarded] { RestoreFromFileClick(guarded.data()); });
+    window.commands().bind(name(cmd::AddAnotherDatabase),
+                           [guarded] { AddAnotherDatabaseClick(guarded.data()); });
+}
+
 }  // namespace
 
 void WireDesktop()
@@ -563,6 +575,7 @@ void WireMainWindow(TBillBoard& window)
     wireLayoutCommands(window);
     wireSearch(window);
     wireProjectWindows(window);
+    wireRestoreCommands(window);
 }
 
 }  // namespace qb

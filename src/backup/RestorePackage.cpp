@@ -407,6 +407,14 @@ bool CheckUnpackedTable(const QString& path, const QString& tableName, QString* 
         if (!st.ok()) return fail(st.error());
         if (tables != 1) return fail(QStringLiteral("holds no table ") + table->name);
     }
+    {
+        // The rows are read in their order of insertion, which a table without rowid lacks.
+        sql::Statement st(
+            db,
+            QStringLiteral("SELECT rowid FROM %1 LIMIT 1").arg(sql::quoteIdentifier(table->name)));
+        st.next();
+        if (!st.ok()) return fail(st.error());
+    }
     const std::vector<FieldInfo> fields =
         tableInfo(db, QStringLiteral("main"), table->name, &error);
     const std::vector<FieldInfo> expected = storeFields(*table);

@@ -575,8 +575,11 @@ RestoreResult PackageImport::apply(RestoreMode mode, const ProgressFn& progress)
     if (ok) {
         sql::Transaction load(db, false);
         ok = load.isActive();
-        for (const schema::Table* table : loaded)
-            if (ok) ok = loadIntoTemp(db, *table, UnpackedFile(table->name), failure);
+        // Reading the package is most of the work: the bar moves with it.
+        for (size_t i = 0; ok && i < loaded.size(); ++i) {
+            report(int(80 * i / loaded.size()));
+            ok = loadIntoTemp(db, *loaded[i], UnpackedFile(loaded[i]->name), failure);
+        }
         if (ok) ok = load.commit(&failure.text);
     }
     for (const schema::Table* table : loaded) result.tables.push_back({table->name});
@@ -588,7 +591,7 @@ RestoreResult PackageImport::apply(RestoreMode mode, const ProgressFn& progress)
             for (const schema::Table& table : schema::tables())
                 if (ok && store.isAttached(table.name))
                     ok = run(db, QStringLiteral("DELETE FROM ") + qualified(table), failure);
-        report(0);
+        report(85);
         QStringList useTables{QStringLiteral("ITEMKEYS"), QStringLiteral("DICT")};
         if (withInflec) useTables << QStringLiteral("INFLEC");
         const bool hasWords = !UnpackedFile(QStringLiteral("WORD")).isEmpty();

@@ -211,6 +211,26 @@ TEST_F(RestoreTest, TheRestoreAsksEverythingBeforeItEmptiesTheStore)
               (QStringList{"kept", "new"}));
 }
 
+TEST_F(RestoreTest, AFailureInTheLastTableLeavesTheWholeStoreAsItWas)
+{
+    addWord(1, QStringLiteral("kept"));
+    addItem(-46000.5L, QStringLiteral("kept item"), {{-45000.0L, 1}});
+    exec(
+        QStringLiteral("CREATE TRIGGER prjordr.refuse BEFORE INSERT ON PRJORDR BEGIN SELECT "
+                       "RAISE(ABORT, 'refused'); END"));
+    const QStringList before = storeRows();
+    test::PackageSource& src = source();
+    src.exec(QStringLiteral("INSERT INTO WORD VALUES ('new', 4, -1, 1, -1)"));
+    src.exec(QStringLiteral("INSERT INTO ITEM VALUES (-46009.0, 'new item', -46009.0, NULL)"));
+    src.exec(QStringLiteral("INSERT INTO PRJORDR VALUES ('P', -46009.0, -1)"));
+    messenger.expect(QStringLiteral("The package was not taken, the store is as it was"));
+    const RestoreRun run = RunPackageImport(
+        {src.zip(zipPath(QStringLiteral("fails.zip"))), RestoreMode::Restore, false, {}});
+    EXPECT_EQ(run.outcome, RestoreOutcome::Failed);
+    EXPECT_EQ(storeRows(), before);
+    EXPECT_FALSE(QFileInfo::exists(ScratchDir()));
+}
+
 TEST_F(RestoreTest, ANameWithoutZipAndASelfExtractingPackageAreRefused)
 {
     messenger.expect(QStringLiteral("Select a correct QB archive file!"));

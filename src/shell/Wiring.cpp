@@ -12,6 +12,8 @@
 #include "backup/Backup.h"
 #include "backup/Maintenance.h"
 #include "backup/MaintenanceCommands.h"
+#include "backup/Restore.h"
+#include "backup/SelectDirDialog.h"
 #include "cards/Collection.h"
 #include "cards/Desktop.h"
 #include "desktop/DesktopCommands.h"
@@ -528,6 +530,19 @@ void wireProjectWindows(TBillBoard& window)
     };
 }
 
+// Restore and merge of a backup package; the backup offer before a restore empties the store is
+// restoreHooks().offerBackup, left for the backup's code.
+void wireRestoreCommands(TBillBoard& window)
+{
+    QPointer<TBillBoard> guarded(&window);
+    window.commands().bind(name(cmd::RestoreFromFile),
+                           [guarded] { RestoreFromFileClick(guarded.data()); });
+    window.commands().bind(name(cmd::AddAnotherDatabase),
+                           [guarded] { AddAnotherDatabaseClick(guarded.data()); });
+    // A restore empties the store: Clear All Data's warnings and backup offer come first.
+    restoreHooks().offerBackup = [] { return OfferBackupBeforeEmptying(); };
+}
+
 }  // namespace
 
 void WireDesktop()
@@ -622,6 +637,7 @@ void WireMainWindow(TBillBoard& window)
     wireSearch(window);
     wireProjectWindows(window);
     wireBackup(window);
+    wireRestoreCommands(window);
 }
 
 }  // namespace qb

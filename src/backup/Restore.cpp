@@ -1,0 +1,632 @@
+#include "backup/Restore.h"
+
+#include "floor/Messages.h"
+#include "platform/Sqlite.h"
+#include "session/DataChecks.h"
+#include "session/Session.h"
+#include "session/TableFiles.h"
+#include "store/Schema.h"
+
+#include <QFileInfo>
+
+#include <sqlite3.h>
+
+namespace qb {
+
+const QString kSelfExtractingRefused = QStringLiteral(
+    "Self-extracting packages (.exe) do not exist on this platform: select the .zip package");
+
+namespace {
+
+// The order the unpacked tables are packed in.
+const char* const kPackOrder[] = {"WORD",     "DICT",   "PROJECT", "ITEM",    "ITEMURL",
+                                  "ITEMKEYS", "INFLEC", "SHOW",    "ITMSJMP", "PRJORDR"};
+// The order they are appended in (INFLEC comes last, after the store's words are filled in).
+const char* const kAppendOrder[] = {"ITEM", "ITEMKEYS", "ITEMURL", "DICT",   "PROJECT",
+                                    "WORD", "ITMSJMP",  "SHOW",    "PRJORDR"};
+const char* const kOldFormAppendOrder[] = {"ITEM", "ITEMKEYS", "ITEMURL",
+                                           "DICT", "PROJECT",  "WORD"};
+
+QString tempName(const schema::Table& table)
+{
+    return QStringLiteral("pkg_") + table.name.toLower();
+}
+
+QString qualified(const schema::Table& table)
+{
+    return sql::quoteIdentifier(table.schemaName) + QLatin1Char('.') +
+           sql::quoteIdentifier(table.name);
+}
+
+QStringList fieldNames(const schema::Table& table)
+{
+    QStringList names;
+    for (const schema::Field& f : table.fields) names << sql::quoteIdentifier(f.name);
+    return names;
+}
+
+// The key a package row is matched by. WORD has none of its own: a word is its number.
+QStringList keyOf(const schema::Table& table)
+{
+    return table.primaryKey.isEmpty() ? QStringList{QStringLiteral("WNo")} : table.primaryKey;
+}
+
+QString keyPresent(const schema::Table& table, const QString& alias)
+{
+    QStringList parts;
+    for (const QString& k : keyOf(table))
+        parts << alias + sql::quoteIdentifier(k) + QStringLiteral(" IS NOT NULL");
+    return parts.join(QStringLiteral(" AND "));
+}
+
+QString keyMatch(const schema::Table& table, const QString& a, const QString& b)
+{
+    QStringList parts;
+    for (const QString& k : keyOf(table))
+        parts << a + sql::quoteIdentifier(k) + QStringLiteral(" = ") + b + sql::quoteIdentifier(k);
+    return parts.join(QStringLiteral(" AND "));
+}
+
+class Failure {
+public:
+    QString text;
+    bool set(const QString& why)
+    {
+        if (text.isEmpty()) text = why;
+        return false;
+    }
+};
+
+bool run(sql::Database& db, const QString& statement, Failure& failure, qint64* changes = nullptr)
+{
+    sql::Statement st(db, statement);
+    if (!st.run()) return failure.set(st.error());
+    if (changes) *changes = db.changes();
+    return true;
+}
+
+bool count(sql::Database& db, const QString& statement, qint64* out, Failure& failure)
+{
+    sql::Statement st(db, statement);
+    if (!st.next()) return failure.set(st.ok() ? QStringLiteral("no count") : st.error());
+    *out = st.int64Value(0);
+    return true;
+}
+
+bool openDefensive(sql::Database& db, const QString& path, QString* error)
+{
+    if (!db.open(path, false, error)) return false;
+    sqlite3* h = db.handle();
+    sqlite3_db_config(h, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+    sqlite3_db_config(h, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+    sqlite3_db_config(h, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
+    sqlite3_db_config(h, SQLITE_DBCONFIG_ENABLE_VIEW, 0, nullptr);
+    return db.exec(QStringLiteral("PRAGMA query_only=1"), error);
+}
+
+// Copies an unpacked table into a temporary table of the store's connection, in its order,
+// every value with its own type. The column _step marks rows renumbered later.
+bool loadIntoTemp(sql::Database& store, const schema::Table& table, const QString& path,
+                  Failure& failure)
+{
+    sql::Database source;
+    QString error;
+    if (!openDefensive(source, path, &error)) return failure.set(error);
+    const QString temp = sql::quoteIdentifier(tempName(table));
+    QStringList columns;
+    for (const schema::Field& f : table.fields)
+        columns << sql::quoteIdentifier(f.name) + QLatin1Char(' ') + schema::sqlType(f.type);
+    if (!run(store, QStringLiteral("DROP TABLE IF EXISTS temp.") + temp, failure) ||
+        !run(store,
+             QStringLiteral("CREATE TEMP TABLE %1 (%2, _step INTEGER NOT NULL DEFAULT 0)")
+                 .arg(temp, columns.join(QStringLiteral(", "))),
+             failure))
+        return false;
+
+    const QStringList names = fieldNames(table);
+    const QByteArray select =
+        QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid")
+            .arg(names.join(QStringLiteral(", ")), sql::quoteIdentifier(table.name))
+            .toUtf8();
+    QStringList marks;
+    for (int i = 1; i <= names.size(); ++i) marks << QStringLiteral("?%1").arg(i);
+    const QByteArray insert =
+        QStringLiteral("INSERT INTO temp.%1 (%2) VALUES (%3)")
+            .arg(temp, names.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")))
+            .toUtf8();
+    sqlite3_stmt* from = nullptr;
+    sqlite3_stmt* to = nullptr;
+    bool ok =
+        sqlite3_prepare_v2(source.handle(), select.constData(), -1, &from, nullptr) == SQLITE_OK &&
+        sqlite3_prepare_v2(store.handle(), insert.constData(), -1, &to, nullptr) == SQLITE_OK;
+    int rc = SQLITE_OK;
+    while (ok && (rc = sqlite3_step(from)) == SQLITE_ROW) {
+        for (int i = 0; i < names.size(); ++i)
+            sqlite3_bind_value(to, i + 1, sqlite3_column_value(from, i));
+        ok = sqlite3_step(to) == SQLITE_DONE;
+        sqlite3_reset(to);
+    }
+    if (ok && rc != SQLITE_DONE) ok = false;
+    if (!ok)
+        failure.set(QFileInfo(path).fileName() + QStringLiteral(": ") +
+                    QString::fromUtf8(sqlite3_errmsg(from ? source.handle() : store.handle())));
+    sqlite3_finalize(from);
+    sqlite3_finalize(to);
+    return ok;
+}
+
+// Writes the new word numbers into the package's tables: WORD row by row, the use tables in one
+// statement each from the map of old numbers, then drops the rows the renumbering made twins of
+// another (the one not renumbered, else the earliest renumbered, stays).
+bool renumber(sql::Database& db, const QStringList& useTables, bool hasWords,
+              std::vector<TableCounts>& counts, Failure& failure)
+{
+    if (!hasWords) return true;
+    std::vector<PackageWord> words;
+    std::vector<qint64> rowids;
+    {
+        sql::Statement st(db, QStringLiteral("SELECT rowid, \"Word\", \"WNo\" FROM temp.pkg_word "
+                                             "ORDER BY rowid"));
+        while (st.next()) {
+            rowids.push_back(st.int64Value(0));
+            PackageWord w;
+            if (!st.isNull(1)) w.word = st.textValue(1);
+            if (!st.isNull(2)) w.number = st.int64Value(2);
+            words.push_back(w);
+        }
+        if (!st.ok()) return failure.set(st.error());
+    }
+    QHash<QString, qint64> storeWords;
+    qint64 highest = 0;
+    {
+        sql::Statement st(db, QStringLiteral("SELECT \"Word\", \"WNo\" FROM \"word\".\"WORD\" "
+                                             "WHERE \"Word\" IS NOT NULL ORDER BY rowid"));
+        while (st.next())
+            if (!storeWords.contains(st.textValue(0)))
+                storeWords.insert(st.textValue(0), st.int64Value(1));
+        if (!st.ok()) return failure.set(st.error());
+        sql::Statement max(db, QStringLiteral("SELECT MAX(\"WNo\") FROM \"word\".\"WORD\""));
+        if (!max.next()) return failure.set(max.error());
+        highest = std::max<qint64>(0, max.int64Value(0));
+    }
+    const Renumbering numbers = ReIdentify(words, storeWords, highest);
+
+    {
+        sql::Statement st(db,
+                          QStringLiteral("UPDATE temp.pkg_word SET \"WNo\" = ?2 WHERE rowid = ?1"));
+        for (size_t i = 0; i < words.size(); ++i) {
+            st.bind(1, (long long)rowids[i]).bind(2, (long long)numbers.newNumbers[i]);
+            if (!st.run()) return failure.set(st.error());
+            st.reset();
+        }
+    }
+    if (!run(db, QStringLiteral("DROP TABLE IF EXISTS temp.renum"), failure) ||
+        !run(db,
+             QStringLiteral("CREATE TEMP TABLE renum (old INTEGER PRIMARY KEY, new INTEGER, "
+                            "step INTEGER)"),
+             failure))
+        return false;
+    {
+        sql::Statement st(db, QStringLiteral("INSERT INTO temp.renum VALUES (?1, ?2, ?3)"));
+        for (auto it = numbers.uses.cbegin(); it != numbers.uses.cend(); ++it) {
+            st.bind(1, (long long)it.key())
+                .bind(2, (long long)it.value().newNumber)
+                .bind(3, it.value().step + 1);
+            if (!st.run()) return failure.set(st.error());
+            st.reset();
+        }
+    }
+    for (const QString& name : useTables) {
+        const schema::Table& table = *schema::find(name);
+        const QString temp = tempName(table);
+        if (!run(db,
+                 QStringLiteral("UPDATE temp.%1 SET \"WNo\" = r.new, _step = r.step "
+                                "FROM temp.renum AS r WHERE %1.\"WNo\" = r.old")
+                     .arg(temp),
+                 failure))
+            return false;
+        if (table.primaryKey.contains(QStringLiteral("WNo"))) {
+            QStringList key;
+            for (const QString& k : table.primaryKey) key << sql::quoteIdentifier(k);
+            qint64 dropped = 0;
+            if (!run(db,
+                     QStringLiteral("DELETE FROM temp.%1 WHERE rowid IN (SELECT rid FROM (SELECT "
+                                    "rowid AS rid, ROW_NUMBER() OVER (PARTITION BY %2 ORDER BY "
+                                    "_step, rowid) AS rn FROM temp.%1 WHERE %3) WHERE rn > 1)")
+                         .arg(temp, key.join(QStringLiteral(", ")), keyPresent(table, QString())),
+                     failure, &dropped))
+                return false;
+            for (TableCounts& c : counts)
+                if (c.table == table.name) {
+                    c.inPackage += dropped;
+                    c.notTaken += dropped;
+                }
+        }
+    }
+    return run(db, QStringLiteral("DROP TABLE temp.renum"), failure);
+}
+
+// Appends the package's rows into the store's table: a row whose key the store has replaces
+// that row's fields, any other is added; a row without a whole key is counted as not taken.
+bool appendTable(sql::Database& db, const schema::Table& table, TableCounts& counts,
+                 Failure& failure)
+{
+    const QString temp = QStringLiteral("temp.") + sql::quoteIdentifier(tempName(table));
+    const QString target = qualified(table);
+    const QStringList names = fieldNames(table);
+    const QString present = keyPresent(table, QStringLiteral("p."));
+    qint64 total = 0, valid = 0, replaced = 0;
+    if (!count(db, QStringLiteral("SELECT COUNT(*) FROM %1").arg(temp), &total, failure) ||
+        !count(db, QStringLiteral("SELECT COUNT(*) FROM %1 p WHERE %2").arg(temp, present), &valid,
+               failure) ||
+        !count(db,
+               QStringLiteral("SELECT COUNT(*) FROM %1 p WHERE %2 AND EXISTS (SELECT 1 FROM %3 t "
+                              "WHERE %4)")
+                   .arg(temp, present, target,
+                        keyMatch(table, QStringLiteral("t."), QStringLiteral("p."))),
+               &replaced, failure))
+        return false;
+    counts.inPackage += total;
+    counts.notTaken += total - valid;
+    counts.replaced += replaced;
+    counts.added += valid - replaced;
+
+    QStringList others, sets;
+    for (const schema::Field& f : table.fields)
+        if (!keyOf(table).contains(f.name)) {
+            others << sql::quoteIdentifier(f.name);
+            sets << sql::quoteIdentifier(f.name) + QStringLiteral(" = excluded.") +
+                        sql::quoteIdentifier(f.name);
+        }
+    const QString columns = names.join(QStringLiteral(", "));
+    if (!table.primaryKey.isEmpty()) {
+        QStringList key;
+        for (const QString& k : table.primaryKey) key << sql::quoteIdentifier(k);
+        return run(db,
+                   QStringLiteral("INSERT INTO %1 (%2) SELECT %2 FROM %3 p WHERE %4 ORDER BY "
+                                  "p.rowid ON CONFLICT (%5) DO %6")
+                       .arg(target, columns, temp, present, key.join(QStringLiteral(", ")),
+                            sets.isEmpty()
+                                ? QStringLiteral("NOTHING")
+                                : QStringLiteral("UPDATE SET ") + sets.join(QStringLiteral(", "))),
+                   failure);
+    }
+    // Words: the last package row of a number is the one that stays, as row after row would.
+    const QString last =
+        QStringLiteral(
+            "(SELECT * FROM %1 WHERE rowid IN (SELECT MAX(rowid) FROM %1 p WHERE %2 "
+            "GROUP BY p.\"WNo\"))")
+            .arg(temp, present);
+    QStringList fromSets;
+    for (const QString& o : others) fromSets << o + QStringLiteral(" = p.") + o;
+    fromSets << QStringLiteral("\"Word\" = p.\"Word\"");
+    return run(db,
+               QStringLiteral("UPDATE %1 SET %2 FROM %3 AS p WHERE %1.\"WNo\" = p.\"WNo\"")
+                   .arg(target, fromSets.join(QStringLiteral(", ")), last),
+               failure) &&
+           run(db,
+               QStringLiteral("INSERT INTO %1 (%2) SELECT %2 FROM %3 AS p WHERE NOT EXISTS "
+                              "(SELECT 1 FROM %1 t WHERE t.\"WNo\" = p.\"WNo\") ORDER BY p.rowid")
+                   .arg(target, columns, last),
+               failure);
+}
+
+void dropTemps(sql::Database& db)
+{
+    for (const schema::Table& table : schema::tables())
+        db.exec(QStringLiteral("DROP TABLE IF EXISTS temp.") +
+                sql::quoteIdentifier(tempName(table)));
+    db.exec(QStringLiteral("DROP TABLE IF EXISTS temp.renum"));
+}
+
+}  // namespace
+
+Renumbering ReIdentify(const std::vector<PackageWord>& words,
+                       const QHash<QString, qint64>& storeWords, qint64 storeHighest)
+{
+    Renumbering result;
+    result.newNumbers.reserve(words.size());
+    qint64 last = 0;
+    for (size_t i = 0; i < words.size(); ++i) {
+        const PackageWord& w = words[i];
+        qint64 c;
+        auto found = w.word.isNull() ? storeWords.cend() : storeWords.constFind(w.word);
+        if (found != storeWords.cend()) {
+            c = found.value();
+        } else {
+            c = storeHighest + 1;
+            if (last >= c) c = last + 1;
+            last = c;
+        }
+        result.newNumbers.push_back(c);
+        if (w.number && !result.uses.contains(*w.number))
+            result.uses.insert(*w.number, {c, int(i)});
+    }
+    return result;
+}
+
+qint64 RestoreResult::notTaken() const
+{
+    qint64 n = 0;
+    for (const TableCounts& c : tables) n += c.notTaken;
+    return n;
+}
+
+QString RestoreResult::summary() const
+{
+    QStringList lines;
+    for (const TableCounts& c : tables)
+        lines << QStringLiteral("%1: %2 in package, %3 added, %4 replaced, %5 not taken")
+                     .arg(c.table)
+                     .arg(c.inPackage)
+                     .arg(c.added)
+                     .arg(c.replaced)
+                     .arg(c.notTaken);
+    return lines.join(QLatin1Char('\n'));
+}
+
+RestoreHooks& restoreHooks() { return session().part<RestoreHooks>(); }
+
+namespace {
+
+constexpr int kHelpRestore = 30160;
+
+void notOk() { ShowInfo(kArchiveNotOk, QString(), kError, kHelpRestore); }
+
+qint64 itemCount()
+{
+    Store& store = session().store;
+    if (!store.isOpen()) return 0;
+    sql::Statement st(store.db(), QStringLiteral("SELECT COUNT(*) FROM \"main\".\"ITEM\""));
+    return st.next() ? st.int64Value(0) : 0;
+}
+
+// Restore's questions before anything is emptied: its own, then Clear All Data's. Declining
+// Clear All Data's keeps the store and goes on as a merge.
+bool askRestoreQuestions(RestoreMode& mode)
+{
+    if (!AskYesDefault(
+            QStringLiteral("Next step will be to erase the current data base. Continue?"),
+            kHelpRestore))
+        return false;
+    const qint64 items = itemCount();
+    if (items >= 2 &&
+        !(AskYesDefault(QStringLiteral("This command will remove all data. A regular backup will "
+                                       "be made first if the database is not empty."),
+                        kHelpRestore) &&
+          AskYesDefault(
+              QStringLiteral("Very last warning: OK to delete all data in the data base?"),
+              kHelpRestore))) {
+        mode = RestoreMode::Merge;
+        return true;
+    }
+    // A store that holds items is never emptied without the offer of a backup.
+    if (items > 0 && restoreHooks().offerBackup && !restoreHooks().offerBackup()) return false;
+    return true;
+}
+
+}  // namespace
+
+RestoreRun RunPackageImport(const RestoreRequest& request)
+{
+    RestoreRun run;
+    run.mode = request.mode;
+    Session& s = session();
+    if (UnzipProgram().isEmpty()) {
+        ShowInfo(
+            QStringLiteral(
+                "This routine requires ZIP.exe or UNZIP.exe, get from Help/Online/Download file"),
+            QStringLiteral("sd85"), kInformation, kHelpRestore);
+        notOk();
+        return run;
+    }
+    if (!LooksLikePackageName(request.path)) {
+        ShowInfo(QStringLiteral("Select a correct QB archive file!"), QString(), kError,
+                 kHelpRestore);
+        notOk();
+        run.outcome = RestoreOutcome::WrongName;
+        return run;
+    }
+    PackageImport import;
+    s.messenger().setWaitCursor(true);
+    s.hooks.banner(QStringLiteral("If there are problems, wait for time-out"));
+    const bool prepared = import.prepare(request.path);
+    s.hooks.noBanner();
+    s.messenger().setWaitCursor(false);
+    if (!prepared || s.flags.stopped()) {
+        if (import.problem() == kSelfExtractingRefused)
+            ShowInfo(kSelfExtractingRefused, QString(), kError, kHelpRestore);
+        notOk();
+        return run;
+    }
+    if (request.ask) {
+        if (run.mode == RestoreMode::Restore && import.oldForm()) {
+            PlainMessage(QStringLiteral("OBSOLETE CODE 15428"));
+            if (!AskYesDefault(
+                    QStringLiteral("This is \"EXPORT\" project data - do you want to add instead?"),
+                    kHelpRestore)) {
+                notOk();
+                return run;
+            }
+            run.mode = RestoreMode::Merge;
+        }
+        if (run.mode == RestoreMode::Restore && !askRestoreQuestions(run.mode)) {
+            run.outcome = RestoreOutcome::Declined;
+            return run;
+        }
+        if (!AskNoDefault(QStringLiteral("Will add/replace with data from: ") + request.path +
+                              QStringLiteral("? \r\nNOTE: This operation will lock the PC for "
+                                             "some time"),
+                          kHelpRestore)) {
+            run.outcome = RestoreOutcome::Declined;
+            return run;
+        }
+    }
+    if (import.oldForm()) PlainMessage(QStringLiteral("OBSOLETE CODE 25146"));
+    s.messenger().setWaitCursor(true);
+    run.result = import.apply(run.mode, request.progress);
+    s.messenger().setWaitCursor(false);
+    if (!run.result.committed) {
+        ShowInfo(QStringLiteral("The package was not taken, the store is as it was: ") +
+                     run.result.problem,
+                 QStringLiteral("sd244"), kError, kHelpRestore);
+        run.outcome = RestoreOutcome::Failed;
+        return run;
+    }
+    if (run.result.notTaken() > 0)
+        ShowInfo(QStringLiteral("Rows not taken from the package:\r\n") + run.result.summary(),
+                 QStringLiteral("sd232b"), kInformation, kHelpRestore);
+    ShowInfo(QStringLiteral("Done, pls press Ctrl+S if needed to see changes after the operation"),
+             QStringLiteral("sd232"), kInformation, kHelpRestore);
+    run.outcome = RestoreOutcome::Done;
+    return run;
+}
+
+bool LooksLikePackageName(const QString& path)
+{
+    const QString name = QFileInfo(path).fileName().toUpper();
+    return name.contains(QStringLiteral(".ZIP")) || name.contains(QStringLiteral(".EXE"));
+}
+
+bool IsSelfExtractingName(const QString& path)
+{
+    const QString name = QFileInfo(path).fileName().toUpper();
+    return name.contains(QStringLiteral(".EXE")) && !name.contains(QStringLiteral(".ZIP"));
+}
+
+PackageImport::~PackageImport()
+{
+    if (session().store.isOpen()) dropTemps(session().store.db());
+    ClearScratch();
+}
+
+bool PackageImport::prepare(const QString& zipPath)
+{
+    prepared_ = false;
+    problem_.clear();
+    auto fail = [&](const QString& why) {
+        problem_ = why;
+        return false;
+    };
+    if (IsSelfExtractingName(zipPath)) return fail(kSelfExtractingRefused);
+    const PackageListing listing = CheckPackageListing(zipPath);
+    if (!listing.ok()) return fail(listing.problem);
+    ClearScratch();
+    QString why;
+    if (!UnpackPackage(zipPath, listing, &why)) return fail(why);
+    state_ = VerifyUnpacked();
+    if (!state_.valid) return fail(QStringLiteral("the package lacks a required table"));
+    for (const char* name : kPackOrder) {
+        const QString path = UnpackedFile(QString::fromLatin1(name));
+        if (path.isEmpty()) continue;
+        if (!CheckUnpackedTable(path, QString::fromLatin1(name), &why)) return fail(why);
+    }
+    for (const char* name : kPackOrder) {
+        const QString path = UnpackedFile(QString::fromLatin1(name));
+        if (path.isEmpty()) continue;
+        const QFileInfo info(path);
+        if (!PackTable(info.completeBaseName(), info.absolutePath()))
+            return fail(QStringLiteral("packing ") + info.fileName() + QStringLiteral(" failed"));
+    }
+    prepared_ = true;
+    return true;
+}
+
+RestoreResult PackageImport::apply(RestoreMode mode, const ProgressFn& progress)
+{
+    RestoreResult result;
+    auto report = [&](int value) {
+        if (progress) progress(value);
+    };
+    if (!prepared_) {
+        result.problem = problem_.isEmpty() ? kArchiveNotOk : problem_;
+        return result;
+    }
+    Session& s = session();
+    Store& store = s.store;
+    if (!store.isOpen()) {
+        result.problem = QStringLiteral("the store is not open");
+        return result;
+    }
+    sql::Database& db = store.db();
+    Failure failure;
+
+    std::vector<const schema::Table*> appended;
+    for (const char* name :
+         state_.oldForm
+             ? std::vector<const char*>(std::begin(kOldFormAppendOrder),
+                                        std::end(kOldFormAppendOrder))
+             : std::vector<const char*>(std::begin(kAppendOrder), std::end(kAppendOrder)))
+        if (!UnpackedFile(QString::fromLatin1(name)).isEmpty())
+            appended.push_back(schema::find(QString::fromLatin1(name)));
+    const bool withInflec = state_.inflecPresent && !state_.oldForm;
+    std::vector<const schema::Table*> loaded = appended;
+    if (withInflec) loaded.push_back(schema::find(QStringLiteral("INFLEC")));
+
+    // The package's tables go into temporary tables first: reading them takes no lock on the
+    // store's files, so other programs write on meanwhile.
+    bool ok = true;
+    for (const schema::Table* table : loaded) {
+        if (!store.isAttached(table->name) && !store.attachTable(*table, true)) {
+            ok = failure.set(QStringLiteral("the store has no table ") + table->name);
+            break;
+        }
+    }
+    if (ok) {
+        sql::Transaction load(db, false);
+        ok = load.isActive();
+        // Reading the package is most of the work: the bar moves with it.
+        for (size_t i = 0; ok && i < loaded.size(); ++i) {
+            report(int(80 * i / loaded.size()));
+            ok = loadIntoTemp(db, *loaded[i], UnpackedFile(loaded[i]->name), failure);
+        }
+        if (ok) ok = load.commit(&failure.text);
+    }
+    for (const schema::Table* table : loaded) result.tables.push_back({table->name});
+
+    if (ok) {
+        sql::Transaction transaction(db);
+        ok = transaction.isActive() || failure.set(db.lastError());
+        if (ok && mode == RestoreMode::Restore)
+            for (const schema::Table& table : schema::tables())
+                if (ok && store.isAttached(table.name))
+                    ok = run(db, QStringLiteral("DELETE FROM ") + qualified(table), failure);
+        report(85);
+        QStringList useTables{QStringLiteral("ITEMKEYS"), QStringLiteral("DICT")};
+        if (withInflec) useTables << QStringLiteral("INFLEC");
+        const bool hasWords = !UnpackedFile(QStringLiteral("WORD")).isEmpty();
+        if (ok) ok = renumber(db, useTables, hasWords, result.tables, failure);
+        report(90);
+        for (size_t i = 0; ok && i < appended.size(); ++i) {
+            if (s.flags.stopped()) ok = failure.set(QStringLiteral("stopped"));
+            TableCounts* counts = nullptr;
+            for (TableCounts& c : result.tables)
+                if (c.table == appended[i]->name) counts = &c;
+            if (ok) ok = appendTable(db, *appended[i], *counts, failure);
+            const QString name = appended[i]->name;
+            if (name == QStringLiteral("ITEMKEYS")) report(state_.oldForm ? 93 : 91);
+            if (name == QStringLiteral("DICT")) report(state_.oldForm ? 95 : 93);
+            if (name == QStringLiteral("WORD") && !state_.oldForm) report(95);
+        }
+        if (ok && store.isAttached(QStringLiteral("INFLEC"))) {
+            report(97);
+            FillInflec();
+            if (withInflec)
+                ok = appendTable(db, *schema::find(QStringLiteral("INFLEC")), result.tables.back(),
+                                 failure);
+        }
+        if (ok) ok = transaction.commit(&failure.text);
+        if (!ok) transaction.rollback();
+    }
+    dropTemps(db);
+    if (ok) {
+        result.committed = true;
+        report(99);
+    } else {
+        result.problem = failure.text.isEmpty() ? QStringLiteral("failed") : failure.text;
+        for (TableCounts& c : result.tables) c = TableCounts{c.table};
+    }
+    return result;
+}
+
+}  // namespace qb

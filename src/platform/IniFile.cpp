@@ -95,17 +95,26 @@ IniFile::Location IniFile::find(const QString& section, const QString& key) cons
     return loc;
 }
 
+namespace {
+
+QString unquoted(QString v)
+{
+    if (v.size() >= 2 && (v.front() == QLatin1Char('"') || v.front() == QLatin1Char('\'')) &&
+        v.back() == v.front())
+        v = v.mid(1, v.size() - 2);
+    if (v.size() > IniFile::kMaxValueLength) v.truncate(IniFile::kMaxValueLength);
+    return v;
+}
+
+}  // namespace
+
 std::optional<QString> IniFile::value(const QString& section, const QString& key) const
 {
     Location loc = find(section, key);
     if (loc.keyLine < 0) return std::nullopt;
     QString k, v;
     keyOf(lines_[loc.keyLine], &k, &v);
-    if (v.size() >= 2 && (v.front() == QLatin1Char('"') || v.front() == QLatin1Char('\'')) &&
-        v.back() == v.front())
-        v = v.mid(1, v.size() - 2);
-    if (v.size() > kMaxValueLength) v.truncate(kMaxValueLength);
-    return v;
+    return unquoted(v);
 }
 
 QString IniFile::readString(const QString& section, const QString& key, const QString& def) const
@@ -171,6 +180,23 @@ QStringList IniFile::keys(const QString& section) const
         }
         QString k;
         if (inSection && keyOf(line, &k, nullptr)) result << k;
+    }
+    return result;
+}
+
+std::vector<std::pair<QString, QString>> IniFile::entries(const QString& section) const
+{
+    std::vector<std::pair<QString, QString>> result;
+    bool inSection = false;
+    for (const QString& line : lines_) {
+        QString name;
+        if (sectionNameOf(line, &name)) {
+            if (inSection) break;
+            inSection = name.compare(section, Qt::CaseInsensitive) == 0;
+            continue;
+        }
+        QString k, v;
+        if (inSection && keyOf(line, &k, &v)) result.emplace_back(k, unquoted(v));
     }
     return result;
 }

@@ -3,6 +3,7 @@
 #include "floor/Messages.h"
 #include "platform/FileNames.h"
 #include "platform/IniFile.h"
+#include "session/Session.h"
 
 #include <QDir>
 #include <QFile>
@@ -157,6 +158,13 @@ OutlineNames OutlineNamesOf(const QString& path)
     names.outputName = (QStringLiteral("Outline ") + names.outlineId.toUpper()).trimmed();
     names.title = QLatin1Char('[') + names.outlineId.toUpper() + QLatin1Char(']');
     return names;
+}
+
+QString OutlineFolder()
+{
+    const QString dir = files::resolve(session().dir(), QStringLiteral("outl"));
+    if (QFileInfo(dir).isDir() || QDir().mkpath(dir)) return dir;
+    return session().dir();
 }
 
 bool IsNewOutlineFile(const QString& path) { return fileNameOf(path) == QStringLiteral("New.qbo"); }

@@ -73,6 +73,10 @@ struct OutlineNames {
 OutlineNames OutlineNamesOf(const QString& path);
 
 inline constexpr char kOutlineExt[] = ".qbo";
+inline constexpr char kOutlineFilter[] = "QB outline|*.qbo|Backup outline|*.BCK";
+// The outline folder outl in the store directory, made when missing; the store directory itself
+// when it cannot be made.
+QString OutlineFolder();
 // New.qbo is never written.
 bool IsNewOutlineFile(const QString& path);
 

@@ -61,6 +61,8 @@ QStringList projectItemTexts(const QString& project, QString* error)
 
 }  // namespace
 
+OutlineHooks& outlineHooks() { return session().part<OutlineHooks>(); }
+
 OutlinePrintOptions OutlinePrintOptionsFromSettings()
 {
     const Settings& s = session().settings;

@@ -6,6 +6,8 @@
 #include <QDateTime>
 #include <QString>
 
+#include <functional>
+
 class QIODevice;
 
 namespace qb {
@@ -64,6 +66,14 @@ QString DefaultTextFile(const QString& project);
 // failure ("... is in use" when the old file cannot be removed).
 QString PrintOutlineDocument(const OutlineTree& tree, int node, const OutlineNames& names,
                              const QString& outputDir, const OutlinePrintOptions& options);
+
+// What the outline output needs of the desktop program. Set in shell/Wiring.cpp; without it a
+// finished document is not opened (CLI, tests).
+struct OutlineHooks {
+    // Opens the document: HTML in the program registered for it, text in the text viewer.
+    std::function<bool(const QString& path, bool html)> openDocument;
+};
+OutlineHooks& outlineHooks();
 
 namespace outlineprintmessages {
 inline constexpr char kInUse[] = " is in use";

@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 
 namespace qb {
 
@@ -223,6 +224,32 @@ void IniFile::writeString(const QString& section, const QString& key, const QStr
         lines_ << key + QLatin1Char('=') + clean;
     } else {
         lines_.insert(loc.lastKeyLine + 1, key + QLatin1Char('=') + clean);
+    }
+    dirty_ = true;
+}
+
+void IniFile::writeSection(const QString& section,
+                           const std::vector<std::pair<QString, QString>>& entries)
+{
+    if (find(section, QString()).sectionLine >= 0) {
+        for (const auto& [key, value] : entries) writeString(section, key, value);
+        return;
+    }
+    // A new section: its lines go at the end, a key written twice keeps its first place.
+    if (!lines_.isEmpty() && !lines_.last().trimmed().isEmpty()) lines_ << QString();
+    lines_ << QLatin1Char('[') + section + QLatin1Char(']');
+    QHash<QString, std::pair<qsizetype, QString>> placed;  // folded key -> line, key as written
+    for (const auto& [key, value] : entries) {
+        QString clean = value;
+        clean.replace(QLatin1Char('\r'), QLatin1Char(' '));
+        clean.replace(QLatin1Char('\n'), QLatin1Char(' '));
+        const QString folded = key.trimmed().toCaseFolded();
+        if (auto at = placed.constFind(folded); at != placed.constEnd()) {
+            lines_[at->first] = at->second + QLatin1Char('=') + clean;
+            continue;
+        }
+        placed.insert(folded, {lines_.size(), key.trimmed()});
+        lines_ << key + QLatin1Char('=') + clean;
     }
     dirty_ = true;
 }

@@ -43,6 +43,9 @@ public:
     void writeString(const QString& section, const QString& key, const QString& value);
     void writeInteger(const QString& section, const QString& key, int value);
     void writeBool(const QString& section, const QString& key, bool value);
+    // Writes every key of the list as writeString would, in one pass over the file.
+    void writeSection(const QString& section,
+                      const std::vector<std::pair<QString, QString>>& entries);
     void deleteKey(const QString& section, const QString& key);
     void eraseSection(const QString& section);
 

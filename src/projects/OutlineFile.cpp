@@ -250,13 +250,17 @@ bool TvEncode(const OutlineTree& tree, const QString& path, const QString& outli
     ini.load(path);
     ini.writeInteger(kOutline, QStringLiteral("SIZE"), int(registry.size()));
     ini.writeString(kOutline, QStringLiteral("NAME"), fileNameOf(path));
-    // Each section is written in one pass: the file is new, so keys are appended in order.
-    for (size_t i = 0; i < registry.size(); ++i)
-        ini.writeString(kOrder, QString::number(i), OutlineValueText(registry[i].first));
-    for (const auto& [name, entry] : registry) {
+    std::vector<std::pair<QString, QString>> orderKeys, mapKeys;
+    orderKeys.reserve(registry.size());
+    mapKeys.reserve(registry.size());
+    for (size_t i = 0; i < registry.size(); ++i) {
+        const auto& [name, entry] = registry[i];
         const QString parent = entry.root ? QString() : tree.text(entry.parent);
-        ini.writeString(kMap, OutlineKeyText(name), OutlineValueText(parent));
+        orderKeys.emplace_back(QString::number(i), OutlineValueText(name));
+        mapKeys.emplace_back(OutlineKeyText(name), OutlineValueText(parent));
     }
+    ini.writeSection(kOrder, orderKeys);
+    ini.writeSection(kMap, mapKeys);
     QString error;
     if (!ini.save(&error)) {
         PlainMessage(QString::fromLatin1(om::kCannotSave) + path);

@@ -337,12 +337,21 @@ QString PrintOutlineDocument(const OutlineTree& tree, int node, const OutlineNam
         PlainMessage(QString::fromLatin1(pm::kFailed));
         return {};
     }
-    OutlineDocument document(file, options);
-    document.writeHead(names.title);
-    if (tree.alive(node)) document.PrintOutlineNode(tree, node);
-    document.writeTail();
+    // Each section brings its project's saved order back into ITEM. Card edits are stored
+    // first, so that the one transaction of the run holds nothing but those restores.
+    session().hooks.commit();
+    bool failed = false;
+    {
+        sql::WriteScope transaction(session().store.db());
+        OutlineDocument document(file, options);
+        document.writeHead(names.title);
+        if (tree.alive(node)) document.PrintOutlineNode(tree, node);
+        document.writeTail();
+        if (transaction.isActive() && !transaction.commit()) transaction.rollback();
+        failed = document.failed();
+    }
     file.close();
-    if (document.failed() || file.error() != QFileDevice::NoError) {
+    if (failed || file.error() != QFileDevice::NoError) {
         PlainMessage(QString::fromLatin1(pm::kFailed));
         return {};
     }

@@ -597,7 +597,11 @@ bool TProj::TvEncode(const QString& path)
     return qb::TvEncode(model, path, OutlineFolder(), registry_);
 }
 
-bool TProj::saveOutline() { return TvEncode(outlineFilePath()); }
+bool TProj::saveOutline()
+{
+    // New.qbo is never written: nothing to look up on disk either.
+    return outlineId_ == QStringLiteral("New") || TvEncode(outlineFilePath());
+}
 
 OutlineLoad TProj::TvDecode(const QString& path)
 {

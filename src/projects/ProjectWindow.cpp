@@ -230,7 +230,7 @@ TProj::TProj(TDesktop& desktop, int slot)
 
 TProj::~TProj()
 {
-    saveOutline();
+    if (!(savedForLayout_ && session().flags.closing())) saveOutline();
     delete hint_.data();
     if (cardHost() == &desktop()) desktop().slotTables().projects.release(data().slot, &data());
 }
@@ -595,6 +595,12 @@ bool TProj::TvEncode(const QString& path)
     std::vector<QTreeWidgetItem*> items;
     const OutlineTree model = outlineModel(items);
     return qb::TvEncode(model, path, OutlineFolder(), registry_);
+}
+
+bool TProj::saveOutlineForLayout(const QString& path)
+{
+    savedForLayout_ = TvEncode(path);
+    return savedForLayout_;
 }
 
 bool TProj::saveOutline()
@@ -1154,7 +1160,9 @@ std::vector<ProjectWindowRecord> OpenProjectWindows(TDesktop& desktop)
         record.geometry = QRect(window->visiblePos(), window->size());
         record.outlineId = window->outlineId();
         QPointer<TProj> w(window);
-        record.saveOutline = [w](const QString& path) { return w && w->TvEncode(path); };
+        record.saveOutline = [w](const QString& path) {
+            return w && w->saveOutlineForLayout(path);
+        };
         record.filterTag = window->filterOn() ? window->filterTag() : QString();
         record.sortOrder = int(window->order());
         record.sideUp = window->displayMode();

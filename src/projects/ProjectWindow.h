@@ -104,6 +104,9 @@ public:
     OutlineLoad TvDecode(const QString& path);
     // The automatic save to <OutlineID>.qbo in the outline folder.
     bool saveOutline();
+    // The shutdown's save for the window layout; the window then leaves its file alone when it
+    // goes, so that one exit takes one backup.
+    bool saveOutlineForLayout(const QString& path);
     // "GetOutline": a file chosen in the open dialog is loaded after a reset.
     void GetOutline();
     // "SaveOutline": saved under the name chosen in the save dialog, which the outline takes.
@@ -198,6 +201,7 @@ private:
     QString outlineId_ = QStringLiteral("New");
     OutlineRegistry registry_;
     bool outlineLoaded_ = false;
+    bool savedForLayout_ = false;
 };
 
 // View > "&Project Window" (Ctrl+P): a new window in the first free of the 15 slots, placed by the

@@ -148,6 +148,14 @@ TEST_F(OutlineWindow, TheLayoutSavesTheOutlineAndBringsItBack)
     TProj* back = desktop->cardsOf<TProj>().last();
     EXPECT_EQ(back->outlineId(), QStringLiteral("desk"));
     EXPECT_EQ(shape(back), (QStringList{"[DESK]", "BETA<[DESK]", "GAMMA<BETA", "ALPHA"}));
+
+    // At exit the layout's save is the window's last: one exit, one backup.
+    const int backups = QDir(outl).entryList({QStringLiteral("desk*.BCK")}).size();
+    session().flags.beginClosing();
+    ASSERT_TRUE(session().shell.windows.projectWindows()[0].saveOutline(file));
+    delete back;
+    session().flags.reset();
+    EXPECT_EQ(QDir(outl).entryList({QStringLiteral("desk*.BCK")}).size(), backups + 1);
 }
 
 }  // namespace

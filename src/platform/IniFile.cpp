@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 
 namespace qb {
 
@@ -95,17 +96,26 @@ IniFile::Location IniFile::find(const QString& section, const QString& key) cons
     return loc;
 }
 
+namespace {
+
+QString unquoted(QString v)
+{
+    if (v.size() >= 2 && (v.front() == QLatin1Char('"') || v.front() == QLatin1Char('\'')) &&
+        v.back() == v.front())
+        v = v.mid(1, v.size() - 2);
+    if (v.size() > IniFile::kMaxValueLength) v.truncate(IniFile::kMaxValueLength);
+    return v;
+}
+
+}  // namespace
+
 std::optional<QString> IniFile::value(const QString& section, const QString& key) const
 {
     Location loc = find(section, key);
     if (loc.keyLine < 0) return std::nullopt;
     QString k, v;
     keyOf(lines_[loc.keyLine], &k, &v);
-    if (v.size() >= 2 && (v.front() == QLatin1Char('"') || v.front() == QLatin1Char('\'')) &&
-        v.back() == v.front())
-        v = v.mid(1, v.size() - 2);
-    if (v.size() > kMaxValueLength) v.truncate(kMaxValueLength);
-    return v;
+    return unquoted(v);
 }
 
 QString IniFile::readString(const QString& section, const QString& key, const QString& def) const
@@ -175,6 +185,23 @@ QStringList IniFile::keys(const QString& section) const
     return result;
 }
 
+std::vector<std::pair<QString, QString>> IniFile::entries(const QString& section) const
+{
+    std::vector<std::pair<QString, QString>> result;
+    bool inSection = false;
+    for (const QString& line : lines_) {
+        QString name;
+        if (sectionNameOf(line, &name)) {
+            if (inSection) break;
+            inSection = name.compare(section, Qt::CaseInsensitive) == 0;
+            continue;
+        }
+        QString k, v;
+        if (inSection && keyOf(line, &k, &v)) result.emplace_back(k, unquoted(v));
+    }
+    return result;
+}
+
 void IniFile::writeString(const QString& section, const QString& key, const QString& value)
 {
     QString clean = value;
@@ -197,6 +224,32 @@ void IniFile::writeString(const QString& section, const QString& key, const QStr
         lines_ << key + QLatin1Char('=') + clean;
     } else {
         lines_.insert(loc.lastKeyLine + 1, key + QLatin1Char('=') + clean);
+    }
+    dirty_ = true;
+}
+
+void IniFile::writeSection(const QString& section,
+                           const std::vector<std::pair<QString, QString>>& entries)
+{
+    if (find(section, QString()).sectionLine >= 0) {
+        for (const auto& [key, value] : entries) writeString(section, key, value);
+        return;
+    }
+    // A new section: its lines go at the end, a key written twice keeps its first place.
+    if (!lines_.isEmpty() && !lines_.last().trimmed().isEmpty()) lines_ << QString();
+    lines_ << QLatin1Char('[') + section + QLatin1Char(']');
+    QHash<QString, std::pair<qsizetype, QString>> placed;  // folded key -> line, key as written
+    for (const auto& [key, value] : entries) {
+        QString clean = value;
+        clean.replace(QLatin1Char('\r'), QLatin1Char(' '));
+        clean.replace(QLatin1Char('\n'), QLatin1Char(' '));
+        const QString folded = key.trimmed().toCaseFolded();
+        if (auto at = placed.constFind(folded); at != placed.constEnd()) {
+            lines_[at->first] = at->second + QLatin1Char('=') + clean;
+            continue;
+        }
+        placed.insert(folded, {lines_.size(), key.trimmed()});
+        lines_ << key + QLatin1Char('=') + clean;
     }
     dirty_ = true;
 }

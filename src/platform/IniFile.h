@@ -4,6 +4,8 @@
 #include <QStringList>
 
 #include <optional>
+#include <utility>
+#include <vector>
 
 namespace qb {
 
@@ -35,10 +37,15 @@ public:
     }
     bool hasSection(const QString& section) const;
     QStringList keys(const QString& section) const;
+    // The keys of a section with their values as value() gives them, in file order, in one pass.
+    std::vector<std::pair<QString, QString>> entries(const QString& section) const;
 
     void writeString(const QString& section, const QString& key, const QString& value);
     void writeInteger(const QString& section, const QString& key, int value);
     void writeBool(const QString& section, const QString& key, bool value);
+    // Writes every key of the list as writeString would, in one pass over the file.
+    void writeSection(const QString& section,
+                      const std::vector<std::pair<QString, QString>>& entries);
     void deleteKey(const QString& section, const QString& key);
     void eraseSection(const QString& section);
 

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -30,6 +31,7 @@
 #include "projects/FileDrops.h"
 #include "projects/InlineBrowser.h"
 #include "projects/Links.h"
+#include "projects/OutlinePrint.h"
 #include "projects/ProjectDialogs.h"
 #include "projects/ProjectOrder.h"
 #include "session/Session.h"
@@ -41,7 +43,6 @@ namespace {
 constexpr int kFrameClickSlack = 6;
 constexpr int kHintFillGapMs = 1000;
 constexpr QSize kHintSize{233, 17};
-const QString kNewTitle = QStringLiteral("[NEW]");
 
 QString orderTitle(ProjectOrder order)
 {
@@ -203,8 +204,10 @@ TProj::TProj(TDesktop& desktop, int slot)
     });
     connect(tree_, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* node) {
         if (!node || isTitle(node)) return;
-        MarkTime(node->text(0));
+        const QString project = node->text(0);
+        MarkTime(project);
         setOrder(ProjectOrder::TimeStamp);
+        markTimeOutline(project);
     });
     connect(tree_, &QWidget::customContextMenuRequested, this,
             [this](QPoint at) { openCommandPanel(tree_->viewport()->mapToGlobal(at)); });
@@ -243,6 +246,7 @@ TProj::TProj(TDesktop& desktop, int slot)
 
 TProj::~TProj()
 {
+    if (!(savedForLayout_ && session().flags.closing())) saveOutline();
     delete hint_.data();
     if (cardHost() == &desktop()) desktop().slotTables().projects.release(data().slot, &data());
 }
@@ -403,7 +407,7 @@ void TProj::showProjectFile()
 
 // ---- the outline tree ----
 
-QString TProj::outlineTitle() const { return kNewTitle; }
+QString TProj::outlineTitle() const { return OutlineNamesOf(outlineId_ + kOutlineExt).title; }
 
 void TProj::TvUpdateRefresh()
 {
@@ -551,6 +555,192 @@ void TProj::TvKeyDown(int key)
     }
 }
 
+// ---- outline files and output ----
+
+OutlineTree TProj::outlineModel(std::vector<QTreeWidgetItem*>& items) const
+{
+    OutlineTree model;
+    items.clear();
+    std::function<void(QTreeWidgetItem*, int)> add = [&](QTreeWidgetItem* node, int parent) {
+        const int id = model.add(node->text(0), parent);
+        items.push_back(node);
+        for (int i = 0; i < node->childCount(); ++i) add(node->child(i), id);
+    };
+    for (int i = 0; i < tree_->topLevelItemCount(); ++i)
+        add(tree_->topLevelItem(i), OutlineTree::kNone);
+    return model;
+}
+
+void TProj::applyOutlineModel(const OutlineTree& model, std::vector<QTreeWidgetItem*>& items)
+{
+    syncing_ = true;
+    for (QTreeWidgetItem* item : items) (void)item->takeChildren();
+    while (tree_->topLevelItemCount() > 0) tree_->takeTopLevelItem(0);
+    std::function<void(int, QTreeWidgetItem*)> place = [&](int id, QTreeWidgetItem* parent) {
+        QTreeWidgetItem* item = items[size_t(id)];
+        item->setText(0, model.text(id));
+        if (parent)
+            parent->addChild(item);
+        else
+            tree_->addTopLevelItem(item);
+        for (int child : model.children(id)) place(child, item);
+    };
+    for (int id : model.topLevel()) place(id, nullptr);
+    for (int id = 0; id < model.size(); ++id)
+        if (!model.alive(id)) delete items[size_t(id)];
+    items.clear();
+    syncing_ = false;
+}
+
+void TProj::setOutlineNames(const QString& path)
+{
+    outlineId_ = OutlineNamesOf(path).outlineId;
+    if (tree_->topLevelItemCount() > 0) tree_->topLevelItem(0)->setText(0, outlineTitle());
+}
+
+QString TProj::outlineFilePath() const
+{
+    return QDir(OutlineFolder()).filePath(outlineId_ + QString::fromLatin1(kOutlineExt));
+}
+
+bool TProj::TvEncode(const QString& path)
+{
+    std::vector<QTreeWidgetItem*> items;
+    const OutlineTree model = outlineModel(items);
+    return qb::TvEncode(model, path, OutlineFolder(), registry_);
+}
+
+bool TProj::saveOutlineForLayout(const QString& path)
+{
+    savedForLayout_ = TvEncode(path);
+    return savedForLayout_;
+}
+
+bool TProj::saveOutline()
+{
+    // New.qbo is never written: nothing to look up on disk either.
+    return outlineId_ == QStringLiteral("New") || TvEncode(outlineFilePath());
+}
+
+OutlineLoad TProj::TvDecode(const QString& path)
+{
+    std::vector<QTreeWidgetItem*> items;
+    OutlineTree model = outlineModel(items);
+    const bool shown = tree_->isVisible();
+    tree_->hide();
+    const OutlineLoad loaded = qb::TvDecode(model, path, registry_);
+    outlineId_ = OutlineNamesOf(path).outlineId;
+    applyOutlineModel(model, items);
+    outlineLoaded_ = loaded == OutlineLoad::Loaded;
+    if (outlineLoaded_) expandAndSelect();
+    tree_->setVisible(shown);
+    return loaded;
+}
+
+void TProj::expandAndSelect()
+{
+    tree_->expandAll();
+    if (tree_->topLevelItemCount() == 0) return;
+    QTreeWidgetItem* title = tree_->topLevelItem(0);
+    tree_->scrollToItem(title, QAbstractItemView::PositionAtTop);
+    if (title->childCount() == 0) return;
+    const QString first = title->child(0)->text(0).toUpper();
+    SetCurrentProject(first);
+    selectName(first);
+    for (QTreeWidgetItem* node : displayOrder(tree_)) {
+        if (isTitle(node) || node->text(0) != projectState().current) continue;
+        syncing_ = true;
+        tree_->setCurrentItem(node);
+        syncing_ = false;
+        tree_->scrollToItem(node, QAbstractItemView::PositionAtTop);
+        break;
+    }
+}
+
+void TProj::GetOutline()
+{
+    TMyPopUpMenu& panel = TMyPopUpMenu::instance();
+    panel.setOutlineFilter(QString::fromLatin1(kOutlineFilter), OutlineFolder());
+    const QString picked = panel.OutlineAdminGetFile();
+    if (picked.isEmpty()) return;
+    GoTvRefrItem();
+    TvDecode(picked);
+}
+
+void TProj::GoTvEncode()
+{
+    TMyPopUpMenu& panel = TMyPopUpMenu::instance();
+    panel.setOutlineFilter(QString::fromLatin1(kOutlineFilter), OutlineFolder());
+    const QString path = panel.OutlineAdminSaveFile();
+    if (!TvEncode(path)) return;
+    setOutlineNames(path);
+}
+
+void TProj::GoTvNilItem()
+{
+    QTreeWidgetItem* node = tree_->currentItem();
+    if (!node || isTitle(node)) return;
+    // Bottom-up, the last child first: every node of the subtree goes to the top level.
+    std::function<void(QTreeWidgetItem*)> unhook = [&](QTreeWidgetItem* n) {
+        for (int i = n->childCount() - 1; i >= 0; --i) unhook(n->child(i));
+        moveNode(n, nullptr, TreeDrop::TopLevel);
+    };
+    unhook(node);
+    if (tree_->topLevelItemCount() > 0) tree_->scrollToItem(tree_->topLevelItem(0));
+}
+
+void TProj::GoTvRefrItem()
+{
+    const bool shown = tree_->isVisible();
+    tree_->hide();
+    syncing_ = true;
+    tree_->clear();
+    registry_.clear();
+    outlineId_ = QStringLiteral("New");
+    syncing_ = false;
+    TvUpdateRefresh();
+    expandAndSelect();
+    tree_->setVisible(shown);
+}
+
+QString TProj::GoTvPrintItemText()
+{
+    std::vector<QTreeWidgetItem*> items;
+    const OutlineTree model = outlineModel(items);
+    const auto at = std::find(items.begin(), items.end(), tree_->currentItem());
+    const int node = at == items.end() ? OutlineTree::kNone : int(at - items.begin());
+    const OutlinePrintOptions options = OutlinePrintOptionsFromSettings();
+    const QString path = PrintOutlineDocument(model, node, OutlineNamesOf(outlineFilePath()),
+                                              OutlineOutputDir(), options);
+    if (!path.isEmpty() && outlineHooks().openDocument)
+        outlineHooks().openDocument(path, options.html);
+    return path;
+}
+
+void TProj::markTimeOutline(const QString& project)
+{
+    if (mode_ != TreeMode || !session().settings.outlineDblClick) return;
+    saveOutline();
+    const QString path = QDir(OutlineFolder()).filePath(project.toLower() + kOutlineExt);
+    if (QFileInfo(path).isFile()) {
+        GoTvRefrItem();
+        if (TvDecode(path) == OutlineLoad::Loaded) return;
+    }
+    // A new outline named after the project, with the project as the title's first child.
+    setOutlineNames(path);
+    for (QTreeWidgetItem* node : displayOrder(tree_)) {
+        if (isTitle(node) || node->text(0) != project) continue;
+        syncing_ = true;
+        QTreeWidgetItem* taken = takeNode(node);
+        tree_->topLevelItem(0)->insertChild(0, taken);
+        tree_->topLevelItem(0)->setExpanded(true);
+        tree_->setCurrentItem(taken);
+        syncing_ = false;
+        SetCurrentProject(project);
+        break;
+    }
+}
+
 void TProj::RowDoubleClick(int column)
 {
     const QString name = currentName();
@@ -558,6 +748,8 @@ void TProj::RowDoubleClick(int column)
     hideHint();
     if (column == 0) {
         MarkTime(name);
+        setOrder(ProjectOrder::TimeStamp);
+        markTimeOutline(name);
     } else if (column == 2) {
         openProjectUrl();
     }
@@ -644,6 +836,10 @@ QStringList TProj::panelRows() const
     if (clipboard && clipboard->mimeData() && clipboard->mimeData()->hasImage())
         rows << QStringLiteral("ConnectImage");
     rows << QStringLiteral("Delete") << QStringLiteral("Locate");
+    if (mode_ == TreeMode)
+        rows << QStringLiteral("GetOutline") << QStringLiteral("SaveOutline")
+             << QStringLiteral("NilOutline") << QStringLiteral("RefrOutline")
+             << QStringLiteral("PrintOutline");
     std::optional<ProjectRecord> project = FindProject(currentName());
     if (project && IsWebAddress(project->url)) rows << QStringLiteral("URLCall");
     rows << QStringLiteral("ClipBoard") << QStringLiteral("Drop");
@@ -656,6 +852,17 @@ void TProj::openCommandPanel(QPoint global)
     request.caption = currentName();
     request.rows = panelRows();
     request.labels.insert(QStringLiteral("Delete"), QStringLiteral("&Delete Project"));
+    const QString print = session().settings.html ? QStringLiteral("Make HTML File")
+                                                  : QStringLiteral("Make Text File");
+    const std::pair<const char*, QString> outlineRows[] = {
+        {"GetOutline", QStringLiteral("Load Outline")},
+        {"SaveOutline", QStringLiteral("Save Outline")},
+        {"NilOutline", QStringLiteral("Unhook Node")},
+        {"RefrOutline", QStringLiteral("Reset")},
+        {"PrintOutline", print}};
+    for (const auto& [command, caption] : outlineRows)
+        if (request.rows.contains(QLatin1String(command)))
+            request.temporaryRows.push_back({caption, QLatin1String(command), QIcon(), 1});
     QString chosen = TMyPopUpMenu::instance().choose(this, global, request);
     if (!chosen.isEmpty()) command(chosen);
 }
@@ -685,6 +892,16 @@ void TProj::command(const QString& name)
         locate();
     } else if (name == QStringLiteral("ClipBoard")) {
         cellToClipboard();
+    } else if (name == QStringLiteral("GetOutline")) {
+        GetOutline();
+    } else if (name == QStringLiteral("SaveOutline")) {
+        GoTvEncode();
+    } else if (name == QStringLiteral("NilOutline")) {
+        GoTvNilItem();
+    } else if (name == QStringLiteral("RefrOutline")) {
+        GoTvRefrItem();
+    } else if (name == QStringLiteral("PrintOutline")) {
+        GoTvPrintItemText();
     } else if (name == QStringLiteral("ConnectImage")) {
         const QClipboard* clipboard = QGuiApplication::clipboard();
         if (!currentName().isEmpty())
@@ -704,6 +921,7 @@ void TProj::cellToClipboard()
 
 void TProj::newProject()
 {
+    saveOutline();  // New.qbo is never written
     std::optional<Timestamp> pts =
         RunNewProjectDialog(filterOn_ ? filterTag_ : QString(), dialogParent());
     if (!pts) return;
@@ -736,6 +954,7 @@ void TProj::deleteProject()
         window->setOrder(window->order());
         window->selectName(projectState().current);
         window->TvRemoveProject(project);
+        window->saveOutline();
     }
 }
 
@@ -757,6 +976,7 @@ void TProj::TvRemoveProject(const QString& name)
 
 void TProj::tagSelect()
 {
+    saveOutline();
     TagChoice choice = RunTagSelectDialog(filterOn_, dialogParent());
     order_ = ProjectOrder::TimeStamp;
     setFilter(choice.tag, choice.filterOn);
@@ -967,6 +1187,11 @@ TProj* OpenSavedProjectWindow(TDesktop& desktop, const ProjectWindowRestore& sav
     else if (saved.sortOrder == int(ProjectOrder::TimeStamp))
         window->setOrder(ProjectOrder::TimeStamp);
     window->TvUpdateRefresh();
+    if (!saved.outlineFile.isEmpty()) {
+        window->GoTvRefrItem();
+        if (window->TvDecode(saved.outlineFile) == OutlineLoad::Failed)
+            PlainMessage(QStringLiteral("Failed: refresh/autoloadoutline"));
+    }
     if (!saved.selectedProject.isEmpty()) window->selectName(saved.selectedProject);
     window->setDisplayMode(saved.sideUp >= 0 ? saved.sideUp : TProj::TreeMode);
     window->show();
@@ -983,8 +1208,11 @@ std::vector<ProjectWindowRecord> OpenProjectWindows(TDesktop& desktop)
         if (!window || data->hidden || data->unfreeable) continue;
         ProjectWindowRecord record;
         record.geometry = QRect(window->visiblePos(), window->size());
-        // Outline files come later: the outline is "New", which is never written.
-        record.outlineId = QStringLiteral("New");
+        record.outlineId = window->outlineId();
+        QPointer<TProj> w(window);
+        record.saveOutline = [w](const QString& path) {
+            return w && w->saveOutlineForLayout(path);
+        };
         record.filterTag = window->filterOn() ? window->filterTag() : QString();
         record.sortOrder = int(window->order());
         record.sideUp = window->displayMode();

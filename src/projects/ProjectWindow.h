@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cards/TowerCard.h"
+#include "projects/OutlineFile.h"
 #include "projects/ProjectRecords.h"
 #include "projects/TreeDragScroll.h"
 #include "session/ShellHooks.h"
@@ -93,6 +94,34 @@ public:
     void TvKeyDown(int key);
     QString outlineTitle() const;
 
+    // --- outline files and output ---
+    // The outline's name: "New" until a file names it.
+    QString outlineId() const { return outlineId_; }
+    QString outlineFilePath() const;
+    bool outlineLoaded() const { return outlineLoaded_; }
+    const OutlineRegistry& registry() const { return registry_; }
+    // The tree written to path; the registry follows. New.qbo is never written.
+    bool TvEncode(const QString& path);
+    // The file read into the tree; the outline takes the file's name.
+    OutlineLoad TvDecode(const QString& path);
+    // The automatic save to <OutlineID>.qbo in the outline folder.
+    bool saveOutline();
+    // The shutdown's save for the window layout; the window then leaves its file alone when it
+    // goes, so that one exit takes one backup.
+    bool saveOutlineForLayout(const QString& path);
+    // "GetOutline": a file chosen in the open dialog is loaded after a reset.
+    void GetOutline();
+    // "SaveOutline": saved under the name chosen in the save dialog, which the outline takes.
+    void GoTvEncode();
+    // "NilOutline": the selected node's subtree comes apart into top-level nodes.
+    void GoTvNilItem();
+    // "RefrOutline": the base tree again, outline "New".
+    void GoTvRefrItem();
+    // "PrintOutline": the document from the selected node down, opened when written.
+    QString GoTvPrintItemText();
+    // The whole tree expanded; the title's first child becomes the current project.
+    void expandAndSelect();
+
     // --- the hint line over the tree ---
     // " name |  category |  url" lower-cased; without the category while a filter is on.
     QString hintText(const ProjectRecord& project) const;
@@ -145,6 +174,12 @@ private:
     void selectCurrentNode();
     void treeDrop(QDropEvent* e);
     QString nodeName(QTreeWidgetItem* node) const;
+    // The tree as plain data; items[id] is the widget item of node id.
+    OutlineTree outlineModel(std::vector<QTreeWidgetItem*>& items) const;
+    void applyOutlineModel(const OutlineTree& model, std::vector<QTreeWidgetItem*>& items);
+    void setOutlineNames(const QString& path);
+    // A double click with [APPEARANCE] OutlineDblClick: the outline named after the project.
+    void markTimeOutline(const QString& project);
     void hideHint();
 
     std::vector<ProjectRecord> rows_;
@@ -169,6 +204,10 @@ private:
     QPoint cornerPress_;
     bool cornerPressed_ = false;
     bool framePressed_ = false;
+    QString outlineId_ = QStringLiteral("New");
+    OutlineRegistry registry_;
+    bool outlineLoaded_ = false;
+    bool savedForLayout_ = false;
 };
 
 // View > "&Project Window" (Ctrl+P): a new window in the first free of the 15 slots, placed by the

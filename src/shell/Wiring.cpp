@@ -46,6 +46,7 @@
 #include "projects/BrowserSetup.h"
 #include "projects/DropFiles.h"
 #include "projects/FileDrops.h"
+#include "projects/OutlinePrint.h"
 #include "projects/ProjectOrder.h"
 #include "projects/ProjectWindow.h"
 #include "search/FindHistory.h"
@@ -527,6 +528,11 @@ void wireProjectWindows(TBillBoard& window)
     layout.projectWindows = [] {
         TDesktop* d = TDesktop::current();
         return d ? OpenProjectWindows(*d) : std::vector<ProjectWindowRecord>();
+    };
+    // A printed outline: HTML in the program registered for it, text in the text viewer.
+    outlineHooks().openDocument = [](const QString& path, bool html) {
+        return html ? ShellAnyProgram(QStringLiteral("xdg-open"), path, TWState::wsNormalize)
+                    : ViewFile(path);
     };
 }
 

@@ -162,3 +162,19 @@ TEST(IniFile, AFileThatCannotBeReadIsNeverSavedOver)
     QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     EXPECT_EQ(readFile(path), QByteArray("[SYSTEM]\nQuiet=1\nMachineIndex=50\n"));
 }
+
+TEST(IniFile, ASectionWrittenInOnePassReadsAsKeyByKey)
+{
+    const std::vector<std::pair<QString, QString>> entries = {
+        {"One", "1"}, {"Two", "a\nb"}, {"one", "again"}, {"Three", ""}};
+    IniFile single, bulk;
+    single.writeString(QStringLiteral("S"), QStringLiteral("Kept"), QStringLiteral("x"));
+    bulk.writeString(QStringLiteral("S"), QStringLiteral("Kept"), QStringLiteral("x"));
+    for (const auto& [key, value] : entries) single.writeString(QStringLiteral("New"), key, value);
+    bulk.writeSection(QStringLiteral("New"), entries);
+    EXPECT_EQ(bulk.lines(), single.lines());
+    // Into a section that exists, key by key.
+    bulk.writeSection(QStringLiteral("s"), {{"kept", "y"}, {"Added", "z"}});
+    EXPECT_EQ(bulk.entries(QStringLiteral("S")),
+              (std::vector<std::pair<QString, QString>>{{"Kept", "y"}, {"Added", "z"}}));
+}

@@ -1,0 +1,155 @@
+#include "support/StoreFixture.h"
+
+#include "projects/OutlinePrint.h"
+#include "session/Session.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+using namespace qb;
+
+namespace {
+
+class OutlinePrintTest : public test::StoreFixture {
+protected:
+    void SetUp() override
+    {
+        StoreFixture::SetUp();
+        clock.set(QDateTime(QDate(2026, 3, 4), QTime(10, 20)));
+        out = path(QStringLiteral("outltxt"));
+        QDir().mkpath(out);
+    }
+
+    // The title with A (items) and B (no items), B holding C (items).
+    OutlineTree abc()
+    {
+        addProject(QStringLiteral("A"), -46000.1L);
+        addProject(QStringLiteral("B"), -46000.2L);
+        addProject(QStringLiteral("C"), -46000.3L);
+        addItem(-46100.1L, QStringLiteral("alpha <b>bold</b> Привет"), {}, {"A"});
+        addItem(-46100.2L, QStringLiteral("gamma"), {}, {"C"});
+        OutlineTree tree;
+        const int title = tree.add(QStringLiteral("[IDEAS]"));
+        tree.add(QStringLiteral("A"), title);
+        const int b = tree.add(QStringLiteral("B"), title);
+        tree.add(QStringLiteral("C"), b);
+        return tree;
+    }
+
+    QByteArray print(const OutlineTree& tree, int node, bool html, bool wash)
+    {
+        OutlinePrintOptions options;
+        options.html = html;
+        options.wash = wash;
+        options.when = clock.now();
+        const QString written = PrintOutlineDocument(
+            tree, node, OutlineNamesOf(QStringLiteral("ideas.qbo")), out, options);
+        EXPECT_EQ(written, OutlineOutputPath(out, QStringLiteral("ideas"), html));
+        QFile file(written);
+        file.open(QIODevice::ReadOnly);
+        return file.readAll();
+    }
+
+    static QString cleaned(const QString& itemText, bool html)
+    {
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        OutlinePrintOptions options;
+        options.html = html;
+        options.wash = true;
+        OutlineDocument document(buffer, options);
+        document.WriteItemText(itemText);
+        document.writeTail();
+        return QString::fromUtf8(buffer.data());
+    }
+
+    QString out;
+};
+
+TEST_F(OutlinePrintTest, NumbersSectionsBelowTheTitleAsTextAndHtml)
+{
+    const OutlineTree tree = abc();
+    const QString text = QString::fromUtf8(print(tree, tree.title(), false, false));
+    EXPECT_TRUE(QFile::exists(QDir(out).filePath(QStringLiteral("Outline IDEAS.txt"))));
+    EXPECT_TRUE(text.startsWith(QStringLiteral("[IDEAS]\r\n")));
+    const qsizetype a =
+        text.indexOf(QStringLiteral("\r\n1 A\r\n===\r\n\r\nalpha <b>bold</b> Привет"));
+    const qsizetype b = text.indexOf(
+        QStringLiteral("\r\n2 B\r\n===\r\n\r\n\r\n   --- No text in this section ---   \r\n"));
+    const qsizetype c = text.indexOf(QStringLiteral("\r\n2.1 C\r\n=====\r\n\r\ngamma\r\n\r\n"));
+    EXPECT_TRUE(a > 0 && b > a && c > b) << text.toStdString();
+    EXPECT_EQ(text.count(QStringLiteral("[IDEAS]")), 1);  // the title has no section
+
+    // HTML: UTF-8 declared and written; a "<" of an item stays as the user wrote it.
+    const QByteArray html = print(tree, tree.title(), true, false);
+    EXPECT_TRUE(html.contains("charset=utf-8"));
+    EXPECT_TRUE(html.contains("<title>[IDEAS]</title>"));
+    EXPECT_TRUE(html.contains("<H1>1 A</H1>\r\n\r\n<P>alpha <b>bold</b> \xd0\x9f\xd1\x80\xd0\xb8"));
+    EXPECT_TRUE(html.contains("<H1>2 B</H1>"));
+    EXPECT_TRUE(html.contains("<H2>2.1 C</H2>"));
+    EXPECT_TRUE(html.endsWith("</body>\r\n</html>\r\n"));
+
+    // Printed from B: B itself is numberless and, without items, has no section.
+    const QString fromB =
+        QString::fromUtf8(print(tree, tree.find(QStringLiteral("B")), false, false));
+    EXPECT_FALSE(fromB.contains(QStringLiteral("No text")));
+    EXPECT_TRUE(fromB.contains(QStringLiteral("\r\n1 C\r\n===\r\n")));
+}
+
+TEST_F(OutlinePrintTest, CleaningDropsLeadingNotesAndEmptyLinesAndJoinsFileParagraphs)
+{
+    EXPECT_EQ(cleaned(QStringLiteral("[note]  Sentence one.\n\n\n\n\nNext [kept] <part>"), false),
+              QStringLiteral("Sentence one.\r\n\r\nNext [kept] &lt;part&gt;\r\n\r\n"));
+    EXPECT_EQ(cleaned(QStringLiteral("  [a\nb"), true),
+              QStringLiteral("<P>b</P>\r\n\r\n</body>\r\n</html>\r\n"));
+
+    addProject(QStringLiteral("NOTES"), -46000.1L);
+    const QString attached = path(QStringLiteral("notes.TXT"));
+    QFile file(attached);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("  line one\r\nline  two\r\n\r\n\r\npara two\n");
+    file.close();
+    exec(QStringLiteral("UPDATE PROJECT SET URL = ?1 WHERE Project = 'NOTES'"), {attached});
+    OutlineTree tree;
+    const int title = tree.add(QStringLiteral("[IDEAS]"));
+    tree.add(QStringLiteral("NOTES"), title);
+    const QString text = QString::fromUtf8(print(tree, title, false, true));
+    EXPECT_TRUE(text.contains(QStringLiteral("1 NOTES\r\n=======\r\n\r\n[File = ") + attached +
+                              QStringLiteral("]\r\n\r\nline one line two\r\n\r\npara two\r\n\r\n")))
+        << text.toStdString();
+}
+
+TEST_F(OutlinePrintTest, LongSectionsAreNeverCutShort)
+{
+    addProject(QStringLiteral("BIG"), -46000.1L);
+    // More than 200 rows and more than 255,900 characters.
+    const QString filler(1300, QLatin1Char('x'));
+    exec(QStringLiteral("BEGIN"));
+    for (int i = 0; i < 210; ++i)
+        addItem(-46100.0L - i / 1000.0L, QStringLiteral("item%1 ").arg(i) + filler, {}, {"BIG"});
+    exec(QStringLiteral("COMMIT"));
+    OutlineTree tree;
+    const int title = tree.add(QStringLiteral("[IDEAS]"));
+    tree.add(QStringLiteral("BIG"), title);
+    const QString text = QString::fromUtf8(print(tree, title, false, false));
+    EXPECT_TRUE(text.contains(QStringLiteral("item0 ")));
+    EXPECT_TRUE(text.contains(QStringLiteral("item209 ")));
+    EXPECT_EQ(text.count(filler), 210);
+}
+
+TEST_F(OutlinePrintTest, FileInUseStopsBeforeWriting)
+{
+    const OutlineTree tree = abc();
+    // A folder of the document's name cannot be removed as a file.
+    QDir().mkpath(QDir(out).filePath(QStringLiteral("Outline IDEAS.txt/x")));
+    messenger.expect(QStringLiteral("Outline IDEAS.txt is in use"));
+    OutlinePrintOptions options;
+    EXPECT_TRUE(PrintOutlineDocument(tree, tree.title(),
+                                     OutlineNamesOf(QStringLiteral("ideas.qbo")), out, options)
+                    .isEmpty());
+}
+
+}  // namespace

@@ -181,7 +181,12 @@ bool OfferBackupBeforeEmptying()
         !AskYesDefault(QStringLiteral("Very last warning: OK to delete all data in the data base?"),
                        kHelpClear))
         return false;
-    if (!session().store.isOpen()) return true;
+    return BackupBeforeEmptying();
+}
+
+bool BackupBeforeEmptying()
+{
+    if (!session().store.isOpen() || StoreItemCount() == 0) return true;
     // The layout is saved while the windows are still there; the caller restores it.
     DesktopHooks& hooks = session().hooks;
     hooks.commit();

@@ -20,6 +20,8 @@ int StoreItemCount();
 // desktop cleared for the package. False when a warning was answered No or a named backup
 // failed: nothing may then be emptied. An empty store gives true at once, asking nothing.
 bool OfferBackupBeforeEmptying();
+// The backup part of that offer alone, for a caller that asked its own warnings (the restore).
+bool BackupBeforeEmptying();
 
 enum class ClearWay { Delete, Unpack };
 // The deletion itself, no questions: every table of TablesEmptiedByClearAll emptied in one

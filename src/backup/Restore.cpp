@@ -462,6 +462,12 @@ RestoreRun RunPackageImport(const RestoreRequest& request)
             return run;
         }
     }
+    // Without questions (the CLI took --yes) the backup before the emptying is still made.
+    if (!request.ask && run.mode == RestoreMode::Restore && itemCount() > 0 &&
+        restoreHooks().offerBackup && !restoreHooks().offerBackup()) {
+        run.outcome = RestoreOutcome::Declined;
+        return run;
+    }
     if (import.oldForm()) PlainMessage(QStringLiteral("OBSOLETE CODE 25146"));
     s.messenger().setWaitCursor(true);
     run.result = import.apply(run.mode, request.progress);

@@ -545,8 +545,8 @@ void wireRestoreCommands(TBillBoard& window)
                            [guarded] { RestoreFromFileClick(guarded.data()); });
     window.commands().bind(name(cmd::AddAnotherDatabase),
                            [guarded] { AddAnotherDatabaseClick(guarded.data()); });
-    // A restore empties the store: Clear All Data's warnings and backup offer come first.
-    restoreHooks().offerBackup = [] { return OfferBackupBeforeEmptying(); };
+    // A restore empties the store: after its warnings, the backup offer of Clear All Data.
+    restoreHooks().offerBackup = [] { return BackupBeforeEmptying(); };
 }
 
 }  // namespace

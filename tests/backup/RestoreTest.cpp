@@ -1,8 +1,10 @@
 // Restore and merge of a package: word renumbering, the cases of one transaction, and hostile
 // packages that must change nothing.
 
+#include "backup/Maintenance.h"
 #include "backup/Restore.h"
 
+#include "session/ExecFile.h"
 #include "session/Session.h"
 #include "support/StoreFixture.h"
 
@@ -186,17 +188,18 @@ TEST_F(RestoreTest, TheRestoreAsksEverythingBeforeItEmptiesTheStore)
     test::PackageSource& src = source();
     src.exec(QStringLiteral("INSERT INTO WORD VALUES ('new', 4, -1, 1, -1)"));
     const QString zip = src.zip(zipPath(QStringLiteral("ask.zip")));
-    int backups = 0;
-    restoreHooks().offerBackup = [&] {
-        ++backups;
-        return true;
-    };
-    // Yes to the erase question and to Clear All Data's two, then No to the last one.
+    // The offer the program binds: Clear All Data's backup, its warnings asked once.
+    restoreHooks().offerBackup = [] { return BackupBeforeEmptying(); };
+    TExecFile::setPeriodScale(0.01);
+    // Yes to the erase question and to Clear All Data's two, a name for the backup, then No to
+    // the last one.
     for (int i = 0; i < 3; ++i) messenger.answer(MessageButton::Yes);
+    messenger.answer(MessageButton::Ok, QStringLiteral("before"));
     messenger.answer(MessageButton::No);
     RestoreRun run = RunPackageImport({zip, RestoreMode::Restore, true, {}});
+    TExecFile::setPeriodScale(1.0);
     EXPECT_EQ(run.outcome, RestoreOutcome::Declined);
-    EXPECT_EQ(backups, 1);
+    EXPECT_TRUE(QFileInfo::exists(path(QStringLiteral("before.zip"))));
     EXPECT_EQ(storeRows(), before);
 
     // Declining Clear All Data's questions keeps the store and merges.
@@ -248,6 +251,7 @@ TEST_F(RestoreTest, ANameWithoutZipAndASelfExtractingPackageAreRefused)
 TEST_F(RestoreTest, TheCliRestoresOnlyWithYesAndPrintsTheCounts)
 {
     addWord(1, QStringLiteral("mine"));
+    addItem(-46000.5L, QStringLiteral("kept in the backup"), {{-45000.0L, 1}});
     test::PackageSource& src = source();
     src.exec(
         QStringLiteral("INSERT INTO WORD VALUES ('tree', 4, -1, 1, -1), ('mine', 9, -1, 1, "
@@ -272,6 +276,10 @@ TEST_F(RestoreTest, TheCliRestoresOnlyWithYesAndPrintsTheCounts)
         << err.toStdString();
     EXPECT_EQ(rows(QStringLiteral("SELECT Word, WNo FROM WORD ORDER BY WNo")),
               (QStringList{"tree|1", "mine|2"}));
+    // The store held an item: it was packed before the restore emptied it.
+    QStringList packages = QDir(dir()).entryList({QStringLiteral("*.zip")});
+    packages.removeAll(QStringLiteral("cleandata.zip"));
+    EXPECT_EQ(packages.size(), 1) << packages.join(' ').toStdString();
     EXPECT_EQ(runCli({QStringLiteral("--dir"), dir(), QStringLiteral("merge"),
                       path(QStringLiteral("ITEM.DB"))},
                      &out, &err),

@@ -1,5 +1,6 @@
 #include "app/cli/CliCommand.h"
 
+#include "backup/Maintenance.h"
 #include "backup/Restore.h"
 
 #include <QFileInfo>
@@ -16,9 +17,10 @@ void print(const QString& text) { std::fputs(text.toUtf8().constData(), stdout);
 int runImport(Context& context, RestoreMode mode)
 {
     QStringList args = context.args;
+    const bool noBackup = takeFlag(args, QStringLiteral("--no-backup"));
     takeEndOfOptions(args);
     if (args.size() != 1) {
-        std::fputs(mode == RestoreMode::Restore ? "usage: restore PACKAGE --yes\n"
+        std::fputs(mode == RestoreMode::Restore ? "usage: restore PACKAGE --yes [--no-backup]\n"
                                                 : "usage: merge PACKAGE\n",
                    stderr);
         return kUsage;
@@ -33,6 +35,8 @@ int runImport(Context& context, RestoreMode mode)
                       QStringLiteral("PRJORDR"), QStringLiteral("SCHED")}))
         return kFailed;
     const QString path = QFileInfo(args.first()).absoluteFilePath();
+    // As clear-all: a store that holds items is backed up before a restore empties it.
+    if (!noBackup) restoreHooks().offerBackup = [] { return BackupBeforeEmptying(); };
     const RestoreRun run = RunPackageImport({path, mode, false, {}});
     if (run.outcome != RestoreOutcome::Done) return kFailed;
     print(run.result.summary() + QLatin1Char('\n'));
@@ -44,8 +48,9 @@ int runMerge(Context& context) { return runImport(context, RestoreMode::Merge); 
 
 const Registration restoreCommand{
     {QStringLiteral("restore"),
-     QStringLiteral("restore PACKAGE --yes   empty the store and bring the package in"), true,
-     runRestore}};
+     QStringLiteral("restore PACKAGE --yes [--no-backup]   back up and empty the store, then bring "
+                    "the package in"),
+     true, runRestore}};
 const Registration mergeCommand{
     {QStringLiteral("merge"),
      QStringLiteral("merge PACKAGE   bring the package in beside the store, words renumbered"),

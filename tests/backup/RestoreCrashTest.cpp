@@ -12,8 +12,8 @@
 #include "store/Schema.h"
 #include "support/StoreFixture.h"
 
-#include "CountingVfs.h"
 #include "RestoreSupport.h"
+#include "support/CountingVfs.h"
 
 #include <gtest/gtest.h>
 

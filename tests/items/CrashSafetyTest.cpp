@@ -15,25 +15,21 @@
 #include "session/Session.h"
 #include "store/Schema.h"
 #include "store/Store.h"
+#include "support/CountingVfs.h"
 #include "support/ScriptedMessenger.h"
 
 #include "ItemsFixture.h"
 
 #include <gtest/gtest.h>
 
-#include <sqlite3.h>
-
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 
-#include <unistd.h>
-#include <csignal>
 #include <memory>
 
 using namespace qb;
@@ -103,142 +99,6 @@ std::vector<std::unique_ptr<CardData>> changeSet()
 }
 
 const QDateTime kClockStart(QDate(2026, 12, 8), QTime(14, 35, 7));
-
-// ---- a pass-through file layer that can kill the process at the Nth operation ----------------
-
-struct CountingFile {
-    sqlite3_file base;
-    sqlite3_file* real;
-    const char* name;  // SQLite keeps it valid while the file is open
-};
-
-sqlite3_vfs* g_realVfs = nullptr;
-long g_operations = 0;
-long g_killAt = 0;
-bool g_counting = false;
-
-bool g_trace = false;
-
-void operation(const char* what, const char* name)
-{
-    if (!g_counting) return;
-    if (g_trace)
-        std::printf("op %ld %s %s\n", g_operations + 1, what,
-                    QFileInfo(QString::fromUtf8(name)).fileName().toUtf8().constData());
-    if (++g_operations == g_killAt) ::kill(::getpid(), SIGKILL);
-}
-
-sqlite3_file* real(sqlite3_file* f) { return reinterpret_cast<CountingFile*>(f)->real; }
-
-int fileClose(sqlite3_file* f) { return real(f)->pMethods->xClose(real(f)); }
-int fileRead(sqlite3_file* f, void* buffer, int amount, sqlite3_int64 offset)
-{
-    return real(f)->pMethods->xRead(real(f), buffer, amount, offset);
-}
-int fileWrite(sqlite3_file* f, const void* buffer, int amount, sqlite3_int64 offset)
-{
-    operation("write", reinterpret_cast<CountingFile*>(f)->name);
-    return real(f)->pMethods->xWrite(real(f), buffer, amount, offset);
-}
-int fileTruncate(sqlite3_file* f, sqlite3_int64 size)
-{
-    operation("truncate", reinterpret_cast<CountingFile*>(f)->name);
-    return real(f)->pMethods->xTruncate(real(f), size);
-}
-int fileSync(sqlite3_file* f, int flags)
-{
-    operation("sync", reinterpret_cast<CountingFile*>(f)->name);
-    return real(f)->pMethods->xSync(real(f), flags);
-}
-int fileSize(sqlite3_file* f, sqlite3_int64* size)
-{
-    return real(f)->pMethods->xFileSize(real(f), size);
-}
-int fileLock(sqlite3_file* f, int level) { return real(f)->pMethods->xLock(real(f), level); }
-int fileUnlock(sqlite3_file* f, int level) { return real(f)->pMethods->xUnlock(real(f), level); }
-int fileCheckReserved(sqlite3_file* f, int* out)
-{
-    return real(f)->pMethods->xCheckReservedLock(real(f), out);
-}
-int fileControl(sqlite3_file* f, int op, void* arg)
-{
-    return real(f)->pMethods->xFileControl(real(f), op, arg);
-}
-int fileSectorSize(sqlite3_file* f) { return real(f)->pMethods->xSectorSize(real(f)); }
-int fileDevice(sqlite3_file* f) { return real(f)->pMethods->xDeviceCharacteristics(real(f)); }
-
-const sqlite3_io_methods kCountingMethods = {
-    1,        fileClose,  fileRead,          fileWrite,   fileTruncate,   fileSync,   fileSize,
-    fileLock, fileUnlock, fileCheckReserved, fileControl, fileSectorSize, fileDevice,
-};
-
-int vfsOpen(sqlite3_vfs*, const char* name, sqlite3_file* file, int flags, int* outFlags)
-{
-    auto* counting = reinterpret_cast<CountingFile*>(file);
-    counting->real = reinterpret_cast<sqlite3_file*>(counting + 1);
-    counting->name = name ? name : "";
-    int rc = g_realVfs->xOpen(g_realVfs, name, counting->real, flags, outFlags);
-    counting->base.pMethods = counting->real->pMethods ? &kCountingMethods : nullptr;
-    return rc;
-}
-int vfsDelete(sqlite3_vfs*, const char* name, int syncDir)
-{
-    operation("delete", name);
-    return g_realVfs->xDelete(g_realVfs, name, syncDir);
-}
-int vfsAccess(sqlite3_vfs*, const char* name, int flags, int* out)
-{
-    return g_realVfs->xAccess(g_realVfs, name, flags, out);
-}
-int vfsFullPath(sqlite3_vfs*, const char* name, int n, char* out)
-{
-    return g_realVfs->xFullPathname(g_realVfs, name, n, out);
-}
-void* vfsDlOpen(sqlite3_vfs*, const char* name) { return g_realVfs->xDlOpen(g_realVfs, name); }
-void vfsDlError(sqlite3_vfs*, int n, char* out) { g_realVfs->xDlError(g_realVfs, n, out); }
-void (*vfsDlSym(sqlite3_vfs*, void* handle, const char* symbol))(void)
-{
-    return g_realVfs->xDlSym(g_realVfs, handle, symbol);
-}
-void vfsDlClose(sqlite3_vfs*, void* handle) { g_realVfs->xDlClose(g_realVfs, handle); }
-int vfsRandomness(sqlite3_vfs*, int n, char* out)
-{
-    return g_realVfs->xRandomness(g_realVfs, n, out);
-}
-int vfsSleep(sqlite3_vfs*, int us) { return g_realVfs->xSleep(g_realVfs, us); }
-int vfsCurrentTime(sqlite3_vfs*, double* out) { return g_realVfs->xCurrentTime(g_realVfs, out); }
-int vfsLastError(sqlite3_vfs*, int n, char* out)
-{
-    return g_realVfs->xGetLastError(g_realVfs, n, out);
-}
-int vfsCurrentTime64(sqlite3_vfs*, sqlite3_int64* out)
-{
-    return g_realVfs->xCurrentTimeInt64(g_realVfs, out);
-}
-
-void installCountingVfs()
-{
-    static sqlite3_vfs vfs;
-    g_realVfs = sqlite3_vfs_find(nullptr);
-    vfs.iVersion = 2;
-    vfs.szOsFile = int(sizeof(CountingFile)) + g_realVfs->szOsFile;
-    vfs.mxPathname = g_realVfs->mxPathname;
-    vfs.zName = "counting";
-    vfs.xOpen = vfsOpen;
-    vfs.xDelete = vfsDelete;
-    vfs.xAccess = vfsAccess;
-    vfs.xFullPathname = vfsFullPath;
-    vfs.xDlOpen = vfsDlOpen;
-    vfs.xDlError = vfsDlError;
-    vfs.xDlSym = vfsDlSym;
-    vfs.xDlClose = vfsDlClose;
-    vfs.xRandomness = vfsRandomness;
-    vfs.xSleep = vfsSleep;
-    vfs.xCurrentTime = vfsCurrentTime;
-    vfs.xGetLastError = vfsLastError;
-    vfs.xCurrentTimeInt64 = vfsCurrentTime64;
-    sqlite3_vfs_register(&vfs, 1);
-}
 
 // ---- the parent's view of a store -------------------------------------------------------------
 
@@ -388,9 +248,8 @@ TEST(CommitCrashChild, DISABLED_CommitsTheChangeSet)
 {
     const QString dir = qEnvironmentVariable("QB_CRASH_DIR");
     ASSERT_FALSE(dir.isEmpty());
-    g_killAt = qEnvironmentVariable("QB_CRASH_AT").toLong();
-    g_trace = qEnvironmentVariableIsSet("QB_CRASH_TRACE");
-    installCountingVfs();
+    test::installCountingVfs(qEnvironmentVariable("QB_CRASH_AT").toLong(),
+                             qEnvironmentVariableIsSet("QB_CRASH_TRACE"));
 
     static FakeClock clock(kClockStart);
     static test::ScriptedMessenger messenger;
@@ -407,13 +266,13 @@ TEST(CommitCrashChild, DISABLED_CommitsTheChangeSet)
     for (auto& c : cards) order.push_back(c.get());
     std::printf("COMMITTING\n");
     std::fflush(stdout);
-    g_counting = true;
+    test::setCounting(true);
     CommitResult result = CommitCards(order);
-    g_counting = false;
+    test::setCounting(false);
     EXPECT_TRUE(result.committed);
     EXPECT_TRUE(result.failed.empty());
     s.store.close();
-    std::printf("OPERATIONS=%ld\n", g_operations);
+    std::printf("OPERATIONS=%ld\n", test::countedOperations());
     std::fflush(stdout);
 }
 

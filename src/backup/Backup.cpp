@@ -200,8 +200,9 @@ QString MakeBackupPackage(const QString& name, const QString& batchFile)
     }
     // zip writes into a temporary file beside the package and renames it when complete, so the
     // package appears whole or not at all.
-    // The batch files are written at every start; a store only the CLI has used lacks them.
-    if (!files::exists(dir, batchFile)) WriteBatchFiles(dir);
+    // The batch files are written at every start, and again here: a store only the CLI has used
+    // lacks them, and one left by an older version or edited by hand must not be what runs.
+    WriteBatchFiles(dir);
     const QString script = files::resolve(dir, batchFile);
     if (QStandardPaths::findExecutable(QStringLiteral("zip")).isEmpty() ||
         !QFileInfo(script).isFile()) {

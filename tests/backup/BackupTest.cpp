@@ -135,6 +135,11 @@ TEST_F(Backup, PackageHoldsExactlyTheTableFilesAndTheSameMinuteReplacesIt)
 
     addItem(-46000.2, QStringLiteral("second"));
     clock.advanceMs(20000);
+    // A batch file left by an older version, or edited by hand, is written anew before it runs.
+    QFile stale(sub("export.sh"));
+    ASSERT_TRUE(stale.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    stale.write("#!/bin/sh\nexit 3\n");
+    stale.close();
     messenger.answer(MessageButton::Ok);
     ASSERT_EQ(Backtofile(QStringLiteral("export.sh"), QString()), package);
     EXPECT_EQ(packedItems(package), (QStringList{"second", "first"}));

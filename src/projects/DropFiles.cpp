@@ -21,7 +21,10 @@ std::optional<DroppedFile> LastDroppedFile(const QStringList& paths)
     const QString& name = file.fileName;
     if (name.size() >= 4 && name.at(name.size() - 4) == QLatin1Char('.'))
         file.extension = name.right(3).toUpper();
-    file.baseName = name.left(qMax(0, int(name.size()) - 4)).toUpper();
+    // The name without its extension, whatever its length ("plan.md" offers PLAN, "README"
+    // stays whole).
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    file.baseName = (dot > 0 ? name.left(dot) : name).toUpper();
     return file;
 }
 

@@ -34,8 +34,11 @@ TEST_F(DropFiles, OnlyTheLastFileCountsAndItsNameGivesExtensionAndBaseName)
     EXPECT_EQ(file->path, QStringLiteral("/b/Notes.v2.txt"));
     EXPECT_EQ(file->extension, QStringLiteral("TXT"));
     EXPECT_EQ(file->baseName, QStringLiteral("NOTES.V2"));
-    // No dot before the last three characters: no extension.
+    // No dot before the last three characters: no extension; the base name is still the name
+    // without whatever extension it has.
     EXPECT_EQ(LastDroppedFile({QStringLiteral("/c/README")})->extension, QString());
+    EXPECT_EQ(LastDroppedFile({QStringLiteral("/c/README")})->baseName, QStringLiteral("README"));
+    EXPECT_EQ(LastDroppedFile({QStringLiteral("/c/plan.md")})->baseName, QStringLiteral("PLAN"));
     EXPECT_FALSE(LastDroppedFile({}));
 }
 

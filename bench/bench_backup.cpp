@@ -4,7 +4,6 @@
 #include "SyntheticStore.h"
 #include "backup/Backup.h"
 #include "platform/FileNames.h"
-#include "session/ExecFile.h"
 #include "session/Session.h"
 
 #include <QCoreApplication>
@@ -67,9 +66,8 @@ int main(int argc, char** argv)
     qb::bench::RecordingMessenger messenger;
     if (!qb::bench::openStore(dir, messenger)) return 1;
     qb::WriteBatchFiles(dir);
-    // The runner looks for the package every 3.6 s, at most 20 times; measured here is the
-    // work, looked for every 0.72 s (at most 14.4 s), not the wait for the next look.
-    qb::TExecFile::setPeriodScale(0.2);
+    // The runner's periods stay as the program has them (3.6 s, 20 times): the wait ends when
+    // the package is there, so the figure is what a user waits.
 
     const QString ours = qb::BackupPackagePath(QStringLiteral("benchpkg"));
     const QString plain = QDir(dir).filePath(QStringLiteral("benchplain.zip"));

@@ -233,6 +233,8 @@ QString MakeBackupPackage(const QString& name, const QString& batchFile)
     runner.InfoText = QStringLiteral("Making a backup file (zip-file)");
     runner.EscInfoText = QStringLiteral("External program execution was terminated by user.");
     runner.IsDoneTest = [package] { return VerifyNewBupZip(package); };
+    // zip renames its finished work into place: the package is whole once it is there.
+    runner.IsDoneQuickly = [package] { return QFileInfo(package).isFile(); };
     runner.IsAnulledByCaller = GeneralDoNotAnulByEsc;
     runner.FileName = QStringLiteral("/bin/sh");
     runner.FilePath = dir;

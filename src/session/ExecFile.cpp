@@ -301,6 +301,9 @@ void TExecFile::waitForResult()
         });
         period.start();
         cancelPoll.setInterval(kCancelPollMs);
+        QObject::connect(&cancelPoll, &QTimer::timeout, &cancelPoll, [this] {
+            if (IsDoneQuickly && IsDoneQuickly()) done_ = true;
+        });
         cancelPoll.start();
     }
 

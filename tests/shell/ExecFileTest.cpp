@@ -160,6 +160,20 @@ TEST_F(ExecFile, WaitEndsDoneWhenTheProgramProducesItsFileAndEventsRunMeanwhile)
     EXPECT_GT(ticks, 2) << "other timers kept running during the wait";
 }
 
+// A result that appears whole ends the wait when it is there, not at the next period.
+TEST_F(ExecFile, AQuickTestEndsTheWaitBeforeThePeriodIsOver)
+{
+    TExecFile::setPeriodScale(1.0);
+    QString flag = file(QStringLiteral("quick.flag"));
+    TExecFile runner = waitingRunner(QStringLiteral("--create quick.flag --after 50"), flag);
+    ASSERT_TRUE(runner.setWaitPeriodLength(10000));
+    runner.IsDoneQuickly = [flag] { return QFileInfo::exists(flag); };
+    EXPECT_TRUE(runner.Execute());
+    EXPECT_TRUE(runner.done());
+    EXPECT_EQ(runner.periodsElapsed(), 0);
+    EXPECT_TRUE(acting.plain.empty()) << plain().join(QLatin1Char('|')).toStdString();
+}
+
 TEST_F(ExecFile, TimeOutAsksTheUserAndTheFinalTestDecides)
 {
     QString flag = file(QStringLiteral("never.flag"));

@@ -87,6 +87,8 @@ public:
     // Called by the collection just before the card is freed; false keeps the card, which then
     // becomes Unfreeable.
     virtual bool PrepareFree() { return true; }
+    // The card's data was changed from outside the widget: show it again.
+    virtual void DataChanged() {}
 
     // The move step with auto-scrolling, while a move is in progress.
     void CardMouseMove(QPoint global);

@@ -40,6 +40,9 @@ public:
     // After "All Cards": the desktop takes input again, the desktop image goes, the wallpaper
     // shows when one is set.
     virtual void allCardsCleared() {}
+    // The card's data was changed from outside its widget (every desktop item linked to a
+    // project at once): the widget shows it again.
+    virtual void cardDataChanged(CardData&) {}
 };
 
 // The desktop of the running program; null in the CLI and in tests without one.

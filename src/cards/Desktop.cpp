@@ -197,6 +197,11 @@ void TDesktop::refreshFoundItem(CardData& data, int color)
         card->setCardColor(color);
 }
 
+void TDesktop::cardDataChanged(CardData& data)
+{
+    if (TBasPanel* card = cardOf(&data)) card->DataChanged();
+}
+
 void TDesktop::focusAway()
 {
     if (focusSink_) {

@@ -97,6 +97,7 @@ public:
     void moveCard(CardData& card, QPoint pos) override;
     void bringToFront(CardData& card) override;
     void refreshFoundItem(CardData& card, int color) override;
+    void cardDataChanged(CardData& card) override;
     void focusAway() override;
     void processEvents() override;
     void redrawMap() override;

@@ -215,6 +215,7 @@ public:
     void ApplyColor() override;
     bool CanHide() const override;
     bool IsEmpty() const override;
+    void DataChanged() override { refreshLists(); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override;

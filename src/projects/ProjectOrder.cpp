@@ -151,6 +151,7 @@ bool CollectDesk(CardHost& host, const QString& project)
         auto* item = dynamic_cast<ItemCardData*>(card);
         if (!item || item->hidden) continue;
         AddProjectUpdate(*item, project, base);
+        host.cardDataChanged(*item);
     }
     const bool saved = SaveProjectOrder(project, [&host] { return commitHost(host); });
     if (AskYesDefault(QString::fromLatin1(om::kClearQuestion), kHelp))
@@ -167,7 +168,10 @@ int ReverseCollectDesk(CardHost& host, const QString& project)
     for (CardData* card : host.cards()) {
         auto* item = dynamic_cast<ItemCardData*>(card);
         if (!item || item->hidden) continue;
-        if (RemoveProject(*item, item->projects.lastIndexOf(name))) ++unlinked;
+        if (RemoveProject(*item, item->projects.lastIndexOf(name))) {
+            ++unlinked;
+            host.cardDataChanged(*item);
+        }
     }
     GarbageCollect(host, false);
     return unlinked;

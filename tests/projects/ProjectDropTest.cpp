@@ -2,6 +2,7 @@
 
 #include "desktop/DesktopDrop.h"
 #include "dictionary/Words.h"
+#include "items/ItemCard.h"
 #include "projects/ProjectOrder.h"
 
 #include <gtest/gtest.h>
@@ -59,6 +60,19 @@ TEST_F(ProjectDrop, ReverseCollectDeskUnlinksTheProjectFromThePlacedItems)
 
     EXPECT_EQ(ReverseCollectDesk(*desktop, QStringLiteral("GARDEN")), 2);
     EXPECT_EQ(itemCards().size(), 2u);
+    // The cards' project lists show the change at once, and so does the collection back.
+    const auto showing = [this](const QString& project) {
+        int n = 0;
+        for (TItem* card : itemCards())
+            n += int(card->urlList()->findItems(project, Qt::MatchExactly).size());
+        return n;
+    };
+    EXPECT_EQ(showing(QStringLiteral("GARDEN")), 0);
+    EXPECT_EQ(showing(QStringLiteral("OTHER")), 1);
+    messenger.answer(MessageButton::No);  // keep the cards on the desktop
+    EXPECT_TRUE(CollectDesk(*desktop, QStringLiteral("GARDEN")));
+    EXPECT_EQ(showing(QStringLiteral("GARDEN")), 2);
+    EXPECT_EQ(ReverseCollectDesk(*desktop, QStringLiteral("GARDEN")), 2);
     // The links go with the next commit.
     session().hooks.commit();
     EXPECT_EQ(rows(QStringLiteral("SELECT IT, Project FROM ITEMURL ORDER BY IT")),

@@ -3,6 +3,7 @@
 #include "dictionary/DictionaryState.h"
 #include "dictionary/DictionaryTypes.h"
 #include "dictionary/Words.h"
+#include "platform/Sqlite.h"
 #include "session/Session.h"
 
 #include <QLocale>
@@ -20,8 +21,8 @@ std::vector<NewWordCheck::Match> matches(const QString& table, const QString& or
                                          const QString& text, bool anywhere)
 {
     QString head = anywhere ? QStringLiteral("%") : QString();
-    QString asTyped = head + likeEscaped(text) + QStringLiteral("%");
-    QString lower = head + likeEscaped(QLocale().toLower(text)) + QStringLiteral("%");
+    QString asTyped = head + sql::likeLiteral(text) + QStringLiteral("%");
+    QString lower = head + sql::likeLiteral(QLocale().toLower(text)) + QStringLiteral("%");
     sql::Statement st(session().store.db(),
                       QStringLiteral("SELECT Word, WNo FROM %1 WHERE Word LIKE ?1 ESCAPE '\\' "
                                      "OR Word LIKE ?2 ESCAPE '\\' ORDER BY %2")

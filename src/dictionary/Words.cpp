@@ -8,6 +8,7 @@
 #include "floor/Messages.h"
 #include "platform/Clock.h"
 #include "platform/Dates.h"
+#include "platform/Sqlite.h"
 #include "session/Session.h"
 #include "store/Schema.h"
 
@@ -104,18 +105,6 @@ QString leftCharacters(const QString& text, int n)
 }
 
 }  // namespace
-
-QString likeEscaped(const QString& text)
-{
-    QString out;
-    out.reserve(text.size());
-    for (QChar c : text) {
-        if (c == QLatin1Char('\\') || c == QLatin1Char('%') || c == QLatin1Char('_'))
-            out += QLatin1Char('\\');
-        out += c;
-    }
-    return out;
-}
 
 int CreateWord(const QString& text)
 {
@@ -436,9 +425,9 @@ QString FindViaInflections(DictionaryWindowHost* window, const QString& text, bo
         return addMissingWord(QLatin1Char('"') + text + QStringLiteral("\"  not found - Add word"),
                               QStringLiteral("d592b"), text);
     if (searched.isEmpty()) return {};
-    QString pattern = QStringLiteral("%") + likeEscaped(searched) + QStringLiteral("%");
+    QString pattern = QStringLiteral("%") + sql::likeLiteral(searched) + QStringLiteral("%");
     QString lowerPattern =
-        QStringLiteral("%") + likeEscaped(lowerWord(searched)) + QStringLiteral("%");
+        QStringLiteral("%") + sql::likeLiteral(lowerWord(searched)) + QStringLiteral("%");
     std::vector<FormHit> hits =
         formHits(QStringLiteral("d1.Word LIKE ?1 ESCAPE '\\' OR d1.Word LIKE ?2 ESCAPE '\\'"),
                  pattern, lowerPattern);

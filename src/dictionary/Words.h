@@ -12,9 +12,6 @@ namespace qb {
 class DictionaryBrowser;
 class DictionaryWindowHost;
 
-// A LIKE pattern that matches text literally: "%", "_" and "\" are escaped for ESCAPE '\'.
-QString likeEscaped(const QString& text);
-
 // Appends a word: number one above the highest in WORD (1 in an empty dictionary), WTS from
 // GetQBTS, the text in lower case, and its INFLEC self-form. Returns the number, -1 on failure.
 // The text becomes the last new word.

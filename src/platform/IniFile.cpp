@@ -171,17 +171,7 @@ bool IniFile::hasSection(const QString& section) const
 QStringList IniFile::keys(const QString& section) const
 {
     QStringList result;
-    bool inSection = false;
-    for (const QString& line : lines_) {
-        QString name;
-        if (sectionNameOf(line, &name)) {
-            if (inSection) break;
-            inSection = name.compare(section, Qt::CaseInsensitive) == 0;
-            continue;
-        }
-        QString k;
-        if (inSection && keyOf(line, &k, nullptr)) result << k;
-    }
+    for (const auto& entry : entries(section)) result << entry.first;
     return result;
 }
 

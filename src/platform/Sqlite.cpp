@@ -372,6 +372,18 @@ QString quoteIdentifier(const QString& name)
     return QLatin1Char('"') + quoted + QLatin1Char('"');
 }
 
+QString likeLiteral(const QString& text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (QChar c : text) {
+        if (c == QLatin1Char('\\') || c == QLatin1Char('%') || c == QLatin1Char('_'))
+            out += QLatin1Char('\\');
+        out += c;
+    }
+    return out;
+}
+
 QString sqliteVersion() { return QString::fromLatin1(sqlite3_libversion()); }
 
 }  // namespace qb::sql

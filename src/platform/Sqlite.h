@@ -182,6 +182,9 @@ private:
 // Quotes an identifier for use in schema statements made from fixed names.
 QString quoteIdentifier(const QString& name);
 
+// A LIKE pattern that matches text literally: "%", "_" and "\" are escaped for ESCAPE '\'.
+QString likeLiteral(const QString& text);
+
 QString sqliteVersion();
 
 }  // namespace qb::sql

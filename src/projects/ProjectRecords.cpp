@@ -93,18 +93,6 @@ void SetCurrentProject(const QString& name)
     projectState().current = name.left(kProjectSharedLength);
 }
 
-QString LikeLiteral(const QString& text)
-{
-    QString out;
-    out.reserve(text.size());
-    for (QChar c : text) {
-        if (c == QLatin1Char('\\') || c == QLatin1Char('%') || c == QLatin1Char('_'))
-            out += QLatin1Char('\\');
-        out += c;
-    }
-    return out;
-}
-
 std::optional<ProjectRecord> FindProject(const QString& name, QString* error)
 {
     sql::Statement st(db(),
@@ -117,13 +105,13 @@ std::optional<ProjectRecord> FindProject(const QString& name, QString* error)
 
 std::vector<ProjectRecord> ProjectsStartingWith(const QString& text, QString* error)
 {
-    return projectsLike(LikeLiteral(text.trimmed().toUpper()) + QLatin1Char('%'), error);
+    return projectsLike(sql::likeLiteral(text.trimmed().toUpper()) + QLatin1Char('%'), error);
 }
 
 std::vector<ProjectRecord> ProjectsContaining(const QString& text, QString* error)
 {
-    return projectsLike(QLatin1Char('%') + LikeLiteral(text.trimmed().toUpper()) + QLatin1Char('%'),
-                        error);
+    return projectsLike(
+        QLatin1Char('%') + sql::likeLiteral(text.trimmed().toUpper()) + QLatin1Char('%'), error);
 }
 
 std::optional<Timestamp> CreateProject(const QString& typed, const QString& tag, const QString& url)

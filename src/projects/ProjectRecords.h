@@ -43,9 +43,6 @@ struct ProjectState {
 ProjectState& projectState();
 void SetCurrentProject(const QString& name);
 
-// A LIKE pattern that matches text literally (escape character "\").
-QString LikeLiteral(const QString& text);
-
 std::optional<ProjectRecord> FindProject(const QString& name, QString* error = nullptr);
 // The new project dialog's two tests on the trimmed, upper-cased text: names starting with it,
 // then names containing it.

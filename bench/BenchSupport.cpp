@@ -22,6 +22,26 @@ MessageReply RecordingMessenger::showInfo(const MessageRequest& request)
 
 void RecordingMessenger::processEvents() { QCoreApplication::processEvents(); }
 
+bool readOptions(const QStringList& args, std::initializer_list<BenchOption> options)
+{
+    for (int i = 0; i < args.size(); i += 2) {
+        const BenchOption* option = nullptr;
+        for (const BenchOption& o : options)
+            if (args[i] == QLatin1String(o.name)) option = &o;
+        if (!option || i + 1 >= args.size()) return false;
+        const QString& value = args[i + 1];
+        bool ok = true;
+        if (auto* text = std::get_if<QString*>(&option->target))
+            **text = value;
+        else if (auto* number = std::get_if<int*>(&option->target))
+            **number = value.toInt(&ok);
+        else
+            **std::get_if<quint64*>(&option->target) = value.toULongLong(&ok);
+        if (!ok) return false;
+    }
+    return true;
+}
+
 double median(std::vector<double> values)
 {
     if (values.empty()) return 0;

@@ -9,6 +9,8 @@
 #include <QStringList>
 
 #include <functional>
+#include <initializer_list>
+#include <variant>
 #include <vector>
 
 namespace qb::bench {
@@ -23,6 +25,15 @@ public:
     void processEvents() override;
     QStringList seen;
 };
+
+// One "--name VALUE" option of a benchmark and the variable its value is read into.
+struct BenchOption {
+    const char* name;
+    std::variant<QString*, int*, quint64*> target;
+};
+// Reads args as options; false on an unknown name, a missing value or a number that does not
+// read. The ranges of the values are the caller's to check.
+bool readOptions(const QStringList& args, std::initializer_list<BenchOption> options);
 
 double median(std::vector<double> values);
 // Milliseconds of one run of work, the median of runs.

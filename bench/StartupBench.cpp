@@ -98,22 +98,13 @@ int main(int argc, char** argv)
     qb::bench::SyntheticStoreOptions options;
     options.items = 100000;
     int runs = 5;
-    for (int i = 0; i < args.size(); ++i) {
-        bool ok = i + 1 < args.size();
-        if (ok && args[i] == QStringLiteral("--dir"))
-            dir = args[++i];
-        else if (ok && args[i] == QStringLiteral("--items"))
-            options.items = args[++i].toInt(&ok);
-        else if (ok && args[i] == QStringLiteral("--seed"))
-            options.seed = args[++i].toULongLong(&ok);
-        else if (ok && args[i] == QStringLiteral("--runs"))
-            runs = args[++i].toInt(&ok);
-        else
-            ok = false;
-        if (!ok || options.items <= 0 || runs <= 0) {
-            usage();
-            return 2;
-        }
+    if (!qb::bench::readOptions(args, {{"--dir", &dir},
+                                       {"--items", &options.items},
+                                       {"--seed", &options.seed},
+                                       {"--runs", &runs}}) ||
+        options.items <= 0 || runs <= 0) {
+        usage();
+        return 2;
     }
 
     QTemporaryDir temp;

@@ -165,22 +165,13 @@ int main(int argc, char** argv)
     options.items = 100000;
     int cardCount = 200;
     int runs = 5;
-    for (int i = 0; i < args.size(); ++i) {
-        bool ok = i + 1 < args.size();
-        if (ok && args[i] == QStringLiteral("--dir"))
-            dir = args[++i];
-        else if (ok && args[i] == QStringLiteral("--items"))
-            options.items = args[++i].toInt(&ok);
-        else if (ok && args[i] == QStringLiteral("--cards"))
-            cardCount = args[++i].toInt(&ok);
-        else if (ok && args[i] == QStringLiteral("--runs"))
-            runs = args[++i].toInt(&ok);
-        else
-            ok = false;
-        if (!ok || options.items <= 0 || runs <= 0 || cardCount <= 0) {
-            usage();
-            return 2;
-        }
+    if (!qb::bench::readOptions(args, {{"--dir", &dir},
+                                       {"--items", &options.items},
+                                       {"--cards", &cardCount},
+                                       {"--runs", &runs}}) ||
+        options.items <= 0 || runs <= 0 || cardCount <= 0) {
+        usage();
+        return 2;
     }
 
     QTemporaryDir temp;

@@ -155,18 +155,10 @@ int main(int argc, char** argv)
     bench::SyntheticStoreOptions options;
     options.items = 20000;
     int runs = 5;
-    for (int i = 0; i < args.size(); ++i) {
-        bool ok = i + 1 < args.size();
-        if (ok && args[i] == QStringLiteral("--items"))
-            options.items = args[++i].toInt(&ok);
-        else if (ok && args[i] == QStringLiteral("--runs"))
-            runs = args[++i].toInt(&ok);
-        else
-            ok = false;
-        if (!ok || options.items < 200 || runs <= 0) {
-            usage();
-            return 2;
-        }
+    if (!bench::readOptions(args, {{"--items", &options.items}, {"--runs", &runs}}) ||
+        options.items < 200 || runs <= 0) {
+        usage();
+        return 2;
     }
 
     QTemporaryDir temp;

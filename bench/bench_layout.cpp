@@ -100,18 +100,10 @@ int main(int argc, char** argv)
     QStringList args = app.arguments().mid(1);
     int count = 200;
     int runs = 7;
-    for (int i = 0; i < args.size(); ++i) {
-        bool ok = i + 1 < args.size();
-        if (ok && args[i] == QStringLiteral("--cards"))
-            count = args[++i].toInt(&ok);
-        else if (ok && args[i] == QStringLiteral("--runs"))
-            runs = args[++i].toInt(&ok);
-        else
-            ok = false;
-        if (!ok || count <= 0 || runs <= 0) {
-            usage();
-            return 2;
-        }
+    if (!bench::readOptions(args, {{"--cards", &count}, {"--runs", &runs}}) || count <= 0 ||
+        runs <= 0) {
+        usage();
+        return 2;
     }
 
     QTemporaryDir temp;

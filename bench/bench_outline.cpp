@@ -131,24 +131,14 @@ int main(int argc, char** argv)
     int runs = 5;
     int nodes = 1000;
     QString dir;
-    for (int i = 0; i < args.size(); ++i) {
-        bool ok = i + 1 < args.size();
-        if (ok && args[i] == QStringLiteral("--items"))
-            options.items = args[++i].toInt(&ok);
-        else if (ok && args[i] == QStringLiteral("--projects"))
-            options.projects = args[++i].toInt(&ok);
-        else if (ok && args[i] == QStringLiteral("--nodes"))
-            nodes = args[++i].toInt(&ok);
-        else if (ok && args[i] == QStringLiteral("--runs"))
-            runs = args[++i].toInt(&ok);
-        else if (ok && args[i] == QStringLiteral("--dir"))
-            dir = args[++i];
-        else
-            ok = false;
-        if (!ok || options.items <= 0 || runs <= 0 || nodes < 2) {
-            usage();
-            return 2;
-        }
+    if (!bench::readOptions(args, {{"--items", &options.items},
+                                   {"--projects", &options.projects},
+                                   {"--nodes", &nodes},
+                                   {"--runs", &runs},
+                                   {"--dir", &dir}}) ||
+        options.items <= 0 || runs <= 0 || nodes < 2) {
+        usage();
+        return 2;
     }
     QTemporaryDir temp;
     if (dir.isEmpty()) dir = temp.path();

@@ -262,22 +262,13 @@ int main(int argc, char** argv)
     options.items = 100000;
     int runs = 5;
     QString dir;
-    for (int i = 0; i < args.size(); ++i) {
-        bool ok = i + 1 < args.size();
-        if (ok && args[i] == QStringLiteral("--items"))
-            options.items = args[++i].toInt(&ok);
-        else if (ok && args[i] == QStringLiteral("--projects"))
-            options.projects = args[++i].toInt(&ok);
-        else if (ok && args[i] == QStringLiteral("--runs"))
-            runs = args[++i].toInt(&ok);
-        else if (ok && args[i] == QStringLiteral("--dir"))
-            dir = args[++i];
-        else
-            ok = false;
-        if (!ok || options.items < 2 * kCards || runs <= 0) {
-            usage();
-            return 2;
-        }
+    if (!bench::readOptions(args, {{"--items", &options.items},
+                                   {"--projects", &options.projects},
+                                   {"--runs", &runs},
+                                   {"--dir", &dir}}) ||
+        options.items < 2 * kCards || runs <= 0) {
+        usage();
+        return 2;
     }
     QTemporaryDir temp;
     if (dir.isEmpty()) dir = temp.path();

@@ -108,24 +108,15 @@ int main(int argc, char** argv)
     bench::SyntheticStoreOptions options;
     options.items = 100000;
     int runs = 5;
-    for (int i = 0; i < args.size(); ++i) {
-        bool ok = i + 1 < args.size();
-        if (ok && args[i] == QStringLiteral("--dir"))
-            dir = args[++i];
-        else if (ok && args[i] == QStringLiteral("--items"))
-            options.items = args[++i].toInt(&ok);
-        else if (ok && args[i] == QStringLiteral("--runs"))
-            runs = args[++i].toInt(&ok);
-        else
-            ok = false;
-        if (!ok || options.items <= 0 || runs <= 0) {
-            std::fprintf(stderr,
-                         "usage: bench_search [--dir DIR] [--items N] [--runs R]\n"
-                         "  DIR holding a store is used (its items are changed by the\n"
-                         "  commit round); otherwise a store of N items (default 100000)\n"
-                         "  is generated there or in a temporary folder.\n");
-            return 2;
-        }
+    if (!bench::readOptions(args,
+                            {{"--dir", &dir}, {"--items", &options.items}, {"--runs", &runs}}) ||
+        options.items <= 0 || runs <= 0) {
+        std::fprintf(stderr,
+                     "usage: bench_search [--dir DIR] [--items N] [--runs R]\n"
+                     "  DIR holding a store is used (its items are changed by the\n"
+                     "  commit round); otherwise a store of N items (default 100000)\n"
+                     "  is generated there or in a temporary folder.\n");
+        return 2;
     }
     QTemporaryDir temp;
     if (dir.isEmpty()) dir = temp.path();

@@ -48,26 +48,16 @@ int main(int argc, char** argv)
     bench::SyntheticStoreOptions options;
     options.items = 100000;
     int runs = 7;
-    for (int i = 0; i < args.size(); ++i) {
-        bool ok = i + 1 < args.size();
-        if (ok && args[i] == QStringLiteral("--dir"))
-            dir = args[++i];
-        else if (ok && args[i] == QStringLiteral("--items"))
-            options.items = args[++i].toInt(&ok);
-        else if (ok && args[i] == QStringLiteral("--text"))
-            text = args[++i];
-        else if (ok && args[i] == QStringLiteral("--runs"))
-            runs = args[++i].toInt(&ok);
-        else
-            ok = false;
-        if (!ok || options.items <= 0 || runs <= 0 || text.isEmpty()) {
-            std::fprintf(stderr,
-                         "usage: bench_search_desktop [--dir DIR] [--items N] [--text TEXT] "
-                         "[--runs R]\n"
-                         "  DIR holding a store is used; otherwise a store of N items (default\n"
-                         "  100000) is generated there or in a temporary folder.\n");
-            return 2;
-        }
+    if (!bench::readOptions(
+            args,
+            {{"--dir", &dir}, {"--items", &options.items}, {"--text", &text}, {"--runs", &runs}}) ||
+        options.items <= 0 || runs <= 0 || text.isEmpty()) {
+        std::fprintf(stderr,
+                     "usage: bench_search_desktop [--dir DIR] [--items N] [--text TEXT] "
+                     "[--runs R]\n"
+                     "  DIR holding a store is used; otherwise a store of N items (default\n"
+                     "  100000) is generated there or in a temporary folder.\n");
+        return 2;
     }
     QTemporaryDir temp;
     if (dir.isEmpty()) dir = temp.path();

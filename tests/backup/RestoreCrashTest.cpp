@@ -17,9 +17,7 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -40,13 +38,6 @@ QStringList readState(const QString& dir)
         if (!store.checkFile(table, false).isEmpty())
             state << table.name + QStringLiteral(" fails its check");
     return state + test::everyRow(store.db());
-}
-
-void copyStore(const QString& from, const QString& to)
-{
-    QDir().mkpath(to);
-    for (const QString& name : QDir(from).entryList(QDir::Files))
-        ASSERT_TRUE(QFile::copy(QDir(from).filePath(name), QDir(to).filePath(name)));
 }
 
 class RestoreCrash : public test::StoreFixture {
@@ -84,45 +75,25 @@ protected:
         before_ = readState(base_);
     }
 
-    struct Run {
-        bool killed = false;
-        long operations = -1;
-        QString output;
-        std::vector<QString> trace;
-    };
+    using Run = test::CrashRun;
 
     Run runChild(const QString& dir, RestoreMode mode, long killAt, bool trace = false)
     {
-        copyStore(base_, dir);
+        test::copyStoreFiles(base_, dir);
         QProcess child;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QB_CRASH_DIR"), dir);
+        QProcessEnvironment env;
         env.insert(QStringLiteral("QB_CRASH_PACKAGE"), package_);
         env.insert(QStringLiteral("QB_CRASH_MODE"), mode == RestoreMode::Restore
                                                         ? QStringLiteral("restore")
                                                         : QStringLiteral("merge"));
-        env.insert(QStringLiteral("QB_CRASH_AT"), QString::number(killAt));
-        if (trace) env.insert(QStringLiteral("QB_CRASH_TRACE"), QStringLiteral("1"));
-        child.setProcessEnvironment(env);
-        child.setProcessChannelMode(QProcess::MergedChannels);
-        child.start(
-            QCoreApplication::applicationFilePath(),
-            {QStringLiteral("--gtest_also_run_disabled_tests"),
-             QStringLiteral("--gtest_filter=RestoreCrashChild.DISABLED_BringsThePackageIn")});
-        Run run;
-        if (!child.waitForStarted(30000) || !child.waitForFinished(120000)) {
+        if (!test::startCrashChild(child,
+                                   QStringLiteral("RestoreCrashChild.DISABLED_BringsThePackageIn"),
+                                   dir, killAt, trace, env) ||
+            !child.waitForFinished(120000)) {
             ADD_FAILURE() << "child did not run";
-            return run;
+            return {};
         }
-        run.output = QString::fromUtf8(child.readAll());
-        run.killed = child.exitStatus() == QProcess::CrashExit;
-        for (const QString& line : run.output.split(QLatin1Char('\n'))) {
-            if (line.startsWith(QStringLiteral("OPERATIONS=")))
-                run.operations = line.mid(11).trimmed().toLong();
-            else if (line.startsWith(QStringLiteral("op ")))
-                run.trace.push_back(line.section(QLatin1Char(' '), 2));
-        }
-        return run;
+        return test::readCrashRun(child);
     }
 
     void killEverywhere(RestoreMode mode)

@@ -22,11 +22,9 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -154,14 +152,6 @@ StoreState readState(const QString& dir)
     return state;
 }
 
-void copyStore(const QString& from, const QString& to)
-{
-    QDir().mkpath(to);
-    for (const QString& name : QDir(from).entryList(QDir::Files))
-        ASSERT_TRUE(QFile::copy(QDir(from).filePath(name), QDir(to).filePath(name)))
-            << name.toStdString();
-}
-
 class CommitCrash : public test::ItemsFixture {
 protected:
     void SetUp() override
@@ -182,36 +172,25 @@ protected:
         ASSERT_TRUE(before_.problem.isEmpty()) << before_.problem.toStdString();
     }
 
-    struct Run {
-        bool killed = false;
-        long operations = -1;  // counted by a child that ran to the end
+    struct Run : test::CrashRun {
         qint64 commitMs = -1;  // from the start of the commit to the child's end
-        QString output;
-        std::vector<QString> trace;  // "kind file" of each operation, when asked for
     };
 
     // Runs the child on a fresh copy of the base store. killAt 0 lets it finish unless the
     // parent kills it parentKillAfterMs into the commit.
     Run runChild(const QString& dir, long killAt, int parentKillAfterMs = -1, bool trace = false)
     {
-        copyStore(base_, dir);
+        test::copyStoreFiles(base_, dir);
         QProcess child;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        QProcessEnvironment env;
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         // A fixed zone keeps the fake clock's local-time look-ups from reading /etc/localtime
         // thousands of times.
         env.insert(QStringLiteral("TZ"), QStringLiteral("UTC"));
-        env.insert(QStringLiteral("QB_CRASH_DIR"), dir);
-        env.insert(QStringLiteral("QB_CRASH_AT"), QString::number(killAt));
-        if (trace) env.insert(QStringLiteral("QB_CRASH_TRACE"), QStringLiteral("1"));
-        child.setProcessEnvironment(env);
-        child.setProcessChannelMode(QProcess::MergedChannels);
-        child.start(
-            QCoreApplication::applicationFilePath(),
-            {QStringLiteral("--gtest_also_run_disabled_tests"),
-             QStringLiteral("--gtest_filter=CommitCrashChild.DISABLED_CommitsTheChangeSet")});
         Run run;
-        if (!child.waitForStarted(30000)) {
+        if (!test::startCrashChild(child,
+                                   QStringLiteral("CommitCrashChild.DISABLED_CommitsTheChangeSet"),
+                                   dir, killAt, trace, env)) {
             ADD_FAILURE() << "child did not start";
             return run;
         }
@@ -225,14 +204,7 @@ protected:
         }
         child.waitForFinished(120000);
         run.commitMs = timer.elapsed();
-        run.output = QString::fromUtf8(seen + child.readAll());
-        run.killed = child.exitStatus() == QProcess::CrashExit;
-        for (const QString& line : run.output.split(QLatin1Char('\n'))) {
-            if (line.startsWith(QStringLiteral("OPERATIONS=")))
-                run.operations = line.mid(11).trimmed().toLong();
-            else if (line.startsWith(QStringLiteral("op ")))
-                run.trace.push_back(line.section(QLatin1Char(' '), 2));
-        }
+        static_cast<test::CrashRun&>(run) = test::readCrashRun(child, seen);
         return run;
     }
 

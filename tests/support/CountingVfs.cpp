@@ -1,6 +1,12 @@
 #include "CountingVfs.h"
 
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 
 #include <sqlite3.h>
 
@@ -67,8 +73,10 @@ int fControl(sqlite3_file* f, int op, void* a)
 int fSector(sqlite3_file* f) { return real(f)->pMethods->xSectorSize(real(f)); }
 int fDevice(sqlite3_file* f) { return real(f)->pMethods->xDeviceCharacteristics(real(f)); }
 
-const sqlite3_io_methods kMethods = {1,     fClose,  fRead,     fWrite,   fTruncate, fSync,  fSize,
-                                     fLock, fUnlock, fReserved, fControl, fSector,   fDevice};
+// Version 1: the shared-memory and fetch members stay empty.
+const sqlite3_io_methods kMethods = {
+    1,        fClose,  fRead,   fWrite,  fTruncate, fSync,   fSize,   fLock,   fUnlock, fReserved,
+    fControl, fSector, fDevice, nullptr, nullptr,   nullptr, nullptr, nullptr, nullptr};
 
 int vOpen(sqlite3_vfs*, const char* name, sqlite3_file* file, int flags, int* outFlags)
 {
@@ -129,5 +137,43 @@ void installCountingVfs(long killAt, bool trace)
 
 void setCounting(bool on) { g_counting = on; }
 long countedOperations() { return g_operations; }
+
+void copyStoreFiles(const QString& from, const QString& to)
+{
+    QDir().mkpath(to);
+    for (const QString& name : QDir(from).entryList(QDir::Files))
+        ASSERT_TRUE(QFile::copy(QDir(from).filePath(name), QDir(to).filePath(name)))
+            << name.toStdString();
+}
+
+bool startCrashChild(QProcess& child, const QString& childTest, const QString& dir, long killAt,
+                     bool trace, const QProcessEnvironment& extra)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const QString& key : extra.keys()) env.insert(key, extra.value(key));
+    env.insert(QStringLiteral("QB_CRASH_DIR"), dir);
+    env.insert(QStringLiteral("QB_CRASH_AT"), QString::number(killAt));
+    if (trace) env.insert(QStringLiteral("QB_CRASH_TRACE"), QStringLiteral("1"));
+    child.setProcessEnvironment(env);
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--gtest_also_run_disabled_tests"),
+                 QStringLiteral("--gtest_filter=") + childTest});
+    return child.waitForStarted(30000);
+}
+
+CrashRun readCrashRun(QProcess& child, const QByteArray& seen)
+{
+    CrashRun run;
+    run.output = QString::fromUtf8(seen + child.readAll());
+    run.killed = child.exitStatus() == QProcess::CrashExit;
+    for (const QString& line : run.output.split(QLatin1Char('\n'))) {
+        if (line.startsWith(QStringLiteral("OPERATIONS=")))
+            run.operations = line.mid(11).trimmed().toLong();
+        else if (line.startsWith(QStringLiteral("op ")))
+            run.trace.push_back(line.section(QLatin1Char(' '), 2));
+    }
+    return run;
+}
 
 }  // namespace qb::test

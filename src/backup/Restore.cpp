@@ -1,5 +1,7 @@
 #include "backup/Restore.h"
 
+#include "backup/Maintenance.h"
+
 #include "floor/Messages.h"
 #include "platform/Sqlite.h"
 #include "session/DataChecks.h"
@@ -373,14 +375,6 @@ constexpr int kHelpRestore = 30160;
 
 void notOk() { ShowInfo(kArchiveNotOk, QString(), kError, kHelpRestore); }
 
-qint64 itemCount()
-{
-    Store& store = session().store;
-    if (!store.isOpen()) return 0;
-    sql::Statement st(store.db(), QStringLiteral("SELECT COUNT(*) FROM \"main\".\"ITEM\""));
-    return st.next() ? st.int64Value(0) : 0;
-}
-
 // Restore's questions before anything is emptied: its own, then Clear All Data's. Declining
 // Clear All Data's keeps the store and goes on as a merge.
 bool askRestoreQuestions(RestoreMode& mode)
@@ -389,7 +383,7 @@ bool askRestoreQuestions(RestoreMode& mode)
             QStringLiteral("Next step will be to erase the current data base. Continue?"),
             kHelpRestore))
         return false;
-    const qint64 items = itemCount();
+    const int items = StoreItemCount();
     if (items >= 2 &&
         !(AskYesDefault(QStringLiteral("This command will remove all data. A regular backup will "
                                        "be made first if the database is not empty."),
@@ -463,7 +457,7 @@ RestoreRun RunPackageImport(const RestoreRequest& request)
         }
     }
     // Without questions (the CLI took --yes) the backup before the emptying is still made.
-    if (!request.ask && run.mode == RestoreMode::Restore && itemCount() > 0 &&
+    if (!request.ask && run.mode == RestoreMode::Restore && StoreItemCount() > 0 &&
         restoreHooks().offerBackup && !restoreHooks().offerBackup()) {
         run.outcome = RestoreOutcome::Declined;
         return run;

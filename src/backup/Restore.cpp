@@ -1,6 +1,7 @@
 #include "backup/Restore.h"
 
 #include "backup/Maintenance.h"
+#include "backup/RestorePackage.h"
 
 #include "floor/Messages.h"
 #include "platform/Sqlite.h"
@@ -95,17 +96,6 @@ bool count(sql::Database& db, const QString& statement, qint64* out, Failure& fa
     return true;
 }
 
-bool openDefensive(sql::Database& db, const QString& path, QString* error)
-{
-    if (!db.open(path, false, error)) return false;
-    sqlite3* h = db.handle();
-    sqlite3_db_config(h, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
-    sqlite3_db_config(h, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
-    sqlite3_db_config(h, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
-    sqlite3_db_config(h, SQLITE_DBCONFIG_ENABLE_VIEW, 0, nullptr);
-    return db.exec(QStringLiteral("PRAGMA query_only=1"), error);
-}
-
 // Copies an unpacked table into a temporary table of the store's connection, in its order,
 // every value with its own type. The column _step marks rows renumbered later.
 bool loadIntoTemp(sql::Database& store, const schema::Table& table, const QString& path,
@@ -113,7 +103,7 @@ bool loadIntoTemp(sql::Database& store, const schema::Table& table, const QStrin
 {
     sql::Database source;
     QString error;
-    if (!openDefensive(source, path, &error)) return failure.set(error);
+    if (!OpenUntrusted(source, path, &error)) return failure.set(error);
     const QString temp = sql::quoteIdentifier(tempName(table));
     QStringList columns;
     for (const schema::Field& f : table.fields)

@@ -365,6 +365,17 @@ std::vector<FieldInfo> storeFields(const schema::Table& table)
 
 }  // namespace
 
+bool OpenUntrusted(sql::Database& db, const QString& path, QString* error)
+{
+    if (!db.open(path, false, error)) return false;
+    sqlite3* h = db.handle();
+    sqlite3_db_config(h, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+    sqlite3_db_config(h, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+    sqlite3_db_config(h, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
+    sqlite3_db_config(h, SQLITE_DBCONFIG_ENABLE_VIEW, 0, nullptr);
+    return db.exec(QStringLiteral("PRAGMA query_only=1"), error);
+}
+
 bool CheckUnpackedTable(const QString& path, const QString& tableName, QString* problem)
 {
     auto fail = [&](const QString& why) {
@@ -376,14 +387,7 @@ bool CheckUnpackedTable(const QString& path, const QString& tableName, QString* 
 
     sql::Database db;
     QString error;
-    if (!db.open(path, false, &error)) return fail(error);
-    sqlite3* h = db.handle();
-    // The file comes from outside: nothing in its schema may run.
-    sqlite3_db_config(h, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
-    sqlite3_db_config(h, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
-    sqlite3_db_config(h, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
-    sqlite3_db_config(h, SQLITE_DBCONFIG_ENABLE_VIEW, 0, nullptr);
-    if (!db.exec(QStringLiteral("PRAGMA query_only=1"), &error)) return fail(error);
+    if (!OpenUntrusted(db, path, &error)) return fail(error);
 
     {
         sql::Statement st(db, QStringLiteral("PRAGMA quick_check"));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Sqlite.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -78,5 +80,8 @@ QString UnpackedFile(const QString& tableName);
 // the same order with the same types and key, no triggers or views, and word numbers that are
 // whole and positive. False with *problem otherwise.
 bool CheckUnpackedTable(const QString& path, const QString& tableName, QString* problem);
+// Opens a table file that came from outside read-only and defensively: nothing in its schema
+// (triggers, views, functions it names) may run.
+bool OpenUntrusted(sql::Database& db, const QString& path, QString* error);
 
 }  // namespace qb

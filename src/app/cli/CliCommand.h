@@ -15,6 +15,7 @@ constexpr int kUsage = 2;
 
 struct Context {
     QString dir;             // store directory
+    QString callerDir;       // the directory the command was given from
     QStringList args;        // arguments after the command name
     bool answerYes = false;  // --yes: questions are answered Yes
 };
@@ -43,6 +44,9 @@ QString takeOption(QStringList& args, const QString& name);
 bool takeFlag(QStringList& args, const QString& name);
 // Removes the "--" that ends the options, once the command has taken its options.
 void takeEndOfOptions(QStringList& args);
+// A path argument named from where the command was given: the CLI works in the store
+// directory, so a relative path must be resolved before anything is read or written.
+QString callerPath(const Context& context, const QString& path);
 // Length in characters (code points), as the limits are given; not in UTF-16 units.
 int characterCount(const QString& text);
 // Decodes UTF-8 bytes; false when they are not valid UTF-8.

@@ -134,6 +134,12 @@ void takeEndOfOptions(QStringList& args)
     if (end >= 0) args.removeAt(end);
 }
 
+QString callerPath(const Context& context, const QString& path)
+{
+    if (path.isEmpty() || path == QStringLiteral("-")) return path;
+    return QDir::cleanPath(QDir(context.callerDir).absoluteFilePath(path));
+}
+
 int characterCount(const QString& text)
 {
     int count = 0;
@@ -166,6 +172,7 @@ int main(int argc, char** argv)
         args << arg;
     }
     Context context;
+    context.callerDir = QDir::currentPath();
     QString dirOption;
     int i = optionIndex(args, QStringLiteral("--dir"));
     if (i >= 0) {

@@ -69,8 +69,8 @@ inline QByteArray blackPng(int width, int height)
     return b;
 }
 
-// A progressive JPEG of one grey component whose one DC scan is repeated `scans` times, each
-// scan 11 bytes. With scans 0 it is a header alone.
+// A progressive JPEG of one grey component whose one DC scan is repeated `scans` times (ten
+// bytes of header and a bit a block each). Every repetition makes libjpeg warn, and go on.
 inline QByteArray jpegScans(int width, int height, int scans)
 {
     QByteArray b("\xFF\xD8\xFF\xDB\x00\x43\x00", 7);

@@ -5,18 +5,21 @@
 
 namespace qb {
 
-// Reading a picture file for an item card or the desktop: JPEG through the program's own codec,
-// BMP and the other formats through QImage. Pictures above the one-million-pixel limit are
-// refused before they are decoded.
+// Reading picture bytes from outside: a picture file for an item card, ITEM.Animation and
+// SHOW.Image blobs, the recovery file's pictures. JPEG goes through the program's own codec, BMP
+// and PNG through QImage; other formats are refused. The size is read from the header first, so
+// a picture above the one-million-pixel limit is refused before anything is allocated for it,
+// and a picture whose data ends before its last row is refused rather than filled in.
 struct PictureFile {
     enum Status { Ok, Missing, Unreadable, TooBig };
     Status status = Missing;
     QImage image;
-    QString error;  // why it could not be read (Unreadable)
+    QString error;  // why it was refused (Unreadable, TooBig)
 };
 
 PictureFile LoadPictureFile(const QString& path);
-// The same for picture data already in memory (a file's bytes).
+// The one decode of picture data in memory; every path goes through it. nameForFormat lets a
+// file named .jpg go to the JPEG codec even when its first bytes do not say so.
 PictureFile LoadPictureData(const QByteArray& data, const QString& nameForFormat = QString());
 
 }  // namespace qb

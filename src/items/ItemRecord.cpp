@@ -2,6 +2,7 @@
 
 #include "floor/Messages.h"
 #include "items/ItemLinks.h"
+#include "items/ItemPicture.h"
 #include "platform/Sqlite.h"
 #include "session/Session.h"
 
@@ -28,12 +29,7 @@ QByteArray PictureToStoredBytes(const QImage& picture)
     return bytes;
 }
 
-QImage PictureFromStoredBytes(const QByteArray& bytes)
-{
-    QImage image;
-    if (!bytes.isEmpty()) image.loadFromData(bytes);
-    return image;
-}
+QImage PictureFromStoredBytes(const QByteArray& bytes) { return LoadPictureData(bytes).image; }
 
 void FillItemFromRecord(ItemCardData& card, const QString& tx, const QByteArray& animation)
 {

@@ -13,7 +13,7 @@ QString NormalizeLineBreaks(const QString& text);
 
 // The picture as stored in ITEM.Animation: BMP data. A null picture gives empty data.
 QByteArray PictureToStoredBytes(const QImage& picture);
-// Reads stored picture data (BMP, or any format QImage knows); a null image when unreadable.
+// Reads stored picture data through LoadPictureData; a null image when refused.
 QImage PictureFromStoredBytes(const QByteArray& bytes);
 
 // Puts a stored TX and Animation into the card: the text with "\n" line breaks, the picture

@@ -15,6 +15,7 @@
 
 #include "dictionary/ConceptCardData.h"
 #include "items/ItemCardData.h"
+#include "items/ItemPicture.h"
 #include "platform/FileNames.h"
 
 namespace qb::recovery {
@@ -167,7 +168,7 @@ bool readPlace(const QJsonObject& o, CardData& card)
     return true;
 }
 
-std::unique_ptr<CardData> readItem(const QJsonObject& o)
+std::unique_ptr<CardData> readItem(const QJsonObject& o, QString* why)
 {
     auto card = std::make_unique<ItemCardData>();
     if (!idFromText(o[QStringLiteral("id")], &card->itemId) ||
@@ -192,9 +193,12 @@ std::unique_ptr<CardData> readItem(const QJsonObject& o)
     if (o.contains(QStringLiteral("picture"))) {
         const QByteArray png =
             QByteArray::fromBase64(o[QStringLiteral("picture")].toString().toLatin1());
-        QImage picture;
-        if (!picture.loadFromData(png, "PNG")) return nullptr;
-        card->picture = picture;
+        const PictureFile picture = LoadPictureData(png);
+        if (picture.status != PictureFile::Ok) {
+            *why = QStringLiteral("a card's picture was refused: ") + picture.error;
+            return nullptr;
+        }
+        card->picture = picture.image;
         card->hasPicture = true;
     }
     if (!readPlace(o, *card)) return nullptr;
@@ -270,13 +274,14 @@ Contents Parse(const QByteArray& bytes)
         const QJsonObject o = v.toObject();
         const QString kind = o[QStringLiteral("kind")].toString();
         std::unique_ptr<CardData> card;
+        QString why;
         if (kind == QLatin1String("item"))
-            card = readItem(o);
+            card = readItem(o, &why);
         else if (kind == QLatin1String("concept"))
             card = readConcept(o);
         if (!card) {
             contents.cards.clear();
-            contents.error = QStringLiteral("a card in it is damaged");
+            contents.error = why.isEmpty() ? QStringLiteral("a card in it is damaged") : why;
             return contents;
         }
         card->changed = true;

@@ -141,13 +141,24 @@ std::optional<int> IniFile::parseInteger(const QString& text)
         base = 16;
         t.remove(0, 2);
     }
+    // Digits only from here: a second sign or prefix is not a number.
     if (t.isEmpty()) return std::nullopt;
-    bool ok = false;
-    qlonglong n = t.toLongLong(&ok, base);
-    if (!ok) return std::nullopt;
-    if (negative) n = -n;
-    if (n < INT_MIN || n > INT_MAX) return std::nullopt;
-    return int(n);
+    qlonglong n = 0;
+    const qlonglong limit = negative ? -qlonglong(INT_MIN) : INT_MAX;
+    for (const QChar c : t) {
+        const char16_t u = c.unicode();
+        int digit = -1;
+        if (u >= '0' && u <= '9')
+            digit = u - '0';
+        else if (base == 16 && u >= 'a' && u <= 'f')
+            digit = u - 'a' + 10;
+        else if (base == 16 && u >= 'A' && u <= 'F')
+            digit = u - 'A' + 10;
+        if (digit < 0) return std::nullopt;
+        n = n * base + digit;
+        if (n > limit) return std::nullopt;
+    }
+    return int(negative ? -n : n);
 }
 
 int IniFile::readInteger(const QString& section, const QString& key, int def) const

@@ -55,6 +55,21 @@ void installErrors(ErrorManager& err)
     err.pub.emit_message = onMessage;
 }
 
+// A progressive stream may repeat its scans without end, each a few bytes long and each a pass
+// over the whole picture; libjpeg only warns. No encoder writes anywhere near this many.
+constexpr int kMaxScans = 1000;
+
+void onProgress(j_common_ptr info)
+{
+    if (!info->is_decompressor) return;
+    const int scan = reinterpret_cast<j_decompress_ptr>(info)->input_scan_number;
+    if (scan <= kMaxScans) return;
+    auto* err = reinterpret_cast<ErrorManager*>(info->err);
+    std::snprintf(err->message, sizeof err->message, "The JPEG stream has more than %d scans",
+                  kMaxScans);
+    longjmp(err->jump, 1);
+}
+
 struct Header {
     int width = 0;
     int height = 0;
@@ -180,6 +195,10 @@ bool decode(const QByteArray& data, QImage* image, QString* error, qint64 maxPix
     std::memset(&info, 0, sizeof info);
     info.err = &err.pub;
     jpeg_create_decompress(&info);
+    jpeg_progress_mgr progress;
+    std::memset(&progress, 0, sizeof progress);
+    progress.progress_monitor = onProgress;
+    info.progress = &progress;
 
     auto fail = [&](const QString& why) {
         jpeg_destroy_decompress(&info);

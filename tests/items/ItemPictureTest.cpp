@@ -1,5 +1,7 @@
+#include "CraftedPictures.h"
 #include "ItemCardFixture.h"
 
+#include "items/Commit.h"
 #include "items/DesktopPicturePanel.h"
 #include "items/ImageUpdateDialog.h"
 #include "items/ItemHooks.h"
@@ -96,6 +98,79 @@ TEST(JpegCodec, BrokenStreamsGiveAnErrorNotAPicture)
     EXPECT_TRUE(jpeg::decode(good, &image, &error, 80 * 60));
 }
 
+TEST(JpegCodec, AStreamThatRepeatsItsScansIsCutOff)
+{
+    QImage image;
+    QString error;
+    ASSERT_TRUE(jpeg::decode(test::crafted::jpegScans(8, 8, 1), &image, &error))
+        << error.toStdString();
+    EXPECT_EQ(image.size(), QSize(8, 8));
+    const QByteArray endless = test::crafted::jpegScans(64, 64, 1500);
+    EXPECT_FALSE(jpeg::decode(endless, &image, &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("scans"))) << error.toStdString();
+    EXPECT_TRUE(PictureFromStoredBytes(endless).isNull()) << "the stored path goes through it too";
+}
+
+QByteArray saved(const QImage& image, const char* format)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    EXPECT_TRUE(image.save(&buffer, format)) << format;
+    return bytes;
+}
+
+TEST(PictureData, AHeaderOverTheLimitIsRefusedBeforeThePictureIsDecoded)
+{
+    using namespace test::crafted;
+    const std::pair<QByteArray, QSize> huge[] = {
+        {bmp(5000, 5000, 32, 0, 0, QByteArray(4, '\0')), {5000, 5000}},         // 58 bytes
+        {bmp(5000, 5000, 8, 0, 1, QByteArray(5, '\0')), {5000, 5000}},          // 63 bytes
+        {bmp(5000, 5000, 8, 1, 1, QByteArray("\0\1\0\0\0", 5)), {5000, 5000}},  // RLE8
+        {blackPng(5000, 5000), {5000, 5000}},
+        {jpegScans(37, 65407, 1), {37, 65407}},
+    };
+    for (const auto& [data, size] : huge) {
+        const PictureFile picture = LoadPictureData(data);
+        EXPECT_EQ(picture.status, PictureFile::TooBig) << picture.error.toStdString();
+        EXPECT_TRUE(picture.image.isNull());
+        EXPECT_EQ(picture.error, QStringLiteral("%1 x %2 pixels, more than 1000000")
+                                     .arg(size.width())
+                                     .arg(size.height()));
+        EXPECT_TRUE(PictureFromStoredBytes(data).isNull()) << data.size();
+    }
+}
+
+TEST(PictureData, APictureThatEndsEarlyIsRefusedAndAWholeOneRead)
+{
+    const QImage picture = gradient(40, 30);
+    // Two rows of four pixels, then the end of the picture.
+    const QByteArray rle = test::crafted::bmp(4, 2, 8, 1, 2, QByteArray("\4\1\0\0\4\0\0\1", 8));
+    const std::pair<QByteArray, QByteArray> cases[] = {
+        {saved(picture, "BMP"), saved(picture, "BMP").left(2000)},
+        {saved(picture.convertToFormat(QImage::Format_Indexed8), "BMP"),
+         saved(picture.convertToFormat(QImage::Format_Indexed8), "BMP").left(1500)},
+        {rle, rle.left(rle.size() - 4)},
+        {saved(picture, "PNG"), saved(picture, "PNG").left(saved(picture, "PNG").size() * 2 / 3)},
+        {jpegOf(gradient(300, 200)), jpegOf(gradient(300, 200)).left(3000)},
+    };
+    for (const auto& [whole, cut] : cases) {
+        const PictureFile read = LoadPictureData(whole);
+        EXPECT_EQ(read.status, PictureFile::Ok) << read.error.toStdString();
+        EXPECT_FALSE(PictureFromStoredBytes(whole).isNull());
+        EXPECT_EQ(LoadPictureData(cut).status, PictureFile::Unreadable) << cut.size();
+        EXPECT_TRUE(PictureFromStoredBytes(cut).isNull()) << cut.size();
+    }
+    EXPECT_EQ(PictureFromStoredBytes(rle).size(), QSize(4, 2));
+    EXPECT_EQ(PictureFromStoredBytes(rle).pixel(0, 1), qRgb(255, 255, 255));  // bottom row first
+    EXPECT_EQ(PictureFromStoredBytes(rle).pixel(0, 0), qRgb(0, 0, 0));
+    // An icon's directory may announce a small picture and hold a PNG of any size: no path
+    // takes one.
+    const QByteArray icon = saved(gradient(16, 16), "ICO");
+    EXPECT_EQ(LoadPictureData(icon).status, PictureFile::Unreadable);
+    EXPECT_TRUE(PictureFromStoredBytes(icon).isNull());
+}
+
 class ItemPicture : public test::ItemCardFixture {
 protected:
     QString writeFile(const QString& name, const QByteArray& bytes)
@@ -164,6 +239,33 @@ TEST_F(ItemPicture, PictureFilesComeThroughTheirOwnReaders)
     messenger.clear();
     card->pictureFromFile(QStringLiteral("nothing-here.bmp"));
     EXPECT_TRUE(messenger.saw(QStringLiteral("Picture file not found: ")));
+}
+
+TEST_F(ItemPicture, AStoredPictureOverTheLimitIsRefusedKeptAndNamed)
+{
+    const QByteArray hostile = test::crafted::bmp(5000, 5000, 32, 0, 0, QByteArray(4, '\0'));
+    addItem(kItem, QStringLiteral("the text\nsecond line"), {{kConceptA, 1}});
+    exec(QStringLiteral("UPDATE ITEM SET Animation = ?1"), {hostile});
+    ItemCardData& card = newItemCard(kItem, QString());
+    ASSERT_TRUE(LoadItemCard(card, kItem));
+    EXPECT_FALSE(card.hasPicture);
+    EXPECT_TRUE(card.pictureUnread);
+
+    QString out;
+    ASSERT_EQ(runCli({QStringLiteral("--dir"), dir(), QStringLiteral("item"),
+                      QStringLiteral("show"), QString::number(double(kItem), 'g', 15)},
+                     &out),
+              0);
+    EXPECT_TRUE(out.contains(QStringLiteral("text\nthe text\nsecond line\n"))) << out.toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral(
+        "picture refused (kept as stored): 5000 x 5000 pixels, more than 1000000\n")))
+        << out.toStdString();
+
+    card.text = QStringLiteral("edited");
+    card.changed = true;
+    ASSERT_TRUE(CommitCards(order()).committed);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT TX FROM ITEM")).toString(), QStringLiteral("edited"));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Animation FROM ITEM")).toByteArray(), hostile);
 }
 
 TEST_F(ItemPicture, TheImageUpdateDialogTakesAFileRemovesAndCopies)

@@ -7,9 +7,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QKeyEvent>
 #include <utility>
 
+#include "CraftedPictures.h"
 #include "ItemsFixture.h"
 #include "cards/Desktop.h"
 #include "desktop/RecoveryWriter.h"
@@ -320,6 +324,26 @@ TEST_F(Recovery, IdsAndPicturesSurviveTheFileExactly)
     ASSERT_TRUE(wheel);
     EXPECT_TRUE(wheel->conceptId == wheelCard.conceptId);
     EXPECT_EQ(wheel->words[0].word, QStringLiteral("seven"));
+}
+
+TEST(RecoveryFile, PicturesOverTheLimitAreRefusedWhenTheFileIsRead)
+{
+    ItemCardData card;
+    card.itemId = -46008.5L;
+    card.text = QStringLiteral("with a picture");
+    card.hasPicture = true;
+    card.picture = QImage(2, 2, QImage::Format_RGB32);
+    card.picture.fill(Qt::white);
+    QJsonObject root = QJsonDocument::fromJson(recovery::Serialize({&card})).object();
+    QJsonObject item = root[QStringLiteral("cards")].toArray()[0].toObject();
+    item[QStringLiteral("picture")] =
+        QString::fromLatin1(test::crafted::blackPng(5000, 5000).toBase64());
+    root[QStringLiteral("cards")] = QJsonArray{item, item, item};
+    const recovery::Contents contents = recovery::Parse(QJsonDocument(root).toJson());
+    EXPECT_FALSE(contents.ok());
+    EXPECT_TRUE(contents.cards.empty());
+    EXPECT_EQ(contents.error, QStringLiteral("a card's picture was refused: 5000 x 5000 pixels, "
+                                             "more than 1000000"));
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <climits>
 #include <csignal>
 
 using qb::IniFile;
@@ -86,6 +87,17 @@ TEST(IniFile, GarbageValuesGiveDefaultsAndLongValuesAreCut)
     EXPECT_EQ(ini.readInteger(QStringLiteral("S"), QStringLiteral("Huge"), 1), 1);
     EXPECT_EQ(ini.readString(QStringLiteral("S"), QStringLiteral("L"), {}).size(),
               IniFile::kMaxValueLength);
+}
+
+TEST(IniFile, AnIntegerHasOneSignAndFitsAnInt)
+{
+    EXPECT_EQ(IniFile::parseInteger(QStringLiteral("-2147483648")), INT_MIN);
+    EXPECT_EQ(IniFile::parseInteger(QStringLiteral("-$80000000")), INT_MIN);
+    EXPECT_EQ(IniFile::parseInteger(QStringLiteral("2147483647")), INT_MAX);
+    EXPECT_EQ(IniFile::parseInteger(QStringLiteral(" +0x1f ")), 31);
+    for (const char* bad : {"--5", "-+5", "+-5", "$-5", "0x-5", "0x0x5", "- 5", "2147483648",
+                            "-2147483649", "--9223372036854775808", "$80000000"})
+        EXPECT_EQ(IniFile::parseInteger(QString::fromLatin1(bad)), std::nullopt) << bad;
 }
 
 TEST(IniFile, MissingFileIsEmptyAndTheFirstWriteCreatesIt)

@@ -6,6 +6,7 @@
 #include "items/Commit.h"
 #include "items/ItemCardData.h"
 #include "items/ItemLinks.h"
+#include "items/ItemPicture.h"
 #include "items/ItemQueries.h"
 #include "items/ItemRecord.h"
 #include "session/Session.h"
@@ -21,6 +22,17 @@ namespace {
 void print(const QString& text) { std::fputs(text.toUtf8().constData(), stdout); }
 
 QString idText(Timestamp id) { return QString::number(double(id), 'g', 15); }
+
+// Why the stored picture of an item was not read; the refusal comes from the header, so asking
+// again costs little.
+QString pictureRefusal(Timestamp id)
+{
+    sql::Statement st(session().store.db(),
+                      QStringLiteral("SELECT Animation FROM ITEM WHERE IT = ?1"));
+    st.bind(1, id);
+    if (!st.next()) return st.ok() ? QStringLiteral("the item is gone") : st.error();
+    return LoadPictureData(st.blobValue(0)).error;
+}
 
 // item show ID: the item's text, then its keywords and projects, one a line.
 int runShow(const QStringList& args)
@@ -61,6 +73,9 @@ int runShow(const QStringList& args)
         out += QStringLiteral("picture %1 x %2\n")
                    .arg(item.picture.width())
                    .arg(item.picture.height());
+    else if (item.pictureUnread)
+        out += QStringLiteral("picture refused (kept as stored): ") + pictureRefusal(*id) +
+               QLatin1Char('\n');
     print(out);
     return kOk;
 }

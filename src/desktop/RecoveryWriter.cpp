@@ -47,6 +47,7 @@ RecoveryWriter::RecoveryWriter(TDesktop& desktop, QObject* parent)
     : QObject(parent), desktop_(&desktop)
 {
     timer_.setSingleShot(true);
+    clock_.start();
     connect(&timer_, &QTimer::timeout, this, &RecoveryWriter::writeNow);
     ready_ = !QFileInfo::exists(path());
     if (QCoreApplication* app = QCoreApplication::instance()) app->installEventFilter(this);
@@ -73,15 +74,12 @@ bool RecoveryWriter::eventFilter(QObject* watched, QEvent* event)
     return QObject::eventFilter(watched, event);
 }
 
-void RecoveryWriter::editsPending()
-{
-    if (!timer_.isActive()) firstPending_.start();
-    if (firstPending_.elapsed() < kLongestDelayMs) timer_.start(kPauseMs);
-}
+void RecoveryWriter::editsPending() { timer_.start(schedule_.edit(clock_.elapsed())); }
 
 void RecoveryWriter::writeNow()
 {
     timer_.stop();
+    schedule_.written();
     if (!ready_ || !desktop_) return;
     std::vector<const CardData*> cards;
     for (const CardData* card : desktop_->cards())

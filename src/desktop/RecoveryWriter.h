@@ -6,11 +6,37 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <algorithm>
+
 #include "items/RecoveryFile.h"
 
 namespace qb {
 
 class TDesktop;
+
+// When the recovery file is written: after a short pause in the edits, and while edits go on
+// without a pause, never later than kLongestDelayMs after the first edit not yet written (a new
+// card counts from its first key). Times are milliseconds of a monotonic clock.
+class RecoverySchedule {
+public:
+    static constexpr int kPauseMs = 1000;
+    static constexpr int kLongestDelayMs = 1500;
+    // An edit at now; returns the delay from now until the write.
+    int edit(qint64 now)
+    {
+        if (!pending_) {
+            pending_ = true;
+            first_ = now;
+        }
+        const qint64 left = first_ + kLongestDelayMs - now;
+        return int(std::clamp<qint64>(left, 0, kPauseMs));
+    }
+    void written() { pending_ = false; }
+
+private:
+    bool pending_ = false;
+    qint64 first_ = 0;
+};
 
 // Keeps the recovery file in step with the desktop's Changed cards: a short pause after the user
 // stops typing or dropping, and after every commit, it writes what the next commit would write
@@ -19,10 +45,6 @@ class TDesktop;
 class RecoveryWriter : public QObject {
     Q_OBJECT
 public:
-    static constexpr int kPauseMs = 1500;
-    // Typing without a pause still gets written this often.
-    static constexpr int kLongestDelayMs = 10000;
-
     explicit RecoveryWriter(TDesktop& desktop, QObject* parent = nullptr);
     ~RecoveryWriter() override;
 
@@ -51,7 +73,8 @@ private:
 
     QPointer<TDesktop> desktop_;
     QTimer timer_;
-    QElapsedTimer firstPending_;
+    QElapsedTimer clock_;
+    RecoverySchedule schedule_;
     recovery::Writer writer_;
     recovery::PictureCache pictures_;
     QByteArray lastWritten_;

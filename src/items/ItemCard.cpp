@@ -729,6 +729,12 @@ void TItem::restoreSelection()
     cursor.setPosition(selectionStart_);
     cursor.setPosition(selectionStart_ + selectionLength_, QTextCursor::KeepAnchor);
     text_->setTextCursor(cursor);
+    // A hit deep in a long text is scrolled into sight, again once the card has been laid out
+    // and shown: before that the text may not have its height yet.
+    text_->ensureCursorVisible();
+    QTimer::singleShot(0, text_, [text = QPointer<QPlainTextEdit>(text_)] {
+        if (text) text->ensureCursorVisible();
+    });
 }
 
 void TItem::showDateHint(Timestamp date)

@@ -35,6 +35,22 @@ ItemCommandState& commandState() { return session().part<ItemCommandState>(); }
 
 QPointer<TCardSideIndicator>& indicator() { return commandState().indicator; }
 
+// A hit is counted in characters; the text editor counts UTF-16 units, so a letter outside the
+// basic plane before the hit would shift the selection.
+void setHitSelection(TItem& card, const ItemCardPlacement& placement)
+{
+    const QString& text = card.item().text;
+    int unit = 0;
+    auto advance = [&text, &unit](int characters) {
+        for (; characters > 0 && unit < int(text.size()); --characters)
+            unit += text.at(unit).isHighSurrogate() && unit + 1 < int(text.size()) ? 2 : 1;
+    };
+    advance(placement.selectionStart);
+    const int start = unit;
+    advance(placement.selectionLength);
+    card.setSavedSelection(start, unit - start);
+}
+
 }  // namespace
 
 void ShowFoundItem(TBasPanel& card, int color)
@@ -216,8 +232,7 @@ PlacedItemCard PlaceItemCard(TDesktop& desktop, Timestamp itemId, QPoint desktop
     if (slot.isExisting()) {
         placed.card = qobject_cast<TItem*>(desktop.cardOf(slot.card));
         if (placed.card) {
-            if (placement.selectionStart >= 0)
-                placed.card->setSavedSelection(placement.selectionStart, placement.selectionLength);
+            if (placement.selectionStart >= 0) setHitSelection(*placed.card, placement);
             if (placed.card->inBook()) {
                 placed.card->setInBook(false);
                 placed.card->ShrinkToNormal();
@@ -259,8 +274,7 @@ PlacedItemCard PlaceItemCard(TDesktop& desktop, Timestamp itemId, QPoint desktop
         placed.pictureFailed = true;
         return placed;
     }
-    if (placement.selectionStart >= 0)
-        card->setSavedSelection(placement.selectionStart, placement.selectionLength);
+    if (placement.selectionStart >= 0) setHitSelection(*card, placement);
 
     ContentsTypes side = SideOfMode(settings.cardSideUp);
     if (d.hasPicture && side == ctxText && !d.picture.isNull()) {

@@ -11,12 +11,15 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <limits>
+
 namespace qb::search {
 
 namespace {
 
 // Raised whenever the layout of the file or the hash changes: an older file is built again.
-const QString kFormat = QStringLiteral("2 fnv1a64 trigram");
+const QString kFormat = QStringLiteral("3 fnv1a64 trigram nfc");
 
 const QString kItemColumns =
     QStringLiteral("rowid, IT, ITS, (Animation IS NOT NULL AND length(Animation) > 0), TX");
@@ -25,7 +28,8 @@ const QString kItemColumns =
 // them by); past this share of the live rows the file is built again.
 constexpr long long kDeadSlack = 2000;
 
-QString itemFilePath() { return runContext().filePath(QStringLiteral("ITEM.DB")); }
+// Items read in one batch of a build beside the program.
+constexpr int kBuildBatch = 500;
 
 }  // namespace
 
@@ -71,7 +75,7 @@ QString ItemTextIndex::path() const { return files::resolve(dir_, QString::fromL
 
 bool ItemTextIndex::readFingerprint(Fingerprint* fingerprint) const
 {
-    const QString path = itemFilePath();
+    const QString path = files::resolve(dir_, QStringLiteral("ITEM.DB"));
     struct stat info {};
     if (::stat(QFile::encodeName(path).constData(), &info) != 0) return false;
     QFile file(path);
@@ -160,7 +164,7 @@ bool ItemTextIndex::add(const Row& row, qint64 hash)
     if (!doc.run()) return false;
     if (!readable || text.isEmpty()) return true;
     sql::Statement tri(db_, QStringLiteral("INSERT INTO trigrams (rowid, tx) VALUES (?1, ?2)"));
-    tri.bind(1, db_.lastInsertRowId()).bind(2, LowerForSearch(text));
+    tri.bind(1, db_.lastInsertRowId()).bind(2, FoldForSearch(text));
     return tri.run();
 }
 
@@ -318,6 +322,69 @@ bool ItemTextIndex::ensureCurrent(sql::Database& store, bool notedWritesOnly)
     return false;
 }
 
+bool ItemTextIndex::needsBuild() const
+{
+    if (!QFile::exists(path())) return true;
+    sql::Database file;
+    if (!file.open(path(), false)) return true;
+    sql::Statement st(file, QStringLiteral("SELECT value FROM meta WHERE key = 'format'"));
+    return !st.next() || st.textValue(0) != kFormat;
+}
+
+QString ItemTextIndex::startBuild()
+{
+    db_.close();
+    pending_.clear();
+    pendingWrites_ = 0;
+    Fingerprint now;
+    return readFingerprint(&now) ? now.text() : QString();
+}
+
+bool ItemTextIndex::BuildInBatches(const QString& storeDir, const QString& startedAt,
+                                   const std::function<bool(qint64, qint64)>& progress)
+{
+    if (startedAt.isEmpty()) return false;
+    ItemTextIndex index(storeDir);
+    sql::Database store;
+    if (!store.open(files::resolve(storeDir, QStringLiteral("ITEM.DB")), false)) return false;
+    if (!index.open() || !index.createSchema()) return false;
+    qint64 total = 0;
+    {
+        sql::Statement count(store, QStringLiteral("SELECT count(*) FROM ITEM"));
+        if (!count.next()) return false;
+        total = count.int64Value(0);
+    }
+    ++index.figures.builds;
+    sql::Statement items(store, QStringLiteral("SELECT ") + kItemColumns +
+                                    QStringLiteral(" FROM ITEM WHERE rowid > ?1 ORDER BY rowid "
+                                                   "LIMIT ?2"));
+    long long after = std::numeric_limits<long long>::min();
+    qint64 done = 0;
+    for (;;) {
+        std::vector<Row> rows;
+        {
+            sql::Transaction read(store, false);
+            if (!read.isActive()) return false;
+            items.reset();
+            items.bind(1, after).bind(2, kBuildBatch);
+            while (items.next()) rows.push_back(rowOf(items));
+            if (!items.ok()) return false;
+        }
+        if (rows.empty()) break;
+        sql::Transaction write(index.db_);
+        if (!write.isActive()) return false;
+        for (const Row& row : rows)
+            if (!index.add(row, StoredTextHash(row.text))) return false;
+        if (!write.commit()) return false;
+        after = rows.back().rowId;
+        done += qint64(rows.size());
+        if (progress && !progress(std::min(done, total), total)) return false;
+    }
+    // The moment the build began: anything written since is found by the next use.
+    return index.setMeta(QStringLiteral("fingerprint"), startedAt) &&
+           index.setMeta(QStringLiteral("dead"), QStringLiteral("0"));
+}
+
 bool ItemTextIndex::rebuild(sql::Database& store)
 {
     if (!open()) return false;
@@ -332,21 +399,58 @@ void ItemTextIndex::noteWritten(const std::vector<Timestamp>& items)
     ++pendingWrites_;
 }
 
-bool ItemTextIndex::candidates(const QString& lowered, std::vector<Candidate>* items)
+namespace {
+
+// The distinct trigrams (three characters) of a folded text, in order.
+QStringList TrigramsOf(const QString& lowered)
 {
-    if (!db_.isOpen()) return false;
-    // Every trigram of the text must be in a text that holds it; the order is checked by the
-    // caller's own matching.
     QStringList trigrams;
     QList<qsizetype> starts;
     for (qsizetype i = 0; i < lowered.size(); ++i)
         if (!lowered.at(i).isLowSurrogate()) starts << i;
     starts << lowered.size();
     for (qsizetype k = 0; k + 3 < starts.size(); ++k) {
-        QString gram = lowered.mid(starts[k], starts[k + 3] - starts[k]);
-        gram.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-        gram = QLatin1Char('"') + gram + QLatin1Char('"');
+        const QString gram = lowered.mid(starts[k], starts[k + 3] - starts[k]);
         if (!trigrams.contains(gram)) trigrams << gram;
+    }
+    return trigrams;
+}
+
+}  // namespace
+
+double ItemTextIndex::rarestTrigramShare(const QString& lowered, long long minTexts)
+{
+    if (!db_.isOpen()) return 0;
+    const QStringList trigrams = TrigramsOf(lowered);
+    if (trigrams.isEmpty()) return 0;
+    if (!db_.exec(QStringLiteral("CREATE VIRTUAL TABLE IF NOT EXISTS temp.trigram_docs USING "
+                                 "fts5vocab(main, trigrams, row)")))
+        return 0;
+    sql::Statement total(db_, QStringLiteral("SELECT count(*) FROM doc WHERE unreadable = 0"));
+    if (!total.next() || total.int64Value(0) <= 0 || total.int64Value(0) < minTexts) return 0;
+    const double texts = double(total.int64Value(0));
+    sql::Statement docs(db_, QStringLiteral("SELECT doc FROM temp.trigram_docs WHERE term = ?1"));
+    double rarest = texts;
+    for (const QString& gram : trigrams) {
+        docs.reset();
+        docs.bind(1, gram);
+        // A trigram in no text: nothing to find, and the index says so at once.
+        const double count = docs.next() ? double(docs.int64Value(0)) : 0;
+        if (!docs.ok()) return 0;
+        rarest = std::min(rarest, count);
+    }
+    return rarest / texts;
+}
+
+bool ItemTextIndex::candidates(const QString& lowered, std::vector<Candidate>* items)
+{
+    if (!db_.isOpen()) return false;
+    // Every trigram of the text must be in a text that holds it; the order is checked by the
+    // caller's own matching.
+    QStringList trigrams;
+    for (QString gram : TrigramsOf(lowered)) {
+        gram.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+        trigrams << QLatin1Char('"') + gram + QLatin1Char('"');
     }
     if (trigrams.isEmpty()) return false;
     items->clear();

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <set>
 #include <vector>
 
@@ -52,12 +53,30 @@ public:
     // The items whose text may hold lowered (at least three characters, lower-cased), and every
     // item whose text cannot be read. Call ensureCurrent first.
     bool candidates(const QString& lowered, std::vector<Candidate>* items);
+    // The share (0 to 1) of the indexed texts that hold the rarest trigram of lowered; 0 when it
+    // has no trigram, the index cannot tell, or it holds fewer than minTexts texts. Call
+    // ensureCurrent first.
+    double rarestTrigramShare(const QString& lowered, long long minTexts = 0);
     // The commit wrote (or removed) these items in one transaction, committed or about to be.
     void noteWritten(const std::vector<Timestamp>& items);
     // Whether noted writes wait for the next ensureCurrent.
     bool hasPendingWrites() const { return pendingWrites_ > 0; }
     // Drops the file and builds it again.
     bool rebuild(sql::Database& store);
+    // Whether the file must be built from scratch (missing, or of another format): the desktop
+    // then builds it beside the program with BuildInBatches.
+    bool needsBuild() const;
+    // Before BuildInBatches, on the thread that commits: closes the file, forgets the noted
+    // writes and returns ITEM.DB's fingerprint of this moment (empty when it cannot be read).
+    // Writes noted from now on are read again at the first use after the build.
+    QString startBuild();
+    // Builds the index of storeDir from scratch on connections of its own, so it may run on
+    // another thread, in batches that each hold ITEM.DB's read lock only briefly: a commit beside
+    // it never waits long. It records startedAt, ITEM.DB as it was when the build began, so what
+    // is committed meanwhile is read again at the next use. progress(done, total) is called after
+    // each batch; false from it stops the build (the file is built again later).
+    static bool BuildInBatches(const QString& storeDir, const QString& startedAt,
+                               const std::function<bool(qint64, qint64)>& progress);
     void close() { db_.close(); }
     QString path() const;
     QString dir() const { return dir_; }

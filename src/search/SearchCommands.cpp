@@ -6,12 +6,21 @@
 #include "desktop/PopulateDesktop.h"
 #include "dictionary/DialogPlace.h"
 #include "floor/Messages.h"
+#include "floor/RunContext.h"
 #include "floor/RunGuard.h"
 #include "search/FindWordDialog.h"
+#include "search/ItemTextIndex.h"
 #include "session/Session.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QMainWindow>
 #include <QPointer>
+#include <QStatusBar>
 #include <QTimer>
+
+#include <atomic>
+#include <thread>
 
 namespace qb::search {
 
@@ -120,6 +129,90 @@ void ClearFindEntries()
 {
     searchState().history.clear();
     TFind_Word::instance().refreshHistory();
+}
+
+}  // namespace qb::search
+
+namespace qb::search {
+
+namespace {
+
+// One build of the text index on a thread of its own. It lives on the main thread, so the
+// worker's progress reaches the window through queued calls; deleting it stops the worker and
+// waits for it.
+class IndexBuildJob : public QObject {
+public:
+    IndexBuildJob(QMainWindow* window, const QString& dir, const QString& startedAt)
+        : QObject(QCoreApplication::instance()), window_(window), dir_(dir)
+    {
+        searchState().indexBuilding = true;
+        showProgress(0, 0);
+        worker_ = std::thread([this, startedAt] {
+            QElapsedTimer shown;
+            shown.start();
+            const bool built = ItemTextIndex::BuildInBatches(
+                dir_, startedAt, [this, &shown](qint64 done, qint64 total) {
+                    if (shown.elapsed() >= kProgressEveryMs) {
+                        shown.restart();
+                        QMetaObject::invokeMethod(
+                            this, [this, done, total] { showProgress(done, total); },
+                            Qt::QueuedConnection);
+                    }
+                    return !stop_.load();
+                });
+            QMetaObject::invokeMethod(
+                this, [this, built] { finished(built); }, Qt::QueuedConnection);
+        });
+    }
+    ~IndexBuildJob() override
+    {
+        stop_ = true;
+        if (worker_.joinable()) worker_.join();
+        if (searchState().indexBuilding) searchState().indexBuilding = false;
+    }
+
+private:
+    static constexpr int kProgressEveryMs = 200;
+
+    void showProgress(qint64 done, qint64 total)
+    {
+        if (!window_) return;
+        const int percent = total > 0 ? int(done * 100 / total) : 0;
+        window_->statusBar()->show();
+        window_->statusBar()->showMessage(
+            QStringLiteral("Preparing the item texts for Find: %1% (Find works meanwhile, more "
+                           "slowly)")
+                .arg(percent));
+    }
+    void finished(bool built)
+    {
+        if (worker_.joinable()) worker_.join();
+        searchState().indexBuilding = false;
+        if (window_) {
+            window_->statusBar()->clearMessage();
+            window_->statusBar()->hide();
+        }
+        // A build that failed leaves the file to be built at the next start; until then the
+        // searches walk rather than build it again in the window's time.
+        if (!built) searchState().indexEnabled = false;
+        deleteLater();
+    }
+
+    QPointer<QMainWindow> window_;
+    const QString dir_;
+    std::atomic<bool> stop_{false};
+    std::thread worker_;
+};
+
+}  // namespace
+
+void BuildTextIndexBeside(QMainWindow* window)
+{
+    SearchState& state = searchState();
+    if (state.indexBuilding || !state.indexEnabled) return;
+    const QString startedAt = itemTextIndex().startBuild();
+    if (startedAt.isEmpty()) return;
+    new IndexBuildJob(window, runContext().dir(), startedAt);
 }
 
 }  // namespace qb::search

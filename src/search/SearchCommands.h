@@ -4,6 +4,8 @@
 
 #include <optional>
 
+class QMainWindow;
+
 namespace qb {
 
 class TDesktop;
@@ -24,6 +26,9 @@ SearchOutcome ItemTextSearch(TDesktop& desktop, int toolBarHeight,
 SearchOutcome FindTextFromToolBar(TDesktop& desktop, int toolBarHeight);
 // Utilities > Clear Find Entries.
 void ClearFindEntries();
+// Builds a missing or outdated text index beside the program, showing its progress in window's
+// status line; searches walk the texts until it is ready. Stopped when the program ends.
+void BuildTextIndexBeside(QMainWindow* window);
 
 }  // namespace search
 }  // namespace qb

@@ -61,7 +61,72 @@ QString LowerForSearch(const QString& text)
     return lowered;
 }
 
-QString SearchTextFromInput(const QString& input) { return LowerForSearch(input).trimmed(); }
+namespace {
+
+// Below U+0300 every text is already in form C: nothing there composes or decomposes.
+bool AlreadyComposed(const QString& text)
+{
+    for (QChar c : text)
+        if (c.unicode() >= 0x300) return false;
+    return true;
+}
+
+}  // namespace
+
+QString ComposedForSearch(const QString& text)
+{
+    return AlreadyComposed(text) ? text : text.normalized(QString::NormalizationForm_C);
+}
+
+QString FoldForSearch(const QString& text, FoldMap* map)
+{
+    if (map) *map = FoldMap();
+    if (AlreadyComposed(text)) return LowerForSearch(text);
+    QString folded;
+    folded.reserve(text.size());
+    std::vector<int> begin;
+    std::vector<int> end;
+    const int n = int(text.size());
+    int i = 0;
+    // Composition never reaches across a character below U+0300, so the text folds in
+    // segments that each start at one; a segment that folds unchanged maps unit for unit.
+    while (i < n) {
+        int j = i + 1;
+        while (j < n && text.at(j).unicode() >= 0x300) ++j;
+        const QString segment = text.mid(i, j - i);
+        const QString composed = segment.normalized(QString::NormalizationForm_C);
+        const QString lowered = LowerForSearch(composed);
+        if (composed == segment) {
+            // LowerForSearch keeps one code point for one, though not always its width.
+            int from = i;
+            for (int u = 0; u < int(lowered.size());) {
+                const int inWidth = text.at(from).isHighSurrogate() && from + 1 < j ? 2 : 1;
+                const int outWidth =
+                    lowered.at(u).isHighSurrogate() && u + 1 < int(lowered.size()) ? 2 : 1;
+                for (int k = 0; k < outWidth; ++k) {
+                    begin.push_back(from);
+                    end.push_back(from + inWidth);
+                }
+                from += inWidth;
+                u += outWidth;
+            }
+        } else {
+            for (int u = 0; u < int(lowered.size()); ++u) {
+                begin.push_back(i);
+                end.push_back(j);
+            }
+        }
+        folded += lowered;
+        i = j;
+    }
+    if (map) {
+        map->begin = std::move(begin);
+        map->end = std::move(end);
+    }
+    return folded;
+}
+
+QString SearchTextFromInput(const QString& input) { return FoldForSearch(input).trimmed(); }
 
 int CharacterCount(QStringView text)
 {
@@ -71,17 +136,29 @@ int CharacterCount(QStringView text)
     return count;
 }
 
+namespace {
+
+// The UTF-16 index of the hit in lowered, or -1.
+qsizetype FindLowered(const QString& lowered, const QString& search, MatchMode mode)
+{
+    if (search.isEmpty()) return -1;
+    const qsizetype at = lowered.indexOf(search, 0, Qt::CaseSensitive);
+    if (at < 0) return -1;
+    if (mode == MatchMode::Exact) {
+        if (at > 0 && !IsWordDelimiter(lowered.at(at - 1))) return -1;
+        const qsizetype after = at + search.size();
+        if (after < lowered.size() && !IsWordDelimiter(lowered.at(after))) return -1;
+    }
+    return at;
+}
+
+}  // namespace
+
 TextHit MatchLowered(const QString& lowered, const QString& search, MatchMode mode)
 {
     TextHit result;
-    if (search.isEmpty()) return result;
-    const qsizetype at = lowered.indexOf(search, 0, Qt::CaseSensitive);
+    const qsizetype at = FindLowered(lowered, search, mode);
     if (at < 0) return result;
-    if (mode == MatchMode::Exact) {
-        if (at > 0 && !IsWordDelimiter(lowered.at(at - 1))) return result;
-        const qsizetype after = at + search.size();
-        if (after < lowered.size() && !IsWordDelimiter(lowered.at(after))) return result;
-    }
     result.hit = true;
     result.start = CharacterCount(QStringView(lowered).left(at)) + 1;
     result.length = CharacterCount(search);
@@ -90,7 +167,19 @@ TextHit MatchLowered(const QString& lowered, const QString& search, MatchMode mo
 
 TextHit MatchText(const QString& text, const QString& search, MatchMode mode)
 {
-    return MatchLowered(LowerForSearch(text), search, mode);
+    FoldMap map;
+    const QString folded = FoldForSearch(text, &map);
+    if (map.begin.empty()) return MatchLowered(folded, search, mode);
+    TextHit result;
+    const qsizetype at = FindLowered(folded, search, mode);
+    if (at < 0) return result;
+    // Positions are those of the stored text, which the highlight marks.
+    const int from = map.begin[size_t(at)];
+    const int to = map.end[size_t(at + search.size() - 1)];
+    result.hit = true;
+    result.start = CharacterCount(QStringView(text).left(from)) + 1;
+    result.length = CharacterCount(QStringView(text).mid(from, to - from));
+    return result;
 }
 
 }  // namespace qb::search

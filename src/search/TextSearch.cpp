@@ -31,19 +31,26 @@ struct ItemRow {
     bool picture = false;
 };
 
+// Past this share of the texts holding the rarest trigram of the search, the walk is faster.
+constexpr double kIndexedShare = 0.25;
+
 // The picture test of the item phase: Animation not empty.
 const char kPictureColumn[] = "(Animation IS NOT NULL AND length(Animation) > 0)";
 
 class Run {
 public:
     Run(const SearchRequest& request, const SearchCallbacks& callbacks, SearchOutcome& outcome)
-        : request_(request), callbacks_(callbacks), out_(outcome)
+        : request_(request),
+          callbacks_(callbacks),
+          out_(outcome),
+          text_(ComposedForSearch(request.text))
     {
         batch_ = std::max(1, runContext().settings.findBatchSize);
         allPictures_ = request.picturesOnly && request.text.isEmpty();
         ResumePoint& resume = searchState().resume;
         resuming_ = resume.exists() && resume.text == request.text;
         resumeIts_ = resume.its;
+        resumeAt_ = resume;
         out_.resumed = resuming_;
     }
 
@@ -72,12 +79,13 @@ private:
                    : AskYesDefault(QString::fromLatin1(messages::kStopNow), messages::kStopNowHelp);
     }
     // Counts and shows a hit; false when the user stops here.
-    bool found(ItemHit& hit, Timestamp resumeAt)
+    bool found(ItemHit& hit, const ResumePoint& resumeAt)
     {
         hit.found = ++out_.itemsFound;
         if (callbacks_.itemFound) callbacks_.itemFound(hit);
         if (out_.itemsFound > 1 && out_.itemsFound % batch_ == 0 && stopNow()) {
-            searchState().resume = {request_.text, resumeAt};
+            searchState().resume = resumeAt;
+            searchState().resume.text = request_.text;
             out_.userStopped = true;
             return false;
         }
@@ -91,11 +99,31 @@ private:
     const SearchRequest& request_;
     const SearchCallbacks& callbacks_;
     SearchOutcome& out_;
+    // The search text in the composed form the folded texts are in.
+    const QString text_;
     int batch_ = 5;
     bool allPictures_ = false;
     bool resuming_ = false;
     Timestamp resumeIts_ = 1.0;
+    ResumePoint resumeAt_;
 };
+
+// True when row stands at or before the resume point in the item phase's order.
+bool atOrBefore(const ItemRow& row, const ResumePoint& at)
+{
+    if (row.itsNull != at.itsNull) return row.itsNull;
+    if (!row.itsNull && row.its != at.its) return row.its < at.its;
+    return row.rowId <= at.rowId;
+}
+
+ResumePoint placeOf(const ItemRow& row)
+{
+    ResumePoint at;
+    at.its = row.its;
+    at.itsNull = row.itsNull;
+    at.rowId = row.rowId;
+    return at;
+}
 
 void Run::concepts()
 {
@@ -107,9 +135,8 @@ void Run::concepts()
     sql::Statement concepts(db, QStringLiteral("SELECT C FROM DICT WHERE WNo = ?1 ORDER BY C"));
     const std::vector<AlphabeticalWordIndex::Entry> entries = words.entries();
     for (const AlphabeticalWordIndex::Entry& entry : entries) {
-        const QString word = LowerForSearch(entry.word);
-        const bool hit = request_.mode == MatchMode::Exact ? word == request_.text
-                                                           : word.contains(request_.text);
+        const QString word = FoldForSearch(entry.word);
+        const bool hit = request_.mode == MatchMode::Exact ? word == text_ : word.contains(text_);
         if (!hit) continue;
         number.reset();
         number.bind(1, entry.rowId);
@@ -130,7 +157,7 @@ void Run::concepts()
 
 bool Run::visit(const ItemRow& row, const std::function<QByteArray()>& text)
 {
-    if (resuming_ && row.its <= resumeIts_) return true;
+    if (resuming_ && atOrBefore(row, resumeAt_)) return true;
     if (request_.picturesOnly && !row.picture) return true;
     ItemHit hit;
     hit.itemId = row.it;
@@ -140,7 +167,7 @@ bool Run::visit(const ItemRow& row, const std::function<QByteArray()>& text)
     } else {
         QString decoded;
         if (DecodeStoredText(text(), &decoded)) {
-            hit.at = MatchText(decoded, request_.text, request_.mode);
+            hit.at = MatchText(decoded, text_, request_.mode);
         } else {
             // Reported and shown without a highlight; the stored value is left as it is.
             hit.unreadable = true;
@@ -149,7 +176,7 @@ bool Run::visit(const ItemRow& row, const std::function<QByteArray()>& text)
                      QString(), kSystemError, 0);
         }
     }
-    if ((hit.at.hit || hit.unreadable) && !found(hit, row.its)) return false;
+    if ((hit.at.hit || hit.unreadable) && !found(hit, placeOf(row))) return false;
     events();
     return !escape();
 }
@@ -173,7 +200,13 @@ bool Run::walkIndexed()
     sql::Database& db = session().store.db();
     ItemTextIndex& index = itemTextIndex();
     std::vector<ItemTextIndex::Candidate> candidates;
-    if (!index.ensureCurrent(db) || !index.candidates(request_.text, &candidates)) return false;
+    if (!index.ensureCurrent(db)) return false;
+    // A frequent text is found sooner by reading every text in order than by fetching most of
+    // them one by one, and its first hits come at once.
+    if (request_.walk == ItemWalk::Indexed &&
+        index.rarestTrigramShare(text_, searchState().chooseWalkFromTexts) > kIndexedShare)
+        return false;
+    if (!index.candidates(text_, &candidates)) return false;
     out_.usedIndex = true;
     std::vector<ItemRow> rows;
     rows.reserve(candidates.size());
@@ -204,8 +237,9 @@ void Run::items()
 {
     // Texts of one or two characters have no trigram to look up; the all-pictures search reads
     // no text at all.
-    const bool indexed = request_.walk == ItemWalk::Indexed && searchState().indexEnabled &&
-                         !allPictures_ && CharacterCount(request_.text) >= 3;
+    const bool indexed = request_.walk != ItemWalk::Literal && searchState().indexEnabled &&
+                         !searchState().indexBuilding && !allPictures_ &&
+                         CharacterCount(text_) >= 3;
     if (indexed && walkIndexed()) return;
     walkLiteral();
 }
@@ -233,8 +267,10 @@ void Run::desktop(CardHost* host)
         if (allPictures_)
             hit.at.hit = true;
         else
-            hit.at = MatchText(item->text, request_.text, request_.mode);
-        if (hit.at.hit && !found(hit, item->itemId)) return;
+            hit.at = MatchText(item->text, text_, request_.mode);
+        ResumePoint here;
+        here.its = item->itemId;
+        if (hit.at.hit && !found(hit, here)) return;
         events();
         if (escape()) return;
     }
@@ -311,7 +347,8 @@ void UpdateItemTextIndex()
         index.noteWritten(tentative);
         tentative.clear();
     }
-    if (index.hasPendingWrites() && searchState().indexEnabled) index.ensureCurrent(db, true);
+    if (index.hasPendingWrites() && searchState().indexEnabled && !searchState().indexBuilding)
+        index.ensureCurrent(db, true);
 }
 
 }  // namespace qb::search

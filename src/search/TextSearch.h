@@ -21,9 +21,11 @@ class ItemTextIndex;
 // The dialog's search types, in its numbering.
 enum class SearchType : int { ItemTexts = 0, ConceptsAndItems = 1, DesktopItems = 2 };
 
-// How the item phase reads the store: through the trigram index (texts of three characters or
-// more), or every item text in turn (the reference the index must agree with).
-enum class ItemWalk { Indexed, Literal };
+// How the item phase reads the store: through the trigram index when it narrows the items enough
+// (texts of three characters or more whose rarest trigram is in at most a quarter of the texts),
+// else every item text in turn; always through the index (tests hold it against the walk); or
+// always every item text in turn (the reference the index must agree with).
+enum class ItemWalk { Indexed, IndexOnly, Literal };
 
 struct SearchRequest {
     QString text;  // at most 50 characters; the dialog passes SearchTextFromInput(input)
@@ -75,11 +77,16 @@ struct SearchOutcome {
     bool usedIndex = false;    // the item phase read the trigram index
 };
 
-// The text and ITS (desktop phase: item id) at which the user last stopped; 1.0 when none.
+// The text and the place in the walk at which the user last stopped: the item phase's order is
+// (ITS, row), with no ITS first, so items that share an ITS (all -1.0 after Clear All Time
+// Stamps, or two made in one second) are told apart by their row; the desktop phase keeps the
+// card's item id in its. Nothing stopped: its 1.0.
 struct ResumePoint {
     QString text;
     Timestamp its = 1.0;
-    bool exists() const { return its != 1.0L; }
+    bool itsNull = false;
+    long long rowId = 0;
+    bool exists() const { return its != 1.0L || itsNull || rowId != 0; }
     void clear() { *this = ResumePoint(); }
 };
 
@@ -93,6 +100,10 @@ struct SearchState {
     std::unique_ptr<ItemTextIndex> index;
     // False: the item phase always walks (a store directory the index cannot be written to).
     bool indexEnabled = true;
+    // The index is being built beside the program: searches walk, noted writes wait.
+    bool indexBuilding = false;
+    // Below this many texts either way is quick, and the index is always taken.
+    long long chooseWalkFromTexts = 2000;
 };
 SearchState& searchState();
 // The index of the current store directory (made when the directory changed).

@@ -107,7 +107,8 @@ QString askXdgMime(const QStringList& arguments)
 }
 
 // The program a desktop entry starts: the first word of its Exec line, found as a path or on
-// PATH.
+// PATH. None for an entry with Terminal=true: started without a terminal, such a program (vim,
+// say) would run unseen, so the caller's fallback, the text editor, is used instead.
 QString programOfDesktopEntry(const QString& id)
 {
     const QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -121,6 +122,8 @@ QString programOfDesktopEntry(const QString& id)
         QFile entry(dir + QStringLiteral("/applications/") + id);
         if (!entry.open(QIODevice::ReadOnly)) continue;
         bool inEntry = false;
+        bool terminal = false;
+        QString exec;
         const QStringList lines = QString::fromUtf8(entry.readAll()).split(QLatin1Char('\n'));
         for (QString line : lines) {
             line = line.trimmed();
@@ -128,14 +131,19 @@ QString programOfDesktopEntry(const QString& id)
                 inEntry = line == QStringLiteral("[Desktop Entry]");
                 continue;
             }
-            if (!inEntry || !line.startsWith(QStringLiteral("Exec="))) continue;
-            const QStringList words = QProcess::splitCommand(line.mid(5));
-            if (words.isEmpty()) return QString();
-            const QString& first = words.first();
-            if (first.startsWith(QLatin1Char('/')))
-                return QFileInfo::exists(first) ? first : QString();
-            return QStandardPaths::findExecutable(first);
+            if (!inEntry) continue;
+            if (line.startsWith(QStringLiteral("Exec=")) && exec.isNull())
+                exec = line.mid(5);
+            else if (line.startsWith(QStringLiteral("Terminal=")))
+                terminal = line.mid(9).trimmed() == QStringLiteral("true");
         }
+        if (exec.isNull()) continue;
+        if (terminal) return QString();
+        const QStringList words = QProcess::splitCommand(exec);
+        if (words.isEmpty()) return QString();
+        const QString& first = words.first();
+        if (first.startsWith(QLatin1Char('/'))) return QFileInfo::exists(first) ? first : QString();
+        return QStandardPaths::findExecutable(first);
     }
     return QString();
 }

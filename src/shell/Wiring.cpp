@@ -68,6 +68,10 @@ namespace qb {
 
 namespace {
 
+// After a commit, the search index reads the written texts again once this long has passed
+// without another commit.
+constexpr int kIndexUpdatePauseMs = 1000;
+
 // The hooks reach the window and the desktop of the moment: each is gone (null) once destroyed,
 // and a hook then does what an empty one would.
 TBillBoard* mainWindow() { return TBillBoard::instance(); }
@@ -368,10 +372,17 @@ void wireItemHooks()
     hooks.newConceptCardForWord = [](const QString& word, int wordNo) {
         NewConceptCardForWord(word, wordNo);
     };
-    // The search index reads the written items again at once, while they are few.
+    // The search index reads the written items again once the user pauses (or at the next
+    // search, whichever comes first), not on the commit's own path.
     hooks.itemsWritten = [](const std::vector<Timestamp>& items) {
         search::NoteItemsWritten(items);
-        search::UpdateItemTextIndex();
+        static QTimer* idle = nullptr;
+        if (!idle) {
+            idle = new QTimer(QCoreApplication::instance());
+            idle->setSingleShot(true);
+            QObject::connect(idle, &QTimer::timeout, [] { search::UpdateItemTextIndex(); });
+        }
+        idle->start(kIndexUpdatePauseMs);
     };
 }
 
@@ -487,15 +498,20 @@ void wireSearch(TBillBoard& window)
     shell.loadSearchEntries = [] {
         search::searchState().history = search::LoadFindEntries();
         TFind_Word::instance().refreshHistory();
-        // The index of a large store takes a while to build; done once the window shows, so
-        // that the first search does not pay for it.
+        // The index of a large store takes a while to build: built beside the program once the
+        // window shows, so that neither the window nor the first search waits for it.
         TBillBoard* window = mainWindow();
         if (!window) return;
         QTimer::singleShot(0, window, [] {
             Session& s = session();
             if (!s.store.db().isOpen() || !search::searchState().indexEnabled) return;
+            search::ItemTextIndex& index = search::itemTextIndex();
+            if (index.needsBuild()) {
+                search::BuildTextIndexBeside(mainWindow());
+                return;
+            }
             s.messenger().setWaitCursor(true);
-            search::itemTextIndex().ensureCurrent(s.store.db());
+            index.ensureCurrent(s.store.db());
             s.messenger().setWaitCursor(false);
         });
     };

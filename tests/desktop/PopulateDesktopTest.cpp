@@ -19,6 +19,7 @@
 #include <QClipboard>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QScrollBar>
 
 #include <gtest/gtest.h>
 
@@ -579,6 +580,21 @@ TEST_F(PopulateDesktopTest, Pick1ItemWithAnUnreadablePictureLeavesTheCardUnwrita
     EXPECT_TRUE(messenger.saw(QStringLiteral("qb3689/Find")));
     EXPECT_EQ(shownWithCode(QStringLiteral("QB3742")), 1);
     EXPECT_TRUE(session().flags.stopped());
+}
+
+TEST_F(PopulateDesktopTest, AHitDeepInALongTextIsSelectedByCharactersAndScrolledIntoSight)
+{
+    QString text;
+    for (int line = 0; line < 200; ++line) text += QStringLiteral("\U0001D538 line %1\n").arg(line);
+    text += QStringLiteral("the needle");
+    addItem(-46000.1, text);
+    // The hit counts characters: every line's letter outside the basic plane counts once.
+    const int start = int(text.toUcs4().size()) - 6 + 1;
+    const PlacedItemCard placed = Pick1Item(*desktop, {60, 70}, -46000.1, 0, start, 6, false);
+    ASSERT_NE(placed.card, nullptr);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(placed.card->textEditor()->textCursor().selectedText(), QStringLiteral("needle"));
+    EXPECT_GT(placed.card->textEditor()->verticalScrollBar()->value(), 0);
 }
 
 TEST_F(PopulateDesktopTest, Pick1ItemFramesMarksAndSelectsTheHit)

@@ -193,4 +193,18 @@ TEST_F(Links, TheBrowserPageIsTheClipboardsLinkWithItsTitle)
     EXPECT_EQ(BrowserPageFrom(&text).address, QString());
 }
 
+TEST_F(Links, ATerminalProgramRegisteredForATypeGivesWayToTheTextEditor)
+{
+    // Started without a terminal, vim would run unseen: the text editor opens the file instead.
+    fakeXdgMime();
+    QFile entry(path(QStringLiteral("share/applications/qbviewer.desktop")));
+    ASSERT_TRUE(entry.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    entry.write("[Desktop Entry]\nType=Application\nName=Vim\nExec=sh %f\nTerminal=true\n");
+    entry.close();
+    session().settings.textEditor = QStringLiteral("/usr/bin/qb-text-editor");
+    EXPECT_EQ(FindRegisteredProgram(QStringLiteral("qbx")), QString());
+    EXPECT_EQ(ProgramForExtension(QStringLiteral("qbx")),
+              QStringLiteral("/usr/bin/qb-text-editor"));
+}
+
 }  // namespace

@@ -1,5 +1,6 @@
 #include "SearchFixture.h"
 
+#include "floor/RunContext.h"
 #include "items/Commit.h"
 #include "items/ItemCardData.h"
 #include "items/ItemHooks.h"
@@ -27,7 +28,7 @@ protected:
         const Found literal = run(r, stops);
         const ResumePoint literalResume = searchState().resume;
         searchState().resume = savedResume_;
-        r.walk = ItemWalk::Indexed;
+        r.walk = ItemWalk::IndexOnly;
         const Found indexed = run(r, stops);
         const ResumePoint indexedResume = searchState().resume;
         if (CharacterCount(r.text) >= 3)
@@ -58,6 +59,7 @@ TEST_F(ItemTextIndexTest, TheIndexedSearchFindsExactlyWhatTheLiteralWalkFinds)
                              QStringLiteral("start"),
                              QStringLiteral("ART"),
                              QStringLiteral("\u00C9t\u00E9"),
+                             QStringLiteral("E\u0301te\u0301"),
                              QStringLiteral("\u0394\u03B9\u03BA\u03B7"),
                              QStringLiteral("\u03B4\u0399\u039A\u03B7s"),
                              QStringLiteral("\U0001D538rt"),
@@ -121,6 +123,21 @@ TEST_F(ItemTextIndexTest, TheIndexedSearchFindsExactlyWhatTheLiteralWalkFinds)
                     expectSameHits(r, {}, what + QStringLiteral(" resumed"));
                 }
     EXPECT_GT(totalHits_, 500);
+}
+
+TEST_F(ItemTextIndexTest, AFrequentTextIsWalkedAndARareOneLookedUpWithTheSameHits)
+{
+    searchState().chooseWalkFromTexts = 0;  // a large store's choice on a small one
+    for (int i = 0; i < 12; ++i)
+        addItem(-46000.1L - i * 0.01L, i < 2 ? QStringLiteral("a zebra in the garden")
+                                             : QStringLiteral("garden %1").arg(i));
+    for (const QString& text : {QStringLiteral("garden"), QStringLiteral("zebra")}) {
+        const Found chosen = run(request(text));
+        const Found literal = run(request(text, MatchMode::Embedded, ItemWalk::Literal));
+        EXPECT_EQ(chosen.outcome.usedIndex, text == QStringLiteral("zebra")) << text.toStdString();
+        EXPECT_EQ(ids(chosen), ids(literal));
+        EXPECT_EQ(chosen.items.size(), text == QStringLiteral("zebra") ? 2u : 12u);
+    }
 }
 
 TEST_F(ItemTextIndexTest, AChangeMadeByAnotherConnectionIsFoundByTheNextSearch)
@@ -198,6 +215,46 @@ TEST_F(ItemTextIndexTest, TheCommitTellsTheIndexWhichItemsToReadAgain)
     EXPECT_EQ(found.items.size(), 1u);
     EXPECT_EQ(index.figures.syncs, syncs);
     EXPECT_EQ(index.figures.builds, builds);
+}
+
+TEST_F(ItemTextIndexTest, ABuildInBatchesBesideCommitsEndsExactAndSearchesWalkMeanwhile)
+{
+    for (int i = 0; i < 1200; ++i)
+        addItem(-46000.0L - i * 0.001L, QStringLiteral("plain note %1").arg(i));
+    ItemTextIndex& index = itemTextIndex();
+    const QString startedAt = index.startBuild();
+    ASSERT_FALSE(startedAt.isEmpty());
+    searchState().indexBuilding = true;
+    int batches = 0;
+    const bool built = ItemTextIndex::BuildInBatches(
+        runContext().dir(), startedAt, [&](qint64 done, qint64 total) {
+            EXPECT_EQ(total, 1200);
+            if (++batches == 1) {
+                // A commit of this program between two batches, to an item already read and to
+                // one not yet read; the search meanwhile walks.
+                exec(QStringLiteral("UPDATE ITEM SET TX = 'an okapi' WHERE IT IN (?1, ?2)"),
+                     {double(-46000.0L), double(-46000.0L - 1100 * 0.001L)});
+                NoteItemsWritten({-46000.0L, -46000.0L - 1100 * 0.001L});
+                const Found meanwhile = run(request(QStringLiteral("okapi")));
+                EXPECT_FALSE(meanwhile.outcome.usedIndex);
+                EXPECT_EQ(meanwhile.items.size(), 2u);
+            }
+            return done <= total;
+        });
+    searchState().indexBuilding = false;
+    ASSERT_TRUE(built);
+    EXPECT_EQ(batches, 3);
+    EXPECT_FALSE(index.needsBuild());
+    const int syncs = index.figures.syncs;
+    const Found found =
+        run(request(QStringLiteral("okapi"), MatchMode::Embedded, ItemWalk::IndexOnly));
+    EXPECT_TRUE(found.outcome.usedIndex);
+    EXPECT_EQ(found.items.size(), 2u);
+    // The noted commit was read again alone, without comparing every text.
+    EXPECT_EQ(index.figures.syncs, syncs);
+    EXPECT_EQ(run(request(QStringLiteral("note 1100"), MatchMode::Embedded, ItemWalk::IndexOnly))
+                  .items.size(),
+              0u);
 }
 
 TEST_F(ItemTextIndexTest, AnIndexFileThatCannotBeReadIsBuiltAgain)

@@ -76,4 +76,26 @@ TEST(TextMatch, CaseIsIgnoredInTheTextAndPositionsCountCharacters)
     EXPECT_EQ(LowerForSearch(text).size(), text.size());
 }
 
+TEST(TextMatch, ComposedAndDecomposedLettersFindEachOtherAndTheHighlightCoversTheStoredLetters)
+{
+    // "caf\u00E9" typed finds "cafe\u0301" as stored, and the other way round.
+    const QString decomposed = QStringLiteral("Un cafe\u0301 noir");
+    const TextHit typed =
+        MatchText(decomposed, SearchTextFromInput(QStringLiteral("caf\u00E9")), MatchMode::Exact);
+    EXPECT_TRUE(typed.hit);
+    EXPECT_EQ(typed.start, 4);
+    EXPECT_EQ(typed.length, 5);  // c a f e U+0301
+    const TextHit after = MatchText(decomposed, QStringLiteral("noir"), MatchMode::Exact);
+    EXPECT_EQ(after.start, 10);
+    const TextHit stored =
+        MatchText(QStringLiteral("caf\u00E9 \U0001D538"),
+                  SearchTextFromInput(QStringLiteral("cafe\u0301")), MatchMode::Exact);
+    EXPECT_TRUE(stored.hit);
+    EXPECT_EQ(stored.length, 4);
+    // A letter outside the basic plane after a combining mark keeps its place.
+    const TextHit far =
+        MatchText(QStringLiteral("e\u0301 \U0001D538x"), QStringLiteral("x"), MatchMode::Embedded);
+    EXPECT_EQ(far.start, 5);
+}
+
 }  // namespace

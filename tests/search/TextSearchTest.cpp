@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace qb;
 using namespace qb::search;
 
@@ -75,6 +77,29 @@ TEST_F(TextSearch, TheSameTextResumesAfterTheStopAndAnotherStartsFromTheNewest)
     EXPECT_EQ(other.items.size(), 6u);
     EXPECT_EQ(double(other.items[0].itemId), double(items[5]));
     EXPECT_FALSE(searchState().resume.exists());
+}
+
+TEST_F(TextSearch, AResumeAmongItemsThatShareAnItsSkipsNoHitAndShowsNoneTwice)
+{
+    // Clear All Time Stamps gives every item ITS -1.0; two made in one second tie the same way.
+    runContext().settings.findBatchSize = 2;
+    std::vector<double> all;
+    for (int i = 0; i < 5; ++i)
+        all.push_back(double(
+            addItem(-46000.1L - i * 0.01L, QStringLiteral("note %1").arg(i), {}, {}, -1.0L)));
+    for (ItemWalk walk : {ItemWalk::Literal, ItemWalk::IndexOnly}) {
+        searchState().resume.clear();
+        std::vector<double> seen =
+            ids(run(request(QStringLiteral("note"), MatchMode::Embedded, walk), {true}));
+        ASSERT_EQ(seen.size(), 2u);
+        const Found rest = run(request(QStringLiteral("note"), MatchMode::Embedded, walk));
+        EXPECT_TRUE(rest.outcome.resumed);
+        for (double id : ids(rest)) seen.push_back(id);
+        std::sort(seen.begin(), seen.end());
+        std::vector<double> expected = all;
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(seen, expected) << int(walk);
+    }
 }
 
 TEST_F(TextSearch, AnUnreadableTextIsReportedShownWithoutPositionAndLeftAsItIs)

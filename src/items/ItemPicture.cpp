@@ -133,9 +133,10 @@ PictureFile LoadPictureData(const QByteArray& data, const QString& nameForFormat
     buffer.setData(data);
     buffer.open(QIODevice::ReadOnly);
     // Decided by the content alone. Icons are not taken: an icon's directory may announce a
-    // small picture and hold a PNG of any size.
+    // small picture and hold a PNG of any size. A GIF, as a file loaded for a card, is read as
+    // before, within the same limits.
     const QByteArray format = QImageReader::imageFormat(&buffer);
-    if (format != "bmp" && format != "png")
+    if (format != "bmp" && format != "png" && format != "gif")
         return unreadable(QStringLiteral("Not a picture file this program can read"));
     QImageReader reader(&buffer, format);
     reader.setAllocationLimit(kAllocationLimitMb);

@@ -6,8 +6,8 @@
 namespace qb {
 
 // Reading picture bytes from outside: a picture file for an item card, ITEM.Animation and
-// SHOW.Image blobs, the recovery file's pictures. JPEG goes through the program's own codec, BMP
-// and PNG through QImage; other formats are refused. The size is read from the header first, so
+// SHOW.Image blobs, the recovery file's pictures. JPEG goes through the program's own codec, BMP,
+// PNG and GIF through QImage; other formats are refused. The size is read from the header first, so
 // a picture above the one-million-pixel limit is refused before anything is allocated for it,
 // and a picture whose data ends before its last row is refused rather than filled in.
 struct PictureFile {

@@ -168,7 +168,6 @@ public:
     {
         stop_ = true;
         if (worker_.joinable()) worker_.join();
-        if (searchState().indexBuilding) searchState().indexBuilding = false;
     }
 
 private:
@@ -187,6 +186,9 @@ private:
     void finished(bool built)
     {
         if (worker_.joinable()) worker_.join();
+        deleteLater();
+        // Another store opened meanwhile has a search state of its own.
+        if (runContext().dir() != dir_) return;
         searchState().indexBuilding = false;
         if (window_) {
             window_->statusBar()->clearMessage();
@@ -195,7 +197,6 @@ private:
         // A build that failed leaves the file to be built at the next start; until then the
         // searches walk rather than build it again in the window's time.
         if (!built) searchState().indexEnabled = false;
-        deleteLater();
     }
 
     QPointer<QMainWindow> window_;

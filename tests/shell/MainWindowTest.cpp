@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QHelpEvent>
 #include <QImage>
@@ -22,6 +23,7 @@
 #include "floor/Messages.h"
 #include "platform/FileNames.h"
 #include "platform/IniFile.h"
+#include "search/ItemTextIndex.h"
 #include "search/TextSearch.h"
 #include "session/Session.h"
 #include "shell/CommandIds.h"
@@ -746,8 +748,14 @@ TEST_F(MainWindow, FindHistoryComesAtTheFirstActivationAndGoesBackAtExitWithTheI
     QFile::remove(path("itemtext.idx"));
     window->FormActivate();
     EXPECT_EQ(search::searchState().history, (QStringList{"pear", "plum"}));
+    // Built beside the window once it is up; searches walk meanwhile.
     QApplication::processEvents();
-    EXPECT_TRUE(QFileInfo::exists(path("itemtext.idx"))) << "built once the window is up";
+    QElapsedTimer waited;
+    waited.start();
+    while (search::searchState().indexBuilding && waited.elapsed() < 20000)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_FALSE(search::searchState().indexBuilding);
+    EXPECT_FALSE(search::itemTextIndex().needsBuild());
 
     search::searchState().history = {QStringLiteral("fig"), QStringLiteral("pear")};
     EXPECT_TRUE(window->close());

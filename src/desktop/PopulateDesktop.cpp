@@ -14,6 +14,7 @@
 #include "floor/Messenger.h"
 #include "items/ItemCard.h"
 #include "items/ItemCardRules.h"
+#include "items/ItemPicture.h"
 #include "items/ItemRecord.h"
 #include "platform/Clock.h"
 #include "platform/Colors.h"
@@ -122,9 +123,10 @@ TItem* newItemCard(TDesktop& desktop, ItemSet& items, int index, int slot, QPoin
     if (row.hasAnimation) {
         bool read = false;
         const QByteArray bytes = ItemAnimation(id, &read);
-        d.picture = PictureFromStoredBytes(bytes);
+        const PictureFile picture = read ? LoadPictureData(bytes) : PictureFile();
+        d.picture = picture.image;
         d.hasPicture = !d.picture.isNull();
-        if (!read || !d.hasPicture) {
+        if (!read) {
             d.pictureUnread = true;
             // Half loaded: the card must never be written back.
             d.unfreeable = true;
@@ -135,12 +137,21 @@ TItem* newItemCard(TDesktop& desktop, ItemSet& items, int index, int slot, QPoin
             card->hide();
             return nullptr;
         }
-        card->showDataPicture();
-        p.trace += QLatin1Char('H');
-        if (side == ctxText) {
-            d.size = pictureCardSize(d.picture.size(), settings);
-            side = ctxImage;
-            p.trace += QLatin1Char('I');
+        if (!d.hasPicture) {
+            // Refused by the decoder (too large, damaged): the card shows its text, and the
+            // commit leaves the stored picture as it is.
+            d.pictureUnread = true;
+            d.pictureRefusal = picture.error;
+            card->setToolTip(PictureNotShownHint(d.pictureRefusal));
+            TellPictureNotShown(id, d.pictureRefusal);
+        } else {
+            card->showDataPicture();
+            p.trace += QLatin1Char('H');
+            if (side == ctxText) {
+                d.size = pictureCardSize(d.picture.size(), settings);
+                side = ctxImage;
+                p.trace += QLatin1Char('I');
+            }
         }
     }
     ++successes;

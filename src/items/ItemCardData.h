@@ -38,6 +38,7 @@ struct ItemCardData : CardData {
     QImage picture;
     // The store holds a picture that could not be decoded: the commit leaves it as it is.
     bool pictureUnread = false;
+    QString pictureRefusal;  // why the stored picture was not shown
     bool keywordAdded = false;
 
     int keyCount() const { return int(keywords.size()); }

@@ -265,14 +265,9 @@ PlacedItemCard PlaceItemCard(TDesktop& desktop, Timestamp itemId, QPoint desktop
     }
     card->setGroupColor(placed.groupColor.isValid() ? placed.groupColor : QColor(Qt::black));
     if (d.pictureUnread) {
-        d.unfreeable = true;
-        SysProblem(QStringLiteral("qb3689/Find"));
-        d.changed = false;
-        card->hide();
-        placed.card = card;
-        placed.created = true;
-        placed.pictureFailed = true;
-        return placed;
+        // The stored picture stays as it is (the commit leaves it alone); the card shows its text.
+        card->setToolTip(PictureNotShownHint(d.pictureRefusal));
+        TellPictureNotShown(itemId, d.pictureRefusal);
     }
     if (placement.selectionStart >= 0) setHitSelection(*card, placement);
 

@@ -34,9 +34,36 @@ QImage PictureFromStoredBytes(const QByteArray& bytes) { return LoadPictureData(
 void FillItemFromRecord(ItemCardData& card, const QString& tx, const QByteArray& animation)
 {
     card.text = NormalizeLineBreaks(tx);
-    card.picture = PictureFromStoredBytes(animation);
+    PictureFile picture;
+    if (!animation.isEmpty()) picture = LoadPictureData(animation);
+    card.picture = picture.image;
     card.hasPicture = !card.picture.isNull();
     card.pictureUnread = !animation.isEmpty() && !card.hasPicture;
+    card.pictureRefusal = card.pictureUnread ? picture.error : QString();
+}
+
+QString PictureNotShownHint(const QString& why)
+{
+    return QStringLiteral("The stored picture is not shown%1; it stays stored as it is.")
+        .arg(why.isEmpty() ? QString() : QStringLiteral(": ") + why);
+}
+
+void TellPictureNotShown(Timestamp itemId, const QString& why)
+{
+    // Once a run: a package with many such pictures must not bury the user in messages; each
+    // card says it on its own.
+    struct PictureNotice {
+        bool told = false;
+    };
+    bool& told = session().part<PictureNotice>().told;
+    if (told) return;
+    told = true;
+    ShowInfo(QStringLiteral("The picture of item %1 is not shown%2. It stays stored as it is, "
+                            "and the item's text can be read and edited; other cards whose "
+                            "picture is not shown say so when the mouse rests on them.")
+                 .arg(QString::number(double(itemId), 'g', 15),
+                      why.isEmpty() ? QString() : QStringLiteral(": ") + why),
+             QStringLiteral("qb3689"), kInformation, 0);
 }
 
 bool LoadItemRecord(ItemCardData& card, Timestamp id, QString* error)

@@ -17,8 +17,13 @@ QByteArray PictureToStoredBytes(const QImage& picture);
 QImage PictureFromStoredBytes(const QByteArray& bytes);
 
 // Puts a stored TX and Animation into the card: the text with "\n" line breaks, the picture
-// and the has-picture flag. Links and flags are left alone.
+// and the has-picture flag; a picture refused by the decoder leaves pictureUnread and the reason.
+// Links and flags are left alone.
 void FillItemFromRecord(ItemCardData& card, const QString& tx, const QByteArray& animation);
+// The hint of a card whose stored picture is not shown.
+QString PictureNotShownHint(const QString& why);
+// Tells the user, once a run, that a stored picture is not shown and why; it stays stored.
+void TellPictureNotShown(Timestamp itemId, const QString& why);
 
 // Reads the ITEM record of id into the card (text and picture; see FillItemFromRecord).
 // False when there is no such record or the query fails (error then says why).

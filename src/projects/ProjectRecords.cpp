@@ -164,15 +164,15 @@ WordProject ProjectFromWord(const QString& word, const QString& categoryFilter)
     WordProject result;
     result.name = word.trimmed().toUpper();
     if (result.name.isEmpty()) return result;
-    // A name cut short would be another name than the word's.
-    if (const QString problem = ProjectNameProblem(result.name); !problem.isEmpty()) {
-        ShowInfo(problem, QStringLiteral("np38"), kError, pm::kHelp);
-        return result;
-    }
     if (std::optional<ProjectRecord> found = FindProject(result.name)) {
         result.outcome = WordProject::Existing;
         result.pts = found->pts;
         SetCurrentProject(result.name);
+        return result;
+    }
+    // A name cut short would be another name than the word's.
+    if (const QString problem = ProjectNameProblem(result.name); !problem.isEmpty()) {
+        ShowInfo(problem, QStringLiteral("np38"), kError, pm::kHelp);
         return result;
     }
     const Timestamp pts = GetQBTS();

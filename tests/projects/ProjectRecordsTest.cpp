@@ -1,5 +1,6 @@
 #include "support/StoreFixture.h"
 
+#include "items/ItemLinks.h"
 #include "platform/TextChecks.h"
 #include "projects/ProjectRecords.h"
 #include "session/Session.h"
@@ -89,6 +90,13 @@ TEST_F(ProjectRecords, NamesCountCharactersOnceUpperCasedAndRefuseControls)
     EXPECT_EQ(ProposedProjectName(QStringLiteral(" my\tpage\x1b title\n")),
               QStringLiteral("MY PAGE  TITLE"));
     EXPECT_EQ(ProposedProjectName(emoji + QStringLiteral("x")), emoji);
+
+    // A card holds a name whole or refuses it: a shortened one would link to no project.
+    ItemCardData card;
+    EXPECT_TRUE(AddProject(card, emoji));
+    messenger.expect(QStringLiteral("cannot be linked"));
+    EXPECT_FALSE(AddProject(card, QString(51, QLatin1Char('X'))));
+    EXPECT_EQ(card.projects, QStringList{emoji});
 }
 
 TEST_F(ProjectRecords, DeleteTakesEveryLinkAndOrderRowSoANewProjectOfTheNameStartsEmpty)

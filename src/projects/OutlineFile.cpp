@@ -391,6 +391,28 @@ void removeStrayNewTitle(OutlineTree& tree)
 
 }  // namespace
 
+namespace {
+
+// A file may nest projects as deep as it lists them; the tree views on screen recurse per level.
+// Every node at a multiple of the limit below the top goes to the end of the top level with its
+// subtree, so no node ends deeper than the limit. One pass, in display order.
+void limitDepth(OutlineTree& tree)
+{
+    std::vector<int> depth(size_t(tree.size()), 0);
+    std::vector<int> tooDeep;
+    for (int id : tree.displayOrder()) {
+        const int parent = tree.parent(id);
+        depth[size_t(id)] = parent == OutlineTree::kNone ? 0 : depth[size_t(parent)] + 1;
+        if (depth[size_t(id)] > 0 && depth[size_t(id)] % (kMaxOutlineDepth + 1) == 0)
+            tooDeep.push_back(id);
+    }
+    if (tooDeep.empty()) return;
+    for (int id : tooDeep) tree.move(id, OutlineTree::kNone);
+    PlainMessage(QString::fromLatin1(om::kTooDeep));
+}
+
+}  // namespace
+
 void AlignToRegistry(OutlineTree& tree, const OutlineRegistry& registry)
 {
     const int title = tree.title();
@@ -435,6 +457,7 @@ void AlignToRegistry(OutlineTree& tree, const OutlineRegistry& registry)
                          parentText);
         }
     }
+    limitDepth(tree);
     removeStrayNewTitle(tree);
 }
 

@@ -114,7 +114,10 @@ enum class OutlineLoad { Missing, Loaded, Failed };
 // Reads the file into the registry; parents are looked up in the tree as it stands.
 OutlineLoad TvDecodeRegistry(const OutlineTree& tree, const QString& path,
                              OutlineRegistry& registry);
-// Rearranges the tree after the registry; moves that fail are reported and skipped.
+// The deepest level a loaded outline keeps (the title's children are level 1).
+constexpr int kMaxOutlineDepth = 1000;
+// Rearranges the tree after the registry; moves that fail are reported and skipped. A node that
+// would lie deeper than kMaxOutlineDepth starts a new top-level branch ("kTooDeep" reported).
 void AlignToRegistry(OutlineTree& tree, const OutlineRegistry& registry);
 // The whole load of a file into a tree: title renamed, registry read, "[NEW]" removed, aligned.
 OutlineLoad TvDecode(OutlineTree& tree, const QString& path, OutlineRegistry& registry);
@@ -130,6 +133,8 @@ inline constexpr char kSelf[] = "Failed tv self-referenced: ";
 inline constexpr char kMode[] = "Failed tv mode: ";
 inline constexpr char kRepeat[] = "repeat: Failed tv mode: ";
 inline constexpr char kAlignError[] = "Error in AlignToRegistry";
+inline constexpr char kTooDeep[] =
+    "The outline is nested more than 1000 levels deep: the deeper parts now start at the top level";
 }  // namespace outlinemessages
 
 }  // namespace qb

@@ -194,6 +194,16 @@ TEST_F(OutlineFileTest, BrokenFilesReportAndNeverHang)
     QRandomGenerator generator(7);
     for (char& c : junk) c = char(generator.bounded(256));
     write(broken + QStringLiteral("/junk.qbo"), junk);
+    // A chain nested deeper than a tree on screen can show.
+    QByteArray deep = "[OUTLINE]\nSIZE=2500\n[OUTLINE ORDER]\n",
+               deepMap = "[OUTLINE MAP]\nN0=[DEEP]\n";
+    QStringList deepNames;
+    for (int i = 0; i < 2500; ++i) {
+        deepNames << QStringLiteral("N%1").arg(i);
+        deep += QByteArray::number(i) + "=N" + QByteArray::number(i) + "\n";
+        if (i > 0) deepMap += "N" + QByteArray::number(i) + "=N" + QByteArray::number(i - 1) + "\n";
+    }
+    write(broken + QStringLiteral("/deep.qbo"), deep + deepMap);
     // The largest keys and sizes a number can hold, and keys below zero.
     write(broken + QStringLiteral("/huge.qbo"),
           "[OUTLINE]\nSIZE=2147483647\n[OUTLINE ORDER]\n2147483647=A\n2147483646=B\n-1=C\n"
@@ -223,6 +233,16 @@ TEST_F(OutlineFileTest, BrokenFilesReportAndNeverHang)
     EXPECT_EQ(TvDecode(tree, broken + QStringLiteral("/huge.qbo"), registry), OutlineLoad::Loaded);
     EXPECT_EQ(registry.size(), 1u);
     EXPECT_EQ(shape(tree), (QStringList{"[HUGE]", "B<[HUGE]", "A", "C"}));
+
+    tree = baseTree(QStringLiteral("[NEW]"), deepNames);
+    messenger.expect(QString::fromLatin1(outlinemessages::kTooDeep));
+    EXPECT_EQ(TvDecode(tree, broken + QStringLiteral("/deep.qbo"), registry), OutlineLoad::Loaded);
+    QStringList top;
+    for (int id : tree.topLevel()) top << tree.text(id);
+    EXPECT_EQ(top, (QStringList{"[DEEP]", "N1000", "N2001"}));
+    int deepest = 0;
+    for (int id : tree.displayOrder()) deepest = std::max(deepest, tree.level(id));
+    EXPECT_EQ(deepest, kMaxOutlineDepth);
 
     tree = baseTree(QStringLiteral("[NEW]"), projects);
     EXPECT_EQ(TvDecode(tree, broken + QStringLiteral("/long.qbo"), registry), OutlineLoad::Loaded);

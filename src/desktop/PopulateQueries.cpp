@@ -3,6 +3,7 @@
 #include "cards/CardHost.h"
 #include "dictionary/DictionaryTypes.h"
 #include "dictionary/Words.h"
+#include "items/ItemLinks.h"
 #include "items/ItemRecord.h"
 #include "platform/Sqlite.h"
 #include "session/Session.h"
@@ -196,8 +197,7 @@ bool LoadLinksOf(const std::vector<Timestamp>& ids, std::vector<ItemLinks>* link
             firstOfItem = false;
             lastOrder = order;
             if (int(current.size()) == ItemCardData::kMaxLinks) continue;
-            current.push_back({keys.extValue(2), keys.intValue(3),
-                               keys.textValue(4).left(ItemCardData::kMaxNameLength)});
+            current.push_back({keys.extValue(2), keys.intValue(3), LinkName(keys.textValue(4))});
         }
         flushKeys();
         if (!keys.ok()) {
@@ -225,8 +225,7 @@ bool LoadLinksOf(const std::vector<Timestamp>& ids, std::vector<ItemLinks>* link
                 haveItem = true;
                 currentItem = item;
             }
-            if (names.size() < ItemCardData::kMaxLinks)
-                names << urls.textValue(1).left(ItemCardData::kMaxNameLength);
+            if (names.size() < ItemCardData::kMaxLinks) names << LinkName(urls.textValue(1));
         }
         flushProjects();
         if (!urls.ok()) {

@@ -2,6 +2,7 @@
 
 #include "floor/Messages.h"
 #include "platform/Sqlite.h"
+#include "platform/TextChecks.h"
 #include "session/Session.h"
 
 #include <algorithm>
@@ -23,6 +24,8 @@ bool stopped(QString* error)
 
 }  // namespace
 
+QString LinkName(const QString& name) { return LeftCodePoints(name, ItemCardData::kMaxNameLength); }
+
 bool AddKeys(ItemCardData& card, Timestamp itemId, QString* error)
 {
     if (stopped(error)) return false;
@@ -42,8 +45,7 @@ bool AddKeys(ItemCardData& card, Timestamp itemId, QString* error)
         first = false;
         lastOrder = order;
         if (int(links.size()) == ItemCardData::kMaxLinks) break;
-        links.push_back(
-            {st.extValue(1), st.intValue(2), st.textValue(3).left(ItemCardData::kMaxNameLength)});
+        links.push_back({st.extValue(1), st.intValue(2), LinkName(st.textValue(3))});
     }
     if (!st.ok()) {
         if (error) *error = st.error();
@@ -62,8 +64,7 @@ bool AddURLs(ItemCardData& card, Timestamp itemId, QString* error)
                                      "ORDER BY b.PTS"));
     st.bind(1, itemId);
     QStringList names;
-    while (names.size() < ItemCardData::kMaxLinks && st.next())
-        names << st.textValue(0).left(ItemCardData::kMaxNameLength);
+    while (names.size() < ItemCardData::kMaxLinks && st.next()) names << LinkName(st.textValue(0));
     if (!st.ok()) {
         if (error) *error = st.error();
         return false;
@@ -76,7 +77,7 @@ KeywordAddition AddKeyword(ItemCardData& card, int wordNo, const QString& word, 
 {
     KeywordAddition result;
     if (conceptId == 0 || wordNo == 0) return result;
-    const QString shown = word.left(ItemCardData::kMaxNameLength);
+    const QString shown = LinkName(word);
     for (KeywordLink& link : card.keywords) {
         if (sameId(link.conceptId, conceptId, kConceptTolerance)) {
             link.wordNo = wordNo;
@@ -107,9 +108,15 @@ KeywordAddition AddKeyword(ItemCardData& card, int wordNo, const QString& word, 
     return result;
 }
 
-bool AddProject(ItemCardData& card, const QString& projectName)
+bool AddProject(ItemCardData& card, const QString& name)
 {
-    const QString name = projectName.left(ItemCardData::kMaxNameLength);
+    // A shortened name would link to no project.
+    if (CodePointCount(name) > ItemCardData::kMaxNameLength) {
+        ShowInfo(QStringLiteral("A project name longer than %1 characters cannot be linked")
+                     .arg(ItemCardData::kMaxNameLength),
+                 QStringLiteral("qb1029n"), kError, 40050);
+        return false;
+    }
     int found = card.projects.indexOf(name);
     if (found >= 0) {
         card.projects[found] = name;

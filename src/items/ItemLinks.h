@@ -6,6 +6,10 @@
 
 namespace qb {
 
+// A keyword's word or a project's name as a card holds it: at most 50 characters, counted in
+// code points, so that a project name (at most 38 characters) is always held whole.
+QString LinkName(const QString& name);
+
 // Fills the card's keyword links from ITEMKEYS joined with WORD, in Order order. Links whose word
 // no longer exists are dropped; more than 24 rows fill the 24 positions and the rest are left
 // out. Does nothing (and answers false) while the stop flag is set; on a failed query the card
@@ -34,7 +38,7 @@ KeywordAddition AddKeyword(ItemCardData& card, int wordNo, const QString& word,
                            Timestamp conceptId);
 
 // Adds a project link, or rewrites the one with exactly this name. False when the list was full
-// ("qb1029" reported).
+// ("qb1029" reported) or the name is longer than a link holds (reported, never cut).
 bool AddProject(ItemCardData& card, const QString& projectName);
 
 // Removes the link at the 0-based position. Removing the only keyword is refused with "i1221".

@@ -15,6 +15,7 @@
 
 #include "dictionary/ConceptCardData.h"
 #include "items/ItemCardData.h"
+#include "items/ItemLinks.h"
 #include "items/ItemPicture.h"
 #include "platform/FileNames.h"
 
@@ -182,13 +183,12 @@ std::unique_ptr<CardData> readItem(const QJsonObject& o, QString* why)
             !k[QStringLiteral("wordNo")].isDouble())
             return nullptr;
         link.wordNo = k[QStringLiteral("wordNo")].toInt();
-        link.word = k[QStringLiteral("word")].toString().left(ItemCardData::kMaxNameLength);
+        link.word = LinkName(k[QStringLiteral("word")].toString());
         if (card->keyCount() < ItemCardData::kMaxLinks) card->keywords.push_back(link);
     }
     for (const QJsonValue& v : o[QStringLiteral("projects")].toArray()) {
         if (!v.isString()) return nullptr;
-        if (card->projCount() < ItemCardData::kMaxLinks)
-            card->projects << v.toString().left(ItemCardData::kMaxNameLength);
+        if (card->projCount() < ItemCardData::kMaxLinks) card->projects << LinkName(v.toString());
     }
     if (o.contains(QStringLiteral("picture"))) {
         const QByteArray png =

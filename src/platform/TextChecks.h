@@ -26,6 +26,17 @@ inline int CodePointCount(QStringView text)
     return count;
 }
 
+// The first count characters (code points) of a text; a surrogate pair is never split.
+inline QString LeftCodePoints(const QString& text, int count)
+{
+    int seen = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i].isLowSurrogate()) continue;
+        if (seen++ == count) return text.left(i);
+    }
+    return text;
+}
+
 // The message for a name that holds a control character.
 inline QString ControlCharacterMessage(const QString& what)
 {

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QStringDecoder>
 
 namespace qb {
 
@@ -44,12 +45,19 @@ DropText DropTextHeader(const QString& cardText, const QString& fileName, const 
         return out;
     }
     const QString first = cardText.section(QLatin1Char('\n'), 0, 0).remove(QLatin1Char('\r'));
-    out.header = first + QStringLiteral("\n--- ") + when + QStringLiteral(" --- ") + fileName +
+    out.header = QStringLiteral("--- ") + when + QStringLiteral(" --- ") + fileName +
                  QStringLiteral(" --- ");
     out.question = QStringLiteral("Ok to insert the text: ") + fileName +
                    QStringLiteral("\n (Adding to \"") + first + QStringLiteral("... \") ") +
                    QLatin1Char(' ');
     return out;
+}
+
+QString TextFromBytes(const QByteArray& bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString text = utf8(bytes);
+    return utf8.hasError() ? QString::fromLatin1(bytes) : text;
 }
 
 std::optional<QString> RtfToPlainText(const QByteArray& rtf)
@@ -158,7 +166,7 @@ std::optional<QString> DropFileOnCard(const QString& path, const QString& cardTe
         if (file->extension == QLatin1String("RTF"))
             loaded = RtfToPlainText(bytes);
         else
-            loaded = QString::fromLocal8Bit(bytes);
+            loaded = TextFromBytes(bytes);
     }
     if (!loaded) {
         ShowInfo(
@@ -171,7 +179,11 @@ std::optional<QString> DropFileOnCard(const QString& path, const QString& cardTe
     if (!AskYesDefault(text.question, kHelp)) return std::nullopt;
     QString body = *loaded;
     body.remove(QLatin1Char('\r'));
-    return body.isEmpty() ? text.header : text.header + QLatin1Char('\n') + body;
+    // The card keeps every line it had; the file goes below the header.
+    QString result = text.header;
+    if (!cardText.isEmpty())
+        result.prepend(QString(cardText).remove(QLatin1Char('\r')) + QLatin1Char('\n'));
+    return body.isEmpty() ? result : result + QLatin1Char('\n') + body;
 }
 
 }  // namespace qb

@@ -11,6 +11,7 @@
 #include <QHash>
 
 #include <algorithm>
+#include <map>
 
 namespace qb {
 
@@ -67,13 +68,27 @@ QString baseOf(const QString& path)
 
 int OutlineTree::add(const QString& text, int parent)
 {
+    const int under = alive(parent) ? parent : kNone;
     Node node;
     node.text = text;
-    node.parent = alive(parent) ? parent : kNone;
     nodes_.push_back(std::move(node));
+    lists_.emplace_back();
+    stale_.push_back(0);
     const int id = size() - 1;
-    siblings(nodes_[size_t(id)].parent).push_back(id);
+    insert(id, under, -1);
     return id;
+}
+
+const std::vector<int>& OutlineTree::listOf(int parent) const
+{
+    const size_t slot = size_t(parent + 1);
+    if (stale_[slot]) {
+        std::vector<int>& list = lists_[slot];
+        list.clear();
+        for (int n = ends(parent).first; n != kNone; n = nodes_[size_t(n)].next) list.push_back(n);
+        stale_[slot] = 0;
+    }
+    return lists_[slot];
 }
 
 int OutlineTree::level(int id) const
@@ -83,17 +98,20 @@ int OutlineTree::level(int id) const
     return depth;
 }
 
-void OutlineTree::collect(int id, std::vector<int>& out) const
-{
-    out.push_back(id);
-    for (int child : children(id)) collect(child, out);
-}
-
 std::vector<int> OutlineTree::displayOrder() const
 {
     std::vector<int> out;
     out.reserve(nodes_.size());
-    for (int id : top_) collect(id, out);
+    int n = top_.first;
+    while (n != kNone) {
+        out.push_back(n);
+        if (nodes_[size_t(n)].children.first != kNone) {
+            n = nodes_[size_t(n)].children.first;
+            continue;
+        }
+        while (n != kNone && nodes_[size_t(n)].next == kNone) n = nodes_[size_t(n)].parent;
+        if (n != kNone) n = nodes_[size_t(n)].next;
+    }
     return out;
 }
 
@@ -111,24 +129,70 @@ bool OutlineTree::isInside(int id, int ancestor) const
     return false;
 }
 
+bool OutlineTree::wouldGoUnderItself(int id, int newParent) const
+{
+    // Up from the new parent and down through the node's subtree in turn: the cost is the smaller
+    // of the two, so a move along a long chain, or of a deep node, stays cheap.
+    int up = newParent;
+    std::vector<int> down{id};
+    while (up != kNone && !down.empty()) {
+        if (up == id) return true;
+        up = parent(up);
+        const int n = down.back();
+        down.pop_back();
+        if (n == newParent) return true;
+        for (int c = nodes_[size_t(n)].children.first; c != kNone; c = nodes_[size_t(c)].next)
+            down.push_back(c);
+    }
+    return false;
+}
+
 void OutlineTree::detach(int id)
 {
-    std::vector<int>& from = siblings(parent(id));
-    from.erase(std::find(from.begin(), from.end(), id));
-    nodes_[size_t(id)].parent = kNone;
+    Node& node = nodes_[size_t(id)];
+    Ends& list = ends(node.parent);
+    (node.prev != kNone ? nodes_[size_t(node.prev)].next : list.first) = node.next;
+    (node.next != kNone ? nodes_[size_t(node.next)].prev : list.last) = node.prev;
+    const size_t slot = size_t(node.parent + 1);
+    if (!stale_[slot] && !lists_[slot].empty() && lists_[slot].back() == id)
+        lists_[slot].pop_back();
+    else
+        stale_[slot] = 1;
+    node.parent = node.prev = node.next = kNone;
+}
+
+void OutlineTree::insert(int id, int newParent, int index)
+{
+    Ends& list = ends(newParent);
+    int before = kNone;
+    if (index >= 0) {
+        before = list.first;
+        for (int i = 0; i < index && before != kNone; ++i) before = nodes_[size_t(before)].next;
+    }
+    Node& node = nodes_[size_t(id)];
+    node.parent = newParent;
+    const size_t slot = size_t(newParent + 1);
+    if (before == kNone) {
+        node.prev = list.last;
+        node.next = kNone;
+        (list.last != kNone ? nodes_[size_t(list.last)].next : list.first) = id;
+        list.last = id;
+        if (!stale_[slot]) lists_[slot].push_back(id);
+    } else {
+        node.next = before;
+        node.prev = nodes_[size_t(before)].prev;
+        (node.prev != kNone ? nodes_[size_t(node.prev)].next : list.first) = id;
+        nodes_[size_t(before)].prev = id;
+        stale_[slot] = 1;
+    }
 }
 
 bool OutlineTree::move(int id, int newParent, int index)
 {
     if (!alive(id) || (newParent != kNone && !alive(newParent))) return false;
-    if (newParent != kNone && isInside(newParent, id)) return false;
+    if (newParent != kNone && wouldGoUnderItself(id, newParent)) return false;
     detach(id);
-    nodes_[size_t(id)].parent = newParent;
-    std::vector<int>& to = siblings(newParent);
-    if (index < 0 || index > int(to.size()))
-        to.push_back(id);
-    else
-        to.insert(to.begin() + index, id);
+    insert(id, newParent, index);
     return true;
 }
 
@@ -144,7 +208,9 @@ void OutlineTree::remove(int id)
 void OutlineTree::clear()
 {
     nodes_.clear();
-    top_.clear();
+    top_ = Ends();
+    lists_.assign(1, {});
+    stale_.assign(1, 0);
 }
 
 // ---- names ----
@@ -240,14 +306,11 @@ bool TvEncode(const OutlineTree& tree, const QString& path, const QString& outli
                 !files::writeTextFile(backup, lines.join(QLatin1Char('\n')) + QLatin1Char('\n')))
                 LogProblem(QString::fromLatin1(om::kCopyError) + backup);
         }
-        if (!QFile::remove(path)) {
-            PlainMessage(QString::fromLatin1(om::kEncodeError));
-            return false;
-        }
     }
 
+    // A fresh file, written beside the old one and then put in its place: a failed save leaves
+    // the old outline as it was.
     IniFile ini;
-    ini.load(path);
     ini.writeInteger(kOutline, QStringLiteral("SIZE"), int(registry.size()));
     ini.writeString(kOutline, QStringLiteral("NAME"), fileNameOf(path));
     std::vector<std::pair<QString, QString>> orderKeys, mapKeys;
@@ -262,7 +325,8 @@ bool TvEncode(const OutlineTree& tree, const QString& path, const QString& outli
     ini.writeSection(kOrder, orderKeys);
     ini.writeSection(kMap, mapKeys);
     QString error;
-    if (!ini.save(&error)) {
+    if (!files::writeTextFile(path, ini.lines().join(QLatin1Char('\n')) + QLatin1Char('\n'),
+                              &error)) {
         PlainMessage(QString::fromLatin1(om::kCannotSave) + path);
         return false;
     }
@@ -280,18 +344,16 @@ OutlineLoad TvDecodeRegistry(const OutlineTree& tree, const QString& path,
         PlainMessage(QString::fromLatin1(om::kDecodeError));
         return OutlineLoad::Failed;
     }
-    int n = std::max(0, ini.readInteger(kOutline, QStringLiteral("SIZE"), 0));
+    const int size = ini.readInteger(kOutline, QStringLiteral("SIZE"), 0);
 
-    // Keys past the last one present can only give empty names, which match no node.
-    QHash<int, QString> names;
-    int lastKey = -1;
+    // Only the keys the file holds give names: a missing key would give an empty name, which
+    // matches no node, so SIZE never makes the registry larger than the file.
+    std::map<int, QString> names;
     for (const auto& [key, value] : ini.entries(kOrder)) {
         std::optional<int> i = IniFile::parseInteger(key);
-        if (!i || *i < 0 || names.contains(*i)) continue;
-        names.insert(*i, OutlineTextOfKey(value));
-        lastKey = std::max(lastKey, *i);
+        if (!i || *i < 0 || *i >= size) continue;
+        names.emplace(*i, OutlineTextOfKey(value));
     }
-    n = std::min(n, lastKey + 1);
     QHash<QString, QString> parents;
     for (const auto& [key, value] : ini.entries(kMap)) {
         const QString name = OutlineTextOfKey(key).toUpper();
@@ -301,9 +363,8 @@ OutlineLoad TvDecodeRegistry(const OutlineTree& tree, const QString& path,
     for (int id : tree.displayOrder())
         if (!firstNode.contains(tree.text(id))) firstNode.insert(tree.text(id), id);
 
-    registry.reserve(size_t(n));
-    for (int i = 0; i < n; ++i) {
-        const QString name = names.value(i);
+    registry.reserve(names.size());
+    for (const auto& [i, name] : names) {
         // Keys are compared without regard to case, as the profile service does.
         const QString parentText = parents.value(name.toUpper());
         TTvRegistryItem entry;
@@ -326,6 +387,28 @@ void removeStrayNewTitle(OutlineTree& tree)
         tree.remove(id);
         return;
     }
+}
+
+}  // namespace
+
+namespace {
+
+// A file may nest projects as deep as it lists them; the tree views on screen recurse per level.
+// Every node at a multiple of the limit below the top goes to the end of the top level with its
+// subtree, so no node ends deeper than the limit. One pass, in display order.
+void limitDepth(OutlineTree& tree)
+{
+    std::vector<int> depth(size_t(tree.size()), 0);
+    std::vector<int> tooDeep;
+    for (int id : tree.displayOrder()) {
+        const int parent = tree.parent(id);
+        depth[size_t(id)] = parent == OutlineTree::kNone ? 0 : depth[size_t(parent)] + 1;
+        if (depth[size_t(id)] > 0 && depth[size_t(id)] % (kMaxOutlineDepth + 1) == 0)
+            tooDeep.push_back(id);
+    }
+    if (tooDeep.empty()) return;
+    for (int id : tooDeep) tree.move(id, OutlineTree::kNone);
+    PlainMessage(QString::fromLatin1(om::kTooDeep));
 }
 
 }  // namespace
@@ -374,6 +457,7 @@ void AlignToRegistry(OutlineTree& tree, const OutlineRegistry& registry)
                          parentText);
         }
     }
+    limitDepth(tree);
     removeStrayNewTitle(tree);
 }
 

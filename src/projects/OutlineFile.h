@@ -8,7 +8,9 @@
 namespace qb {
 
 // An outline tree without widgets: node 0 of the top level is the title, every other node names
-// a project. Nodes keep their id while they move, so the registry can point at them.
+// a project. Nodes keep their id while they move, so the registry can point at them. Siblings are
+// linked to each other, so a move costs the same however long the lists and chains are; nothing
+// here recurses, since a chain of projects may be as deep as it is long.
 class OutlineTree {
 public:
     static constexpr int kNone = -1;
@@ -19,9 +21,10 @@ public:
     const QString& text(int id) const { return nodes_[size_t(id)].text; }
     void setText(int id, const QString& text) { nodes_[size_t(id)].text = text; }
     int parent(int id) const { return nodes_[size_t(id)].parent; }
-    const std::vector<int>& children(int id) const { return nodes_[size_t(id)].children; }
-    const std::vector<int>& topLevel() const { return top_; }
-    int title() const { return top_.empty() ? kNone : top_.front(); }
+    // The lists stay valid until the next change of the tree.
+    const std::vector<int>& children(int id) const { return listOf(id); }
+    const std::vector<int>& topLevel() const { return listOf(kNone); }
+    int title() const { return top_.first; }
     // 0 for the top level.
     int level(int id) const;
 
@@ -39,21 +42,33 @@ public:
     void clear();
 
 private:
+    struct Ends {
+        int first = kNone;
+        int last = kNone;
+    };
     struct Node {
         QString text;
         int parent = kNone;
-        std::vector<int> children;
+        int prev = kNone;
+        int next = kNone;
+        Ends children;
         bool alive = true;
     };
-    std::vector<int>& siblings(int parent)
+    Ends& ends(int parent) { return parent == kNone ? top_ : nodes_[size_t(parent)].children; }
+    const Ends& ends(int parent) const
     {
         return parent == kNone ? top_ : nodes_[size_t(parent)].children;
     }
+    const std::vector<int>& listOf(int parent) const;
     void detach(int id);
-    void collect(int id, std::vector<int>& out) const;
+    void insert(int id, int parent, int index);
+    bool wouldGoUnderItself(int id, int parent) const;
 
     std::vector<Node> nodes_;
-    std::vector<int> top_;
+    Ends top_;
+    // The sibling lists as vectors for reading, slot 0 the top level; made again when stale.
+    mutable std::vector<std::vector<int>> lists_ = std::vector<std::vector<int>>(1);
+    mutable std::vector<char> stale_ = std::vector<char>(1, 0);
 };
 
 // One registered node: its place in display order when saved, its parent node when found.
@@ -99,7 +114,10 @@ enum class OutlineLoad { Missing, Loaded, Failed };
 // Reads the file into the registry; parents are looked up in the tree as it stands.
 OutlineLoad TvDecodeRegistry(const OutlineTree& tree, const QString& path,
                              OutlineRegistry& registry);
-// Rearranges the tree after the registry; moves that fail are reported and skipped.
+// The deepest level a loaded outline keeps (the title's children are level 1).
+constexpr int kMaxOutlineDepth = 1000;
+// Rearranges the tree after the registry; moves that fail are reported and skipped. A node that
+// would lie deeper than kMaxOutlineDepth starts a new top-level branch ("kTooDeep" reported).
 void AlignToRegistry(OutlineTree& tree, const OutlineRegistry& registry);
 // The whole load of a file into a tree: title renamed, registry read, "[NEW]" removed, aligned.
 OutlineLoad TvDecode(OutlineTree& tree, const QString& path, OutlineRegistry& registry);
@@ -115,6 +133,8 @@ inline constexpr char kSelf[] = "Failed tv self-referenced: ";
 inline constexpr char kMode[] = "Failed tv mode: ";
 inline constexpr char kRepeat[] = "repeat: Failed tv mode: ";
 inline constexpr char kAlignError[] = "Error in AlignToRegistry";
+inline constexpr char kTooDeep[] =
+    "The outline is nested more than 1000 levels deep: the deeper parts now start at the top level";
 }  // namespace outlinemessages
 
 }  // namespace qb

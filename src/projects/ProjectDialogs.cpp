@@ -66,7 +66,8 @@ TNewProj::TNewProj(const QString& presetTag, QWidget* parent)
     setObjectName(QStringLiteral("newProjectDialog"));
     setWindowTitle(QStringLiteral("ADD PROJECT/URL/SHORTCUT"));
     name_->setObjectName(QStringLiteral("name"));
-    name_->setMaxLength(kProjectNameLength);
+    // The edit counts UTF-16 units: room for 38 characters of any kind; OK checks the count.
+    name_->setMaxLength(2 * kProjectNameLength);
     QFont bold = name_->font();
     bold.setBold(true);
     name_->setFont(bold);
@@ -163,6 +164,11 @@ void TNewProj::TestClick()
 void TNewProj::OKBtnClick()
 {
     if (name_->text().trimmed().isEmpty()) return;
+    // A name that cannot be stored is said so and stays in the edit to be changed.
+    if (const QString problem = ProjectNameProblem(name_->text().trimmed()); !problem.isEmpty()) {
+        ShowInfo(problem, QStringLiteral("np38"), kError, projectmessages::kHelp);
+        return;
+    }
     // An address too long for the URL field was reported when it came; it is not stored cut.
     const QString url = url_->text().size() <= kProjectUrlLength ? url_->text() : QString();
     created_ = CreateProject(name_->text(), presetTag_, url);
@@ -176,7 +182,7 @@ void TNewProj::presetFile(const QString& path, const QString& name)
 {
     setWindowTitle(QString::fromLatin1(projectdialogs::kFileCaption));
     url_->setText(path);
-    name_->setText(name.left(kProjectNameLength));
+    name_->setText(ProposedProjectName(name));
 }
 
 void TNewProj::GrabClick()
@@ -187,7 +193,7 @@ void TNewProj::GrabClick()
     if (page.address.size() > kProjectUrlLength)
         ShowInfo(QStringLiteral("URL too long for storage"), QStringLiteral("np160"), kError,
                  projectmessages::kHelp);
-    name_->setText(page.title.left(kProjectNameLength).toUpper());
+    name_->setText(ProposedProjectName(page.title));
 }
 
 // ---- update ----
@@ -335,6 +341,7 @@ TDeleteProjFrm::TDeleteProjFrm(const QString& project, std::function<void()> unl
     });
     connect(refsOnly_, &QPushButton::clicked, this, [this] {
         if (unlink_) unlink_();
+        RemoveAllProjectLinks(project_);
         accept();
     });
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);

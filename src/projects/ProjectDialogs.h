@@ -103,7 +103,7 @@ private:
     QLabel* blankNote_;
 };
 
-// "CONFIRM PROJECT DELETE": the project, its row or only its links on the desktop.
+// "CONFIRM PROJECT DELETE": the project with its links, or only its links.
 class TDeleteProjFrm : public ProjectDialog {
     Q_OBJECT
 public:

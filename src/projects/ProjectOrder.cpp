@@ -73,13 +73,12 @@ Timestamp ProjectOrderStamp(QPoint desktopPos, Timestamp base)
 ProjectLink AddProjectUpdate(ItemCardData& card, const QString& project, Timestamp base)
 {
     card.pendingTS = ProjectOrderStamp(card.pos, base);
-    const QString name = project.left(ItemCardData::kMaxNameLength);
-    const bool linked = card.projects.contains(name);
+    const bool linked = card.projects.contains(project);
     if (!linked && card.projCount() >= ItemCardData::kMaxLinks) {
         ShowInfo(QString::fromLatin1(om::kMaxDetail), QStringLiteral("qb3949X"), kError, kHelp);
         return ProjectLink::Refused;
     }
-    AddProject(card, name);
+    if (!AddProject(card, project)) return ProjectLink::Refused;
     return linked ? ProjectLink::Rewritten : ProjectLink::Appended;
 }
 
@@ -163,7 +162,7 @@ int ReverseCollectDesk(CardHost& host, const QString& project)
 {
     GarbageCollect(host, false);
     if (projectHooks().placeItems) projectHooks().placeItems(project, kReverseCollectLimit);
-    const QString name = project.left(ItemCardData::kMaxNameLength);
+    const QString name = LinkName(project);
     int unlinked = 0;
     for (CardData* card : host.cards()) {
         auto* item = dynamic_cast<ItemCardData*>(card);

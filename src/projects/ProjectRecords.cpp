@@ -4,6 +4,7 @@
 #include "platform/Clock.h"
 #include "platform/FileNames.h"
 #include "platform/Sqlite.h"
+#include "platform/TextChecks.h"
 #include "session/Session.h"
 
 #include <QDir>
@@ -12,6 +13,7 @@
 #include <QLocale>
 
 #include <algorithm>
+#include <functional>
 
 namespace qb {
 
@@ -90,7 +92,23 @@ ProjectState& projectState() { return session().part<ProjectState>(); }
 
 void SetCurrentProject(const QString& name)
 {
-    projectState().current = name.left(kProjectSharedLength);
+    projectState().current = LeftCodePoints(name, kProjectSharedLength);
+}
+
+QString ProjectNameProblem(const QString& name)
+{
+    if (HasControlCharacter(name)) return ControlCharacterMessage(QStringLiteral("A project name"));
+    if (CodePointCount(name.toUpper()) > kProjectNameLength)
+        return QStringLiteral("A project name has at most %1 characters").arg(kProjectNameLength);
+    return {};
+}
+
+QString ProposedProjectName(const QString& text)
+{
+    QString name = text;
+    for (QChar& c : name)
+        if (HasControlCharacter(QStringView(&c, 1))) c = QLatin1Char(' ');
+    return LeftCodePoints(name.trimmed().toUpper(), kProjectNameLength).trimmed();
 }
 
 std::optional<ProjectRecord> FindProject(const QString& name, QString* error)
@@ -118,6 +136,10 @@ std::optional<Timestamp> CreateProject(const QString& typed, const QString& tag,
 {
     const QString name = typed.trimmed().toUpper();
     if (name.isEmpty()) return std::nullopt;
+    if (const QString problem = ProjectNameProblem(name); !problem.isEmpty()) {
+        ShowInfo(problem, QStringLiteral("np38"), kError, pm::kHelp);
+        return std::nullopt;
+    }
     const Timestamp pts = GetQBTS();
     // A plain INSERT: the key refuses a name that exists, whoever wrote it.
     sql::Statement st(db(), QStringLiteral("INSERT INTO PROJECT (Project, Tag, PTS, URL) "
@@ -132,7 +154,7 @@ std::optional<Timestamp> CreateProject(const QString& typed, const QString& tag,
                  QString::fromLatin1(pm::kUpdateFailedFor) + name, kError, pm::kHelp);
         return std::nullopt;
     }
-    projectState().lastNewName = name.left(kProjectSharedLength);
+    projectState().lastNewName = LeftCodePoints(name, kProjectSharedLength);
     projectState().lastNewPts = pts;
     return pts;
 }
@@ -140,12 +162,17 @@ std::optional<Timestamp> CreateProject(const QString& typed, const QString& tag,
 WordProject ProjectFromWord(const QString& word, const QString& categoryFilter)
 {
     WordProject result;
-    result.name = word.trimmed().toUpper().left(kProjectSharedLength);
+    result.name = word.trimmed().toUpper();
     if (result.name.isEmpty()) return result;
     if (std::optional<ProjectRecord> found = FindProject(result.name)) {
         result.outcome = WordProject::Existing;
         result.pts = found->pts;
         SetCurrentProject(result.name);
+        return result;
+    }
+    // A name cut short would be another name than the word's.
+    if (const QString problem = ProjectNameProblem(result.name); !problem.isEmpty()) {
+        ShowInfo(problem, QStringLiteral("np38"), kError, pm::kHelp);
         return result;
     }
     const Timestamp pts = GetQBTS();
@@ -362,9 +389,68 @@ bool ProjectHasReferences(const QString& name)
     return st.next() || !st.ok();
 }
 
+namespace {
+
+// Removes every ITEMURL row of the project and numbers the links left on each of its items 1, 2,
+// ... again, as a commit numbers them. Runs inside the caller's transaction.
+bool removeProjectLinks(const QString& name)
+{
+    std::vector<double> linked;
+    sql::Statement items(db(),
+                         QStringLiteral("SELECT DISTINCT IT FROM ITEMURL WHERE Project = ?1"));
+    items.bind(1, name);
+    while (items.next()) linked.push_back(items.realValue(0));
+    if (!items.ok()) return false;
+    sql::Statement unlink(db(), QStringLiteral("DELETE FROM ITEMURL WHERE Project = ?1"));
+    unlink.bind(1, name);
+    if (!unlink.run()) return false;
+    sql::Statement left(db(), QStringLiteral("SELECT rowid, \"Order\" FROM ITEMURL WHERE IT = ?1 "
+                                             "ORDER BY \"Order\""));
+    sql::Statement renumber(db(),
+                            QStringLiteral("UPDATE ITEMURL SET \"Order\" = ?2 WHERE rowid = ?1"));
+    for (double item : linked) {
+        left.reset();
+        left.bind(1, item);
+        std::vector<std::pair<long long, int>> rows;
+        while (left.next()) rows.push_back({left.int64Value(0), left.intValue(1)});
+        if (!left.ok()) return false;
+        // In rising order each new number is free: the rows before hold the lower ones.
+        for (size_t k = 0; k < rows.size(); ++k) {
+            if (rows[k].second == int(k) + 1) continue;
+            renumber.reset();
+            renumber.bind(1, rows[k].first).bind(2, int(k) + 1);
+            if (!renumber.run()) return false;
+        }
+    }
+    return true;
+}
+
+// One write on the project in one transaction; false (and nothing changed) when a step failed.
+bool inOneTransaction(const std::function<bool()>& steps)
+{
+    sql::WriteScope transaction(db());
+    if (transaction.isActive() && steps() && transaction.commit()) return true;
+    transaction.rollback();
+    return false;
+}
+
+}  // namespace
+
+bool RemoveAllProjectLinks(const QString& name)
+{
+    return inOneTransaction([&] { return removeProjectLinks(name); });
+}
+
 bool DeleteProjectRecord(const QString& name)
 {
-    return writeProjectRow(QStringLiteral("DELETE FROM PROJECT WHERE Project = ?1"), {name});
+    // Every link and order row goes with the project, whatever the desktop showed: a new project
+    // of the same name must not find the old items linked to it.
+    return inOneTransaction([&] {
+        sql::Statement order(db(), QStringLiteral("DELETE FROM PRJORDR WHERE Project = ?1"));
+        order.bind(1, name);
+        return removeProjectLinks(name) && order.run() &&
+               writeProjectRow(QStringLiteral("DELETE FROM PROJECT WHERE Project = ?1"), {name});
+    });
 }
 
 QString CleanFileName(const QString& text, bool keepBlanks)

@@ -16,7 +16,7 @@ namespace qb {
 // user typed is bound, never spliced into a statement, and LIKE patterns escape their wildcards,
 // so a name with quotes, "%", "_" or a backslash is as good as any other.
 
-constexpr int kProjectNameLength = 38;    // the name edit and PROJECT.Project
+constexpr int kProjectNameLength = 38;    // PROJECT.Project, in characters (code points)
 constexpr int kProjectUrlLength = 80;     // PROJECT.URL
 constexpr int kProjectSharedLength = 50;  // the shared current and last new project names
 
@@ -43,6 +43,13 @@ struct ProjectState {
 ProjectState& projectState();
 void SetCurrentProject(const QString& name);
 
+// Why a name cannot be a project's (empty when it can): a control character, or more than 38
+// characters (code points) once upper-cased.
+QString ProjectNameProblem(const QString& name);
+// A name proposed from outside (a dropped file's name, a page title): controls become blanks,
+// trimmed, upper-cased and cut to 38 characters.
+QString ProposedProjectName(const QString& text);
+
 std::optional<ProjectRecord> FindProject(const QString& name, QString* error = nullptr);
 // The new project dialog's two tests on the trimmed, upper-cased text: names starting with it,
 // then names containing it.
@@ -52,7 +59,7 @@ std::vector<ProjectRecord> ProjectsContaining(const QString& text, QString* erro
 // The new project dialog's OK: a PROJECT row with the upper-cased name, a fresh PTS, the preset
 // tag and the URL (when not empty); it becomes the last new project. An existing name is never
 // overwritten: "Duplicate id - no update " is reported and nothing is returned. An empty name
-// does nothing.
+// does nothing; a name with a ProjectNameProblem is refused with that message.
 std::optional<Timestamp> CreateProject(const QString& name, const QString& tag = QString(),
                                        const QString& url = QString());
 
@@ -64,7 +71,8 @@ struct WordProject {
     Timestamp pts = 0;
 };
 // The upper-cased word names the project; an existing one becomes the current project, else a
-// row is made with the category filter as tag ("WORD" without one). A failed write says nothing.
+// row is made with the category filter as tag ("WORD" without one). A failed write says nothing;
+// a word that cannot be a project's name is refused with the reason.
 WordProject ProjectFromWord(const QString& word, const QString& categoryFilter);
 
 // The update dialog. Its URL and category as they were when it opened are kept for Cancel.
@@ -127,7 +135,10 @@ QString RegisterShortcutQuestion(const ProjectRecord& project, const QString& pa
 
 // Whether items still link to the project (the delete dialog's "References exist" question).
 bool ProjectHasReferences(const QString& name);
-// Removes the PROJECT row of that name only; links are left to the cards (ReverseCollectDesk).
+// Removes every item's link to the project (the cards on the desktop are unlinked by
+// ReverseCollectDesk; this reaches the items no desktop shows). One transaction.
+bool RemoveAllProjectLinks(const QString& name);
+// Removes the PROJECT row with every ITEMURL and PRJORDR row of the project, in one transaction.
 bool DeleteProjectRecord(const QString& name);
 
 // The file name made of a text: with keepBlanks false a blank ends it; digits are kept, other

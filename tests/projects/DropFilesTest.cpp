@@ -73,19 +73,20 @@ TEST_F(DropFiles, A31999ByteFileIsAcceptedAnd32000BytesIsTooBig)
     EXPECT_EQ(text->section(QLatin1Char('\n'), 1), QString(31999, QLatin1Char('x')));
 }
 
-TEST_F(DropFiles, TheHeaderOnAnEmptyCardAndOnACardWithText)
+TEST_F(DropFiles, TheHeaderOnAnEmptyCardAndBelowEveryLineOfACardWithText)
 {
-    const QString file = writeFile(QStringLiteral("todo.txt"), "one\r\ntwo\r\n");
+    // A Latin-1 byte is read as its character, not replaced.
+    const QString file = writeFile(QStringLiteral("todo.txt"), "one\r\ntwo caf\xe9\r\n");
     messenger.answer(MessageButton::Yes);
-    EXPECT_EQ(
-        DropFileOnCard(file, QString(), QString(), when),
-        QStringLiteral("[--- ") + whenText() + QStringLiteral(" --- todo.txt --- ]\none\ntwo\n"));
+    EXPECT_EQ(DropFileOnCard(file, QString(), QString(), when),
+              QStringLiteral("[--- ") + whenText() +
+                  QStringLiteral(" --- todo.txt --- ]\none\ntwo caf\u00e9\n"));
     EXPECT_TRUE(messenger.saw(QStringLiteral("Ok to insert the text: todo.txt")));
 
     messenger.answer(MessageButton::Yes);
-    EXPECT_EQ(DropFileOnCard(file, QStringLiteral("Shopping\nmilk"), QString(), when),
-              QStringLiteral("Shopping\n--- ") + whenText() +
-                  QStringLiteral(" --- todo.txt --- \none\ntwo\n"));
+    EXPECT_EQ(DropFileOnCard(file, QStringLiteral("Shopping\r\nmilk\n\neggs"), QString(), when),
+              QStringLiteral("Shopping\nmilk\n\neggs\n--- ") + whenText() +
+                  QStringLiteral(" --- todo.txt --- \none\ntwo caf\u00e9\n"));
     EXPECT_TRUE(messenger.saw(QStringLiteral("(Adding to \"Shopping... \")")));
 
     // No: the card keeps its text.

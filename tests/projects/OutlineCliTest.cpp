@@ -1,5 +1,7 @@
 #include "support/StoreFixture.h"
 
+#include "HtmlCheck.h"
+
 #include "session/Session.h"
 
 #include <QDir>
@@ -51,6 +53,7 @@ TEST_F(OutlineCli, ShowsTheTreeAndPrintsTheDocument)
     const QByteArray html = document.readAll();
     EXPECT_TRUE(html.contains("<H2>1 C</H2>\r\n\r\n<P>about c</P>"));
     EXPECT_FALSE(html.contains("No text"));
+    EXPECT_EQ(test::HtmlProblem(QString::fromUtf8(html)), QString());
 
     EXPECT_EQ(cli({QStringLiteral("print"), file, QStringLiteral("--from"), QStringLiteral("NONE")},
                   &out, &err),

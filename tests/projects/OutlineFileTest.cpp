@@ -8,6 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <csignal>
+
 using namespace qb;
 
 namespace {
@@ -109,6 +113,31 @@ TEST_F(OutlineFileTest, NewIsNeverWrittenAndBackupsAreNumbered)
     EXPECT_FALSE(QFile::exists(QDir(outl).filePath(QStringLiteral("plan003.BCK"))));
 }
 
+TEST_F(OutlineFileTest, ASaveThatFailsKeepsTheOldOutline)
+{
+    OutlineTree tree = baseTree(QStringLiteral("[PLAN]"), {});
+    tree.add(QStringLiteral("A"), tree.title());
+    const QString file = QDir(outl).filePath(QStringLiteral("plan.qbo"));
+    ASSERT_TRUE(TvEncode(tree, file, outl, registry));
+    const QString saved = read(file);
+    tree.add(QStringLiteral("B"), tree.title());
+
+    // A file-size limit below both the backup copy and the new file, as a full disk would be.
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old;
+    small.rlim_cur = 10;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    messenger.expect(QStringLiteral("Cannot save as title: ") + file);
+    const bool written = TvEncode(tree, file, outl, registry);
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_FALSE(written);
+    EXPECT_EQ(read(file), saved);
+}
+
 TEST_F(OutlineFileTest, LoadKeepsUnknownParentsAndSelfReferencesUnderTheTitle)
 {
     // Saved while the outline was "New", with a project deleted since (GONE) and one entry that
@@ -132,6 +161,26 @@ TEST_F(OutlineFileTest, LoadKeepsUnknownParentsAndSelfReferencesUnderTheTitle)
     EXPECT_EQ(tree.text(tree.title()), QStringLiteral("[NONE]"));
 }
 
+TEST(OutlineTreeChain, AChainAsDeepAsItIsLongIsBuiltByMovesAndWalkedWithoutRecursion)
+{
+    // Deeper than a walk with one call per level could go on the stack; built as a load builds
+    // it, each node of the flat list moved under the one before.
+    constexpr int kDepth = 200000;
+    OutlineTree tree;
+    int previous = tree.add(QStringLiteral("[CHAIN]"));
+    for (int i = 0; i < kDepth; ++i) tree.add(QStringLiteral("P%1").arg(i));
+    for (int id = 1; id <= kDepth; ++id) {
+        ASSERT_TRUE(tree.move(id, previous));
+        previous = id;
+    }
+    EXPECT_FALSE(tree.move(1, kDepth));  // under its own descendant
+    const std::vector<int> order = tree.displayOrder();
+    ASSERT_EQ(order.size(), size_t(kDepth + 1));
+    EXPECT_EQ(order.back(), kDepth);
+    EXPECT_EQ(tree.level(kDepth), kDepth);
+    EXPECT_EQ(tree.find(QStringLiteral("P%1").arg(kDepth - 1)), kDepth);
+}
+
 TEST_F(OutlineFileTest, BrokenFilesReportAndNeverHang)
 {
     const QString broken = path(QStringLiteral("broken"));
@@ -145,6 +194,20 @@ TEST_F(OutlineFileTest, BrokenFilesReportAndNeverHang)
     QRandomGenerator generator(7);
     for (char& c : junk) c = char(generator.bounded(256));
     write(broken + QStringLiteral("/junk.qbo"), junk);
+    // A chain nested deeper than a tree on screen can show.
+    QByteArray deep = "[OUTLINE]\nSIZE=2500\n[OUTLINE ORDER]\n",
+               deepMap = "[OUTLINE MAP]\nN0=[DEEP]\n";
+    QStringList deepNames;
+    for (int i = 0; i < 2500; ++i) {
+        deepNames << QStringLiteral("N%1").arg(i);
+        deep += QByteArray::number(i) + "=N" + QByteArray::number(i) + "\n";
+        if (i > 0) deepMap += "N" + QByteArray::number(i) + "=N" + QByteArray::number(i - 1) + "\n";
+    }
+    write(broken + QStringLiteral("/deep.qbo"), deep + deepMap);
+    // The largest keys and sizes a number can hold, and keys below zero.
+    write(broken + QStringLiteral("/huge.qbo"),
+          "[OUTLINE]\nSIZE=2147483647\n[OUTLINE ORDER]\n2147483647=A\n2147483646=B\n-1=C\n"
+          "[OUTLINE MAP]\nB=[HUGE]\n");
     write(broken + QStringLiteral("/long.qbo"),
           "[OUTLINE]\nSIZE=1\n[OUTLINE ORDER]\n0=" + QByteArray(10 * 1024 * 1024, 'X') +
               "\n[OUTLINE MAP]\n");
@@ -165,6 +228,21 @@ TEST_F(OutlineFileTest, BrokenFilesReportAndNeverHang)
     tree = baseTree(QStringLiteral("[NEW]"), projects);
     EXPECT_EQ(TvDecode(tree, broken + QStringLiteral("/junk.qbo"), registry), OutlineLoad::Loaded);
     EXPECT_EQ(shape(tree), (QStringList{"[JUNK]", "A", "B", "C"}));
+
+    tree = baseTree(QStringLiteral("[NEW]"), projects);
+    EXPECT_EQ(TvDecode(tree, broken + QStringLiteral("/huge.qbo"), registry), OutlineLoad::Loaded);
+    EXPECT_EQ(registry.size(), 1u);
+    EXPECT_EQ(shape(tree), (QStringList{"[HUGE]", "B<[HUGE]", "A", "C"}));
+
+    tree = baseTree(QStringLiteral("[NEW]"), deepNames);
+    messenger.expect(QString::fromLatin1(outlinemessages::kTooDeep));
+    EXPECT_EQ(TvDecode(tree, broken + QStringLiteral("/deep.qbo"), registry), OutlineLoad::Loaded);
+    QStringList top;
+    for (int id : tree.topLevel()) top << tree.text(id);
+    EXPECT_EQ(top, (QStringList{"[DEEP]", "N1000", "N2001"}));
+    int deepest = 0;
+    for (int id : tree.displayOrder()) deepest = std::max(deepest, tree.level(id));
+    EXPECT_EQ(deepest, kMaxOutlineDepth);
 
     tree = baseTree(QStringLiteral("[NEW]"), projects);
     EXPECT_EQ(TvDecode(tree, broken + QStringLiteral("/long.qbo"), registry), OutlineLoad::Loaded);

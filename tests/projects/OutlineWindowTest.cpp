@@ -6,6 +6,7 @@
 #include <QTreeWidget>
 
 #include "DictionaryUiFixture.h"
+#include "HtmlCheck.h"
 #include "cards/CommandPanel.h"
 #include "cards/Desktop.h"
 #include "projects/OutlinePrint.h"
@@ -115,6 +116,9 @@ TEST_F(OutlineWindow, SaveResetLoadAndPrintTheTree)
     const QByteArray written = document.readAll();
     EXPECT_TRUE(written.contains("\r\n1 ALPHA\r\n=======\r\n\r\nalpha text\r\n"));
     EXPECT_TRUE(written.contains("\r\n1.1 GAMMA\r\n"));
+    QFile html(path("outltxt/Outline PLAN.htm"));
+    ASSERT_TRUE(html.open(QIODevice::ReadOnly));
+    EXPECT_EQ(test::HtmlProblem(QString::fromUtf8(html.readAll())), QString());
 
     // Unhook: the subtree comes apart, the deepest node first.
     w->tree()->setCurrentItem(node(w, "ALPHA"));

@@ -2,6 +2,8 @@
 
 #include "session/Session.h"
 
+#include <QDir>
+
 #include <gtest/gtest.h>
 
 using namespace qb;
@@ -66,6 +68,43 @@ TEST_F(ProjectCli, AddListLinkAndItemsEndToEnd)
     session().store.close();
     ASSERT_EQ(cli({QStringLiteral("items"), QStringLiteral("ZED 100%")}, &out, &err), 0);
     EXPECT_EQ(out, QStringLiteral("-46000.1\n-46000.2\n"));
+}
+
+TEST_F(ProjectCli, LongNamesLinkWholeControlsAreRefusedAndPathsAreTheCallers)
+{
+    addItem(-46000.1L, QStringLiteral("item"), {{-45100.5L, 7}});
+    session().store.close();
+    const QString emoji = QString::fromUtf8("\xf0\x9f\x98\x80").repeated(38);
+    QString out, err;
+    ASSERT_EQ(cli({QStringLiteral("add"), emoji}, &out, &err), 0) << err.toStdString();
+    ASSERT_EQ(cli({QStringLiteral("add"), QStringLiteral("second")}), 0);
+    ASSERT_EQ(cli({QStringLiteral("link"), QStringLiteral("-46000.1"), emoji}, &out, &err), 0)
+        << err.toStdString();
+    // A later link keeps the first one.
+    ASSERT_EQ(cli({QStringLiteral("link"), QStringLiteral("-46000.1"), QStringLiteral("second")}),
+              0);
+
+    EXPECT_EQ(cli({QStringLiteral("add"), QStringLiteral("two\nlines")}, &out, &err), 1);
+    EXPECT_TRUE(err.contains(QStringLiteral("must not contain control characters")))
+        << err.toStdString();
+
+    // A relative file named as URL is the caller's.
+    const QString caller = path(QStringLiteral("caller"));
+    QDir().mkpath(caller);
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(caller);
+    const int added = cli({QStringLiteral("add"), QStringLiteral("notes"), QStringLiteral("--url"),
+                           QStringLiteral("n.txt")},
+                          &out, &err);
+    QDir::setCurrent(before);
+    ASSERT_EQ(added, 0) << err.toStdString();
+
+    ASSERT_TRUE(session().store.open(dir()));
+    EXPECT_EQ(rows(QStringLiteral("SELECT Project FROM ITEMURL ORDER BY \"Order\"")),
+              (QStringList{emoji, QStringLiteral("SECOND")}));
+    EXPECT_EQ(rows(QStringLiteral("SELECT URL FROM PROJECT WHERE Project = 'NOTES'")),
+              QStringList{QDir(caller).filePath(QStringLiteral("n.txt"))});
+    EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM PROJECT")).toInt(), 3);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "support/StoreFixture.h"
 
+#include "items/ItemLinks.h"
+#include "platform/TextChecks.h"
 #include "projects/ProjectRecords.h"
 #include "session/Session.h"
 
@@ -71,6 +73,58 @@ TEST_F(ProjectRecords, QuotesWildcardsAndBackslashesAreMatchedLiterally)
     EXPECT_TRUE(MarkTime(odd.toUpper()));
     EXPECT_TRUE(DeleteProjectRecord(odd.toUpper()));
     EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM PROJECT")).toInt(), 3);
+}
+
+TEST_F(ProjectRecords, NamesCountCharactersOnceUpperCasedAndRefuseControls)
+{
+    const QString emoji = QString::fromUtf8("\xf0\x9f\x98\x80").repeated(38);  // 76 UTF-16 units
+    ASSERT_TRUE(CreateProject(emoji));
+    messenger.expect(QStringLiteral("A project name has at most 38 characters"));
+    EXPECT_FALSE(CreateProject(QString::fromUtf8("\xc3\x9f").repeated(20)));  // "SS" x 20
+    messenger.expect(ControlCharacterMessage(QStringLiteral("A project name")));
+    EXPECT_FALSE(CreateProject(QStringLiteral("TAB\tNAME")));
+    EXPECT_EQ(ProjectFromWord(QStringLiteral("esc\x1b"), {}).outcome, WordProject::Failed);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM PROJECT")).toInt(), 1);
+
+    // Names from outside are offered without controls, cut by characters.
+    EXPECT_EQ(ProposedProjectName(QStringLiteral(" my\tpage\x1b title\n")),
+              QStringLiteral("MY PAGE  TITLE"));
+    EXPECT_EQ(ProposedProjectName(emoji + QStringLiteral("x")), emoji);
+
+    // A card holds a name whole or refuses it: a shortened one would link to no project.
+    ItemCardData card;
+    EXPECT_TRUE(AddProject(card, emoji));
+    messenger.expect(QStringLiteral("cannot be linked"));
+    EXPECT_FALSE(AddProject(card, QString(51, QLatin1Char('X'))));
+    EXPECT_EQ(card.projects, QStringList{emoji});
+}
+
+TEST_F(ProjectRecords, DeleteTakesEveryLinkAndOrderRowSoANewProjectOfTheNameStartsEmpty)
+{
+    addProject(QStringLiteral("OLD"), -45000.0L);
+    addProject(QStringLiteral("KEEP"), -45001.0L);
+    exec(QStringLiteral("BEGIN"));
+    // More items than a desktop unlinks; KEEP comes after OLD on each item.
+    for (int i = 0; i < 150; ++i)
+        addItem(-46000.0L - i, QStringLiteral("item"), {}, {"OLD", "KEEP"});
+    exec(QStringLiteral("COMMIT"));
+    exec(
+        QStringLiteral("INSERT INTO PRJORDR (Project, IT, ITS) VALUES ('OLD', -46000, -5), "
+                       "('OLD', -46001, 7)"));
+
+    ASSERT_TRUE(DeleteProjectRecord(QStringLiteral("OLD")));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM ITEMURL WHERE Project = 'OLD'")), 0);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM PRJORDR")), 0);
+    // The links left are numbered from 1 again.
+    EXPECT_EQ(rows(QStringLiteral("SELECT DISTINCT Project || \"Order\" FROM ITEMURL")),
+              QStringList{QStringLiteral("KEEP1")});
+    ASSERT_TRUE(CreateProject(QStringLiteral("old")));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM ITEMURL WHERE Project = 'OLD'")), 0);
+
+    // "Ref:s Only" unlinks every item and keeps the project.
+    ASSERT_TRUE(RemoveAllProjectLinks(QStringLiteral("KEEP")));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM ITEMURL")), 0);
+    EXPECT_TRUE(FindProject(QStringLiteral("KEEP")));
 }
 
 TEST_F(ProjectRecords, ACategoryStampsEveryTagContainingItAndTheFilterTakesEqualTagsOnly)

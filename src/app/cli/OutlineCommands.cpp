@@ -8,7 +8,6 @@
 #include "session/Session.h"
 
 #include <QDir>
-#include <QFileInfo>
 
 #include <cstdio>
 
@@ -122,9 +121,8 @@ int runOutline(Context& context)
         return kUsage;
     }
     if (verb == QStringLiteral("show") && (html || clean || !from.isEmpty())) return usage();
-    // The file is named from where the command was given, before the store becomes the
-    // current directory.
-    const QString file = QFileInfo(args.first()).absoluteFilePath();
+    // The file is named from where the command was given, not from the store.
+    const QString file = callerPath(context, args.first());
     if (!openStore(context)) return kFailed;
     QDir::setCurrent(context.dir);
     ReadIniFile();

@@ -10,6 +10,9 @@
 #include "projects/ProjectRecords.h"
 #include "session/Session.h"
 
+#include <QDir>
+#include <QRegularExpression>
+
 #include <cstdio>
 
 namespace qb::cli {
@@ -41,16 +44,28 @@ bool beginWrite(sql::Transaction& transaction, const QStringList& tables)
     return tablesWhole(tables);
 }
 
-// project add NAME [--url URL] [--tag TAG]: a new project as the new project dialog makes it.
-int runAdd(QStringList args)
+// A URL with a scheme ("http:", "mailto:") or a "www." host is kept; anything else names a file,
+// and a relative one is the caller's.
+QString urlArgument(const Context& context, const QString& typed)
 {
-    const QString url = takeOption(args, QStringLiteral("--url")).trimmed();
+    const QString url = typed.trimmed();
+    static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]+:"));
+    if (url.isEmpty() || scheme.match(url).hasMatch() ||
+        url.startsWith(QStringLiteral("www."), Qt::CaseInsensitive) || QDir::isAbsolutePath(url))
+        return url;
+    return callerPath(context, url);
+}
+
+// project add NAME [--url URL] [--tag TAG]: a new project as the new project dialog makes it.
+int runAdd(const Context& context, QStringList args)
+{
+    const QString url = urlArgument(context, takeOption(args, QStringLiteral("--url")));
     const QString tag = takeOption(args, QStringLiteral("--tag")).trimmed().toUpper();
     takeEndOfOptions(args);
     if (args.size() != 1 || args.first().trimmed().isEmpty()) return usage();
     const QString name = args.first().trimmed().toUpper();
-    if (characterCount(name) > kProjectNameLength) {
-        std::fprintf(stderr, "A project name has at most %d characters\n", kProjectNameLength);
+    if (const QString problem = ProjectNameProblem(name); !problem.isEmpty()) {
+        std::fprintf(stderr, "%s\n", problem.toLocal8Bit().constData());
         return kFailed;
     }
     if (characterCount(url) > kProjectUrlLength) {
@@ -173,7 +188,7 @@ int runProject(Context& context)
     QStringList args = context.args;
     if (args.isEmpty()) return usage();
     const QString verb = args.takeFirst();
-    if (verb == QStringLiteral("add")) return runAdd(args);
+    if (verb == QStringLiteral("add")) return runAdd(context, args);
     if (verb == QStringLiteral("list")) return runList(args);
     if (verb == QStringLiteral("link")) return runLink(args);
     if (verb == QStringLiteral("items")) return runItems(args);

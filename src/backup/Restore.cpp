@@ -479,8 +479,6 @@ RestoreRun RunPackageImport(const RestoreRequest& request)
     s.hooks.noBanner();
     s.messenger().setWaitCursor(false);
     if (!prepared || s.flags.stopped()) {
-        if (import.problem() == kSelfExtractingRefused)
-            ShowInfo(kSelfExtractingRefused, QString(), kError, kHelpRestore);
         notOk(run, prepared ? QStringLiteral("stopped") : import.problem());
         return run;
     }

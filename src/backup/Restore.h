@@ -96,7 +96,7 @@ struct RestoreHooks {
     // nothing changed. Bound by the lead to the backup's code; unbound: no offer.
     std::function<bool()> offerBackup;
     // A merge without questions tells it how many store items get another text; false stops
-    // the merge with nothing changed. Set by the CLI's merge; unbound: the merge goes on.
+    // the merge with nothing changed. Set by the CLI; unbound: the merge goes on.
     std::function<bool(qint64 changedTexts)> confirmChangedTexts;
 };
 RestoreHooks& restoreHooks();

@@ -16,6 +16,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <thread>
 
 #include "floor/Messages.h"
 #include "floor/RunContext.h"
@@ -56,6 +57,12 @@ const QByteArray kStatusRoom(16, ' ');
 constexpr int kZipWriteError = 14;
 constexpr int kZipCreateError = 15;
 
+// A table copied into the work folder.
+struct Copied {
+    QString name;  // the file name as this store spells it
+    const schema::Table* table;
+};
+
 // Why a table could not be taken into the backup.
 struct SnapshotFailure {
     enum Kind { None, Damaged, Full, Other } kind = None;
@@ -79,9 +86,8 @@ QString damagedText(const schema::Table& table, const QString& fault)
 // Copies every packed table into folder from one read transaction over all attached files: the
 // copies are of one moment even while another program writes beside us. The copy goes through
 // SQLite's backup, never a plain file copy: closing a second descriptor of a table file would
-// drop this connection's locks on it. Each copy is quick-checked: a damaged table would give a
-// package that no restore takes.
-SnapshotFailure snapshotTables(const QString& folder, QStringList* copied)
+// drop this connection's locks on it.
+SnapshotFailure snapshotTables(const QString& folder, std::vector<Copied>* copied)
 {
     Store& store = session().store;
     sql::Database& db = store.db();
@@ -125,15 +131,62 @@ SnapshotFailure snapshotTables(const QString& folder, QStringList* copied)
                 return failure(SnapshotFailure::Full, name + QStringLiteral(": ") + why);
             return failure(SnapshotFailure::Other, name + QStringLiteral(": ") + why);
         }
-        sql::Statement check(copy, QStringLiteral("PRAGMA quick_check(1)"));
-        if (!check.next() || check.textValue(0) != QStringLiteral("ok"))
-            return failure(SnapshotFailure::Damaged,
-                           damagedText(*table, check.ok() ? check.textValue(0) : check.error()));
-        *copied << name;
+        copied->push_back({name, table});
     }
     read.rollback();
     return {};
 }
+
+// Quick-checks the copies on a thread of its own while zip packs them, each through a
+// connection of that thread: a damaged table would give a package that no restore takes, so the
+// package is renamed into place only once every copy has passed.
+class CopyCheck {
+public:
+    CopyCheck(const QString& folder, const std::vector<Copied>& copies)
+        : thread_([this, folder, copies] { run(folder, copies); })
+    {
+    }
+    ~CopyCheck() { result(); }
+    SnapshotFailure result()
+    {
+        if (thread_.joinable()) thread_.join();
+        return failure_;
+    }
+
+private:
+    void run(const QString& folder, const std::vector<Copied>& copies)
+    {
+        for (const Copied& c : copies) {
+            const QByteArray path = QFile::encodeName(QDir(folder).filePath(c.name));
+            sqlite3* db = nullptr;
+            QString fault;
+            if (sqlite3_open_v2(path.constData(), &db, SQLITE_OPEN_READONLY, nullptr) !=
+                SQLITE_OK) {
+                fault = QString::fromUtf8(sqlite3_errmsg(db));
+            } else {
+                sqlite3_stmt* st = nullptr;
+                if (sqlite3_prepare_v2(db, "PRAGMA quick_check(1)", -1, &st, nullptr) ==
+                        SQLITE_OK &&
+                    sqlite3_step(st) == SQLITE_ROW) {
+                    const QString answer = QString::fromUtf8(
+                        reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+                    if (answer != QStringLiteral("ok")) fault = answer;
+                } else {
+                    fault = QString::fromUtf8(sqlite3_errmsg(db));
+                }
+                sqlite3_finalize(st);
+            }
+            sqlite3_close(db);
+            if (!fault.isEmpty()) {
+                failure_ = failure(SnapshotFailure::Damaged, damagedText(*c.table, fault));
+                return;
+            }
+        }
+    }
+
+    SnapshotFailure failure_;
+    std::thread thread_;
+};
 
 // The owner's process id as recorded in a work folder; 0 when there is none.
 qint64 workOwner(const QString& folder)
@@ -331,14 +384,14 @@ QString MakeBackupPackage(const QString& name, const QString& batchFile)
                                    ? diskFullText(dir)
                                    : QStringLiteral("No work folder could be made in ") +
                                          QDir::toNativeSeparators(dir));
-    QStringList copied;
+    std::vector<Copied> copied;
     const SnapshotFailure copy = snapshotTables(folder, &copied);
     if (copy.kind == SnapshotFailure::Damaged) return fail("qb4100c", copy.text);
     if (copy.kind == SnapshotFailure::Full) return fail("qb4100b", diskFullText(dir));
     if (copy.kind != SnapshotFailure::None) return fail("qb4100b", copy.text);
     // The list zip reads names what the package holds.
     QString list;
-    for (const QString& f : copied) list += f + QStringLiteral("\r\n");
+    for (const Copied& c : copied) list += c.name + QStringLiteral("\r\n");
     QFile status(QDir(folder).filePath(kStatusFile));
     if (!files::writeTextFile(QDir(folder).filePath(QStringLiteral("pack0.lst")), list) ||
         !status.open(QIODevice::WriteOnly) || status.write(kStatusRoom) != kStatusRoom.size() ||
@@ -365,7 +418,14 @@ QString MakeBackupPackage(const QString& name, const QString& batchFile)
                         QLatin1Char(' ') + QuoteParameter(folder) + QLatin1Char(' ') +
                         QuoteParameter(dir);
     runner.Wait = true;
+    CopyCheck check(folder, copied);
     const bool ok = runner.Execute();
+    const SnapshotFailure damage = check.result();
+    if (damage.kind != SnapshotFailure::None) {
+        // zip may still be reading the copies: they stay until this process has ended.
+        if (!ok) work.setAutoRemove(false);
+        return fail("qb4100c", damage.text);
+    }
     if (!runner.started()) return fail("qb4100b", runner.startError());
     // zip may still be reading the copies when the user gave up waiting: they stay, and go with
     // a later backup once this process has ended.

@@ -230,7 +230,8 @@ TEST_F(Backup, AKilledBackupKeepsTheOlderPackageAndItsWorkGoesWithTheNext)
     left.close();
 
     // The CLI is killed while zip runs.
-    const QString pidFile = sub(QStringLiteral("../cli.pid"));
+    QTemporaryDir side;
+    const QString pidFile = QDir(side.path()).filePath(QStringLiteral("cli.pid"));
     {
         FakeZip killer("while [ ! -s \"" + pidFile.toLocal8Bit() +
                        "\" ]; do sleep 0.05; done\nkill -9 $(cat \"" + pidFile.toLocal8Bit() +
@@ -243,7 +244,6 @@ TEST_F(Backup, AKilledBackupKeepsTheOlderPackageAndItsWorkGoesWithTheNext)
         ASSERT_TRUE(cli.waitForFinished(60000));
         EXPECT_EQ(cli.exitStatus(), QProcess::CrashExit);
     }
-    QFile::remove(pidFile);
     EXPECT_EQ(packedItems(package), QStringList{QStringLiteral("first")});
     EXPECT_EQ(QDir(dir()).entryList({QStringLiteral("backup-*")}, QDir::Dirs).size(), 1);
 

@@ -1,12 +1,22 @@
 #include "backup/Backup.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QStandardPaths>
+#include <QStorageInfo>
 #include <QTemporaryDir>
 
 #include <sqlite3.h>
+
+#include <signal.h>
+#include <unistd.h>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <thread>
 
 #include "floor/Messages.h"
 #include "floor/RunContext.h"
@@ -18,6 +28,7 @@
 #include "session/Session.h"
 #include "session/TableFiles.h"
 #include "store/Schema.h"
+#include "store/Store.h"
 
 namespace qb {
 
@@ -35,23 +46,55 @@ QString storeDir()
 
 QString twoDigits(int n) { return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0')); }
 
+// Names of the backup's work inside its folder: the process that owns it, the status zip ended
+// with and the package as zip writes it.
+const QString kOwnerFile = QStringLiteral("owner");
+const QString kStatusFile = QStringLiteral("zip.status");
+const QString kWorkPackage = QStringLiteral("package.zip");
+// Room kept for the status in advance, so that writing it needs no new room on a full disk.
+const QByteArray kStatusRoom(16, ' ');
+// zip's exit status for a failed write or create of the package.
+constexpr int kZipWriteError = 14;
+constexpr int kZipCreateError = 15;
+
+// A table copied into the work folder.
+struct Copied {
+    QString name;  // the file name as this store spells it
+    const schema::Table* table;
+};
+
+// Why a table could not be taken into the backup.
+struct SnapshotFailure {
+    enum Kind { None, Damaged, Full, Other } kind = None;
+    QString text;
+};
+
+SnapshotFailure failure(SnapshotFailure::Kind kind, const QString& text) { return {kind, text}; }
+
+bool damagedCode(int code)
+{
+    code &= 0xFF;
+    return code == SQLITE_CORRUPT || code == SQLITE_NOTADB;
+}
+
+QString damagedText(const schema::Table& table, const QString& fault)
+{
+    return table.fileName + QStringLiteral(" is damaged (") + fault + QStringLiteral("): ") +
+           Store::repairAdvice(table.fileName);
+}
+
 // Copies every packed table into folder from one read transaction over all attached files: the
 // copies are of one moment even while another program writes beside us. The copy goes through
 // SQLite's backup, never a plain file copy: closing a second descriptor of a table file would
 // drop this connection's locks on it.
-bool snapshotTables(const QString& folder, QStringList* copied, QString* error)
+SnapshotFailure snapshotTables(const QString& folder, std::vector<Copied>* copied)
 {
     Store& store = session().store;
     sql::Database& db = store.db();
-    if (!store.isOpen()) {
-        *error = QStringLiteral("the store is not open");
-        return false;
-    }
+    if (!store.isOpen())
+        return failure(SnapshotFailure::Other, QStringLiteral("the store is not open"));
     sql::Transaction read(db, false);
-    if (!read.isActive()) {
-        *error = QStringLiteral("no read transaction");
-        return false;
-    }
+    if (!read.isActive()) return failure(SnapshotFailure::Other, db.lastError());
     std::vector<const schema::Table*> tables;
     for (const QString& fileName : BackupPackageFiles()) {
         const schema::Table* table = schema::find(fileName);
@@ -61,42 +104,131 @@ bool snapshotTables(const QString& folder, QStringList* copied, QString* error)
                                     sql::quoteIdentifier(table->schemaName) +
                                     QStringLiteral(".sqlite_master"));
         if (!lock.next()) {
-            *error = lock.error();
-            return false;
+            if (damagedCode(sqlite3_extended_errcode(db.handle())))
+                return failure(SnapshotFailure::Damaged, damagedText(*table, lock.error()));
+            return failure(SnapshotFailure::Other, lock.error());
         }
         tables.push_back(table);
     }
     for (const schema::Table* table : tables) {
         const QString name = QFileInfo(files::resolve(storeDir(), table->fileName)).fileName();
         sql::Database copy;
-        if (!copy.open(QDir(folder).filePath(name), true, error)) return false;
+        QString error;
+        if (!copy.open(QDir(folder).filePath(name), true, &error))
+            return failure(SnapshotFailure::Other, error);
         const QByteArray schemaName = table->schemaName.toUtf8();
         sqlite3_backup* backup =
             sqlite3_backup_init(copy.handle(), "main", db.handle(), schemaName.constData());
-        if (!backup) {
-            *error = QString::fromUtf8(sqlite3_errmsg(copy.handle()));
-            return false;
-        }
+        if (!backup) return failure(SnapshotFailure::Other, copy.lastError());
         const int step = sqlite3_backup_step(backup, -1);
         const int finish = sqlite3_backup_finish(backup);
         if (step != SQLITE_DONE || finish != SQLITE_OK) {
-            *error = name + QStringLiteral(": ") + QString::fromUtf8(sqlite3_errstr(step));
-            return false;
+            const int code = step != SQLITE_DONE ? step : finish;
+            const QString why = QString::fromUtf8(sqlite3_errstr(code));
+            if (damagedCode(code))
+                return failure(SnapshotFailure::Damaged, damagedText(*table, why));
+            if ((code & 0xFF) == SQLITE_FULL)
+                return failure(SnapshotFailure::Full, name + QStringLiteral(": ") + why);
+            return failure(SnapshotFailure::Other, name + QStringLiteral(": ") + why);
         }
-        *copied << name;
+        copied->push_back({name, table});
     }
     read.rollback();
-    return true;
+    return {};
 }
 
-// Copies left by a backup whose zip outlived the wait, once that zip is surely done.
-void removeStaleSnapshots(const QString& dir)
+// Quick-checks the copies on a thread of its own while zip packs them, each through a
+// connection of that thread: a damaged table would give a package that no restore takes, so the
+// package is renamed into place only once every copy has passed.
+class CopyCheck {
+public:
+    CopyCheck(const QString& folder, const std::vector<Copied>& copies)
+        : thread_([this, folder, copies] { run(folder, copies); })
+    {
+    }
+    ~CopyCheck() { result(); }
+    SnapshotFailure result()
+    {
+        if (thread_.joinable()) thread_.join();
+        return failure_;
+    }
+
+private:
+    void run(const QString& folder, const std::vector<Copied>& copies)
+    {
+        for (const Copied& c : copies) {
+            const QByteArray path = QFile::encodeName(QDir(folder).filePath(c.name));
+            sqlite3* db = nullptr;
+            QString fault;
+            if (sqlite3_open_v2(path.constData(), &db, SQLITE_OPEN_READONLY, nullptr) !=
+                SQLITE_OK) {
+                fault = QString::fromUtf8(sqlite3_errmsg(db));
+            } else {
+                sqlite3_stmt* st = nullptr;
+                if (sqlite3_prepare_v2(db, "PRAGMA quick_check(1)", -1, &st, nullptr) ==
+                        SQLITE_OK &&
+                    sqlite3_step(st) == SQLITE_ROW) {
+                    const QString answer = QString::fromUtf8(
+                        reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+                    if (answer != QStringLiteral("ok")) fault = answer;
+                } else {
+                    fault = QString::fromUtf8(sqlite3_errmsg(db));
+                }
+                sqlite3_finalize(st);
+            }
+            sqlite3_close(db);
+            if (!fault.isEmpty()) {
+                failure_ = failure(SnapshotFailure::Damaged, damagedText(*c.table, fault));
+                return;
+            }
+        }
+    }
+
+    SnapshotFailure failure_;
+    std::thread thread_;
+};
+
+// The owner's process id as recorded in a work folder; 0 when there is none.
+qint64 workOwner(const QString& folder)
 {
-    const QDateTime limit = QDateTime::currentDateTime().addSecs(-kStaleSnapshotSeconds);
-    const QFileInfoList folders = QDir(dir).entryInfoList({QStringLiteral("backup-??????")},
-                                                          QDir::Dirs | QDir::NoDotAndDotDot);
-    for (const QFileInfo& f : folders)
-        if (f.lastModified() < limit) QDir(f.absoluteFilePath()).removeRecursively();
+    QFile file(QDir(folder).filePath(kOwnerFile));
+    if (!file.open(QIODevice::ReadOnly)) return 0;
+    return file.read(32).trimmed().toLongLong();
+}
+
+bool processAlive(qint64 pid) { return pid > 0 && (::kill(pid_t(pid), 0) == 0 || errno == EPERM); }
+
+// Free room on the disk of dir, or -1 when unknown.
+qint64 freeRoom(const QString& dir)
+{
+    QStorageInfo info(dir);
+    info.refresh();
+    return info.isValid() ? info.bytesAvailable() : -1;
+}
+
+QString diskFullText(const QString& dir)
+{
+    const qint64 room = freeRoom(dir);
+    QString text = QStringLiteral("The disk is full: ") + QDir::toNativeSeparators(dir);
+    if (room >= 0) text += QStringLiteral(" has %1 KB free").arg(room / 1024);
+    return text + QStringLiteral(". Make room and back up again.");
+}
+
+// The status zip ended with, as the script recorded it; -1 while it runs.
+int zipStatus(const QString& folder)
+{
+    QFile file(QDir(folder).filePath(kStatusFile));
+    if (!file.open(QIODevice::ReadOnly)) return -1;
+    bool ok = false;
+    const int status = file.read(kStatusRoom.size()).trimmed().toInt(&ok);
+    return ok ? status : -1;
+}
+
+qint64 folderSize(const QString& folder)
+{
+    qint64 size = 0;
+    for (const QFileInfo& f : QDir(folder).entryInfoList(QDir::Files)) size += f.size();
+    return size;
 }
 
 }  // namespace
@@ -123,10 +255,15 @@ bool WriteBatchFiles(const QString& dir)
     // Run with /bin/sh: $1 the package name, $2 the folder to pack. A shell script keeps plain
     // line ends, or the shell would read the CR as part of the folder name. The started script
     // shares our output, so zip's listing of the files is dropped; its complaints still show.
+    // The status is written over room made in advance (1<> neither truncates nor creates), so
+    // that it can be told even on a full disk.
     const QString script = QStringLiteral(
         "#!/bin/sh\n"
         "cd \"$2\" || exit 1\n"
-        "zip \"$1\" -@ < pack0.lst > /dev/null\n");
+        "zip \"$1\" -@ < pack0.lst > /dev/null\n"
+        "status=$?\n"
+        "if [ -f zip.status ]; then printf '%s\\n' \"$status\" 1<> zip.status; fi\n"
+        "exit $status\n");
 
     bool ok = true;
     const std::pair<const char*, const QString*> files[] = {
@@ -190,41 +327,77 @@ bool VerifyNewBupZip(const QString& packagePath)
     return QFileInfo(packagePath).isFile();
 }
 
+void RemoveAbandonedBackupWork(const QString& dir)
+{
+    const QDateTime now = QDateTime::currentDateTime();
+    const QFileInfoList folders = QDir(dir).entryInfoList({QStringLiteral("backup-??????")},
+                                                          QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QFileInfo& f : folders) {
+        if (f.isSymLink()) continue;
+        const qint64 owner = workOwner(f.absoluteFilePath());
+        // A folder without its owner yet may be one being made this moment; zip may outlive a
+        // backup the user gave up waiting for, in the same run.
+        const bool abandoned = owner > 0 ? !processAlive(owner) : f.lastModified().secsTo(now) > 60;
+        if (abandoned || f.lastModified().secsTo(now) > kStaleSnapshotSeconds)
+            QDir(f.absoluteFilePath()).removeRecursively();
+    }
+    // zip's own temporary files, left beside the store by backups that wrote the package there.
+    static const QRegularExpression zipTemporary(QStringLiteral("^zi[A-Za-z0-9]{6}$"));
+    for (const QFileInfo& f : QDir(dir).entryInfoList(QDir::Files | QDir::Hidden)) {
+        if (f.isSymLink() || !zipTemporary.match(f.fileName()).hasMatch()) continue;
+        QFile file(f.absoluteFilePath());
+        if (!file.open(QIODevice::ReadOnly)) continue;
+        const QByteArray head = file.read(4);
+        file.close();
+        if (head.isEmpty() || head.startsWith("PK")) QFile::remove(f.absoluteFilePath());
+    }
+}
+
 QString MakeBackupPackage(const QString& name, const QString& batchFile)
 {
     const QString dir = storeDir();
     const QString package = BackupPackagePath(name);
-    if (QFileInfo::exists(package) && !QFile::remove(package)) {
-        ShowInfo(kFailed, QStringLiteral("qb4100b"), kError, kHelpBackup);
+    auto fail = [](const char* code, const QString& why) {
+        ShowInfo(kFailed + QStringLiteral("\r\n") + why, QString::fromLatin1(code), kError,
+                 kHelpBackup);
         return QString();
-    }
-    // zip writes into a temporary file beside the package and renames it when complete, so the
-    // package appears whole or not at all.
+    };
     // The batch files are written at every start, and again here: a store only the CLI has used
     // lacks them, and one left by an older version or edited by hand must not be what runs.
     WriteBatchFiles(dir);
     const QString script = files::resolve(dir, batchFile);
-    if (QStandardPaths::findExecutable(QStringLiteral("zip")).isEmpty() ||
-        !QFileInfo(script).isFile()) {
-        ShowInfo(kFailed, QStringLiteral("qb4100b"), kError, kHelpBackup);
-        return QString();
-    }
+    if (QStandardPaths::findExecutable(QStringLiteral("zip")).isEmpty())
+        return fail("qb4100b", QStringLiteral("No zip program was found."));
+    if (!QFileInfo(script).isFile())
+        return fail("qb4100b", QDir::toNativeSeparators(script) + QStringLiteral(" is missing."));
 
-    removeStaleSnapshots(dir);
-    QTemporaryDir snapshot(QDir(dir).filePath(QStringLiteral("backup-XXXXXX")));
-    QStringList copied;
-    QString error;
-    if (!snapshot.isValid() || !snapshotTables(snapshot.path(), &copied, &error)) {
-        ShowInfo(kFailed, QStringLiteral("qb4100b"), kError, kHelpBackup);
-        return QString();
-    }
+    // Everything the backup makes goes into a work folder of its own beside the tables; the
+    // package of that name is replaced only by a complete new one, in one rename.
+    RemoveAbandonedBackupWork(dir);
+    QTemporaryDir work(QDir(dir).filePath(QStringLiteral("backup-XXXXXX")));
+    const QString folder = work.path();
+    const QString built = QDir(folder).filePath(kWorkPackage);
+    if (!work.isValid() ||
+        !files::writeTextFile(QDir(folder).filePath(kOwnerFile),
+                              QString::number(QCoreApplication::applicationPid())))
+        return fail("qb4100b", freeRoom(dir) < (qint64(1) << 20)
+                                   ? diskFullText(dir)
+                                   : QStringLiteral("No work folder could be made in ") +
+                                         QDir::toNativeSeparators(dir));
+    std::vector<Copied> copied;
+    const SnapshotFailure copy = snapshotTables(folder, &copied);
+    if (copy.kind == SnapshotFailure::Damaged) return fail("qb4100c", copy.text);
+    if (copy.kind == SnapshotFailure::Full) return fail("qb4100b", diskFullText(dir));
+    if (copy.kind != SnapshotFailure::None) return fail("qb4100b", copy.text);
     // The list zip reads names what the package holds.
     QString list;
-    for (const QString& f : copied) list += f + QStringLiteral("\r\n");
-    if (!files::writeTextFile(QDir(snapshot.path()).filePath(QStringLiteral("pack0.lst")), list)) {
-        ShowInfo(kFailed, QStringLiteral("qb4100b"), kError, kHelpBackup);
-        return QString();
-    }
+    for (const Copied& c : copied) list += c.name + QStringLiteral("\r\n");
+    QFile status(QDir(folder).filePath(kStatusFile));
+    if (!files::writeTextFile(QDir(folder).filePath(QStringLiteral("pack0.lst")), list) ||
+        !status.open(QIODevice::WriteOnly) || status.write(kStatusRoom) != kStatusRoom.size() ||
+        !status.flush())
+        return fail("qb4100b", diskFullText(dir));
+    status.close();
 
     TExecFile runner(QStringLiteral("BackupRunner"));
     runner.Windowstyle = TWState::wsMinNoActivate;
@@ -232,28 +405,46 @@ QString MakeBackupPackage(const QString& name, const QString& batchFile)
     runner.WaitAttempts = 20;
     runner.InfoText = QStringLiteral("Making a backup file (zip-file)");
     runner.EscInfoText = QStringLiteral("External program execution was terminated by user.");
-    runner.IsDoneTest = [package] { return VerifyNewBupZip(package); };
-    // zip renames its finished work into place: the package is whole once it is there.
-    runner.IsDoneQuickly = [package] { return QFileInfo(package).isFile(); };
+    // zip has ended once the script recorded its status.
+    runner.IsDoneTest = [folder] {
+        session().messenger().processEvents();
+        return zipStatus(folder) >= 0;
+    };
+    runner.IsDoneQuickly = [folder] { return zipStatus(folder) >= 0; };
     runner.IsAnulledByCaller = GeneralDoNotAnulByEsc;
     runner.FileName = QStringLiteral("/bin/sh");
     runner.FilePath = dir;
-    runner.Parameters = QuoteParameter(script) + QLatin1Char(' ') + QuoteParameter(package) +
-                        QLatin1Char(' ') + QuoteParameter(snapshot.path()) + QLatin1Char(' ') +
+    runner.Parameters = QuoteParameter(script) + QLatin1Char(' ') + QuoteParameter(built) +
+                        QLatin1Char(' ') + QuoteParameter(folder) + QLatin1Char(' ') +
                         QuoteParameter(dir);
     runner.Wait = true;
+    CopyCheck check(folder, copied);
     const bool ok = runner.Execute();
-    // zip may still be reading the copies when the user gave up waiting: they stay, so that what
-    // it writes at last is whole, and go with the next backup.
-    if (!ok && runner.started()) snapshot.setAutoRemove(false);
-    if (!runner.started()) {
-        ShowInfo(kFailed, QStringLiteral("qb4100b"), kError, kHelpBackup);
-        return QString();
+    const SnapshotFailure damage = check.result();
+    if (damage.kind != SnapshotFailure::None) {
+        // zip may still be reading the copies: they stay until this process has ended.
+        if (!ok) work.setAutoRemove(false);
+        return fail("qb4100c", damage.text);
     }
-    if (!ok || !VerifyNewBupZip(package)) {
-        ShowInfo(kFailed, QStringLiteral("qb4100a"), kError, kHelpBackup);
-        return QString();
+    if (!runner.started()) return fail("qb4100b", runner.startError());
+    // zip may still be reading the copies when the user gave up waiting: they stay, and go with
+    // a later backup once this process has ended.
+    if (!ok) {
+        work.setAutoRemove(false);
+        return fail("qb4100a", QStringLiteral("zip did not end in time."));
     }
+    const int zipEnded = zipStatus(folder);
+    if (zipEnded != 0 || !QFileInfo(built).isFile()) {
+        const bool full = zipEnded == kZipWriteError || zipEnded == kZipCreateError ||
+                          freeRoom(dir) < folderSize(folder);
+        return fail("qb4100a", full ? diskFullText(dir)
+                                    : QStringLiteral("zip ended with status %1.").arg(zipEnded));
+    }
+    if (std::rename(QFile::encodeName(built).constData(), QFile::encodeName(package).constData()) !=
+        0)
+        return fail("qb4100a", QDir::toNativeSeparators(package) +
+                                   QStringLiteral(" could not be replaced: ") +
+                                   QString::fromLocal8Bit(std::strerror(errno)));
     return package;
 }
 

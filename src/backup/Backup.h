@@ -29,9 +29,14 @@ bool VerifyNewBupZip(const QString& packagePath);
 
 // Makes NAME.zip in the store directory from one consistent moment of every table: the files are
 // copied through the store connection inside one read transaction (no writer can commit in
-// between), and zip packs the copies. An older package of the name goes first. Reports its own
-// failures; the package path, or empty.
+// between) into a work folder beside the tables, zip packs them there while each copy is
+// quick-checked, and the finished package is renamed over NAME.zip only when all passed, so an
+// older package of the name stays until the new one is whole. Reports its own failures (the reason
+// on a second line: a damaged table, a full disk); the package path, or empty.
 QString MakeBackupPackage(const QString& name, const QString& batchFile);
+// Removes the work of backups that were killed or outlived: work folders whose process has
+// ended, and zip's temporary files beside the tables. Run at start and before every backup.
+void RemoveAbandonedBackupWork(const QString& dir);
 
 // The whole backup as the menu runs it: banner, commit, name question, desktop cleared and tables
 // closed around the packing, then reopened and the windows restored. The package path or empty.

@@ -112,8 +112,8 @@ bool unpackCleanData()
     files::removeIfPresent(storeDir(), QStringLiteral("problems.txt"));
     if (!OpenQBFiles()) return false;
     const std::pair<bool (*)(), const char*> remade[] = {{CreateItmsjmp, "Associations Jump Table"},
-                                                         {CreateShow, "Show Connections Table"},
-                                                         {CreatePrjOrdr, "PrjOrdr Table"}};
+                                                         {CreateShow, "Show Connections Table)"},
+                                                         {CreatePrjOrdr, "PrjOrdr Table)"}};
     for (const auto& [create, what] : remade) {
         if (create()) continue;
         NonTrivialError(QStringLiteral("Failed to create Quillbox 2000 1.1 version table (") +

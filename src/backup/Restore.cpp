@@ -303,12 +303,57 @@ bool appendTable(sql::Database& db, const schema::Table& table, TableCounts& cou
                failure);
 }
 
+bool loadedTable(const std::vector<const schema::Table*>& loaded, const char* name)
+{
+    for (const schema::Table* t : loaded)
+        if (t->name == QLatin1String(name)) return true;
+    return false;
+}
+
+// The words whose frequency mark the package can change: those of its keyword links, those of
+// the store's links it replaces, and its own words (their marks come from another store).
+bool noteTouchedWords(sql::Database& db, const std::vector<const schema::Table*>& loaded,
+                      Failure& failure)
+{
+    if (!run(db, QStringLiteral("DROP TABLE IF EXISTS temp.touched"), failure) ||
+        !run(db, QStringLiteral("CREATE TEMP TABLE touched (wno INTEGER PRIMARY KEY)"), failure))
+        return false;
+    QStringList fills;
+    if (loadedTable(loaded, "ITEMKEYS"))
+        fills << QStringLiteral("SELECT \"WNo\" FROM temp.pkg_itemkeys")
+              << QStringLiteral(
+                     "SELECT t.\"WNo\" FROM \"itemkeys\".\"ITEMKEYS\" t JOIN "
+                     "temp.pkg_itemkeys p ON t.\"IT\" = p.\"IT\" AND t.\"Order\" = "
+                     "p.\"Order\"");
+    if (loadedTable(loaded, "WORD")) fills << QStringLiteral("SELECT \"WNo\" FROM temp.pkg_word");
+    for (const QString& fill : fills)
+        if (!run(db,
+                 QStringLiteral("INSERT OR IGNORE INTO temp.touched SELECT \"WNo\" FROM (%1) "
+                                "WHERE \"WNo\" IS NOT NULL")
+                     .arg(fill),
+                 failure))
+            return false;
+    return true;
+}
+
+// The frequency mark as the start computes it: minus the number of keyword links, 1 for none.
+bool refreshFrequencies(sql::Database& db, Failure& failure)
+{
+    return run(db,
+               QStringLiteral("UPDATE \"word\".\"WORD\" SET \"WFQ\" = COALESCE((SELECT "
+                              "-COUNT(k.\"IT\") FROM \"itemkeys\".\"ITEMKEYS\" k WHERE "
+                              "k.\"WNo\" = \"WORD\".\"WNo\" GROUP BY k.\"WNo\"), 1) WHERE "
+                              "\"WNo\" IN (SELECT wno FROM temp.touched)"),
+               failure);
+}
+
 void dropTemps(sql::Database& db)
 {
     for (const schema::Table& table : schema::tables())
         db.exec(QStringLiteral("DROP TABLE IF EXISTS temp.") +
                 sql::quoteIdentifier(tempName(table)));
     db.exec(QStringLiteral("DROP TABLE IF EXISTS temp.renum"));
+    db.exec(QStringLiteral("DROP TABLE IF EXISTS temp.touched"));
 }
 
 }  // namespace
@@ -363,7 +408,23 @@ namespace {
 
 constexpr int kHelpRestore = 30160;
 
-void notOk() { ShowInfo(kArchiveNotOk, QString(), kError, kHelpRestore); }
+// A reason may quote names from the package: no control character of theirs reaches the
+// screen or the terminal.
+QString printable(const QString& text)
+{
+    QString out = text;
+    for (QChar& c : out)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F) c = QLatin1Char('?');
+    return out;
+}
+
+void notOk(RestoreRun& run, const QString& why)
+{
+    run.problem = printable(why);
+    ShowInfo(run.problem.isEmpty() ? kArchiveNotOk
+                                   : kArchiveNotOk + QStringLiteral("\r\n") + run.problem,
+             QString(), kError, kHelpRestore);
+}
 
 // Restore's questions before anything is emptied: its own, then Clear All Data's. Declining
 // Clear All Data's keeps the store and goes on as a merge.
@@ -401,13 +462,13 @@ RestoreRun RunPackageImport(const RestoreRequest& request)
             QStringLiteral(
                 "This routine requires ZIP.exe or UNZIP.exe, get from Help/Online/Download file"),
             QStringLiteral("sd85"), kInformation, kHelpRestore);
-        notOk();
+        notOk(run, QStringLiteral("no unzip program was found"));
         return run;
     }
     if (!LooksLikePackageName(request.path)) {
         ShowInfo(QStringLiteral("Select a correct QB archive file!"), QString(), kError,
                  kHelpRestore);
-        notOk();
+        notOk(run, QStringLiteral("the name ends neither in .zip nor in .exe"));
         run.outcome = RestoreOutcome::WrongName;
         return run;
     }
@@ -418,33 +479,41 @@ RestoreRun RunPackageImport(const RestoreRequest& request)
     s.hooks.noBanner();
     s.messenger().setWaitCursor(false);
     if (!prepared || s.flags.stopped()) {
-        if (import.problem() == kSelfExtractingRefused)
-            ShowInfo(kSelfExtractingRefused, QString(), kError, kHelpRestore);
-        notOk();
+        notOk(run, prepared ? QStringLiteral("stopped") : import.problem());
         return run;
     }
+    // The old form holds no more than an export: bringing it in alone would lose the store.
+    // The answer decides what is done, so the CLI is asked too (its --yes answers Yes).
+    if (run.mode == RestoreMode::Restore && import.oldForm()) {
+        PlainMessage(QStringLiteral("OBSOLETE CODE 15428"));
+        if (!AskYesDefault(
+                QStringLiteral("This is \"EXPORT\" project data - do you want to add instead?"),
+                kHelpRestore)) {
+            notOk(run, QStringLiteral("an old-form package is added, never restored"));
+            return run;
+        }
+        run.mode = RestoreMode::Merge;
+    }
+    if (request.ask && run.mode == RestoreMode::Restore && !askRestoreQuestions(run.mode)) {
+        run.outcome = RestoreOutcome::Declined;
+        return run;
+    }
+    if (run.mode == RestoreMode::Merge) run.changedTexts = import.changedItemTexts();
     if (request.ask) {
-        if (run.mode == RestoreMode::Restore && import.oldForm()) {
-            PlainMessage(QStringLiteral("OBSOLETE CODE 15428"));
-            if (!AskYesDefault(
-                    QStringLiteral("This is \"EXPORT\" project data - do you want to add instead?"),
-                    kHelpRestore)) {
-                notOk();
-                return run;
-            }
-            run.mode = RestoreMode::Merge;
-        }
-        if (run.mode == RestoreMode::Restore && !askRestoreQuestions(run.mode)) {
+        QString question = QStringLiteral("Will add/replace with data from: ") + request.path +
+                           QStringLiteral(
+                               "? \r\nNOTE: This operation will lock the PC for "
+                               "some time");
+        if (run.changedTexts != 0)
+            question += QStringLiteral("\r\n") + changedTextsLine(run.changedTexts);
+        if (!AskNoDefault(question, kHelpRestore)) {
             run.outcome = RestoreOutcome::Declined;
             return run;
         }
-        if (!AskNoDefault(QStringLiteral("Will add/replace with data from: ") + request.path +
-                              QStringLiteral("? \r\nNOTE: This operation will lock the PC for "
-                                             "some time"),
-                          kHelpRestore)) {
-            run.outcome = RestoreOutcome::Declined;
-            return run;
-        }
+    } else if (run.mode == RestoreMode::Merge && restoreHooks().confirmChangedTexts &&
+               !restoreHooks().confirmChangedTexts(run.changedTexts)) {
+        run.outcome = RestoreOutcome::Declined;
+        return run;
     }
     // Without questions (the CLI took --yes) the backup before the emptying is still made.
     if (!request.ask && run.mode == RestoreMode::Restore && StoreItemCount() > 0 &&
@@ -470,6 +539,14 @@ RestoreRun RunPackageImport(const RestoreRequest& request)
              QStringLiteral("sd232"), kInformation, kHelpRestore);
     run.outcome = RestoreOutcome::Done;
     return run;
+}
+
+QString changedTextsLine(qint64 count)
+{
+    if (count < 0) return QStringLiteral("It could not be told how many items get another text.");
+    return QStringLiteral(
+               "%1 items of this store will get the package's text instead of their own.")
+        .arg(count);
 }
 
 bool LooksLikePackageName(const QString& path)
@@ -520,6 +597,41 @@ bool PackageImport::prepare(const QString& zipPath)
     }
     prepared_ = true;
     return true;
+}
+
+qint64 PackageImport::changedItemTexts() const
+{
+    const QString path = prepared_ ? UnpackedFile(QStringLiteral("ITEM")) : QString();
+    Store& store = session().store;
+    if (path.isEmpty() || !store.isOpen()) return -1;
+    sql::Database package;
+    if (!OpenUntrusted(package, path, nullptr)) return -1;
+    // Matched as the append matches them: by id, the text compared with its type.
+    sqlite3_stmt* from = nullptr;
+    sqlite3_stmt* probe = nullptr;
+    bool ok =
+        sqlite3_prepare_v2(package.handle(),
+                           "SELECT \"IT\", \"TX\" FROM \"ITEM\" WHERE \"IT\" IS NOT NULL", -1,
+                           &from, nullptr) == SQLITE_OK &&
+        sqlite3_prepare_v2(store.db().handle(),
+                           "SELECT 1 FROM main.\"ITEM\" WHERE \"IT\" = ?1 AND \"TX\" IS NOT ?2", -1,
+                           &probe, nullptr) == SQLITE_OK;
+    qint64 changed = 0;
+    int rc = SQLITE_OK;
+    while (ok && (rc = sqlite3_step(from)) == SQLITE_ROW) {
+        sqlite3_bind_value(probe, 1, sqlite3_column_value(from, 0));
+        sqlite3_bind_value(probe, 2, sqlite3_column_value(from, 1));
+        const int found = sqlite3_step(probe);
+        if (found == SQLITE_ROW)
+            ++changed;
+        else if (found != SQLITE_DONE)
+            ok = false;
+        sqlite3_reset(probe);
+    }
+    if (rc != SQLITE_DONE) ok = false;
+    sqlite3_finalize(from);
+    sqlite3_finalize(probe);
+    return ok ? changed : -1;
 }
 
 RestoreResult PackageImport::apply(RestoreMode mode, const ProgressFn& progress)
@@ -577,15 +689,17 @@ RestoreResult PackageImport::apply(RestoreMode mode, const ProgressFn& progress)
     if (ok) {
         sql::Transaction transaction(db);
         ok = transaction.isActive() || failure.set(db.lastError());
-        if (ok && mode == RestoreMode::Restore)
-            for (const schema::Table& table : schema::tables())
-                if (ok && store.isAttached(table.name))
-                    ok = run(db, QStringLiteral("DELETE FROM ") + qualified(table), failure);
+        // A restore empties every table; a merge the queue of scheduled items alone.
+        for (const schema::Table& table : schema::tables())
+            if (ok && store.isAttached(table.name) &&
+                (mode == RestoreMode::Restore || table.name == QStringLiteral("SCHED")))
+                ok = run(db, QStringLiteral("DELETE FROM ") + qualified(table), failure);
         report(85);
         QStringList useTables{QStringLiteral("ITEMKEYS"), QStringLiteral("DICT")};
         if (withInflec) useTables << QStringLiteral("INFLEC");
         const bool hasWords = !UnpackedFile(QStringLiteral("WORD")).isEmpty();
         if (ok) ok = renumber(db, useTables, hasWords, result.tables, failure);
+        if (ok) ok = noteTouchedWords(db, loaded, failure);
         report(90);
         for (size_t i = 0; ok && i < appended.size(); ++i) {
             if (s.flags.stopped()) ok = failure.set(QStringLiteral("stopped"));
@@ -605,6 +719,9 @@ RestoreResult PackageImport::apply(RestoreMode mode, const ProgressFn& progress)
                 ok = appendTable(db, *schema::find(QStringLiteral("INFLEC")), result.tables.back(),
                                  failure);
         }
+        if (ok && store.isAttached(QStringLiteral("WORD")) &&
+            store.isAttached(QStringLiteral("ITEMKEYS")))
+            ok = refreshFrequencies(db, failure);
         if (ok) ok = transaction.commit(&failure.text);
         if (!ok) transaction.rollback();
     }

@@ -74,10 +74,14 @@ public:
     QString problem() const { return problem_; }
     bool oldForm() const { return state_.oldForm; }
     bool inflecPresent() const { return state_.inflecPresent; }
+    // How many of the store's items a merge would give another text (the package's item of the
+    // same id replaces it); -1 when it cannot be told.
+    qint64 changedItemTexts() const;
 
     // Restore: empties every store table and appends the package; merge: appends it with its
-    // words renumbered to fit. One transaction: the whole package is in the store afterwards,
-    // or the store is as before.
+    // words renumbered to fit. Both empty SCHED and refresh the frequency marks of the words
+    // whose keyword links they change. One transaction: the whole package is in the store
+    // afterwards, or the store is as before.
     RestoreResult apply(RestoreMode mode, const ProgressFn& progress = {});
 
 private:
@@ -91,6 +95,9 @@ struct RestoreHooks {
     // Offers a backup of the store before a restore empties it; false stops the restore with
     // nothing changed. Bound by the lead to the backup's code; unbound: no offer.
     std::function<bool()> offerBackup;
+    // A merge without questions tells it how many store items get another text; false stops
+    // the merge with nothing changed. Set by the CLI; unbound: the merge goes on.
+    std::function<bool(qint64 changedTexts)> confirmChangedTexts;
 };
 RestoreHooks& restoreHooks();
 
@@ -105,7 +112,9 @@ enum class RestoreOutcome {
 struct RestoreRequest {
     QString path;
     RestoreMode mode = RestoreMode::Merge;
-    bool ask = true;      // false: no questions (the CLI took --yes)
+    // false: no confirmations (the CLI took --yes). An old-form package given to a restore is
+    // still asked about, since the answer changes what is done.
+    bool ask = true;
     ProgressFn progress;  // 0 ... 99
 };
 
@@ -113,13 +122,20 @@ struct RestoreRun {
     RestoreOutcome outcome = RestoreOutcome::NotOk;
     RestoreMode mode = RestoreMode::Merge;  // restore may turn into a merge on the user's word
     RestoreResult result;
+    QString problem;          // why the package was refused
+    qint64 changedTexts = 0;  // store items whose text a merge replaces
 };
 
 // The whole run once a file is chosen, for the dialog and the CLI: unpack and check, ask every
-// question (restore: the erase question, Clear All Data's two questions and the backup offer),
-// and only after the last Yes empty and append in one transaction. Messages as the dialog gives
-// them; the scratch folder is cleared at the end.
+// question (restore: the erase question, Clear All Data's two questions and the backup offer;
+// merge: the last one says how many store items get another text), and only after the last Yes
+// empty and append in one transaction. Messages as the dialog gives them, a refusal with its
+// reason on a second line; the scratch folder is cleared at the end.
 RestoreRun RunPackageImport(const RestoreRequest& request);
+
+// The line that tells how many store items a merge gives another text (count from
+// PackageImport::changedItemTexts).
+QString changedTextsLine(qint64 count);
 
 // True when the chosen name may be a package ("Select a correct QB archive file!" otherwise).
 bool LooksLikePackageName(const QString& path);

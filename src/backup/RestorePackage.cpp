@@ -1,6 +1,8 @@
 #include "backup/RestorePackage.h"
 
+#include "dictionary/DictionaryTypes.h"
 #include "floor/Messages.h"
+#include "items/ItemCardData.h"
 #include "platform/FileNames.h"
 #include "platform/Sqlite.h"
 #include "session/Session.h"
@@ -249,8 +251,11 @@ bool UnpackPackage(const QString& zipPath, const PackageListing& listing, QStrin
     const QString unzip = UnzipProgram();
     if (unzip.isEmpty()) return fail(QStringLiteral("no unzip program"));
     const QString dir = ScratchDir();
-    if (!QDir().mkpath(dir) || QFileInfo(dir).isSymLink())
-        return fail(QStringLiteral("Failed to create ") + dir);
+    if (!QDir().mkpath(dir) || QFileInfo(dir).isSymLink()) {
+        const QString text = QStringLiteral("Failed to create ") + dir + QLatin1Char('/');
+        ShowInfo(text, QStringLiteral("sd107"), kError, 30160);
+        return fail(text);
+    }
 
     QStringList args{QStringLiteral("-o"), QStringLiteral("-qq"),
                      QFileInfo(zipPath).absoluteFilePath()};
@@ -363,6 +368,62 @@ std::vector<FieldInfo> storeFields(const schema::Table& table)
     return fields;
 }
 
+// The longest texts the program itself writes into these fields, in characters.
+struct TextLimit {
+    const char* table;
+    const char* field;
+    int limit;
+    const char* what;
+};
+const TextLimit kTextLimits[] = {
+    {"ITEM", "TX", ItemCardData::kMaxTextLength, "an item text"},
+    {"WORD", "Word", kWordTextLimit, "a word"},
+    {"INFLEC", "Word", kWordTextLimit, "a word form"},
+    {"PROJECT", "Project", ItemCardData::kMaxNameLength, "a project name"},
+    {"ITEMURL", "Project", ItemCardData::kMaxNameLength, "a project name"},
+    {"PRJORDR", "Project", ItemCardData::kMaxNameLength, "a project name"},
+};
+
+// Rows the program could never have written: a text beyond its field's limit.
+QString rowsBeyondLimits(sql::Database& db, const schema::Table& table)
+{
+    for (const TextLimit& l : kTextLimits) {
+        if (table.name != QLatin1String(l.table)) continue;
+        const QString field = sql::quoteIdentifier(QString::fromLatin1(l.field));
+        sql::Statement st(db, QStringLiteral("SELECT COUNT(*), MAX(length(%1)) FROM %2 WHERE "
+                                             "length(%1) > ?1")
+                                  .arg(field, sql::quoteIdentifier(table.name)));
+        st.bind(1, l.limit);
+        if (!st.next()) return st.error();
+        if (st.int64Value(0) > 0)
+            return QStringLiteral("%1 rows hold %2 longer than %3 characters (the longest has %4)")
+                .arg(st.int64Value(0))
+                .arg(QLatin1String(l.what))
+                .arg(l.limit)
+                .arg(st.int64Value(1));
+    }
+    return QString();
+}
+
+// Writing a row compiles everything the file's schema runs on a write: index expressions,
+// checks, defaults. A function this program does not know, or one not safe in a schema, fails
+// here, before any copy of the file is written.
+QString schemaRunsFunctions(sql::Database& db, const schema::Table& table,
+                            const std::vector<QString>& fields)
+{
+    QStringList sets;
+    for (const QString& f : fields)
+        sets << sql::quoteIdentifier(f) + QStringLiteral(" = ") + sql::quoteIdentifier(f);
+    const QString name = sql::quoteIdentifier(table.name);
+    for (const QString& write :
+         {QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(name),
+          QStringLiteral("UPDATE %1 SET %2").arg(name, sets.join(QStringLiteral(", ")))}) {
+        sql::Statement st(db, write);
+        if (!st.isValid()) return st.error();
+    }
+    return QString();
+}
+
 }  // namespace
 
 bool OpenUntrusted(sql::Database& db, const QString& path, QString* error)
@@ -423,6 +484,16 @@ bool CheckUnpackedTable(const QString& path, const QString& tableName, QString* 
         tableInfo(db, QStringLiteral("main"), table->name, &error);
     const std::vector<FieldInfo> expected = storeFields(*table);
     if (fields != expected) return fail(QStringLiteral("its fields differ from the store's"));
+    {
+        std::vector<QString> names;
+        for (const FieldInfo& f : fields) names.push_back(f.name);
+        const QString why = schemaRunsFunctions(db, *table, names);
+        if (!why.isEmpty()) return fail(QStringLiteral("its schema cannot be used here: ") + why);
+    }
+    {
+        const QString why = rowsBeyondLimits(db, *table);
+        if (!why.isEmpty()) return fail(why);
+    }
 
     // Word numbers are whole and positive in every table that carries them.
     for (const FieldInfo& f : fields)

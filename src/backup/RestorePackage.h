@@ -57,7 +57,8 @@ void ClearScratch();
 // The unzip program: on PATH, else in the store directory. Empty when there is none.
 QString UnzipProgram();
 
-// Unpacks the listed files into the scratch folder (made fresh) with unzip, given its
+// Unpacks the listed files into the scratch folder (made fresh; "Failed to create" sd107 when it
+// cannot be) with unzip, given its
 // arguments as a list, with the largest declared size as a hard limit on every file written.
 // Then checks that the folder holds exactly the listed files, each a plain file of the declared
 // size. False with *problem when anything differs.
@@ -77,8 +78,9 @@ QString UnpackedFile(const QString& tableName);
 
 // Opens an unpacked table file defensively (no triggers or views run, the schema is not
 // trusted) and compares it with the store's table: one table of that name, the same fields in
-// the same order with the same types and key, no triggers or views, and word numbers that are
-// whole and positive. False with *problem otherwise.
+// the same order with the same types and key, no triggers or views, a schema that calls no
+// function on a write, word numbers that are whole and positive, and no text longer than the
+// program writes (item texts, words, project names). False with *problem otherwise.
 bool CheckUnpackedTable(const QString& path, const QString& tableName, QString* problem);
 // Opens a table file that came from outside read-only and defensively: nothing in its schema
 // (triggers, views, functions it names) may run.

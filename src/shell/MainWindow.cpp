@@ -176,7 +176,10 @@ void TBillBoard::FormCreate()
                  kSystemError, 30160);
     }
 
-    if (!s.flags.stopped()) WriteBatchFiles(dir);
+    if (!s.flags.stopped()) {
+        WriteBatchFiles(dir);
+        RemoveAbandonedBackupWork(dir);
+    }
     if (s.store.isOpen()) {
         s.pictureTableAvailable = s.store.isAttached(QStringLiteral("SHOW"));
         if (!s.store.isAttached(QStringLiteral("SCHED"))) CreateSched();

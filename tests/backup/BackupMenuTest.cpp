@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -94,4 +95,24 @@ TEST_F(BackupMenu, FindDamagedItemsLeavesNoCardsAfterAGoodPass)
     trigger(cmd::FindDamagedItems);
     EXPECT_EQ(itemCards(), 0);
     EXPECT_FALSE(session().flags.stopped());
+}
+
+TEST_F(BackupMenu, TheStartRemovesTheWorkOfAKilledBackup)
+{
+    // The process id of a shell that has ended.
+    QProcess shell;
+    shell.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QStringLiteral("echo $$")});
+    ASSERT_TRUE(shell.waitForFinished(30000));
+    const QByteArray gone = shell.readAllStandardOutput().trimmed();
+    const QString work = path(QStringLiteral("backup-Ab12Cd"));
+    ASSERT_TRUE(QDir().mkpath(work));
+    for (const auto& [name, text] :
+         {std::pair{"owner", gone}, std::pair{"WORD.DB", QByteArray("copy")}}) {
+        QFile f(QDir(work).filePath(QString::fromLatin1(name)));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text);
+    }
+    messenger.allow(QStringLiteral("Web Browser"));
+    window->FormCreate();
+    EXPECT_FALSE(QFileInfo::exists(work));
 }

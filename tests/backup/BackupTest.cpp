@@ -195,6 +195,103 @@ TEST_F(Backup, MissingZipMakesNoPackage)
     EXPECT_FALSE(QFileInfo::exists(sub("nozip.zip")));
 }
 
+// A zip of our own first on PATH, for the failures a real one meets.
+class FakeZip {
+public:
+    explicit FakeZip(const QByteArray& body)
+    {
+        QFile shim(QDir(dir_.path()).filePath(QStringLiteral("zip")));
+        EXPECT_TRUE(shim.open(QIODevice::WriteOnly));
+        shim.write("#!/bin/sh\n" + body);
+        shim.close();
+        shim.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                            QFile::ReadOther | QFile::ExeOther);
+        qputenv("PATH", dir_.path().toLocal8Bit() + ':' + path_);
+    }
+    ~FakeZip() { qputenv("PATH", path_); }
+    QString dir() const { return dir_.path(); }
+
+private:
+    QTemporaryDir dir_;
+    QByteArray path_ = qgetenv("PATH");
+};
+
+TEST_F(Backup, AKilledBackupKeepsTheOlderPackageAndItsWorkGoesWithTheNext)
+{
+    addItem(-46000.1, QStringLiteral("first"));
+    ASSERT_FALSE(MakeBackupPackage(QStringLiteral("keep"), QStringLiteral("export.sh")).isEmpty());
+    const QString package = sub(QStringLiteral("keep.zip"));
+    addItem(-46000.2, QStringLiteral("second"));
+    session().store.close();
+    // zip's temporary file as a backup that wrote beside the tables left it.
+    QFile left(sub(QStringLiteral("ziAb12Cd")));
+    ASSERT_TRUE(left.open(QIODevice::WriteOnly));
+    left.write("PK\x03\x04 half a package");
+    left.close();
+
+    // The CLI is killed while zip runs.
+    QTemporaryDir side;
+    const QString pidFile = QDir(side.path()).filePath(QStringLiteral("cli.pid"));
+    {
+        FakeZip killer("while [ ! -s \"" + pidFile.toLocal8Bit() +
+                       "\" ]; do sleep 0.05; done\nkill -9 $(cat \"" + pidFile.toLocal8Bit() +
+                       "\")\nexit 1\n");
+        QProcess cli;
+        cli.start(cliPath(), {QStringLiteral("--dir"), dir(), QStringLiteral("backup"),
+                              QStringLiteral("keep")});
+        ASSERT_TRUE(cli.waitForStarted());
+        ASSERT_TRUE(files::writeTextFile(pidFile, QString::number(cli.processId())));
+        ASSERT_TRUE(cli.waitForFinished(60000));
+        EXPECT_EQ(cli.exitStatus(), QProcess::CrashExit);
+    }
+    EXPECT_EQ(packedItems(package), QStringList{QStringLiteral("first")});
+    EXPECT_EQ(QDir(dir()).entryList({QStringLiteral("backup-*")}, QDir::Dirs).size(), 1);
+
+    // The next backup replaces the package whole and takes the leftovers away.
+    QString out, err;
+    ASSERT_EQ(
+        runCli({QStringLiteral("--dir"), dir(), QStringLiteral("backup"), QStringLiteral("keep")},
+               &out, &err),
+        0)
+        << err.toStdString();
+    EXPECT_EQ(packedItems(package), (QStringList{"second", "first"}));
+    EXPECT_EQ(QDir(dir()).entryList({QStringLiteral("backup-*"), QStringLiteral("zi*")},
+                                    QDir::Dirs | QDir::Files),
+              QStringList{});
+}
+
+TEST_F(Backup, AFullDiskIsSaidAndTheOlderPackageStays)
+{
+    addItem(-46000.1, QStringLiteral("first"));
+    const QString package = MakeBackupPackage(QStringLiteral("keep"), QStringLiteral("export.sh"));
+    ASSERT_FALSE(package.isEmpty());
+    FakeZip full("echo 'zip I/O error: No space left on device' >&2\nexit 14\n");
+    messenger.expect(
+        QStringLiteral("Backup file not found - operation failed.\r\nThe disk is full"));
+    EXPECT_TRUE(MakeBackupPackage(QStringLiteral("keep"), QStringLiteral("export.sh")).isEmpty());
+    EXPECT_EQ(packedItems(package), QStringList{QStringLiteral("first")});
+}
+
+TEST_F(Backup, ADamagedTableMakesNoPackageAndIsNamed)
+{
+    exec(QStringLiteral("BEGIN"));
+    for (int i = 0; i < 400; ++i) addWord(i + 1, QStringLiteral("word %1 ").arg(i).repeated(4));
+    exec(QStringLiteral("COMMIT"));
+    session().store.close();
+    QFile word(sub(QStringLiteral("WORD.DB")));
+    ASSERT_TRUE(word.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(word.seek(3 * 4096));
+    word.write(QByteArray(8192, 'Z'));
+    word.close();
+    QString out, err;
+    EXPECT_EQ(
+        runCli({QStringLiteral("--dir"), dir(), QStringLiteral("backup"), QStringLiteral("broken")},
+               &out, &err),
+        1);
+    EXPECT_TRUE(err.contains(QStringLiteral("WORD.DB is damaged"))) << err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(sub(QStringLiteral("broken.zip"))));
+}
+
 TEST_F(Backup, OfferComesEveryDelayMinutes)
 {
     BackupOfferCounter counter;

@@ -216,6 +216,16 @@ TEST_F(Maintenance, ClearAllDataWithProblemsFileOffersTheBackupAndUnpacksCleanDa
     EXPECT_EQ(messenger.count(), 1);
 }
 
+TEST_F(Maintenance, ClearAllDataNamesATableItCannotMakeAgainInFull)
+{
+    // A folder in the place of its journal keeps the table from being made.
+    ASSERT_TRUE(QDir().mkpath(path(QStringLiteral("PRJORDR.DB-journal"))));
+    messenger.expect(QStringLiteral("A fresh empty database was created from CleanData.zip"));
+    messenger.expect(
+        QStringLiteral("Failed to create Quillbox 2000 1.1 version table (PrjOrdr Table)"));
+    EXPECT_FALSE(Clearalldata1Click());
+}
+
 TEST_F(Maintenance, CliRunsTheSameCommands)
 {
     seedStore();

@@ -4,6 +4,7 @@
 #include "backup/Maintenance.h"
 #include "backup/Restore.h"
 
+#include "platform/FileNames.h"
 #include "session/ExecFile.h"
 #include "session/Session.h"
 #include "support/StoreFixture.h"
@@ -16,6 +17,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+
+#include <sqlite3.h>
 
 using namespace qb;
 
@@ -134,8 +137,8 @@ TEST_F(RestoreTest, AWordRenumberedOntoAnotherOldNumberIsNotRenumberedTwice)
 
 TEST_F(RestoreTest, MergingAPackageIntoItsOwnStoreChangesNoRow)
 {
-    addWord(1, QStringLiteral("tree"), -46000.1, -2, -46000.2);
-    addWord(2, QStringLiteral("bush"));
+    addWord(1, QStringLiteral("tree"), -46000.1, -1, -46000.2);
+    addWord(2, QStringLiteral("bush"), -1, -1);
     addConcept(-45000.5L, {1, 2});
     addProject(QStringLiteral("GARDEN"), -45500.0L);
     addItem(-46000.5L, QStringLiteral("a note"), {{-45000.5L, 1}, {-45000.5L, 2}},
@@ -287,6 +290,131 @@ TEST_F(RestoreTest, TheCliRestoresOnlyWithYesAndPrintsTheCounts)
     EXPECT_TRUE(err.contains(kArchiveNotOk));
 }
 
+TEST_F(RestoreTest, TheCliAddsAnOldFormPackageInsteadOfEmptyingTheStore)
+{
+    addWord(1, QStringLiteral("mine"));
+    addItem(-46000.5L, QStringLiteral("my item"), {{-45000.0L, 1}});
+    test::PackageSource& src = source();
+    src.exec(QStringLiteral("INSERT INTO WORD VALUES ('tree', 4, -1, 1, -1)"));
+    src.exec(QStringLiteral("INSERT INTO ITEM VALUES (-46001.0, 'old form', -46001.0, NULL)"));
+    src.store.close();
+    // The older form: the same tables under their "x" names.
+    const QString old = work(QStringLiteral("oldform"));
+    made_ << old;
+    QDir().mkpath(old);
+    const std::pair<const char*, const char*> names[] = {
+        {"WORD.DB", "Wordx.db"}, {"DICT.DB", "Dictx.db"},       {"PROJECT.DB", "Projectx.db"},
+        {"ITEM.DB", "Itemx.db"}, {"ITEMURL.DB", "Itemurlx.db"}, {"ITEMKEYS.DB", "itemkeyx.db"}};
+    QStringList paths;
+    for (const auto& [from, to] : names) {
+        paths << QDir(old).filePath(QString::fromLatin1(to));
+        ASSERT_TRUE(QFile::copy(QDir(src.dir).filePath(QString::fromLatin1(from)), paths.last()));
+    }
+    const QString zip = zipPath(QStringLiteral("12090800.zip"));
+    test::zipFiles(zip, paths);
+    QString out, err;
+    ASSERT_EQ(runCli({QStringLiteral("--dir"), dir(), QStringLiteral("--yes"),
+                      QStringLiteral("restore"), QStringLiteral("--no-backup"), zip},
+                     &out, &err),
+              0)
+        << err.toStdString();
+    EXPECT_TRUE(err.contains(QStringLiteral("do you want to add instead?"))) << err.toStdString();
+    EXPECT_EQ(rows(QStringLiteral("SELECT TX FROM ITEM ORDER BY IT")),
+              (QStringList{"old form", "my item"}));
+}
+
+TEST_F(RestoreTest, TheCliReadsARelativePackagePathFromTheCallersDirectory)
+{
+    test::PackageSource& src = source();
+    src.exec(QStringLiteral("INSERT INTO WORD VALUES ('wanted', 4, -1, 1, -1)"));
+    const QString wanted = src.zip(zipPath(QStringLiteral("p.zip")));
+    // An unrelated package of the same name in the store directory.
+    src.exec(QStringLiteral("UPDATE WORD SET Word = 'unrelated'"));
+    src.zip(path(QStringLiteral("p.zip")));
+    QProcess cli;
+    cli.setWorkingDirectory(QFileInfo(wanted).absolutePath());
+    cli.start(cliPath(),
+              {QStringLiteral("--dir"), dir(), QStringLiteral("merge"), QStringLiteral("p.zip")});
+    ASSERT_TRUE(cli.waitForFinished(120000));
+    EXPECT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
+    EXPECT_EQ(rows(QStringLiteral("SELECT Word FROM WORD")), QStringList{"wanted"});
+}
+
+TEST_F(RestoreTest, AMergeSaysHowManyItemTextsOfTheStoreItReplaces)
+{
+    addItem(-46000.5L, QStringLiteral("mine"));
+    addItem(-46000.6L, QStringLiteral("same"));
+    test::PackageSource& src = source();
+    src.exec(
+        QStringLiteral("INSERT INTO ITEM VALUES (-46000.5, 'theirs', -46000.5, NULL), "
+                       "(-46000.6, 'same', -46000.6, NULL), (-46001.0, 'new', -46001.0, "
+                       "NULL)"));
+    const QString zip = src.zip(zipPath(QStringLiteral("clash.zip")));
+    const QStringList before = storeRows();
+
+    // The dialog's last question tells the count; No keeps the store.
+    messenger.answer(MessageButton::No);
+    EXPECT_EQ(RunPackageImport({zip, RestoreMode::Merge, true, {}}).outcome,
+              RestoreOutcome::Declined);
+    ASSERT_EQ(messenger.shown.size(), 1u);
+    EXPECT_TRUE(messenger.shown[0].request.message.contains(
+        QStringLiteral("1 items of this store will get the package's text")));
+    EXPECT_EQ(storeRows(), before);
+
+    // The CLI prints it and goes on only with --yes.
+    QString out, err;
+    EXPECT_EQ(runCli({QStringLiteral("--dir"), dir(), QStringLiteral("merge"), zip}, &out, &err),
+              2);
+    EXPECT_TRUE(out.contains(QStringLiteral("1 items of this store"))) << out.toStdString();
+    EXPECT_EQ(storeRows(), before);
+    EXPECT_EQ(runCli({QStringLiteral("--dir"), dir(), QStringLiteral("--yes"),
+                      QStringLiteral("merge"), zip},
+                     &out, &err),
+              0)
+        << err.toStdString();
+    EXPECT_EQ(rows(QStringLiteral("SELECT TX FROM ITEM ORDER BY IT")),
+              (QStringList{"new", "same", "theirs"}));
+}
+
+TEST_F(RestoreTest, AMergeEmptiesTheScheduleAndRefreshesTheFrequencyOfTheWordsItTouches)
+{
+    addWord(1, QStringLiteral("tree"), -1, -1);
+    addWord(2, QStringLiteral("lone"), -1, 1);
+    addItem(-46000.5L, QStringLiteral("mine"), {{-45000.0L, 1}});
+    exec(QStringLiteral("INSERT INTO SCHED VALUES (-46000.5, 'queued', -46000.5, NULL)"));
+    test::PackageSource& src = source();
+    // The package's marks are stale: its words are carried by one new item each.
+    src.exec(
+        QStringLiteral("INSERT INTO WORD VALUES ('tree', 7, -1, 1, 5), ('fresh', 8, -1, 1, "
+                       "5)"));
+    src.exec(QStringLiteral("INSERT INTO ITEM VALUES (-46001.0, 'theirs', -46001.0, NULL)"));
+    src.exec(
+        QStringLiteral("INSERT INTO ITEMKEYS VALUES (-46001.0, 1, -45001.0, 7), (-46001.0, "
+                       "2, -45001.0, 8)"));
+    runQuietly(src.zip(zipPath(QStringLiteral("marks.zip"))), RestoreMode::Merge);
+    EXPECT_EQ(rows(QStringLiteral("SELECT Word, WFQ FROM WORD ORDER BY WNo")),
+              (QStringList{"tree|-2", "lone|1", "fresh|-1"}));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM SCHED")).toInt(), 0);
+}
+
+TEST_F(RestoreTest, AScratchFolderThatCannotBeMadeIsNamed)
+{
+    test::PackageSource& src = source();
+    const QString zip = src.zip(zipPath(QStringLiteral("12090900.zip")));
+    // A file in the scratch folder's place, which the run may not remove.
+    ASSERT_TRUE(files::writeTextFile(ScratchDir(), QStringLiteral("not a folder")));
+    messenger.allow(QStringLiteral("You must manually delete directory"));
+    messenger.expect(kArchiveNotOk);
+    messenger.expect(QStringLiteral("Failed to create ") + ScratchDir() + QLatin1Char('/'));
+    EXPECT_EQ(RunPackageImport({zip, RestoreMode::Merge, false, {}}).outcome,
+              RestoreOutcome::NotOk);
+    bool coded = false;
+    for (const auto& shown : messenger.shown)
+        coded |= shown.request.code == QStringLiteral("sd107");
+    EXPECT_TRUE(coded);
+    QFile::remove(ScratchDir());
+}
+
 // ---- hostile packages ---------------------------------------------------------------------
 
 class HostilePackages : public RestoreTest {
@@ -387,10 +515,11 @@ TEST_F(HostilePackages, EachIsNotOkAndChangesNoRow)
     zips << file(QStringLiteral("12090006.zip"));
 
     // A .DB that is not SQLite, a table with other fields, a table file with a trigger.
-    auto variant = [&](const QString& name, const std::function<void(const QString&)>& change) {
+    auto variant = [&](const QString& name, const std::function<void(const QString&)>& change,
+                       const QString& table = QStringLiteral("WORD.DB")) {
         const QString d = file(name);
         copyGood(d);
-        change(QDir(d).filePath(QStringLiteral("WORD.DB")));
+        change(QDir(d).filePath(table));
         test::zipFiles(
             file(name + QStringLiteral(".zip")), QStringList{} << [&] {
                 QStringList p;
@@ -422,6 +551,29 @@ TEST_F(HostilePackages, EachIsNotOkAndChangesNoRow)
         onFile(p, QStringLiteral("CREATE TRIGGER t AFTER UPDATE ON WORD BEGIN DELETE FROM WORD; "
                                  "END"));
     });
+    // An index on a function the program does not have.
+    variant(QStringLiteral("unknownfunction"), [&](const QString& p) {
+        sql::Database db;
+        ASSERT_TRUE(db.open(p, false));
+        sqlite3_create_function(
+            db.handle(), "elsewhere", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+            [](sqlite3_context* c, int, sqlite3_value** v) { sqlite3_result_value(c, v[0]); },
+            nullptr, nullptr);
+        ASSERT_TRUE(db.exec(QStringLiteral("CREATE INDEX odd ON WORD (elsewhere(Word))")))
+            << db.lastError().toStdString();
+    });
+    // Texts longer than the program ever writes.
+    variant(QStringLiteral("longword"), [&](const QString& p) {
+        onFile(p, QStringLiteral("INSERT INTO WORD VALUES ('%1', 9, -1, 1, -1)")
+                      .arg(QString(51, QLatin1Char('w'))));
+    });
+    variant(
+        QStringLiteral("longtext"),
+        [&](const QString& p) {
+            onFile(p, QStringLiteral("INSERT INTO ITEM VALUES (-46001.0, '%1', -46001.0, NULL)")
+                          .arg(QString(32001, QLatin1Char('t'))));
+        },
+        QStringLiteral("ITEM.DB"));
 
     for (const QString& zip : zips) {
         messenger.clear();
@@ -429,6 +581,13 @@ TEST_F(HostilePackages, EachIsNotOkAndChangesNoRow)
         RestoreRun run = RunPackageImport({zip, RestoreMode::Restore, false, {}});
         EXPECT_EQ(run.outcome, RestoreOutcome::NotOk) << zip.toStdString();
         EXPECT_TRUE(messenger.saw(kArchiveNotOk)) << zip.toStdString();
+        // The reason comes on a second line.
+        ASSERT_FALSE(messenger.shown.empty());
+        const QStringList lines =
+            messenger.shown.back().request.message.split(QStringLiteral("\r\n"));
+        EXPECT_EQ(lines.size(), 2) << zip.toStdString();
+        EXPECT_FALSE(lines.value(1).trimmed().isEmpty()) << zip.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(path(QStringLiteral("problems.txt")))) << zip.toStdString();
         EXPECT_EQ(storeRows(), before) << zip.toStdString();
         EXPECT_FALSE(QFileInfo::exists(QDir(f).filePath(QStringLiteral("WORD.DB"))));
         EXPECT_FALSE(QFileInfo::exists(QDir(dir()).filePath(QStringLiteral("../escaped"))));

@@ -3,8 +3,6 @@
 #include "backup/Maintenance.h"
 #include "backup/Restore.h"
 
-#include <QFileInfo>
-
 #include <cstdio>
 
 namespace qb::cli {
@@ -21,7 +19,7 @@ int runImport(Context& context, RestoreMode mode)
     takeEndOfOptions(args);
     if (args.size() != 1) {
         std::fputs(mode == RestoreMode::Restore ? "usage: restore PACKAGE --yes [--no-backup]\n"
-                                                : "usage: merge PACKAGE\n",
+                                                : "usage: merge PACKAGE [--yes]\n",
                    stderr);
         return kUsage;
     }
@@ -34,11 +32,27 @@ int runImport(Context& context, RestoreMode mode)
                       QStringLiteral("PROJECT"), QStringLiteral("SHOW"), QStringLiteral("ITMSJMP"),
                       QStringLiteral("PRJORDR"), QStringLiteral("SCHED")}))
         return kFailed;
-    const QString path = QFileInfo(args.first()).absoluteFilePath();
+    const QString path = callerPath(context, args.first());
     // As clear-all: a store that holds items is backed up before a restore empties it.
     if (!noBackup) restoreHooks().offerBackup = [] { return BackupBeforeEmptying(); };
+    bool refused = false;
+    // A merge replaces the store's items that share an id with the package's: say how many get
+    // another text, and go on only with --yes when any do.
+    restoreHooks().confirmChangedTexts = [&](qint64 changed) {
+        print(changedTextsLine(changed) + QLatin1Char('\n'));
+        refused = changed != 0 && !context.answerYes;
+        return !refused;
+    };
     const RestoreRun run = RunPackageImport({path, mode, false, {}});
+    restoreHooks().confirmChangedTexts = nullptr;
+    if (refused) {
+        std::fputs("merge replaces item texts of this store: give --yes to go on\n", stderr);
+        return kUsage;
+    }
     if (run.outcome != RestoreOutcome::Done) return kFailed;
+    if (mode == RestoreMode::Restore && run.mode == RestoreMode::Merge)
+        std::fputs("The package is of the older form: it was added to the store, which was kept\n",
+                   stderr);
     print(run.result.summary() + QLatin1Char('\n'));
     return kOk;
 }
@@ -53,7 +67,8 @@ const Registration restoreCommand{
      true, runRestore}};
 const Registration mergeCommand{
     {QStringLiteral("merge"),
-     QStringLiteral("merge PACKAGE   bring the package in beside the store, words renumbered"),
+     QStringLiteral("merge PACKAGE [--yes]   bring the package in beside the store, words "
+                    "renumbered; --yes when it replaces item texts"),
      true, runMerge}};
 
 }  // namespace

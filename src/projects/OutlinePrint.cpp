@@ -193,6 +193,7 @@ void OutlineDocument::OutlinePrint(const QString& name, const QString& prefix, i
     }
     const bool blankPrefix = prefix.trimmed().isEmpty();
     if (!texts.isEmpty()) {
+        ++sections_;
         put(heading);
         // Every item is printed: a section never leaves items out.
         for (const QString& text : texts) WriteItemText(text);
@@ -205,6 +206,7 @@ void OutlineDocument::OutlinePrint(const QString& name, const QString& prefix, i
         else
             heading += QStringLiteral("[File = ") + defaultFile + QLatin1Char(']') + breaks(2);
         if (!blankPrefix) put(heading);
+        ++sections_;
         QFile file(defaultFile);
         if (file.open(QIODevice::ReadOnly)) CopyFromCleanCR(file);
         flush();
@@ -212,6 +214,7 @@ void OutlineDocument::OutlinePrint(const QString& name, const QString& prefix, i
             PlainMessage(
                 QString::fromLatin1(options_.html ? pm::kWriteFileHtml : pm::kWriteFileText));
     } else if (!blankPrefix) {
+        ++sections_;
         put(heading + kBreak + QString::fromLatin1(pm::kNoText));
         flush();
         if (failed_) PlainMessage(QString::fromLatin1(pm::kWriteEmpty));
@@ -230,7 +233,8 @@ QString OutlineDocument::escapeMarkup(QChar c) const
 void OutlineDocument::WriteItemText(const QString& text)
 {
     if (!options_.wash) {
-        QString body = text;
+        // An item's text may come from another installation: in HTML it is text, never markup.
+        QString body = options_.html ? htmlText(text) : text;
         body.replace(QLatin1Char('\n'), kBreak);
         if (options_.html)
             put(QStringLiteral("<P>") + body + QStringLiteral("</P>"));
@@ -364,6 +368,7 @@ QString PrintOutlineDocument(const OutlineTree& tree, int node, const OutlineNam
     // first, so that the one transaction of the run holds nothing but those restores.
     session().hooks.commit();
     bool failed = false;
+    bool empty = false;
     {
         sql::WriteScope transaction(session().store.db());
         OutlineDocument document(file, options);
@@ -372,12 +377,19 @@ QString PrintOutlineDocument(const OutlineTree& tree, int node, const OutlineNam
         document.writeTail();
         if (transaction.isActive() && !transaction.commit()) transaction.rollback();
         failed = document.failed();
+        empty = document.sections() == 0;
     }
     file.close();
     if (failed || file.error() != QFileDevice::NoError) {
         PlainMessage(QString::fromLatin1(pm::kFailed));
         return {};
     }
+    // A heading alone is no document: the projects are probably beside the title, not under it.
+    if (empty)
+        PlainMessage(QStringLiteral("No project stands under \"%1\" in the outline, so the "
+                                    "document holds only its heading. Drag the projects onto it "
+                                    "in the tree, then print again.")
+                         .arg(tree.alive(node) ? tree.text(node) : names.title));
     return path;
 }
 

@@ -39,6 +39,8 @@ public:
     // An attached text file, cleaned into paragraphs when washing.
     void CopyFromCleanCR(QIODevice& file);
     bool failed() const { return failed_; }
+    // Sections with a heading written so far.
+    int sections() const { return sections_; }
 
 private:
     void put(const QString& text);
@@ -52,6 +54,7 @@ private:
     int baseLevel_ = -1;
     int baseNode_ = OutlineTree::kNone;
     bool failed_ = false;
+    int sections_ = 0;
 };
 
 // "Outline <ID>.txt" or ".htm" in the output folder.

@@ -85,11 +85,12 @@ TEST_F(OutlinePrintTest, NumbersSectionsBelowTheTitleAsTextAndHtml)
     EXPECT_TRUE(a > 0 && b > a && c > b) << text.toStdString();
     EXPECT_EQ(text.count(QStringLiteral("[IDEAS]")), 1);  // the title has no section
 
-    // HTML: UTF-8 declared and written; a "<" of an item stays as the user wrote it.
+    // HTML: UTF-8 declared and written; an item's "<" is text, not markup.
     const QByteArray html = print(tree, tree.title(), true, false);
     EXPECT_TRUE(html.contains("charset=utf-8"));
     EXPECT_TRUE(html.contains("<title>[IDEAS]</title>"));
-    EXPECT_TRUE(html.contains("<H1>1 A</H1>\r\n\r\n<P>alpha <b>bold</b> \xd0\x9f\xd1\x80\xd0\xb8"));
+    EXPECT_TRUE(html.contains(
+        "<H1>1 A</H1>\r\n\r\n<P>alpha &lt;b&gt;bold&lt;/b&gt; \xd0\x9f\xd1\x80\xd0\xb8"));
     EXPECT_TRUE(html.contains("<H1>2 B</H1>"));
     EXPECT_TRUE(html.contains("<H2>2.1 C</H2>"));
     EXPECT_TRUE(html.endsWith("</body>\r\n</html>\r\n"));
@@ -100,6 +101,17 @@ TEST_F(OutlinePrintTest, NumbersSectionsBelowTheTitleAsTextAndHtml)
         QString::fromUtf8(print(tree, tree.find(QStringLiteral("B")), false, false));
     EXPECT_FALSE(fromB.contains(QStringLiteral("No text")));
     EXPECT_TRUE(fromB.contains(QStringLiteral("\r\n1 C\r\n===\r\n")));
+}
+
+TEST_F(OutlinePrintTest, ATitleWithNoProjectUnderItSaysSo)
+{
+    messenger.expect(QStringLiteral("No project stands under \"[IDEAS]\""));
+    addProject(QStringLiteral("A"), -46000.1L);
+    addItem(-46100.1L, QStringLiteral("alpha"), {}, {"A"});
+    OutlineTree tree;
+    const int title = tree.add(QStringLiteral("[IDEAS]"));
+    tree.add(QStringLiteral("A"));  // beside the title, not under it
+    print(tree, title, false, false);
 }
 
 TEST_F(OutlinePrintTest, CleaningDropsLeadingNotesAndEmptyLinesAndJoinsFileParagraphs)

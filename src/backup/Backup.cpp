@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QStorageInfo>
@@ -472,7 +473,14 @@ QString Backtofile(const QString& batchFile, const QString& suffix)
 QString BackUpToFileClick()
 {
     session().hooks.saveWindows();
-    return Backtofile(QStringLiteral("export.sh"), QString());
+    const QString package = Backtofile(QStringLiteral("export.sh"), QString());
+    // Said, so the user knows where to find it again.
+    if (!package.isEmpty())
+        ShowInfo(QStringLiteral("The backup was written to %1 (%2).")
+                     .arg(QDir::toNativeSeparators(QFileInfo(package).absoluteFilePath()),
+                          QLocale().formattedDataSize(QFileInfo(package).size())),
+                 QString(), kInformation, kHelpBackup);
+    return package;
 }
 
 bool BackupOfferCounter::tick(int delayMinutes)

@@ -80,6 +80,10 @@ TEST_F(BackupMenu, BackUpToFileCommitsTheDesktopFirstAndPacksTheEdit)
     trigger(cmd::BackUpToFile);
     EXPECT_EQ(packedText(path(QStringLiteral("menu.zip"))),
               QStringLiteral("edited on the desktop"));
+    // The end says where the package is.
+    EXPECT_TRUE(messenger.saw(QStringLiteral("The backup was written to ") +
+                              QDir(dir()).absoluteFilePath(QStringLiteral("menu.zip")) +
+                              QStringLiteral(" (")));
     EXPECT_TRUE(session().store.isOpen());
     EXPECT_EQ(itemCards(), 0) << "the desktop was cleared for the backup";
 }

@@ -498,7 +498,9 @@ QString TMyPopUpMenu::OutlineAdminGetFile()
 
 QString TMyPopUpMenu::OutlineAdminSaveFile()
 {
-    saveFileName_ = QDir(session().dir()).filePath(QStringLiteral("first.outline"));
+    // The save starts where Load Outline looks, so a saved outline is found again.
+    const QString folder = outlineFolder_.isEmpty() ? session().dir() : outlineFolder_;
+    saveFileName_ = QDir(folder).filePath(QStringLiteral("first.outline"));
     FileDialogRequest request;
     request.title = QStringLiteral("Saving an outline map for Projects table");
     request.directory = outlineFolder_;

@@ -389,7 +389,8 @@ TEST_F(CommandPanel, OutlineDialogsReturnThePickOrTheirDefault)
 
     answer.clear();
     EXPECT_EQ(p.OutlineAdminGetFile(), QString());
-    const QString preset = QDir(session().dir()).filePath(QStringLiteral("first.outline"));
+    // In the folder Load Outline opens.
+    const QString preset = QDir(dir()).filePath(QStringLiteral("outl/first.outline"));
     EXPECT_EQ(p.OutlineAdminSaveFile(), preset);
     EXPECT_EQ(asked.back().title, QStringLiteral("Saving an outline map for Projects table"));
     EXPECT_TRUE(asked.back().save);

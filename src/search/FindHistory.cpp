@@ -4,6 +4,8 @@
 #include "floor/RunContext.h"
 #include "platform/IniFile.h"
 #include "search/TextMatch.h"
+#include "search/TextSearch.h"
+#include "session/Session.h"
 
 namespace qb::search {
 
@@ -12,6 +14,11 @@ namespace {
 const QString kSection = QStringLiteral("SAVEDFIND");
 
 void reportFailure() { ShowInfo(QString::fromLatin1(kHistoryFailed), QString(), kError, 0); }
+
+// Whether this run has read the list from qb.ini.
+struct FindHistoryRead {
+    bool done = false;
+};
 
 }  // namespace
 
@@ -54,6 +61,7 @@ QStringList LoadFindEntries()
         if (!entry.trimmed().isEmpty()) history << entry;
     }
     CleanFindEntries(history);
+    session().part<FindHistoryRead>().done = true;
     return history;
 }
 
@@ -73,6 +81,13 @@ bool SaveFindEntries(const QStringList& history)
         return false;
     }
     return true;
+}
+
+void SaveFindEntriesAtExit()
+{
+    Session& s = session();
+    if (!s.part<FindHistoryRead>().done || !s.settings.saveToIniFileOnExit) return;
+    SaveFindEntries(searchState().history);
 }
 
 }  // namespace qb::search

@@ -20,5 +20,9 @@ QStringList LoadFindEntries();
 // Writes the list to qb.ini in order, replacing what the section held; false (after
 // "ComboBox download failed") when the file could not be written.
 bool SaveFindEntries(const QStringList& history);
+// The exit's save of the run's history (with saving to qb.ini on): also from a stopped session,
+// since the texts are the user's and no store trouble touches them, but only once this run has
+// read the list, so that an end before that never empties the saved one.
+void SaveFindEntriesAtExit();
 
 }  // namespace qb::search

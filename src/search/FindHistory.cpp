@@ -15,9 +15,10 @@ const QString kSection = QStringLiteral("SAVEDFIND");
 
 void reportFailure() { ShowInfo(QString::fromLatin1(kHistoryFailed), QString(), kError, 0); }
 
-// Whether this run has read the list from qb.ini.
+// The list as this run read it from qb.ini.
 struct FindHistoryRead {
     bool done = false;
+    QStringList entries;
 };
 
 }  // namespace
@@ -61,7 +62,9 @@ QStringList LoadFindEntries()
         if (!entry.trimmed().isEmpty()) history << entry;
     }
     CleanFindEntries(history);
-    session().part<FindHistoryRead>().done = true;
+    FindHistoryRead& read = session().part<FindHistoryRead>();
+    read.done = true;
+    read.entries = history;
     return history;
 }
 
@@ -86,8 +89,10 @@ bool SaveFindEntries(const QStringList& history)
 void SaveFindEntriesAtExit()
 {
     Session& s = session();
-    if (!s.part<FindHistoryRead>().done || !s.settings.saveToIniFileOnExit) return;
-    SaveFindEntries(searchState().history);
+    const FindHistoryRead& read = s.part<FindHistoryRead>();
+    const QStringList& history = searchState().history;
+    if (!read.done || history == read.entries || !s.settings.saveToIniFileOnExit) return;
+    SaveFindEntries(history);
 }
 
 }  // namespace qb::search

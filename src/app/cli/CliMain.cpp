@@ -61,9 +61,9 @@ bool onlyReads(const QString& name, const QStringList& args)
 {
     static const QStringList commands = {QStringLiteral("check"), QStringLiteral("stats"),
                                          QStringLiteral("search")};
-    static const QStringList verbs = {
-        QStringLiteral("item show"), QStringLiteral("word list"), QStringLiteral("concept list"),
-        QStringLiteral("project list"), QStringLiteral("project items")};
+    static const QStringList verbs = {QStringLiteral("item show"), QStringLiteral("word list"),
+                                      QStringLiteral("concept list"),
+                                      QStringLiteral("project list")};
     if (commands.contains(name)) return true;
     return !args.isEmpty() && verbs.contains(name + QLatin1Char(' ') + args.first());
 }

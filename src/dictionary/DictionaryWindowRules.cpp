@@ -97,7 +97,8 @@ bool RenameFromInflection(DictionaryWindowHost& window, int wordNo, const QStrin
     QString text = QLocale().toLower(newText.trimmed().left(kWordFieldLength));
     DictionaryRow row = b.current();
     bool changed = false;
-    if (!text.isEmpty() && row.isValid() && text != row.word && row.wordNo == wordNo) {
+    if (!text.isEmpty() && row.isValid() && text != row.word && row.wordNo == wordNo &&
+        !RefuseControlCharacters(text)) {
         if (RenameWordRow(row.rowId, text))
             changed = true;
         else

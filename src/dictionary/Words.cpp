@@ -9,6 +9,7 @@
 #include "platform/Clock.h"
 #include "platform/Dates.h"
 #include "platform/Sqlite.h"
+#include "platform/TextChecks.h"
 #include "session/Session.h"
 #include "store/Schema.h"
 
@@ -106,15 +107,33 @@ QString leftCharacters(const QString& text, int n)
 
 }  // namespace
 
-int CreateWord(const QString& text)
+bool RefuseControlCharacters(const QString& word)
+{
+    if (!HasControlCharacter(word)) return false;
+    ShowInfo(ControlCharacterMessage(QStringLiteral("A word")), QStringLiteral("nw12"), kError,
+             messages::kHelpDefault);
+    return true;
+}
+
+namespace {
+
+int createWord(const QString& text, int* existing)
 {
     QString word = lowerWord(leftCharacters(text, kWordTextLimit).trimmed());
-    if (word.isEmpty()) return -1;
+    if (word.isEmpty() || RefuseControlCharacters(word)) return -1;
     CommitRunningGuard running;
     sql::WriteScope tx(db());  // a command may make the word part of its own transaction
     if (!tx.isActive()) {
         systemError(QStringLiteral("NewWord op failed"));
         return -1;
+    }
+    if (existing) {
+        // Looked up under the write lock: no other program can add the spelling in between.
+        *existing = WordNumberOf(word);
+        if (*existing > 0) {
+            tx.rollback();
+            return -1;
+        }
     }
     sql::Statement top(db(), QStringLiteral("SELECT max(WNo) FROM WORD"));
     if (!top.next() && !top.ok()) {
@@ -161,6 +180,18 @@ int CreateWord(const QString& text)
     }
     dictionaryState().lastNewWord = word;
     if (formFailed) systemError(QStringLiteral("NewInflect op failed"));
+    return number;
+}
+
+}  // namespace
+
+int CreateWord(const QString& text) { return createWord(text, nullptr); }
+
+int CreateWordIfNew(const QString& text, int* existing)
+{
+    int known = 0;
+    const int number = createWord(text, &known);
+    if (existing) *existing = known > 0 ? known : 0;
     return number;
 }
 
@@ -214,7 +245,7 @@ bool FinishRenameWord(DictionaryBrowser& window, const WordEdit& edit,
     DictionaryRow row = window.current();
     bool changed = false;
     if (edit.rowId != 0 && row.isValid() && row.word == edit.oldText && !newText.isEmpty() &&
-        newText != edit.oldText) {
+        newText != edit.oldText && !RefuseControlCharacters(newText)) {
         if (RenameWordRow(row.rowId, newText))
             changed = true;
         else

@@ -16,6 +16,13 @@ class DictionaryWindowHost;
 // GetQBTS, the text in lower case, and its INFLEC self-form. Returns the number, -1 on failure.
 // The text becomes the last new word.
 int CreateWord(const QString& text);
+// CreateWord for a spelling that is not in WORD yet: the look-up runs in the write transaction
+// of the insert, so two programs cannot both add it. With the spelling there, nothing is written,
+// -1 is returned and *existing holds that word's number (0 otherwise).
+int CreateWordIfNew(const QString& text, int* existing);
+// Shows why a word text that holds control characters is refused (they make word lists
+// ambiguous); true when it was refused.
+bool RefuseControlCharacters(const QString& word);
 // Number of the word with that text (compared in lower case), -1 when none.
 int WordNumberOf(const QString& text);
 // Text of the word with that number, empty when none.

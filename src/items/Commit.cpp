@@ -146,6 +146,11 @@ private:
         failure.message = QString::fromLatin1(message);
         return false;
     }
+    static bool fail(CardFailure& failure, const QString& message)
+    {
+        failure.message = message;
+        return false;
+    }
     static bool run(sql::Statement& st, CardFailure& failure, const char* message)
     {
         return st.run() || fail(failure, message);
@@ -161,6 +166,10 @@ bool CommitPass::item(ItemCardData& card, Outcome& outcome, CardFailure& failure
 {
     const Timestamp id = card.itemId;
     const bool keep = !card.deleted && !card.isEmpty();
+    if (keep) {
+        const QString refusal = ItemTextRefusal(card.text);
+        if (!refusal.isEmpty()) return fail(failure, refusal);
+    }
 
     if (keep) {
         Use exists(st_.itemExists);

@@ -4,6 +4,7 @@
 #include "items/ItemLinks.h"
 #include "items/ItemPicture.h"
 #include "platform/Sqlite.h"
+#include "platform/TextChecks.h"
 #include "session/Session.h"
 
 #include <QBuffer>
@@ -17,6 +18,14 @@ QString NormalizeLineBreaks(const QString& text)
     out.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     out.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     return out;
+}
+
+QString ItemTextRefusal(const QString& text)
+{
+    if (!HasNulCharacter(text)) return {};
+    return QStringLiteral(
+        "An item text must not contain a NUL character (code 0); the item "
+        "was not stored");
 }
 
 QByteArray PictureToStoredBytes(const QImage& picture)

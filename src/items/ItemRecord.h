@@ -11,6 +11,10 @@ namespace qb {
 // CR LF and lone CR become "\n"; nothing else in the text is touched.
 QString NormalizeLineBreaks(const QString& text);
 
+// Why a text cannot be an item text, or empty when it can: a NUL cuts the text short in print
+// and hides the item from the indexed search. Tabs and line breaks are kept as they are.
+QString ItemTextRefusal(const QString& text);
+
 // The picture as stored in ITEM.Animation: BMP data. A null picture gives empty data.
 QByteArray PictureToStoredBytes(const QImage& picture);
 // Reads stored picture data through LoadPictureData; a null image when refused.

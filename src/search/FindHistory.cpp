@@ -4,6 +4,8 @@
 #include "floor/RunContext.h"
 #include "platform/IniFile.h"
 #include "search/TextMatch.h"
+#include "search/TextSearch.h"
+#include "session/Session.h"
 
 namespace qb::search {
 
@@ -12,6 +14,12 @@ namespace {
 const QString kSection = QStringLiteral("SAVEDFIND");
 
 void reportFailure() { ShowInfo(QString::fromLatin1(kHistoryFailed), QString(), kError, 0); }
+
+// The list as this run read it from qb.ini.
+struct FindHistoryRead {
+    bool done = false;
+    QStringList entries;
+};
 
 }  // namespace
 
@@ -54,6 +62,9 @@ QStringList LoadFindEntries()
         if (!entry.trimmed().isEmpty()) history << entry;
     }
     CleanFindEntries(history);
+    FindHistoryRead& read = session().part<FindHistoryRead>();
+    read.done = true;
+    read.entries = history;
     return history;
 }
 
@@ -73,6 +84,15 @@ bool SaveFindEntries(const QStringList& history)
         return false;
     }
     return true;
+}
+
+void SaveFindEntriesAtExit()
+{
+    Session& s = session();
+    const FindHistoryRead& read = s.part<FindHistoryRead>();
+    const QStringList& history = searchState().history;
+    if (!read.done || history == read.entries || !s.settings.saveToIniFileOnExit) return;
+    SaveFindEntries(history);
 }
 
 }  // namespace qb::search

@@ -20,5 +20,10 @@ QStringList LoadFindEntries();
 // Writes the list to qb.ini in order, replacing what the section held; false (after
 // "ComboBox download failed") when the file could not be written.
 bool SaveFindEntries(const QStringList& history);
+// The exit's save of the run's history (with saving to qb.ini on): also from a stopped session,
+// since the texts are the user's and no store trouble touches them. Only a list that changed
+// since this run read it is written, so an end before the read never empties the saved one and
+// a session that did not search leaves qb.ini as it was.
+void SaveFindEntriesAtExit();
 
 }  // namespace qb::search

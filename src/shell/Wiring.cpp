@@ -515,12 +515,8 @@ void wireSearch(TBillBoard& window)
             s.messenger().setWaitCursor(false);
         });
     };
-    // Written back when the settings are: not from a stopped session, not with saving off.
-    shell.saveSearchEntries = [] {
-        const Session& s = session();
-        if (s.flags.stopped() || !s.settings.saveToIniFileOnExit) return;
-        search::SaveFindEntries(search::searchState().history);
-    };
+    // Written back at exit also from a stopped session: the texts are the user's.
+    shell.saveSearchEntries = search::SaveFindEntriesAtExit;
 }
 
 // ---- projects ----

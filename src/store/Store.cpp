@@ -106,10 +106,11 @@ QString Store::pathOf(const QString& tableFileName) const
     return files::resolve(dir_, tableFileName);
 }
 
-bool Store::open(const QString& dir, QString* error)
+bool Store::open(const QString& dir, QString* error, bool readOnlyAllowed)
 {
     close();
     dir_ = dir;
+    readOnlyAllowed_ = readOnlyAllowed;
     // Every refusal names the file, and for a damaged one says what to do about it.
     auto fail = [&](const schema::Table& table, QString why) {
         if (!why.contains(table.fileName, Qt::CaseInsensitive))
@@ -136,8 +137,11 @@ bool Store::open(const QString& dir, QString* error)
     QString why;
     if (!db_.open(itemPath, false, &why)) return fail(item, why);
     if (!schema::fileHasTable(db_, QStringLiteral("main"), item, &why)) return fail(item, why);
-    if (db_.isReadOnly(QStringLiteral("main")))
-        return fail(item, item.fileName + QStringLiteral(" cannot be written"));
+    if (db_.isReadOnly(QStringLiteral("main"))) {
+        if (!readOnlyAllowed_)
+            return fail(item, item.fileName + QStringLiteral(" cannot be written"));
+        readOnly_ = true;
+    }
     for (const schema::Table& table : schema::tables()) {
         if (table.schemaName == QStringLiteral("main")) continue;
         if (!QFileInfo::exists(pathOf(table.fileName))) {
@@ -147,8 +151,8 @@ bool Store::open(const QString& dir, QString* error)
         if (!attachTable(table, false, &why)) return fail(table, why);
     }
     // A program killed between making a super-journal and naming it in the journals leaves it
-    // behind; nothing will ever read it again.
-    removeOrphanedSuperJournals();
+    // behind; nothing will ever read it again. A reader leaves them to the next writer.
+    if (!readOnly_) removeOrphanedSuperJournals();
     return true;
 }
 
@@ -157,6 +161,7 @@ void Store::close()
     db_.close();
     attached_.clear();
     missing_.clear();
+    readOnly_ = false;
 }
 
 bool Store::isAttached(const QString& tableName) const
@@ -188,13 +193,15 @@ bool Store::attachTable(const schema::Table& table, bool create, QString* error)
         if (error) *error = table.fileName + QStringLiteral(": ") + why;
         return false;
     }
-    if (!schema::fileHasTable(db_, table.schemaName, table, &why) ||
-        db_.isReadOnly(table.schemaName)) {
+    const bool hasTable = schema::fileHasTable(db_, table.schemaName, table, &why);
+    const bool readOnly = hasTable && db_.isReadOnly(table.schemaName);
+    if (!hasTable || (readOnly && !readOnlyAllowed_)) {
         if (why.isEmpty()) why = table.fileName + QStringLiteral(" cannot be written");
         db_.detach(table.schemaName);
         if (error) *error = why;
         return false;
     }
+    if (readOnly) readOnly_ = true;
     attached_ << table.name;
     missing_.removeAll(table.name);
     return true;
@@ -211,7 +218,7 @@ bool Store::detachTable(const schema::Table& table, QString* error)
 bool Store::reopen(QString* error)
 {
     QString dir = dir_;
-    return open(dir, error);
+    return open(dir, error, readOnlyAllowed_);
 }
 
 }  // namespace qb

@@ -21,10 +21,13 @@ public:
     Store& operator=(const Store&) = delete;
 
     // Opens the store in dir. Missing table files other than ITEM.DB are left unattached (the
-    // start-up checks create them); damaged or read-only files fail the open with a message.
-    bool open(const QString& dir, QString* error = nullptr);
+    // start-up checks create them); damaged files fail the open with a message, and so do files
+    // that cannot be written unless readOnlyAllowed (a reader): then isReadOnly() tells.
+    bool open(const QString& dir, QString* error = nullptr, bool readOnlyAllowed = false);
     void close();
     bool isOpen() const { return db_.isOpen(); }
+    // Some table file of the open store could only be opened for reading.
+    bool isReadOnly() const { return readOnly_; }
 
     QString dir() const { return dir_; }
     sql::Database& db() { return db_; }
@@ -59,6 +62,8 @@ private:
     sql::Database db_;
     QStringList attached_;
     QStringList missing_;
+    bool readOnlyAllowed_ = false;
+    bool readOnly_ = false;
 };
 
 }  // namespace qb

@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QProcess>
+
+#include <memory>
+#include <vector>
+
 using namespace qb;
 
 class DictionaryCli : public test::DictionaryFixture {};
@@ -63,4 +68,49 @@ TEST_F(DictionaryCli, ConceptsAreListedWithTheirWords)
     EXPECT_EQ(
         runCli({QStringLiteral("--dir"), dir(), QStringLiteral("concept"), QStringLiteral("show")}),
         2);
+}
+
+TEST_F(DictionaryCli, AKnownSpellingIsNeverAddedTwiceNotEvenBesideItemAdds)
+{
+    session().store.close();
+    QString out, err;
+    ASSERT_EQ(runCli({"--dir", dir(), "word", "add", "shared"}, &out, &err), 0);
+    EXPECT_EQ(runCli({"--dir", dir(), "word", "add", "Shared"}, &out, &err), 1);
+    EXPECT_TRUE(err.contains(QStringLiteral("\"shared\" is in the dictionary already (word 1)")))
+        << err.toStdString();
+
+    // Two word adds and an item add of one new spelling at once, round after round.
+    for (int round = 0; round < 5; ++round) {
+        const QString word = QStringLiteral("word%1").arg(round);
+        std::vector<std::unique_ptr<QProcess>> runs;
+        for (const QStringList& args :
+             {QStringList{"word", "add", word}, QStringList{"item", "add", "--keyword", word, "x"},
+              QStringList{"word", "add", word}}) {
+            runs.push_back(std::make_unique<QProcess>());
+            runs.back()->start(cliPath(), QStringList{"--dir", dir()} + args);
+        }
+        for (auto& run : runs) ASSERT_TRUE(run->waitForFinished(60000));
+        EXPECT_EQ(runs[1]->exitCode(), 0) << runs[1]->readAllStandardError().toStdString();
+    }
+    QString error;
+    ASSERT_TRUE(session().store.open(dir(), &error)) << error.toStdString();
+    EXPECT_EQ(scalar("SELECT COUNT(*) FROM WORD").toInt(), 6);
+    EXPECT_EQ(scalar("SELECT COUNT(DISTINCT Word) FROM WORD").toInt(), 6);
+}
+
+TEST_F(DictionaryCli, ControlCharactersAreRefusedInWordsAndKeywords)
+{
+    session().store.close();
+    QString out, err;
+    for (const QString& word : {QStringLiteral("tab\there"), QStringLiteral("esc\x1b[31m")}) {
+        EXPECT_EQ(runCli({"--dir", dir(), "word", "add", word}, &out, &err), 1);
+        EXPECT_TRUE(err.contains(QStringLiteral("must not contain control characters")))
+            << err.toStdString();
+    }
+    EXPECT_EQ(
+        runCli({"--dir", dir(), "item", "add", "--keyword", "two\nlines", "text"}, &out, &err), 1);
+    EXPECT_TRUE(err.contains(QStringLiteral("must not contain control characters")))
+        << err.toStdString();
+    ASSERT_EQ(runCli({"--dir", dir(), "word", "list"}, &out, &err), 0);
+    EXPECT_EQ(out, QString());
 }

@@ -204,3 +204,20 @@ TEST_F(NewWord, ManyFormsAskStopNowAfterEachBatch)
     EXPECT_EQ(messenger.count(), 2);
     EXPECT_EQ(messenger.shown[0].request.message, QStringLiteral("Stop now?"));
 }
+
+TEST_F(NewWord, ControlCharactersAreRefusedByOkAndByBothRenames)
+{
+    addWords({QStringLiteral("car")});
+    messenger.expect(QStringLiteral("A word must not contain control characters"));
+    NewWordCheck check(QStringLiteral("two\nlines"));
+    EXPECT_EQ(check.ok(), -1);
+    EXPECT_EQ(CreateWord(QStringLiteral("red\x1b[0m")), -1);
+
+    test::FakeDictionaryWindow& window = openWindow();
+    ASSERT_TRUE(window.browser().positionOnWordNo(1));
+    EXPECT_FALSE(RenameWord(window.browser(), QStringLiteral("c\tar")));
+    ASSERT_TRUE(window.browser().positionOnWordNo(1));
+    EXPECT_FALSE(RenameFromInflection(window, 1, QStringLiteral("c\x7f")));
+    EXPECT_EQ(rows(QStringLiteral("SELECT Word FROM WORD")), QStringList{QStringLiteral("car")});
+    EXPECT_EQ(messenger.count(), 4);
+}

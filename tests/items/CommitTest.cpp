@@ -446,6 +446,23 @@ TEST_F(Commit, AFailingCardIsRolledBackAloneAndStaysChanged)
     EXPECT_EQ(tx(kItemB), QStringLiteral("new text of B"));
 }
 
+TEST_F(Commit, AnItemTextWithANulIsRefusedAloneAndTabsAndLineBreaksAreKept)
+{
+    messenger.expect(QStringLiteral("must not contain a NUL character"));
+    ItemCardData& nul =
+        keyedCard(kItemA, QStringLiteral("shown") + QChar(0) + QStringLiteral("cut"));
+    ItemCardData& tabs = keyedCard(kItemB, QStringLiteral("a\tb\nc"));
+
+    const CommitResult result = CommitCards(order());
+    ASSERT_TRUE(result.committed);
+    ASSERT_EQ(result.failed.size(), 1u);
+    EXPECT_EQ(result.failed[0], &nul);
+    EXPECT_TRUE(nul.changed);
+    EXPECT_EQ(tx(kItemA), QStringLiteral("<none>"));
+    EXPECT_FALSE(tabs.changed);
+    EXPECT_EQ(tx(kItemB), QStringLiteral("a\tb\nc"));
+}
+
 TEST_F(Commit, ATransactionThatCannotReachTheDiskChangesNoCard)
 {
     addItem(kItemA, QStringLiteral("stored"), {{kConcept, 1}});

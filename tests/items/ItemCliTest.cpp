@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 
 using namespace qb;
 
@@ -207,6 +208,56 @@ TEST_F(ItemCli, ArgumentsAreTakenAsTheUserMeantThem)
     QString error;
     ASSERT_TRUE(session().store.open(dir(), &error)) << error.toStdString();
     EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM WORD")).toInt(), 2);
+}
+
+TEST_F(ItemCli, ARelativeFileIsTheCallersNotTheStores)
+{
+    session().store.close();
+    QTemporaryDir caller;
+    ASSERT_TRUE(caller.isValid());
+    for (const auto& [where, text] :
+         {std::pair{caller.path(), "the caller's note"}, std::pair{dir(), "the store's note"}}) {
+        QFile note(where + QStringLiteral("/note.txt"));
+        ASSERT_TRUE(note.open(QIODevice::WriteOnly));
+        note.write(text);
+    }
+    QProcess add;
+    add.setWorkingDirectory(caller.path());
+    add.start(cliPath(),
+              {"--dir", dir(), "item", "add", "--keyword", "note", "--file", "note.txt"});
+    ASSERT_TRUE(add.waitForFinished(60000));
+    ASSERT_EQ(add.exitCode(), 0) << add.readAllStandardError().toStdString();
+    QString out, err;
+    ASSERT_EQ(runCli({"--dir", dir(), "item", "show",
+                      QString::fromUtf8(add.readAllStandardOutput()).trimmed()},
+                     &out, &err),
+              0)
+        << err.toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral("text\nthe caller's note\n"))) << out.toStdString();
+}
+
+TEST_F(ItemCli, ANulInTheTextIsRefusedAndTabsAndLineBreaksAreKept)
+{
+    session().store.close();
+    QString out, err;
+    auto addFile = [&](const QByteArray& bytes) {
+        QFile file(dir() + QStringLiteral("/text.txt"));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        file.close();
+        return runCli({"--dir", dir(), "item", "add", "--keyword", "k", "--file", file.fileName()},
+                      &out, &err);
+    };
+    EXPECT_EQ(addFile(QByteArray("shown\0hidden", 12)), 1);
+    EXPECT_TRUE(err.contains(QStringLiteral("must not contain a NUL character")))
+        << err.toStdString();
+
+    ASSERT_EQ(addFile("a\tb\nc"), 0) << err.toStdString();
+    ASSERT_EQ(runCli({"--dir", dir(), "item", "show", out.trimmed()}, &out, &err), 0);
+    EXPECT_TRUE(out.contains(QStringLiteral("text\na\tb\nc\n"))) << out.toStdString();
+    QString error;
+    ASSERT_TRUE(session().store.open(dir(), &error)) << error.toStdString();
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM ITEM")).toInt(), 1);
 }
 
 }  // namespace

@@ -7,6 +7,8 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+#include <unistd.h>
+
 using namespace qb;
 
 namespace {
@@ -95,4 +97,38 @@ TEST_F(CheckCommand, StatsFailsWithTheReasonWhenATableFileIsMissing)
     EXPECT_EQ(runCli({QStringLiteral("--dir"), dir(), QStringLiteral("stats")}, &out, &err), 1);
     EXPECT_FALSE(out.contains(QStringLiteral("-1"))) << out.toStdString();
     EXPECT_TRUE(err.contains(QStringLiteral("WORD"))) << err.toStdString();
+}
+
+TEST_F(CheckCommand, ReadingCommandsOpenAStoreThatCannotBeWrittenReadOnly)
+{
+    if (geteuid() == 0) GTEST_SKIP() << "root writes into read-only files";
+    addWord(1, QStringLiteral("river"));
+    addConcept(-45000.5L, {1});
+    addItem(-46300.5L, QStringLiteral("a river bank"), {{-45000.5L, 1}});
+    session().store.close();
+    const QFileDevice::Permissions readable =
+        QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+    const QStringList entries = QDir(dir()).entryList(QDir::Files);
+    for (const QString& name : entries) QFile::setPermissions(path(name), readable);
+    QFile::setPermissions(dir(), readable | QFileDevice::ExeOwner);
+
+    QString out, err;
+    auto cli = [&](QStringList args) {
+        return runCli(QStringList{QStringLiteral("--dir"), dir()} + args, &out, &err);
+    };
+    for (const QStringList& args :
+         {QStringList{"check"}, QStringList{"stats"}, QStringList{"word", "list"},
+          QStringList{"item", "show", "-46300.5"}, QStringList{"search", "river"}}) {
+        SCOPED_TRACE(args.join(QLatin1Char(' ')).toStdString());
+        EXPECT_EQ(cli(args), 0) << err.toStdString();
+        EXPECT_EQ(err, QStringLiteral("The store cannot be written; it is opened read-only\n"));
+    }
+    EXPECT_TRUE(out.startsWith(QStringLiteral("-46300.5\t3\t5"))) << out.toStdString();
+    EXPECT_EQ(cli({"word", "add", "sea"}), 1);
+    EXPECT_TRUE(err.contains(QStringLiteral("ITEM.DB cannot be written"))) << err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(path(QStringLiteral("itemtext.idx"))));
+
+    QFile::setPermissions(dir(), readable | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    for (const QString& name : entries)
+        QFile::setPermissions(path(name), readable | QFileDevice::WriteOwner);
 }

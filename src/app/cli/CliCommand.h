@@ -33,8 +33,9 @@ struct Registration {
     explicit Registration(Command command) { commands().push_back(std::move(command)); }
 };
 
-// Opens the store of the context's directory; prints the failure and returns false.
-bool openStore(Context& context);
+// Opens the store of the context's directory; prints the failure and returns false. A reading
+// command allows a store that cannot be written: it is opened read-only, with a note on stderr.
+bool openStore(Context& context, bool readOnlyAllowed = false);
 // Quick-checks the files of the named tables before a command writes to them; prints each
 // damaged file with what to do and returns false, so that nothing is written into it.
 bool tablesWhole(const QStringList& tableNames);

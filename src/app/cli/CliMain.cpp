@@ -1,8 +1,10 @@
 #include "app/cli/CliCommand.h"
 
 #include "floor/Messages.h"
+#include "floor/Settings.h"
 #include "items/ItemHooks.h"
 #include "platform/FileNames.h"
+#include "platform/IniFile.h"
 #include "search/TextSearch.h"
 #include "session/Session.h"
 #include "shell/StoreDirectory.h"
@@ -53,6 +55,19 @@ private:
     bool yes_;
 };
 
+// Commands (or command and verb) that only read the store: they run on a store that cannot
+// be written, opened read-only.
+bool onlyReads(const QString& name, const QStringList& args)
+{
+    static const QStringList commands = {QStringLiteral("check"), QStringLiteral("stats"),
+                                         QStringLiteral("search")};
+    static const QStringList verbs = {QStringLiteral("item show"), QStringLiteral("word list"),
+                                      QStringLiteral("concept list"),
+                                      QStringLiteral("project list")};
+    if (commands.contains(name)) return true;
+    return !args.isEmpty() && verbs.contains(name + QLatin1Char(' ') + args.first());
+}
+
 void printUsage()
 {
     std::fprintf(stderr, "usage: quillbox-cli [--dir DIR] [--yes] COMMAND ...\ncommands:\n");
@@ -68,7 +83,7 @@ std::vector<Command>& commands()
     return all;
 }
 
-bool openStore(Context& context)
+bool openStore(Context& context, bool readOnlyAllowed)
 {
     Session& s = session();
     QString error;
@@ -76,9 +91,14 @@ bool openStore(Context& context)
         std::fprintf(stderr, "Data base missing: %s\n", context.dir.toLocal8Bit().constData());
         return false;
     }
-    if (!s.store.open(context.dir, &error)) {
+    if (!s.store.open(context.dir, &error, readOnlyAllowed)) {
         std::fprintf(stderr, "%s\n", error.toLocal8Bit().constData());
         return false;
+    }
+    if (s.store.isReadOnly()) {
+        std::fprintf(stderr, "The store cannot be written; it is opened read-only\n");
+        // The search index beside the tables is not written either: searches walk the items.
+        search::searchState().indexEnabled = false;
     }
     return true;
 }
@@ -200,16 +220,23 @@ int main(int argc, char** argv)
 
     for (const Command& c : commands()) {
         if (c.name != name) continue;
-        if (c.needsStore && !openStore(context)) return kFailed;
+        if (c.needsStore && !openStore(context, onlyReads(name, context.args))) return kFailed;
         if (c.needsStore) {
             QDir::setCurrent(context.dir);
-            qb::ReadIniFile();
+            if (s.store.isReadOnly()) {
+                // qb.ini of a store that cannot be written is only read, never normalised back.
+                qb::IniFile ini;
+                QString error;
+                if (ini.load(s.iniPath(), &error)) qb::LoadSettings(ini, s.settings, &error);
+            } else {
+                qb::ReadIniFile();
+            }
             // Items the command writes are noted for the search index and read into it once
             // the command's transaction has ended.
             qb::itemHooks().itemsWritten = qb::search::NoteItemsWritten;
         }
         int rc = c.run(context);
-        if (c.needsStore) qb::search::UpdateItemTextIndex();
+        if (c.needsStore && !s.store.isReadOnly()) qb::search::UpdateItemTextIndex();
         s.store.close();
         s.setMessenger(nullptr);
         return rc;

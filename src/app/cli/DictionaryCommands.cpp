@@ -4,6 +4,7 @@
 #include "dictionary/DictionaryTypes.h"
 #include "dictionary/WordOrderModel.h"
 #include "dictionary/Words.h"
+#include "platform/TextChecks.h"
 #include "session/Session.h"
 
 #include <cstdio>
@@ -27,8 +28,19 @@ int wordAdd(QStringList args)
         printError(QStringLiteral("A word has at most %1 characters").arg(kWordFieldLength));
         return kFailed;
     }
+    if (HasControlCharacter(text)) {
+        printError(ControlCharacterMessage(QStringLiteral("A word")));
+        return kFailed;
+    }
     if (!tablesWhole({QStringLiteral("WORD"), QStringLiteral("INFLEC")})) return kFailed;
-    int number = CreateWord(text);
+    int existing = 0;
+    int number = CreateWordIfNew(text, &existing);
+    if (existing > 0) {
+        printError(QStringLiteral("\"%1\" is in the dictionary already (word %2)")
+                       .arg(WordByNumber(existing))
+                       .arg(existing));
+        return kFailed;
+    }
     if (number < 0) return kFailed;
     printLine(QString::number(number) + QLatin1Char('\t') + WordByNumber(number));
     return kOk;

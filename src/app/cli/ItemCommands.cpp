@@ -9,6 +9,7 @@
 #include "items/ItemPicture.h"
 #include "items/ItemQueries.h"
 #include "items/ItemRecord.h"
+#include "platform/TextChecks.h"
 #include "session/Session.h"
 
 #include <QFile>
@@ -125,10 +126,11 @@ const char* const kAddUsage = "usage: item add --keyword WORD (TEXT | --file FIL
 // item add --keyword WORD TEXT: a new item through the same commit as the desktop's, the new word
 // and concept included, all in one transaction. The store's write lock is taken first, so the
 // ids and the word number are chosen while no other program can write.
-int runAdd(QStringList args)
+int runAdd(const Context& context, QStringList args)
 {
     const QString keyword = takeOption(args, QStringLiteral("--keyword")).trimmed().toLower();
-    const QString fileName = takeOption(args, QStringLiteral("--file"));
+    // Named from where the command was given, not from the store directory the CLI works in.
+    const QString fileName = callerPath(context, takeOption(args, QStringLiteral("--file")));
     takeEndOfOptions(args);
     if (keyword.isEmpty() || args.size() != (fileName.isEmpty() ? 1 : 0)) {
         std::fputs(kAddUsage, stderr);
@@ -140,6 +142,11 @@ int runAdd(QStringList args)
     else if (!readTextFile(fileName, &text))
         return kFailed;
     text = NormalizeLineBreaks(text);
+    const QString refusal = ItemTextRefusal(text);
+    if (!refusal.isEmpty()) {
+        std::fprintf(stderr, "%s\n", refusal.toLocal8Bit().constData());
+        return kFailed;
+    }
     if (text.trimmed().isEmpty()) {
         std::fprintf(stderr, "The item has no text\n");
         return kFailed;
@@ -151,6 +158,12 @@ int runAdd(QStringList args)
     }
     if (characterCount(keyword) > kWordFieldLength) {
         std::fprintf(stderr, "A word has at most %d characters\n", kWordFieldLength);
+        return kFailed;
+    }
+    if (HasControlCharacter(keyword)) {
+        std::fprintf(
+            stderr, "%s\n",
+            ControlCharacterMessage(QStringLiteral("A keyword")).toLocal8Bit().constData());
         return kFailed;
     }
     sql::Database& db = session().store.db();
@@ -225,7 +238,7 @@ int runItem(Context& context)
     }
     const QString verb = args.takeFirst();
     if (verb == QStringLiteral("show")) return runShow(args);
-    if (verb == QStringLiteral("add")) return runAdd(args);
+    if (verb == QStringLiteral("add")) return runAdd(context, args);
     std::fprintf(stderr, "Unknown item command: %s\n", verb.toLocal8Bit().constData());
     return kUsage;
 }

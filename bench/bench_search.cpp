@@ -224,8 +224,10 @@ int main(int argc, char** argv)
     };
     commitRounds(false, 0);
     timer.restart();
+    // Through the index: the 200 changed texts come first in the walk's order, so the search
+    // as chosen would walk them.
     const Result afterCommits =
-        searchOnce(QStringLiteral("giraffe%1").arg(rounds - 1), ItemWalk::Indexed, false);
+        searchOnce(QStringLiteral("giraffe%1").arg(rounds - 1), ItemWalk::IndexOnly, false);
     const double catchUpMs = timer.nsecsElapsed() / 1e6;
     const int updatesBefore = itemTextIndex().figures.updates;
     commitRounds(true, rounds);

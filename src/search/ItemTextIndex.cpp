@@ -418,30 +418,6 @@ QStringList TrigramsOf(const QString& lowered)
 
 }  // namespace
 
-double ItemTextIndex::rarestTrigramShare(const QString& lowered, long long minTexts)
-{
-    if (!db_.isOpen()) return 0;
-    const QStringList trigrams = TrigramsOf(lowered);
-    if (trigrams.isEmpty()) return 0;
-    if (!db_.exec(QStringLiteral("CREATE VIRTUAL TABLE IF NOT EXISTS temp.trigram_docs USING "
-                                 "fts5vocab(main, trigrams, row)")))
-        return 0;
-    sql::Statement total(db_, QStringLiteral("SELECT count(*) FROM doc WHERE unreadable = 0"));
-    if (!total.next() || total.int64Value(0) <= 0 || total.int64Value(0) < minTexts) return 0;
-    const double texts = double(total.int64Value(0));
-    sql::Statement docs(db_, QStringLiteral("SELECT doc FROM temp.trigram_docs WHERE term = ?1"));
-    double rarest = texts;
-    for (const QString& gram : trigrams) {
-        docs.reset();
-        docs.bind(1, gram);
-        // A trigram in no text: nothing to find, and the index says so at once.
-        const double count = docs.next() ? double(docs.int64Value(0)) : 0;
-        if (!docs.ok()) return 0;
-        rarest = std::min(rarest, count);
-    }
-    return rarest / texts;
-}
-
 bool ItemTextIndex::candidates(const QString& lowered, std::vector<Candidate>* items)
 {
     if (!db_.isOpen()) return false;

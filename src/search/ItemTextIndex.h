@@ -53,10 +53,6 @@ public:
     // The items whose text may hold lowered (at least three characters, lower-cased), and every
     // item whose text cannot be read. Call ensureCurrent first.
     bool candidates(const QString& lowered, std::vector<Candidate>* items);
-    // The share (0 to 1) of the indexed texts that hold the rarest trigram of lowered; 0 when it
-    // has no trigram, the index cannot tell, or it holds fewer than minTexts texts. Call
-    // ensureCurrent first.
-    double rarestTrigramShare(const QString& lowered, long long minTexts = 0);
     // The commit wrote (or removed) these items in one transaction, committed or about to be.
     void noteWritten(const std::vector<Timestamp>& items);
     // Whether noted writes wait for the next ensureCurrent.

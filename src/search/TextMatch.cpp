@@ -63,11 +63,54 @@ QString LowerForSearch(const QString& text)
 
 namespace {
 
-// Below U+0300 every text is already in form C: nothing there composes or decomposes.
+// The precomposed letters that form C replaces (singletons and composition exclusions, such as
+// U+212B ANGSTROM SIGN or U+0958): few, so they are found once by asking Qt about every letter
+// with a canonical decomposition.
+const std::vector<bool>& ReplacedInFormC()
+{
+    static const std::vector<bool> table = [] {
+        std::vector<bool> replaced(0x110000, false);
+        for (char32_t c = 0x300; c < 0x110000; ++c) {
+            if (QChar::decompositionTag(c) != QChar::Canonical) continue;
+            const QString one = QString::fromUcs4(&c, 1);
+            replaced[c] = one.normalized(QString::NormalizationForm_C) != one;
+        }
+        return replaced;
+    }();
+    return table;
+}
+
+// Whether form C may differ around this code point: a combining mark (or a vowel sign that
+// composes with the letter before it), a Hangul jamo, or a letter form C replaces. Below U+0300
+// nothing composes or decomposes.
+bool MayChangeInFormC(char32_t c)
+{
+    if (c < 0x300) return false;
+    if (QChar::combiningClass(c) != 0) return true;
+    switch (QChar::category(c)) {
+    case QChar::Mark_NonSpacing:
+    case QChar::Mark_SpacingCombining:
+    case QChar::Mark_Enclosing: return true;
+    default: break;
+    }
+    if ((c >= 0x1100 && c <= 0x11FF) || (c >= 0xA960 && c <= 0xA97F) ||
+        (c >= 0xD7B0 && c <= 0xD7FF))
+        return true;
+    return ReplacedInFormC()[c];
+}
+
+// True for a text already in form C, as nearly every stored text is; cheap for any script.
 bool AlreadyComposed(const QString& text)
 {
-    for (QChar c : text)
-        if (c.unicode() >= 0x300) return false;
+    const int n = int(text.size());
+    for (int i = 0; i < n; ++i) {
+        const QChar c = text.at(i);
+        if (c.unicode() < 0x300) continue;
+        char32_t code = c.unicode();
+        if (c.isHighSurrogate() && i + 1 < n && text.at(i + 1).isLowSurrogate())
+            code = QChar::surrogateToUcs4(c, text.at(++i));
+        if (MayChangeInFormC(code)) return false;
+    }
     return true;
 }
 

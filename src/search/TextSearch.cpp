@@ -31,9 +31,6 @@ struct ItemRow {
     bool picture = false;
 };
 
-// Past this share of the texts holding the rarest trigram of the search, the walk is faster.
-constexpr double kIndexedShare = 0.25;
-
 // The picture test of the item phase: Animation not empty.
 const char kPictureColumn[] = "(Animation IS NOT NULL AND length(Animation) > 0)";
 
@@ -93,8 +90,13 @@ private:
     }
     // One item of the item phase; false when the phase ends.
     bool visit(const ItemRow& row, const std::function<QByteArray()>& text);
-    bool walkLiteral();
-    bool walkIndexed();
+    // Every text in the walk's order. With probe, the first texts tell whether the text is
+    // frequent: when not, the index takes over after them.
+    bool walkLiteral(bool probe = false);
+    // The candidates of the index in the walk's order, after the place given (none: all).
+    bool walkIndexed(const ResumePoint* after = nullptr);
+    // Whether the store is large enough for the probe to matter.
+    bool manyTexts();
 
     const SearchRequest& request_;
     const SearchCallbacks& callbacks_;
@@ -181,31 +183,50 @@ bool Run::visit(const ItemRow& row, const std::function<QByteArray()>& text)
     return !escape();
 }
 
-bool Run::walkLiteral()
+bool Run::walkLiteral(bool probe)
 {
     sql::Database& db = session().store.db();
     sql::Statement st(db, QStringLiteral("SELECT rowid, IT, ITS, ITS IS NULL, %1, TX FROM ITEM "
                                          "ORDER BY ITS, rowid")
                               .arg(QLatin1String(kPictureColumn)));
+    const SearchState& state = searchState();
+    const int hitsBefore = out_.itemsFound;
+    int seen = 0;
     while (st.next()) {
         ItemRow row{st.int64Value(0), st.extValue(1), st.extValue(2), st.intValue(3) != 0,
                     st.intValue(4) != 0};
         if (!visit(row, [&st] { return st.blobValue(5); })) return true;
+        if (probe && ++seen >= state.probeTexts) {
+            probe = false;
+            // A frequent text goes on being walked: its hits come at once, and reading most
+            // texts one by one through the index would be slower than reading them in order.
+            const int hits = out_.itemsFound - hitsBefore;
+            if (hits * 4 > seen) continue;
+            const ResumePoint after = placeOf(row);
+            if (walkIndexed(&after)) return true;
+        }
     }
     return st.ok();
 }
 
-bool Run::walkIndexed()
+bool Run::manyTexts()
+{
+    // The highest row stands in for the count, looked up once a run: it only decides whether
+    // the probe is worth its while.
+    SearchState& state = searchState();
+    if (state.knownTexts < 0) {
+        sql::Statement st(session().store.db(), QStringLiteral("SELECT max(rowid) FROM ITEM"));
+        state.knownTexts = st.next() ? st.int64Value(0) : 0;
+    }
+    return state.knownTexts >= state.chooseWalkFromTexts;
+}
+
+bool Run::walkIndexed(const ResumePoint* after)
 {
     sql::Database& db = session().store.db();
     ItemTextIndex& index = itemTextIndex();
     std::vector<ItemTextIndex::Candidate> candidates;
     if (!index.ensureCurrent(db)) return false;
-    // A frequent text is found sooner by reading every text in order than by fetching most of
-    // them one by one, and its first hits come at once.
-    if (request_.walk == ItemWalk::Indexed &&
-        index.rarestTrigramShare(text_, searchState().chooseWalkFromTexts) > kIndexedShare)
-        return false;
     if (!index.candidates(text_, &candidates)) return false;
     out_.usedIndex = true;
     std::vector<ItemRow> rows;
@@ -223,6 +244,7 @@ bool Run::walkIndexed()
                rows.end());
     sql::Statement text(db, QStringLiteral("SELECT TX FROM ITEM WHERE rowid = ?1"));
     for (const ItemRow& row : rows) {
+        if (after && atOrBefore(row, *after)) continue;
         auto load = [&text, &row] {
             text.reset();
             text.bind(1, row.rowId);
@@ -240,6 +262,10 @@ void Run::items()
     const bool indexed = request_.walk != ItemWalk::Literal && searchState().indexEnabled &&
                          !searchState().indexBuilding && !allPictures_ &&
                          CharacterCount(text_) >= 3;
+    if (indexed && request_.walk == ItemWalk::Indexed && manyTexts()) {
+        walkLiteral(true);
+        return;
+    }
     if (indexed && walkIndexed()) return;
     walkLiteral();
 }

@@ -21,10 +21,10 @@ class ItemTextIndex;
 // The dialog's search types, in its numbering.
 enum class SearchType : int { ItemTexts = 0, ConceptsAndItems = 1, DesktopItems = 2 };
 
-// How the item phase reads the store: through the trigram index when it narrows the items enough
-// (texts of three characters or more whose rarest trigram is in at most a quarter of the texts),
-// else every item text in turn; always through the index (tests hold it against the walk); or
-// always every item text in turn (the reference the index must agree with).
+// How the item phase reads the store: through the trigram index for texts of three characters or
+// more, except that on a large store the first texts are walked and a text found in more than a
+// quarter of them goes on being walked; always through the index (tests hold it against the
+// walk); or always every item text in turn (the reference the index must agree with).
 enum class ItemWalk { Indexed, IndexOnly, Literal };
 
 struct SearchRequest {
@@ -102,8 +102,11 @@ struct SearchState {
     bool indexEnabled = true;
     // The index is being built beside the program: searches walk, noted writes wait.
     bool indexBuilding = false;
-    // Below this many texts either way is quick, and the index is always taken.
+    // Below this many texts either way is quick, and the index is always taken; above it, the
+    // first probeTexts texts in the walk's order are read before the index is asked.
     long long chooseWalkFromTexts = 2000;
+    int probeTexts = 200;
+    long long knownTexts = -1;  // the store's size as the probe saw it; -1: not looked up
 };
 SearchState& searchState();
 // The index of the current store directory (made when the directory changed).

@@ -127,7 +127,9 @@ TEST_F(ItemTextIndexTest, TheIndexedSearchFindsExactlyWhatTheLiteralWalkFinds)
 
 TEST_F(ItemTextIndexTest, AFrequentTextIsWalkedAndARareOneLookedUpWithTheSameHits)
 {
-    searchState().chooseWalkFromTexts = 0;  // a large store's choice on a small one
+    // A large store's choice on a small one: the first four texts in the walk's order decide.
+    searchState().chooseWalkFromTexts = 0;
+    searchState().probeTexts = 4;
     for (int i = 0; i < 12; ++i)
         addItem(-46000.1L - i * 0.01L, i < 2 ? QStringLiteral("a zebra in the garden")
                                              : QStringLiteral("garden %1").arg(i));

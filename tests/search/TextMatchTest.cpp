@@ -92,6 +92,10 @@ TEST(TextMatch, ComposedAndDecomposedLettersFindEachOtherAndTheHighlightCoversTh
                   SearchTextFromInput(QStringLiteral("cafe\u0301")), MatchMode::Exact);
     EXPECT_TRUE(stored.hit);
     EXPECT_EQ(stored.length, 4);
+    // A letter that form C replaces (ANGSTROM SIGN) is found by the letter it becomes.
+    EXPECT_TRUE(MatchText(QStringLiteral("10 \u212B"),
+                          SearchTextFromInput(QStringLiteral("\u00C5")), MatchMode::Exact)
+                    .hit);
     // A letter outside the basic plane after a combining mark keeps its place.
     const TextHit far =
         MatchText(QStringLiteral("e\u0301 \U0001D538x"), QStringLiteral("x"), MatchMode::Embedded);

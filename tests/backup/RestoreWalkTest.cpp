@@ -219,18 +219,23 @@ TEST_F(RestoreWalk, TheSetOperationsLeaveEveryRowTheWalkLeaves)
         {
             sql::Database pkg;
             ASSERT_TRUE(pkg.open(QDir(walkDir).filePath("WORD.DB"), false));
-            for (const QString& t : {"ITEMKEYS", "DICT", "INFLEC"})
+            for (const char* table : {"ITEMKEYS", "DICT", "INFLEC"}) {
+                const QString t = QString::fromLatin1(table);
                 ASSERT_TRUE(pkg.attach(QDir(walkDir).filePath(t + ".DB"), t.toLower(), false));
+            }
             ASSERT_TRUE(pkg.exec(QStringLiteral("BEGIN")));
-            if (mode == RestoreMode::Restore)
-                for (const schema::Table& t : schema::tables())
+            if (mode == RestoreMode::Restore) {
+                for (const schema::Table& t : schema::tables()) {
                     ASSERT_TRUE(expected.db().exec(QStringLiteral("DELETE FROM ") +
                                                    sql::quoteIdentifier(t.name)));
+                }
+            }
             literalWalk(pkg, expected.db());
             ASSERT_TRUE(pkg.exec(QStringLiteral("COMMIT")));
         }
-        for (const QString& name : {"ITEM", "ITEMKEYS", "ITEMURL", "DICT", "PROJECT", "WORD",
-                                    "ITMSJMP", "SHOW", "PRJORDR"}) {
+        for (const char* table : {"ITEM", "ITEMKEYS", "ITEMURL", "DICT", "PROJECT", "WORD",
+                                  "ITMSJMP", "SHOW", "PRJORDR"}) {
+            const QString name = QString::fromLatin1(table);
             sql::Database pkg;
             ASSERT_TRUE(pkg.open(QDir(walkDir).filePath(name + QStringLiteral(".DB")), false));
             literalAppend(pkg, QStringLiteral("main"), expected.db(), *schema::find(name));

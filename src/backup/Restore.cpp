@@ -535,6 +535,8 @@ RestoreRun RunPackageImport(const RestoreRequest& request)
     if (run.result.notTaken() > 0)
         ShowInfo(QStringLiteral("Rows not taken from the package:\r\n") + run.result.summary(),
                  QStringLiteral("sd232b"), kInformation, kHelpRestore);
+    // The bar is full when "Done" says so, not left at the append's last step.
+    if (request.progress) request.progress(100);
     ShowInfo(QStringLiteral("Done, pls press Ctrl+S if needed to see changes after the operation"),
              QStringLiteral("sd232"), kInformation, kHelpRestore);
     run.outcome = RestoreOutcome::Done;

@@ -158,26 +158,15 @@ private:
     void run(const QString& folder, const std::vector<Copied>& copies)
     {
         for (const Copied& c : copies) {
-            const QByteArray path = QFile::encodeName(QDir(folder).filePath(c.name));
-            sqlite3* db = nullptr;
+            sql::Database db;
             QString fault;
-            if (sqlite3_open_v2(path.constData(), &db, SQLITE_OPEN_READONLY, nullptr) !=
-                SQLITE_OK) {
-                fault = QString::fromUtf8(sqlite3_errmsg(db));
-            } else {
-                sqlite3_stmt* st = nullptr;
-                if (sqlite3_prepare_v2(db, "PRAGMA quick_check(1)", -1, &st, nullptr) ==
-                        SQLITE_OK &&
-                    sqlite3_step(st) == SQLITE_ROW) {
-                    const QString answer = QString::fromUtf8(
-                        reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
-                    if (answer != QStringLiteral("ok")) fault = answer;
-                } else {
-                    fault = QString::fromUtf8(sqlite3_errmsg(db));
-                }
-                sqlite3_finalize(st);
+            if (db.open(QDir(folder).filePath(c.name), false, &fault)) {
+                sql::Statement st(db, QStringLiteral("PRAGMA quick_check(1)"));
+                if (!st.next())
+                    fault = st.ok() ? QStringLiteral("the check gave no answer") : st.error();
+                else if (st.textValue(0) != QStringLiteral("ok"))
+                    fault = st.textValue(0);
             }
-            sqlite3_close(db);
             if (!fault.isEmpty()) {
                 failure_ = failure(SnapshotFailure::Damaged, damagedText(*c.table, fault));
                 return;

@@ -14,7 +14,6 @@
 #include "floor/Messenger.h"
 #include "items/ItemCard.h"
 #include "items/ItemCardRules.h"
-#include "items/ItemPicture.h"
 #include "items/ItemRecord.h"
 #include "platform/Clock.h"
 #include "platform/Colors.h"
@@ -123,9 +122,6 @@ TItem* newItemCard(TDesktop& desktop, ItemSet& items, int index, int slot, QPoin
     if (row.hasAnimation) {
         bool read = false;
         const QByteArray bytes = ItemAnimation(id, &read);
-        const PictureFile picture = read ? LoadPictureData(bytes) : PictureFile();
-        d.picture = picture.image;
-        d.hasPicture = !d.picture.isNull();
         if (!read) {
             d.pictureUnread = true;
             // Half loaded: the card must never be written back.
@@ -137,13 +133,9 @@ TItem* newItemCard(TDesktop& desktop, ItemSet& items, int index, int slot, QPoin
             card->hide();
             return nullptr;
         }
-        if (!d.hasPicture) {
-            // Refused by the decoder (too large, damaged): the card shows its text, and the
-            // commit leaves the stored picture as it is.
-            d.pictureUnread = true;
-            d.pictureRefusal = picture.error;
-            card->setToolTip(PictureNotShownHint(d.pictureRefusal));
-            TellPictureNotShown(id, d.pictureRefusal);
+        SetStoredPicture(d, bytes);
+        if (d.pictureUnread) {
+            card->showPictureNotShown();
         } else {
             card->showDataPicture();
             p.trace += QLatin1Char('H');

@@ -737,6 +737,12 @@ void TItem::restoreSelection()
     });
 }
 
+void TItem::showPictureNotShown()
+{
+    setToolTip(PictureNotShownHint(item().pictureRefusal));
+    TellPictureNotShown(itemId(), item().pictureRefusal);
+}
+
 void TItem::showDateHint(Timestamp date)
 {
     setToolTip(ItemDateText(date, session().settings));

@@ -176,6 +176,9 @@ public:
     void setTouchTimestamp(Timestamp ts) { touch_ = ts; }
     // The hint shows a date (the creation date, or the touch date), and hints are switched on.
     void showDateHint(Timestamp date);
+    // The stored picture was refused by the decoder: the card shows its text and says why in its
+    // hint, and the user is told once a run; the commit leaves the stored picture as it is.
+    void showPictureNotShown();
 
     // --- what the user does ---
     // Adds a keyword through the data rules and shows the result.

@@ -14,6 +14,7 @@
 #include "items/ItemQueries.h"
 #include "items/ItemRecord.h"
 #include "platform/Clock.h"
+#include "platform/TextChecks.h"
 #include "session/Session.h"
 
 #include <QClipboard>
@@ -40,15 +41,10 @@ QPointer<TCardSideIndicator>& indicator() { return commandState().indicator; }
 void setHitSelection(TItem& card, const ItemCardPlacement& placement)
 {
     const QString& text = card.item().text;
-    int unit = 0;
-    auto advance = [&text, &unit](int characters) {
-        for (; characters > 0 && unit < int(text.size()); --characters)
-            unit += text.at(unit).isHighSurrogate() && unit + 1 < int(text.size()) ? 2 : 1;
-    };
-    advance(placement.selectionStart);
-    const int start = unit;
-    advance(placement.selectionLength);
-    card.setSavedSelection(start, unit - start);
+    const int start = int(LeftCodePoints(text, placement.selectionStart).size());
+    const int end =
+        int(LeftCodePoints(text, placement.selectionStart + placement.selectionLength).size());
+    card.setSavedSelection(start, end - start);
 }
 
 }  // namespace
@@ -264,11 +260,7 @@ PlacedItemCard PlaceItemCard(TDesktop& desktop, Timestamp itemId, QPoint desktop
         }
     }
     card->setGroupColor(placed.groupColor.isValid() ? placed.groupColor : QColor(Qt::black));
-    if (d.pictureUnread) {
-        // The stored picture stays as it is (the commit leaves it alone); the card shows its text.
-        card->setToolTip(PictureNotShownHint(d.pictureRefusal));
-        TellPictureNotShown(itemId, d.pictureRefusal);
-    }
+    if (d.pictureUnread) card->showPictureNotShown();
     if (placement.selectionStart >= 0) setHitSelection(*card, placement);
 
     ContentsTypes side = SideOfMode(settings.cardSideUp);

@@ -40,15 +40,20 @@ QByteArray PictureToStoredBytes(const QImage& picture)
 
 QImage PictureFromStoredBytes(const QByteArray& bytes) { return LoadPictureData(bytes).image; }
 
-void FillItemFromRecord(ItemCardData& card, const QString& tx, const QByteArray& animation)
+void SetStoredPicture(ItemCardData& card, const QByteArray& animation)
 {
-    card.text = NormalizeLineBreaks(tx);
     PictureFile picture;
     if (!animation.isEmpty()) picture = LoadPictureData(animation);
     card.picture = picture.image;
     card.hasPicture = !card.picture.isNull();
     card.pictureUnread = !animation.isEmpty() && !card.hasPicture;
     card.pictureRefusal = card.pictureUnread ? picture.error : QString();
+}
+
+void FillItemFromRecord(ItemCardData& card, const QString& tx, const QByteArray& animation)
+{
+    card.text = NormalizeLineBreaks(tx);
+    SetStoredPicture(card, animation);
 }
 
 QString PictureNotShownHint(const QString& why)

@@ -20,6 +20,9 @@ QByteArray PictureToStoredBytes(const QImage& picture);
 // Reads stored picture data through LoadPictureData; a null image when refused.
 QImage PictureFromStoredBytes(const QByteArray& bytes);
 
+// Puts stored Animation data into the card: the picture, or, when the decoder refuses it,
+// pictureUnread with the reason.
+void SetStoredPicture(ItemCardData& card, const QByteArray& animation);
 // Puts a stored TX and Animation into the card: the text with "\n" line breaks, the picture
 // and the has-picture flag; a picture refused by the decoder leaves pictureUnread and the reason.
 // Links and flags are left alone.

@@ -1,5 +1,7 @@
 #include "search/TextMatch.h"
 
+#include "platform/TextChecks.h"
+
 namespace qb::search {
 
 bool IsWordDelimiter(QChar c)
@@ -171,13 +173,7 @@ QString FoldForSearch(const QString& text, FoldMap* map)
 
 QString SearchTextFromInput(const QString& input) { return FoldForSearch(input).trimmed(); }
 
-int CharacterCount(QStringView text)
-{
-    int count = 0;
-    for (QChar c : text)
-        if (!c.isLowSurrogate()) ++count;
-    return count;
-}
+int CharacterCount(QStringView text) { return CodePointCount(text); }
 
 namespace {
 

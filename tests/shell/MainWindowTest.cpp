@@ -765,6 +765,24 @@ TEST_F(MainWindow, FindHistoryComesAtTheFirstActivationAndGoesBackAtExitWithTheI
     EXPECT_EQ(ini.readString("SAVEDFIND", "FindEntry_1", ""), QStringLiteral("pear"));
 }
 
+TEST_F(MainWindow, AStoppedSessionStillWritesTheFindHistoryBack)
+{
+    writeIni(QStringLiteral("[SAVEDFIND]\r\nCount=1\r\nFindEntry_0=pear\r\n"));
+    window->FormCreate();
+    window->FormActivate();
+    ASSERT_EQ(search::searchState().history, QStringList{QStringLiteral("pear")});
+    session().settings.saveToIniFileOnExit = true;
+    session().hooks.checkEmptyItems = [] { return false; };
+
+    search::searchState().history = {QStringLiteral("fig"), QStringLiteral("pear")};
+    session().flags.requestStop();
+    EXPECT_TRUE(window->close());
+    IniFile ini(path(QStringLiteral("qb.ini")));
+    EXPECT_EQ(ini.readInteger("SAVEDFIND", "Count", 0), 2);
+    EXPECT_EQ(ini.readString("SAVEDFIND", "FindEntry_0", ""), QStringLiteral("fig"));
+    EXPECT_EQ(ini.readString("SAVEDFIND", "FindEntry_1", ""), QStringLiteral("pear"));
+}
+
 TEST_F(MainWindow, TheClipboardIndicatorShowsTheClipboardAndTheLogoReturnsHome)
 {
     window->show();

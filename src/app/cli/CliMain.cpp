@@ -5,6 +5,7 @@
 #include "items/ItemHooks.h"
 #include "platform/FileNames.h"
 #include "platform/IniFile.h"
+#include "platform/TextChecks.h"
 #include "search/TextSearch.h"
 #include "session/Session.h"
 #include "shell/StoreDirectory.h"
@@ -160,13 +161,7 @@ QString callerPath(const Context& context, const QString& path)
     return QDir::cleanPath(QDir(context.callerDir).absoluteFilePath(path));
 }
 
-int characterCount(const QString& text)
-{
-    int count = 0;
-    for (QChar c : text)
-        if (!c.isLowSurrogate()) ++count;
-    return count;
-}
+int characterCount(const QString& text) { return CodePointCount(text); }
 
 bool decodeUtf8(const QByteArray& bytes, QString* text)
 {

@@ -123,6 +123,15 @@ void TCommandRow::setCaption(const QString& caption)
     label_->setText(AcceleratorToRichText(caption));
 }
 
+QRect TCommandRow::captionRect() const
+{
+    QString letters = caption_;
+    letters.replace(QStringLiteral("&&"), QStringLiteral("\x01")).remove(QLatin1Char('&'));
+    letters.replace(QLatin1Char('\x01'), QLatin1Char('&'));
+    const int width = label_->fontMetrics().horizontalAdvance(letters.trimmed());
+    return QRect(label_->pos(), QSize(std::min(width, label_->width()), label_->height()));
+}
+
 void TCommandRow::mousePressEvent(QMouseEvent* e)
 {
     e->accept();
@@ -371,6 +380,23 @@ void TMyPopUpMenu::activate()
     int top = recorderVisible_ ? outerHeight - 90 : outerHeight - 66;
     top = std::clamp(top, 0, std::max(0, height() - kCancelSize.height()));
     cancel_->move(outerWidth - 44, top);
+    // With few rows, or a long caption beside it, Cancel would hide letters of a row: it then
+    // goes below the rows and the panel grows to hold it.
+    rowsLayout_->activate();
+    int rowsBottom = 0;
+    bool covers = false;
+    for (const QString& command : shown_) {
+        auto* r = qobject_cast<TCommandRow*>(row(command));
+        if (!r || !r->isVisible()) continue;
+        const QPoint at = r->mapTo(this, QPoint(0, 0));
+        rowsBottom = std::max(rowsBottom, at.y() + r->height());
+        if (r->captionRect().translated(at).intersects(cancel_->geometry())) covers = true;
+    }
+    if (recorderVisible_) rowsBottom = std::max(rowsBottom, recorder_->geometry().bottom() + 1);
+    if (covers) {
+        resize(width(), rowsBottom + kCancelSize.height() + 2);
+        cancel_->move(outerWidth - 44, rowsBottom + 1);
+    }
     cancel_->raise();
 
     // Left and top are those of the window with its frame; the frame may not be known yet when

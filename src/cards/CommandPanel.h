@@ -155,6 +155,8 @@ public:
     QString caption() const { return caption_; }
     void setCaption(const QString& caption);
     QWidget* button() const { return button_; }
+    // Where the caption's letters are, in the row's coordinates.
+    QRect captionRect() const;
 
 protected:
     void mousePressEvent(QMouseEvent* e) override;

@@ -205,6 +205,7 @@ void loadWindowSizes(Reader& r, Settings& s)
     s.clientWidth = r.integer(kWindowSizes, "ClientWidth", 780);
     s.clientTop = r.integer(kWindowSizes, "ClientTop", 0);
     s.clientLeft = r.integer(kWindowSizes, "ClientLeft", 0);
+    s.clientMaximized = r.boolean(kWindowSizes, "ClientMaximized", false);
     s.bookWidth = r.integer(kWindowSizes, "BookWidth", 380);
     s.appWindowScrollbarWidth = r.integer(kWindowSizes, "AppWindowScrollbarWidth", 15);
     // A bad per-cent value is ignored on its own.
@@ -430,6 +431,7 @@ void SaveExitSettings(IniFile& ini, const Settings& s)
     w.writeInt(kWindowSizes, "ClientWidth", s.clientWidth);
     w.writeInt(kWindowSizes, "ClientTop", s.clientTop);
     w.writeInt(kWindowSizes, "ClientLeft", s.clientLeft);
+    w.writeBool(kWindowSizes, "ClientMaximized", s.clientMaximized);
     w.writeInt(kWindowSizes, "BookWidth", s.bookWidth);
     w.writeInt(kWindowSizes, "AppWindowScrollbarWidth", s.appWindowScrollbarWidth);
     w.writeInt(kWindowOffsets, "Horizontal", s.horizontal);

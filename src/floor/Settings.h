@@ -99,6 +99,7 @@ struct Settings {
     int clientWidth = 780;
     int clientTop = 0;
     int clientLeft = 0;
+    bool clientMaximized = false;  // the size and place above are then those of the normal window
     int bookWidth = 380;
     int appWindowScrollbarWidth = 15;
     double textHeightShareInCombined = 0.85;

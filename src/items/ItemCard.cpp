@@ -522,7 +522,7 @@ void TItem::Layout()
 {
     if (laying_) return;
     laying_ = true;
-    const ItemLayout l = LayoutItemParts(size(), up_, textWidthShare_, textHeightShare_);
+    const ItemLayout l = partsLayout();
     text_->setGeometry(l.text);
     keys_->setGeometry(l.keys);
     urls_->setGeometry(l.urls);
@@ -584,16 +584,28 @@ void TItem::setInBook(bool inBook)
     Layout();
 }
 
-void TItem::resizeEvent(QResizeEvent* e)
+ItemLayout TItem::partsLayout() const
 {
-    TBasPanel::resizeEvent(e);
-    if (laying_) return;
-    const ItemLayout l = LayoutItemParts(size(), up_, textWidthShare_, textHeightShare_);
+    ItemLayout l = LayoutItemParts(size(), up_, textWidthShare_, textHeightShare_);
+    FitStripToRows(l, urls_->count() > 0 ? urls_->sizeHintForRow(0) : 0, 2 * urls_->frameWidth());
+    return l;
+}
+
+void TItem::placeParts()
+{
+    const ItemLayout l = partsLayout();
     text_->setGeometry(l.text);
     keys_->setGeometry(l.keys);
     urls_->setGeometry(l.urls);
     if (picture_) picture_->setGeometry(l.picture);
     if (l.combined) divider_->setGeometry(l.divider);
+}
+
+void TItem::resizeEvent(QResizeEvent* e)
+{
+    TBasPanel::resizeEvent(e);
+    if (laying_) return;
+    placeParts();
 }
 
 // --- text, lists, picture ---
@@ -648,6 +660,8 @@ void TItem::refreshLists()
     urls_->addItems(d.projects);
     if (keyRow >= 0 && keyRow < keys_->count()) keys_->setCurrentRow(keyRow);
     if (urlRow >= 0 && urlRow < urls_->count()) urls_->setCurrentRow(urlRow);
+    // The strip's whole-row fit depends on the rows' height, known once there are rows.
+    if (up_ == ctxCombined && !laying_) placeParts();
 }
 
 void TItem::ensurePicturePanel()
@@ -1128,12 +1142,7 @@ bool TItem::EditInExternalEditor()
 void TItem::CornerMouseMove(QPoint global)
 {
     TBasPanel::CornerMouseMove(global);
-    const ItemLayout l = LayoutItemParts(size(), up_, textWidthShare_, textHeightShare_);
-    text_->setGeometry(l.text);
-    keys_->setGeometry(l.keys);
-    urls_->setGeometry(l.urls);
-    if (picture_) picture_->setGeometry(l.picture);
-    if (l.combined) divider_->setGeometry(l.divider);
+    placeParts();
 }
 
 void TItem::CornerMouseUp(Qt::MouseButton button, QPoint global)

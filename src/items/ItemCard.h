@@ -226,6 +226,8 @@ protected:
 
 private:
     friend class TItemText;
+    ItemLayout partsLayout() const;
+    void placeParts();
     int contentsUpValue() const { return int(up_); }
     void setContentsUpValue(int side) { setContentsUp(ContentsTypes(side)); }
     void showSide(ContentsTypes side, bool focus);

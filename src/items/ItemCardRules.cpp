@@ -91,6 +91,19 @@ ItemLayout LayoutItemParts(QSize card, ContentsTypes up, double textWidthShare,
     return l;
 }
 
+void FitStripToRows(ItemLayout& l, int rowHeight, int frame)
+{
+    if (!l.combined || rowHeight <= 0) return;
+    const int inside = l.urls.height() - frame;
+    const int rows = inside / rowHeight;
+    if (rows < 1) return;
+    const int spare = inside - rows * rowHeight;
+    l.urls.setTop(l.urls.top() + spare);
+    l.text.setHeight(l.text.height() + spare);
+    l.keys.setHeight(l.keys.height() + spare);
+    l.divider.translate(0, spare);
+}
+
 void DividerShares(QPoint drop, QSize card, double* widthShare, double* heightShare)
 {
     const int w = std::max(1, card.width() - 10);

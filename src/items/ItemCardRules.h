@@ -49,6 +49,9 @@ constexpr QSize kDividerSize{10, 10};
 
 ItemLayout LayoutItemParts(QSize card, ContentsTypes up, double textWidthShare,
                            double textHeightShare);
+// The project strip of a combined card cut at a whole row: the spare pixels go to the text and
+// keyword parts above it, so no half row of a name shows at the strip's foot.
+void FitStripToRows(ItemLayout& layout, int rowHeight, int frame);
 // The text's point size follows the editor's width.
 int TextPointSizeForWidth(int editorWidth);
 // The shares a divider dropped at point (card coordinates) gives, each within 0.05..0.95 so

@@ -356,6 +356,9 @@ TDeleteProjFrm::TDeleteProjFrm(const QString& project, std::function<void()> unl
     layout->addWidget(text);
     layout->addLayout(buttons);
     setFixedWidth(420);
+    // A wrapped label asks for one line's height; at a fixed width it needs all of its lines.
+    const QMargins m = layout->contentsMargins();
+    text->setMinimumHeight(text->heightForWidth(420 - m.left() - m.right()));
 }
 
 void TDeleteProjFrm::checkReferences()

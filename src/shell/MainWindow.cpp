@@ -226,6 +226,7 @@ void TBillBoard::applySavedGeometry()
     }
     resize(wanted.size());
     move(wanted.topLeft());
+    if (s.clientMaximized) setWindowState(windowState() | Qt::WindowMaximized);
 }
 
 void TBillBoard::loadWallpaper()
@@ -455,11 +456,14 @@ bool TBillBoard::FormCloseQuery()
     s.messenger().setWaitCursor(true);
     SetDownWin();
     if (s.shell.saveSearchEntries) s.shell.saveSearchEntries();
-    const QRect g = isMaximized() || isMinimized() ? normalGeometry() : geometry();
+    const bool normal = !isMaximized() && !isMinimized();
+    const QRect g = normal ? geometry() : normalGeometry();
     s.settings.clientHeight = g.height();
     s.settings.clientWidth = g.width();
-    s.settings.clientLeft = pos().x();
-    s.settings.clientTop = pos().y();
+    // The place of the normal window, so that leaving the maximised state later lands there.
+    s.settings.clientLeft = normal ? pos().x() : g.x();
+    s.settings.clientTop = normal ? pos().y() : g.y();
+    s.settings.clientMaximized = isMaximized();
     WriteBackIniFile();
     s.messenger().setWaitCursor(false);
     return true;

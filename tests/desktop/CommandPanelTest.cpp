@@ -121,6 +121,25 @@ TEST_F(CommandPanel, ShowsTheCardsRowsInItsOrderWithCaptionAndHeight)
     EXPECT_EQ(Panel::instance().rowLabel(QStringLiteral("Delete")), QStringLiteral("&Delete"));
 }
 
+TEST_F(CommandPanel, CancelNeverHidesTheLettersOfARow)
+{
+    // One row with a long caption: Cancel once sat on top of it.
+    Panel::Request r;
+    r.caption = QStringLiteral("Projects");
+    r.rows = {QStringLiteral("CollectDesk")};
+    bool covered = true;
+    bool inside = false;
+    open(r, [&](Panel& p) {
+        auto* row = qobject_cast<TCommandRow*>(p.row(r.rows.front()));
+        ASSERT_NE(row, nullptr);
+        const QRect letters = row->captionRect().translated(row->mapTo(&p, QPoint(0, 0)));
+        covered = letters.intersects(p.cancelButton()->geometry());
+        inside = p.rect().contains(p.cancelButton()->geometry());
+    });
+    EXPECT_FALSE(covered);
+    EXPECT_TRUE(inside);
+}
+
 TEST_F(CommandPanel, AConceptCardsLabelsAreGoneAtTheNextItemOpening)
 {
     Panel::Request conceptCard;

@@ -126,10 +126,14 @@ TEST_F(ItemCard, NormalAndCombinedLayoutsAndTheDivider)
     EXPECT_TRUE(card->keyList()->isVisible());
     EXPECT_TRUE(card->urlList()->isVisible());
     EXPECT_TRUE(card->divider()->isVisible());
-    EXPECT_EQ(card->textEditor()->geometry(), QRect(5, 14, 273, 231));  // 390 x .70, 272 x .85
-    EXPECT_EQ(card->keyList()->geometry(), QRect(278, 14, 117, 231));
-    EXPECT_EQ(card->urlList()->geometry(), QRect(5, 245, 390, 41));
-    EXPECT_EQ(card->divider()->geometry().topLeft(), QPoint(268, 240));
+    // 390 x .70, 272 x .85; the project strip below keeps whole rows and gives the rest up.
+    const TURLListBox* strip = card->urlList();
+    const int row = strip->count() ? strip->sizeHintForRow(0) : 0;
+    const int spare = row ? (41 - 2 * strip->frameWidth()) % row : 0;
+    EXPECT_EQ(card->textEditor()->geometry(), QRect(5, 14, 273, 231 + spare));
+    EXPECT_EQ(card->keyList()->geometry(), QRect(278, 14, 117, 231 + spare));
+    EXPECT_EQ(strip->geometry(), QRect(5, 245 + spare, 390, 41 - spare));
+    EXPECT_EQ(card->divider()->geometry().topLeft(), QPoint(268, 240 + spare));
 
     // Dragged to the middle of the card, text and keywords are about equally wide.
     card->DropDivider(QPoint(200, 150));
@@ -138,6 +142,24 @@ TEST_F(ItemCard, NormalAndCombinedLayoutsAndTheDivider)
     EXPECT_LE(std::abs(text - keys), 2) << text << " / " << keys;
     EXPECT_EQ(card->divider()->geometry().topLeft(),
               QPoint(text - 5, card->textEditor()->height() + 9));
+}
+
+TEST_F(ItemCard, TheCombinedProjectStripShowsWholeRows)
+{
+    TItem* card = makeKeyedCard(kItem, QStringLiteral("text"));
+    card->item().projects = {QStringLiteral("ALPS"), QStringLiteral("GARDEN"),
+                             QStringLiteral("HOUSE")};
+    card->resize(400, 300);
+    card->setContentsUp(ctxCombined);
+    card->DataChanged();
+    const TURLListBox* strip = card->urlList();
+    const int row = strip->sizeHintForRow(0);
+    ASSERT_GT(row, 0);
+    EXPECT_EQ((strip->height() - 2 * strip->frameWidth()) % row, 0)
+        << strip->height() << " / " << row;
+    // The text above takes the pixels the strip gave up; the strip still ends where it did.
+    EXPECT_EQ(card->textEditor()->geometry().bottom() + 1, strip->y());
+    EXPECT_EQ(strip->geometry().bottom(), 285);
 }
 
 TEST_F(ItemCard, ANewCardIsWideUntilItsFirstKeyword)

@@ -258,6 +258,9 @@ TEST_F(ProjectWindow, DeleteAnsweredNoOnReferencesLeavesOnlyCancel)
         EXPECT_FALSE(dialog->okButton()->isEnabled());
         EXPECT_FALSE(dialog->refsOnlyButton()->isVisible());
         EXPECT_TRUE(dialog->cancelButton()->isEnabled());
+        // Its wrapped explanation shows every line.
+        for (QLabel* text : dialog->findChildren<QLabel*>())
+            if (text->wordWrap()) EXPECT_GE(text->height(), text->heightForWidth(text->width()));
         dialog->okButton()->click();  // disabled: nothing happens
         click(dialog, "cancel");
     });

@@ -360,7 +360,7 @@ TEST_F(MainWindow, FormCreateLaysDownTheStoreFilesAndShowsTheSettings)
 {
     writeIni(
         QStringLiteral("[FUNCTIONS]\r\nItemExpansionOnDrop=-1\r\n[WINDOW "
-                       "SIZES]\r\nClientWidth=700\r\nClientHeight=500\r\n"));
+                       "SIZES]\r\nClientWidth=700\r\nClientHeight=500\r\nClientMaximized=1\r\n"));
     window->FormCreate();
     EXPECT_FALSE(session().flags.stopped());
     EXPECT_TRUE(session().store.isOpen());
@@ -369,6 +369,7 @@ TEST_F(MainWindow, FormCreateLaysDownTheStoreFilesAndShowsTheSettings)
     EXPECT_EQ(window->dateStampText(), QStringLiteral("*Date*"));
     EXPECT_EQ(window->toolBar()->explodeText(), QStringLiteral("OFF"));
     EXPECT_EQ(window->size(), QSize(700, 500));
+    EXPECT_TRUE(window->windowState() & Qt::WindowMaximized) << "the maximised window stays so";
     EXPECT_TRUE(window->delayedEventsTimer()->isActive());
     EXPECT_EQ(window->delayedEventsTimer()->interval(), 3000);
     EXPECT_TRUE(IniFile(path("qb.ini")).hasKey("LIMITS", "FindBatchSize"))
@@ -488,6 +489,11 @@ TEST_F(MainWindow, ClosingWithAnInconsistencyAsksEveryTimeAndNoKeepsTheProgramOp
     EXPECT_FALSE(window->close());
     EXPECT_EQ(questions(), 2) << "a second attempt asks again";
 
+    // A maximised window is remembered as such, with the size it had before.
+    window->resize(640, 480);
+    window->showMaximized();
+    QApplication::processEvents();
+    ASSERT_TRUE(window->isMaximized());
     const QString before = iniText();
     messenger.answer(MessageButton::Yes);
     EXPECT_TRUE(window->close());
@@ -496,7 +502,8 @@ TEST_F(MainWindow, ClosingWithAnInconsistencyAsksEveryTimeAndNoKeepsTheProgramOp
     EXPECT_TRUE(session().flags.closing());
     EXPECT_EQ(commits, 4) << "one commit per attempt, and the last one again before closing";
     EXPECT_NE(iniText(), before) << "the settings were written back";
-    EXPECT_TRUE(IniFile(path("qb.ini")).hasKey("WINDOW SIZES", "ClientWidth"));
+    EXPECT_TRUE(IniFile(path("qb.ini")).readBool("WINDOW SIZES", "ClientMaximized", false));
+    EXPECT_EQ(IniFile(path("qb.ini")).readInteger("WINDOW SIZES", "ClientWidth", 0), 640);
 }
 
 TEST_F(MainWindow, StopFlagClosesWithoutQuestionsAndWithoutWritingTheSettings)

@@ -124,7 +124,8 @@ int main(int argc, char** argv)
     item(-46303.5,
          QStringLiteral("Ideas for the north bed: beans on poles, marigolds between the rows, "
                         "and a water butt by the shed."),
-         {{-45001.25, 1}, {-45003.25, 3}}, {QStringLiteral("KITCHEN GARDEN")});
+         {{-45001.25, 1}, {-45003.25, 3}},
+         {QStringLiteral("KITCHEN GARDEN"), QStringLiteral("ALPS 2027")});
     item(-46304.5, QString(), {{-45005.25, 5}}, {QStringLiteral("ALPS 2027")}, landscape(200, 130));
 
     TBillBoard window;

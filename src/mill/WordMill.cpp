@@ -109,7 +109,7 @@ void WordMill::takeUndoCopy()
 void WordMill::loadExclusionFile()
 {
     const QString dir = runContext().dir();
-    if (dir.isEmpty() || !files::exists(dir, kExcludeFile)) return;
+    if (!useExclusionFile || dir.isEmpty() || !files::exists(dir, kExcludeFile)) return;
     QString text;
     if (files::readTextFile(files::resolve(dir, kExcludeFile), &text)) exclusionList = text;
 }
@@ -117,7 +117,7 @@ void WordMill::loadExclusionFile()
 bool WordMill::saveExclusionFile()
 {
     const QString dir = runContext().dir();
-    if (dir.isEmpty()) return false;
+    if (!useExclusionFile || dir.isEmpty()) return false;
     const QString path = files::resolve(dir, kExcludeFile);
     QString error;
     if (files::writeTextFile(path, exclusionList, &error)) return true;
@@ -340,6 +340,7 @@ std::vector<WordMill::Line> WordMill::statistics() const
 
 void WordMill::writeDisplay()
 {
+    if (!writesDisplay) return;
     QString text;
     int written = 0;
     bool stopped = false;

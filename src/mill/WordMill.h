@@ -41,6 +41,9 @@ public:
     bool bindingShown = true;
     bool cancelMark = false;
     QString exclusionList;  // words separated by blanks
+    // The CLI gives its own list and prints every line itself: no exclude.txt, no display text.
+    bool useExclusionFile = true;
+    bool writesDisplay = true;
 
     QString displayText;
     int caret = 0;

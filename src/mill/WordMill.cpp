@@ -145,8 +145,8 @@ bool WordMill::importText(const QString& text)
     int step = 0;
     while (from < text.size()) {
         qsizetype to = std::min(text.size(), from + 100);
-        while (to < text.size() &&
-               (text[to].isSurrogate() || text[to].isLetterOrNumber() || text[to].isMark()))
+        while (to < text.size() && (text[to].isSurrogate() ||
+                                    IsWordCharacter(text[to].toLower().unicode(), false)))
             ++to;
         collection += CutImport(text.mid(from, to - from));
         from = to;

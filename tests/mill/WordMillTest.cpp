@@ -46,6 +46,9 @@ TEST_F(WordMillTest, ImportTakesAtMost32000CharactersAndARefusalKeepsTheCollecti
     EXPECT_FALSE(m.statisticsMode);
     EXPECT_TRUE(m.importText(QStringLiteral("\U00010400").repeated(32000)));
     EXPECT_EQ(m.collection.size(), 1);
+    // A word across the 100th character, with a letter that Unicode counts as a symbol.
+    m.importText(QStringLiteral(" ").repeated(98) + QStringLiteral("AB×CD"));
+    EXPECT_EQ(m.collection, QStringList{QStringLiteral("ab×cd")});
     EXPECT_FALSE(m.importText(text + QStringLiteral("c")));
     EXPECT_TRUE(
         messenger.saw(QStringLiteral("Importing more than 32000 chars not allowed (the "

@@ -81,15 +81,6 @@ QStringList CutWords(const QString& text, bool noDuplicates)
     return words;
 }
 
-bool IsInflectionForm(const QString& word)
-{
-    if (!session().store.isOpen()) return false;
-    sql::Statement st(session().store.db(),
-                      QStringLiteral("SELECT 1 FROM INFLEC WHERE Word = ?1 LIMIT 1"));
-    st.bind(1, word.toLower());
-    return st.next();
-}
-
 void WordMill::begin() { started_ = runContext().clock().elapsedMs(); }
 
 bool WordMill::poll(int step, int every, const QString& text)
@@ -127,7 +118,6 @@ bool WordMill::saveExclusionFile()
 
 bool WordMill::importText(const QString& text)
 {
-    statisticsMode = false;
     cancelMark = false;
     loadExclusionFile();
     const int length = CodePointCount(text);
@@ -137,6 +127,7 @@ bool WordMill::importText(const QString& text)
                         .arg(length));
         return false;
     }
+    statisticsMode = false;
     begin();
     collection.clear();
     const QString waiting = QStringLiteral("Wait while importing text of %1 chars").arg(length);
@@ -145,8 +136,8 @@ bool WordMill::importText(const QString& text)
     int step = 0;
     while (from < text.size()) {
         qsizetype to = std::min(text.size(), from + 100);
-        while (to < text.size() && (text[to].isSurrogate() ||
-                                    IsWordCharacter(text[to].toLower().unicode(), false)))
+        while (to < text.size() &&
+               (text[to].isSurrogate() || IsWordCharacter(text[to].toLower().unicode(), false)))
             ++to;
         collection += CutImport(text.mid(from, to - from));
         from = to;

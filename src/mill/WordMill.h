@@ -88,7 +88,4 @@ private:
     void takeUndoCopy();
 };
 
-// True when the word, in lower case, is a form in INFLEC (bound look-up).
-bool IsInflectionForm(const QString& word);
-
 }  // namespace qb::mill

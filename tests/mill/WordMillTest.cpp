@@ -47,13 +47,15 @@ TEST_F(WordMillTest, ImportTakesAtMost32000CharactersAndARefusalKeepsTheCollecti
     EXPECT_TRUE(m.importText(QStringLiteral("\U00010400").repeated(32000)));
     EXPECT_EQ(m.collection.size(), 1);
     // A word across the 100th character, with a letter that Unicode counts as a symbol.
-    m.importText(QStringLiteral(" ").repeated(98) + QStringLiteral("AB×CD"));
-    EXPECT_EQ(m.collection, QStringList{QStringLiteral("ab×cd")});
+    m.importText(QStringLiteral(" ").repeated(98) + QStringLiteral("AB\u00d7CD"));
+    EXPECT_EQ(m.collection, QStringList{QStringLiteral("ab\u00d7cd")});
+    m.orderWords();
     EXPECT_FALSE(m.importText(text + QStringLiteral("c")));
     EXPECT_TRUE(
         messenger.saw(QStringLiteral("Importing more than 32000 chars not allowed (the "
                                      "text has 32001)")));
     EXPECT_EQ(m.collection.size(), 1);
+    EXPECT_TRUE(m.statisticsMode);
 }
 
 TEST_F(WordMillTest, RemoveTakesTheMarkedWordsAndGetLatestBringsThemBack)

@@ -4,6 +4,7 @@
 #include "dictionary/Words.h"
 #include "floor/Messages.h"
 #include "items/ItemHooks.h"
+#include "platform/FileNames.h"
 #include "session/Session.h"
 
 #include <QApplication>
@@ -251,9 +252,8 @@ void TMill::RemoveWords()
 
 void TMill::Exclude()
 {
-    run([&] {
-        if (mill_.exclude()) exclusionsEdited_ = false;
-    });
+    // A list that could not be saved is tried again at the exit.
+    run([&] { exclusionsEdited_ = !mill_.exclude(); });
 }
 
 void TMill::saveExclusionList()
@@ -367,9 +367,7 @@ TfrmExclude::TfrmExclude(QWidget* parent, const QString& list) : QDialog(parent)
                 dialog.setAcceptMode(QFileDialog::AcceptSave);
                 dialog.setDefaultSuffix(QStringLiteral("txt"));
                 if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-                QFile file(dialog.selectedFiles().first());
-                if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-                    file.write(editor_->toPlainText().toUtf8()) < 0 || !file.flush())
+                if (!files::writeTextFile(dialog.selectedFiles().first(), editor_->toPlainText()))
                     InfoMessage(QStringLiteral("File save dialog failed"));
             });
     layout->setMenuBar(bar);

@@ -180,6 +180,8 @@ void WordMill::millText(quint32 seed)
     }
     if (!left.isEmpty() && shuffled.size() >= kWordLimit)
         InfoMessage(QStringLiteral("Breaking at max word count(%1)").arg(kWordLimit));
+    else
+        shuffled += left;  // stopped by Esc: the words not yet milled stay, in their order
     collection = shuffled;
     writeDisplay();
 }

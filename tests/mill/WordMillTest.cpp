@@ -4,6 +4,7 @@
 #include "support/StoreFixture.h"
 
 #include <QDir>
+#include <QTimer>
 
 namespace qb::test {
 namespace {
@@ -142,6 +143,24 @@ TEST_F(WordMillTest, MillShufflesTheSameWordsAndStopsAt7000)
     EXPECT_EQ(sorted, words);
     m.getLatest();
     EXPECT_EQ(m.collection, first);
+
+    // Time passes while events run; after a second the progress line shows, and Esc stops the
+    // mill without losing the words not yet milled.
+    m.importText(QStringLiteral("ab cd ").repeated(500));
+    QString progress;
+    m.status = [&](const QString& text) {
+        progress = text;
+        m.cancelMark = true;
+    };
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] { clock.advanceMs(400); });
+    tick.start(0);
+    m.millText(4);
+    tick.stop();
+    EXPECT_EQ(progress, QStringLiteral("Wait while milling 1000 words"));
+    EXPECT_EQ(m.collection.count(QStringLiteral("ab")), 500);
+    EXPECT_EQ(m.collection.count(QStringLiteral("cd")), 500);
+    m.status = nullptr;
 
     messenger.expect(QStringLiteral("Stopping at max of 7000 chars"));
     messenger.expect(QStringLiteral("Breaking at max word count(7000)"));

@@ -138,7 +138,6 @@ TMill::TMill(QWidget* parent) : QMainWindow(parent, Qt::Window)
     mill_.status = [this](const QString& text) { showStatus(text); };
     mill_.editExclusions = [this](QString& list) {
         list = TfrmExclude::edit(this, list, [this] { cancelByEsc(); });
-        exclusionsEdited_ = true;
         return true;
     };
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
@@ -252,13 +251,12 @@ void TMill::RemoveWords()
 
 void TMill::Exclude()
 {
-    // A list that could not be saved is tried again at the exit.
-    run([&] { exclusionsEdited_ = !mill_.exclude(); });
+    run([&] { mill_.exclude(); });
 }
 
 void TMill::saveExclusionList()
 {
-    if (exclusionsEdited_ && mill_.saveExclusionFile()) exclusionsEdited_ = false;
+    if (mill_.unsavedList) mill_.saveExclusionFile();
 }
 
 void TMill::GoAllTheWay()

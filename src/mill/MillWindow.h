@@ -45,7 +45,7 @@ public:
     void restoreCaret(int position);
     int caretPosition() const;
     void showStatus(const QString& text);
-    // exclude.txt, when the list was edited in this run and not saved since (the exit).
+    // exclude.txt again, when its last save failed (the exit).
     void saveExclusionList();
     // Esc: the long loops stop at their next check.
     void cancelByEsc();
@@ -68,7 +68,6 @@ private:
     QAction* getLatest_ = nullptr;
     QAction* binding_ = nullptr;
     QString exportTarget_ = QStringLiteral("C:\\MillWordList.txt");
-    bool exclusionsEdited_ = false;
     bool flywordMade_ = false;
 };
 

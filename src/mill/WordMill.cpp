@@ -7,8 +7,10 @@
 #include "platform/FileNames.h"
 #include "platform/Sqlite.h"
 #include "platform/TextChecks.h"
+#include "projects/DropFiles.h"
 #include "session/Session.h"
 
+#include <QFile>
 #include <QSet>
 
 #include <algorithm>
@@ -97,12 +99,19 @@ void WordMill::takeUndoCopy()
     hasUndoCopy = true;
 }
 
-void WordMill::loadExclusionFile()
+bool WordMill::loadExclusionFile()
 {
     const QString dir = runContext().dir();
-    if (!useExclusionFile || dir.isEmpty() || !files::exists(dir, kExcludeFile)) return;
-    QString text;
-    if (files::readTextFile(files::resolve(dir, kExcludeFile), &text)) exclusionList = text;
+    if (!useExclusionFile || dir.isEmpty() || !files::exists(dir, kExcludeFile)) return true;
+    // An older list may be Latin-1: no byte of it is replaced when it is written back.
+    QFile file(files::resolve(dir, kExcludeFile));
+    if (!file.open(QIODevice::ReadOnly)) {
+        InfoMessage(QStringLiteral("Cannot read ") + file.fileName() + QStringLiteral(": ") +
+                    file.errorString());
+        return false;
+    }
+    exclusionList = TextFromBytes(file.readAll());
+    return true;
 }
 
 bool WordMill::saveExclusionFile()
@@ -111,7 +120,8 @@ bool WordMill::saveExclusionFile()
     if (!useExclusionFile || dir.isEmpty()) return false;
     const QString path = files::resolve(dir, kExcludeFile);
     QString error;
-    if (files::writeTextFile(path, exclusionList, &error)) return true;
+    unsavedList = !files::writeTextFile(path, exclusionList, &error);
+    if (!unsavedList) return true;
     InfoMessage(QStringLiteral("Cannot save ") + path + QStringLiteral(": ") + error);
     return false;
 }
@@ -239,7 +249,8 @@ bool WordMill::exclude()
     statisticsMode = false;
     const int keep = caret;
     const QString marked = takeMarked();
-    loadExclusionFile();
+    // A list that cannot be read is never replaced by one without its words.
+    const bool loaded = loadExclusionFile();
     if (!marked.isEmpty()) {
         exclusionList += QLatin1Char(' ') + marked;
     } else if (editExclusions) {
@@ -249,7 +260,7 @@ bool WordMill::exclude()
     QString list;
     for (const QString& word : CutWords(exclusionList, true)) list += word + QLatin1Char(' ');
     exclusionList = list;
-    const bool saved = saveExclusionFile();
+    const bool saved = loaded && saveExclusionFile();
     begin();
     dropWords(CutWords(marked, false));
     writeDisplay();

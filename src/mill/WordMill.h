@@ -43,6 +43,8 @@ public:
     QString exclusionList;  // words separated by blanks
     // The CLI gives its own list and prints every line itself: no exclude.txt, no display text.
     bool useExclusionFile = true;
+    // The last save of the list failed: the exit tries again.
+    bool unsavedList = false;
     bool writesDisplay = true;
 
     QString displayText;
@@ -70,7 +72,8 @@ public:
     QChar joinCharacter() const { return bindingShown ? kShownJoin : kHiddenJoin; }
 
     // exclude.txt of the store directory: loaded when it exists; saved through the safe writer.
-    void loadExclusionFile();
+    // False (and said) when the file is there but cannot be read.
+    bool loadExclusionFile();
     bool saveExclusionFile();
 
     // statistics lines as word, count and form mark (for the CLI)

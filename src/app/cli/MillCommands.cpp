@@ -1,6 +1,7 @@
 #include "app/cli/CliCommand.h"
 
 #include "mill/WordMill.h"
+#include "projects/DropFiles.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -54,7 +55,14 @@ int runMill(Context& context)
                          file.errorString().toLocal8Bit().constData());
             return kFailed;
         }
-        if (!readBounded(file, kExclusionFileLimit, excludeFile, &m.exclusionList)) return kFailed;
+        // Read as the window reads exclude.txt: UTF-8, else Latin-1.
+        const QByteArray bytes = file.read(kExclusionFileLimit + 1);
+        if (bytes.size() > kExclusionFileLimit) {
+            std::fprintf(stderr, "%s: more than %lld bytes\n",
+                         excludeFile.toLocal8Bit().constData(), kExclusionFileLimit);
+            return kFailed;
+        }
+        m.exclusionList = TextFromBytes(bytes);
     }
     QFile input;
     QString text;

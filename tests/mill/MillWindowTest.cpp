@@ -1,5 +1,6 @@
 #include "mill/MillWindow.h"
 
+#include "dictionary/DictionaryWindows.h"
 #include "items/ItemHooks.h"
 #include "session/Session.h"
 #include "support/ModalDriver.h"
@@ -62,7 +63,8 @@ TEST_F(MillWindowTest, DoubleClickInTheStatisticsMakesAnUnknownWordAFormOfTheCho
     EXPECT_TRUE(mill.display()->toPlainText().contains(QStringLiteral("\u007f tablex,    2")));
 }
 
-TEST_F(MillWindowTest, EscCancelsTheHandOffFlywordTakesTheSelectionAndKnownWordsNeedNoDialog)
+TEST_F(MillWindowTest,
+       EscCancelsTheHandOffFlywordTakesTheSelectionCloseAsksForTheWordKnownWordsNeedNoDialog)
 {
     addWord(1, QStringLiteral("table"));
     TMill& mill = millWith(QStringLiteral("table went"));
@@ -85,8 +87,15 @@ TEST_F(MillWindowTest, EscCancelsTheHandOffFlywordTakesTheSelectionAndKnownWords
     doubleClick(mill, QStringLiteral("went"));
     EXPECT_EQ(flyword, QStringLiteral("went"));
 
+    // The close box acts as "&Word": the new-word dialog comes with the word.
+    QString proposed;
+    dictionaryHooks().runNewWordDialog = [&](const QString& text) { proposed = text; };
+    driver.then([](QWidget* w) { w->close(); });
+    doubleClick(mill, QStringLiteral("went"));
+    EXPECT_EQ(proposed, QStringLiteral("went"));
+
     doubleClick(mill, QStringLiteral("table"));
-    EXPECT_EQ(driver.handled(), 2);
+    EXPECT_EQ(driver.handled(), 3);
     EXPECT_TRUE(driver.strays.isEmpty());
 
     QTest::keyClick(mill.display(), Qt::Key_Escape);

@@ -68,8 +68,8 @@ struct ShellHooks {
     // [SAVEDFIND] into the find list, and back at exit. Not set yet: the search will.
     std::function<void()> loadSearchEntries;
     std::function<void()> saveSearchEntries;
-    // The Word Mill's exclusion list to exclude.txt, and hiding its window, at exit. Not set yet:
-    // the Word Mill will.
+    // The Word Mill's exclusion list to exclude.txt, and hiding its window, at exit. Set in
+    // shell/Wiring.cpp.
     std::function<void()> saveExclusionList;
     std::function<void()> hideWordMill;
     // Each subsystem's own timers, stopped before the settings are saved at exit. None yet.

@@ -5,7 +5,9 @@
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QHBoxLayout>
+#include <QLineEdit>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QTimer>
 
@@ -33,15 +35,18 @@
 #include "dictionary/LocateDialog.h"
 #include "dictionary/NewWordDialog.h"
 #include "dictionary/Words.h"
+#include "floor/Messages.h"
 #include "floor/Messenger.h"
 #include "floor/RunContext.h"
 #include "floor/Settings.h"
 #include "items/CardSideIndicatorPanel.h"
 #include "items/DesktopPicturePanel.h"
+#include "items/ItemCard.h"
 #include "items/ItemCardRules.h"
 #include "items/ItemCommands.h"
 #include "items/ItemHooks.h"
 #include "items/ShowRecords.h"
+#include "mill/MillWindow.h"
 #include "platform/Clock.h"
 #include "projects/BrowserSetup.h"
 #include "projects/DropFiles.h"
@@ -636,6 +641,54 @@ void wireBackup(TBillBoard& window)
 
 }  // namespace
 
+namespace {
+
+// ---- the Word Mill ----
+
+// "&Analyze Item Text": the focused item text, all of it, through the clipboard into the Mill.
+void analyzeItemText()
+{
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (!clipboard) return;
+    QWidget* focus = QApplication::focusWidget();
+    auto* itemText = qobject_cast<TItemText*>(focus);
+    if (itemText) {
+        itemText->selectAll();
+        clipboard->setText(itemText->cardText());
+    } else if (auto* editor = qobject_cast<QPlainTextEdit*>(focus)) {
+        if (editor->textCursor().hasSelection()) editor->copy();
+    } else if (auto* line = qobject_cast<QLineEdit*>(focus)) {
+        if (line->hasSelectedText()) line->copy();
+    }
+    if (clipboard->text().size() <= 10) return;
+    if (!itemText) InfoMessage(QStringLiteral("This is not an Item Card Text"));
+    TMill::instance().WordMillAnalyzeClick();
+}
+
+void wireWordMill(TBillBoard& window)
+{
+    CommandRegistry& commands = window.commands();
+    commands.bind(name(cmd::WordMillWithClipboard), [] {
+        TMill& mill = TMill::instance();
+        mill.GetClipboardText();
+        mill.showRestored();
+    });
+    commands.bind(name(cmd::DisplayWordMill), [] {
+        TMill& mill = TMill::instance();
+        mill.showNormal();
+        mill.raise();
+    });
+    commands.bind(name(cmd::AnalyzeItemText), [] { analyzeItemText(); });
+    session().shell.saveExclusionList = [] {
+        if (TMill* mill = TMill::existing()) mill->saveExclusionList();
+    };
+    session().shell.hideWordMill = [] {
+        if (TMill* mill = TMill::existing()) mill->hide();
+    };
+}
+
+}  // namespace
+
 void WireMainWindow(TBillBoard& window)
 {
     WireDesktop();
@@ -656,6 +709,7 @@ void WireMainWindow(TBillBoard& window)
     wireProjectWindows(window);
     wireBackup(window);
     wireRestoreCommands(window);
+    wireWordMill(window);
 }
 
 }  // namespace qb

@@ -61,7 +61,7 @@ private:
 bool onlyReads(const QString& name, const QStringList& args)
 {
     static const QStringList commands = {QStringLiteral("check"), QStringLiteral("stats"),
-                                         QStringLiteral("search")};
+                                         QStringLiteral("mill"), QStringLiteral("search")};
     static const QStringList verbs = {QStringLiteral("item show"), QStringLiteral("word list"),
                                       QStringLiteral("concept list"),
                                       QStringLiteral("project list")};

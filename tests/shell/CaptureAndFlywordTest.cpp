@@ -1,5 +1,6 @@
 #include "cards/Desktop.h"
 #include "desktop/FlyWord.h"
+#include "dictionary/ExplodeMode.h"
 #include "items/SelectConceptDialog.h"
 #include "platform/Sqlite.h"
 #include "session/Session.h"
@@ -123,6 +124,33 @@ TEST_F(CaptureMenu, ADoubleClickInTheImportedTextMakesAFlyword)
     const QList<TFlyWord*> flywords = window->desktop()->findChildren<TFlyWord*>();
     ASSERT_EQ(flywords.size(), 1);
     EXPECT_EQ(flywords[0]->field()->text(), QStringLiteral("\u03BA\u03CC\u03C3\u03BC\u03BF\u03C2"));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(CaptureMenu, TheExplodeKeysAreOffOnlyWhileAFlywordIsEdited)
+{
+    run(cmd::NewFlyword);
+    const QList<TFlyWord*> flywords = window->desktop()->findChildren<TFlyWord*>();
+    ASSERT_EQ(flywords.size(), 1);
+    TFlyWord* fly = flywords[0];
+    ASSERT_TRUE(fly->editing());
+    ASSERT_EQ(QApplication::focusWidget(), fly->field());
+    auto type = [](const QString& text) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Plus, Qt::NoModifier, text);
+        QApplication::sendEvent(QApplication::focusWidget(), &press);
+    };
+    const ExplodeMode before = explodeMode();
+    type(QStringLiteral("+"));
+    EXPECT_EQ(fly->field()->text(), QStringLiteral("+"));
+    EXPECT_EQ(explodeMode(), before);
+
+    fly->ToggleEditMode();
+    type(QStringLiteral("+"));
+    EXPECT_EQ(fly->field()->text(), QStringLiteral("+"));
+    EXPECT_NE(explodeMode(), before);
 }
 
 }  // namespace

@@ -90,7 +90,10 @@ int CaptureWordNumber(const QString& keyword)
                         QStringLiteral("SELECT WNo FROM INFLEC WHERE Word = ?1"));
     form.bind(1, keyword);
     if (form.next() && form.intValue(0) > 0) return form.intValue(0);
-    return CreateWord(keyword);
+    // Another program may have added the word since the look-up above.
+    int existing = 0;
+    const int made = CreateWordIfNew(keyword, &existing);
+    return made > 0 ? made : existing;
 }
 
 QString AnnotationHeader(const QDateTime& when, const QLocale& locale)

@@ -175,7 +175,7 @@ void TFlyWord::FitToText()
         d.size = QSize(width, kFieldHeight + 28);
         d.normalSize = d.size;
         applyDataGeometry();
-        field_->setGeometry(5, 14, width - 10, d.size.height() - 28);
+        placeField();
         PlaceWidgets();
         placeKindLabel();
         bringToFront();
@@ -245,8 +245,12 @@ void TFlyWord::ApplyColor()
 void TFlyWord::resizeEvent(QResizeEvent* e)
 {
     TBasPanel::resizeEvent(e);
+    // Also when tiling gives the card another size.
+    placeField();
     placeKindLabel();
 }
+
+void TFlyWord::placeField() { field_->setGeometry(5, 14, width() - 10, height() - 28); }
 
 void TFlyWord::placeKindLabel() { kindLabel()->move(20, height() - kindLabel()->height() - 2); }
 

@@ -68,6 +68,7 @@ protected:
     void resizeEvent(QResizeEvent* e) override;
 
 private:
+    void placeField();
     void placeKindLabel();
     TFlyWordEdit* field_;
 };

@@ -55,15 +55,17 @@ protected:
 TEST_F(CaptureMenu, EditCommandsServeTheFocusedListBoxAndRefuseWhatTheyCannotDo)
 {
     auto* list = new QListWidget(window->desktop());
-    list->addItems({QStringLiteral("\u0433\u043E\u0440\u0430"), QStringLiteral("second")});
+    list->addItems(
+        {QStringLiteral("\u0433\u043E\u0440\u0430\U0001F600"), QStringLiteral("second")});
     list->show();
     list->setFocus();
     ASSERT_EQ(QApplication::focusWidget(), list);
 
     list->setCurrentRow(0);
     run(cmd::EditCopy);
-    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("\u0433\u043E\u0440\u0430"));
-    EXPECT_EQ(window->toolBar()->clipboardSizeText().trimmed(), QStringLiteral("4"));
+    EXPECT_EQ(QGuiApplication::clipboard()->text(),
+              QStringLiteral("\u0433\u043E\u0440\u0430\U0001F600"));
+    EXPECT_EQ(window->toolBar()->clipboardSizeText().trimmed(), QStringLiteral("5"));
 
     list->setCurrentRow(1);
     run(cmd::EditSelectAndCopyAll);

@@ -1,6 +1,7 @@
 #include "cards/Desktop.h"
 #include "desktop/FlyWord.h"
 #include "dictionary/ExplodeMode.h"
+#include "items/ItemCard.h"
 #include "items/SelectConceptDialog.h"
 #include "platform/Sqlite.h"
 #include "session/Session.h"
@@ -106,6 +107,28 @@ TEST_F(CaptureMenu, ACaptureWithoutTheTrayStoresTheItemAndTellsWhenItGotNoKeywor
     EXPECT_TRUE(messenger.saw(QStringLiteral("stored as an item without a keyword")));
     EXPECT_EQ(count("ITEM"), 1);
     EXPECT_EQ(count("ITEMKEYS"), 0);
+}
+
+TEST_F(CaptureMenu, ADoubleClickOnAWordOfAnItemTextMakesAFlywordOfIt)
+{
+    run(cmd::NewBlankItem);
+    const QList<TItem*> items = window->desktop()->findChildren<TItem*>();
+    ASSERT_EQ(items.size(), 1);
+    TItemText* text = items[0]->textEditor();
+    text->setPlainText(QStringLiteral("\u0416\u0443\u043A\U0001F600 beetle"));
+    QWidget* view = text->viewport();
+    text->moveCursor(QTextCursor::Start);
+    const QPoint at = text->cursorRect().center() + QPoint(4, 0);
+    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease,
+                              QEvent::MouseButtonDblClick, QEvent::MouseButtonRelease}) {
+        const bool down = type != QEvent::MouseButtonRelease;
+        QMouseEvent e(type, QPointF(at), view->mapToGlobal(QPointF(at)), Qt::LeftButton,
+                      down ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(view, &e);
+    }
+    const QList<TFlyWord*> flywords = window->desktop()->findChildren<TFlyWord*>();
+    ASSERT_EQ(flywords.size(), 1);
+    EXPECT_EQ(flywords[0]->field()->text(), QStringLiteral("\u0436\u0443\u043A\U0001F600"));
 }
 
 TEST_F(CaptureMenu, ADoubleClickInTheImportedTextMakesAFlyword)

@@ -25,8 +25,10 @@ namespace {
 bool takesText(QWidget* w)
 {
     if (!w) return false;
-    if (qobject_cast<QLineEdit*>(w) || qobject_cast<QTextEdit*>(w) ||
-        qobject_cast<QPlainTextEdit*>(w) || qobject_cast<QAbstractSpinBox*>(w))
+    // A flyword in display mode is read-only: the desktop's keys go on working there.
+    if (auto* line = qobject_cast<QLineEdit*>(w)) return !line->isReadOnly();
+    if (qobject_cast<QTextEdit*>(w) || qobject_cast<QPlainTextEdit*>(w) ||
+        qobject_cast<QAbstractSpinBox*>(w))
         return true;
     auto* combo = qobject_cast<QComboBox*>(w);
     return combo && combo->isEditable();

@@ -373,7 +373,21 @@ void TBillBoard::buildTrayMenu()
     entry(trayMenu_, cmd::Exit, QStringLiteral("Exit Quillbox"));
     entry(trayMenu_, cmd::RestoreWindow, QStringLiteral("Restore QB Window"));
 
-    if (!QSystemTrayIcon::isSystemTrayAvailable()) return;
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+        // Without a tray the captures are reached from the Edit menu.
+        for (QAction* top : menuBar()->actions()) {
+            if (top->text() != QStringLiteral("&Edit") || !top->menu()) continue;
+            QMenu* edit = top->menu();
+            edit->addSeparator();
+            entry(edit, cmd::TraySaveClipboardAsItem,
+                  QStringLiteral("Save Clipboard Text as Item"));
+            entry(edit, cmd::TraySaveClipboardNoCRs,
+                  QStringLiteral("Save Clipboard Text as Item no CRs"));
+            entry(edit, cmd::TraySaveClipboardToImportFile,
+                  QStringLiteral("Save Clipboard Text to qbimport.txt"));
+        }
+        return;
+    }
     tray_ = new QSystemTrayIcon(windowIcon(), this);
     connect(tray_, &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason reason) {

@@ -12,6 +12,7 @@
 #include <QStyle>
 #include <QToolButton>
 
+#include "platform/TextChecks.h"
 #include "shell/CommandIds.h"
 #include "shell/CommandRegistry.h"
 
@@ -513,8 +514,10 @@ void ToolBarPanel::refreshClipboardSize()
     } else if (data && data->hasText()) {
         QString text = data->text();
         // The length counts up to the first zero character, as the clipboard's text ends there.
-        qsizetype length = text.indexOf(QChar(0));
-        if (length < 0) length = text.size();
+        qsizetype end = text.indexOf(QChar(0));
+        if (end < 0) end = text.size();
+        // Counted in characters: a letter above U+FFFF is one.
+        const int length = CodePointCount(QStringView(text).left(end));
         if (length >= 1) shown = QStringLiteral("       ") + QString::number(length);
     }
     clipSizeText_->setText(shown);

@@ -20,6 +20,8 @@
 #include "cards/Desktop.h"
 #include "desktop/DesktopCommands.h"
 #include "desktop/DesktopDrop.h"
+#include "desktop/FlyWord.h"
+#include "desktop/FlyWordRules.h"
 #include "desktop/LayoutCommands.h"
 #include "desktop/PopulateCommands.h"
 #include "desktop/PopulateDesktop.h"
@@ -39,6 +41,7 @@
 #include "floor/Messenger.h"
 #include "floor/RunContext.h"
 #include "floor/Settings.h"
+#include "items/CaptureCommands.h"
 #include "items/CardSideIndicatorPanel.h"
 #include "items/DesktopPicturePanel.h"
 #include "items/ItemCard.h"
@@ -53,6 +56,7 @@
 #include "projects/FileDrops.h"
 #include "projects/OutlinePrint.h"
 #include "projects/ProjectOrder.h"
+#include "projects/ProjectRecords.h"
 #include "projects/ProjectWindow.h"
 #include "search/FindHistory.h"
 #include "search/FindWordDialog.h"
@@ -63,8 +67,10 @@
 #include "session/Engine.h"
 #include "session/ExternalPrograms.h"
 #include "session/Session.h"
+#include "shell/ClipboardCommands.h"
 #include "shell/CommandIds.h"
 #include "shell/CommandRegistry.h"
+#include "shell/ImportedText.h"
 #include "shell/MainWindow.h"
 #include "shell/TerminationRequests.h"
 #include "shell/ToolBarPanel.h"
@@ -639,6 +645,50 @@ void wireBackup(TBillBoard& window)
     timer->start();
 }
 
+// ---- flywords and the clipboard capture ----
+
+void wireFlywords(TBillBoard& window)
+{
+    window.commands().bind(name(cmd::NewFlyword), [] { SetUpFlyWordClick(); });
+    FlywordHooks& hooks = flywordHooks();
+    hooks.cleanText = [](const QString& text) { return CleanFileName(text, true); };
+    hooks.findText = [] {
+        if (TBillBoard* main = mainWindow()) main->commands().trigger(name(cmd::FindText));
+    };
+    hooks.setClipboardText = [](const QString& text) {
+        if (QClipboard* c = QGuiApplication::clipboard()) c->setText(text);
+        clipboardChanged();
+    };
+    // A double click on selected item text: the flyword carries the card's touch timestamp.
+    itemHooks().makeFlyword = [](const QString& text, QPoint desktopPos, Timestamp touch) {
+        if (TDesktop* d = TDesktop::current()) CreateFlyword(desktopPos - d->scroll(), text, touch);
+    };
+    populateState().hooks.flywordDrop = DropFlywordOnDesktop;
+}
+
+void wireCapture(TBillBoard& window)
+{
+    CommandRegistry& c = window.commands();
+    auto capture = [](LineBreaks mode) {
+        captureState().saveMode = mode;
+        SaveClpToItem(mode, false);
+    };
+    c.bind(name(cmd::TraySaveClipboardAsItem), [=] { capture(LineBreaks::Keep); });
+    c.bind(name(cmd::TraySaveClipboardNoCRs), [=] { capture(LineBreaks::Remove); });
+    c.bind(name(cmd::TrayIconClick), [] { SaveClpToItem(captureState().saveMode, false); });
+    c.bind(name(cmd::RemoveCRsFromClipboard), [] { SaveClpToItem(LineBreaks::Remove, true); });
+    c.bind(name(cmd::TraySaveClipboardToImportFile), [] { AnnotateClipboard(true); });
+    c.bind(name(cmd::ViewImportFile), [] { TfrmImpText::showWindow(); });
+    session().shell.importedText = TfrmImpText::existingText;
+
+    c.bind(name(cmd::EditCut), [] { RunEditCommand(EditCommand::Cut); });
+    c.bind(name(cmd::EditCopy), [] { RunEditCommand(EditCommand::Copy); });
+    c.bind(name(cmd::CopyFromTables), [] { RunEditCommand(EditCommand::Copy); });
+    c.bind(name(cmd::EditPaste), [] { RunEditCommand(EditCommand::Paste); });
+    c.bind(name(cmd::EditSelectAll), [] { RunEditCommand(EditCommand::SelectAll); });
+    c.bind(name(cmd::EditSelectAndCopyAll), [] { RunEditCommand(EditCommand::SelectAndCopyAll); });
+}
+
 }  // namespace
 
 namespace {
@@ -710,6 +760,8 @@ void WireMainWindow(TBillBoard& window)
     wireBackup(window);
     wireRestoreCommands(window);
     wireWordMill(window);
+    wireFlywords(window);
+    wireCapture(window);
 }
 
 }  // namespace qb

@@ -1,7 +1,9 @@
 #include "desktop/DesktopLayout.h"
 
 #include "FakeCardHost.h"
+#include "cards/Collection.h"
 #include "cards/PlacementCounters.h"
+#include "desktop/FlyWordRules.h"
 #include "floor/Settings.h"
 #include "session/Session.h"
 #include "support/StoreFixture.h"
@@ -131,6 +133,27 @@ TEST_F(DesktopLayout, TileExtendedCoversTheWholeDesktopAndMovesOnlyTheAskedKind)
     EXPECT_EQ(a.pos, QPoint(s.itemWidth, 4));
     EXPECT_EQ(a.size, QSize(s.itemWidth, s.itemHeight));
     EXPECT_EQ(conceptCard.pos, QPoint(10, 10));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(DesktopLayout, FlywordsCascadeFromThePopSpotUntilCardsAreClearedOrSorted)
+{
+    const QPoint spot(400, 64);
+    // The first stands 100 left of and above the spot, its top raised to 5.
+    EXPECT_EQ(NextFlywordPosition(spot), QPoint(300, 5));
+    EXPECT_EQ(NextFlywordPosition(spot), QPoint(310, 5));
+    EXPECT_EQ(NextFlywordPosition(spot), QPoint(320, 20));
+    // Clearing flywords alone keeps the cascade going.
+    ClearCards(host, ClearCommand::Flywords);
+    EXPECT_EQ(NextFlywordPosition(spot), QPoint(330, 48));
+    ClearCards(host, ClearCommand::Concepts);
+    EXPECT_EQ(NextFlywordPosition(spot), QPoint(300, 5));
+    NextFlywordPosition(spot);
+    SortCards(host, actions, screen, 57, 31, true);
+    EXPECT_EQ(NextFlywordPosition(spot), QPoint(300, 5));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "dictionary/Concepts.h"
 #include "dictionary/DictionaryTypes.h"
 #include "dictionary/Words.h"
+#include "items/Capture.h"
 #include "items/Commit.h"
 #include "items/ItemCardData.h"
 #include "items/ItemLinks.h"
@@ -81,19 +82,6 @@ int runShow(const QStringList& args)
     return kOk;
 }
 
-// The word number of a keyword as the clipboard capture finds it: the word, else a form that
-// leads to a word, else a new word.
-int keywordNumber(const QString& keyword)
-{
-    int wordNo = WordNumberOf(keyword);
-    if (wordNo > 0) return wordNo;
-    sql::Statement form(session().store.db(),
-                        QStringLiteral("SELECT WNo FROM INFLEC WHERE Word = ?1"));
-    form.bind(1, keyword);
-    if (form.next() && form.intValue(0) > 0) return form.intValue(0);
-    return CreateWord(keyword);
-}
-
 // The text of --file: a file, or standard input for "-"; UTF-8.
 bool readTextFile(const QString& name, QString* text)
 {
@@ -121,11 +109,11 @@ bool readTextFile(const QString& name, QString* text)
     return true;
 }
 
+int storeItem(QString text, const QString& keyword);
+
 const char* const kAddUsage = "usage: item add --keyword WORD (TEXT | --file FILE|-)\n";
 
-// item add --keyword WORD TEXT: a new item through the same commit as the desktop's, the new word
-// and concept included, all in one transaction. The store's write lock is taken first, so the
-// ids and the word number are chosen while no other program can write.
+// item add --keyword WORD TEXT: a new item with that keyword.
 int runAdd(const Context& context, QStringList args)
 {
     const QString keyword = takeOption(args, QStringLiteral("--keyword")).trimmed().toLower();
@@ -141,6 +129,14 @@ int runAdd(const Context& context, QStringList args)
         text = args.first();
     else if (!readTextFile(fileName, &text))
         return kFailed;
+    return storeItem(text, keyword);
+}
+
+// Stores a text as a new item with one keyword, through the same commit as the desktop's, the
+// new word and concept included, all in one transaction. The store's write lock is taken first,
+// so the ids and the word number are chosen while no other program can write.
+int storeItem(QString text, const QString& keyword)
+{
     text = NormalizeLineBreaks(text);
     const QString refusal = ItemTextRefusal(text);
     if (!refusal.isEmpty()) {
@@ -177,7 +173,7 @@ int runAdd(const Context& context, QStringList args)
     if (!tablesWhole({QStringLiteral("ITEM"), QStringLiteral("ITEMKEYS"), QStringLiteral("DICT"),
                       QStringLiteral("WORD"), QStringLiteral("INFLEC")}))
         return kFailed;
-    const int wordNo = keywordNumber(keyword);
+    const int wordNo = CaptureWordNumber(keyword);
     if (wordNo < 1) {
         std::fprintf(stderr, "The word could not be added to the dictionary\n");
         return kFailed;
@@ -228,6 +224,24 @@ int runAdd(const Context& context, QStringList args)
     return kOk;
 }
 
+// capture [--no-crs] --keyword WORD: standard input made an item as the clipboard capture makes
+// one, its line breaks converted (removed with --no-crs).
+int runCapture(Context& context)
+{
+    QStringList args = context.args;
+    const bool noCrs = takeFlag(args, QStringLiteral("--no-crs"));
+    const QString keyword = takeOption(args, QStringLiteral("--keyword")).trimmed().toLower();
+    takeEndOfOptions(args);
+    if (keyword.isEmpty() || !args.isEmpty()) {
+        std::fputs("usage: capture [--no-crs] --keyword WORD < TEXT\n", stderr);
+        return kUsage;
+    }
+    QString text;
+    if (!readTextFile(QStringLiteral("-"), &text)) return kFailed;
+    return storeItem(ConvertLineBreaks(text, noCrs ? LineBreaks::Remove : LineBreaks::Keep),
+                     keyword);
+}
+
 int runItem(Context& context)
 {
     QStringList args = context.args;
@@ -248,6 +262,12 @@ const Registration item{
      QStringLiteral(
          "item show ID | item add --keyword WORD (TEXT | --file FILE|-)   print an item, or add one"),
      true, runItem}};
+
+const Registration capture{
+    {QStringLiteral("capture"),
+     QStringLiteral("capture [--no-crs] --keyword WORD   standard input as a new item, its line "
+                    "breaks converted as the clipboard capture does"),
+     true, runCapture}};
 
 }  // namespace
 

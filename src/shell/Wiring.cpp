@@ -519,6 +519,23 @@ void wireSearch(TBillBoard& window)
     shell.saveSearchEntries = search::SaveFindEntriesAtExit;
 }
 
+// ---- word forms ----
+
+void wireWordForms(TBillBoard& window)
+{
+    TDesktop* desktop = window.desktop();
+    TBillBoard* w = &window;
+    dictionaryHooks().findInItemTexts = [desktop, w](const QString& form) {
+        // The form goes into the Find dialog's input, which is not shown.
+        TFind_Word::instance().setInputText(form);
+        search::SearchRequest request;
+        request.text = search::SearchTextFromInput(form);
+        int toolBarHeight = w->toolBar() ? w->toolBar()->height() : 0;
+        search::SearchOutcome outcome = search::ItemTextSearch(*desktop, toolBarHeight, request);
+        return !outcome.escaped && !outcome.userStopped;
+    };
+}
+
 // ---- projects ----
 
 void wireProjectWindows(TBillBoard& window)
@@ -653,6 +670,7 @@ void WireMainWindow(TBillBoard& window)
     wirePopulateCommands(window);
     wireLayoutCommands(window);
     wireSearch(window);
+    wireWordForms(window);
     wireProjectWindows(window);
     wireBackup(window);
     wireRestoreCommands(window);

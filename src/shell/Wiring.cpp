@@ -52,6 +52,7 @@
 #include "search/FindHistory.h"
 #include "search/FindWordDialog.h"
 #include "search/ItemTextIndex.h"
+#include "search/LookupMenu.h"
 #include "search/SearchCommands.h"
 #include "search/TextSearch.h"
 #include "session/DataChecks.h"
@@ -521,18 +522,24 @@ void wireSearch(TBillBoard& window)
 
 // ---- word forms ----
 
-void wireWordForms(TBillBoard& window)
+void wireWordForms()
 {
-    TDesktop* desktop = window.desktop();
-    TBillBoard* w = &window;
-    dictionaryHooks().findInItemTexts = [desktop, w](const QString& form) {
+    dictionaryHooks().findInItemTexts = [](const QString& form) {
+        TBillBoard* w = mainWindow();
+        if (!w || !w->desktop()) return false;
         // The form goes into the Find dialog's input, which is not shown.
         TFind_Word::instance().setInputText(form);
         search::SearchRequest request;
         request.text = search::SearchTextFromInput(form);
         int toolBarHeight = w->toolBar() ? w->toolBar()->height() : 0;
-        search::SearchOutcome outcome = search::ItemTextSearch(*desktop, toolBarHeight, request);
+        search::SearchOutcome outcome =
+            search::ItemTextSearch(*w->desktop(), toolBarHeight, request);
         return !outcome.escaped && !outcome.userStopped;
+    };
+    itemHooks().wordLookup = [](TItem& card, const QString& selection, QPoint at) {
+        search::ShowLookupMenu(card, selection, at, [] {
+            if (TBillBoard* w = mainWindow()) w->commands().trigger(name(cmd::FindText));
+        });
     };
 }
 
@@ -670,7 +677,7 @@ void WireMainWindow(TBillBoard& window)
     wirePopulateCommands(window);
     wireLayoutCommands(window);
     wireSearch(window);
-    wireWordForms(window);
+    wireWordForms();
     wireProjectWindows(window);
     wireBackup(window);
     wireRestoreCommands(window);

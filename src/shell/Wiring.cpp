@@ -534,7 +534,7 @@ void wireWordForms()
         int toolBarHeight = w->toolBar() ? w->toolBar()->height() : 0;
         search::SearchOutcome outcome =
             search::ItemTextSearch(*w->desktop(), toolBarHeight, request);
-        return !outcome.escaped && !outcome.userStopped;
+        return !outcome.escaped;
     };
     itemHooks().wordLookup = [](TItem& card, const QString& selection, QPoint at) {
         search::ShowLookupMenu(card, selection, at, [] {

@@ -82,7 +82,8 @@ void ShowLookupMenu(TItem& card, const QString& selection, QPoint globalPos,
 
     const LookupMenu lookup = BuildLookupMenu(text);
     QPointer<TItem> guard(&card);
-    QMenu menu(&card);
+    // Not the card's child: the card may be freed while the menu is open.
+    QMenu menu(card.window());
     menu.setObjectName(QStringLiteral("lookupMenu"));
     FillLookupMenu(menu, lookup);
     QAction* chosen = menu.exec(globalPos);

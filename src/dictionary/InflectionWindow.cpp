@@ -193,7 +193,13 @@ void TInflect::LayoutGrid()
     if (!sized_ && model_) {
         // Set before the resize, whose event lays the card out again.
         sized_ = true;
-        resize(width(), InflectionWindowHeight(int(forms_.size())));
+        // Taller when this grid's rows and title need more than the rule's 20 pixels a row, so
+        // that no form is hidden below the edge.
+        const int rows = int(forms_.size());
+        const QTableView* g = grid();
+        const int fits = 28 + 2 * g->frameWidth() + g->horizontalHeader()->sizeHint().height() +
+                         rows * g->verticalHeader()->defaultSectionSize();
+        resize(width(), std::max(InflectionWindowHeight(rows), fits));
         syncFromGeometry();
     }
     TTower::LayoutGrid();

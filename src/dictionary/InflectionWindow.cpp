@@ -205,9 +205,11 @@ void TInflect::LayoutGrid()
     TTower::LayoutGrid();
     if (model_ && grid()->model()) {
         FormColumn column = InflectionColumn(int(forms_.size()), width());
+        // In characters never narrower than the grid, so no empty strip is left beside the forms.
         int pixels = column.inPixels
                          ? column.width
-                         : column.width * QFontMetrics(grid()->font()).averageCharWidth();
+                         : std::max(column.width * QFontMetrics(grid()->font()).averageCharWidth(),
+                                    grid()->viewport()->width());
         grid()->setColumnWidth(0, std::max(1, pixels));
     }
     laying_ = false;

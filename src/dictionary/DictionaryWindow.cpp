@@ -5,6 +5,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPointer>
 
 #include "cards/CardPartsPanel.h"
 #include "cards/CommandPanel.h"
@@ -14,6 +15,7 @@
 #include "dictionary/DeleteWordDialog.h"
 #include "dictionary/DictionaryTableModel.h"
 #include "dictionary/DictionaryWindowRules.h"
+#include "dictionary/InflectionWindow.h"
 #include "dictionary/Words.h"
 #include "floor/Messages.h"
 #include "platform/Colors.h"
@@ -88,9 +90,12 @@ TDict::TDict(TDesktop& desktop, int slot)
     connect(g, &QAbstractItemView::doubleClicked, this, [this] { RowDoubleClick(); });
     g->panel = [this](QPoint global) { openCommandPanel(global); };
     g->title = [this] { TitleClick(); };
-    // The inflection window of a word comes with the inflections; until then a long press only
-    // ends the press.
-    g->longPress = [](int) {};
+    g->longPress = [this](int row) {
+        if (row < 0 || row >= browser_.rowCount()) return;
+        browser_.setCurrentIndex(row);
+        rowsChanged();
+        command(QStringLiteral("CallInflec"));
+    };
     g->dragStart = [this]() -> std::optional<DragPayload> {
         if (browser_.rowCount() == 0) return std::nullopt;
         return dragPayload();
@@ -153,9 +158,16 @@ void TDict::currentRowPicked(int row)
     browser_.setCurrentIndex(row);
 }
 
-void TDict::openInflectionWindow(int, const QString&)
+void TDict::openInflectionWindow(int wordNo, const QString& word)
 {
-    // Inflection windows arrive with the inflections; the word found is shown in this window.
+    QPointer<TDict> owner(this);
+    auto rename = [owner](int number, const QString& form) {
+        if (!owner) return false;
+        // The window may stand on another row by now.
+        owner->browser().positionOnWordNo(number);
+        return RenameFromInflection(*owner, number, form);
+    };
+    OpenInflectionWindow(desktop(), wordNo, word, rename, width());
 }
 
 void TDict::setBusy(bool busy)
@@ -168,10 +180,9 @@ void TDict::setBusy(bool busy)
 
 QStringList TDict::panelRows() const
 {
-    // "Infl&ections" joins the rows with the inflection windows.
-    return {QStringLiteral("ClipBoard"), QStringLiteral("Locate"), QStringLiteral("AlphaOrder"),
-            QStringLiteral("TestWord"),  QStringLiteral("Rename"), QStringLiteral("Delete"),
-            QStringLiteral("Drop")};
+    return {QStringLiteral("ClipBoard"),  QStringLiteral("Locate"),   QStringLiteral("AlphaOrder"),
+            QStringLiteral("CallInflec"), QStringLiteral("TestWord"), QStringLiteral("Rename"),
+            QStringLiteral("Delete"),     QStringLiteral("Drop")};
 }
 
 void TDict::openCommandPanel(QPoint global)
@@ -209,6 +220,11 @@ void TDict::command(const QString& name)
         rowsChanged();
     } else if (name == QStringLiteral("Drop")) {
         HideCard();
+    } else if (name == QStringLiteral("CallInflec")) {
+        if (browser_.rowCount() > 0) {
+            DictionaryRow row = browser_.current();
+            openInflectionWindow(row.wordNo, row.word);
+        }
     }
 }
 

@@ -7,6 +7,7 @@
 #include "dictionary/NewWordCheck.h"
 #include "dictionary/Words.h"
 #include "floor/Messages.h"
+#include "platform/TextChecks.h"
 #include "session/Session.h"
 
 #include <QLocale>
@@ -94,7 +95,7 @@ void InsertWordInWindow(DictionaryWindowHost& window)
 bool RenameFromInflection(DictionaryWindowHost& window, int wordNo, const QString& newText)
 {
     DictionaryBrowser& b = window.browser();
-    QString text = QLocale().toLower(newText.trimmed().left(kWordFieldLength));
+    QString text = QLocale().toLower(LeftCodePoints(newText.trimmed(), kWordFieldLength));
     DictionaryRow row = b.current();
     bool changed = false;
     if (!text.isEmpty() && row.isValid() && text != row.word && row.wordNo == wordNo &&

@@ -96,6 +96,9 @@ struct DictionaryHooks {
     // connected to it (false when it was not stored).
     std::function<void(Timestamp conceptId)> showConceptPicture;
     std::function<bool(Timestamp conceptId, const QImage& image)> connectConceptImage;
+    // "&Find in Item texts" of an inflection window: the text search for one form without the
+    // Find dialog; false when Esc ended it (the remaining forms are not searched).
+    std::function<bool(const QString& form)> findInItemTexts;
 
     void toLogo() const
     {

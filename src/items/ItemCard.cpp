@@ -982,7 +982,7 @@ void TItem::textRightPress(QPoint globalPos)
     const QString selection = text_->textCursor().selectedText();
     const bool lookUpSide = up_ == ctxText || up_ == ctxCombined || up_ == ctxImage;
     if (!selection.isEmpty() && lookUpSide && itemHooks().wordLookup) {
-        itemHooks().wordLookup(selection, globalPos + QPoint(0, 24));
+        itemHooks().wordLookup(*this, selection, globalPos + QPoint(0, 24));
         return;
     }
     openCommandPanel(ItemPart::Text, globalPos);

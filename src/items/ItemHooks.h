@@ -12,12 +12,14 @@
 
 namespace qb {
 
+class TItem;
+
 // What the item card asks of subsystems that are built apart from it. Each is optional: while
 // one is missing the card does without (noted at each). Who sets each is noted too.
 struct ItemHooks {
-    // The word look-up menu for a text selection, at a screen point. Missing: the right press
-    // opens the command panel instead. Not set yet.
-    std::function<void(const QString& selection, QPoint globalPos)> wordLookup;
+    // The word look-up menu for a card's text selection, at a screen point. Missing: the right
+    // press opens the command panel instead. Set in shell/Wiring.cpp.
+    std::function<void(TItem& card, const QString& selection, QPoint globalPos)> wordLookup;
     // A flyword of the selected text at a desktop point, linked to the card's touch timestamp.
     // Missing: a double click in the text only selects. Not set yet: the flywords will.
     std::function<void(const QString& text, QPoint desktopPos, Timestamp touch)> makeFlyword;

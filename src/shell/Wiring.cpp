@@ -61,6 +61,7 @@
 #include "search/FindHistory.h"
 #include "search/FindWordDialog.h"
 #include "search/ItemTextIndex.h"
+#include "search/LookupMenu.h"
 #include "search/SearchCommands.h"
 #include "search/TextSearch.h"
 #include "session/DataChecks.h"
@@ -530,6 +531,29 @@ void wireSearch(TBillBoard& window)
     shell.saveSearchEntries = search::SaveFindEntriesAtExit;
 }
 
+// ---- word forms ----
+
+void wireWordForms()
+{
+    dictionaryHooks().findInItemTexts = [](const QString& form) {
+        TBillBoard* w = mainWindow();
+        if (!w || !w->desktop()) return false;
+        // The form goes into the Find dialog's input, which is not shown.
+        TFind_Word::instance().setInputText(form);
+        search::SearchRequest request;
+        request.text = search::SearchTextFromInput(form);
+        int toolBarHeight = w->toolBar() ? w->toolBar()->height() : 0;
+        search::SearchOutcome outcome =
+            search::ItemTextSearch(*w->desktop(), toolBarHeight, request);
+        return !outcome.escaped;
+    };
+    itemHooks().wordLookup = [](TItem& card, const QString& selection, QPoint at) {
+        search::ShowLookupMenu(card, selection, at, [] {
+            if (TBillBoard* w = mainWindow()) w->commands().trigger(name(cmd::FindText));
+        });
+    };
+}
+
 // ---- projects ----
 
 void wireProjectWindows(TBillBoard& window)
@@ -756,6 +780,7 @@ void WireMainWindow(TBillBoard& window)
     wirePopulateCommands(window);
     wireLayoutCommands(window);
     wireSearch(window);
+    wireWordForms();
     wireProjectWindows(window);
     wireBackup(window);
     wireRestoreCommands(window);

@@ -2,6 +2,7 @@
 
 #include "dictionary/Concepts.h"
 #include "dictionary/DictionaryTypes.h"
+#include "dictionary/InflectionRules.h"
 #include "dictionary/WordOrderModel.h"
 #include "dictionary/Words.h"
 #include "platform/TextChecks.h"
@@ -78,13 +79,63 @@ int wordList(QStringList& args)
     return kOk;
 }
 
+// The word named on the command line, or -1 after saying that it is not in the dictionary.
+int namedWord(const QString& text)
+{
+    int wordNo = WordNumberOf(text.trimmed());
+    if (wordNo < 0) printError(QStringLiteral("\"%1\" is not in the dictionary").arg(text));
+    return wordNo;
+}
+
+int wordForms(QStringList args)
+{
+    takeEndOfOptions(args);
+    if (args.size() != 1) {
+        printError(QStringLiteral("usage: word forms WORD"));
+        return kUsage;
+    }
+    int wordNo = namedWord(args.first());
+    if (wordNo < 0) return kFailed;
+    for (const QString& form : FormsOfWord(wordNo)) printLine(form);
+    return kOk;
+}
+
+int wordForm(QStringList args)
+{
+    QString action = args.isEmpty() ? QString() : args.takeFirst();
+    takeEndOfOptions(args);
+    if ((action != QStringLiteral("add") && action != QStringLiteral("remove")) ||
+        args.size() != 2) {
+        printError(QStringLiteral("usage: word form add|remove WORD FORM"));
+        return kUsage;
+    }
+    int wordNo = namedWord(args.at(0));
+    if (wordNo < 0) return kFailed;
+    if (!tablesWhole({QStringLiteral("INFLEC")})) return kFailed;
+    const QString& form = args.at(1);
+    if (action == QStringLiteral("add")) {
+        FormChange change = AddForm(wordNo, form);
+        if (change == FormChange::Empty) printError(QStringLiteral("The form is empty"));
+        return change == FormChange::Done ? kOk : kFailed;
+    }
+    FormChange change = RemoveForm(wordNo, form);
+    if (change == FormChange::Missing || change == FormChange::Empty)
+        printError(
+            QStringLiteral("\"%1\" is not a form of \"%2\"").arg(form, WordByNumber(wordNo)));
+    return change == FormChange::Done ? kOk : kFailed;
+}
+
 int runWord(Context& context)
 {
     QStringList args = context.args;
     QString sub = args.isEmpty() ? QString() : args.takeFirst();
     if (sub == QStringLiteral("add")) return wordAdd(args);
     if (sub == QStringLiteral("list")) return wordList(args);
-    printError(QStringLiteral("usage: word add TEXT | word list [--order alpha|time|usage|freq]"));
+    if (sub == QStringLiteral("forms")) return wordForms(args);
+    if (sub == QStringLiteral("form")) return wordForm(args);
+    printError(
+        QStringLiteral("usage: word add TEXT | word list [--order alpha|time|usage|freq] | "
+                       "word forms WORD | word form add|remove WORD FORM"));
     return kUsage;
 }
 
@@ -114,7 +165,9 @@ int runConcept(Context& context)
 
 const Registration wordCommand{
     {QStringLiteral("word"),
-     QStringLiteral("word add TEXT | word list [--order alpha|time|usage|freq]"), true, runWord}};
+     QStringLiteral("word add TEXT | word list [--order alpha|time|usage|freq] | word forms WORD "
+                    "| word form add|remove WORD FORM"),
+     true, runWord}};
 const Registration conceptCommand{
     {QStringLiteral("concept"), QStringLiteral("concept list         every concept with its words"),
      true, runConcept}};

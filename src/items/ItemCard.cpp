@@ -4,6 +4,7 @@
 #include "cards/CommandPanel.h"
 #include "cards/Desktop.h"
 #include "floor/Messages.h"
+#include "items/Associations.h"
 #include "items/DesktopPicturePanel.h"
 #include "items/DroppedWordConcepts.h"
 #include "items/ImageUpdateDialog.h"
@@ -1198,11 +1199,8 @@ void TItem::CardEnter()
     TBasPanel::CardEnter();
     restoreSelection();
     if (itemHooks().startingUp && itemHooks().startingUp()) return;
-    Timestamp& last = lastEnteredItem();
     const Timestamp id = itemId();
-    if (last != -1.0L && std::fabs(double(last - id)) > 1e-6 && itemHooks().associate)
-        itemHooks().associate(last, id);
-    last = id;
+    RecordAssociation(id, itemHooks().associate);
     desktoppicture::ShowFor(ShowKeyOfItem(id));
 }
 

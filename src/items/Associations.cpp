@@ -52,7 +52,9 @@ bool StoreAssociation(Timestamp previous, Timestamp current, const QDateTime& wh
 void RecordAssociation(Timestamp item, const std::function<void(Timestamp, Timestamp)>& record)
 {
     Timestamp& last = lastEnteredItem();
-    if (std::fabs(double(last - item)) <= 1e-6) return;
+    // Ids made in one second lie 1e-6 apart, so an exact 1e-6 test would turn on rounding: half
+    // the step tells the same card from the next one made.
+    if (std::fabs(double(last - item)) < kSameItemDistance) return;
     if (last != -1.0L && record) record(last, item);
     last = item;
 }

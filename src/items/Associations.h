@@ -25,9 +25,12 @@ constexpr int kMaxPairRows = 32;
 // row could not be written (the second direction is not tried after the first failed).
 bool StoreAssociation(Timestamp previous, Timestamp current, const QDateTime& when);
 
-// An item card got the focus: when it differs from the last entered item by more than 1e-6,
-// the move is handed to `record` (unless nothing was entered before) and the item becomes the
-// last entered one. Entering the same card again records nothing.
+// Ids closer than this are one item for the associations (ids lie at least 1e-6 apart).
+constexpr double kSameItemDistance = 5e-7;
+
+// An item card got the focus: when it is not the last entered item, the move is handed to
+// `record` (unless nothing was entered before) and the item becomes the last entered one.
+// Entering the same card again records nothing.
 void RecordAssociation(Timestamp item, const std::function<void(Timestamp, Timestamp)>& record);
 
 // The items associated with `from`, one per row, in the table's key order.

@@ -69,7 +69,7 @@ protected:
 
 class Lasso : public QObject {
 public:
-    Lasso(TDesktop& desktop) : QObject(&desktop), desktop_(desktop)
+    explicit Lasso(TDesktop& desktop) : QObject(&desktop), desktop_(desktop)
     {
         frame_ = new DotFrame(desktop.surface());
         desktop.surface()->installEventFilter(this);

@@ -4,6 +4,7 @@
 #include "backup/RestorePackage.h"
 
 #include "floor/Messages.h"
+#include "items/Associations.h"
 #include "platform/Sqlite.h"
 #include "session/DataChecks.h"
 #include "session/Session.h"
@@ -691,10 +692,11 @@ RestoreResult PackageImport::apply(RestoreMode mode, const ProgressFn& progress)
     if (ok) {
         sql::Transaction transaction(db);
         ok = transaction.isActive() || failure.set(db.lastError());
-        // A restore empties every table; a merge the queue of scheduled items alone.
+        // A restore empties every table; both empty the queue of scheduled items first.
+        if (ok && ScheduleAvailable() && !ClearSchedule()) ok = failure.set(db.lastError());
         for (const schema::Table& table : schema::tables())
-            if (ok && store.isAttached(table.name) &&
-                (mode == RestoreMode::Restore || table.name == QStringLiteral("SCHED")))
+            if (ok && mode == RestoreMode::Restore && store.isAttached(table.name) &&
+                table.name != QStringLiteral("SCHED"))
                 ok = run(db, QStringLiteral("DELETE FROM ") + qualified(table), failure);
         report(85);
         QStringList useTables{QStringLiteral("ITEMKEYS"), QStringLiteral("DICT")};

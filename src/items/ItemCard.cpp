@@ -4,6 +4,7 @@
 #include "cards/CommandPanel.h"
 #include "cards/Desktop.h"
 #include "floor/Messages.h"
+#include "items/Associations.h"
 #include "items/DesktopPicturePanel.h"
 #include "items/DroppedWordConcepts.h"
 #include "items/ImageUpdateDialog.h"
@@ -33,6 +34,7 @@
 #include <QPointer>
 #include <QScrollBar>
 #include <QTextBlock>
+#include <QTextLayout>
 #include <QTimer>
 #include <QUrl>
 
@@ -555,8 +557,8 @@ void TItem::Layout()
     urls_->horizontalScrollBar()->setValue(0);
     applyTextFont();
     if (inBook_) {
-        const int lines = std::max(1, text_->document()->blockCount());
-        resize(width(), BookPageHeight(QFontMetrics(text_->font()).height(), lines));
+        resize(width(), BookPageHeight(QFontMetrics(text_->font()).height(), bookLines()));
+        text_->setGeometry(LayoutItemParts(size(), up_, textWidthShare_, textHeightShare_).text);
     }
     text_->viewport()->update();
     PlaceWidgets();
@@ -576,6 +578,27 @@ void TItem::applyTextFont()
     f.setBold(expanded);
     if (f != text_->font()) text_->setFont(f);
     text_->setVerticalScrollBarPolicy(expanded ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+}
+
+// The text's lines as the page shows them: every paragraph wrapped at the text's width.
+int TItem::bookLines() const
+{
+    const qreal margin = text_->document()->documentMargin();
+    const qreal width = std::max<qreal>(1, text_->viewport()->width() - 2 * margin);
+    int lines = 0;
+    for (QTextBlock b = text_->document()->begin(); b.isValid(); b = b.next()) {
+        QTextLayout layout(b.text(), text_->font());
+        QTextOption option;
+        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(width);
+            ++lines;
+        }
+        layout.endLayout();
+    }
+    return std::max(1, lines);
 }
 
 void TItem::setInBook(bool inBook)
@@ -1207,11 +1230,8 @@ void TItem::CardEnter()
     TBasPanel::CardEnter();
     restoreSelection();
     if (itemHooks().startingUp && itemHooks().startingUp()) return;
-    Timestamp& last = lastEnteredItem();
     const Timestamp id = itemId();
-    if (last != -1.0L && std::fabs(double(last - id)) > 1e-6 && itemHooks().associate)
-        itemHooks().associate(last, id);
-    last = id;
+    RecordAssociation(id, itemHooks().associate);
     desktoppicture::ShowFor(ShowKeyOfItem(id));
 }
 

@@ -155,6 +155,8 @@ public:
     double textHeightShare() const { return textHeightShare_; }
     bool inBook() const { return inBook_; }
     void setInBook(bool inBook);
+    // Lines of the text at the card's width, for the height of a book page.
+    int bookLines() const;
     bool pictureShown() const;
 
     // --- text, lists, picture ---

@@ -26,7 +26,8 @@ struct ItemHooks {
     // The connections of an item, shown from a desktop point on. Missing: the row does nothing.
     // Set in shell/Wiring.cpp.
     std::function<void(int x, int y, Timestamp itemId)> showConnections;
-    // Two items focused one after the other. Missing: nothing is recorded. Not set yet.
+    // Two items focused one after the other. Missing: nothing is recorded. Set in
+    // shell/Wiring.cpp.
     std::function<void(Timestamp previous, Timestamp current)> associate;
     // A new concept card holding the word, at the concept create spot, for a dictionary word that
     // no concept holds yet. Missing: the drop reports "Please drop a second time and select your

@@ -158,6 +158,24 @@ bool CollectDesk(CardHost& host, const QString& project)
     return saved;
 }
 
+bool CollectPack(CardHost& host, const std::vector<CardData*>& pack, const QString& project)
+{
+    GarbageCollect(host, false);
+    const Timestamp base = GetQBTS();
+    // 200 steps stay below the weight of the pack's 4-pixel step down, far above the ids'
+    // precision.
+    constexpr Timestamp kPackStep = 1e-9L;
+    int i = 0;
+    for (CardData* card : pack) {
+        auto* item = dynamic_cast<ItemCardData*>(card);
+        ++i;
+        if (!item || item->hidden) continue;
+        AddProjectUpdate(*item, project, base + kPackStep * i);
+        host.cardDataChanged(*item);
+    }
+    return SaveProjectOrder(project, [&host] { return commitHost(host); });
+}
+
 int ReverseCollectDesk(CardHost& host, const QString& project)
 {
     GarbageCollect(host, false);

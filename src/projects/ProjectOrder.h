@@ -11,6 +11,7 @@
 namespace qb {
 
 class CardHost;
+struct CardData;
 struct ItemCardData;
 
 // The order of a project's items. An item's ITS orders the items of every project it is linked
@@ -51,6 +52,11 @@ bool AdvPrjQ_update(const QString& project);
 // and is linked to the project; the cards are committed and the order saved. Then the question
 // whether to clear the desktop.
 bool CollectDesk(CardHost& host, const QString& project);
+
+// The same for a pack: its item cards, in pack order, get their order stamps and the link; the
+// cards are committed and the order saved. A stamp grows with the card's place in the pack, so
+// cards stacked on one spot keep the pack's order. No question about clearing the desktop.
+bool CollectPack(CardHost& host, const std::vector<CardData*>& pack, const QString& project);
 
 // Unlinks the project from the desktop: its items are placed (at most 100), then every item card
 // that is not hidden loses its last link to the project. The links go when the cards are saved.

@@ -31,7 +31,7 @@ struct DesktopHooks {
     std::function<void()> updateItems;               // commit every changed card; Wiring
     std::function<bool()> checkEmptyItems;      // true when no item card lacks a keyword; Wiring
     std::function<QPoint()> scrollPosition;     // desktop scroll positions; Wiring
-    std::function<void(Timestamp)> reschedule;  // queue an item for rescheduling; not set yet
+    std::function<void(Timestamp)> reschedule;  // queue an item for rescheduling; Wiring
 
     void banner(const QString& text) const
     {

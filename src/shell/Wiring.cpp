@@ -23,6 +23,7 @@
 #include "desktop/FlyWord.h"
 #include "desktop/FlyWordRules.h"
 #include "desktop/LayoutCommands.h"
+#include "desktop/PackCommands.h"
 #include "desktop/PopulateCommands.h"
 #include "desktop/PopulateDesktop.h"
 #include "desktop/PopulateState.h"
@@ -42,6 +43,7 @@
 #include "floor/RunContext.h"
 #include "floor/Settings.h"
 #include "items/CaptureCommands.h"
+#include "items/Associations.h"
 #include "items/CardSideIndicatorPanel.h"
 #include "items/DesktopPicturePanel.h"
 #include "items/ItemCard.h"
@@ -55,6 +57,7 @@
 #include "projects/DropFiles.h"
 #include "projects/FileDrops.h"
 #include "projects/OutlinePrint.h"
+#include "projects/ProjectDialogs.h"
 #include "projects/ProjectOrder.h"
 #include "projects/ProjectRecords.h"
 #include "projects/ProjectWindow.h"
@@ -761,6 +764,71 @@ void wireWordMill(TBillBoard& window)
     };
 }
 
+// ---- associations, rescheduling, packs and book mode ----
+
+void wirePacks(TBillBoard& window)
+{
+    TDesktop* desktop = window.desktop();
+    CommandRegistry& c = window.commands();
+    itemHooks().associate = [](Timestamp previous, Timestamp current) {
+        StoreAssociation(previous, current, session().clock().now());
+    };
+    session().hooks.reschedule = [](Timestamp item) { ScheduleItem(item); };
+    InstallLasso(*desktop);
+
+    PackHooks& packs = packHooks();
+    packs.currentProject = [] { return projectState().current; };
+    packs.newProject = [] {
+        QWidget* parent = TBillBoard::instance();
+        if (!RunNewProjectDialog(QString(), parent)) return QString();
+        const QString project = projectState().lastNewName;
+        RunUpdateProjectDialog(project, parent);
+        return project;
+    };
+    packs.collectPack = [](TDesktop& d, const std::vector<CardData*>& pack,
+                           const QString& project) {
+        if (!CollectPack(d, pack, project)) PlainMessage(QStringLiteral("CollectPack failed"));
+    };
+    packs.editor = [] { SendClipboardToEditor(); };
+    c.bind(name(cmd::BookMode), [desktop] { BookEncode(*desktop); });
+    c.bind(name(cmd::StackBookText), [desktop] { StackBookText(*desktop); });
+    c.bind(name(cmd::ClearBookText), [desktop] { ClearBookText(*desktop); });
+    c.bindToggle(
+        name(cmd::CompactPacks),
+        [] {
+            bool& compact = populateState().compactPacks;
+            compact = !compact;
+            return compact;
+        },
+        populateState().compactPacks);
+
+    // One tick a minute; the tick stops the timer while it runs, so a slow one cannot overlap.
+    auto* timer = new QTimer(&window);
+    timer->setObjectName(QStringLiteral("TimerReSched"));
+    timer->setInterval(60000);
+    QPointer<QTimer> guarded(timer);
+    QPointer<TDesktop> d(desktop);
+    QObject::connect(timer, &QTimer::timeout, timer, [guarded, d] {
+        guarded->stop();
+        if (d) TimerReSchedTimer(*d);
+        if (guarded && rescheduleState().on) guarded->start();
+    });
+    session().shell.stopTimers.push_back([guarded] {
+        if (guarded) guarded->stop();
+    });
+    c.bindToggle(
+        name(cmd::RescheduleItems),
+        [guarded] {
+            RescheduleState& state = rescheduleState();
+            state.on = !state.on;
+            if (guarded && state.on) guarded->start();
+            if (guarded && !state.on) guarded->stop();
+            return state.on;
+        },
+        rescheduleState().on);
+    if (rescheduleState().on) timer->start();
+}
+
 }  // namespace
 
 void WireMainWindow(TBillBoard& window)
@@ -787,6 +855,7 @@ void WireMainWindow(TBillBoard& window)
     wireWordMill(window);
     wireFlywords(window);
     wireCapture(window);
+    wirePacks(window);
 }
 
 }  // namespace qb

@@ -137,6 +137,25 @@ TEST_F(ProjectOrderTest, CollectDeskOrdersByHeightBeforeLeftAndLinksEveryVisible
     EXPECT_EQ(host.cards().size(), 3u);
 }
 
+TEST_F(ProjectOrderTest, CollectPackKeepsThePackOrderWhereCardsShareAPlace)
+{
+    addProject(QStringLiteral("P"), -45000.0L);
+    for (Timestamp id : {kA, kB, kC}) addItem(id, QStringLiteral("text"));
+    test::FakeCardHost host;
+    std::vector<CardData*> pack;
+    // A pack stacks its 16th and later cards on one spot; the pack's order must still hold,
+    // whatever the desktop's order of the cards.
+    for (Timestamp id : {kA, kB, kC}) {
+        ItemCardData& card = host.addItem(id);
+        card.pos = QPoint(300, 300);
+        pack.insert(pack.begin(), &card);
+    }
+    ItemCardData& other = host.addItem(addItem(-46000.4L, QStringLiteral("not in the pack")));
+    ASSERT_TRUE(CollectPack(host, pack, QStringLiteral("P")));
+    EXPECT_EQ(ids(QStringLiteral("P")), (std::vector<double>{double(kC), double(kB), double(kA)}));
+    EXPECT_FALSE(other.projects.contains(QStringLiteral("P")));
+}
+
 TEST_F(ProjectOrderTest, ReverseCollectDeskPlacesTheItemsAndRemovesTheLastLinkOfTheProject)
 {
     test::FakeCardHost host;

@@ -4,6 +4,7 @@
 #include "dictionary/DictionaryTypes.h"
 #include "dictionary/Words.h"
 #include "items/Capture.h"
+#include "items/Associations.h"
 #include "items/Commit.h"
 #include "items/ItemCardData.h"
 #include "items/ItemLinks.h"
@@ -242,17 +243,44 @@ int runCapture(Context& context)
                      keyword);
 }
 
+// item related ID: the items read together with it, most often paired first, with the count.
+int runRelated(const QStringList& args)
+{
+    bool ok = false;
+    const double typed = args.size() == 1 ? args.first().toDouble(&ok) : 0;
+    if (!ok) {
+        std::fprintf(stderr, "usage: item related ID\n");
+        return kUsage;
+    }
+    const std::optional<Timestamp> id = FindItemId(typed);
+    if (!id) {
+        std::fprintf(stderr, "No item with id %s\n", args.first().toLocal8Bit().constData());
+        return kFailed;
+    }
+    bool read = false;
+    const std::vector<RelatedItem> related = RelatedItems(*id, &read);
+    if (!read) {
+        std::fprintf(stderr, "The associations could not be read\n");
+        return kFailed;
+    }
+    for (const RelatedItem& r : related)
+        print(idText(r.item) + QLatin1Char('\t') + QString::number(r.count) + QLatin1Char('\n'));
+    return kOk;
+}
+
 int runItem(Context& context)
 {
     QStringList args = context.args;
     if (args.isEmpty()) {
         std::fprintf(stderr,
-                     "usage: item show ID | item add --keyword WORD (TEXT | --file FILE|-)\n");
+                     "usage: item show ID | item add --keyword WORD (TEXT | --file FILE|-) | "
+                     "item related ID\n");
         return kUsage;
     }
     const QString verb = args.takeFirst();
     if (verb == QStringLiteral("show")) return runShow(args);
     if (verb == QStringLiteral("add")) return runAdd(context, args);
+    if (verb == QStringLiteral("related")) return runRelated(args);
     std::fprintf(stderr, "Unknown item command: %s\n", verb.toLocal8Bit().constData());
     return kUsage;
 }
@@ -260,7 +288,8 @@ int runItem(Context& context)
 const Registration item{
     {QStringLiteral("item"),
      QStringLiteral(
-         "item show ID | item add --keyword WORD (TEXT | --file FILE|-)   print an item, or add one"),
+         "item show ID | item add --keyword WORD (TEXT | --file FILE|-) | item related ID   "
+         "print an item, add one, or list the items read with it"),
      true, runItem}};
 
 const Registration capture{

@@ -59,26 +59,6 @@ QString htmlText(const QString& text)
 
 QString dateText(const QDateTime& when) { return QLocale().toString(when, QLocale::ShortFormat); }
 
-// The project's item texts in the order a project drop shows them, after its saved order is
-// brought back.
-QStringList projectItemTexts(const QString& project, QString* error)
-{
-    AdvPrjQ_update(project);
-    sql::Statement st(session().store.db(),
-                      QStringLiteral("SELECT A.IT, A.TX FROM ITEM A, ITEMURL B "
-                                     "WHERE B.Project = ?1 AND B.IT = A.IT ORDER BY A.ITS"));
-    st.bind(1, project);
-    QStringList texts;
-    QSet<double> seen;
-    while (st.next())
-        if (!seen.contains(st.realValue(0))) {
-            seen.insert(st.realValue(0));
-            texts << st.textValue(1);
-        }
-    if (error) *error = st.error();
-    return texts;
-}
-
 }  // namespace
 
 OutlineHooks& outlineHooks() { return session().part<OutlineHooks>(); }
@@ -95,9 +75,40 @@ OutlinePrintOptions OutlinePrintOptionsFromSettings()
     return options;
 }
 
+// The statements of the sections, prepared once for the document.
+struct OutlineDocument::Queries {
+    ProjectOrderRestore order;
+    sql::Statement texts{session().store.db(),
+                         QStringLiteral("SELECT A.IT, A.TX FROM ITEM A, ITEMURL B "
+                                        "WHERE B.Project = ?1 AND B.IT = A.IT ORDER BY A.ITS")};
+};
+
 OutlineDocument::OutlineDocument(QIODevice& out, OutlinePrintOptions options)
     : out_(out), options_(std::move(options))
 {
+}
+
+OutlineDocument::~OutlineDocument() = default;
+
+// The project's item texts in the order a project drop shows them, after its saved order is
+// brought back.
+QStringList OutlineDocument::projectItemTexts(const QString& project, QString* error)
+{
+    if (!queries_) queries_ = std::make_unique<Queries>();
+    queries_->order.restore(project);
+    sql::Statement& st = queries_->texts;
+    st.reset();
+    st.bind(1, project);
+    QStringList texts;
+    QSet<double> seen;
+    while (st.next())
+        if (!seen.contains(st.realValue(0))) {
+            seen.insert(st.realValue(0));
+            texts << st.textValue(1);
+        }
+    if (error) *error = st.error();
+    st.reset();
+    return texts;
 }
 
 void OutlineDocument::put(const QString& text) { buffer_ += text; }
@@ -160,13 +171,12 @@ QString OutlineDocument::numberOf(const OutlineTree& tree, int node) const
 void OutlineDocument::PrintOutlineNode(const OutlineTree& tree, int node)
 {
     const QString name = tree.text(node);
-    const QString file = DefaultTextFile(name);
     if (baseLevel_ < 0) {
         baseLevel_ = tree.level(node);
         baseNode_ = node;
     }
     const QString number = node == baseNode_ ? QString() : numberOf(tree, node);
-    OutlinePrint(name, number + QLatin1Char(' '), tree.level(node), file);
+    printSection(name, number + QLatin1Char(' '), tree.level(node), nullptr);
     put(breaks(3));
     flush();
     for (int child : tree.children(node)) PrintOutlineNode(tree, child);
@@ -174,6 +184,12 @@ void OutlineDocument::PrintOutlineNode(const OutlineTree& tree, int node)
 
 void OutlineDocument::OutlinePrint(const QString& name, const QString& prefix, int level,
                                    const QString& defaultFile)
+{
+    printSection(name, prefix, level, &defaultFile);
+}
+
+void OutlineDocument::printSection(const QString& name, const QString& prefix, int level,
+                                   const QString* knownFile)
 {
     const QString tag =
         level >= 1 && level <= 6 ? QStringLiteral("H%1").arg(level) : QStringLiteral("H2");
@@ -199,7 +215,8 @@ void OutlineDocument::OutlinePrint(const QString& name, const QString& prefix, i
         for (const QString& text : texts) WriteItemText(text);
         flush();
         if (failed_) PlainMessage(QString::fromLatin1(pm::kWriteItems));
-    } else if (!defaultFile.isEmpty()) {
+    } else if (const QString defaultFile = knownFile ? *knownFile : DefaultTextFile(name);
+               !defaultFile.isEmpty()) {
         if (options_.html)
             heading += QStringLiteral("<P>[File = ") + htmlText(defaultFile) +
                        QStringLiteral("]</P>") + kBreak;
@@ -222,12 +239,22 @@ void OutlineDocument::OutlinePrint(const QString& name, const QString& prefix, i
     if (session().hooks.hideBanner) session().hooks.hideBanner();
 }
 
-QString OutlineDocument::escapeMarkup(QChar c) const
+void OutlineDocument::putEscaped(QChar c)
 {
-    if (options_.html) return htmlText(QString(c));
-    if (c == QLatin1Char('>')) return QStringLiteral("&gt;");
-    if (c == QLatin1Char('<')) return QStringLiteral("&lt;");
-    return QString(c);
+    // A text document escapes only the angle brackets.
+    const char* entity = nullptr;
+    switch (c.unicode()) {
+    case '<': entity = "&lt;"; break;
+    case '>': entity = "&gt;"; break;
+    case '&': entity = options_.html ? "&amp;" : nullptr; break;
+    case '"': entity = options_.html ? "&quot;" : nullptr; break;
+    case '\'': entity = options_.html ? "&#39;" : nullptr; break;
+    default: break;
+    }
+    if (entity)
+        buffer_.append(QLatin1String(entity));
+    else
+        buffer_.append(c);
 }
 
 void OutlineDocument::WriteItemText(const QString& text)
@@ -269,9 +296,9 @@ void OutlineDocument::WriteItemText(const QString& text)
             started = true;
         }
         if (lineBreak) {
-            if (++lineBreaks <= 2) put(kBreak);
+            if (++lineBreaks <= 2) buffer_ += kBreak;
         } else {
-            put(escapeMarkup(c));
+            putEscaped(c);
             lineBreaks = 0;
         }
     }
@@ -294,7 +321,12 @@ void OutlineDocument::CopyFromCleanCR(QIODevice& file)
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     if (options_.html) put(QStringLiteral("<P>"));
     if (!options_.wash) {
-        for (QChar c : text) put(c == QLatin1Char('\n') ? kBreak : escapeMarkup(c));
+        for (QChar c : text) {
+            if (c == QLatin1Char('\n'))
+                buffer_ += kBreak;
+            else
+                putEscaped(c);
+        }
     } else {
         // Lines are joined into paragraphs; an empty line separates them.
         bool written = false, pendingBlank = false;
@@ -311,7 +343,7 @@ void OutlineDocument::CopyFromCleanCR(QIODevice& file)
                                       : breaks(2));
                 else if (pendingBlank)
                     put(QStringLiteral(" "));
-                put(escapeMarkup(c));
+                putEscaped(c);
                 written = true;
                 pendingBlank = false;
                 lineBreaks = 0;

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
 class QIODevice;
 
@@ -26,6 +27,7 @@ OutlinePrintOptions OutlinePrintOptionsFromSettings();
 class OutlineDocument {
 public:
     OutlineDocument(QIODevice& out, OutlinePrintOptions options);
+    ~OutlineDocument();
 
     void writeHead(const QString& title);
     void writeTail();
@@ -43,10 +45,17 @@ public:
     int sections() const { return sections_; }
 
 private:
+    struct Queries;
+
     void put(const QString& text);
     void flush();
     QString numberOf(const OutlineTree& tree, int node) const;
-    QString escapeMarkup(QChar c) const;
+    // Appends the character to the buffer, escaped as markup needs it.
+    void putEscaped(QChar c);
+    // defaultFile null: the project's attached file is looked up when the section needs it.
+    void printSection(const QString& name, const QString& prefix, int level,
+                      const QString* defaultFile);
+    QStringList projectItemTexts(const QString& project, QString* error);
 
     QIODevice& out_;
     OutlinePrintOptions options_;
@@ -55,6 +64,7 @@ private:
     int baseNode_ = OutlineTree::kNone;
     bool failed_ = false;
     int sections_ = 0;
+    std::unique_ptr<Queries> queries_;
 };
 
 // "Outline <ID>.txt" or ".htm" in the output folder.

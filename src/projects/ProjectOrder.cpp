@@ -22,28 +22,94 @@ sql::Database& db() { return session().store.db(); }
 
 constexpr int kHelp = 40050;
 
-// Replaces the project's snapshot by the current ITS of its items. Runs inside the caller's
-// transaction. A row with a positive ITS is the user's own and stays.
-bool takeSnapshot(const QString& project)
-{
-    sql::Statement drop(db(),
-                        QStringLiteral("DELETE FROM PRJORDR WHERE Project = ?1 AND ITS <= 0"));
-    drop.bind(1, project);
-    if (!drop.run()) return false;
-    sql::Statement take(db(), QStringLiteral("INSERT OR IGNORE INTO PRJORDR (Project, IT, ITS) "
+// The statements of a snapshot and of a restore, prepared once for any number of projects.
+struct OrderStatements {
+    sql::Statement drop{db(),
+                        QStringLiteral("DELETE FROM PRJORDR WHERE Project = ?1 AND ITS <= 0")};
+    sql::Statement take{db(), QStringLiteral("INSERT OR IGNORE INTO PRJORDR (Project, IT, ITS) "
                                              "SELECT DISTINCT D1.Project, D1.IT, D2.ITS "
                                              "FROM ITEMURL D1, ITEM D2 "
-                                             "WHERE D1.Project = ?1 AND D2.IT = D1.IT"));
-    take.bind(1, project);
-    return take.run();
+                                             "WHERE D1.Project = ?1 AND D2.IT = D1.IT")};
+    sql::Statement has{db(), QStringLiteral("SELECT 1 FROM PRJORDR WHERE Project = ?1 AND ITS < 0 "
+                                            "LIMIT 1")};
+    // The item's present ITS comes along, so that a row already in order is not written again.
+    sql::Statement rows{db(), QStringLiteral("SELECT DISTINCT d1.IT, d1.ITS, "
+                                             "(SELECT A.ITS FROM ITEM A WHERE A.IT = d1.IT) "
+                                             "FROM ITEMURL D, PRJORDR d1 "
+                                             "WHERE d1.Project = D.Project AND d1.IT = D.IT "
+                                             "AND d1.Project = ?1 AND d1.ITS < 0")};
+    sql::Statement write{db(), QStringLiteral("UPDATE ITEM SET ITS = ?1 WHERE IT = ?2")};
+};
+
+// Replaces the project's snapshot by the current ITS of its items. Runs inside the caller's
+// transaction. A row with a positive ITS is the user's own and stays.
+bool takeSnapshot(OrderStatements& st, const QString& project)
+{
+    st.drop.reset();
+    st.drop.bind(1, project);
+    if (!st.drop.run()) return false;
+    st.take.reset();
+    st.take.bind(1, project);
+    return st.take.run();
 }
 
-bool hasSnapshot(const QString& project)
+bool takeSnapshot(const QString& project)
 {
-    sql::Statement st(db(), QStringLiteral("SELECT 1 FROM PRJORDR WHERE Project = ?1 AND ITS < 0 "
-                                           "LIMIT 1"));
-    st.bind(1, project);
-    return st.next();
+    OrderStatements st;
+    return takeSnapshot(st, project);
+}
+
+bool hasSnapshot(OrderStatements& st, const QString& project)
+{
+    st.has.reset();
+    st.has.bind(1, project);
+    const bool found = st.has.next();
+    st.has.reset();
+    return found;
+}
+
+bool restoreOrder(OrderStatements& st, const QString& project)
+{
+    // The first snapshot holds what the cards show: their edits go into the store first.
+    if (!hasSnapshot(st, project)) session().hooks.commit();
+
+    QStringList notes;
+    bool ok = false;
+    {
+        sql::WriteScope transaction(db());
+        ok = transaction.isActive();
+        st.rows.reset();
+        st.rows.bind(1, project);
+        std::vector<std::pair<Timestamp, Timestamp>> saved;
+        bool any = false;
+        while (ok && st.rows.next()) {
+            any = true;
+            // A missing item is still looked for, so that it is reported.
+            const bool inOrder = !st.rows.isNull(2) && st.rows.realValue(2) == st.rows.realValue(1);
+            if (!inOrder) saved.push_back({st.rows.extValue(0), st.rows.extValue(1)});
+        }
+        ok = ok && st.rows.ok();
+        st.rows.reset();
+        if (ok && !any) {
+            ok = takeSnapshot(st, project);
+        } else if (ok) {
+            for (const auto& [item, its] : saved) {
+                st.write.reset();
+                st.write.bind(1, its).bind(2, item);
+                if (!st.write.run()) {
+                    ok = false;
+                    break;
+                }
+                if (db().changes() == 0) notes << QString::fromLatin1(om::kNoRows);
+            }
+        }
+        if (ok) ok = transaction.commit();
+        if (!ok) transaction.rollback();
+    }
+    // Messages only once the tables are free again.
+    for (const QString& note : notes) PlainMessage(note);
+    if (!ok) PlainMessage(QString::fromLatin1(om::kRestoreFailed));
+    return ok;
 }
 
 void reportSaveFailed() { PlainMessage(QString::fromLatin1(om::kSaveFailed)); }
@@ -103,44 +169,17 @@ bool SaveProjectOrder(const QString& project, const std::function<bool()>& commi
 
 bool AdvPrjQ_update(const QString& project)
 {
-    // The first snapshot holds what the cards show: their edits go into the store first.
-    if (!hasSnapshot(project)) session().hooks.commit();
-
-    QStringList notes;
-    bool ok = false;
-    {
-        sql::WriteScope transaction(db());
-        ok = transaction.isActive();
-        sql::Statement rows(db(), QStringLiteral("SELECT DISTINCT d1.IT, d1.ITS "
-                                                 "FROM ITEMURL D, PRJORDR d1 "
-                                                 "WHERE d1.Project = D.Project AND d1.IT = D.IT "
-                                                 "AND d1.Project = ?1 AND d1.ITS < 0"));
-        rows.bind(1, project);
-        std::vector<std::pair<Timestamp, Timestamp>> saved;
-        while (ok && rows.next()) saved.push_back({rows.extValue(0), rows.extValue(1)});
-        ok = ok && rows.ok();
-        if (ok && saved.empty()) {
-            ok = takeSnapshot(project);
-        } else if (ok) {
-            sql::Statement write(db(), QStringLiteral("UPDATE ITEM SET ITS = ?1 WHERE IT = ?2"));
-            for (const auto& [item, its] : saved) {
-                write.reset();
-                write.bind(1, its).bind(2, item);
-                if (!write.run()) {
-                    ok = false;
-                    break;
-                }
-                if (db().changes() == 0) notes << QString::fromLatin1(om::kNoRows);
-            }
-        }
-        if (ok) ok = transaction.commit();
-        if (!ok) transaction.rollback();
-    }
-    // Messages only once the tables are free again.
-    for (const QString& note : notes) PlainMessage(note);
-    if (!ok) PlainMessage(QString::fromLatin1(om::kRestoreFailed));
-    return ok;
+    OrderStatements st;
+    return restoreOrder(st, project);
 }
+
+struct ProjectOrderRestore::Statements : OrderStatements {};
+
+ProjectOrderRestore::ProjectOrderRestore() : st_(std::make_unique<Statements>()) {}
+
+ProjectOrderRestore::~ProjectOrderRestore() = default;
+
+bool ProjectOrderRestore::restore(const QString& project) { return restoreOrder(*st_, project); }
 
 bool CollectDesk(CardHost& host, const QString& project)
 {

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace qb {
@@ -47,6 +48,19 @@ bool SaveProjectOrder(const QString& project, const std::function<bool()>& commi
 // snapshot, the first one is taken and no item changes. The read and the writes are one
 // transaction: a failure leaves every ITS as it was.
 bool AdvPrjQ_update(const QString& project);
+
+// AdvPrjQ_update for one project after another (an outline document): the statements are
+// prepared once for the whole run.
+class ProjectOrderRestore {
+public:
+    ProjectOrderRestore();
+    ~ProjectOrderRestore();
+    bool restore(const QString& project);
+
+private:
+    struct Statements;
+    std::unique_ptr<Statements> st_;
+};
 
 // "Add Desktop/Reorder": every item card that is not hidden gets its order stamp from its place
 // and is linked to the project; the cards are committed and the order saved. Then the question

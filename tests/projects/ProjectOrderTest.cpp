@@ -105,6 +105,26 @@ TEST_F(ProjectOrderTest, AFailedOrderWriteLeavesEveryItemAsItWas)
                                                           QStringLiteral("-46000.1|-46100.3")}));
 }
 
+TEST_F(ProjectOrderTest, ARestoreRewritesOnlyTheItemsOutOfOrder)
+{
+    addProject(QStringLiteral("P"), -45000.0L);
+    addItem(kA, QStringLiteral("a"), {}, {QStringLiteral("P")}, -46100.3L);
+    addItem(kB, QStringLiteral("b"), {}, {QStringLiteral("P")}, -46100.1L);
+    ASSERT_TRUE(AdvPrjQ_update(QStringLiteral("P")));
+    setIts(kB, -46300.0);
+    exec(QStringLiteral("CREATE TEMP TABLE writes (IT)"));
+    exec(
+        QStringLiteral("CREATE TEMP TRIGGER noted AFTER UPDATE ON main.ITEM BEGIN "
+                       "INSERT INTO writes VALUES (NEW.IT); END"));
+
+    ProjectOrderRestore restore;
+    ASSERT_TRUE(restore.restore(QStringLiteral("P")));
+    ASSERT_TRUE(restore.restore(QStringLiteral("P")));
+    EXPECT_EQ(its(kB), -46100.1);
+    EXPECT_EQ(rows(QStringLiteral("SELECT IT FROM writes")),
+              QStringList{QStringLiteral("-46000.2")});
+}
+
 TEST_F(ProjectOrderTest, CollectDeskOrdersByHeightBeforeLeftAndLinksEveryVisibleCard)
 {
     addProject(QStringLiteral("P"), -45000.0L);

@@ -44,15 +44,17 @@ private:
 };
 
 TfrmImpText::TfrmImpText(QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowMinMaxButtonsHint | Qt::WindowContextHelpButtonHint |
-                          Qt::WindowCloseButtonHint),
+    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
+                          Qt::WindowContextHelpButtonHint | Qt::WindowCloseButtonHint),
       text_(new Edit(*this))
 {
     setObjectName(QStringLiteral("frmImpText"));
     setWindowTitle(QStringLiteral("IMPORTED TEXT (") + QString::fromLatin1(kAnnotationFileName) +
                    QStringLiteral(") "));
-    setGeometry(0, 0, 270, 453);
+    // The frame's corner at the screen's: placing the inside there would hide the title bar.
+    resize(270, 453);
+    move(0, 0);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(text_);

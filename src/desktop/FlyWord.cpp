@@ -88,7 +88,7 @@ void TFlyWordEdit::mouseReleaseEvent(QMouseEvent* e)
 void TFlyWordEdit::keyReleaseEvent(QKeyEvent* e)
 {
     QLineEdit::keyReleaseEvent(e);
-    if (cursorPosition() == text().size()) card_.FitToText();
+    if (cursorPosition() == text().size()) card_.FitToText(false);
 }
 
 // --- the card ---
@@ -161,10 +161,10 @@ void TFlyWord::ToggleEditMode()
         SysProblem(QStringLiteral("Flyword failed to focus"));
 }
 
-void TFlyWord::FitToText()
+void TFlyWord::FitToText(bool trimField)
 {
     try {
-        if (field_->text().trimmed().size() > 3) {
+        if (trimField && field_->text().trimmed().size() > 3) {
             field_->setText(field_->text().trimmed());
             field_->setCursorPosition(int(field_->text().size()));
         }

@@ -53,7 +53,8 @@ public:
     // Places the card (visible coordinates), takes the text and shows the card.
     void SetUp(const QString& text, QPoint visible);
     void ToggleEditMode();
-    void FitToText();
+    // Trimming is for a text set whole; while typing, a blank at the end is the next word's gap.
+    void FitToText(bool trimField = true);
     // The field's text as the word it carries, for a drag or a copy.
     QString wordText() const;
     void startDrag();

@@ -176,6 +176,18 @@ TEST_F(CaptureMenu, TheExplodeKeysAreOffOnlyWhileAFlywordIsEdited)
     type(QStringLiteral("+"));
     EXPECT_EQ(fly->field()->text(), QStringLiteral("+"));
     EXPECT_NE(explodeMode(), before);
+
+    // Words typed with blanks between them keep the blanks, key release by key release.
+    fly->ToggleEditMode();
+    fly->field()->clear();
+    for (const QChar c : QStringLiteral("hello big world")) {
+        const int key = c == QLatin1Char(' ') ? Qt::Key_Space : Qt::Key_A + (c.unicode() - 'a');
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(c));
+        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(QApplication::focusWidget(), &press);
+        QApplication::sendEvent(QApplication::focusWidget(), &release);
+    }
+    EXPECT_EQ(fly->field()->text(), QStringLiteral("hello big world"));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "desktop/FlyWord.h"
 
+#include "cards/CardPartsPanel.h"
 #include "cards/Desktop.h"
 #include "cards/DragGrid.h"
 #include "cards/DragPayload.h"
@@ -98,6 +99,7 @@ TFlyWord::TFlyWord(TDesktop& desktop, Timestamp timestamp)
 {
     setObjectName(QStringLiteral("flyword"));
     setHelpContext(kHelpContext);
+    focusMark()->installEventFilter(this);
     const Settings& s = session().settings;
     data().pendingTS = timestamp;
     data().normalColor = s.flywFrameColor;
@@ -248,6 +250,16 @@ void TFlyWord::resizeEvent(QResizeEvent* e)
     // Also when tiling gives the card another size.
     placeField();
     placeKindLabel();
+}
+
+bool TFlyWord::eventFilter(QObject* watched, QEvent* e)
+{
+    if (watched == focusMark() && e->type() == QEvent::MouseButtonPress &&
+        static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton) {
+        ToggleEditMode();
+        return true;
+    }
+    return TBasPanel::eventFilter(watched, e);
 }
 
 void TFlyWord::placeField() { field_->setGeometry(5, 14, width() - 10, height() - 28); }

@@ -67,6 +67,8 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* e) override;
+    // A left press on the focus mark switches between display and edit mode.
+    bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
     void placeField();

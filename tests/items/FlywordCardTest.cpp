@@ -1,5 +1,6 @@
 #include "ItemCardFixture.h"
 
+#include "cards/CardPartsPanel.h"
 #include "cards/DragPayload.h"
 #include "desktop/FlyWord.h"
 #include "items/CaptureCommands.h"
@@ -72,6 +73,9 @@ TEST_F(FlywordCard, AClickTogglesEditModeADragMovesAndTheCardFitsItsWholeText)
     dragBorder(fly, QPoint(0, 6));
     EXPECT_FALSE(fly->editing());
     EXPECT_EQ(fly->pos(), before + QPoint(0, 6));
+    // A press on the focus mark switches too.
+    press(fly->focusMark(), QEvent::MouseButtonPress, QPoint(3, 3), Qt::LeftButton, Qt::LeftButton);
+    EXPECT_TRUE(fly->editing());
 
     // A long selection keeps 50 characters, and the card is wide enough to show them all.
     QString longText;

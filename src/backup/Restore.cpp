@@ -8,7 +8,6 @@
 #include "platform/Sqlite.h"
 #include "session/DataChecks.h"
 #include "session/Session.h"
-#include "session/TableFiles.h"
 #include "store/Schema.h"
 
 #include <QFileInfo>
@@ -22,9 +21,9 @@ const QString kSelfExtractingRefused = QStringLiteral(
 
 namespace {
 
-// The order the unpacked tables are packed in.
-const char* const kPackOrder[] = {"WORD",     "DICT",   "PROJECT", "ITEM",    "ITEMURL",
-                                  "ITEMKEYS", "INFLEC", "SHOW",    "ITMSJMP", "PRJORDR"};
+// The order the unpacked tables are checked in.
+const char* const kCheckOrder[] = {"WORD",     "DICT",   "PROJECT", "ITEM",    "ITEMURL",
+                                   "ITEMKEYS", "INFLEC", "SHOW",    "ITMSJMP", "PRJORDR"};
 // The order they are appended in (INFLEC comes last, after the store's words are filled in).
 const char* const kAppendOrder[] = {"ITEM", "ITEMKEYS", "ITEMURL", "DICT",   "PROJECT",
                                     "WORD", "ITMSJMP",  "SHOW",    "PRJORDR"};
@@ -348,6 +347,40 @@ bool refreshFrequencies(sql::Database& db, Failure& failure)
                failure);
 }
 
+// A large cache for the run: with the default one the append's index writes spill the cache
+// into the files again and again, each spill syncing the journal first.
+class LargerCache {
+public:
+    explicit LargerCache(sql::Database& db) : db_(db)
+    {
+        QStringList schemas;
+        {
+            sql::Statement st(db_, QStringLiteral("PRAGMA database_list"));
+            while (st.next()) schemas << st.textValue(1);
+        }
+        if (!schemas.contains(QStringLiteral("temp"))) schemas << QStringLiteral("temp");
+        for (const QString& schema : schemas) {
+            const QString pragma = sql::quoteIdentifier(schema) + QStringLiteral(".cache_size");
+            sql::Statement st(db_, QStringLiteral("PRAGMA ") + pragma);
+            if (!st.next()) continue;
+            saved_.push_back({pragma, st.int64Value(0)});
+            db_.exec(QStringLiteral("PRAGMA %1 = %2").arg(pragma).arg(kCacheKiB));
+        }
+    }
+    ~LargerCache()
+    {
+        for (const auto& [pragma, size] : saved_)
+            db_.exec(QStringLiteral("PRAGMA %1 = %2").arg(pragma).arg(size));
+    }
+    LargerCache(const LargerCache&) = delete;
+    LargerCache& operator=(const LargerCache&) = delete;
+
+private:
+    static constexpr qint64 kCacheKiB = -65536;  // negative: KiB, per file
+    sql::Database& db_;
+    std::vector<std::pair<QString, qint64>> saved_;
+};
+
 void dropTemps(sql::Database& db)
 {
     for (const schema::Table& table : schema::tables())
@@ -586,17 +619,10 @@ bool PackageImport::prepare(const QString& zipPath)
     if (!UnpackPackage(zipPath, listing, &why)) return fail(why);
     state_ = VerifyUnpacked();
     if (!state_.valid) return fail(QStringLiteral("the package lacks a required table"));
-    for (const char* name : kPackOrder) {
+    for (const char* name : kCheckOrder) {
         const QString path = UnpackedFile(QString::fromLatin1(name));
         if (path.isEmpty()) continue;
         if (!CheckUnpackedTable(path, QString::fromLatin1(name), &why)) return fail(why);
-    }
-    for (const char* name : kPackOrder) {
-        const QString path = UnpackedFile(QString::fromLatin1(name));
-        if (path.isEmpty()) continue;
-        const QFileInfo info(path);
-        if (!PackTable(info.completeBaseName(), info.absolutePath()))
-            return fail(QStringLiteral("packing ") + info.fileName() + QStringLiteral(" failed"));
     }
     prepared_ = true;
     return true;
@@ -668,8 +694,10 @@ RestoreResult PackageImport::apply(RestoreMode mode, const ProgressFn& progress)
     std::vector<const schema::Table*> loaded = appended;
     if (withInflec) loaded.push_back(schema::find(QStringLiteral("INFLEC")));
 
+    LargerCache cache(db);
     // The package's tables go into temporary tables first: reading them takes no lock on the
-    // store's files, so other programs write on meanwhile.
+    // store's files, so other programs write on meanwhile. These copies and the append write
+    // the package's tables afresh; nothing reads a package file's own indexes.
     bool ok = true;
     for (const schema::Table* table : loaded) {
         if (!store.isAttached(table->name) && !store.attachTable(*table, true)) {

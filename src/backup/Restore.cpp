@@ -96,8 +96,18 @@ bool count(sql::Database& db, const QString& statement, qint64* out, Failure& fa
     return true;
 }
 
-// Copies an unpacked table into a temporary table of the store's connection, in its order,
-// every value with its own type. The column _step marks rows renumbered later.
+// Only the renumbering writes to the package's rows: the other tables with a key of their own
+// go from their unpacked file straight into the store, and only their keys are copied, for the
+// counts.
+bool copiedWhole(const schema::Table& table)
+{
+    static const QStringList renumbered{QStringLiteral("WORD"), QStringLiteral("ITEMKEYS"),
+                                        QStringLiteral("DICT"), QStringLiteral("INFLEC")};
+    return table.primaryKey.isEmpty() || renumbered.contains(table.name);
+}
+
+// Copies an unpacked table (or only its key) into a temporary table of the store's connection,
+// in its order, every value with its own type. The column _step marks rows renumbered later.
 bool loadIntoTemp(sql::Database& store, const schema::Table& table, const QString& path,
                   Failure& failure)
 {
@@ -105,9 +115,12 @@ bool loadIntoTemp(sql::Database& store, const schema::Table& table, const QStrin
     QString error;
     if (!OpenUntrusted(source, path, &error)) return failure.set(error);
     const QString temp = sql::quoteIdentifier(tempName(table));
-    QStringList columns;
+    QStringList columns, names;
     for (const schema::Field& f : table.fields)
-        columns << sql::quoteIdentifier(f.name) + QLatin1Char(' ') + schema::sqlType(f.type);
+        if (copiedWhole(table) || table.primaryKey.contains(f.name)) {
+            columns << sql::quoteIdentifier(f.name) + QLatin1Char(' ') + schema::sqlType(f.type);
+            names << sql::quoteIdentifier(f.name);
+        }
     if (!run(store, QStringLiteral("DROP TABLE IF EXISTS temp.") + temp, failure) ||
         !run(store,
              QStringLiteral("CREATE TEMP TABLE %1 (%2, _step INTEGER NOT NULL DEFAULT 0)")
@@ -115,7 +128,6 @@ bool loadIntoTemp(sql::Database& store, const schema::Table& table, const QStrin
              failure))
         return false;
 
-    const QStringList names = fieldNames(table);
     const QByteArray select =
         QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid")
             .arg(names.join(QStringLiteral(", ")), sql::quoteIdentifier(table.name))
@@ -238,10 +250,59 @@ bool renumber(sql::Database& db, const QStringList& useTables, bool hasWords,
     return run(db, QStringLiteral("DROP TABLE temp.renum"), failure);
 }
 
+// Inserts the rows of an unpacked file into the store's table in their order, skipping those
+// without a whole key, as one INSERT ... SELECT from a copy of the file would.
+bool streamAppend(sql::Database& store, const schema::Table& table, const QString& path,
+                  const QString& onConflict, Failure& failure)
+{
+    sql::Database source;
+    QString error;
+    if (!OpenUntrusted(source, path, &error)) return failure.set(error);
+    const QStringList names = fieldNames(table);
+    std::vector<int> keyColumns;
+    QStringList marks;
+    for (int i = 0; i < int(table.fields.size()); ++i) {
+        if (table.primaryKey.contains(table.fields[size_t(i)].name)) keyColumns.push_back(i);
+        marks << QStringLiteral("?%1").arg(i + 1);
+    }
+    const QByteArray select =
+        QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid")
+            .arg(names.join(QStringLiteral(", ")), sql::quoteIdentifier(table.name))
+            .toUtf8();
+    const QByteArray insert = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3) %4")
+                                  .arg(qualified(table), names.join(QStringLiteral(", ")),
+                                       marks.join(QStringLiteral(", ")), onConflict)
+                                  .toUtf8();
+    sqlite3_stmt* from = nullptr;
+    sqlite3_stmt* to = nullptr;
+    bool ok =
+        sqlite3_prepare_v2(source.handle(), select.constData(), -1, &from, nullptr) == SQLITE_OK &&
+        sqlite3_prepare_v2(store.handle(), insert.constData(), -1, &to, nullptr) == SQLITE_OK;
+    sqlite3* failed = ok ? source.handle() : (from ? store.handle() : source.handle());
+    int rc = SQLITE_OK;
+    while (ok && (rc = sqlite3_step(from)) == SQLITE_ROW) {
+        bool wholeKey = true;
+        for (int k : keyColumns) wholeKey = wholeKey && sqlite3_column_type(from, k) != SQLITE_NULL;
+        if (!wholeKey) continue;
+        for (int i = 0; i < names.size(); ++i)
+            sqlite3_bind_value(to, i + 1, sqlite3_column_value(from, i));
+        ok = sqlite3_step(to) == SQLITE_DONE;
+        if (!ok) failed = store.handle();
+        sqlite3_reset(to);
+    }
+    if (ok && rc != SQLITE_DONE) ok = false;
+    if (!ok)
+        failure.set(QFileInfo(path).fileName() + QStringLiteral(": ") +
+                    QString::fromUtf8(sqlite3_errmsg(failed)));
+    sqlite3_finalize(from);
+    sqlite3_finalize(to);
+    return ok;
+}
+
 // Appends the package's rows into the store's table: a row whose key the store has replaces
 // that row's fields, any other is added; a row without a whole key is counted as not taken.
-bool appendTable(sql::Database& db, const schema::Table& table, TableCounts& counts,
-                 Failure& failure)
+bool appendTable(sql::Database& db, const schema::Table& table, const QString& path,
+                 TableCounts& counts, Failure& failure)
 {
     const QString temp = QStringLiteral("temp.") + sql::quoteIdentifier(tempName(table));
     const QString target = qualified(table);
@@ -271,6 +332,17 @@ bool appendTable(sql::Database& db, const schema::Table& table, TableCounts& cou
                         sql::quoteIdentifier(f.name);
         }
     const QString columns = names.join(QStringLiteral(", "));
+    if (!copiedWhole(table)) {
+        QStringList key;
+        for (const QString& k : table.primaryKey) key << sql::quoteIdentifier(k);
+        return streamAppend(db, table, path,
+                            QStringLiteral("ON CONFLICT (%1) DO %2")
+                                .arg(key.join(QStringLiteral(", ")),
+                                     sets.isEmpty() ? QStringLiteral("NOTHING")
+                                                    : QStringLiteral("UPDATE SET ") +
+                                                          sets.join(QStringLiteral(", "))),
+                            failure);
+    }
     if (!table.primaryKey.isEmpty()) {
         QStringList key;
         for (const QString& k : table.primaryKey) key << sql::quoteIdentifier(k);
@@ -738,7 +810,9 @@ RestoreResult PackageImport::apply(RestoreMode mode, const ProgressFn& progress)
             TableCounts* counts = nullptr;
             for (TableCounts& c : result.tables)
                 if (c.table == appended[i]->name) counts = &c;
-            if (ok) ok = appendTable(db, *appended[i], *counts, failure);
+            if (ok)
+                ok = appendTable(db, *appended[i], UnpackedFile(appended[i]->name), *counts,
+                                 failure);
             const QString name = appended[i]->name;
             if (name == QStringLiteral("ITEMKEYS")) report(state_.oldForm ? 93 : 91);
             if (name == QStringLiteral("DICT")) report(state_.oldForm ? 95 : 93);
@@ -748,7 +822,8 @@ RestoreResult PackageImport::apply(RestoreMode mode, const ProgressFn& progress)
             report(97);
             FillInflec();
             if (withInflec)
-                ok = appendTable(db, *schema::find(QStringLiteral("INFLEC")), result.tables.back(),
+                ok = appendTable(db, *schema::find(QStringLiteral("INFLEC")),
+                                 UnpackedFile(QStringLiteral("INFLEC")), result.tables.back(),
                                  failure);
         }
         if (ok && store.isAttached(QStringLiteral("WORD")) &&

@@ -707,6 +707,9 @@ qint64 PackageImport::changedItemTexts() const
     if (path.isEmpty() || !store.isOpen()) return -1;
     sql::Database package;
     if (!OpenUntrusted(package, path, nullptr)) return -1;
+    // One read for all the look-ups: each on its own would take and drop the lock and look
+    // for a journal again.
+    sql::Savepoint reading(store.db(), QStringLiteral("changed_texts"));
     // Matched as the append matches them: by id, the text compared with its type.
     sqlite3_stmt* from = nullptr;
     sqlite3_stmt* probe = nullptr;
@@ -732,6 +735,7 @@ qint64 PackageImport::changedItemTexts() const
     if (rc != SQLITE_DONE) ok = false;
     sqlite3_finalize(from);
     sqlite3_finalize(probe);
+    reading.release();
     return ok ? changed : -1;
 }
 

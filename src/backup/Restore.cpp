@@ -771,9 +771,10 @@ RestoreResult PackageImport::apply(RestoreMode mode, const ProgressFn& progress)
     if (withInflec) loaded.push_back(schema::find(QStringLiteral("INFLEC")));
 
     LargerCache cache(db);
-    // The package's tables go into temporary tables first: reading them takes no lock on the
-    // store's files, so other programs write on meanwhile. These copies and the append write
-    // the package's tables afresh; nothing reads a package file's own indexes.
+    // The renumbered tables (and the keys of the others) go into temporary tables first:
+    // reading them takes no lock on the store's files, so other programs write on meanwhile.
+    // These copies and the append write the package's tables afresh; nothing reads a package
+    // file's own indexes.
     bool ok = true;
     for (const schema::Table* table : loaded) {
         if (!store.isAttached(table->name) && !store.attachTable(*table, true)) {

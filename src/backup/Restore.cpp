@@ -8,7 +8,6 @@
 #include "platform/Sqlite.h"
 #include "session/DataChecks.h"
 #include "session/Session.h"
-#include "session/TableFiles.h"
 #include "store/Schema.h"
 
 #include <QFileInfo>
@@ -22,9 +21,9 @@ const QString kSelfExtractingRefused = QStringLiteral(
 
 namespace {
 
-// The order the unpacked tables are packed in.
-const char* const kPackOrder[] = {"WORD",     "DICT",   "PROJECT", "ITEM",    "ITEMURL",
-                                  "ITEMKEYS", "INFLEC", "SHOW",    "ITMSJMP", "PRJORDR"};
+// The order the unpacked tables are checked in.
+const char* const kCheckOrder[] = {"WORD",     "DICT",   "PROJECT", "ITEM",    "ITEMURL",
+                                   "ITEMKEYS", "INFLEC", "SHOW",    "ITMSJMP", "PRJORDR"};
 // The order they are appended in (INFLEC comes last, after the store's words are filled in).
 const char* const kAppendOrder[] = {"ITEM", "ITEMKEYS", "ITEMURL", "DICT",   "PROJECT",
                                     "WORD", "ITMSJMP",  "SHOW",    "PRJORDR"};
@@ -97,8 +96,18 @@ bool count(sql::Database& db, const QString& statement, qint64* out, Failure& fa
     return true;
 }
 
-// Copies an unpacked table into a temporary table of the store's connection, in its order,
-// every value with its own type. The column _step marks rows renumbered later.
+// Only the renumbering writes to the package's rows: the other tables with a key of their own
+// go from their unpacked file straight into the store, and only their keys are copied, for the
+// counts.
+bool copiedWhole(const schema::Table& table)
+{
+    static const QStringList renumbered{QStringLiteral("WORD"), QStringLiteral("ITEMKEYS"),
+                                        QStringLiteral("DICT"), QStringLiteral("INFLEC")};
+    return table.primaryKey.isEmpty() || renumbered.contains(table.name);
+}
+
+// Copies an unpacked table (or only its key) into a temporary table of the store's connection,
+// in its order, every value with its own type. The column _step marks rows renumbered later.
 bool loadIntoTemp(sql::Database& store, const schema::Table& table, const QString& path,
                   Failure& failure)
 {
@@ -106,9 +115,12 @@ bool loadIntoTemp(sql::Database& store, const schema::Table& table, const QStrin
     QString error;
     if (!OpenUntrusted(source, path, &error)) return failure.set(error);
     const QString temp = sql::quoteIdentifier(tempName(table));
-    QStringList columns;
+    QStringList columns, names;
     for (const schema::Field& f : table.fields)
-        columns << sql::quoteIdentifier(f.name) + QLatin1Char(' ') + schema::sqlType(f.type);
+        if (copiedWhole(table) || table.primaryKey.contains(f.name)) {
+            columns << sql::quoteIdentifier(f.name) + QLatin1Char(' ') + schema::sqlType(f.type);
+            names << sql::quoteIdentifier(f.name);
+        }
     if (!run(store, QStringLiteral("DROP TABLE IF EXISTS temp.") + temp, failure) ||
         !run(store,
              QStringLiteral("CREATE TEMP TABLE %1 (%2, _step INTEGER NOT NULL DEFAULT 0)")
@@ -116,7 +128,6 @@ bool loadIntoTemp(sql::Database& store, const schema::Table& table, const QStrin
              failure))
         return false;
 
-    const QStringList names = fieldNames(table);
     const QByteArray select =
         QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid")
             .arg(names.join(QStringLiteral(", ")), sql::quoteIdentifier(table.name))
@@ -239,10 +250,59 @@ bool renumber(sql::Database& db, const QStringList& useTables, bool hasWords,
     return run(db, QStringLiteral("DROP TABLE temp.renum"), failure);
 }
 
+// Inserts the rows of an unpacked file into the store's table in their order, skipping those
+// without a whole key, as one INSERT ... SELECT from a copy of the file would.
+bool streamAppend(sql::Database& store, const schema::Table& table, const QString& path,
+                  const QString& onConflict, Failure& failure)
+{
+    sql::Database source;
+    QString error;
+    if (!OpenUntrusted(source, path, &error)) return failure.set(error);
+    const QStringList names = fieldNames(table);
+    std::vector<int> keyColumns;
+    QStringList marks;
+    for (int i = 0; i < int(table.fields.size()); ++i) {
+        if (table.primaryKey.contains(table.fields[size_t(i)].name)) keyColumns.push_back(i);
+        marks << QStringLiteral("?%1").arg(i + 1);
+    }
+    const QByteArray select =
+        QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid")
+            .arg(names.join(QStringLiteral(", ")), sql::quoteIdentifier(table.name))
+            .toUtf8();
+    const QByteArray insert = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3) %4")
+                                  .arg(qualified(table), names.join(QStringLiteral(", ")),
+                                       marks.join(QStringLiteral(", ")), onConflict)
+                                  .toUtf8();
+    sqlite3_stmt* from = nullptr;
+    sqlite3_stmt* to = nullptr;
+    bool ok =
+        sqlite3_prepare_v2(source.handle(), select.constData(), -1, &from, nullptr) == SQLITE_OK &&
+        sqlite3_prepare_v2(store.handle(), insert.constData(), -1, &to, nullptr) == SQLITE_OK;
+    sqlite3* failed = ok ? source.handle() : (from ? store.handle() : source.handle());
+    int rc = SQLITE_OK;
+    while (ok && (rc = sqlite3_step(from)) == SQLITE_ROW) {
+        bool wholeKey = true;
+        for (int k : keyColumns) wholeKey = wholeKey && sqlite3_column_type(from, k) != SQLITE_NULL;
+        if (!wholeKey) continue;
+        for (int i = 0; i < names.size(); ++i)
+            sqlite3_bind_value(to, i + 1, sqlite3_column_value(from, i));
+        ok = sqlite3_step(to) == SQLITE_DONE;
+        if (!ok) failed = store.handle();
+        sqlite3_reset(to);
+    }
+    if (ok && rc != SQLITE_DONE) ok = false;
+    if (!ok)
+        failure.set(QFileInfo(path).fileName() + QStringLiteral(": ") +
+                    QString::fromUtf8(sqlite3_errmsg(failed)));
+    sqlite3_finalize(from);
+    sqlite3_finalize(to);
+    return ok;
+}
+
 // Appends the package's rows into the store's table: a row whose key the store has replaces
 // that row's fields, any other is added; a row without a whole key is counted as not taken.
-bool appendTable(sql::Database& db, const schema::Table& table, TableCounts& counts,
-                 Failure& failure)
+bool appendTable(sql::Database& db, const schema::Table& table, const QString& path,
+                 TableCounts& counts, Failure& failure)
 {
     const QString temp = QStringLiteral("temp.") + sql::quoteIdentifier(tempName(table));
     const QString target = qualified(table);
@@ -272,6 +332,17 @@ bool appendTable(sql::Database& db, const schema::Table& table, TableCounts& cou
                         sql::quoteIdentifier(f.name);
         }
     const QString columns = names.join(QStringLiteral(", "));
+    if (!copiedWhole(table)) {
+        QStringList key;
+        for (const QString& k : table.primaryKey) key << sql::quoteIdentifier(k);
+        return streamAppend(db, table, path,
+                            QStringLiteral("ON CONFLICT (%1) DO %2")
+                                .arg(key.join(QStringLiteral(", ")),
+                                     sets.isEmpty() ? QStringLiteral("NOTHING")
+                                                    : QStringLiteral("UPDATE SET ") +
+                                                          sets.join(QStringLiteral(", "))),
+                            failure);
+    }
     if (!table.primaryKey.isEmpty()) {
         QStringList key;
         for (const QString& k : table.primaryKey) key << sql::quoteIdentifier(k);
@@ -347,6 +418,40 @@ bool refreshFrequencies(sql::Database& db, Failure& failure)
                               "\"WNo\" IN (SELECT wno FROM temp.touched)"),
                failure);
 }
+
+// A large cache for the run: with the default one the append's index writes spill the cache
+// into the files again and again, each spill syncing the journal first.
+class LargerCache {
+public:
+    explicit LargerCache(sql::Database& db) : db_(db)
+    {
+        QStringList schemas;
+        {
+            sql::Statement st(db_, QStringLiteral("PRAGMA database_list"));
+            while (st.next()) schemas << st.textValue(1);
+        }
+        if (!schemas.contains(QStringLiteral("temp"))) schemas << QStringLiteral("temp");
+        for (const QString& schema : schemas) {
+            const QString pragma = sql::quoteIdentifier(schema) + QStringLiteral(".cache_size");
+            sql::Statement st(db_, QStringLiteral("PRAGMA ") + pragma);
+            if (!st.next()) continue;
+            saved_.push_back({pragma, st.int64Value(0)});
+            db_.exec(QStringLiteral("PRAGMA %1 = %2").arg(pragma).arg(kCacheKiB));
+        }
+    }
+    ~LargerCache()
+    {
+        for (const auto& [pragma, size] : saved_)
+            db_.exec(QStringLiteral("PRAGMA %1 = %2").arg(pragma).arg(size));
+    }
+    LargerCache(const LargerCache&) = delete;
+    LargerCache& operator=(const LargerCache&) = delete;
+
+private:
+    static constexpr qint64 kCacheKiB = -65536;  // negative: KiB, per file
+    sql::Database& db_;
+    std::vector<std::pair<QString, qint64>> saved_;
+};
 
 void dropTemps(sql::Database& db)
 {
@@ -586,17 +691,10 @@ bool PackageImport::prepare(const QString& zipPath)
     if (!UnpackPackage(zipPath, listing, &why)) return fail(why);
     state_ = VerifyUnpacked();
     if (!state_.valid) return fail(QStringLiteral("the package lacks a required table"));
-    for (const char* name : kPackOrder) {
+    for (const char* name : kCheckOrder) {
         const QString path = UnpackedFile(QString::fromLatin1(name));
         if (path.isEmpty()) continue;
         if (!CheckUnpackedTable(path, QString::fromLatin1(name), &why)) return fail(why);
-    }
-    for (const char* name : kPackOrder) {
-        const QString path = UnpackedFile(QString::fromLatin1(name));
-        if (path.isEmpty()) continue;
-        const QFileInfo info(path);
-        if (!PackTable(info.completeBaseName(), info.absolutePath()))
-            return fail(QStringLiteral("packing ") + info.fileName() + QStringLiteral(" failed"));
     }
     prepared_ = true;
     return true;
@@ -609,6 +707,9 @@ qint64 PackageImport::changedItemTexts() const
     if (path.isEmpty() || !store.isOpen()) return -1;
     sql::Database package;
     if (!OpenUntrusted(package, path, nullptr)) return -1;
+    // One read for all the look-ups: each on its own would take and drop the lock and look
+    // for a journal again.
+    sql::Savepoint reading(store.db(), QStringLiteral("changed_texts"));
     // Matched as the append matches them: by id, the text compared with its type.
     sqlite3_stmt* from = nullptr;
     sqlite3_stmt* probe = nullptr;
@@ -634,6 +735,7 @@ qint64 PackageImport::changedItemTexts() const
     if (rc != SQLITE_DONE) ok = false;
     sqlite3_finalize(from);
     sqlite3_finalize(probe);
+    reading.release();
     return ok ? changed : -1;
 }
 
@@ -668,8 +770,11 @@ RestoreResult PackageImport::apply(RestoreMode mode, const ProgressFn& progress)
     std::vector<const schema::Table*> loaded = appended;
     if (withInflec) loaded.push_back(schema::find(QStringLiteral("INFLEC")));
 
-    // The package's tables go into temporary tables first: reading them takes no lock on the
-    // store's files, so other programs write on meanwhile.
+    LargerCache cache(db);
+    // The renumbered tables (and the keys of the others) go into temporary tables first:
+    // reading them takes no lock on the store's files, so other programs write on meanwhile.
+    // These copies and the append write the package's tables afresh; nothing reads a package
+    // file's own indexes.
     bool ok = true;
     for (const schema::Table* table : loaded) {
         if (!store.isAttached(table->name) && !store.attachTable(*table, true)) {
@@ -710,7 +815,9 @@ RestoreResult PackageImport::apply(RestoreMode mode, const ProgressFn& progress)
             TableCounts* counts = nullptr;
             for (TableCounts& c : result.tables)
                 if (c.table == appended[i]->name) counts = &c;
-            if (ok) ok = appendTable(db, *appended[i], *counts, failure);
+            if (ok)
+                ok = appendTable(db, *appended[i], UnpackedFile(appended[i]->name), *counts,
+                                 failure);
             const QString name = appended[i]->name;
             if (name == QStringLiteral("ITEMKEYS")) report(state_.oldForm ? 93 : 91);
             if (name == QStringLiteral("DICT")) report(state_.oldForm ? 95 : 93);
@@ -720,7 +827,8 @@ RestoreResult PackageImport::apply(RestoreMode mode, const ProgressFn& progress)
             report(97);
             FillInflec();
             if (withInflec)
-                ok = appendTable(db, *schema::find(QStringLiteral("INFLEC")), result.tables.back(),
+                ok = appendTable(db, *schema::find(QStringLiteral("INFLEC")),
+                                 UnpackedFile(QStringLiteral("INFLEC")), result.tables.back(),
                                  failure);
         }
         if (ok && store.isAttached(QStringLiteral("WORD")) &&

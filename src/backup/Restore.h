@@ -58,7 +58,7 @@ struct RestoreResult {
 
 using ProgressFn = std::function<void(int)>;
 
-// A package on its way into the store: unpacked, checked and packed in the scratch folder by
+// A package on its way into the store: unpacked and checked in the scratch folder by
 // prepare(), brought in by apply() in one transaction. The scratch folder is cleared when the
 // object goes.
 class PackageImport {
@@ -68,7 +68,7 @@ public:
     PackageImport(const PackageImport&) = delete;
     PackageImport& operator=(const PackageImport&) = delete;
 
-    // Checks the listing, unpacks, checks every unpacked table against the store and packs it.
+    // Checks the listing, unpacks and checks every unpacked table against the store.
     // Nothing in the store changes. False with problem() when the package is not OK.
     bool prepare(const QString& zipPath);
     QString problem() const { return problem_; }

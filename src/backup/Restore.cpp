@@ -129,7 +129,8 @@ bool loadIntoTemp(sql::Database& store, const schema::Table& table, const QStrin
         return false;
 
     const QByteArray select =
-        QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid")
+        // The rows themselves, never an index of the package's that might say otherwise.
+        QStringLiteral("SELECT %1 FROM %2 NOT INDEXED ORDER BY rowid")
             .arg(names.join(QStringLiteral(", ")), sql::quoteIdentifier(table.name))
             .toUtf8();
     QStringList marks;
@@ -266,7 +267,8 @@ bool streamAppend(sql::Database& store, const schema::Table& table, const QStrin
         marks << QStringLiteral("?%1").arg(i + 1);
     }
     const QByteArray select =
-        QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid")
+        // The rows themselves, never an index of the package's that might say otherwise.
+        QStringLiteral("SELECT %1 FROM %2 NOT INDEXED ORDER BY rowid")
             .arg(names.join(QStringLiteral(", ")), sql::quoteIdentifier(table.name))
             .toUtf8();
     const QByteArray insert = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3) %4")

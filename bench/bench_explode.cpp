@@ -158,15 +158,16 @@ double plainWidgets(const BenchConcept& c, QWidget& surface)
         frame->setFrameStyle(QFrame::Panel | QFrame::Raised);
         frame->setGeometry(QRect(QPoint(int(i % 20) * 12, int(i / 20) * 12), size));
         auto* text = new QPlainTextEdit(frame);
-        text->setPlainText(items[i].text);
         auto* keys = new QListWidget(frame);
-        for (const KeywordLink& link : items[i].keywords) keys->addItem(link.word);
         auto* urls = new QListWidget(frame);
-        urls->addItems(items[i].projects);
         const QRect inside = frame->contentsRect();
         for (QWidget* part : {static_cast<QWidget*>(text), static_cast<QWidget*>(keys),
                               static_cast<QWidget*>(urls)})
             part->setGeometry(inside);
+        // The text once the editor has its size, so that it is laid out once.
+        text->setPlainText(items[i].text);
+        for (const KeywordLink& link : items[i].keywords) keys->addItem(link.word);
+        urls->addItems(items[i].projects);
         keys->hide();
         urls->hide();
         frame->show();

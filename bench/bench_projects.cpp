@@ -396,9 +396,11 @@ int main(int argc, char** argv)
     line("  bare SQL, same rows, one transaction", bc, "s");
     std::printf("ratios: list %.1f / %.1f, drop %.1f, CollectDesk %.1f\n", ba > 0 ? a / ba : 0.0,
                 bt > 0 ? t / bt : 0.0, bd > 0 ? d / bd : 0.0, bc > 0 ? c / bc : 0.0);
-    std::printf("targets: list under 100 ms %s, drop under 0.5 s %s, CollectDesk under 0.3 s %s\n",
-                std::max(a, t) < 100 ? "met" : "MISSED", d < 0.5 ? "met" : "MISSED",
-                c < 0.3 ? "met" : "MISSED");
+    std::printf(
+        "targets: list under 100 ms %s, drop under 0.5 s %s and within 3x its bare SQL %s, "
+        "CollectDesk under 0.3 s %s\n",
+        std::max(a, t) < 100 ? "met" : "MISSED", d < 0.5 ? "met" : "MISSED",
+        bd > 0 && d <= 3 * bd ? "met" : "MISSED", c < 0.3 ? "met" : "MISSED");
     (void)checksum;
     return 0;
 }

@@ -457,8 +457,6 @@ void TItemPicture::mousePressEvent(QMouseEvent* e)
 TItem::TItem(TDesktop& desktop, std::unique_ptr<ItemCardData> data)
     : TBasPanel(desktop, std::move(data)),
       text_(new TItemText(*this)),
-      keys_(new TKeyListBox(*this)),
-      urls_(new TURLListBox(*this)),
       divider_(new TThreeDiv(*this))
 {
     const Settings& s = session().settings;
@@ -474,14 +472,17 @@ TItem::TItem(TDesktop& desktop, std::unique_ptr<ItemCardData> data)
     d.text = NormalizeLineBreaks(d.text);
     textWidthShare_ = s.textWidthShareInCombined;
     textHeightShare_ = s.textHeightShareInCombined;
-    setItemText(d.text);
-    refreshLists();
     focusMark()->installEventFilter(this);
     focusMark()->setToolTip(QStringLiteral("Edit the text in the text editor"));
-    if (d.hasPicture) showDataPicture();
+    if (d.hasPicture) {
+        ensurePicturePanel();
+        picture_->setImage(d.picture);
+    }
     applyDataGeometry();
     ApplyColor();
     Layout();
+    // The text goes in once the editor has its size and font, so it is shaped only once.
+    setItemText(d.text);
 }
 
 TItem::~TItem() = default;
@@ -514,8 +515,8 @@ bool TItem::pictureShown() const
 QWidget* TItem::frontPart() const
 {
     switch (up_) {
-    case ctxKeys: return keys_;
-    case ctxUrls: return urls_;
+    case ctxKeys: return keyList();
+    case ctxUrls: return urlList();
     default: return text_;
     }
 }
@@ -524,10 +525,13 @@ void TItem::Layout()
 {
     if (laying_) return;
     laying_ = true;
+    if (up_ == ctxCombined || up_ == ctxKeys || up_ == ctxUrls) ensureLists();
     const ItemLayout l = partsLayout();
     text_->setGeometry(l.text);
-    keys_->setGeometry(l.keys);
-    urls_->setGeometry(l.urls);
+    if (keys_) {
+        keys_->setGeometry(l.keys);
+        urls_->setGeometry(l.urls);
+    }
     if (picture_) picture_->setGeometry(l.picture);
     if (l.combined) {
         text_->show();
@@ -541,7 +545,7 @@ void TItem::Layout()
         QWidget* front = frontPart();
         for (QWidget* part : {static_cast<QWidget*>(text_), static_cast<QWidget*>(keys_),
                               static_cast<QWidget*>(urls_)})
-            part->setVisible(part == front);
+            if (part) part->setVisible(part == front);
         front->raise();
     }
     if (picture_) {
@@ -553,8 +557,10 @@ void TItem::Layout()
         }
     }
     // A narrow list scrolled sideways to its current entry would show names cut at the left.
-    keys_->horizontalScrollBar()->setValue(0);
-    urls_->horizontalScrollBar()->setValue(0);
+    if (keys_) {
+        keys_->horizontalScrollBar()->setValue(0);
+        urls_->horizontalScrollBar()->setValue(0);
+    }
     applyTextFont();
     if (inBook_) {
         resize(width(), BookPageHeight(QFontMetrics(text_->font()).height(), bookLines()));
@@ -610,7 +616,10 @@ void TItem::setInBook(bool inBook)
 ItemLayout TItem::partsLayout() const
 {
     ItemLayout l = LayoutItemParts(size(), up_, textWidthShare_, textHeightShare_);
-    FitStripToRows(l, urls_->count() > 0 ? urls_->sizeHintForRow(0) : 0, 2 * urls_->frameWidth());
+    if (l.combined) {
+        const TURLListBox* urls = urlList();
+        FitStripToRows(l, urls->count() > 0 ? urls->sizeHintForRow(0) : 0, 2 * urls->frameWidth());
+    }
     return l;
 }
 
@@ -618,8 +627,10 @@ void TItem::placeParts()
 {
     const ItemLayout l = partsLayout();
     text_->setGeometry(l.text);
-    keys_->setGeometry(l.keys);
-    urls_->setGeometry(l.urls);
+    if (keys_) {
+        keys_->setGeometry(l.keys);
+        urls_->setGeometry(l.urls);
+    }
     if (picture_) picture_->setGeometry(l.picture);
     if (l.combined) divider_->setGeometry(l.divider);
 }
@@ -672,7 +683,44 @@ void TItem::textEdited()
     item().changed = true;
 }
 
+TKeyListBox* TItem::keyList() const
+{
+    ensureLists();
+    return keys_;
+}
+
+TURLListBox* TItem::urlList() const
+{
+    ensureLists();
+    return urls_;
+}
+
+void TItem::ensureLists() const
+{
+    if (keys_) return;
+    auto* self = const_cast<TItem*>(this);
+    keys_ = new TKeyListBox(*self);
+    urls_ = new TURLListBox(*self);
+    self->fillLists();
+    // Placed and shown as the side up wants them; a Layout under way does that itself.
+    if (laying_) return;
+    const ItemLayout l = partsLayout();
+    keys_->setGeometry(l.keys);
+    urls_->setGeometry(l.urls);
+    keys_->setVisible(l.combined || up_ == ctxKeys);
+    urls_->setVisible(l.combined || up_ == ctxUrls);
+}
+
 void TItem::refreshLists()
+{
+    // Lists not made yet are filled from the data when they are.
+    if (!keys_) return;
+    fillLists();
+    // The strip's whole-row fit depends on the rows' height, known once there are rows.
+    if (up_ == ctxCombined && !laying_) placeParts();
+}
+
+void TItem::fillLists()
 {
     const ItemCardData& d = item();
     const int keyRow = keys_->currentRow();
@@ -683,8 +731,6 @@ void TItem::refreshLists()
     urls_->addItems(d.projects);
     if (keyRow >= 0 && keyRow < keys_->count()) keys_->setCurrentRow(keyRow);
     if (urlRow >= 0 && urlRow < urls_->count()) urls_->setCurrentRow(urlRow);
-    // The strip's whole-row fit depends on the rows' height, known once there are rows.
-    if (up_ == ctxCombined && !laying_) placeParts();
 }
 
 void TItem::ensurePicturePanel()
@@ -816,7 +862,7 @@ void TItem::DropOn(ItemPart part, const DragPayload& payload, QPoint cardPoint)
         break;
     case DragPayload::Source::ItemKeyword:
         if (part == ItemPart::Keys && payload.sourceCard == &data())
-            reorderKeywords(keys_->viewport()->mapFrom(this, cardPoint));
+            reorderKeywords(keyList()->viewport()->mapFrom(this, cardPoint));
         break;
     case DragPayload::Source::DictionaryWord:
         QGuiApplication::restoreOverrideCursor();
@@ -874,11 +920,12 @@ void TItem::dropDictionaryWord(const DragPayload& payload)
 void TItem::reorderKeywords(QPoint listPoint)
 {
     const int from = keyDragStart_;
-    const int to = KeywordRowAt(listPoint.y(), keys_->rowHeight(), keys_->firstVisibleRow());
+    const int to =
+        KeywordRowAt(listPoint.y(), keyList()->rowHeight(), keyList()->firstVisibleRow());
     keyDragStart_ = -1;
     if (from >= 0 && from < item().keyCount() && MoveKeyword(item(), from, to)) {
         refreshLists();
-        keys_->setCurrentRow(std::clamp(to, 0, item().keyCount() - 1));
+        keyList()->setCurrentRow(std::clamp(to, 0, item().keyCount() - 1));
     }
     item().beingReordered = false;
 }
@@ -903,15 +950,15 @@ void TItem::openCommandPanel(ItemPart part, QPoint globalPos)
     if (side != ctxUrls) r.rows << QStringLiteral("Projects");
     if (side != ctxText) r.rows << QStringLiteral("GoText");
     r.rows << QStringLiteral("Image");
-    const int keyRow = keys_->selectedRow();
-    const int urlRow = urls_->selectedRow();
+    const int keyRow = keyList()->selectedRow();
+    const int urlRow = urlList()->selectedRow();
     if (side == ctxKeys && keyRow >= 0) {
         r.rows << QStringLiteral("ClipBoard") << QStringLiteral("RemoveKey");
-        r.caption = QStringLiteral("Keyword: ") + keys_->item(keyRow)->text();
+        r.caption = QStringLiteral("Keyword: ") + keyList()->item(keyRow)->text();
     }
     if (side == ctxUrls && urlRow >= 0) {
         r.rows << QStringLiteral("ClipBoard") << QStringLiteral("RemoveURL");
-        r.caption = QStringLiteral("Project: ") + urls_->item(urlRow)->text();
+        r.caption = QStringLiteral("Project: ") + urlList()->item(urlRow)->text();
     }
     if (s.extraFeatures) {
         r.rows << QStringLiteral("Connections");
@@ -960,9 +1007,9 @@ void TItem::carryOut(const QString& command, ItemPart part)
     } else if (command == QStringLiteral("Image")) {
         ImageUpdate();
     } else if (command == QStringLiteral("RemoveKey")) {
-        if (RemoveKeyword(item(), keys_->selectedRow())) refreshLists();
+        if (RemoveKeyword(item(), keyList()->selectedRow())) refreshLists();
     } else if (command == QStringLiteral("RemoveURL")) {
-        if (RemoveProject(item(), urls_->selectedRow())) refreshLists();
+        if (RemoveProject(item(), urlList()->selectedRow())) refreshLists();
     } else if (command == QStringLiteral("Delete")) {
         DeleteCard();
     } else if (command == QStringLiteral("Drop")) {
@@ -987,11 +1034,11 @@ void TItem::copyToClipboard(ItemPart part)
         clipboard->setImage(d.picture);
         if (clipboard->image().isNull()) SysProblem(QStringLiteral("Copy to clipbord failed"));
     } else if (keysFace) {
-        if (keys_->selectedRow() >= 0)
-            clipboard->setText(keys_->item(keys_->selectedRow())->text());
+        if (keyList()->selectedRow() >= 0)
+            clipboard->setText(keyList()->item(keyList()->selectedRow())->text());
     } else if (urlsFace) {
-        if (urls_->selectedRow() >= 0)
-            clipboard->setText(urls_->item(urls_->selectedRow())->text().toLower());
+        if (urlList()->selectedRow() >= 0)
+            clipboard->setText(urlList()->item(urlList()->selectedRow())->text().toLower());
     } else {
         QString selected = text_->textCursor().selectedText();
         selected.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));

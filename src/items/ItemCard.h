@@ -136,8 +136,9 @@ public:
     Timestamp itemId() const { return item().itemId; }
 
     TItemText* textEditor() const { return text_; }
-    TKeyListBox* keyList() const { return keys_; }
-    TURLListBox* urlList() const { return urls_; }
+    // The lists are made when first needed: most cards only ever show their text.
+    TKeyListBox* keyList() const;
+    TURLListBox* urlList() const;
     TItemPicture* picturePanel() const { return picture_; }
     TThreeDiv* divider() const { return divider_; }
 
@@ -234,6 +235,8 @@ private:
     void setContentsUpValue(int side) { setContentsUp(ContentsTypes(side)); }
     void showSide(ContentsTypes side, bool focus);
     void ensurePicturePanel();
+    void ensureLists() const;
+    void fillLists();
     void applyTextFont();
     void textEdited();
     void limitText(int position, int added);
@@ -243,8 +246,8 @@ private:
     void copyToClipboard(ItemPart part);
 
     TItemText* text_;
-    TKeyListBox* keys_;
-    TURLListBox* urls_;
+    mutable TKeyListBox* keys_ = nullptr;
+    mutable TURLListBox* urls_ = nullptr;
     TItemPicture* picture_ = nullptr;
     TThreeDiv* divider_;
     ContentsTypes up_ = ctxText;

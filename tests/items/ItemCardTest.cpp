@@ -144,6 +144,32 @@ TEST_F(ItemCard, NormalAndCombinedLayoutsAndTheDivider)
               QPoint(text - 5, card->textEditor()->height() + 9));
 }
 
+// The lists of a card on its text side are made when first shown: links changed before then
+// still show, in the place the side gives them, with the current entry kept across a refresh.
+TEST_F(ItemCard, ListsMadeLateShowTheDataWhereTheSidePutsThem)
+{
+    TItem* asked = makeCard(kItem + 1, QStringLiteral("other"), QPoint(300, 40));
+    ASSERT_TRUE(asked->textEditor()->isVisible());
+    EXPECT_FALSE(asked->keyList()->isVisible()) << "asked for, not shown";
+    EXPECT_EQ(asked->keyList()->geometry(), asked->textEditor()->geometry());
+
+    TItem* card = makeKeyedCard(kItem, QStringLiteral("text"));
+    card->item().keywords.push_back({kItem, 7, QStringLiteral("late")});
+    card->item().projects = {QStringLiteral("ALPS")};
+    card->DataChanged();
+    card->setContentsUp(ctxUrls);
+    ASSERT_TRUE(card->urlList()->isVisible());
+    EXPECT_FALSE(card->keyList()->isVisible());
+    EXPECT_FALSE(card->textEditor()->isVisible());
+    EXPECT_EQ(card->urlList()->geometry(), card->textEditor()->geometry());
+    EXPECT_EQ(card->urlList()->item(0)->text(), QStringLiteral("ALPS"));
+    const int keys = card->keyList()->count();
+    EXPECT_EQ(card->keyList()->item(keys - 1)->text(), QStringLiteral("late"));
+    card->keyList()->setCurrentRow(keys - 1);
+    card->DataChanged();
+    EXPECT_EQ(card->keyList()->currentRow(), keys - 1);
+}
+
 TEST_F(ItemCard, TheCombinedProjectStripShowsWholeRows)
 {
     TItem* card = makeKeyedCard(kItem, QStringLiteral("text"));

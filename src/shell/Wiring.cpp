@@ -874,9 +874,21 @@ bool showImportedLines(const QString& lines)
     return shown;
 }
 
+// The folder of send target 1-3.
+QString xmlTargetDir(int target) { return session().settings.xmlTargets[target - 1].dir; }
+
 void wireXml(TBillBoard& window)
 {
     TDesktop* desktop = window.desktop();
+    itemHooks().sendAsXml = [](int target, const ItemCardData& card) {
+        SendItemAsXml(xmlItemOf(card), xmlTargetDir(target));
+    };
+    dictionaryHooks().sendWordAsXml = [](int target, int wordNo) {
+        SendWordAsXml(wordNo, xmlTargetDir(target));
+    };
+    dictionaryHooks().sendConceptAsXml = [](int target, Timestamp conceptId) {
+        SendConceptAsXml(conceptId, xmlTargetDir(target));
+    };
     window.commands().bind(name(cmd::ExportDesktopXml),
                            [desktop] { exportDesktopItems(*desktop); });
 

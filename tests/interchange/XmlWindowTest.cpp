@@ -1,5 +1,9 @@
+#include "cards/CommandRows.h"
 #include "cards/Desktop.h"
 #include "desktop/PopulateDesktop.h"
+#include "dictionary/ConceptCard.h"
+#include "dictionary/DictionaryWindow.h"
+#include "floor/RunContext.h"
 #include "interchange/XmlExport.h"
 #include "items/ItemCard.h"
 #include "session/Session.h"
@@ -10,8 +14,10 @@
 #include "support/StoreFixture.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -96,6 +102,42 @@ TEST_F(XmlWindowTest, ImportTimerWaitsForStartUpThenTakesFilesAndAnnotations)
     tick();
     EXPECT_EQ(timer->interval(), 30000);
     EXPECT_FALSE(imported->isVisible());
+}
+
+TEST_F(XmlWindowTest, SendRowsWriteTheCardsRecordIntoTheTarget)
+{
+    QTemporaryDir other;
+    Settings& settings = runContext().settings;
+    settings.xmlTargets[0] = {QStringLiteral("Friend"), other.path()};
+    settings.usableXmlTargets = 1;
+    ASSERT_EQ(XmlSendRows(true).size(), 1u);
+    EXPECT_EQ(XmlSendRows(true)[0].caption, QStringLiteral("->Friend"));
+    EXPECT_EQ(XmlSendRows(false)[0].caption, QStringLiteral("->") + other.path());
+
+    addWord(1, QStringLiteral("rose"));
+    const Timestamp conceptId = addConcept(-46000.5, {1});
+    addItem(-46000.1, QStringLiteral("stored"), {{conceptId, 1}});
+    TItem* item = Pick1Item(*window->desktop(), {100, 100}, -46000.1, 0, 0, 0, false).card;
+    ASSERT_NE(item, nullptr);
+    item->item().text = QStringLiteral("edited");
+    item->carryOut(QStringLiteral("XMLSend1"), ItemPart::Text);
+    ConceptCardData conceptCard;
+    conceptCard.conceptId = conceptId;
+    TSynWheel* wheel = PlaceNewConceptCard(*window->desktop(), conceptCard);
+    ASSERT_NE(wheel, nullptr);
+    wheel->command(QStringLiteral("XMLSend1"));
+    TDict* dictionary = Newdictwindow1Click(*window->desktop());
+    ASSERT_NE(dictionary, nullptr);
+    dictionary->command(QStringLiteral("XMLSend1"));
+    const QDir folder(other.path());
+    EXPECT_EQ(folder.entryList(QDir::Files),
+              (QStringList{QStringLiteral("Concept001.xml"), QStringLiteral("Item001.xml"),
+                           QStringLiteral("Word001.xml")}));
+    QFile sent(folder.filePath(QStringLiteral("Item001.xml")));
+    ASSERT_TRUE(sent.open(QIODevice::ReadOnly));
+    const QByteArray text = sent.readAll();
+    EXPECT_TRUE(text.contains("<![CDATA[edited]]>"));
+    EXPECT_TRUE(text.contains("<Concept  SelectWord= \"rose\"  ><Word StringValue= \"rose\" />"));
 }
 
 }  // namespace

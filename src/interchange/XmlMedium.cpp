@@ -27,6 +27,17 @@ bool encodable(char32_t c, XmlEncoding encoding)
     return false;
 }
 
+// One code point appended. (QString::fromUcs4 would drop a U+FEFF as a byte-order mark.)
+void appendCode(QString& out, char32_t c)
+{
+    if (QChar::requiresSurrogates(c)) {
+        out += QChar(QChar::highSurrogate(c));
+        out += QChar(QChar::lowSurrogate(c));
+    } else {
+        out += QChar(char16_t(c));
+    }
+}
+
 QString reference(char32_t c) { return QStringLiteral("&#%1;").arg(uint(c)); }
 
 QByteArray encoded(const QString& text, XmlEncoding encoding)
@@ -109,7 +120,7 @@ QString CdataText(const QString& text, XmlEncoding encoding)
         if (c == '\n')
             out += QStringLiteral("\r\n");
         else
-            out += QString::fromUcs4(&c, 1);
+            appendCode(out, c);
     }
     // An empty text still gets its section: older readers look for it.
     if (open || out.isEmpty()) out += open ? QStringLiteral("]]>") : QStringLiteral("<![CDATA[]]>");
@@ -130,7 +141,7 @@ QString AttributeText(const QString& text, XmlEncoding encoding)
             if (c < 0x20 || !encodable(c, encoding))
                 out += reference(c);
             else
-                out += QString::fromUcs4(reinterpret_cast<const char32_t*>(&c), 1);
+                appendCode(out, c);
         }
     }
     return out;

@@ -48,7 +48,7 @@ QStringList parsedTexts(const QString& file, QString* error)
 TEST_F(XmlTest, TextsSurviveAStandardParserAndOurReaderInEveryDeclaredEncoding)
 {
     const QString text =
-        QStringLiteral("Текст ]]> a]]]>b \"q\" <b>&amp; café 😀\r\nwindows\rlone\nunix ]]");
+        QStringLiteral("Текст\uFEFF ]]> a]]]>b \"q\" <b>&amp; café 😀\r\nwindows\rlone\nunix ]]");
     const QString injected = QStringLiteral("x\" or 1=1 --");
     addWord(1, QStringLiteral("привет"));
     addWord(2, injected);

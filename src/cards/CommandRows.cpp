@@ -1,5 +1,7 @@
 #include "cards/CommandRows.h"
 
+#include "floor/RunContext.h"
+
 #include <QStringList>
 
 namespace qb {
@@ -116,6 +118,25 @@ QString FilterToQt(const QString& filter)
         entries << parts[i] + QStringLiteral(" (") + patterns + QLatin1Char(')');
     }
     return entries.join(QStringLiteral(";;"));
+}
+
+std::vector<XmlSendRow> XmlSendRows(bool byName)
+{
+    const Settings& settings = runContext().settings;
+    std::vector<XmlSendRow> rows;
+    for (int n = 0; n < settings.usableXmlTargets && n < int(settings.xmlTargets.size()); ++n) {
+        const XmlTarget& target = settings.xmlTargets[n];
+        rows.push_back({QStringLiteral("->") + (byName ? target.name : target.dir),
+                        QStringLiteral("XMLSend") + QString::number(n + 1)});
+    }
+    return rows;
+}
+
+int XmlSendTarget(const QString& command)
+{
+    if (!command.startsWith(QStringLiteral("XMLSend")) || command.size() != 8) return 0;
+    const int n = command.at(7).digitValue();
+    return n >= 1 && n <= 3 ? n : 0;
 }
 
 }  // namespace qb

@@ -37,6 +37,16 @@ QString CommandForKey(QChar key);
 // The caption the row of a command had originally (the cards relabel some rows while open).
 QString DefaultCaption(const QString& command);
 
+// The send rows of the panel: one per usable XML target of the settings, captioned "->" and the
+// target's name (byName) or folder, sending "XMLSend1" ... "XMLSend3".
+struct XmlSendRow {
+    QString caption;
+    QString command;
+};
+std::vector<XmlSendRow> XmlSendRows(bool byName);
+// The target (1-3) of a send command, 0 for other commands.
+int XmlSendTarget(const QString& command);
+
 // Height of the panel for a number of shown rows.
 inline int PanelHeight(int shownRows)
 {

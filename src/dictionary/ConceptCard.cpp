@@ -9,6 +9,7 @@
 
 #include "cards/CardPartsPanel.h"
 #include "cards/CommandPanel.h"
+#include "cards/CommandRows.h"
 #include "cards/Desktop.h"
 #include "cards/DragGrid.h"
 #include "cards/DragPayload.h"
@@ -240,13 +241,22 @@ void TSynWheel::openCommandPanel(QPoint global)
     request.caption = rows.caption;
     request.rows = rows.rows;
     request.labels = rows.labels;
+    if (dictionaryHooks().sendConceptAsXml) {
+        for (const XmlSendRow& row : XmlSendRows(false)) {
+            request.rows.insert(request.rows.size() - 1, row.command);
+            request.temporaryRows.push_back({row.caption, row.command, QIcon(), 1});
+        }
+    }
     QString chosen = TMyPopUpMenu::instance().choose(this, global, request);
     if (!chosen.isEmpty()) command(chosen);
 }
 
 void TSynWheel::command(const QString& name)
 {
-    if (name == QStringLiteral("ClipBoard")) {
+    if (const int target = XmlSendTarget(name)) {
+        if (dictionaryHooks().sendConceptAsXml)
+            dictionaryHooks().sendConceptAsXml(target, conceptData().conceptId);
+    } else if (name == QStringLiteral("ClipBoard")) {
         int row = selectedRow();
         if (row < 0) return;
         if (QClipboard* clipboard = QGuiApplication::clipboard())

@@ -9,12 +9,14 @@
 
 #include "cards/CardPartsPanel.h"
 #include "cards/CommandPanel.h"
+#include "cards/CommandRows.h"
 #include "cards/Desktop.h"
 #include "cards/DragGrid.h"
 #include "cards/DragPayload.h"
 #include "dictionary/DeleteWordDialog.h"
 #include "dictionary/DictionaryTableModel.h"
 #include "dictionary/DictionaryWindowRules.h"
+#include "dictionary/DictionaryWindows.h"
 #include "dictionary/InflectionWindow.h"
 #include "dictionary/Words.h"
 #include "floor/Messages.h"
@@ -191,13 +193,22 @@ void TDict::openCommandPanel(QPoint global)
     request.caption = browser_.current().word;
     request.rows = panelRows();
     request.labels.insert(QStringLiteral("Delete"), QStringLiteral("&Delete Word"));
+    if (dictionaryHooks().sendWordAsXml) {
+        for (const XmlSendRow& row : XmlSendRows(false)) {
+            request.rows.insert(request.rows.size() - 1, row.command);
+            request.temporaryRows.push_back({row.caption, row.command, QIcon(), 1});
+        }
+    }
     QString chosen = TMyPopUpMenu::instance().choose(this, global, request);
     if (!chosen.isEmpty()) command(chosen);
 }
 
 void TDict::command(const QString& name)
 {
-    if (name == QStringLiteral("GoTop")) {
+    if (const int target = XmlSendTarget(name)) {
+        if (dictionaryHooks().sendWordAsXml && browser_.rowCount() > 0)
+            dictionaryHooks().sendWordAsXml(target, browser_.current().wordNo);
+    } else if (name == QStringLiteral("GoTop")) {
         browser_.goTop();
         if (GoTop()) rowsChanged();
     } else if (name == QStringLiteral("AlphaOrder")) {

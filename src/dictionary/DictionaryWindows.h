@@ -79,6 +79,10 @@ private:
 // in; each left empty does nothing (the command line, core tests). Each is set in
 // shell/Wiring.cpp.
 struct DictionaryHooks {
+    // Send a word (the dictionary window) or a concept (the concept card) to XML target 1-3
+    // ("XMLSend<n>"). Missing: no send rows. Set in shell/Wiring.cpp.
+    std::function<void(int target, int wordNo)> sendWordAsXml;
+    std::function<void(int target, Timestamp conceptId)> sendConceptAsXml;
     // Keyboard focus to the toolbar's logo panel, so that no card keeps it.
     std::function<void()> focusLogoPanel;
     // Runs the new-word dialog modally with the proposed text (TNewWord over NewWordDialog).

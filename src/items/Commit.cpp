@@ -328,10 +328,8 @@ Timestamp* newCardId(CardData* card)
     return nullptr;
 }
 
-// Another program (the CLI, a second start) may have stored a record under the id a new card
-// took when it was made. Run inside the transaction, before anything is written: every new card
-// gets an id that no stored item or concept and no other card of the pass has, moving down in
-// the generator's steps; the item cards' keyword links follow their concept's new id.
+}  // namespace
+
 bool ClaimFreeIds(Store& store, const std::vector<CardData*>& cards,
                   bool (*takesPart)(const CardData*))
 {
@@ -370,6 +368,8 @@ bool ClaimFreeIds(Store& store, const std::vector<CardData*>& cards,
     }
     return true;
 }
+
+namespace {
 
 bool openLinkTables(Store& store, QString* error)
 {

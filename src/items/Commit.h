@@ -4,6 +4,7 @@
 
 namespace qb {
 
+class Store;
 struct CardData;
 struct ConceptCardData;
 
@@ -40,6 +41,14 @@ struct CommitResult {
 // tables are locked. The desktop then refreshes its list windows, runs the forced collection and
 // redraws the map.
 CommitResult CommitCards(const std::vector<CardData*>& cardsInOrder);
+
+// Another program (the CLI, a second start) may have stored a record under the id a new card
+// took when it was made. Run inside the transaction, before anything is written: every new card
+// (unsaved, and taking part) gets an id that no stored item or concept and no other card of the
+// list has, moving down in the generator's steps; the item cards' keyword links follow their
+// concept's new id. False when the store cannot tell or no free id was found.
+bool ClaimFreeIds(Store& store, const std::vector<CardData*>& cards,
+                  bool (*takesPart)(const CardData*));
 
 // Tells the user that edits of cards could not be written and stay on the desktop.
 void ReportUnwrittenCards(int cards);

@@ -2,6 +2,7 @@
 
 #include "cards/CardPartsPanel.h"
 #include "cards/CommandPanel.h"
+#include "cards/CommandRows.h"
 #include "cards/Desktop.h"
 #include "floor/Messages.h"
 #include "items/Associations.h"
@@ -965,6 +966,12 @@ void TItem::openCommandPanel(ItemPart part, QPoint globalPos)
         r.temporaryRows.push_back(
             {QStringLiteral("Connections"), QStringLiteral("Connections"), QIcon(), 1});
     }
+    if (itemHooks().sendAsXml) {
+        for (const XmlSendRow& row : XmlSendRows(true)) {
+            r.rows << row.command;
+            r.temporaryRows.push_back({row.caption, row.command, QIcon(), 1});
+        }
+    }
     r.rows << QStringLiteral("Delete") << QStringLiteral("Drop");
     r.labels.insert(QStringLiteral("Delete"), QStringLiteral("&Delete Item"));
     const QClipboard* clipboard = QGuiApplication::clipboard();
@@ -987,7 +994,9 @@ void TItem::carryOut(const QString& command, ItemPart part)
             Layout();
         }
     };
-    if (command == QStringLiteral("Keywords")) {
+    if (const int target = XmlSendTarget(command)) {
+        if (itemHooks().sendAsXml) itemHooks().sendAsXml(target, item());
+    } else if (command == QStringLiteral("Keywords")) {
         setContentsUp(up_ == ctxKeys ? ctxText : ctxKeys);
         shrink();
     } else if (command == QStringLiteral("Projects")) {

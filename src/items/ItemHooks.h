@@ -13,10 +13,14 @@
 namespace qb {
 
 class TItem;
+struct ItemCardData;
 
 // What the item card asks of subsystems that are built apart from it. Each is optional: while
 // one is missing the card does without (noted at each). Who sets each is noted too.
 struct ItemHooks {
+    // Sends the card's item to XML target 1-3 ("XMLSend<n>"). Missing: no send rows. Set in
+    // shell/Wiring.cpp.
+    std::function<void(int target, const ItemCardData& card)> sendAsXml;
     // The word look-up menu for a card's text selection, at a screen point. Missing: the right
     // press opens the command panel instead. Set in shell/Wiring.cpp.
     std::function<void(TItem& card, const QString& selection, QPoint globalPos)> wordLookup;

@@ -11,6 +11,8 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <algorithm>
+
 #include "backup/Backup.h"
 #include "backup/Maintenance.h"
 #include "backup/MaintenanceCommands.h"
@@ -20,6 +22,7 @@
 #include "cards/Desktop.h"
 #include "desktop/DesktopCommands.h"
 #include "desktop/DesktopDrop.h"
+#include "desktop/DesktopLayout.h"
 #include "desktop/FlyWord.h"
 #include "desktop/FlyWordRules.h"
 #include "desktop/LayoutCommands.h"
@@ -42,6 +45,8 @@
 #include "floor/Messenger.h"
 #include "floor/RunContext.h"
 #include "floor/Settings.h"
+#include "interchange/ImportTimer.h"
+#include "interchange/XmlExport.h"
 #include "items/Associations.h"
 #include "items/CaptureCommands.h"
 #include "items/CardSideIndicatorPanel.h"
@@ -829,6 +834,88 @@ void wirePacks(TBillBoard& window)
     if (rescheduleState().on) timer->start();
 }
 
+// ---- XML files out and in ----
+
+XmlItem xmlItemOf(const ItemCardData& card)
+{
+    XmlItem item{card.text, {}};
+    for (const KeywordLink& link : card.keywords)
+        item.keywords.push_back({link.word, link.conceptId});
+    return item;
+}
+
+// "Export Desktop Items As &XML File": every item card, in reading order.
+void exportDesktopItems(TDesktop& desktop)
+{
+    GarbageCollect(desktop, true);
+    std::vector<CardData*> cards;
+    for (TItem* card : desktop.cardsOf<TItem>())
+        if (!card->data().deleted) cards.push_back(&card->data());
+    std::vector<XmlItem> items;
+    for (CardData* data : ReadingOrder(cards, {0, 0}))
+        items.push_back(xmlItemOf(static_cast<const ItemCardData&>(*data)));
+    ExportItemsAsXml(items);
+}
+
+// Appends what qbimport.txt held to the imported-text window and shows it while it holds text.
+bool showImportedLines(const QString& lines)
+{
+    TfrmImpText* window = TfrmImpText::instance();
+    if (!window) return false;
+    QString add = lines;
+    if (add.endsWith(QLatin1Char('\n'))) add.chop(1);
+    if (!add.isEmpty()) window->text()->appendPlainText(add);
+    const QString all = window->text()->toPlainText();
+    const bool shown = std::any_of(all.begin(), all.end(), [](QChar c) { return c > u' '; });
+    if (shown)
+        TfrmImpText::showWindow();
+    else
+        window->hide();
+    return shown;
+}
+
+// The folder of send target 1-3.
+QString xmlTargetDir(int target) { return session().settings.xmlTargets[target - 1].dir; }
+
+void wireXml(TBillBoard& window)
+{
+    TDesktop* desktop = window.desktop();
+    itemHooks().sendAsXml = [](int target, const ItemCardData& card) {
+        SendItemAsXml(xmlItemOf(card), xmlTargetDir(target));
+    };
+    dictionaryHooks().sendWordAsXml = [](int target, int wordNo) {
+        SendWordAsXml(wordNo, xmlTargetDir(target));
+    };
+    dictionaryHooks().sendConceptAsXml = [](int target, Timestamp conceptId) {
+        SendConceptAsXml(conceptId, xmlTargetDir(target));
+    };
+    window.commands().bind(name(cmd::ExportDesktopXml),
+                           [desktop] { exportDesktopItems(*desktop); });
+
+    // One file a tick, never before start-up has completed or after a fatal store error; the tick
+    // stops the timer while it runs, and failures inside it are swallowed.
+    auto* timer = new QTimer(&window);
+    timer->setObjectName(QStringLiteral("TimerImport"));
+    timer->setInterval(ImportTimerState::kFirstInterval);
+    QPointer<QTimer> guarded(timer);
+    QPointer<TBillBoard> main(&window);
+    QObject::connect(timer, &QTimer::timeout, timer, [guarded, main] {
+        guarded->stop();
+        int interval = importTimerState().interval;
+        if (main && main->firstActivationDone() && !session().flags.stopped()) {
+            try {
+                interval = ImportTimerTick(showImportedLines);
+            } catch (const std::exception&) {
+            }
+        }
+        if (guarded) guarded->start(interval);
+    });
+    session().shell.stopTimers.push_back([guarded] {
+        if (guarded) guarded->stop();
+    });
+    timer->start();
+}
+
 }  // namespace
 
 void WireMainWindow(TBillBoard& window)
@@ -856,6 +943,7 @@ void WireMainWindow(TBillBoard& window)
     wireFlywords(window);
     wireCapture(window);
     wirePacks(window);
+    wireXml(window);
 }
 
 }  // namespace qb

@@ -107,6 +107,7 @@ struct ExportItem {
     std::vector<std::pair<QString, long double>> keywords;
     QStringList projects;
     QString file;
+    bool picture = false;
 };
 
 struct ExportProject {
@@ -846,10 +847,18 @@ NotesExportResult ExportNotes(const QString& dir, const NotesProgress& progress)
         // One read transaction: a view of the store that no other program changes meanwhile.
         sql::Transaction view(db(), false);
         QHash<double, size_t> index;
-        sql::Statement all(db(), QStringLiteral("SELECT IT, TX, ITS FROM ITEM ORDER BY IT DESC"));
+        sql::Statement all(db(),
+                           QStringLiteral("SELECT IT, TX, ITS, length(Animation) > 0 FROM ITEM "
+                                          "ORDER BY IT DESC"));
         while (all.next()) {
             index.insert(all.realValue(0), items.size());
-            items.push_back({all.extValue(0), all.extValue(2), all.textValue(1), {}, {}, {}});
+            items.push_back({all.extValue(0),
+                             all.extValue(2),
+                             all.textValue(1),
+                             {},
+                             {},
+                             {},
+                             all.intValue(3) != 0});
         }
         sql::Statement keys(db(), QStringLiteral("SELECT k.IT, w.Word, k.ITC FROM ITEMKEYS k "
                                                  "JOIN WORD w ON w.WNo = k.WNo "
@@ -914,6 +923,12 @@ NotesExportResult ExportNotes(const QString& dir, const NotesProgress& progress)
             out += QStringLiteral("projects:\n");
             for (const QString& project : item.projects)
                 out += QStringLiteral("  - ") + quoted(project) + QLatin1Char('\n');
+        }
+        if (item.picture) {
+            // A Markdown note holds text only; the picture stays in the store, and an import
+            // that updates this item keeps it.
+            out += QStringLiteral("picture: kept in the store\n");
+            ++result.pictures;
         }
         out += QStringLiteral("---\n") + item.text;
         if (!writeFile(target.filePath(item.file), out, &result.error)) return result;

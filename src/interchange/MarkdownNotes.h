@@ -22,7 +22,8 @@ struct NotesExportResult {
     bool ok = false;
     int notes = 0;
     int projects = 0;
-    QString error;  // why it stopped, when not ok
+    int pictures = 0;  // items whose picture stays in the store (notes hold text only)
+    QString error;     // why it stopped, when not ok
 };
 
 // Writes every item and project of the open store into dir, which must be empty or missing

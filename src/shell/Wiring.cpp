@@ -42,8 +42,9 @@
 #include "floor/Messenger.h"
 #include "floor/RunContext.h"
 #include "floor/Settings.h"
-#include "items/CaptureCommands.h"
+#include "interchange/NotesCommands.h"
 #include "items/Associations.h"
+#include "items/CaptureCommands.h"
 #include "items/CardSideIndicatorPanel.h"
 #include "items/DesktopPicturePanel.h"
 #include "items/ItemCard.h"
@@ -599,6 +600,14 @@ void wireRestoreCommands(TBillBoard& window)
     restoreHooks().offerBackup = [] { return BackupBeforeEmptying(); };
 }
 
+// File > "Export Notes as Markdown…" and "Import Notes…": the store as a folder of notes.
+void wireNotes(TBillBoard& window)
+{
+    QPointer<TBillBoard> guarded(&window);
+    window.commands().bind(name(cmd::ExportNotes), [guarded] { ExportNotesClick(guarded.data()); });
+    window.commands().bind(name(cmd::ImportNotes), [guarded] { ImportNotesClick(guarded.data()); });
+}
+
 }  // namespace
 
 void WireDesktop()
@@ -856,6 +865,7 @@ void WireMainWindow(TBillBoard& window)
     wireFlywords(window);
     wireCapture(window);
     wirePacks(window);
+    wireNotes(window);
 }
 
 }  // namespace qb

@@ -25,6 +25,9 @@ int runExport(Context& context)
         return kFailed;
     }
     print(QStringLiteral("%1 notes, %2 projects\n").arg(result.notes).arg(result.projects));
+    if (result.pictures > 0)
+        print(QStringLiteral("%1 pictures not written (notes hold text only)\n")
+                  .arg(result.pictures));
     return kOk;
 }
 

@@ -278,11 +278,13 @@ QString unquotedItem(const QString& item)
     return scalarAt(item, i, u"");
 }
 
+// A timestamp read from a file: negative and no further back than the calendar reaches (the
+// day count of the year 9999), else none.
 std::optional<long double> numberOf(const QString& text)
 {
     bool ok = false;
     const double v = text.toDouble(&ok);
-    if (!ok || !std::isfinite(v)) return std::nullopt;
+    if (!ok || !(v < 0 && v > -3e6)) return std::nullopt;
     return static_cast<long double>(v);
 }
 
@@ -474,8 +476,6 @@ ParsedNote parseNote(const Candidate& file, const FrontMatter& fm, const QString
     if (note.ours) {
         note.id = numberOf(fm.scalars.value(QStringLiteral("id")));
         note.its = numberOf(fm.scalars.value(QStringLiteral("its")));
-        if (note.id && *note.id >= 0) note.id.reset();
-        if (note.its && *note.its >= 0) note.its.reset();
         note.text = body;
         for (const QString& item : fm.lists.value(QStringLiteral("keywords"))) {
             const QHash<QString, QString> map = flowMap(item);
@@ -587,7 +587,7 @@ bool Importer::linkWord(long double conceptId, int wordNo)
 std::optional<long double> Importer::conceptFor(const ParsedNote::Key& key, int wordNo)
 {
     long double conceptId = 0;
-    if (key.conceptId && *key.conceptId < 0) {
+    if (key.conceptId) {
         if (auto made = conceptIds_.constFind(double(*key.conceptId)); made != conceptIds_.cend())
             conceptId = *made;
         else if (const std::optional<long double> stored = storedConcept(*key.conceptId))
@@ -753,7 +753,7 @@ bool Importer::applyListings(const std::vector<Listing>& listings)
         QString url = listing.url, tag = listing.tag.toUpper();
         if (HasControlCharacter(url) || CodePointCount(url) > kProjectUrlLength) url.clear();
         if (HasControlCharacter(tag) || CodePointCount(tag) > kProjectNameLength) tag.clear();
-        const long double pts = listing.pts && *listing.pts < 0 ? *listing.pts : GetQBTSMark();
+        const long double pts = listing.pts ? *listing.pts : GetQBTSMark();
         if (!ensureProject(name)) {
             ok = false;
             break;

@@ -123,6 +123,7 @@ TEST_F(MarkdownNotes, FolderWrittenByHandTakesTagsAndSubFoldersAndRefusesBadFile
     write(hand + QStringLiteral("/latin.md"), "caf\xe9");
     write(hand + QStringLiteral("/bad\x01name.md"), "x");
     write(hand + QStringLiteral("/photo.png"), "png");
+    write(hand + QStringLiteral("/huge.md"), QByteArray(notes::kMaxFileBytes + 1, 'a'));
     write(hand + QStringLiteral("/.obsidian/app.md"), "settings");
     // Another program stored an item where the second new note's id would fall.
     const Timestamp first = GetQBTS();
@@ -134,8 +135,9 @@ TEST_F(MarkdownNotes, FolderWrittenByHandTakesTagsAndSubFoldersAndRefusesBadFile
     EXPECT_EQ(result.added, QStringList({QStringLiteral("Travel/deep/more.txt"),
                                          QStringLiteral("Travel/pack.md")}));
     const QString report = NotesImportReport(result);
-    for (const char* line : {"refused\tbad\\x01name.md: the name", "refused\tbin.md: ",
-                             "refused\tlatin.md: not UTF-8", "skipped\tphoto.png"})
+    for (const char* line :
+         {"refused\tbad\\x01name.md: the name", "refused\tbin.md: ", "refused\tlatin.md: not UTF-8",
+          "refused\thuge.md: larger than", "skipped\tphoto.png"})
         EXPECT_TRUE(report.contains(QString::fromLatin1(line))) << report.toStdString();
     EXPECT_FALSE(report.contains(QStringLiteral("obsidian")));
 

@@ -161,6 +161,9 @@ void TBillBoard::buildMenus()
     entry(file, cmd::AddAnotherDatabase, QStringLiteral("&Add Another Database to this one"), {},
           true);
     file->addSeparator();
+    entry(file, cmd::ExportNotes, QStringLiteral("Export Notes as &Markdown\u2026"));
+    entry(file, cmd::ImportNotes, QStringLiteral("&Import Notes\u2026"));
+    file->addSeparator();
     entry(file, cmd::FileExplorer, QStringLiteral("&File Explorer"));
     file->addSeparator();
     entry(file, cmd::UpdateChanges, QStringLiteral("&Update Changes && Refresh Desktop"),

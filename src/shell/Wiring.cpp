@@ -46,6 +46,7 @@
 #include "floor/RunContext.h"
 #include "floor/Settings.h"
 #include "interchange/ImportTimer.h"
+#include "interchange/NotesCommands.h"
 #include "interchange/XmlExport.h"
 #include "items/Associations.h"
 #include "items/CaptureCommands.h"
@@ -604,6 +605,14 @@ void wireRestoreCommands(TBillBoard& window)
     restoreHooks().offerBackup = [] { return BackupBeforeEmptying(); };
 }
 
+// File > "Export Notes as Markdown…" and "Import Notes…": the store as a folder of notes.
+void wireNotes(TBillBoard& window)
+{
+    QPointer<TBillBoard> guarded(&window);
+    window.commands().bind(name(cmd::ExportNotes), [guarded] { ExportNotesClick(guarded.data()); });
+    window.commands().bind(name(cmd::ImportNotes), [guarded] { ImportNotesClick(guarded.data()); });
+}
+
 }  // namespace
 
 void WireDesktop()
@@ -944,6 +953,7 @@ void WireMainWindow(TBillBoard& window)
     wireCapture(window);
     wirePacks(window);
     wireXml(window);
+    wireNotes(window);
 }
 
 }  // namespace qb

@@ -1,0 +1,76 @@
+// export-notes of a generated store against writing the same texts as plain files in the same
+// run: the bare read of IT and TX, one file per item. Target: within 2x (exit status 1 otherwise).
+//
+//     bench_notes [--dir D] [--items N] [--runs R]
+
+#include "BenchSupport.h"
+#include "interchange/MarkdownNotes.h"
+#include "platform/Sqlite.h"
+#include "session/Session.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <cstdio>
+
+using namespace qb;
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QString dir;
+    int items = 100000;
+    int runs = 3;
+    if (!bench::readOptions(app.arguments().mid(1),
+                            {{"--dir", &dir}, {"--items", &items}, {"--runs", &runs}}) ||
+        items < 1 || runs < 1) {
+        std::fprintf(stderr, "usage: bench_notes [--dir D] [--items N] [--runs R]\n");
+        return 2;
+    }
+    QTemporaryDir scratch;
+    if (dir.isEmpty()) dir = scratch.filePath(QStringLiteral("store"));
+    bench::SyntheticStoreOptions options;
+    options.items = items;
+    bench::RecordingMessenger messenger;
+    if (!bench::ensureSyntheticStore(dir, options) || !bench::openStore(dir, messenger)) return 2;
+
+    QTemporaryDir out;
+    int round = 0;
+    auto fresh = [&out, &round](const char* kind) {
+        const QString path = out.filePath(QString::fromLatin1(kind) + QString::number(++round));
+        QDir(path).removeRecursively();
+        return path;
+    };
+    int written = 0;
+    const double plain = bench::timeMs(
+        [&] {
+            const QString target = fresh("plain");
+            QDir().mkpath(target);
+            sql::Statement st(session().store.db(), QStringLiteral("SELECT IT, TX FROM ITEM"));
+            int n = 0;
+            while (st.next()) {
+                QFile file(target + QLatin1Char('/') + QString::number(++n) +
+                           QStringLiteral(".txt"));
+                if (file.open(QIODevice::WriteOnly)) file.write(st.textValue(1).toUtf8());
+            }
+            written = n;
+        },
+        runs);
+    NotesExportResult result;
+    const double notes = bench::timeMs([&] { result = ExportNotes(fresh("notes")); }, runs);
+    if (!result.ok) {
+        std::fprintf(stderr, "export-notes failed: %s\n", result.error.toLocal8Bit().constData());
+        return 2;
+    }
+    const double ratio = notes / plain;
+    std::printf("%d items (%d notes, %d project listings), medians of %d runs\n", written,
+                result.notes, result.projects, runs);
+    std::printf("plain files %9.1f ms   export-notes %9.1f ms   ratio %.2f   target 2\n", plain,
+                notes, ratio);
+    if (!messenger.seen.isEmpty())
+        std::printf("messages: %s\n",
+                    messenger.seen.join(QStringLiteral(" | ")).toLocal8Bit().constData());
+    return ratio <= 2.0 ? 0 : 1;
+}

@@ -69,7 +69,8 @@ protected:
 
 class Lasso : public QObject {
 public:
-    explicit Lasso(TDesktop& desktop) : QObject(&desktop), desktop_(desktop)
+    explicit Lasso(TDesktop& desktop)
+        : QObject(&desktop), desktop_(desktop), surface_(desktop.surface())
     {
         frame_ = new DotFrame(desktop.surface());
         desktop.surface()->installEventFilter(this);
@@ -78,7 +79,9 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override
     {
-        if (watched != desktop_.surface()) return false;
+        // The surface is kept: while the desktop is destroyed its events still come here, and
+        // the desktop is then no longer a TDesktop to ask.
+        if (watched != surface_) return false;
         switch (e->type()) {
         case QEvent::MouseButtonPress: {
             auto* m = static_cast<QMouseEvent*>(e);
@@ -124,6 +127,7 @@ private:
     void gather(QPoint start, QPoint end);
 
     TDesktop& desktop_;
+    QObject* surface_;
     DotFrame* frame_;
     bool armed_ = false;
     QPoint start_;

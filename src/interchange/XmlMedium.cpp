@@ -7,6 +7,7 @@
 #include <QRegularExpression>
 #include <QTemporaryFile>
 
+#include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
 
@@ -16,6 +17,22 @@ namespace {
 
 const char* const kDefaultDeclaration = "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>";
 constexpr int kMaxNumber = 1000;
+
+// The mode any new file of the process gets (0666 less the umask), read without changing the
+// umask, which other threads share.
+mode_t newFileMode()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& line : status.readAll().split('\n')) {
+            if (!line.startsWith("Umask:")) continue;
+            bool ok = false;
+            const uint mask = line.mid(6).trimmed().toUInt(&ok, 8);
+            if (ok) return mode_t(0666 & ~mask);
+        }
+    }
+    return 0644;
+}
 
 bool encodable(char32_t c, XmlEncoding encoding)
 {
@@ -162,8 +179,9 @@ bool TXMLmedium::publishNumbered(const QString& name, QString* error)
 {
     QTemporaryFile part(folder_ + QStringLiteral("/.qbxml-XXXXXX.part"));
     QString why;
-    if (!part.open() || !files::writeAll(part.handle(), bytes_ + "\r\n", &why) ||
-        ::fsync(part.handle()) != 0) {
+    // A temporary file is private (0600); the receiving installation may run as another user.
+    if (!part.open() || ::fchmod(part.handle(), newFileMode()) != 0 ||
+        !files::writeAll(part.handle(), bytes_ + "\r\n", &why) || ::fsync(part.handle()) != 0) {
         if (error)
             *error = QStringLiteral("Cannot write in ") + folder_ + QStringLiteral(": ") +
                      (why.isEmpty() ? part.errorString() : why);

@@ -8,6 +8,8 @@
 #include <QFile>
 #include <QXmlStreamReader>
 
+#include <sys/stat.h>
+
 namespace qb::test {
 namespace {
 
@@ -50,6 +52,7 @@ TEST_F(XmlTest, TextsSurviveAStandardParserAndOurReaderInEveryDeclaredEncoding)
     const QString text =
         QStringLiteral("Текст\uFEFF ]]> a]]]>b \"q\" <b>&amp; café 😀\r\nwindows\rlone\nunix ]]");
     const QString injected = QStringLiteral("x\" or 1=1 --");
+    const mode_t oldMask = ::umask(022);
     addWord(1, QStringLiteral("привет"));
     addWord(2, injected);
     const Timestamp conceptId = addConcept(-46000.5, {1, 2});
@@ -62,6 +65,8 @@ TEST_F(XmlTest, TextsSurviveAStandardParserAndOurReaderInEveryDeclaredEncoding)
         const QString file = ExportItemsAsXml({item, XmlItem{QString(), {}}});
         ASSERT_FALSE(file.isEmpty());
         EXPECT_TRUE(messenger.saw(QStringLiteral("XML-encoded to file")));
+        // Readable by the receiving installation's user, as any file we make (umask 022 here).
+        EXPECT_TRUE(QFile::permissions(file) & QFileDevice::ReadOther);
         QString error;
         EXPECT_EQ(parsedTexts(file, &error), (QStringList{text, QString()}));
         EXPECT_EQ(error, QString());
@@ -78,6 +83,7 @@ TEST_F(XmlTest, TextsSurviveAStandardParserAndOurReaderInEveryDeclaredEncoding)
                      .arg(double(result.items[0]), 0, 'g', 17)),
             QStringList{QStringLiteral("2 -46000.5")});
     }
+    ::umask(oldMask);
     EXPECT_EQ(count("WORD"), 2);
     EXPECT_EQ(count("DICT"), 2);
     // Numbered names: the three exports took 001 each after the rename; a taken number is passed.

@@ -151,7 +151,9 @@ int createWord(const QString& text, int* existing)
 
     sql::Statement insertWord(
         db(), QStringLiteral("INSERT INTO WORD (Word, WNo, WTS) VALUES (?1, ?2, ?3)"));
-    insertWord.bind(1, word).bind(2, number).bind(3, GetQBTS());
+    // WTS orders the dictionary and is no id: a mark, so a bulk import that makes hundreds of
+    // words is not held to ten a second.
+    insertWord.bind(1, word).bind(2, number).bind(3, GetQBTSMark());
     if (!insertWord.run()) {
         tx.rollback();
         systemError(QStringLiteral("NewWord op failed A"));

@@ -156,4 +156,19 @@ TEST_F(MarkdownNotes, FolderWrittenByHandTakesTagsAndSubFoldersAndRefusesBadFile
     EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(DISTINCT IT) FROM ITEM")).toInt(), 3);
 }
 
+// Ten stamps a second: a wait for the clock per ten new words made a folder of notes with
+// their own tags take minutes.
+TEST_F(MarkdownNotes, ManyNewTagsImportWithoutWaitingForTheClock)
+{
+    const QString hand = path(QStringLiteral("tags"));
+    for (int k = 0; k < 30; ++k)
+        write(hand + QStringLiteral("/n%1.md").arg(k), "note #tag" + QByteArray::number(k));
+    const int pauses = clock.pauseCount();
+    const NotesImportResult result = ImportNotes(hand);
+    ASSERT_TRUE(result.ok) << result.error.toStdString();
+    EXPECT_EQ(result.added.size(), 30);
+    EXPECT_EQ(clock.pauseCount(), pauses);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(DISTINCT WTS) FROM WORD")).toInt(), 30);
+}
+
 }  // namespace

@@ -2,7 +2,10 @@
 
 #include <sqlite3.h>
 
+#include <QStringDecoder>
 #include <QUrl>
+
+#include <cstring>
 
 namespace qb::sql {
 
@@ -285,7 +288,14 @@ QString Statement::textValue(int column) const
     if (!stmt_) return {};
     const unsigned char* text = sqlite3_column_text(stmt_, column);
     int bytes = sqlite3_column_bytes(stmt_, column);
-    return text ? QString::fromUtf8(reinterpret_cast<const char*>(text), bytes) : QString();
+    if (!text) return QString();
+    const char* data = reinterpret_cast<const char*>(text);
+    // fromUtf8 drops a leading U+FEFF as a byte-order mark; in a stored text it is a character.
+    if (bytes >= 3 && std::memcmp(data, "\xEF\xBB\xBF", 3) == 0) {
+        QStringDecoder decoder(QStringDecoder::Utf8, QStringConverter::Flag::ConvertInitialBom);
+        return decoder(QByteArrayView(data, bytes));
+    }
+    return QString::fromUtf8(data, bytes);
 }
 
 QByteArray Statement::blobValue(int column) const

@@ -164,6 +164,9 @@ bool readTextFile(const QString& path, QString* text, QString* error)
 
 QString shareDir()
 {
+    // Only places relative to the executable: an installed program must not depend on the folder
+    // it was built in. The first is the installed layout (bin/ beside share/); the others are the
+    // build tree's bin/, tests/<dir>/ and deeper tool folders.
     static const QString cached = [] {
         QString exeDir = QCoreApplication::instance() ? QCoreApplication::applicationDirPath()
                                                       : QDir::currentPath();
@@ -172,13 +175,12 @@ QString shareDir()
             exeDir + QStringLiteral("/share/quillbox"),
             exeDir + QStringLiteral("/../../share/quillbox"),
             exeDir + QStringLiteral("/../../../share/quillbox"),
-            QStringLiteral(QUILLBOX_SHARE_DIR_FALLBACK),
         };
         for (const QString& c : candidates)
             if (QFileInfo::exists(c + QStringLiteral("/cleandata.zip")) ||
                 QFileInfo::exists(c + QStringLiteral("/help")))
                 return QDir(c).absolutePath();
-        return QDir(candidates.last()).absolutePath();
+        return QDir(candidates.first()).absolutePath();
     }();
     return cached;
 }

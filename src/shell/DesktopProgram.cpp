@@ -102,11 +102,25 @@ DesktopStart StartDesktopProgram(const QStringList& arguments)
     return start;
 }
 
+QIcon ProgramIcon()
+{
+    QIcon icon;
+    for (int size : {48, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/%1-%2.png")
+                         .arg(QString::fromLatin1(kDesktopFileName))
+                         .arg(size),
+                     QSize(size, size));
+    return icon;
+}
+
 int RunDesktopProgram(int argc, char** argv)
 {
     QApplication app(argc, argv);
     sql::setDefaultBusyTimeout(sql::kDesktopBusyTimeoutMs);
     QApplication::setApplicationName(QStringLiteral("Quillbox 2000"));
+    // Lets the taskbar match the windows with the installed desktop entry and its icon.
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(kDesktopFileName));
+    QApplication::setWindowIcon(ProgramIcon());
     QApplication::setStyle(new HintPauseStyle(QApplication::style()->name()));
     // The program ends when the desktop has closed down, not when the last window is hidden (the
     // desktop hides itself while it asks whether to close, and lives on in the tray).

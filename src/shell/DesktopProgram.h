@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QIcon>
 #include <QStringList>
 #include <memory>
 
@@ -24,6 +25,13 @@ struct DesktopStart {
 // The entry checks (directory, engine, store), the store directory as current directory, the
 // single-instance guard and the windows. arguments as on the command line: [program, --dir DIR].
 DesktopStart StartDesktopProgram(const QStringList& arguments);
+
+// The id of the desktop entry, the icons and the metainfo the program is installed with.
+inline constexpr char kDesktopFileName[] = "org.quillbox.Quillbox";
+
+// The installed theme icon at its sizes, built into the program so that windows and the tray show
+// it wherever the program was installed.
+QIcon ProgramIcon();
 
 // The desktop program: start-up, the event loop, an orderly end.
 int RunDesktopProgram(int argc, char** argv);

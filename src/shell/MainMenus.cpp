@@ -8,7 +8,6 @@
 #include <QFile>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPainter>
 #include <QSysInfo>
 #include <QSystemTrayIcon>
 #include <QToolButton>
@@ -23,6 +22,7 @@
 #include "shell/AboutDialog.h"
 #include "shell/CommandIds.h"
 #include "shell/CommandRegistry.h"
+#include "shell/DesktopProgram.h"
 #include "shell/HelpWindow.h"
 #include "shell/MainWindow.h"
 #include "shell/ToolBarPanel.h"
@@ -57,26 +57,6 @@ const ToggleEntry kToggles[] = {
 };
 
 QKeySequence keys(const char* text) { return QKeySequence(QString::fromLatin1(text)); }
-
-QIcon programIcon()
-{
-    QPixmap pm(32, 32);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(QColor(0, 0, 96), 1.5));
-    p.setBrush(QColor(255, 251, 220));
-    p.drawRoundedRect(QRectF(2, 2, 28, 28), 4, 4);
-    QFont f(QStringLiteral("Times New Roman"));
-    f.setBold(true);
-    f.setItalic(true);
-    f.setPixelSize(17);
-    p.setFont(f);
-    p.setPen(QColor(0, 0, 128));
-    p.drawText(QRectF(0, 0, 32, 32), Qt::AlignCenter, QStringLiteral("QB"));
-    p.end();
-    return QIcon(pm);
-}
 
 // Free memory figures for the report's subject, in KiB.
 void memoryFigures(qint64* total, qint64* available, int* loadPercent)
@@ -144,7 +124,7 @@ QAction* TBillBoard::entry(QMenu* menu, const char* command, const QString& capt
 void TBillBoard::buildMenus()
 {
     QMenuBar* bar = menuBar();
-    setWindowIcon(programIcon());
+    setWindowIcon(ProgramIcon());
 
     QMenu* file = bar->addMenu(QStringLiteral("&File"));
     QMenu* fileNew = file->addMenu(QStringLiteral("&New"));

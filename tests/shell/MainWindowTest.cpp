@@ -694,6 +694,13 @@ TEST_F(MainWindow, ResetScreenAndTheBannerAndTheSmallWindow)
     EXPECT_EQ(window->size(), QSize(640, 480));
 }
 
+// The window's icon is the installed theme icon at each of its sizes, not a small stand-in.
+TEST_F(MainWindow, TheWindowCarriesTheThemeIconAtEachInstalledSize)
+{
+    const QList<QSize> sizes = window->windowIcon().availableSizes();
+    for (int size : {48, 128, 256}) EXPECT_TRUE(sizes.contains(QSize(size, size))) << size;
+}
+
 TEST_F(MainWindow, FirstActivationRunsTheChecksOnceAndRestoresWindowsAfterEachSave)
 {
     ASSERT_TRUE(

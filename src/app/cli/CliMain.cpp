@@ -203,6 +203,10 @@ int main(int argc, char** argv)
         printUsage();
         return args.isEmpty() ? kUsage : kOk;
     }
+    if (args.first() == QStringLiteral("--version")) {
+        std::printf("quillbox-cli %s\n", QUILLBOX_VERSION);
+        return kOk;
+    }
     context.dir = qb::ChooseStoreDirectory(dirOption);
     QString name = args.takeFirst();
     context.args = args;

@@ -50,13 +50,30 @@ void AddStoreEntries(ProgramText& t)
 }
 
 namespace {
+// Text broken into lines of at most 79 columns (a longer word stands alone), each indented.
+QString wrapped(const QString& text, int indent)
+{
+    constexpr int kWidth = 79;
+    const QString margin(indent, QLatin1Char(' '));
+    QString out, line;
+    for (const QString& word : text.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        if (!line.isEmpty() && indent + line.size() + 1 + word.size() > kWidth) {
+            out += margin + line + QLatin1Char('\n');
+            line.clear();
+        }
+        line += (line.isEmpty() ? QString() : QStringLiteral(" ")) + word;
+    }
+    if (!line.isEmpty()) out += margin + line + QLatin1Char('\n');
+    return out;
+}
+
 QString plainEntries(const QString& title, const std::vector<ProgramText::Entry>& entries)
 {
     if (entries.empty()) return {};
     QString out = QLatin1Char('\n') + title + QStringLiteral(":\n");
     for (const ProgramText::Entry& e : entries) {
         out += QStringLiteral("  ") + e.term + QLatin1Char('\n');
-        if (!e.text.isEmpty()) out += QStringLiteral("      ") + e.text + QLatin1Char('\n');
+        out += wrapped(e.text, 6);
     }
     return out;
 }
@@ -78,7 +95,7 @@ QString PlainHelp(const ProgramText& t)
     QString out = QStringLiteral("usage: ") + t.name + QLatin1Char(' ') + t.synopsis +
                   QStringLiteral("\n\n") + t.name + QStringLiteral(" - ") + t.summary +
                   QLatin1Char('\n');
-    for (const QString& p : t.description) out += QLatin1Char('\n') + p + QLatin1Char('\n');
+    for (const QString& p : t.description) out += QLatin1Char('\n') + wrapped(p, 0);
     out += plainEntries(QStringLiteral("options"), t.options);
     out += plainEntries(QStringLiteral("commands"), t.commands);
     out += plainEntries(QStringLiteral("environment"), t.environment);

@@ -378,7 +378,7 @@ TEST_F(CliHelp, EveryCommandPrintsItsUsageAndNoHelpMakesAStore)
     QStringList names;
     bool inCommands = false;
     for (const QString& line : out.split(QLatin1Char('\n'))) {
-        if (line.endsWith(QLatin1Char(':')))
+        if (!line.startsWith(QLatin1Char(' ')) && line.endsWith(QLatin1Char(':')))
             inCommands = line == QStringLiteral("commands:");
         else if (inCommands && line.startsWith(QStringLiteral("  ")) &&
                  line.at(2) != QLatin1Char(' '))

@@ -364,15 +364,16 @@ TEST_F(CliHelp, EveryCommandPrintsItsUsageAndNoHelpMakesAStore)
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("HOME"), home.path());
     env.remove(QStringLiteral("QUILLBOX_DIR"));
-    auto cli = [&](const QStringList& args, QString* out) {
+    auto runIn = [&](const QString& program, const QStringList& args, QString* out) {
         QProcess p;
         p.setProcessEnvironment(env);
         p.setWorkingDirectory(home.path());
-        p.start(cliPath(), args);
+        p.start(program, args);
         p.waitForFinished(30000);
         *out = QString::fromUtf8(p.readAllStandardOutput());
         return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
     };
+    auto cli = [&](const QStringList& args, QString* out) { return runIn(cliPath(), args, out); };
     QString out;
     ASSERT_EQ(cli({QStringLiteral("--help")}, &out), 0);
     QStringList names;
@@ -398,6 +399,11 @@ TEST_F(CliHelp, EveryCommandPrintsItsUsageAndNoHelpMakesAStore)
                    QStringLiteral("--help")},
                   &out),
               0);
+    // The desktop program's help needs no display and no store either.
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    EXPECT_EQ(runIn(QStringLiteral(QUILLBOX_DESKTOP_PATH), {QStringLiteral("--help")}, &out), 0);
+    EXPECT_TRUE(out.startsWith(QStringLiteral("usage: quillbox [--dir DIR]"))) << out.toStdString();
     EXPECT_TRUE(QDir(home.path())
                     .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)
                     .isEmpty());

@@ -35,7 +35,7 @@ namespace qb {
 
 namespace {
 
-constexpr int kHelpBackup = 30160;
+constexpr int kHelpBackup = 30170;
 constexpr int kStaleSnapshotSeconds = 6 * 3600;
 const QString kFailed = QStringLiteral("Backup file not found - operation failed.");
 

@@ -514,7 +514,7 @@ RestoreHooks& restoreHooks() { return session().part<RestoreHooks>(); }
 
 namespace {
 
-constexpr int kHelpRestore = 30160;
+constexpr int kHelpRestore = 30170;
 
 // A reason may quote names from the package: no control character of theirs reaches the
 // screen or the terminal.

@@ -1,5 +1,6 @@
 #include "backup/SelectDirDialog.h"
 
+#include "floor/HelpTopic.h"
 #include "floor/Messages.h"
 #include "session/Session.h"
 
@@ -17,7 +18,7 @@ namespace qb {
 
 namespace {
 
-constexpr int kHelpRestore = 30160;
+constexpr int kHelpRestore = 30170;
 
 struct FilterEntry {
     const char* caption;
@@ -36,6 +37,7 @@ const FilterEntry kFilters[] = {
 TSelectDir::TSelectDir(RestoreMode mode, QWidget* parent) : QDialog(parent), mode_(mode)
 {
     setWindowTitle(QStringLiteral("SELECT *.ZIP FILE TO IMPORT FROM"));
+    SetHelpTopic(this, kHelpRestore);
     setModal(true);
     places_ = new QComboBox(this);
     places_->setToolTip(QStringLiteral("Select drive if needed"));

@@ -33,6 +33,7 @@ TBasPanel::TBasPanel(TDesktop& desktop, std::unique_ptr<CardData> data)
     setLineWidth(1);
     setAutoFillBackground(true);
     setFocusPolicy(Qt::ClickFocus);
+    SetHelpTopic(this, helpContext_);
 
     QFont small(QStringLiteral("Small Fonts"));
     small.setPixelSize(9);

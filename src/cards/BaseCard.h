@@ -2,6 +2,7 @@
 
 #include "cards/CardData.h"
 #include "cards/CardMotion.h"
+#include "floor/HelpTopic.h"
 
 #include <QFrame>
 
@@ -52,7 +53,11 @@ public:
     TBackSpot* backSpot() const { return backSpot_; }
 
     int helpContext() const { return helpContext_; }
-    void setHelpContext(int context) { helpContext_ = context; }
+    void setHelpContext(int context)
+    {
+        helpContext_ = context;
+        SetHelpTopic(this, context);
+    }
     // The word naming the card kind, shown left of the resize corner.
     void setKindText(const QString& text);
 

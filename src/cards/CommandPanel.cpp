@@ -2,6 +2,7 @@
 
 #include "cards/CommandRows.h"
 #include "cards/RecorderPanel.h"
+#include "floor/HelpTopic.h"
 #include "floor/Messenger.h"
 #include "platform/FileNames.h"
 #include "session/Session.h"
@@ -167,6 +168,7 @@ TMyPopUpMenu::TMyPopUpMenu()
 {
     setObjectName(QStringLiteral("commandPanel"));
     setWindowTitle(QStringLiteral("Record information"));
+    SetHelpTopic(this, commandpanel::kHelpContext);
     setModal(true);
     setSizeGripEnabled(false);
     QFont system(QStringLiteral("System"));

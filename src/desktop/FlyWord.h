@@ -42,7 +42,7 @@ class TFlyWord : public TBasPanel {
     Q_OBJECT
 public:
     static constexpr int kFieldHeight = 64;
-    static constexpr int kHelpContext = 50060;
+    static constexpr int kHelpContext = 50062;
 
     TFlyWord(TDesktop& desktop, Timestamp timestamp);
 

@@ -36,7 +36,7 @@ private:
 class TSynWheel : public TBasPanel {
     Q_OBJECT
 public:
-    static constexpr int kHelpContext = 40020;
+    static constexpr int kHelpContext = 40030;
     // Room above and below the list: the set-up makes a card this much taller than its rows.
     static constexpr int kFrameHeight = 36;
 

@@ -8,6 +8,7 @@
 #include "dictionary/DialogPlace.h"
 #include "dictionary/DictionaryBrowser.h"
 #include "dictionary/DictionaryTypes.h"
+#include "floor/HelpTopic.h"
 
 namespace qb {
 
@@ -19,6 +20,7 @@ TDeleteWordFrm::TDeleteWordFrm(Mode mode, const WordEdit& edit, QWidget* parent)
 {
     setObjectName(QStringLiteral("deleteWordDialog"));
     setWindowTitle(edit.caption);
+    SetHelpTopic(this, kHelpContext);
     setModal(true);
     input_->setObjectName(QStringLiteral("word"));
     input_->setMaxLength(kWordFieldLength);

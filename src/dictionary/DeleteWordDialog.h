@@ -16,6 +16,7 @@ class DictionaryBrowser;
 class TDeleteWordFrm : public QDialog {
     Q_OBJECT
 public:
+    static constexpr int kHelpContext = 50012;
     enum class Mode { Delete, Rename };
 
     TDeleteWordFrm(Mode mode, const WordEdit& edit, QWidget* parent = nullptr);

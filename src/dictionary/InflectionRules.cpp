@@ -12,7 +12,7 @@ namespace qb {
 
 namespace {
 
-constexpr int kInflectionHelp = 50060;
+constexpr int kInflectionHelp = 50061;
 
 sql::Database& db() { return session().store.db(); }
 

@@ -21,6 +21,7 @@
 #include "dictionary/DialogPlace.h"
 #include "dictionary/DictionaryWindows.h"
 #include "dictionary/Words.h"
+#include "floor/HelpTopic.h"
 #include "floor/Messages.h"
 #include "platform/Colors.h"
 #include "platform/TextChecks.h"
@@ -50,6 +51,7 @@ TNew_Inflect::TNew_Inflect(int wordNo, const QString& word, QWidget* parent)
     setObjectName(QStringLiteral("newInflectDialog"));
     setWindowTitle(QStringLiteral("ADD INFLECTION"));
     setWhatsThis(QString::number(TInflect::kHelpContext));
+    SetHelpTopic(this, TInflect::kHelpContext);
     input_->setObjectName(QStringLiteral("Edit_TestWord"));
     // 38 characters; letters above U+FFFF take two units each, the add checks the count.
     input_->setMaxLength(2 * kFormFieldLength);

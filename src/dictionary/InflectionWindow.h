@@ -43,7 +43,7 @@ private:
 class TInflect : public TTower {
     Q_OBJECT
 public:
-    static constexpr int kHelpContext = 50060;
+    static constexpr int kHelpContext = 50061;
     static constexpr QSize kAltSize{400, 360};
     static constexpr int kStartColumnChars = 24;
     // The dictionary word takes a form as its text; true when it changed.

@@ -12,6 +12,7 @@
 #include "dictionary/DialogPlace.h"
 #include "dictionary/DictionaryState.h"
 #include "dictionary/DictionaryWindows.h"
+#include "floor/HelpTopic.h"
 #include "platform/Colors.h"
 #include "session/Session.h"
 
@@ -51,6 +52,7 @@ TLocateInList::TLocateInList(QWidget* parent)
 {
     setObjectName(QStringLiteral("locateDialog"));
     setWindowTitle(QStringLiteral("FIND WORD IN DICTIONARY"));
+    SetHelpTopic(this, kHelpContext);
     setModal(true);
     setFixedWidth(LocateDialogLogic::kWidth);
 

@@ -10,6 +10,7 @@
 
 #include "dictionary/DialogPlace.h"
 #include "dictionary/DictionaryTypes.h"
+#include "floor/HelpTopic.h"
 
 namespace qb {
 
@@ -31,6 +32,7 @@ TNewWord::TNewWord(const QString& proposed, QWidget* parent)
 {
     setObjectName(QStringLiteral("newWordDialog"));
     setWindowTitle(NewWordCheck::caption());
+    SetHelpTopic(this, kHelpContext);
     setModal(true);
 
     input_->setObjectName(QStringLiteral("Edit_TestWord"));

@@ -18,6 +18,7 @@ namespace qb {
 class TNewWord : public QDialog {
     Q_OBJECT
 public:
+    static constexpr int kHelpContext = 50010;
     explicit TNewWord(const QString& proposed = QString(), QWidget* parent = nullptr);
 
     const NewWordCheck& check() const { return check_; }

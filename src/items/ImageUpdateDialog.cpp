@@ -1,5 +1,6 @@
 #include "items/ImageUpdateDialog.h"
 
+#include "floor/HelpTopic.h"
 #include "session/Session.h"
 
 #include <QApplication>
@@ -32,6 +33,7 @@ ImageUpdateDialog::ImageUpdateDialog(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("imageUpdate"));
     setWindowTitle(QStringLiteral("IMAGE UPDATE"));
+    SetHelpTopic(this, kHelpContext);
     setModal(true);
 
     clipboard_ = button(this, QStringLiteral("&Get Clipboard Copy"), "getClipboard");

@@ -1,5 +1,6 @@
 #include "items/SelectConceptDialog.h"
 
+#include "floor/HelpTopic.h"
 #include "platform/Colors.h"
 #include "session/Session.h"
 
@@ -21,6 +22,7 @@ SelectConceptDialog::SelectConceptDialog(std::vector<Entry> entries, QWidget* pa
 {
     setObjectName(QStringLiteral("selectConcept"));
     setWindowTitle(QStringLiteral("SELECT CONCEPT"));
+    SetHelpTopic(this, kHelpContext);
     setModal(true);
     QCollator collator;
     collator.setCaseSensitivity(Qt::CaseInsensitive);

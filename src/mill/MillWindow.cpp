@@ -2,6 +2,7 @@
 
 #include "dictionary/DictionaryWindowRules.h"
 #include "dictionary/Words.h"
+#include "floor/HelpTopic.h"
 #include "floor/Messages.h"
 #include "items/ItemHooks.h"
 #include "platform/FileNames.h"
@@ -33,6 +34,8 @@ namespace qb {
 namespace {
 
 constexpr int kHelpTopic = 70020;
+constexpr int kHandOffHelp = 70030;
+constexpr int kExcludeHelp = 70040;
 const QString kCanceled = QStringLiteral("Operation canceled by user");
 
 // The window belongs to the run; a run that ends before the application takes it along.
@@ -81,6 +84,7 @@ TMill* TMill::existing() { return session().part<MillState>().window.data(); }
 TMill::TMill(QWidget* parent) : QMainWindow(parent, Qt::Window)
 {
     setWindowTitle(QStringLiteral("Word Mill"));
+    SetHelpTopic(this, kHelpTopic);
     setObjectName(QStringLiteral("WordMill"));
     display_ = new QPlainTextEdit(this);
     display_->setReadOnly(true);
@@ -342,6 +346,7 @@ bool TMill::eventFilter(QObject* watched, QEvent* event)
 
 TfrmExclude::TfrmExclude(QWidget* parent, const QString& list) : QDialog(parent)
 {
+    SetHelpTopic(this, kExcludeHelp);
     setWindowTitle(QStringLiteral(
         "These words to be permanently excluded are registered in file EXCLUDE.txt"));
     editor_ = new QPlainTextEdit(list, this);
@@ -402,6 +407,7 @@ TfrmMillAddInfl::TfrmMillAddInfl(QWidget* parent, const QString& word,
     : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("   ") + word + QStringLiteral(" ?"));
+    SetHelpTopic(this, kHandOffHelp);
     list_ = new QListWidget(this);
     for (const mill::Candidate& c : found) list_->addItem(c.word);
     if (!found.empty()) list_->setCurrentRow(0);

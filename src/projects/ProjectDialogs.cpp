@@ -15,6 +15,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "floor/HelpTopic.h"
 #include "floor/Messages.h"
 #include "projects/DirectoryMap.h"
 #include "projects/Links.h"
@@ -41,6 +42,7 @@ ProjectDialogsState& projectDialogsState() { return session().part<ProjectDialog
 ProjectDialog::ProjectDialog(QWidget* parent) : QDialog(parent)
 {
     setModal(true);
+    SetHelpTopic(this, kHelpContext);
     if (const auto& place = projectDialogsState().place) move(*place);
 }
 

@@ -31,6 +31,7 @@ ProjectDialogsState& projectDialogsState();
 class ProjectDialog : public QDialog {
     Q_OBJECT
 public:
+    static constexpr int kHelpContext = 50075;
     explicit ProjectDialog(QWidget* parent);
     void done(int result) override;
 };

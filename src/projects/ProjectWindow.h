@@ -34,7 +34,7 @@ struct ProjectCardData : CardData {
 class TProj : public TTower {
     Q_OBJECT
 public:
-    static constexpr int kHelpContext = 50070;
+    static constexpr int kHelpContext = 50071;
     static constexpr int kNameChars = 28;
     static constexpr int kTagChars = 12;
     static constexpr int kUrlChars = 80;

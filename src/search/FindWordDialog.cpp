@@ -1,6 +1,7 @@
 #include "search/FindWordDialog.h"
 
 #include "dictionary/DialogPlace.h"
+#include "floor/HelpTopic.h"
 #include "projects/ProjectRecords.h"
 #include "search/FindHistory.h"
 #include "session/Session.h"
@@ -27,6 +28,7 @@ using search::SearchType;
 TFind_Word::TFind_Word(QWidget* parent) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("FIND WORD IN CONCEPTS AND ITEM TEXTS"));
+    SetHelpTopic(this, kHelpContext);
     setObjectName(QStringLiteral("TFind_Word"));
     input_ = new QComboBox(this);
     input_->setObjectName(QStringLiteral("ComboBox1"));

@@ -6,6 +6,7 @@
 #include <QProxyStyle>
 #include <QTimer>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 
 #include "floor/Messages.h"
@@ -13,6 +14,7 @@
 #include "session/Engine.h"
 #include "session/Session.h"
 #include "shell/MainWindow.h"
+#include "shell/ProgramText.h"
 #include "shell/SingleInstanceGuard.h"
 #include "shell/Startup.h"
 #include "shell/TerminationRequests.h"
@@ -62,7 +64,7 @@ DesktopStart StartDesktopProgram(const QStringList& arguments)
     bool usage = false;
     const QString dir = ChooseStoreDirectory(dirArgument(arguments, &usage));
     if (usage) {
-        std::fprintf(stderr, "usage: quillbox [--dir DIR]\n");
+        std::fprintf(stderr, "usage: quillbox [--dir DIR] [--help]\n");
         start.exitCode = 2;
         return start;
     }
@@ -115,6 +117,12 @@ QIcon ProgramIcon()
 
 int RunDesktopProgram(int argc, char** argv)
 {
+    // The help needs neither a display nor a store.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") != 0) continue;
+        std::fputs(PlainHelp(DesktopProgramText()).toLocal8Bit().constData(), stdout);
+        return 0;
+    }
     QApplication app(argc, argv);
     sql::setDefaultBusyTimeout(sql::kDesktopBusyTimeoutMs);
     QApplication::setApplicationName(QStringLiteral("Quillbox 2000"));

@@ -3,11 +3,13 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QPointer>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "floor/HelpTopic.h"
 #include "platform/FileNames.h"
 #include "session/Session.h"
 
@@ -82,12 +84,49 @@ void HelpWindow::closeAll()
 
 int HelpWindow::focusedTopic()
 {
-    for (QWidget* w = QApplication::focusWidget(); w; w = w->parentWidget()) {
+    QWidget* start = QApplication::focusWidget();
+    if (!start) start = QApplication::activeModalWidget();
+    if (!start) start = QApplication::activeWindow();
+    for (QWidget* w = start; w; w = w->parentWidget()) {
         bool ok = false;
-        int topic = w->property("qbHelpTopic").toInt(&ok);
+        int topic = w->property(kHelpTopicProperty).toInt(&ok);
         if (ok && topic > 0) return topic;
     }
     return 0;
+}
+
+void HelpWindow::showFocusedTopic()
+{
+    const int topic = focusedTopic();
+    showTopic(topic > 0 ? QString::number(topic) : QStringLiteral("contents"));
+}
+
+namespace {
+class HelpKeyFilter : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override
+    {
+        if (e->type() != QEvent::KeyPress || !watched->isWidgetType()) return false;
+        auto* key = static_cast<QKeyEvent*>(e);
+        if (key->key() != Qt::Key_F1 || key->modifiers() != Qt::NoModifier) return false;
+        // A key press passes the focused widget's parents too; it is taken once.
+        QWidget* focus = QApplication::focusWidget();
+        if (focus ? watched != focus : !static_cast<QWidget*>(watched)->isWindow()) return false;
+        HelpWindow::showFocusedTopic();
+        return true;
+    }
+};
+}  // namespace
+
+void HelpWindow::installHelpKey()
+{
+    static QPointer<HelpKeyFilter> filter;
+    if (filter || !qApp) return;
+    filter = new HelpKeyFilter(qApp);
+    qApp->installEventFilter(filter);
 }
 
 }  // namespace qb

@@ -18,8 +18,15 @@ public:
     static void closeAll();
     // The help's main page in the installed files.
     static QString helpFile();
-    // The topic of the focused window: the nearest "qbHelpTopic" property up the parents.
+    // The topic of the focused window: the nearest help topic up the parents of the focused
+    // widget (else of the modal or the active window).
     static int focusedTopic();
+    // F1 anywhere in the program opens the topic of the focused window; the main window's menu
+    // entry takes the key while that window is active, this takes it everywhere else (modal
+    // dialogs, the Word Mill, the imported text).
+    static void installHelpKey();
+    // F1 where no window has a topic: the contents.
+    static void showFocusedTopic();
 
     void openAnchor(const QString& anchor);
     QTextBrowser* browser() const { return browser_; }

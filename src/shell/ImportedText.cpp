@@ -2,6 +2,7 @@
 
 #include "desktop/FlyWord.h"
 #include "desktop/FlyWordRules.h"
+#include "floor/HelpTopic.h"
 #include "floor/Settings.h"
 #include "items/Capture.h"
 #include "platform/TextChecks.h"
@@ -50,6 +51,7 @@ TfrmImpText::TfrmImpText(QWidget* parent)
       text_(new Edit(*this))
 {
     setObjectName(QStringLiteral("frmImpText"));
+    SetHelpTopic(this, kHelpContext);
     setWindowTitle(QStringLiteral("IMPORTED TEXT (") + QString::fromLatin1(kAnnotationFileName) +
                    QStringLiteral(") "));
     // The frame's corner at the screen's: placing the inside there would hide the title bar.

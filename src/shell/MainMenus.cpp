@@ -493,11 +493,7 @@ QString TBillBoard::reportAddress() const
            QString::fromLatin1(QUrl::toPercentEncoding(subject));
 }
 
-void TBillBoard::contextHelp()
-{
-    const int topic = HelpWindow::focusedTopic();
-    HelpWindow::showTopic(topic > 0 ? QString::number(topic) : QStringLiteral("contents"));
-}
+void TBillBoard::contextHelp() { HelpWindow::showFocusedTopic(); }
 
 void TBillBoard::editIniFile()
 {

@@ -23,6 +23,7 @@
 #include "backup/Backup.h"
 #include "cards/Desktop.h"
 #include "desktop/RecoveryWriter.h"
+#include "floor/HelpTopic.h"
 #include "floor/Messages.h"
 #include "platform/Colors.h"
 #include "platform/FileNames.h"
@@ -87,6 +88,8 @@ TBillBoard::TBillBoard(QWidget* parent)
 {
     theMainWindow = this;
     setObjectName(QStringLiteral("BillBoard"));
+    SetHelpTopic(this, kHelpContext);
+    HelpWindow::installHelpKey();
     setWindowTitle(windowCaption());
 
     auto* toolHost = new ClipHost(this);

@@ -25,6 +25,7 @@ class ToolBarPanel;
 class TBillBoard : public QMainWindow {
     Q_OBJECT
 public:
+    static constexpr int kHelpContext = 10010;
     explicit TBillBoard(QWidget* parent = nullptr);
     ~TBillBoard() override;
 

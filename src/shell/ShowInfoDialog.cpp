@@ -11,6 +11,7 @@
 #include <QTextBlock>
 #include <QToolButton>
 
+#include "floor/HelpTopic.h"
 #include "floor/Messages.h"
 #include "shell/HelpWindow.h"
 
@@ -105,6 +106,7 @@ void TfrmQBShowInfo::prepare(const MessageRequest& r)
 {
     result_ = MessageButton::Closed;
     helpTopic_ = r.helpTopic;
+    SetHelpTopic(this, r.helpTopic);
     setWindowTitle(r.title());
 
     const bool bold = r.kind == kError || r.kind == kSystemError;

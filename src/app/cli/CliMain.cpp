@@ -8,14 +8,18 @@
 #include "platform/TextChecks.h"
 #include "search/TextSearch.h"
 #include "session/Session.h"
+#include "shell/ProgramText.h"
 #include "shell/StoreDirectory.h"
 #include "store/Schema.h"
 #include "store/Store.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+#include <QRegularExpression>
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace qb::cli {
@@ -69,11 +73,86 @@ bool onlyReads(const QString& name, const QStringList& args)
     return !args.isEmpty() && verbs.contains(name + QLatin1Char(' ') + args.first());
 }
 
-void printUsage()
+// A command's usage is its synopsis, then after a run of blanks what it does.
+QStringList usageParts(const Command& c)
 {
-    std::fprintf(stderr, "usage: quillbox-cli [--dir DIR] [--yes] COMMAND ...\ncommands:\n");
-    for (const Command& c : commands())
-        std::fprintf(stderr, "  %s\n", c.usage.toLocal8Bit().constData());
+    static const QRegularExpression gap(QStringLiteral("\\s{2,}"));
+    const QRegularExpressionMatch m = gap.match(c.usage.trimmed());
+    if (!m.hasMatch()) return {c.usage.trimmed(), QString()};
+    return {c.usage.trimmed().left(m.capturedStart()), c.usage.trimmed().mid(m.capturedEnd())};
+}
+
+qb::ProgramText cliText()
+{
+    qb::ProgramText t;
+    t.name = QStringLiteral("quillbox-cli");
+    t.summary = QStringLiteral("work on a Quillbox store from a terminal");
+    t.synopsis = QStringLiteral("[--dir DIR] [--yes] COMMAND [ARGUMENTS]");
+    t.description = {
+        QStringLiteral("quillbox-cli runs one command on the store that the desktop program "
+                       "quillbox uses: it adds and lists words, items and projects, searches, "
+                       "checks the store, and makes and restores backups. It may run while the "
+                       "desktop program is open. Relative paths are taken from the current "
+                       "directory."),
+        QStringLiteral("\"quillbox-cli COMMAND --help\" prints the usage of one command without "
+                       "opening or making a store. Options stand before \"--\"; what follows it "
+                       "is taken as it is."),
+        QStringLiteral("Exit status: 0 when the command succeeded, 1 when it failed, 2 when the "
+                       "command line was wrong."),
+    };
+    t.options = {
+        {QStringLiteral("--dir DIR"), QStringLiteral("Work on the store in DIR.")},
+        {QStringLiteral("--yes"),
+         QStringLiteral("Answer Yes to the questions a command asks whose default is No.")},
+        {QStringLiteral("--help"),
+         QStringLiteral("Print this help and exit; after a command, that command's usage.")},
+        {QStringLiteral("--version"), QStringLiteral("Print the version and exit.")},
+        {QStringLiteral("--man quillbox|quillbox-cli [FILE]"),
+         QStringLiteral("Write that manual page in roff to FILE or standard output.")},
+    };
+    std::vector<Command> sorted = commands();
+    std::sort(sorted.begin(), sorted.end(),
+              [](const Command& a, const Command& b) { return a.name < b.name; });
+    for (const Command& c : sorted) {
+        const QStringList parts = usageParts(c);
+        t.commands.push_back({parts[0], parts[1]});
+    }
+    qb::AddStoreEntries(t);
+    t.seeAlso = {QStringLiteral("quillbox")};
+    return t;
+}
+
+void print(std::FILE* stream, const QString& text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stream);
+}
+
+void printUsage() { print(stderr, qb::PlainHelp(cliText())); }
+
+// --man PAGE [FILE]
+int writeManPage(const QStringList& args)
+{
+    const QString page = args.value(1);
+    qb::ProgramText text;
+    if (page == QStringLiteral("quillbox"))
+        text = qb::DesktopProgramText();
+    else if (page == QStringLiteral("quillbox-cli"))
+        text = cliText();
+    else {
+        std::fprintf(stderr, "--man takes quillbox or quillbox-cli\n");
+        return kUsage;
+    }
+    const QByteArray roff = qb::ManPage(text, qb::session().version()).toUtf8();
+    if (args.size() < 3) {
+        std::fwrite(roff.constData(), 1, size_t(roff.size()), stdout);
+        return kOk;
+    }
+    QFile out(args[2]);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(roff) != roff.size()) {
+        std::fprintf(stderr, "cannot write %s\n", args[2].toLocal8Bit().constData());
+        return kFailed;
+    }
+    return kOk;
 }
 
 }  // namespace
@@ -199,16 +278,30 @@ int main(int argc, char** argv)
         args.remove(i, 2);
     }
     context.answerYes = takeFlag(args, QStringLiteral("--yes"));
-    if (args.isEmpty() || args.first() == QStringLiteral("--help")) {
+    if (args.isEmpty()) {
         printUsage();
-        return args.isEmpty() ? kUsage : kOk;
+        return kUsage;
+    }
+    if (args.first() == QStringLiteral("--help")) {
+        print(stdout, qb::PlainHelp(cliText()));
+        return kOk;
     }
     if (args.first() == QStringLiteral("--version")) {
-        std::printf("quillbox-cli %s\n", QUILLBOX_VERSION);
+        print(stdout,
+              QStringLiteral("quillbox-cli ") + qb::session().version() + QLatin1Char('\n'));
+        return kOk;
+    }
+    if (args.first() == QStringLiteral("--man")) return writeManPage(args);
+    QString name = args.takeFirst();
+    // A command's help touches no store, not even the choice of its directory.
+    for (const Command& c : commands()) {
+        if (c.name != name || optionIndex(args, QStringLiteral("--help")) < 0) continue;
+        const QStringList parts = usageParts(c);
+        print(stdout, QStringLiteral("usage: quillbox-cli [--dir DIR] [--yes] ") + parts[0] +
+                          QStringLiteral("\n\n") + parts[1] + QLatin1Char('\n'));
         return kOk;
     }
     context.dir = qb::ChooseStoreDirectory(dirOption);
-    QString name = args.takeFirst();
     context.args = args;
 
     CliMessenger messenger(context.answerYes);

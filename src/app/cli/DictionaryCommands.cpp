@@ -165,8 +165,10 @@ int runConcept(Context& context)
 
 const Registration wordCommand{
     {QStringLiteral("word"),
-     QStringLiteral("word add TEXT | word list [--order alpha|time|usage|freq] | word forms WORD "
-                    "| word form add|remove WORD FORM"),
+     QStringLiteral(
+         "word add TEXT | word list [--order alpha|time|usage|freq] | word forms WORD "
+         "| word form add|remove WORD FORM   add a word, list the dictionary, or show, add "
+         "and remove a word's forms"),
      true, runWord}};
 const Registration conceptCommand{
     {QStringLiteral("concept"), QStringLiteral("concept list         every concept with its words"),

@@ -306,12 +306,14 @@ void TItemText::setWholeText(const QString& text)
     // What setPlainText leaves (the caret at the start, no undo, not modified), with the
     // paragraphs shaped fewer times: setPlainText lays the text out again for its character
     // format and for the caret, and without kept glyphs the caret's place and every paint shape
-    // the whole paragraph again. A new editor takes its size first, as its show would: that
-    // resize lays the document out anew at its width, so any layout before it is lost.
-    if (testAttribute(Qt::WA_PendingResizeEvent)) {
-        QResizeEvent resize(size(), QSize());
-        QCoreApplication::sendEvent(this, &resize);
-        setAttribute(Qt::WA_PendingResizeEvent, false);
+    // the whole paragraph again. A new editor and its viewport take their sizes first, as their
+    // show would: each of those resizes lays the document out anew, so any layout before it is
+    // lost.
+    for (QWidget* part : {static_cast<QWidget*>(this), viewport()}) {
+        if (!part->testAttribute(Qt::WA_PendingResizeEvent)) continue;
+        QResizeEvent resize(part->size(), QSize());
+        QCoreApplication::sendEvent(part, &resize);
+        part->setAttribute(Qt::WA_PendingResizeEvent, false);
     }
     QTextDocument* doc = document();
     doc->setPlainText(text);

@@ -106,6 +106,16 @@ bool copiedWhole(const schema::Table& table)
     return table.primaryKey.isEmpty() || renumbered.contains(table.name);
 }
 
+// After an emptying nothing of the store's is replaced, so the counts need no temporary copy;
+// the keyword links, whose key holds no word number, take their new numbers on the way in. The
+// other renumbered tables are copied for the removal of twins.
+bool streamedAfterEmptying(const schema::Table& table)
+{
+    return !copiedWhole(table) || table.name == QLatin1String("ITEMKEYS");
+}
+
+using NewNumbers = QHash<qint64, Renumbering::Use>;
+
 // Copies an unpacked table (or only its key) into a temporary table of the store's connection,
 // in its order, every value with its own type. The column _step marks rows renumbered later.
 bool loadIntoTemp(sql::Database& store, const schema::Table& table, const QString& path,
@@ -164,7 +174,7 @@ bool loadIntoTemp(sql::Database& store, const schema::Table& table, const QStrin
 // statement each from the map of old numbers, then drops the rows the renumbering made twins of
 // another (the one not renumbered, else the earliest renumbered, stays).
 bool renumber(sql::Database& db, const QStringList& useTables, bool hasWords,
-              std::vector<TableCounts>& counts, Failure& failure)
+              std::vector<TableCounts>& counts, NewNumbers& kept, Failure& failure)
 {
     if (!hasWords) return true;
     std::vector<PackageWord> words;
@@ -195,6 +205,7 @@ bool renumber(sql::Database& db, const QStringList& useTables, bool hasWords,
         highest = std::max<qint64>(0, max.int64Value(0));
     }
     const Renumbering numbers = ReIdentify(words, storeWords, highest);
+    kept = numbers.uses;
 
     {
         sql::Statement st(db,
@@ -254,7 +265,8 @@ bool renumber(sql::Database& db, const QStringList& useTables, bool hasWords,
 // Inserts the rows of an unpacked file into the store's table in their order, skipping those
 // without a whole key, as one INSERT ... SELECT from a copy of the file would.
 bool streamAppend(sql::Database& store, const schema::Table& table, const QString& path,
-                  const QString& onConflict, Failure& failure)
+                  const QString& onConflict, Failure& failure, qint64* total = nullptr,
+                  qint64* valid = nullptr, const NewNumbers* numbers = nullptr)
 {
     sql::Database source;
     QString error;
@@ -262,10 +274,13 @@ bool streamAppend(sql::Database& store, const schema::Table& table, const QStrin
     const QStringList names = fieldNames(table);
     std::vector<int> keyColumns;
     QStringList marks;
+    int wordColumn = -1;
     for (int i = 0; i < int(table.fields.size()); ++i) {
         if (table.primaryKey.contains(table.fields[size_t(i)].name)) keyColumns.push_back(i);
+        if (table.fields[size_t(i)].name == QLatin1String("WNo")) wordColumn = i;
         marks << QStringLiteral("?%1").arg(i + 1);
     }
+    if (!numbers) wordColumn = -1;
     const QByteArray select =
         // The rows themselves, never an index of the package's that might say otherwise.
         QStringLiteral("SELECT %1 FROM %2 NOT INDEXED ORDER BY rowid")
@@ -282,12 +297,19 @@ bool streamAppend(sql::Database& store, const schema::Table& table, const QStrin
         sqlite3_prepare_v2(store.handle(), insert.constData(), -1, &to, nullptr) == SQLITE_OK;
     sqlite3* failed = ok ? source.handle() : (from ? store.handle() : source.handle());
     int rc = SQLITE_OK;
+    qint64 rows = 0, whole = 0;
     while (ok && (rc = sqlite3_step(from)) == SQLITE_ROW) {
+        ++rows;
         bool wholeKey = true;
         for (int k : keyColumns) wholeKey = wholeKey && sqlite3_column_type(from, k) != SQLITE_NULL;
         if (!wholeKey) continue;
+        ++whole;
         for (int i = 0; i < names.size(); ++i)
             sqlite3_bind_value(to, i + 1, sqlite3_column_value(from, i));
+        if (wordColumn >= 0 && sqlite3_column_type(from, wordColumn) == SQLITE_INTEGER) {
+            const auto use = numbers->constFind(sqlite3_column_int64(from, wordColumn));
+            if (use != numbers->cend()) sqlite3_bind_int64(to, wordColumn + 1, use->newNumber);
+        }
         ok = sqlite3_step(to) == SQLITE_DONE;
         if (!ok) failed = store.handle();
         sqlite3_reset(to);
@@ -298,14 +320,42 @@ bool streamAppend(sql::Database& store, const schema::Table& table, const QStrin
                     QString::fromUtf8(sqlite3_errmsg(failed)));
     sqlite3_finalize(from);
     sqlite3_finalize(to);
+    if (total) *total = rows;
+    if (valid) *valid = whole;
     return ok;
 }
 
 // Appends the package's rows into the store's table: a row whose key the store has replaces
 // that row's fields, any other is added; a row without a whole key is counted as not taken.
 bool appendTable(sql::Database& db, const schema::Table& table, const QString& path,
-                 TableCounts& counts, Failure& failure)
+                 TableCounts& counts, Failure& failure, bool emptied,
+                 const NewNumbers* numbers = nullptr)
 {
+    QStringList others, sets;
+    for (const schema::Field& f : table.fields)
+        if (!keyOf(table).contains(f.name)) {
+            others << sql::quoteIdentifier(f.name);
+            sets << sql::quoteIdentifier(f.name) + QStringLiteral(" = excluded.") +
+                        sql::quoteIdentifier(f.name);
+        }
+    QStringList key;
+    for (const QString& k : table.primaryKey) key << sql::quoteIdentifier(k);
+    const QString onConflict =
+        QStringLiteral("ON CONFLICT (%1) DO %2")
+            .arg(key.join(QStringLiteral(", ")),
+                 sets.isEmpty() ? QStringLiteral("NOTHING")
+                                : QStringLiteral("UPDATE SET ") + sets.join(QStringLiteral(", ")));
+    if (emptied && streamedAfterEmptying(table)) {
+        // The store's table was emptied in this transaction: no row of the package replaces
+        // one of the store's, and the rows are counted as they pass.
+        qint64 total = 0, valid = 0;
+        if (!streamAppend(db, table, path, onConflict, failure, &total, &valid, numbers))
+            return false;
+        counts.inPackage += total;
+        counts.notTaken += total - valid;
+        counts.added += valid;
+        return true;
+    }
     const QString temp = QStringLiteral("temp.") + sql::quoteIdentifier(tempName(table));
     const QString target = qualified(table);
     const QStringList names = fieldNames(table);
@@ -326,37 +376,14 @@ bool appendTable(sql::Database& db, const schema::Table& table, const QString& p
     counts.replaced += replaced;
     counts.added += valid - replaced;
 
-    QStringList others, sets;
-    for (const schema::Field& f : table.fields)
-        if (!keyOf(table).contains(f.name)) {
-            others << sql::quoteIdentifier(f.name);
-            sets << sql::quoteIdentifier(f.name) + QStringLiteral(" = excluded.") +
-                        sql::quoteIdentifier(f.name);
-        }
     const QString columns = names.join(QStringLiteral(", "));
-    if (!copiedWhole(table)) {
-        QStringList key;
-        for (const QString& k : table.primaryKey) key << sql::quoteIdentifier(k);
-        return streamAppend(db, table, path,
-                            QStringLiteral("ON CONFLICT (%1) DO %2")
-                                .arg(key.join(QStringLiteral(", ")),
-                                     sets.isEmpty() ? QStringLiteral("NOTHING")
-                                                    : QStringLiteral("UPDATE SET ") +
-                                                          sets.join(QStringLiteral(", "))),
-                            failure);
-    }
-    if (!table.primaryKey.isEmpty()) {
-        QStringList key;
-        for (const QString& k : table.primaryKey) key << sql::quoteIdentifier(k);
+    if (!copiedWhole(table)) return streamAppend(db, table, path, onConflict, failure);
+    if (!table.primaryKey.isEmpty())
         return run(db,
                    QStringLiteral("INSERT INTO %1 (%2) SELECT %2 FROM %3 p WHERE %4 ORDER BY "
-                                  "p.rowid ON CONFLICT (%5) DO %6")
-                       .arg(target, columns, temp, present, key.join(QStringLiteral(", ")),
-                            sets.isEmpty()
-                                ? QStringLiteral("NOTHING")
-                                : QStringLiteral("UPDATE SET ") + sets.join(QStringLiteral(", "))),
+                                  "p.rowid %5")
+                       .arg(target, columns, temp, present, onConflict),
                    failure);
-    }
     // Words: the last package row of a number is the one that stays, as row after row would.
     const QString last =
         QStringLiteral(
@@ -411,8 +438,16 @@ bool noteTouchedWords(sql::Database& db, const std::vector<const schema::Table*>
 }
 
 // The frequency mark as the start computes it: minus the number of keyword links, 1 for none.
-bool refreshFrequencies(sql::Database& db, Failure& failure)
+// After an emptying every word with a number came from the package, and each is refreshed.
+bool refreshFrequencies(sql::Database& db, Failure& failure, bool allWords)
 {
+    if (allWords)
+        return run(db,
+                   QStringLiteral("UPDATE \"word\".\"WORD\" SET \"WFQ\" = COALESCE((SELECT "
+                                  "-COUNT(k.\"IT\") FROM \"itemkeys\".\"ITEMKEYS\" k WHERE "
+                                  "k.\"WNo\" = \"WORD\".\"WNo\" GROUP BY k.\"WNo\"), 1) WHERE "
+                                  "\"WNo\" IS NOT NULL"),
+                   failure);
     return run(db,
                QStringLiteral("UPDATE \"word\".\"WORD\" SET \"WFQ\" = COALESCE((SELECT "
                               "-COUNT(k.\"IT\") FROM \"itemkeys\".\"ITEMKEYS\" k WHERE "
@@ -421,11 +456,13 @@ bool refreshFrequencies(sql::Database& db, Failure& failure)
                failure);
 }
 
-// A large cache for the run: with the default one the append's index writes spill the cache
-// into the files again and again, each spill syncing the journal first.
-class LargerCache {
+// A pragma of every file of the connection (or of the named ones) set for a while, then put
+// back as it was.
+class SchemaPragma {
 public:
-    explicit LargerCache(sql::Database& db) : db_(db)
+    SchemaPragma(sql::Database& db, const QString& name, const QString& value,
+                 const QStringList& only = {})
+        : db_(db)
     {
         QStringList schemas;
         {
@@ -434,26 +471,39 @@ public:
         }
         if (!schemas.contains(QStringLiteral("temp"))) schemas << QStringLiteral("temp");
         for (const QString& schema : schemas) {
-            const QString pragma = sql::quoteIdentifier(schema) + QStringLiteral(".cache_size");
+            if (!only.isEmpty() && !only.contains(schema)) continue;
+            const QString pragma = sql::quoteIdentifier(schema) + QLatin1Char('.') + name;
             sql::Statement st(db_, QStringLiteral("PRAGMA ") + pragma);
             if (!st.next()) continue;
-            saved_.push_back({pragma, st.int64Value(0)});
-            db_.exec(QStringLiteral("PRAGMA %1 = %2").arg(pragma).arg(kCacheKiB));
+            // secure_delete reads back FAST as 2, which it would take for a plain "on".
+            QString old = st.textValue(0);
+            if (name == QLatin1String("secure_delete") && old == QLatin1String("2"))
+                old = QStringLiteral("FAST");
+            saved_.push_back({pragma, old});
+            db_.exec(QStringLiteral("PRAGMA %1 = %2").arg(pragma, value));
         }
     }
-    ~LargerCache()
+    ~SchemaPragma()
     {
-        for (const auto& [pragma, size] : saved_)
-            db_.exec(QStringLiteral("PRAGMA %1 = %2").arg(pragma).arg(size));
+        for (const auto& [pragma, old] : saved_)
+            db_.exec(QStringLiteral("PRAGMA %1 = %2").arg(pragma, old));
     }
-    LargerCache(const LargerCache&) = delete;
-    LargerCache& operator=(const LargerCache&) = delete;
+    SchemaPragma(const SchemaPragma&) = delete;
+    SchemaPragma& operator=(const SchemaPragma&) = delete;
 
 private:
-    static constexpr qint64 kCacheKiB = -65536;  // negative: KiB, per file
     sql::Database& db_;
-    std::vector<std::pair<QString, qint64>> saved_;
+    std::vector<std::pair<QString, QString>> saved_;
 };
+
+// A large cache for the run: with the default one the append's index writes spill the cache
+// into the files again and again, each spill syncing the journal first. Negative: KiB, per file.
+const QString kLargerCache = QStringLiteral("-65536");
+
+// With secure delete (on in some builds of SQLite) every freed page is journaled and written
+// over with zeros: emptying the store's tables would write them twice more, though the append
+// fills those pages again at once. FAST still cleans the pages that stay in use.
+const QString kFreeWithoutZeros = QStringLiteral("FAST");
 
 void dropTemps(sql::Database& db)
 {
@@ -772,11 +822,15 @@ RestoreResult PackageImport::apply(RestoreMode mode, const ProgressFn& progress)
     std::vector<const schema::Table*> loaded = appended;
     if (withInflec) loaded.push_back(schema::find(QStringLiteral("INFLEC")));
 
-    LargerCache cache(db);
+    SchemaPragma cache(db, QStringLiteral("cache_size"), kLargerCache);
+    // The temporary copies are scratch: nothing to clean when they go.
+    SchemaPragma scratch(db, QStringLiteral("secure_delete"), kFreeWithoutZeros,
+                         {QStringLiteral("temp")});
     // The renumbered tables (and the keys of the others) go into temporary tables first:
     // reading them takes no lock on the store's files, so other programs write on meanwhile.
-    // These copies and the append write the package's tables afresh; nothing reads a package
-    // file's own indexes.
+    // A restore, which replaces nothing, streams the keyword links and the tables not
+    // renumbered from their files during the append instead. These copies and the append write
+    // the package's tables afresh; nothing reads a package file's own indexes.
     bool ok = true;
     for (const schema::Table* table : loaded) {
         if (!store.isAttached(table->name) && !store.attachTable(*table, true)) {
@@ -790,6 +844,8 @@ RestoreResult PackageImport::apply(RestoreMode mode, const ProgressFn& progress)
         // Reading the package is most of the work: the bar moves with it.
         for (size_t i = 0; ok && i < loaded.size(); ++i) {
             report(int(80 * i / loaded.size()));
+            // After an emptying nothing is replaced: the counts need no keys of the package.
+            if (mode == RestoreMode::Restore && streamedAfterEmptying(*loaded[i])) continue;
             ok = loadIntoTemp(db, *loaded[i], UnpackedFile(loaded[i]->name), failure);
         }
         if (ok) ok = load.commit(&failure.text);
@@ -801,16 +857,21 @@ RestoreResult PackageImport::apply(RestoreMode mode, const ProgressFn& progress)
         ok = transaction.isActive() || failure.set(db.lastError());
         // A restore empties every table; both empty the queue of scheduled items first.
         if (ok && ScheduleAvailable() && !ClearSchedule()) ok = failure.set(db.lastError());
-        for (const schema::Table& table : schema::tables())
-            if (ok && mode == RestoreMode::Restore && store.isAttached(table.name) &&
-                table.name != QStringLiteral("SCHED"))
-                ok = run(db, QStringLiteral("DELETE FROM ") + qualified(table), failure);
+        const bool emptied = mode == RestoreMode::Restore;
+        if (emptied) {
+            SchemaPragma quickFree(db, QStringLiteral("secure_delete"), kFreeWithoutZeros);
+            for (const schema::Table& table : schema::tables())
+                if (ok && store.isAttached(table.name) && table.name != QStringLiteral("SCHED"))
+                    ok = run(db, QStringLiteral("DELETE FROM ") + qualified(table), failure);
+        }
         report(85);
-        QStringList useTables{QStringLiteral("ITEMKEYS"), QStringLiteral("DICT")};
+        QStringList useTables{QStringLiteral("DICT")};
+        if (!emptied) useTables << QStringLiteral("ITEMKEYS");
         if (withInflec) useTables << QStringLiteral("INFLEC");
         const bool hasWords = !UnpackedFile(QStringLiteral("WORD")).isEmpty();
-        if (ok) ok = renumber(db, useTables, hasWords, result.tables, failure);
-        if (ok) ok = noteTouchedWords(db, loaded, failure);
+        NewNumbers numbers;
+        if (ok) ok = renumber(db, useTables, hasWords, result.tables, numbers, failure);
+        if (ok && !emptied) ok = noteTouchedWords(db, loaded, failure);
         report(90);
         for (size_t i = 0; ok && i < appended.size(); ++i) {
             if (s.flags.stopped()) ok = failure.set(QStringLiteral("stopped"));
@@ -819,7 +880,7 @@ RestoreResult PackageImport::apply(RestoreMode mode, const ProgressFn& progress)
                 if (c.table == appended[i]->name) counts = &c;
             if (ok)
                 ok = appendTable(db, *appended[i], UnpackedFile(appended[i]->name), *counts,
-                                 failure);
+                                 failure, emptied, &numbers);
             const QString name = appended[i]->name;
             if (name == QStringLiteral("ITEMKEYS")) report(state_.oldForm ? 93 : 91);
             if (name == QStringLiteral("DICT")) report(state_.oldForm ? 95 : 93);
@@ -831,11 +892,11 @@ RestoreResult PackageImport::apply(RestoreMode mode, const ProgressFn& progress)
             if (withInflec)
                 ok = appendTable(db, *schema::find(QStringLiteral("INFLEC")),
                                  UnpackedFile(QStringLiteral("INFLEC")), result.tables.back(),
-                                 failure);
+                                 failure, false);
         }
         if (ok && store.isAttached(QStringLiteral("WORD")) &&
             store.isAttached(QStringLiteral("ITEMKEYS")))
-            ok = refreshFrequencies(db, failure);
+            ok = refreshFrequencies(db, failure, emptied);
         if (ok) ok = transaction.commit(&failure.text);
         if (!ok) transaction.rollback();
     }

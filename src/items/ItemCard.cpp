@@ -33,6 +33,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
+#include <QResizeEvent>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextLayout>
@@ -298,6 +299,28 @@ TItemText::TItemText(TItem& card) : QPlainTextEdit(&card), card_(card)
                 card_.lastChangeGrowth_ = added - removed;
             });
     connect(this, &QPlainTextEdit::textChanged, this, [this] { card_.textEdited(); });
+}
+
+void TItemText::setWholeText(const QString& text)
+{
+    // What setPlainText leaves (the caret at the start, no undo, not modified), with the
+    // paragraphs shaped fewer times: setPlainText lays the text out again for its character
+    // format and for the caret, and without kept glyphs the caret's place and every paint shape
+    // the whole paragraph again. A new editor and its viewport take their sizes first, as their
+    // show would: each of those resizes lays the document out anew, so any layout before it is
+    // lost.
+    for (QWidget* part : {static_cast<QWidget*>(this), viewport()}) {
+        if (!part->testAttribute(Qt::WA_PendingResizeEvent)) continue;
+        QResizeEvent resize(part->size(), QSize());
+        QCoreApplication::sendEvent(part, &resize);
+        part->setAttribute(Qt::WA_PendingResizeEvent, false);
+    }
+    QTextDocument* doc = document();
+    doc->setPlainText(text);
+    for (QTextBlock block = doc->begin(); block.isValid(); block = block.next())
+        block.layout()->setCacheEnabled(true);
+    setTextCursor(QTextCursor(doc));
+    doc->setModified(false);
 }
 
 QString TItemText::cardText() const
@@ -650,7 +673,7 @@ void TItem::setItemText(const QString& text)
     // Not cut to the limit: a stored text is kept whole, whatever its length.
     const QString normal = NormalizeLineBreaks(text);
     loading_ = true;
-    text_->setPlainText(normal);
+    text_->setWholeText(normal);
     loading_ = false;
     // The card keeps the text as given; the editor's own copy is read back only after an edit.
     item().text = normal;

@@ -69,6 +69,8 @@ class TItemText : public QPlainTextEdit {
     Q_OBJECT
 public:
     explicit TItemText(TItem& card);
+    // Replaces the text as setPlainText does, shaping it fewer times.
+    void setWholeText(const QString& text);
     // The text as the card keeps it: "\n" between lines, every other character as typed.
     QString cardText() const;
 

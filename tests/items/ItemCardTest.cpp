@@ -23,6 +23,8 @@
 
 #include <sqlite3.h>
 
+#include <tuple>
+
 using namespace qb;
 using test::flushDeletes;
 
@@ -567,6 +569,23 @@ TEST_F(ItemCard, EditsMarkTheCardChangedAndTheTextStopsAt32000Characters)
     card->textEditor()->moveCursor(QTextCursor::End);
     card->textEditor()->insertPlainText(QStringLiteral("more"));
     EXPECT_EQ(card->item().text.size(), 32010);
+}
+
+TEST_F(ItemCard, AShownTextLeavesTheCaretAtTheStartWithNothingToUndo)
+{
+    const QString text = QStringLiteral("first line\nsecond line\n\nlast");
+    TItem* card = makeKeyedCard(kItem, text);
+    auto state = [&] {
+        QPlainTextEdit* editor = card->textEditor();
+        return std::make_tuple(editor->toPlainText(), editor->textCursor().position(),
+                               editor->document()->isUndoAvailable(),
+                               editor->document()->isModified());
+    };
+    EXPECT_EQ(state(), std::make_tuple(text, 0, false, false));
+    card->textEditor()->moveCursor(QTextCursor::End);
+    card->textEditor()->insertPlainText(QStringLiteral(" typed"));
+    card->setItemText(QStringLiteral("another\ntext"));
+    EXPECT_EQ(state(), std::make_tuple(QStringLiteral("another\ntext"), 0, false, false));
 }
 
 TEST_F(ItemCard, ProjectAndFlywordDropsAndShowKeysOnDrag)

@@ -441,6 +441,7 @@ QString MakeBackupPackage(const QString& name, const QString& batchFile)
 QString Backtofile(const QString& batchFile, const QString& suffix)
 {
     DesktopHooks& hooks = session().hooks;
+    RunGuard layoutDown(session().layoutDown);
     hooks.banner(QStringLiteral("If there are problems, wait for time-out messages"));
     hooks.commit();
     const QString name = BackupFileName(suffix);
@@ -448,6 +449,8 @@ QString Backtofile(const QString& batchFile, const QString& suffix)
         hooks.noBanner();
         return QString();
     }
+    // Taken down only now: a refused name leaves the windows where they are.
+    hooks.saveWindows();
     hooks.clear();
     QString package = MakeBackupPackage(name, batchFile);
     // The files stay closed while nothing of ours needs them, as the desktop expects after a
@@ -461,7 +464,6 @@ QString Backtofile(const QString& batchFile, const QString& suffix)
 
 QString BackUpToFileClick()
 {
-    session().hooks.saveWindows();
     const QString package = Backtofile(QStringLiteral("export.sh"), QString());
     // Said, so the user knows where to find it again.
     if (!package.isEmpty())

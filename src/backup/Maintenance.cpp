@@ -189,6 +189,7 @@ bool BackupBeforeEmptying()
     if (!session().store.isOpen() || StoreItemCount() == 0) return true;
     // The layout is saved while the windows are still there; the caller restores it.
     DesktopHooks& hooks = session().hooks;
+    RunGuard layoutDown(session().layoutDown);
     hooks.commit();
     hooks.saveWindows();
     const QString name = BackupFileName(QString());
@@ -211,6 +212,7 @@ bool EmptyStore(ClearWay way)
 bool Clearalldata1Click(bool offerBackup)
 {
     WaitCursor wait;
+    RunGuard layoutDown(session().layoutDown);
     const int items = StoreItemCount();
     if (offerBackup && !OfferBackupBeforeEmptying()) return false;
     DesktopHooks& hooks = session().hooks;

@@ -60,10 +60,13 @@ void Collect(CardHost& host, bool force)
         }
         const int before = host.childCount();
         const bool freed = host.freeCard(*card);
+        // Counted before events run: a widget they add (a picture, a placed card) is no card
+        // that stayed.
+        const bool left = freed && host.childCount() < before;
         if (freed && !releaseSlot(host, kind, slot, card))
             SysProblem(QString::fromLatin1(collectmessages::kUnknownKind));
         host.processEvents();
-        if (!freed || host.childCount() >= before) {
+        if (!left) {
             SysProblem(QString::fromLatin1(collectmessages::kNotFreed));
             if (!freed) card->unfreeable = true;
             return;

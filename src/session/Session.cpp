@@ -44,6 +44,7 @@ void Session::resetRunState()
 {
     run_.reset();
     commitRunning.reset();
+    layoutDown.reset();
     inconsistency = false;
     pictureTableAvailable = true;
     dateStamp.clear();

@@ -97,6 +97,9 @@ public:
     RunFlags& flags;
     // Raised while a commit or a populate run holds the store; collections and drops wait.
     RunMark commitRunning;
+    // Entered while an operation has the window layout taken down (saved and cleared) and puts it
+    // back itself: a window activation meanwhile must not restore it in the middle.
+    RunMark layoutDown;
     bool inconsistency = false;
     bool pictureTableAvailable = true;
     // "[" + date + "]" last stamped into a new item; the emptiness test of item cards uses it.

@@ -323,7 +323,9 @@ void TBillBoard::FormActivate()
         firstActivationDone_ = true;
         recovery_->offerRecovery();
     }
-    if (!windowsRestored_) BaseOpening();
+    // An activation inside a running backup or clear (a dialog of it closed) would open the saved
+    // windows again while the desktop is being emptied; the operation restores them itself.
+    if (!windowsRestored_ && !s.layoutDown.entered()) BaseOpening();
     s.messenger().setWaitCursor(false);
     activating_ = false;
 }

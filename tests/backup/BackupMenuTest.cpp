@@ -5,10 +5,12 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include "backup/Backup.h"
 #include "cards/Desktop.h"
 #include "desktop/PopulateDesktop.h"
+#include "dictionary/DictionaryWindow.h"
 #include "items/ItemCard.h"
 #include "items/ItemCommands.h"
 #include "platform/Sqlite.h"
@@ -86,6 +88,38 @@ TEST_F(BackupMenu, BackUpToFileCommitsTheDesktopFirstAndPacksTheEdit)
                               QStringLiteral(" (")));
     EXPECT_TRUE(session().store.isOpen());
     EXPECT_EQ(itemCards(), 0) << "the desktop was cleared for the backup";
+}
+
+TEST_F(BackupMenu, AnActivationWhileTheDesktopIsClearedLeavesTheWindowsToTheBackup)
+{
+    messenger.allow(QStringLiteral("Web Browser"));
+    window->FormCreate();
+    window->FormActivate();
+    session().settings.saveToIniFileOnExit = true;
+    ASSERT_NE(Newdictwindow1Click(*window->desktop()), nullptr);
+    const auto dictionaries = [&] {
+        return window->desktop()->cardsOfKind(CardKind::Dictionary).size();
+    };
+    // A refused name leaves the window on the desktop: a later activation adds none.
+    messenger.answer(MessageButton::Cancel);
+    trigger(cmd::BackUpToFile);
+    window->FormActivate();
+    EXPECT_EQ(dictionaries(), 1);
+
+    // The name dialog has just closed: the window's activation waits in the queue.
+    const std::function<void()> clear = session().hooks.clearDesktop;
+    session().hooks.clearDesktop = [&] {
+        QTimer::singleShot(0, window.get(), &TBillBoard::FormActivate);
+        clear();
+    };
+
+    messenger.answer(MessageButton::Ok, QStringLiteral("menu"));
+    messenger.expect(QStringLiteral("The backup was written to "));
+    trigger(cmd::BackUpToFile);
+    QApplication::processEvents();
+    EXPECT_FALSE(messenger.saw(QStringLiteral("M838")));
+    EXPECT_TRUE(QFileInfo::exists(path(QStringLiteral("menu.zip"))));
+    EXPECT_EQ(dictionaries(), 1) << "the saved window comes back once";
 }
 
 TEST_F(BackupMenu, FindDamagedItemsLeavesNoCardsAfterAGoodPass)

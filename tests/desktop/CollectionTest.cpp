@@ -88,6 +88,18 @@ TEST_F(Collection, ACardThatCannotBeFreedStaysUnfreeableAndIsSkippedAfterwards)
     EXPECT_EQ(host.tables.items.at(2), &stuck);
 }
 
+TEST_F(Collection, AWidgetAddedWhileEventsRunIsNoCardLeftUnfreed)
+{
+    ItemCardData& first = item(-1.1L, 1);
+    ItemCardData& second = item(-1.2L, 2);
+    first.hidden = second.hidden = true;
+    host.duringEvents = [this] { ++host.otherChildren; };
+
+    Collect(host, true);
+    EXPECT_TRUE(host.owned.empty());
+    EXPECT_FALSE(messenger.saw(QStringLiteral("M838")));
+}
+
 TEST_F(Collection, CardsWithUnwrittenEditsAreNeverFreedAndDroppedOnesShowAgain)
 {
     host.scrollPos = QPoint(0, 0);

@@ -5,6 +5,7 @@
 #include "items/ItemCardData.h"
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <set>
 #include <vector>
@@ -65,7 +66,11 @@ public:
         refreshed.push_back({&card, color});
     }
     void focusAway() override { ++focusAways; }
-    void processEvents() override { ++eventRuns; }
+    void processEvents() override
+    {
+        ++eventRuns;
+        if (duringEvents) duringEvents();
+    }
     void redrawMap() override { ++mapRedraws; }
     void allCardsCleared() override { ++allCleared; }
 
@@ -82,6 +87,7 @@ public:
     std::vector<CardData*> fronted;
     std::vector<std::pair<CardData*, int>> refreshed;
     int otherChildren = 2;  // wallpaper and desktop image
+    std::function<void()> duringEvents;
     SlotTables tables;
     QPoint scrollPos;
     QSize visible{780, 520};

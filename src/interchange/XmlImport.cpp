@@ -118,8 +118,10 @@ bool parseFile(const QString& path, std::vector<ParsedElement>* out, QString* wh
         *why = file.errorString();
         return false;
     }
-    // Bounded again in case the file grew since its size was asked.
-    const QByteArray bytes = file.read(kMaxXmlFileBytes + 1);
+    // A buffer of the file's size, not of the bound; bounded again in case the file grew since
+    // its size was asked.
+    QByteArray bytes = file.read(file.size() + 1);
+    if (bytes.size() > file.size()) bytes += file.read(kMaxXmlFileBytes + 1 - bytes.size());
     if (bytes.size() > kMaxXmlFileBytes) {
         *why = QStringLiteral("larger than %1 MB").arg(kMaxXmlFileBytes >> 20);
         return false;

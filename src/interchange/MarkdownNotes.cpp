@@ -69,16 +69,30 @@ QString idTime(long double id)
     return QDateTime(date, QTime(h, m, s)).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
 
-bool writeFile(const QString& path, const QString& content, QString* error)
+// Written under a hidden name and renamed into place when whole: a kill half way never leaves
+// a cut note under a note's name (import-notes passes hidden files by). Nothing is synced per
+// file; the export syncs the folder's file system once at the end.
+bool writeFile(const QString& folder, const QString& name, const QString& content, QString* error)
 {
-    QFile file(path);
+    const QString path = folder + QLatin1Char('/') + name;
+    const QString part = folder + QStringLiteral("/.") + name + QStringLiteral(".part");
+    QFile file(part);
     if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-        *error = path + QStringLiteral(": ") + file.errorString();
+        *error = part + QStringLiteral(": ") + file.errorString();
         return false;
     }
     const QByteArray bytes = content.toUtf8();
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
+    const bool written = file.write(bytes) == bytes.size() && file.flush();
+    file.close();
+    if (!written || file.error() != QFileDevice::NoError) {
         *error = path + QStringLiteral(": ") + file.errorString();
+        file.remove();
+        return false;
+    }
+    // QFile::rename never replaces a file another program put there meanwhile.
+    if (!file.rename(path)) {
+        *error = path + QStringLiteral(": ") + file.errorString();
+        file.remove();
         return false;
     }
     return true;
@@ -931,7 +945,7 @@ NotesExportResult ExportNotes(const QString& dir, const NotesProgress& progress)
             ++result.pictures;
         }
         out += QStringLiteral("---\n") + item.text;
-        if (!writeFile(target.filePath(item.file), out, &result.error)) return result;
+        if (!writeFile(target.path(), item.file, out, &result.error)) return result;
         ++result.notes;
         if (progress && !progress(++done, total)) {
             result.error = QStringLiteral("Stopped");
@@ -957,7 +971,7 @@ NotesExportResult ExportNotes(const QString& dir, const NotesProgress& progress)
                     QString::fromUtf8(QUrl::toPercentEncoding(note)) + QStringLiteral(")\n");
         }
         out += QStringLiteral("---\n# ") + printable(project.name) + QStringLiteral("\n\n") + list;
-        if (!writeFile(target.filePath(QStringLiteral("projects/") + file), out, &result.error))
+        if (!writeFile(target.filePath(QStringLiteral("projects")), file, out, &result.error))
             return result;
         ++result.projects;
         if (progress && !progress(++done, total)) {

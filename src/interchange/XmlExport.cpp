@@ -92,8 +92,9 @@ QString ConceptElement(const QString& keyword, Timestamp conceptId, XmlEncoding 
 {
     QString out = QStringLiteral("<Concept  SelectWord= \"") + AttributeText(keyword, encoding) +
                   QStringLiteral("\"  >");
+    // "+" keeps the planner on the key's range of C: ordering by the WNo index walks all of DICT.
     sql::Statement members(db(), QStringLiteral("SELECT W.Word FROM DICT D, WORD W WHERE D.C > ?1 "
-                                                "AND D.C < ?2 AND D.WNo = W.WNo ORDER BY D.WNo"));
+                                                "AND D.C < ?2 AND D.WNo = W.WNo ORDER BY +D.WNo"));
     members.bind(1, conceptId - kConceptIdTolerance).bind(2, conceptId + kConceptIdTolerance);
     while (members.next()) out += WordElement(members.textValue(0), encoding);
     return out + QStringLiteral("</Concept>");

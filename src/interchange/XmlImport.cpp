@@ -13,7 +13,10 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 
+#include <algorithm>
+#include <map>
 #include <set>
 
 namespace qb {
@@ -115,8 +118,10 @@ bool parseFile(const QString& path, std::vector<ParsedElement>* out, QString* wh
         *why = file.errorString();
         return false;
     }
-    // Bounded again in case the file grew since its size was asked.
-    const QByteArray bytes = file.read(kMaxXmlFileBytes + 1);
+    // A buffer of the file's size, not of the bound; bounded again in case the file grew since
+    // its size was asked.
+    QByteArray bytes = file.read(file.size() + 1);
+    if (bytes.size() > file.size()) bytes += file.read(kMaxXmlFileBytes + 1 - bytes.size());
     if (bytes.size() > kMaxXmlFileBytes) {
         *why = QStringLiteral("larger than %1 MB").arg(kMaxXmlFileBytes >> 20);
         return false;
@@ -186,7 +191,7 @@ public:
         for (const ParsedElement& e : elements) {
             switch (e.kind) {
             case ParsedElement::Word:
-                if (ImportXmlWord(e.word) < 0 && !e.word.trimmed().isEmpty()) return false;
+                if (wordNumber(e.word) < 0 && !e.word.trimmed().isEmpty()) return false;
                 ++result.words;
                 break;
             case ParsedElement::Concept:
@@ -207,36 +212,79 @@ public:
 private:
     sql::Database& db_;
     IdClaims& ids_;
+    // Prepared once per file: a file of 1,000 items runs them thousands of times.
+    sql::Statement conceptsOfWord_{db_, QStringLiteral("SELECT C FROM DICT WHERE WNo = ?1")};
+    sql::Statement insertConcept_{
+        db_, QStringLiteral("INSERT INTO DICT (C, WNo, CTS) VALUES (?1, ?2, ?1)")};
+    sql::Statement insertItem_{
+        db_, QStringLiteral("INSERT INTO ITEM (IT, TX, ITS) VALUES (?1, ?2, ?1)")};
+    sql::Statement insertKey_{db_, QStringLiteral("INSERT INTO ITEMKEYS (IT, \"Order\", ITC, WNo) "
+                                                  "VALUES (?1, ?2, ?3, ?4)")};
+    // Word numbers by text, found or made once per file (the write lock keeps them true).
+    QHash<QString, int> wordNumbers_;
+
+    int wordNumber(const QString& text)
+    {
+        if (auto it = wordNumbers_.constFind(text); it != wordNumbers_.cend()) return *it;
+        const int n = ImportXmlWord(text);
+        if (n > 0) wordNumbers_.insert(text, n);
+        return n;
+    }
+
+    // The concepts holding a word (ids ascending), read once per word and file: a common word
+    // is in hundreds of concepts, and each read looks every one of its DICT rows up in the table.
+    // The file's transaction holds the write lock, so only this import adds to DICT meanwhile.
+    std::map<int, std::vector<double>> conceptsOf_;
+
+    const std::vector<double>* conceptsOf(int wordNo)
+    {
+        auto it = conceptsOf_.find(wordNo);
+        if (it != conceptsOf_.end()) return &it->second;
+        sql::Statement& st = conceptsOfWord_;
+        st.reset();
+        st.bind(1, wordNo);
+        std::vector<double> ids;
+        while (st.next()) ids.push_back(st.realValue(0));
+        if (!st.ok()) return nullptr;
+        std::sort(ids.begin(), ids.end());
+        ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+        return &conceptsOf_.emplace(wordNo, std::move(ids)).first->second;
+    }
 
     // The concept id, -1 when none of its words could be had; nothing on a store failure.
     std::optional<Timestamp> importConcept(const ParsedConcept& element)
     {
         std::set<int> numbers;
         for (const QString& word : element.words) {
-            const int n = ImportXmlWord(word);
+            const int n = wordNumber(word);
             if (n > 0) numbers.insert(n);
         }
         if (numbers.empty()) return Timestamp(-1);
-        // An existing concept holding all these words (and maybe more) stands for it.
-        QString in;
-        for (size_t i = 0; i < numbers.size(); ++i)
-            in += (i ? QStringLiteral(",?") : QStringLiteral("?")) + QString::number(i + 2);
-        sql::Statement find(db_, QStringLiteral("SELECT C FROM DICT WHERE WNo IN (") + in +
-                                     QStringLiteral(") GROUP BY C HAVING COUNT(DISTINCT WNo) = "
-                                                    "?1 ORDER BY C LIMIT 1"));
-        find.bind(1, int(numbers.size()));
-        int k = 2;
-        for (int n : numbers) find.bind(k++, n);
-        if (find.next()) return find.extValue(0);
-        if (!find.ok()) return std::nullopt;
+        // An existing concept holding all these words (and maybe more) stands for it: the
+        // lowest id among those of the word in fewest concepts that every other word is in.
+        std::vector<const std::vector<double>*> lists;
+        for (int n : numbers) {
+            const std::vector<double>* ids = conceptsOf(n);
+            if (!ids) return std::nullopt;
+            lists.push_back(ids);
+        }
+        std::sort(lists.begin(), lists.end(),
+                  [](const auto* a, const auto* b) { return a->size() < b->size(); });
+        for (double candidate : *lists.front()) {
+            bool inAll = true;
+            for (size_t i = 1; i < lists.size() && inAll; ++i)
+                inAll = std::binary_search(lists[i]->begin(), lists[i]->end(), candidate);
+            if (inAll) return Timestamp(candidate);
+        }
         const std::optional<Timestamp> id = ids_.claim();
         if (!id) return std::nullopt;
-        sql::Statement insert(db_,
-                              QStringLiteral("INSERT INTO DICT (C, WNo, CTS) VALUES (?1, ?2, ?1)"));
+        sql::Statement& insert = insertConcept_;
         for (int n : numbers) {
             insert.reset();
             insert.bind(1, *id).bind(2, n);
             if (!insert.run()) return std::nullopt;
+            std::vector<double>& ids = conceptsOf_[n];
+            ids.insert(std::upper_bound(ids.begin(), ids.end(), double(*id)), double(*id));
         }
         return id;
     }
@@ -249,19 +297,18 @@ private:
         };
         std::vector<Link> links;
         for (const ParsedConcept& keyword : item.keywords) {
-            const int wordNo = ImportXmlWord(keyword.keyword);
+            const int wordNo = wordNumber(keyword.keyword);
             const std::optional<Timestamp> conceptId = importConcept(keyword);
             if (!conceptId) return std::nullopt;
             if (wordNo > 0 && *conceptId != -1) links.push_back({*conceptId, wordNo});
         }
         const std::optional<Timestamp> id = ids_.claim();
         if (!id) return std::nullopt;
-        sql::Statement text(db_,
-                            QStringLiteral("INSERT INTO ITEM (IT, TX, ITS) VALUES (?1, ?2, ?1)"));
+        sql::Statement& text = insertItem_;
+        text.reset();
         text.bind(1, *id).bind(2, item.text);
         if (!text.run()) return std::nullopt;
-        sql::Statement key(db_, QStringLiteral("INSERT INTO ITEMKEYS (IT, \"Order\", ITC, WNo) "
-                                               "VALUES (?1, ?2, ?3, ?4)"));
+        sql::Statement& key = insertKey_;
         int order = 0;
         for (const Link& link : links) {
             key.reset();

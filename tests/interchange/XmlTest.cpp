@@ -118,13 +118,33 @@ TEST_F(XmlTest, OlderFilesFormsSupersetsAndLongFilesImportWhole)
     EXPECT_EQ(rows(QStringLiteral("SELECT Word FROM WORD WHERE WNo > 3")),
               QStringList{QStringLiteral("at&t")});
 
+    // A concept the file made stands for a later element of the same file; of two supersets the
+    // lower id stands.
+    const Timestamp lower = addConcept(-46000.75, {1, 2});
+    const QByteArray twice =
+        "<item><Concept SelectWord= \"new\"><Word StringValue= \"new\" />"
+        "<Word StringValue= \"go\" /></Concept><ItemText>x</ItemText></item>";
+    put(QStringLiteral("same.xml"), "<?xml version=\"1.0\"?><QuillboxText>" + twice + twice +
+                                        "<item><Concept SelectWord= \"go\"><Word StringValue= "
+                                        "\"run\" /><Word StringValue= \"go\" /></Concept>"
+                                        "<ItemText>y</ItemText></item></QuillboxText>");
+    r = ImportXmlFile(path(QStringLiteral("same.xml")));
+    ASSERT_EQ(r.items.size(), 3u);
+    EXPECT_EQ(count("DICT"), 7);
+    EXPECT_EQ(rows(QStringLiteral("SELECT count(DISTINCT ITC) FROM ITEMKEYS WHERE WNo > 4")),
+              QStringList{QStringLiteral("1")});
+    EXPECT_EQ(
+        rows(QStringLiteral("SELECT WNo || ' ' || ITC FROM ITEMKEYS WHERE abs(IT - %1) < 1e-9")
+                 .arg(double(r.items[2]), 0, 'g', 17)),
+        QStringList{QStringLiteral("1 %1").arg(double(lower), 0, 'g', 17)});
+
     QByteArray many = "<?xml version=\"1.0\"?><QuillboxText>";
     for (int i = 0; i < 1200; ++i)
         many += "<Word StringValue= \"w" + QByteArray::number(i) + "\" />";
     put(QStringLiteral("many.xml"), many + "</QuillboxText>");
     r = ImportXmlFile(path(QStringLiteral("many.xml")));
     EXPECT_EQ(r.words, 1200);
-    EXPECT_EQ(count("WORD"), 1204);
+    EXPECT_EQ(count("WORD"), 1205);
     EXPECT_FALSE(QFile::exists(path(QStringLiteral("many.xml"))));
 }
 

@@ -34,6 +34,10 @@ QString errorText(const std::exception& e) { return QString::fromLocal8Bit(e.wha
 
 QColor shown(int stored) { return colors::toQColor(stored); }
 
+// A set's cards come in groups this large between event processings: often enough for Esc and
+// the window, rarely enough that the paint and the event loop do not cost more than the cards.
+constexpr int kCardsBetweenEvents = 4;
+
 void showCounter(int i)
 {
     if (session().shell.clipboardSizeText) session().shell.clipboardSizeText(QString::number(i));
@@ -189,6 +193,37 @@ TItem* existingItemCard(TDesktop& desktop, CardData* found, const ItemSetText& t
     return card;
 }
 
+// One item card; a set processes the events itself, once for several cards.
+TItem* placeItemCard(TDesktop& desktop, ItemSet& items, QPoint at, Timestamp itemId,
+                     int& groupColor, const ItemSetText& text, bool withEvents)
+{
+    Session& s = session();
+    PopulateState& p = populateState();
+    p.trace.clear();
+    if (s.flags.escapeRequested() || s.flags.stopped()) return nullptr;
+    TItem* card = nullptr;
+    try {
+        const int index = items.locate(itemId);
+        if (index < 0) return nullptr;
+        p.trace = QStringLiteral("A");
+        const QPoint pos = desktop.toDesktop(at);
+        const SlotAnswer answer = desktop.GetItemSlot(pos, itemId, 0);
+        if (answer.isNew()) {
+            card = newItemCard(desktop, items, index, answer.slot, pos, groupColor, text);
+        } else if (answer.isExisting() && answer.slot > 0) {
+            card = existingItemCard(desktop, answer.card, text);
+        } else {
+            // A full table has been reported by the slot request; this ends the set.
+            tooManyWindows(pm::kOldSlot);
+        }
+        if (withEvents) desktop.processEvents();
+    } catch (const std::exception& e) {
+        ReportPopulateFailure(errorText(e), QStringLiteral(".  Teststring= ") + p.trace +
+                                                QStringLiteral("  Press Esc"));
+    }
+    return card;
+}
+
 }  // namespace
 
 void DevelopSynWheelSet(TDesktop& desktop, const std::vector<Timestamp>& concepts, QPoint at,
@@ -297,7 +332,7 @@ void DevelopItemSet(TDesktop& desktop, ItemSet& items, QPoint at, Timestamp skip
         for (int i = 0; i < n; ++i) {
             try {
                 showCounter(i + 1);
-                desktop.processEvents();
+                if (i % kCardsBetweenEvents == 0) desktop.processEvents();
                 if (PopulateStopRequested(escAtStart)) continue;
                 const Timestamp id = items.idAt(i);
                 if (skipItem != kNoItemToSkip && sameId(skipItem, id, kItemIdTolerance)) {
@@ -307,15 +342,16 @@ void DevelopItemSet(TDesktop& desktop, ItemSet& items, QPoint at, Timestamp skip
                 }
                 const QPoint place =
                     ItemSetPosition(at, i - skipped, scroll, s.settings, p.compactPacks);
-                ItemSetup(desktop, items, place, id, groupColor, text);
+                placeItemCard(desktop, items, place, id, groupColor, text, false);
                 desktop.focusAway();
                 desktop.scrollTo(scroll);
-                desktop.processEvents();
             } catch (const std::exception& e) {
                 ReportPopulateFailure(errorText(e), QStringLiteral(".[IS]  Teststring= ") +
                                                         p.trace + QStringLiteral("  Press Esc"));
             }
         }
+        // The last cards are painted and a late Esc is seen before the run ends.
+        desktop.processEvents();
     }
     if (text.collector) {
         if (QClipboard* clipboard = QGuiApplication::clipboard())
@@ -330,31 +366,7 @@ void DevelopItemSet(TDesktop& desktop, ItemSet& items, QPoint at, Timestamp skip
 TItem* ItemSetup(TDesktop& desktop, ItemSet& items, QPoint at, Timestamp itemId, int& groupColor,
                  const ItemSetText& text)
 {
-    Session& s = session();
-    PopulateState& p = populateState();
-    p.trace.clear();
-    if (s.flags.escapeRequested() || s.flags.stopped()) return nullptr;
-    TItem* card = nullptr;
-    try {
-        const int index = items.locate(itemId);
-        if (index < 0) return nullptr;
-        p.trace = QStringLiteral("A");
-        const QPoint pos = desktop.toDesktop(at);
-        const SlotAnswer answer = desktop.GetItemSlot(pos, itemId, 0);
-        if (answer.isNew()) {
-            card = newItemCard(desktop, items, index, answer.slot, pos, groupColor, text);
-        } else if (answer.isExisting() && answer.slot > 0) {
-            card = existingItemCard(desktop, answer.card, text);
-        } else {
-            // A full table has been reported by the slot request; this ends the set.
-            tooManyWindows(pm::kOldSlot);
-        }
-        desktop.processEvents();
-    } catch (const std::exception& e) {
-        ReportPopulateFailure(errorText(e), QStringLiteral(".  Teststring= ") + p.trace +
-                                                QStringLiteral("  Press Esc"));
-    }
-    return card;
+    return placeItemCard(desktop, items, at, itemId, groupColor, text, true);
 }
 
 PlacedItemCard Pick1Item(TDesktop& desktop, QPoint at, Timestamp itemId, int frameColor,

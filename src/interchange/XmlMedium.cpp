@@ -2,12 +2,12 @@
 
 #include "platform/FileNames.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
-#include <QTemporaryFile>
+#include <QScopeGuard>
 
-#include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
 
@@ -17,22 +17,6 @@ namespace {
 
 const char* const kDefaultDeclaration = "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>";
 constexpr int kMaxNumber = 1000;
-
-// The mode any new file of the process gets (0666 less the umask), read without changing the
-// umask, which other threads share.
-mode_t newFileMode()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (status.open(QIODevice::ReadOnly)) {
-        for (const QByteArray& line : status.readAll().split('\n')) {
-            if (!line.startsWith("Umask:")) continue;
-            bool ok = false;
-            const uint mask = line.mid(6).trimmed().toUInt(&ok, 8);
-            if (ok) return mode_t(0666 & ~mask);
-        }
-    }
-    return 0644;
-}
 
 bool encodable(char32_t c, XmlEncoding encoding)
 {
@@ -44,17 +28,6 @@ bool encodable(char32_t c, XmlEncoding encoding)
     return false;
 }
 
-// One code point appended. (QString::fromUcs4 would drop a U+FEFF as a byte-order mark.)
-void appendCode(QString& out, char32_t c)
-{
-    if (QChar::requiresSurrogates(c)) {
-        out += QChar(QChar::highSurrogate(c));
-        out += QChar(QChar::lowSurrogate(c));
-    } else {
-        out += QChar(char16_t(c));
-    }
-}
-
 QString reference(char32_t c) { return QStringLiteral("&#%1;").arg(uint(c)); }
 
 QByteArray encoded(const QString& text, XmlEncoding encoding)
@@ -64,6 +37,16 @@ QByteArray encoded(const QString& text, XmlEncoding encoding)
 }
 
 }  // namespace
+
+void AppendCodePoint(QString& out, char32_t c)
+{
+    if (QChar::requiresSurrogates(c)) {
+        out += QChar(QChar::highSurrogate(c));
+        out += QChar(QChar::lowSurrogate(c));
+    } else {
+        out += QChar(char16_t(c));
+    }
+}
 
 bool XmlEncodingForName(const QString& name, XmlEncoding* encoding)
 {
@@ -137,7 +120,7 @@ QString CdataText(const QString& text, XmlEncoding encoding)
         if (c == '\n')
             out += QStringLiteral("\r\n");
         else
-            appendCode(out, c);
+            AppendCodePoint(out, c);
     }
     // An empty text still gets its section: older readers look for it.
     if (open || out.isEmpty()) out += open ? QStringLiteral("]]>") : QStringLiteral("<![CDATA[]]>");
@@ -158,7 +141,7 @@ QString AttributeText(const QString& text, XmlEncoding encoding)
             if (c < 0x20 || !encodable(c, encoding))
                 out += reference(c);
             else
-                appendCode(out, c);
+                AppendCodePoint(out, c);
         }
     }
     return out;
@@ -177,11 +160,21 @@ QString TXMLmedium::filePath() const { return folder_ + QLatin1Char('/') + fileN
 
 bool TXMLmedium::publishNumbered(const QString& name, QString* error)
 {
-    QTemporaryFile part(folder_ + QStringLiteral("/.qbxml-XXXXXX.part"));
+    // A file of our own name rather than a QTemporaryFile: that one is private (0600), and the
+    // receiving installation may run as another user.
+    QFile part;
+    for (int n = 0; n < 100; ++n) {
+        part.setFileName(
+            folder_ +
+            QStringLiteral("/.qbxml-%1-%2.part").arg(QCoreApplication::applicationPid()).arg(n));
+        if (part.open(QIODevice::WriteOnly | QIODevice::NewOnly)) break;
+    }
+    const auto removePart = qScopeGuard([&part] {
+        if (part.isOpen()) part.remove();
+    });
     QString why;
-    // A temporary file is private (0600); the receiving installation may run as another user.
-    if (!part.open() || ::fchmod(part.handle(), newFileMode()) != 0 ||
-        !files::writeAll(part.handle(), bytes_ + "\r\n", &why) || ::fsync(part.handle()) != 0) {
+    if (!part.isOpen() || !files::writeAll(part.handle(), bytes_ + "\r\n", &why) ||
+        ::fsync(part.handle()) != 0) {
         if (error)
             *error = QStringLiteral("Cannot write in ") + folder_ + QStringLiteral(": ") +
                      (why.isEmpty() ? part.errorString() : why);
@@ -195,7 +188,7 @@ bool TXMLmedium::publishNumbered(const QString& name, QString* error)
         const QByteArray to = QFile::encodeName(folder_ + QLatin1Char('/') + candidate);
         if (::link(from.constData(), to.constData()) == 0) {
             fileName_ = candidate;
-            return true;  // the temporary name goes with `part`
+            return true;  // the temporary name goes with `removePart`
         }
         if (errno == EEXIST) continue;
         if (error)

@@ -20,6 +20,8 @@ QString UsableXmlDeclaration(const QString& configured, XmlEncoding* encoding);
 // standard parser and our reader both give back the same text. Line feeds are written CR LF.
 QString CdataText(const QString& text, XmlEncoding encoding);
 QString AttributeText(const QString& text, XmlEncoding encoding);
+// One code point appended. (QString::fromUcs4 would drop a U+FEFF as a byte-order mark.)
+void AppendCodePoint(QString& out, char32_t c);
 // The first character XML 1.0 cannot carry at all (other control characters, lone surrogates),
 // or -1.
 int FirstNonXmlCharacter(const QString& text);

@@ -1,5 +1,7 @@
 #include "interchange/XmlReader.h"
 
+#include "interchange/XmlMedium.h"
+
 #include <QRegularExpression>
 #include <QStringDecoder>
 
@@ -19,17 +21,6 @@ bool xmlCharacter(char32_t c)
 {
     return c == '\t' || c == '\n' || c == '\r' || (c >= 0x20 && c <= 0xD7FF) ||
            (c >= 0xE000 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0x10FFFF);
-}
-
-// One code point appended. (QString::fromUcs4 would drop a U+FEFF as a byte-order mark.)
-void appendCode(QString& out, char32_t c)
-{
-    if (QChar::requiresSurrogates(c)) {
-        out += QChar(QChar::highSurrogate(c));
-        out += QChar(QChar::lowSurrogate(c));
-    } else {
-        out += QChar(char16_t(c));
-    }
 }
 
 // A character reference or one of the five names at text[i] ('&'); length consumed, 0 when it
@@ -53,7 +44,7 @@ int reference(const QString& text, int i, QString* out)
         body.at(1) == QLatin1Char('x') ? body.mid(2).toUInt(&ok, 16) : body.mid(1).toUInt(&ok, 10);
     if (!ok) return 0;
     if (!xmlCharacter(code)) return -1;
-    appendCode(*out, code);
+    AppendCodePoint(*out, code);
     return end - i + 1;
 }
 

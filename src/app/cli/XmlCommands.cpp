@@ -25,6 +25,20 @@ std::optional<Timestamp> itemId(const QString& text)
     return std::nullopt;
 }
 
+// The item an argument names, as the export writes it; nothing (and a line on stderr) otherwise.
+std::optional<XmlItem> loadItem(const QString& text)
+{
+    const std::optional<Timestamp> id = itemId(text);
+    if (!id) return std::nullopt;
+    XmlItem item;
+    QString error;
+    if (!LoadXmlItem(*id, &item, &error)) {
+        printError(QStringLiteral("The item could not be read: ") + error);
+        return std::nullopt;
+    }
+    return item;
+}
+
 int reportPath(const QString& path)
 {
     if (path.isEmpty()) return kFailed;
@@ -40,15 +54,9 @@ int runExportItems(const Context& context, QStringList args)
     if (args.isEmpty()) return kUsage;
     std::vector<XmlItem> items;
     for (const QString& arg : args) {
-        const std::optional<Timestamp> id = itemId(arg);
-        if (!id) return kFailed;
-        XmlItem item;
-        QString error;
-        if (!LoadXmlItem(*id, &item, &error)) {
-            printError(QStringLiteral("The item could not be read: ") + error);
-            return kFailed;
-        }
-        items.push_back(std::move(item));
+        std::optional<XmlItem> item = loadItem(arg);
+        if (!item) return kFailed;
+        items.push_back(std::move(*item));
     }
     return reportPath(ExportItemsAsXml(items, to.isEmpty() ? QString() : callerPath(context, to)));
 }
@@ -71,15 +79,8 @@ int runSend(const Context& context, QStringList args)
         return ok ? reportPath(SendConceptAsXml(id, folder)) : kUsage;
     }
     if (kind != QLatin1String("item")) return kUsage;
-    const std::optional<Timestamp> id = itemId(args.at(1));
-    if (!id) return kFailed;
-    XmlItem item;
-    QString error;
-    if (!LoadXmlItem(*id, &item, &error)) {
-        printError(QStringLiteral("The item could not be read: ") + error);
-        return kFailed;
-    }
-    return reportPath(SendItemAsXml(item, folder));
+    const std::optional<XmlItem> item = loadItem(args.at(1));
+    return item ? reportPath(SendItemAsXml(*item, folder)) : kFailed;
 }
 
 // xml import FILE: what the import timer does with one file.

@@ -14,6 +14,10 @@
 
 #include <sqlite3.h>
 
+#include <cstring>
+#include <memory>
+#include <optional>
+
 namespace qb {
 
 const QString kSelfExtractingRefused = QStringLiteral(
@@ -138,15 +142,16 @@ bool loadIntoTemp(sql::Database& store, const schema::Table& table, const QStrin
              failure))
         return false;
 
+    // Each row keeps its package row number: a restore writes it back at that number.
     const QByteArray select =
         // The rows themselves, never an index of the package's that might say otherwise.
-        QStringLiteral("SELECT %1 FROM %2 NOT INDEXED ORDER BY rowid")
+        QStringLiteral("SELECT rowid, %1 FROM %2 NOT INDEXED ORDER BY rowid")
             .arg(names.join(QStringLiteral(", ")), sql::quoteIdentifier(table.name))
             .toUtf8();
     QStringList marks;
-    for (int i = 1; i <= names.size(); ++i) marks << QStringLiteral("?%1").arg(i);
+    for (int i = 1; i <= names.size() + 1; ++i) marks << QStringLiteral("?%1").arg(i);
     const QByteArray insert =
-        QStringLiteral("INSERT INTO temp.%1 (%2) VALUES (%3)")
+        QStringLiteral("INSERT INTO temp.%1 (rowid, %2) VALUES (%3)")
             .arg(temp, names.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")))
             .toUtf8();
     sqlite3_stmt* from = nullptr;
@@ -156,7 +161,7 @@ bool loadIntoTemp(sql::Database& store, const schema::Table& table, const QStrin
         sqlite3_prepare_v2(store.handle(), insert.constData(), -1, &to, nullptr) == SQLITE_OK;
     int rc = SQLITE_OK;
     while (ok && (rc = sqlite3_step(from)) == SQLITE_ROW) {
-        for (int i = 0; i < names.size(); ++i)
+        for (int i = 0; i <= names.size(); ++i)
             sqlite3_bind_value(to, i + 1, sqlite3_column_value(from, i));
         ok = sqlite3_step(to) == SQLITE_DONE;
         sqlite3_reset(to);
@@ -173,7 +178,7 @@ bool loadIntoTemp(sql::Database& store, const schema::Table& table, const QStrin
 // Writes the new word numbers into the package's tables: WORD row by row, the use tables in one
 // statement each from the map of old numbers, then drops the rows the renumbering made twins of
 // another (the one not renumbered, else the earliest renumbered, stays).
-bool renumber(sql::Database& db, const QStringList& useTables, bool hasWords,
+bool renumber(sql::Database& db, const QStringList& useTables, bool hasWords, bool storeEmptied,
               std::vector<TableCounts>& counts, NewNumbers& kept, Failure& failure)
 {
     if (!hasWords) return true;
@@ -193,7 +198,8 @@ bool renumber(sql::Database& db, const QStringList& useTables, bool hasWords,
     }
     QHash<QString, qint64> storeWords;
     qint64 highest = 0;
-    {
+    // A restore numbers the words as if the store were empty: all of its own go.
+    if (!storeEmptied) {
         sql::Statement st(db, QStringLiteral("SELECT \"Word\", \"WNo\" FROM \"word\".\"WORD\" "
                                              "WHERE \"Word\" IS NOT NULL ORDER BY rowid"));
         while (st.next())
@@ -262,11 +268,27 @@ bool renumber(sql::Database& db, const QStringList& useTables, bool hasWords,
     return run(db, QStringLiteral("DROP TABLE temp.renum"), failure);
 }
 
+// A package row whose key the store has replaces that row's fields (empty for WORD, which has
+// no key of its own).
+QString upsertClause(const schema::Table& table)
+{
+    if (table.primaryKey.isEmpty()) return QString();
+    QStringList key, sets;
+    for (const QString& k : table.primaryKey) key << sql::quoteIdentifier(k);
+    for (const schema::Field& f : table.fields)
+        if (!table.primaryKey.contains(f.name))
+            sets << sql::quoteIdentifier(f.name) + QStringLiteral(" = excluded.") +
+                        sql::quoteIdentifier(f.name);
+    return QStringLiteral(" ON CONFLICT (%1) DO %2")
+        .arg(key.join(QStringLiteral(", ")),
+             sets.isEmpty() ? QStringLiteral("NOTHING")
+                            : QStringLiteral("UPDATE SET ") + sets.join(QStringLiteral(", ")));
+}
+
 // Inserts the rows of an unpacked file into the store's table in their order, skipping those
 // without a whole key, as one INSERT ... SELECT from a copy of the file would.
 bool streamAppend(sql::Database& store, const schema::Table& table, const QString& path,
-                  const QString& onConflict, Failure& failure, qint64* total = nullptr,
-                  qint64* valid = nullptr, const NewNumbers* numbers = nullptr)
+                  const QString& onConflict, Failure& failure)
 {
     sql::Database source;
     QString error;
@@ -274,19 +296,16 @@ bool streamAppend(sql::Database& store, const schema::Table& table, const QStrin
     const QStringList names = fieldNames(table);
     std::vector<int> keyColumns;
     QStringList marks;
-    int wordColumn = -1;
     for (int i = 0; i < int(table.fields.size()); ++i) {
         if (table.primaryKey.contains(table.fields[size_t(i)].name)) keyColumns.push_back(i);
-        if (table.fields[size_t(i)].name == QLatin1String("WNo")) wordColumn = i;
         marks << QStringLiteral("?%1").arg(i + 1);
     }
-    if (!numbers) wordColumn = -1;
     const QByteArray select =
         // The rows themselves, never an index of the package's that might say otherwise.
         QStringLiteral("SELECT %1 FROM %2 NOT INDEXED ORDER BY rowid")
             .arg(names.join(QStringLiteral(", ")), sql::quoteIdentifier(table.name))
             .toUtf8();
-    const QByteArray insert = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3) %4")
+    const QByteArray insert = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)%4")
                                   .arg(qualified(table), names.join(QStringLiteral(", ")),
                                        marks.join(QStringLiteral(", ")), onConflict)
                                   .toUtf8();
@@ -297,19 +316,12 @@ bool streamAppend(sql::Database& store, const schema::Table& table, const QStrin
         sqlite3_prepare_v2(store.handle(), insert.constData(), -1, &to, nullptr) == SQLITE_OK;
     sqlite3* failed = ok ? source.handle() : (from ? store.handle() : source.handle());
     int rc = SQLITE_OK;
-    qint64 rows = 0, whole = 0;
     while (ok && (rc = sqlite3_step(from)) == SQLITE_ROW) {
-        ++rows;
         bool wholeKey = true;
         for (int k : keyColumns) wholeKey = wholeKey && sqlite3_column_type(from, k) != SQLITE_NULL;
         if (!wholeKey) continue;
-        ++whole;
         for (int i = 0; i < names.size(); ++i)
             sqlite3_bind_value(to, i + 1, sqlite3_column_value(from, i));
-        if (wordColumn >= 0 && sqlite3_column_type(from, wordColumn) == SQLITE_INTEGER) {
-            const auto use = numbers->constFind(sqlite3_column_int64(from, wordColumn));
-            if (use != numbers->cend()) sqlite3_bind_int64(to, wordColumn + 1, use->newNumber);
-        }
         ok = sqlite3_step(to) == SQLITE_DONE;
         if (!ok) failed = store.handle();
         sqlite3_reset(to);
@@ -320,42 +332,18 @@ bool streamAppend(sql::Database& store, const schema::Table& table, const QStrin
                     QString::fromUtf8(sqlite3_errmsg(failed)));
     sqlite3_finalize(from);
     sqlite3_finalize(to);
-    if (total) *total = rows;
-    if (valid) *valid = whole;
     return ok;
 }
 
 // Appends the package's rows into the store's table: a row whose key the store has replaces
 // that row's fields, any other is added; a row without a whole key is counted as not taken.
 bool appendTable(sql::Database& db, const schema::Table& table, const QString& path,
-                 TableCounts& counts, Failure& failure, bool emptied,
-                 const NewNumbers* numbers = nullptr)
+                 TableCounts& counts, Failure& failure)
 {
-    QStringList others, sets;
+    QStringList others;
     for (const schema::Field& f : table.fields)
-        if (!keyOf(table).contains(f.name)) {
-            others << sql::quoteIdentifier(f.name);
-            sets << sql::quoteIdentifier(f.name) + QStringLiteral(" = excluded.") +
-                        sql::quoteIdentifier(f.name);
-        }
-    QStringList key;
-    for (const QString& k : table.primaryKey) key << sql::quoteIdentifier(k);
-    const QString onConflict =
-        QStringLiteral("ON CONFLICT (%1) DO %2")
-            .arg(key.join(QStringLiteral(", ")),
-                 sets.isEmpty() ? QStringLiteral("NOTHING")
-                                : QStringLiteral("UPDATE SET ") + sets.join(QStringLiteral(", ")));
-    if (emptied && streamedAfterEmptying(table)) {
-        // The store's table was emptied in this transaction: no row of the package replaces
-        // one of the store's, and the rows are counted as they pass.
-        qint64 total = 0, valid = 0;
-        if (!streamAppend(db, table, path, onConflict, failure, &total, &valid, numbers))
-            return false;
-        counts.inPackage += total;
-        counts.notTaken += total - valid;
-        counts.added += valid;
-        return true;
-    }
+        if (!keyOf(table).contains(f.name)) others << sql::quoteIdentifier(f.name);
+    const QString onConflict = upsertClause(table);
     const QString temp = QStringLiteral("temp.") + sql::quoteIdentifier(tempName(table));
     const QString target = qualified(table);
     const QStringList names = fieldNames(table);
@@ -381,7 +369,7 @@ bool appendTable(sql::Database& db, const schema::Table& table, const QString& p
     if (!table.primaryKey.isEmpty())
         return run(db,
                    QStringLiteral("INSERT INTO %1 (%2) SELECT %2 FROM %3 p WHERE %4 ORDER BY "
-                                  "p.rowid %5")
+                                  "p.rowid%5")
                        .arg(target, columns, temp, present, onConflict),
                    failure);
     // Words: the last package row of a number is the one that stays, as row after row would.
@@ -404,10 +392,10 @@ bool appendTable(sql::Database& db, const schema::Table& table, const QString& p
                failure);
 }
 
-bool loadedTable(const std::vector<const schema::Table*>& loaded, const char* name)
+bool loadedTable(const std::vector<const schema::Table*>& loaded, const QString& name)
 {
     for (const schema::Table* t : loaded)
-        if (t->name == QLatin1String(name)) return true;
+        if (t->name == name) return true;
     return false;
 }
 
@@ -420,13 +408,14 @@ bool noteTouchedWords(sql::Database& db, const std::vector<const schema::Table*>
         !run(db, QStringLiteral("CREATE TEMP TABLE touched (wno INTEGER PRIMARY KEY)"), failure))
         return false;
     QStringList fills;
-    if (loadedTable(loaded, "ITEMKEYS"))
+    if (loadedTable(loaded, QStringLiteral("ITEMKEYS")))
         fills << QStringLiteral("SELECT \"WNo\" FROM temp.pkg_itemkeys")
               << QStringLiteral(
                      "SELECT t.\"WNo\" FROM \"itemkeys\".\"ITEMKEYS\" t JOIN "
                      "temp.pkg_itemkeys p ON t.\"IT\" = p.\"IT\" AND t.\"Order\" = "
                      "p.\"Order\"");
-    if (loadedTable(loaded, "WORD")) fills << QStringLiteral("SELECT \"WNo\" FROM temp.pkg_word");
+    if (loadedTable(loaded, QStringLiteral("WORD")))
+        fills << QStringLiteral("SELECT \"WNo\" FROM temp.pkg_word");
     for (const QString& fill : fills)
         if (!run(db,
                  QStringLiteral("INSERT OR IGNORE INTO temp.touched SELECT \"WNo\" FROM (%1) "
@@ -441,18 +430,16 @@ bool noteTouchedWords(sql::Database& db, const std::vector<const schema::Table*>
 // After an emptying every word with a number came from the package, and each is refreshed.
 bool refreshFrequencies(sql::Database& db, Failure& failure, bool allWords)
 {
-    if (allWords)
-        return run(db,
-                   QStringLiteral("UPDATE \"word\".\"WORD\" SET \"WFQ\" = COALESCE((SELECT "
-                                  "-COUNT(k.\"IT\") FROM \"itemkeys\".\"ITEMKEYS\" k WHERE "
-                                  "k.\"WNo\" = \"WORD\".\"WNo\" GROUP BY k.\"WNo\"), 1) WHERE "
-                                  "\"WNo\" IS NOT NULL"),
-                   failure);
+    const QString mark = QStringLiteral(
+        "COALESCE((SELECT -COUNT(k.\"IT\") FROM \"itemkeys\".\"ITEMKEYS\" k WHERE k.\"WNo\" = "
+        "\"WORD\".\"WNo\" GROUP BY k.\"WNo\"), 1)");
+    const QString which = allWords ? QStringLiteral("\"WNo\" IS NOT NULL")
+                                   : QStringLiteral("\"WNo\" IN (SELECT wno FROM temp.touched)");
+    // A mark that is right already is not written again.
     return run(db,
-               QStringLiteral("UPDATE \"word\".\"WORD\" SET \"WFQ\" = COALESCE((SELECT "
-                              "-COUNT(k.\"IT\") FROM \"itemkeys\".\"ITEMKEYS\" k WHERE "
-                              "k.\"WNo\" = \"WORD\".\"WNo\" GROUP BY k.\"WNo\"), 1) WHERE "
-                              "\"WNo\" IN (SELECT wno FROM temp.touched)"),
+               QStringLiteral("UPDATE \"word\".\"WORD\" SET \"WFQ\" = %1 WHERE %2 AND \"WFQ\" IS "
+                              "NOT %1")
+                   .arg(mark, which),
                failure);
 }
 
@@ -504,6 +491,353 @@ const QString kLargerCache = QStringLiteral("-65536");
 // over with zeros: emptying the store's tables would write them twice more, though the append
 // fills those pages again at once. FAST still cleans the pages that stay in use.
 const QString kFreeWithoutZeros = QStringLiteral("FAST");
+
+// A restore writes every row back at the row number it had in the package, so a table that
+// already holds most of the package keeps those rows untouched. Beyond this the store's own
+// later rows would find no room above them.
+constexpr qint64 kHighestKeptRowid = qint64(1) << 53;
+
+using Prepared = std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)>;
+
+Prepared prepare(sql::Database& db, const QString& statement)
+{
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(db.handle(), statement.toUtf8().constData(), -1, &st, nullptr);
+    return Prepared(st, sqlite3_finalize);
+}
+
+// The rows a restore writes into one table, in package order: column 0 is the package row
+// number, the table's fields follow.
+struct RowSource {
+    sqlite3* handle = nullptr;
+    QByteArray select;
+    std::vector<int> keyColumns;  // rows without a whole key are not taken
+    int wordColumn = -1;          // its number is renumbered on the way
+    const NewNumbers* numbers = nullptr;
+};
+
+class SourceRows {
+public:
+    SourceRows(const RowSource& source, int fields) : source_(source), fields_(fields)
+    {
+        ok_ = sqlite3_prepare_v2(source.handle, source.select.constData(), -1, &st_, nullptr) ==
+              SQLITE_OK;
+    }
+    ~SourceRows() { sqlite3_finalize(st_); }
+    SourceRows(const SourceRows&) = delete;
+    SourceRows& operator=(const SourceRows&) = delete;
+
+    // The next row with a whole key; false at the end or on an error (see ok()).
+    bool next()
+    {
+        while (ok_) {
+            const int rc = sqlite3_step(st_);
+            if (rc != SQLITE_ROW) {
+                ok_ = rc == SQLITE_DONE;
+                return false;
+            }
+            ++total_;
+            bool whole = true;
+            for (int k : source_.keyColumns)
+                whole = whole && sqlite3_column_type(st_, k + 1) != SQLITE_NULL;
+            if (!whole) continue;
+            ++valid_;
+            word_.reset();
+            if (source_.wordColumn >= 0 &&
+                sqlite3_column_type(st_, source_.wordColumn + 1) == SQLITE_INTEGER) {
+                const auto use =
+                    source_.numbers->constFind(sqlite3_column_int64(st_, source_.wordColumn + 1));
+                if (use != source_.numbers->cend()) word_ = use->newNumber;
+            }
+            return true;
+        }
+        return false;
+    }
+    qint64 rowid() const { return sqlite3_column_int64(st_, 0); }
+
+    // Binds the fields to ?first, ?first+1, ...
+    void bind(sqlite3_stmt* to, int first) const
+    {
+        for (int i = 0; i < fields_; ++i)
+            if (word_ && i == source_.wordColumn)
+                sqlite3_bind_int64(to, first + i, *word_);
+            else
+                sqlite3_bind_value(to, first + i, sqlite3_column_value(st_, i + 1));
+    }
+
+    // True when the store's row (fields from column `first`) holds exactly these values, each
+    // with its own type: writing the row again would change nothing.
+    bool sameAs(sqlite3_stmt* row, int first) const
+    {
+        for (int i = 0; i < fields_; ++i) {
+            const int type = sqlite3_column_type(row, first + i);
+            if (word_ && i == source_.wordColumn) {
+                if (type != SQLITE_INTEGER || sqlite3_column_int64(row, first + i) != *word_)
+                    return false;
+                continue;
+            }
+            if (type != sqlite3_column_type(st_, i + 1)) return false;
+            switch (type) {
+            case SQLITE_INTEGER:
+                if (sqlite3_column_int64(row, first + i) != sqlite3_column_int64(st_, i + 1))
+                    return false;
+                break;
+            case SQLITE_FLOAT: {
+                const double a = sqlite3_column_double(row, first + i);
+                const double b = sqlite3_column_double(st_, i + 1);
+                if (std::memcmp(&a, &b, sizeof a) != 0) return false;
+                break;
+            }
+            case SQLITE_TEXT:
+            case SQLITE_BLOB: {
+                const void* a = type == SQLITE_TEXT
+                                    ? static_cast<const void*>(sqlite3_column_text(row, first + i))
+                                    : sqlite3_column_blob(row, first + i);
+                const void* b = type == SQLITE_TEXT
+                                    ? static_cast<const void*>(sqlite3_column_text(st_, i + 1))
+                                    : sqlite3_column_blob(st_, i + 1);
+                const int n = sqlite3_column_bytes(row, first + i);
+                if (n != sqlite3_column_bytes(st_, i + 1) || (n > 0 && std::memcmp(a, b, n) != 0))
+                    return false;
+                break;
+            }
+            default: break;
+            }
+        }
+        return true;
+    }
+
+    bool ok() const { return ok_; }
+    QString error() const { return QString::fromUtf8(sqlite3_errmsg(source_.handle)); }
+    qint64 total() const { return total_; }
+    qint64 valid() const { return valid_; }
+
+private:
+    const RowSource& source_;
+    const int fields_;
+    sqlite3_stmt* st_ = nullptr;
+    bool ok_ = false;
+    qint64 total_ = 0, valid_ = 0;
+    std::optional<qint64> word_;
+};
+
+enum class InPlace { Written, Unsuitable, Failed };
+
+// Compares the package's rows with the store's, row number by row number, and writes only the
+// difference: the store's rows that differ or are not in the package go, the package's rows
+// that differ or are new come in at their numbers. Unsuitable when more than a quarter of the
+// table would be written (emptying and appending anew is then cheaper), when the package's
+// row numbers cannot be kept, or when the package holds one key twice (its rows then merge as
+// the append merges them).
+InPlace restoreInPlace(sql::Database& db, const schema::Table& table, const RowSource& source,
+                       Failure& failure, qint64* total, qint64* valid)
+{
+    const QString target = qualified(table);
+    const int fields = int(table.fields.size());
+    qint64 storeRows = 0;
+    if (!count(db, QStringLiteral("SELECT COUNT(*) FROM ") + target, &storeRows, failure))
+        return InPlace::Failed;
+    const size_t limit = size_t(storeRows / 4 + 64);
+
+    std::vector<qint64> gone, added;
+    {
+        SourceRows rows(source, fields);
+        const Prepared store =
+            prepare(db, QStringLiteral("SELECT rowid, %1 FROM %2 ORDER BY rowid")
+                            .arg(fieldNames(table).join(QStringLiteral(", ")), target));
+        sqlite3_stmt* st = store.get();
+        if (!st) return failure.set(db.lastError()), InPlace::Failed;
+        int rc = sqlite3_step(st);
+        qint64 last = 0;
+        while (rows.next()) {
+            const qint64 rowid = rows.rowid();
+            if (rowid <= last || rowid > kHighestKeptRowid) return InPlace::Unsuitable;
+            last = rowid;
+            for (; rc == SQLITE_ROW && sqlite3_column_int64(st, 0) < rowid; rc = sqlite3_step(st))
+                gone.push_back(sqlite3_column_int64(st, 0));
+            if (rc == SQLITE_ROW && sqlite3_column_int64(st, 0) == rowid) {
+                if (!rows.sameAs(st, 1)) {
+                    gone.push_back(rowid);
+                    added.push_back(rowid);
+                }
+                rc = sqlite3_step(st);
+            } else {
+                added.push_back(rowid);
+            }
+            if (gone.size() + added.size() > limit) return InPlace::Unsuitable;
+        }
+        if (!rows.ok()) return failure.set(rows.error()), InPlace::Failed;
+        for (; rc == SQLITE_ROW; rc = sqlite3_step(st)) gone.push_back(sqlite3_column_int64(st, 0));
+        if (rc != SQLITE_DONE) return failure.set(db.lastError()), InPlace::Failed;
+        if (gone.size() + added.size() > limit) return InPlace::Unsuitable;
+        *total = rows.total();
+        *valid = rows.valid();
+    }
+
+    sql::Savepoint step(db, QStringLiteral("restore_in_place"));
+    if (!step.isActive()) return failure.set(db.lastError()), InPlace::Failed;
+    {
+        sql::Statement drop(db, QStringLiteral("DELETE FROM %1 WHERE rowid = ?1").arg(target));
+        for (qint64 rowid : gone) {
+            drop.bind(1, (long long)rowid);
+            if (!drop.run()) return failure.set(drop.error()), InPlace::Failed;
+            drop.reset();
+        }
+    }
+    if (!added.empty()) {
+        QStringList marks;
+        for (int i = 0; i <= fields; ++i) marks << QStringLiteral("?%1").arg(i + 1);
+        // No conflict clause: a key met twice means the package holds it twice.
+        const Prepared insert =
+            prepare(db, QStringLiteral("INSERT INTO %1 (rowid, %2) VALUES (%3)")
+                            .arg(target, fieldNames(table).join(QStringLiteral(", ")),
+                                 marks.join(QStringLiteral(", "))));
+        sqlite3_stmt* to = insert.get();
+        if (!to) return failure.set(db.lastError()), InPlace::Failed;
+        SourceRows rows(source, fields);
+        size_t next = 0;
+        while (next < added.size() && rows.next()) {
+            if (rows.rowid() != added[next]) continue;
+            ++next;
+            sqlite3_bind_int64(to, 1, rows.rowid());
+            rows.bind(to, 2);
+            const int rc = sqlite3_step(to);
+            sqlite3_reset(to);
+            if (rc == SQLITE_CONSTRAINT) {
+                step.rollback();
+                return InPlace::Unsuitable;
+            }
+            if (rc != SQLITE_DONE) return failure.set(db.lastError()), InPlace::Failed;
+        }
+        if (!rows.ok()) return failure.set(rows.error()), InPlace::Failed;
+        if (next != added.size())
+            return failure.set(QStringLiteral("the package changed while it was read")),
+                   InPlace::Failed;
+    }
+    if (!step.release(&failure.text)) return InPlace::Failed;
+    return InPlace::Written;
+}
+
+// Empties the store's table and appends the package's rows, at their package row numbers when
+// those are in order and in range (else at new numbers in the same order); a key met again
+// replaces the fields of its first row.
+bool restoreByAppend(sql::Database& db, const schema::Table& table, const RowSource& source,
+                     Failure& failure, qint64* total, qint64* valid)
+{
+    const QString target = qualified(table);
+    const int fields = int(table.fields.size());
+    const QString onConflict = upsertClause(table);
+    QStringList marks;
+    for (int i = 0; i <= fields; ++i) marks << QStringLiteral("?%1").arg(i + 1);
+    const QString names = fieldNames(table).join(QStringLiteral(", "));
+    for (const bool keepRowids : {true, false}) {
+        sql::Savepoint step(db, QStringLiteral("restore_by_append"));
+        if (!step.isActive()) return failure.set(db.lastError());
+        {
+            SchemaPragma quickFree(db, QStringLiteral("secure_delete"), kFreeWithoutZeros,
+                                   {table.schemaName});
+            if (!run(db, QStringLiteral("DELETE FROM ") + target, failure)) return false;
+        }
+        // Without the row numbers the fields still take ?2, ?3, ...
+        const Prepared insert = prepare(
+            db, keepRowids
+                    ? QStringLiteral("INSERT INTO %1 (rowid, %2) VALUES (%3)%4")
+                          .arg(target, names, marks.join(QStringLiteral(", ")), onConflict)
+                    : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)%4")
+                          .arg(target, names, marks.mid(1).join(QStringLiteral(", ")), onConflict));
+        sqlite3_stmt* to = insert.get();
+        if (!to) return failure.set(db.lastError());
+        SourceRows rows(source, fields);
+        qint64 last = 0;
+        bool numbersKept = true;
+        while (rows.next()) {
+            if (keepRowids) {
+                numbersKept = rows.rowid() > last && rows.rowid() <= kHighestKeptRowid;
+                if (!numbersKept) break;
+                last = rows.rowid();
+                sqlite3_bind_int64(to, 1, rows.rowid());
+            }
+            rows.bind(to, 2);
+            const int rc = sqlite3_step(to);
+            sqlite3_reset(to);
+            if (rc != SQLITE_DONE) return failure.set(db.lastError());
+        }
+        if (!numbersKept) {
+            step.rollback();
+            continue;
+        }
+        if (!rows.ok()) return failure.set(rows.error());
+        *total = rows.total();
+        *valid = rows.valid();
+        return step.release(&failure.text);
+    }
+    return failure.set(QStringLiteral("no row numbers for ") + table.name);
+}
+
+// A restore's write of one table: the package's rows at their package row numbers, in place
+// where the store holds most of them already, else after an emptying. Counted as added, as
+// into an empty store.
+bool restoreTable(sql::Database& db, const schema::Table& table, const QString& path,
+                  TableCounts& counts, Failure& failure, const NewNumbers& numbers)
+{
+    const QStringList names = fieldNames(table);
+    const bool streamed = streamedAfterEmptying(table);
+    sql::Database package;
+    RowSource source;
+    if (streamed) {
+        QString error;
+        if (!OpenUntrusted(package, path, &error)) return failure.set(error);
+        source.handle = package.handle();
+        source.select =
+            // The rows themselves, never an index of the package's that might say otherwise.
+            QStringLiteral("SELECT rowid, %1 FROM %2 NOT INDEXED ORDER BY rowid")
+                .arg(names.join(QStringLiteral(", ")), sql::quoteIdentifier(table.name))
+                .toUtf8();
+        for (int i = 0; i < int(table.fields.size()); ++i) {
+            if (table.primaryKey.contains(table.fields[size_t(i)].name))
+                source.keyColumns.push_back(i);
+            if (table.fields[size_t(i)].name == QLatin1String("WNo")) source.wordColumn = i;
+        }
+        source.numbers = &numbers;
+    } else {
+        // Renumbered in its temporary copy, which kept the package's row numbers.
+        const QString temp = QStringLiteral("temp.") + sql::quoteIdentifier(tempName(table));
+        qint64 total = 0, valid = 0;
+        if (!count(db, QStringLiteral("SELECT COUNT(*) FROM %1").arg(temp), &total, failure) ||
+            !count(db,
+                   QStringLiteral("SELECT COUNT(*) FROM %1 p WHERE %2")
+                       .arg(temp, keyPresent(table, QStringLiteral("p."))),
+                   &valid, failure))
+            return false;
+        counts.inPackage += total;
+        counts.notTaken += total - valid;
+        counts.added += valid;
+        source.handle = db.handle();
+        const QString columns = names.join(QStringLiteral(", "));
+        source.select =
+            (table.primaryKey.isEmpty()
+                 // Words: the last package row of a number is the one that stays.
+                 ? QStringLiteral("SELECT p.rowid, %2 FROM %1 p WHERE p.rowid IN (SELECT "
+                                  "MAX(q.rowid) FROM %1 q WHERE %3 GROUP BY q.\"WNo\") ORDER BY "
+                                  "p.rowid")
+                       .arg(temp, columns, keyPresent(table, QStringLiteral("q.")))
+                 : QStringLiteral("SELECT p.rowid, %2 FROM %1 p WHERE %3 ORDER BY p.rowid")
+                       .arg(temp, columns, keyPresent(table, QStringLiteral("p."))))
+                .toUtf8();
+    }
+    qint64 total = 0, valid = 0;
+    const InPlace inPlace = restoreInPlace(db, table, source, failure, &total, &valid);
+    if (inPlace == InPlace::Failed) return false;
+    if (inPlace == InPlace::Unsuitable &&
+        !restoreByAppend(db, table, source, failure, &total, &valid))
+        return false;
+    if (streamed) {
+        counts.inPackage += total;
+        counts.notTaken += total - valid;
+        counts.added += valid;
+    }
+    return true;
+}
 
 void dropTemps(sql::Database& db)
 {
@@ -859,9 +1193,11 @@ RestoreResult PackageImport::apply(RestoreMode mode, const ProgressFn& progress)
         if (ok && ScheduleAvailable() && !ClearSchedule()) ok = failure.set(db.lastError());
         const bool emptied = mode == RestoreMode::Restore;
         if (emptied) {
+            // The package's own tables are written over in place, table by table.
             SchemaPragma quickFree(db, QStringLiteral("secure_delete"), kFreeWithoutZeros);
             for (const schema::Table& table : schema::tables())
-                if (ok && store.isAttached(table.name) && table.name != QStringLiteral("SCHED"))
+                if (ok && store.isAttached(table.name) && table.name != QStringLiteral("SCHED") &&
+                    !loadedTable(appended, table.name))
                     ok = run(db, QStringLiteral("DELETE FROM ") + qualified(table), failure);
         }
         report(85);
@@ -870,7 +1206,7 @@ RestoreResult PackageImport::apply(RestoreMode mode, const ProgressFn& progress)
         if (withInflec) useTables << QStringLiteral("INFLEC");
         const bool hasWords = !UnpackedFile(QStringLiteral("WORD")).isEmpty();
         NewNumbers numbers;
-        if (ok) ok = renumber(db, useTables, hasWords, result.tables, numbers, failure);
+        if (ok) ok = renumber(db, useTables, hasWords, emptied, result.tables, numbers, failure);
         if (ok && !emptied) ok = noteTouchedWords(db, loaded, failure);
         report(90);
         for (size_t i = 0; ok && i < appended.size(); ++i) {
@@ -879,8 +1215,10 @@ RestoreResult PackageImport::apply(RestoreMode mode, const ProgressFn& progress)
             for (TableCounts& c : result.tables)
                 if (c.table == appended[i]->name) counts = &c;
             if (ok)
-                ok = appendTable(db, *appended[i], UnpackedFile(appended[i]->name), *counts,
-                                 failure, emptied, &numbers);
+                ok = emptied ? restoreTable(db, *appended[i], UnpackedFile(appended[i]->name),
+                                            *counts, failure, numbers)
+                             : appendTable(db, *appended[i], UnpackedFile(appended[i]->name),
+                                           *counts, failure);
             const QString name = appended[i]->name;
             if (name == QStringLiteral("ITEMKEYS")) report(state_.oldForm ? 93 : 91);
             if (name == QStringLiteral("DICT")) report(state_.oldForm ? 95 : 93);
@@ -892,7 +1230,7 @@ RestoreResult PackageImport::apply(RestoreMode mode, const ProgressFn& progress)
             if (withInflec)
                 ok = appendTable(db, *schema::find(QStringLiteral("INFLEC")),
                                  UnpackedFile(QStringLiteral("INFLEC")), result.tables.back(),
-                                 failure, false);
+                                 failure);
         }
         if (ok && store.isAttached(QStringLiteral("WORD")) &&
             store.isAttached(QStringLiteral("ITEMKEYS")))

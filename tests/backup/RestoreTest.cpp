@@ -98,6 +98,106 @@ TEST_F(RestoreTest, RestoringIntoAnEmptiedStoreNumbersThePackageWordsInItsOrder)
     EXPECT_FALSE(QFileInfo::exists(ScratchDir()));
 }
 
+// The rows of a statement on another store's connection, as rows() gives them.
+QStringList rowsOf(sql::Database& db, const QString& sql)
+{
+    QStringList out;
+    sql::Statement st(db, sql);
+    while (st.next()) {
+        QStringList fields;
+        for (int i = 0; i < st.columnCount(); ++i) fields << st.value(i).toString();
+        out << fields.join(QLatin1Char('|'));
+    }
+    EXPECT_TRUE(st.ok()) << st.error().toStdString();
+    return out;
+}
+
+// The change counter of a store file's header: moves with every transaction that writes it.
+QByteArray changeCounter(const QString& file)
+{
+    QFile f(file);
+    return f.open(QIODevice::ReadOnly) && f.seek(24) ? f.read(4) : QByteArray();
+}
+
+const QString kItemsByRow = QStringLiteral(
+    "SELECT rowid, IT, TX, typeof(Animation), quote(Animation) FROM ITEM ORDER BY rowid");
+const QString kKeysByRow =
+    QStringLiteral("SELECT rowid, IT, \"Order\", WNo FROM ITEMKEYS ORDER BY rowid");
+
+TEST_F(RestoreTest, ARestoreOverALikeStoreWritesOnlyTheRowsThatDiffer)
+{
+    test::PackageSource& src = source();
+    src.exec(
+        QStringLiteral("INSERT INTO WORD VALUES ('tree', 1, -1, 1, -2), ('bush', 2, -1, 1, "
+                       "-1)"));
+    for (int i = 0; i < 40; ++i)
+        src.exec(
+            QStringLiteral("INSERT INTO ITEM VALUES (?1, ?2, ?1, ?3)"),
+            {-46100.0 - i, QStringLiteral("note %1").arg(i), i == 3 ? QVariant(5.0) : QVariant()});
+    // A gap in the package's row numbers, as any store with a deleted item has.
+    src.exec(QStringLiteral("DELETE FROM ITEM WHERE TX = 'note 7'"));
+    src.exec(
+        QStringLiteral("INSERT INTO ITEMKEYS SELECT IT, 1, -45000.0, 1 + rowid % 2 FROM ITEM "
+                       "WHERE rowid % 3 = 0"));
+    const QStringList packageItems = rowsOf(src.store.db(), kItemsByRow);
+    const QStringList packageKeys = rowsOf(src.store.db(), kKeysByRow);
+    const QString zip = src.zip(zipPath(QStringLiteral("like.zip")));
+
+    addItem(-46000.5L, QStringLiteral("only in the store"), {});
+    runQuietly(zip, RestoreMode::Restore);
+    EXPECT_EQ(rows(kItemsByRow), packageItems);
+    EXPECT_EQ(rows(kKeysByRow), packageKeys);
+    const QStringList restored = storeRows();
+
+    const QByteArray counter = changeCounter(path(QStringLiteral("ITEM.DB")));
+    ASSERT_EQ(counter.size(), 4);
+    runQuietly(zip, RestoreMode::Restore);
+    EXPECT_EQ(changeCounter(path(QStringLiteral("ITEM.DB"))), counter)
+        << "the items' file holds the package's rows already and is not written";
+    EXPECT_EQ(storeRows(), restored);
+
+    // The store moves on from its backup; the restore brings back exactly the backup.
+    exec(QStringLiteral("UPDATE ITEM SET TX = 'edited' WHERE TX = 'note 1'"));
+    exec(QStringLiteral("UPDATE ITEM SET Animation = 5 WHERE TX = 'note 3'"));  // 5, not 5.0
+    exec(QStringLiteral("DELETE FROM ITEM WHERE TX = 'note 20'"));
+    exec(QStringLiteral("INSERT INTO ITEM VALUES (-46999, 'new since', -46999, NULL)"));
+    exec(
+        QStringLiteral("UPDATE ITEMKEYS SET WNo = 3 - WNo WHERE rowid = (SELECT MIN(rowid) FROM "
+                       "ITEMKEYS)"));
+    exec(QStringLiteral("DELETE FROM ITEMKEYS WHERE rowid = (SELECT MAX(rowid) FROM ITEMKEYS)"));
+    runQuietly(zip, RestoreMode::Restore);
+    EXPECT_EQ(rows(kItemsByRow), packageItems);
+    EXPECT_EQ(rows(kKeysByRow), packageKeys);
+    EXPECT_EQ(storeRows(), restored);
+}
+
+TEST_F(RestoreTest, AStoreUnlikeThePackageIsEmptiedAndFilledInThePackagesOrder)
+{
+    for (int i = 0; i < 200; ++i)
+        addItem(-47000.0L - i, QStringLiteral("store %1").arg(i), {{-45000.0L, 1}});
+    test::PackageSource& src = source();
+    src.exec(QStringLiteral("INSERT INTO WORD VALUES ('zeta', 40, -1, 1, -1)"));
+    for (int i = 0; i < 100; ++i)
+        src.exec(QStringLiteral("INSERT INTO ITEM (rowid, IT, TX, ITS) VALUES (?1, ?2, ?3, ?2)"),
+                 {10 * (i + 1), -46200.0 - i, QStringLiteral("package %1").arg(i)});
+    // A row number no store could count on past: the rows take new ones, in the same order.
+    src.exec(
+        QStringLiteral("INSERT INTO ITEM (rowid, IT, TX, ITS) VALUES (9007199254740993, "
+                       "-46400, 'last', -46400)"));
+    src.exec(
+        QStringLiteral("INSERT INTO ITEMKEYS (rowid, IT, \"Order\", ITC, WNo) SELECT 1000 + "
+                       "3 * ROW_NUMBER() OVER (ORDER BY rowid), IT, 1, -45001.0, 40 FROM ITEM"));
+    const QStringList texts =
+        rowsOf(src.store.db(), QStringLiteral("SELECT TX FROM ITEM ORDER BY rowid"));
+    runQuietly(src.zip(zipPath(QStringLiteral("unlike.zip"))), RestoreMode::Restore);
+    EXPECT_EQ(rows(QStringLiteral("SELECT TX FROM ITEM ORDER BY rowid")), texts);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT MAX(rowid) FROM ITEM")).toLongLong(), 101);
+    EXPECT_EQ(rows(QStringLiteral("SELECT DISTINCT WNo FROM ITEMKEYS")), QStringList{"1"});
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM ITEMKEYS")).toInt(), 101);
+    // Packaged rows keep their numbers where they can.
+    EXPECT_EQ(scalar(QStringLiteral("SELECT MAX(rowid) FROM ITEMKEYS")).toInt(), 1303);
+}
+
 TEST_F(RestoreTest, MergeGivesSharedWordsTheStoreNumberAndNewOnesNumbersAboveIt)
 {
     addWord(17, QStringLiteral("tree"));

@@ -629,24 +629,33 @@ enum class InPlace { Written, Unsuitable, Failed };
 // table would be written (emptying and appending anew is then cheaper), when the package's
 // row numbers cannot be kept, or when the package holds one key twice (its rows then merge as
 // the append merges them).
-InPlace restoreInPlace(sql::Database& db, const schema::Table& table, const RowSource& source,
-                       Failure& failure, qint64* total, qint64* valid)
+InPlace restoreInPlace(sql::Database& db, const schema::Table& table, const QString& storeFile,
+                       const RowSource& source, Failure& failure, qint64* total, qint64* valid)
 {
     const QString target = qualified(table);
     const int fields = int(table.fields.size());
-    qint64 storeRows = 0;
-    if (!count(db, QStringLiteral("SELECT COUNT(*) FROM ") + target, &storeRows, failure))
-        return InPlace::Failed;
-    const size_t limit = size_t(storeRows / 4 + 64);
-
     std::vector<qint64> gone, added;
     {
+        // The store's rows are read through a connection of their own, which sees them as this
+        // transaction does (nothing of this file is written yet, and the transaction's lock
+        // keeps other writers out). A row that cannot be read there leaves this transaction
+        // untouched by the error, and the table is emptied instead, which reads only its pages.
+        sql::Database reader;
+        if (!OpenUntrusted(reader, storeFile, nullptr)) return InPlace::Unsuitable;
+        Failure unread;
+        qint64 storeRows = 0;
+        if (!count(reader,
+                   QStringLiteral("SELECT COUNT(*) FROM ") + sql::quoteIdentifier(table.name),
+                   &storeRows, unread))
+            return InPlace::Unsuitable;
+        const size_t limit = size_t(storeRows / 4 + 64);
         SourceRows rows(source, fields);
         const Prepared store =
-            prepare(db, QStringLiteral("SELECT rowid, %1 FROM %2 ORDER BY rowid")
-                            .arg(fieldNames(table).join(QStringLiteral(", ")), target));
+            prepare(reader, QStringLiteral("SELECT rowid, %1 FROM %2 ORDER BY rowid")
+                                .arg(fieldNames(table).join(QStringLiteral(", ")),
+                                     sql::quoteIdentifier(table.name)));
         sqlite3_stmt* st = store.get();
-        if (!st) return failure.set(db.lastError()), InPlace::Failed;
+        if (!st) return InPlace::Unsuitable;
         int rc = sqlite3_step(st);
         qint64 last = 0;
         while (rows.next()) {
@@ -668,7 +677,7 @@ InPlace restoreInPlace(sql::Database& db, const schema::Table& table, const RowS
         }
         if (!rows.ok()) return failure.set(rows.error()), InPlace::Failed;
         for (; rc == SQLITE_ROW; rc = sqlite3_step(st)) gone.push_back(sqlite3_column_int64(st, 0));
-        if (rc != SQLITE_DONE) return failure.set(db.lastError()), InPlace::Failed;
+        if (rc != SQLITE_DONE) return InPlace::Unsuitable;
         if (gone.size() + added.size() > limit) return InPlace::Unsuitable;
         *total = rows.total();
         *valid = rows.valid();
@@ -826,7 +835,8 @@ bool restoreTable(sql::Database& db, const schema::Table& table, const QString& 
                 .toUtf8();
     }
     qint64 total = 0, valid = 0;
-    const InPlace inPlace = restoreInPlace(db, table, source, failure, &total, &valid);
+    const InPlace inPlace = restoreInPlace(db, table, session().store.pathOf(table.fileName),
+                                           source, failure, &total, &valid);
     if (inPlace == InPlace::Failed) return false;
     if (inPlace == InPlace::Unsuitable &&
         !restoreByAppend(db, table, source, failure, &total, &valid))

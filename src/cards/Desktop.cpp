@@ -36,6 +36,18 @@ TDesktop::TDesktop(QWidget* parent) : QScrollArea(parent), surface_(new QWidget)
     focusWatch_ = connect(qApp, &QApplication::focusChanged, this, &TDesktop::focusChanged);
 }
 
+void TDesktop::scrollContentsBy(int dx, int dy)
+{
+    QScrollArea::scrollContentsBy(dx, dy);
+    Q_EMIT viewChanged();
+}
+
+void TDesktop::resizeEvent(QResizeEvent* e)
+{
+    QScrollArea::resizeEvent(e);
+    Q_EMIT viewChanged();
+}
+
 QStringList TDesktop::droppedFilePaths(const QMimeData* mime)
 {
     QStringList paths;

@@ -106,6 +106,13 @@ public:
 Q_SIGNALS:
     // "All Cards" has run: the desktop image goes, the wallpaper shows when one is set.
     void allCardsClearedDone();
+    // The visible part of the surface moved or changed its size: cards that make their parts
+    // only once seen look again.
+    void viewChanged();
+
+protected:
+    void scrollContentsBy(int dx, int dy) override;
+    void resizeEvent(QResizeEvent* e) override;
 
 private:
     void focusChanged(QWidget* old, QWidget* now);

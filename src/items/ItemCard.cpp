@@ -479,9 +479,7 @@ void TItemPicture::mousePressEvent(QMouseEvent* e)
 // --- the card ---
 
 TItem::TItem(TDesktop& desktop, std::unique_ptr<ItemCardData> data)
-    : TBasPanel(desktop, std::move(data)),
-      text_(new TItemText(*this)),
-      divider_(new TThreeDiv(*this))
+    : TBasPanel(desktop, std::move(data)), divider_(new TThreeDiv(*this))
 {
     const Settings& s = session().settings;
     setObjectName(QStringLiteral("itemCard"));
@@ -505,8 +503,10 @@ TItem::TItem(TDesktop& desktop, std::unique_ptr<ItemCardData> data)
     applyDataGeometry();
     ApplyColor();
     Layout();
-    // The text goes in once the editor has its size and font, so it is shaped only once.
     setItemText(d.text);
+    viewWatch_ = connect(&desktop, &TDesktop::viewChanged, this, [this] {
+        if (inView()) ensureText();
+    });
 }
 
 TItem::~TItem() = default;
@@ -541,7 +541,7 @@ QWidget* TItem::frontPart() const
     switch (up_) {
     case ctxKeys: return keyList();
     case ctxUrls: return urlList();
-    default: return text_;
+    default: return textEditor();
     }
 }
 
@@ -551,14 +551,14 @@ void TItem::Layout()
     laying_ = true;
     if (up_ == ctxCombined || up_ == ctxKeys || up_ == ctxUrls) ensureLists();
     const ItemLayout l = partsLayout();
-    text_->setGeometry(l.text);
+    if (text_) text_->setGeometry(l.text);
     if (keys_) {
         keys_->setGeometry(l.keys);
         urls_->setGeometry(l.urls);
     }
     if (picture_) picture_->setGeometry(l.picture);
     if (l.combined) {
-        text_->show();
+        if (text_) text_->show();
         keys_->show();
         urls_->show();
         divider_->setGeometry(l.divider);
@@ -566,11 +566,14 @@ void TItem::Layout()
         divider_->raise();
     } else {
         divider_->hide();
-        QWidget* front = frontPart();
+        // The front part, without making a text editor the card does not show yet.
+        QWidget* front = up_ == ctxKeys   ? static_cast<QWidget*>(keyList())
+                         : up_ == ctxUrls ? static_cast<QWidget*>(urlList())
+                                          : static_cast<QWidget*>(text_);
         for (QWidget* part : {static_cast<QWidget*>(text_), static_cast<QWidget*>(keys_),
                               static_cast<QWidget*>(urls_)})
             if (part) part->setVisible(part == front);
-        front->raise();
+        if (front) front->raise();
     }
     if (picture_) {
         const bool shown = pictureShown();
@@ -585,22 +588,26 @@ void TItem::Layout()
         keys_->horizontalScrollBar()->setValue(0);
         urls_->horizontalScrollBar()->setValue(0);
     }
-    applyTextFont();
-    if (inBook_) {
-        resize(width(), BookPageHeight(QFontMetrics(text_->font()).height(), bookLines()));
-        text_->setGeometry(LayoutItemParts(size(), up_, textWidthShare_, textHeightShare_).text);
+    if (text_) {
+        applyTextFont();
+        if (inBook_) {
+            resize(width(), BookPageHeight(QFontMetrics(text_->font()).height(), bookLines()));
+            text_->setGeometry(
+                LayoutItemParts(size(), up_, textWidthShare_, textHeightShare_).text);
+        }
+        text_->viewport()->update();
     }
-    text_->viewport()->update();
     PlaceWidgets();
     bringToFront();
     // While the user works in the text, the caret is the user's.
-    if (!text_->hasFocus()) restoreSelection();
+    if (text_ && !text_->hasFocus()) restoreSelection();
     data().layoutValid = true;
     laying_ = false;
 }
 
 void TItem::applyTextFont()
 {
+    if (!text_) return;
     const bool expanded = data().expanded;
     QFont f(expanded ? QStringLiteral("Courier New") : QStringLiteral("Times New Roman"));
     const int width = text_->width();
@@ -613,11 +620,12 @@ void TItem::applyTextFont()
 // The text's lines as the page shows them: every paragraph wrapped at the text's width.
 int TItem::bookLines() const
 {
-    const qreal margin = text_->document()->documentMargin();
-    const qreal width = std::max<qreal>(1, text_->viewport()->width() - 2 * margin);
+    TItemText* text = textEditor();
+    const qreal margin = text->document()->documentMargin();
+    const qreal width = std::max<qreal>(1, text->viewport()->width() - 2 * margin);
     int lines = 0;
-    for (QTextBlock b = text_->document()->begin(); b.isValid(); b = b.next()) {
-        QTextLayout layout(b.text(), text_->font());
+    for (QTextBlock b = text->document()->begin(); b.isValid(); b = b.next()) {
+        QTextLayout layout(b.text(), text->font());
         QTextOption option;
         option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
         layout.setTextOption(option);
@@ -633,6 +641,8 @@ int TItem::bookLines() const
 
 void TItem::setInBook(bool inBook)
 {
+    // A book page is as high as its text's lines.
+    if (inBook) ensureText();
     inBook_ = inBook;
     Layout();
 }
@@ -650,7 +660,7 @@ ItemLayout TItem::partsLayout() const
 void TItem::placeParts()
 {
     const ItemLayout l = partsLayout();
-    text_->setGeometry(l.text);
+    if (text_) text_->setGeometry(l.text);
     if (keys_) {
         keys_->setGeometry(l.keys);
         urls_->setGeometry(l.urls);
@@ -664,6 +674,60 @@ void TItem::resizeEvent(QResizeEvent* e)
     TBasPanel::resizeEvent(e);
     if (laying_) return;
     placeParts();
+    if (!text_ && inView()) ensureText();
+}
+
+void TItem::moveEvent(QMoveEvent* e)
+{
+    TBasPanel::moveEvent(e);
+    if (!text_ && !laying_ && inView()) ensureText();
+}
+
+void TItem::showEvent(QShowEvent* e)
+{
+    TBasPanel::showEvent(e);
+    if (!text_ && inView()) ensureText();
+}
+
+void TItem::paintEvent(QPaintEvent* e)
+{
+    TBasPanel::paintEvent(e);
+    // Painted, so seen: a way into view the desktop did not report.
+    if (!text_)
+        QMetaObject::invokeMethod(
+            this, [this] { ensureText(); }, Qt::QueuedConnection);
+}
+
+bool TItem::inView() const
+{
+    if (isHidden()) return false;
+    const TDesktop& d = desktop();
+    return geometry().intersects(QRect(d.scroll(), d.visibleSize()));
+}
+
+void TItem::ensureText() const
+{
+    if (text_) return;
+    auto* self = const_cast<TItem*>(this);
+    QObject::disconnect(self->viewWatch_);
+    text_ = new TItemText(*self);
+    // Its place, side and font first, so the text is shaped once, at its size. Only the text
+    // part is placed: a whole layout would also bring the card to the front as it comes into
+    // view.
+    if (inBook_) {
+        self->Layout();
+    } else {
+        const ItemLayout l = partsLayout();
+        text_->setGeometry(l.text);
+        text_->setVisible(l.combined || (up_ != ctxKeys && up_ != ctxUrls));
+        if (l.combined) divider_->raise();
+        if (picture_ && pictureShown()) picture_->raise();
+        self->applyTextFont();
+    }
+    self->loading_ = true;
+    text_->setWholeText(item().text);
+    self->loading_ = false;
+    if (!text_->hasFocus()) self->restoreSelection();
 }
 
 // --- text, lists, picture ---
@@ -672,9 +736,11 @@ void TItem::setItemText(const QString& text)
 {
     // Not cut to the limit: a stored text is kept whole, whatever its length.
     const QString normal = NormalizeLineBreaks(text);
-    loading_ = true;
-    text_->setWholeText(normal);
-    loading_ = false;
+    if (text_) {
+        loading_ = true;
+        text_->setWholeText(normal);
+        loading_ = false;
+    }
     // The card keeps the text as given; the editor's own copy is read back only after an edit.
     item().text = normal;
 }
@@ -822,6 +888,7 @@ void TItem::setSavedSelection(int start, int length)
 
 void TItem::saveSelection()
 {
+    if (!text_) return;  // nothing selected in a text not shown yet
     const QTextCursor cursor = text_->textCursor();
     selectionStart_ = cursor.selectionStart();
     selectionLength_ = cursor.selectionEnd() - cursor.selectionStart();
@@ -829,6 +896,7 @@ void TItem::saveSelection()
 
 void TItem::restoreSelection()
 {
+    if (!text_) return;  // applied when the editor is made
     if (selectionStart_ < 0 || selectionLength_ <= 0) return;
     const int length = text_->document()->characterCount() - 1;
     if (selectionStart_ + selectionLength_ > length) return;
@@ -1072,7 +1140,7 @@ void TItem::copyToClipboard(ItemPart part)
         if (urlList()->selectedRow() >= 0)
             clipboard->setText(urlList()->item(urlList()->selectedRow())->text().toLower());
     } else {
-        QString selected = text_->textCursor().selectedText();
+        QString selected = text_ ? text_->textCursor().selectedText() : QString();
         selected.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
         clipboard->setText(selected.isEmpty() ? d.text : selected);
     }
@@ -1081,7 +1149,7 @@ void TItem::copyToClipboard(ItemPart part)
 
 void TItem::textRightPress(QPoint globalPos)
 {
-    const QString selection = text_->textCursor().selectedText();
+    const QString selection = textEditor()->textCursor().selectedText();
     const bool lookUpSide = up_ == ctxText || up_ == ctxCombined || up_ == ctxImage;
     if (!selection.isEmpty() && lookUpSide && itemHooks().wordLookup) {
         itemHooks().wordLookup(*this, selection, globalPos + QPoint(0, 24));
@@ -1093,7 +1161,7 @@ void TItem::textRightPress(QPoint globalPos)
 void TItem::textDoubleClick()
 {
     if (!session().settings.flyWordClick || !itemHooks().makeFlyword) return;
-    QString selection = text_->textCursor().selectedText();
+    QString selection = textEditor()->textCursor().selectedText();
     if (selection.isEmpty()) return;
     saveSelection();
     const Settings& s = session().settings;

@@ -137,7 +137,15 @@ public:
     const ItemCardData& item() const { return dataAs<ItemCardData>(); }
     Timestamp itemId() const { return item().itemId; }
 
-    TItemText* textEditor() const { return text_; }
+    // The text editor is made when the card first comes into view or the editor is asked for:
+    // most cards of a large drop lie outside the visible part of the desktop, and the editor
+    // with its text's layout is most of a card's cost. Until then the data holds the text.
+    TItemText* textEditor() const
+    {
+        ensureText();
+        return text_;
+    }
+    bool textEditorMade() const { return text_ != nullptr; }
     // The lists are made when first needed: most cards only ever show their text.
     TKeyListBox* keyList() const;
     TURLListBox* urlList() const;
@@ -228,6 +236,9 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
+    void moveEvent(QMoveEvent* e) override;
+    void showEvent(QShowEvent* e) override;
+    void paintEvent(QPaintEvent* e) override;
 
 private:
     friend class TItemText;
@@ -238,6 +249,8 @@ private:
     void showSide(ContentsTypes side, bool focus);
     void ensurePicturePanel();
     void ensureLists() const;
+    void ensureText() const;
+    bool inView() const;
     void fillLists();
     void applyTextFont();
     void textEdited();
@@ -247,7 +260,8 @@ private:
     void reorderKeywords(QPoint listPoint);
     void copyToClipboard(ItemPart part);
 
-    TItemText* text_;
+    mutable TItemText* text_ = nullptr;
+    QMetaObject::Connection viewWatch_;
     mutable TKeyListBox* keys_ = nullptr;
     mutable TURLListBox* urls_ = nullptr;
     TItemPicture* picture_ = nullptr;

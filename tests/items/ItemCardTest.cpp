@@ -699,6 +699,45 @@ TEST_F(ItemCard, PlacingAStoredItemLoadsItOnceAndTakesTheSideUpMode)
     EXPECT_EQ(PlaceItemCard(*desktop, -40000.5L, QPoint(10, 10)).card, nullptr);
 }
 
+TEST_F(ItemCard, ACardOutOfViewMakesItsEditorWhenSeenAndItsTextStaysTheStoredOne)
+{
+    const QString text = QStringLiteral("far away\nsecond line");
+    addItem(kItem, text, {{kConceptA, 2}});
+    addItem(kOther, QStringLiteral("moved in"), {{kConceptA, 2}});
+    TItem* far = PlaceItemCard(*desktop, kItem, QPoint(1700, 1700)).card;
+    TItem* near = PlaceItemCard(*desktop, kOther, QPoint(40, 40)).card;
+    ASSERT_TRUE(far && near);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(far->textEditorMade());
+    EXPECT_TRUE(near->textEditorMade());
+    far->setSavedSelection(4, 4);  // "away", as a search leaves it
+
+    // A commit of the unseen card writes its stored text back, not an empty editor's.
+    far->data().changed = true;
+    UpdateItems();
+    EXPECT_EQ(scalar(QStringLiteral("SELECT TX FROM ITEM WHERE IT = -46001.04")).toString(), text);
+    EXPECT_FALSE(far->textEditorMade());
+
+    // Coming into view changes nothing of the cards' stacking.
+    const QList<TBasPanel*> stacking = desktop->cardWidgets();
+    desktop->scrollTo(1500, 1500);
+    ASSERT_TRUE(far->textEditorMade());
+    EXPECT_EQ(desktop->cardWidgets(), stacking);
+    EXPECT_EQ(far->textEditor()->toPlainText(), text);
+    EXPECT_EQ(far->textEditor()->textCursor().selectedText(), QStringLiteral("away"));
+    EXPECT_TRUE(far->textEditor()->isVisible());
+
+    // A card moved into the view from outside it makes its editor as it arrives.
+    desktop->scrollTo(0, 0);
+    addItem(-46003.04L, QStringLiteral("brought in"), {{kConceptA, 2}});
+    TItem* moved = PlaceItemCard(*desktop, -46003.04L, QPoint(1600, 1600)).card;
+    ASSERT_NE(moved, nullptr);
+    EXPECT_FALSE(moved->textEditorMade());
+    desktop->moveCard(moved->data(), QPoint(60, 60));
+    ASSERT_TRUE(moved->textEditorMade());
+    EXPECT_EQ(moved->textEditor()->toPlainText(), QStringLiteral("brought in"));
+}
+
 TEST_F(ItemCard, TheExternalEditorGivesTheTextBack)
 {
     TItem* card = makeKeyedCard(kItem, QStringLiteral("before the editor"));

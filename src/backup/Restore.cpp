@@ -268,6 +268,148 @@ bool renumber(sql::Database& db, const QStringList& useTables, bool hasWords, bo
     return run(db, QStringLiteral("DROP TABLE temp.renum"), failure);
 }
 
+using Prepared = std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)>;
+
+Prepared prepare(sql::Database& db, const QString& statement)
+{
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(db.handle(), statement.toUtf8().constData(), -1, &st, nullptr);
+    return Prepared(st, sqlite3_finalize);
+}
+
+// The rows written into one table, in package order: column 0 is the package row number, the
+// table's fields follow.
+struct RowSource {
+    sqlite3* handle = nullptr;
+    QByteArray select;
+    std::vector<int> keyColumns;  // rows without a whole key are not taken
+    int wordColumn = -1;          // its number is renumbered on the way
+    const NewNumbers* numbers = nullptr;
+};
+
+class SourceRows {
+public:
+    SourceRows(const RowSource& source, int fields) : source_(source), fields_(fields)
+    {
+        ok_ = sqlite3_prepare_v2(source.handle, source.select.constData(), -1, &st_, nullptr) ==
+              SQLITE_OK;
+    }
+    ~SourceRows() { sqlite3_finalize(st_); }
+    SourceRows(const SourceRows&) = delete;
+    SourceRows& operator=(const SourceRows&) = delete;
+
+    // The next row with a whole key; false at the end or on an error (see ok()).
+    bool next()
+    {
+        while (ok_) {
+            const int rc = sqlite3_step(st_);
+            if (rc != SQLITE_ROW) {
+                ok_ = rc == SQLITE_DONE;
+                return false;
+            }
+            ++total_;
+            bool whole = true;
+            for (int k : source_.keyColumns)
+                whole = whole && sqlite3_column_type(st_, k + 1) != SQLITE_NULL;
+            if (!whole) continue;
+            ++valid_;
+            word_.reset();
+            if (source_.wordColumn >= 0 &&
+                sqlite3_column_type(st_, source_.wordColumn + 1) == SQLITE_INTEGER) {
+                const auto use =
+                    source_.numbers->constFind(sqlite3_column_int64(st_, source_.wordColumn + 1));
+                if (use != source_.numbers->cend()) word_ = use->newNumber;
+            }
+            return true;
+        }
+        return false;
+    }
+    qint64 rowid() const { return sqlite3_column_int64(st_, 0); }
+
+    // Binds the fields to ?first, ?first+1, ...
+    void bind(sqlite3_stmt* to, int first) const
+    {
+        for (int i = 0; i < fields_; ++i)
+            if (word_ && i == source_.wordColumn)
+                sqlite3_bind_int64(to, first + i, *word_);
+            else
+                sqlite3_bind_value(to, first + i, sqlite3_column_value(st_, i + 1));
+    }
+
+    // True when the store's row (fields from column `first`) holds exactly these values, each
+    // with its own type: writing the row again would change nothing.
+    bool sameAs(sqlite3_stmt* row, int first) const
+    {
+        for (int i = 0; i < fields_; ++i) {
+            const int type = sqlite3_column_type(row, first + i);
+            if (word_ && i == source_.wordColumn) {
+                if (type != SQLITE_INTEGER || sqlite3_column_int64(row, first + i) != *word_)
+                    return false;
+                continue;
+            }
+            if (type != sqlite3_column_type(st_, i + 1)) return false;
+            switch (type) {
+            case SQLITE_INTEGER:
+                if (sqlite3_column_int64(row, first + i) != sqlite3_column_int64(st_, i + 1))
+                    return false;
+                break;
+            case SQLITE_FLOAT: {
+                const double a = sqlite3_column_double(row, first + i);
+                const double b = sqlite3_column_double(st_, i + 1);
+                if (std::memcmp(&a, &b, sizeof a) != 0) return false;
+                break;
+            }
+            case SQLITE_TEXT:
+            case SQLITE_BLOB: {
+                const void* a = type == SQLITE_TEXT
+                                    ? static_cast<const void*>(sqlite3_column_text(row, first + i))
+                                    : sqlite3_column_blob(row, first + i);
+                const void* b = type == SQLITE_TEXT
+                                    ? static_cast<const void*>(sqlite3_column_text(st_, i + 1))
+                                    : sqlite3_column_blob(st_, i + 1);
+                const int n = sqlite3_column_bytes(row, first + i);
+                if (n != sqlite3_column_bytes(st_, i + 1) || (n > 0 && std::memcmp(a, b, n) != 0))
+                    return false;
+                break;
+            }
+            default: break;
+            }
+        }
+        return true;
+    }
+
+    bool ok() const { return ok_; }
+    QString error() const { return QString::fromUtf8(sqlite3_errmsg(source_.handle)); }
+    qint64 total() const { return total_; }
+    qint64 valid() const { return valid_; }
+
+private:
+    const RowSource& source_;
+    const int fields_;
+    sqlite3_stmt* st_ = nullptr;
+    bool ok_ = false;
+    qint64 total_ = 0, valid_ = 0;
+    std::optional<qint64> word_;
+};
+
+// The rows of an unpacked table file, never read through an index of the package's that might
+// say otherwise; word numbers are renumbered on the way when numbers are given.
+RowSource fileSource(const schema::Table& table, sql::Database& package, const NewNumbers* numbers)
+{
+    RowSource source;
+    source.handle = package.handle();
+    source.select =
+        QStringLiteral("SELECT rowid, %1 FROM %2 NOT INDEXED ORDER BY rowid")
+            .arg(fieldNames(table).join(QStringLiteral(", ")), sql::quoteIdentifier(table.name))
+            .toUtf8();
+    for (int i = 0; i < int(table.fields.size()); ++i) {
+        if (table.primaryKey.contains(table.fields[size_t(i)].name)) source.keyColumns.push_back(i);
+        if (numbers && table.fields[size_t(i)].name == QLatin1String("WNo")) source.wordColumn = i;
+    }
+    source.numbers = numbers;
+    return source;
+}
+
 // A package row whose key the store has replaces that row's fields (empty for WORD, which has
 // no key of its own).
 QString upsertClause(const schema::Table& table)
@@ -290,49 +432,29 @@ QString upsertClause(const schema::Table& table)
 bool streamAppend(sql::Database& store, const schema::Table& table, const QString& path,
                   const QString& onConflict, Failure& failure)
 {
-    sql::Database source;
+    sql::Database package;
     QString error;
-    if (!OpenUntrusted(source, path, &error)) return failure.set(error);
-    const QStringList names = fieldNames(table);
-    std::vector<int> keyColumns;
+    if (!OpenUntrusted(package, path, &error)) return failure.set(error);
+    const auto failed = [&](const QString& why) {
+        return failure.set(QFileInfo(path).fileName() + QStringLiteral(": ") + why);
+    };
     QStringList marks;
-    for (int i = 0; i < int(table.fields.size()); ++i) {
-        if (table.primaryKey.contains(table.fields[size_t(i)].name)) keyColumns.push_back(i);
-        marks << QStringLiteral("?%1").arg(i + 1);
-    }
-    const QByteArray select =
-        // The rows themselves, never an index of the package's that might say otherwise.
-        QStringLiteral("SELECT %1 FROM %2 NOT INDEXED ORDER BY rowid")
-            .arg(names.join(QStringLiteral(", ")), sql::quoteIdentifier(table.name))
-            .toUtf8();
-    const QByteArray insert = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)%4")
-                                  .arg(qualified(table), names.join(QStringLiteral(", ")),
-                                       marks.join(QStringLiteral(", ")), onConflict)
-                                  .toUtf8();
-    sqlite3_stmt* from = nullptr;
-    sqlite3_stmt* to = nullptr;
-    bool ok =
-        sqlite3_prepare_v2(source.handle(), select.constData(), -1, &from, nullptr) == SQLITE_OK &&
-        sqlite3_prepare_v2(store.handle(), insert.constData(), -1, &to, nullptr) == SQLITE_OK;
-    sqlite3* failed = ok ? source.handle() : (from ? store.handle() : source.handle());
-    int rc = SQLITE_OK;
-    while (ok && (rc = sqlite3_step(from)) == SQLITE_ROW) {
-        bool wholeKey = true;
-        for (int k : keyColumns) wholeKey = wholeKey && sqlite3_column_type(from, k) != SQLITE_NULL;
-        if (!wholeKey) continue;
-        for (int i = 0; i < names.size(); ++i)
-            sqlite3_bind_value(to, i + 1, sqlite3_column_value(from, i));
-        ok = sqlite3_step(to) == SQLITE_DONE;
-        if (!ok) failed = store.handle();
+    for (int i = 1; i <= int(table.fields.size()); ++i) marks << QStringLiteral("?%1").arg(i);
+    const Prepared insert =
+        prepare(store, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)%4")
+                           .arg(qualified(table), fieldNames(table).join(QStringLiteral(", ")),
+                                marks.join(QStringLiteral(", ")), onConflict));
+    sqlite3_stmt* to = insert.get();
+    if (!to) return failed(store.lastError());
+    const RowSource source = fileSource(table, package, nullptr);
+    SourceRows rows(source, int(table.fields.size()));
+    while (rows.next()) {
+        rows.bind(to, 1);
+        const int rc = sqlite3_step(to);
         sqlite3_reset(to);
+        if (rc != SQLITE_DONE) return failed(store.lastError());
     }
-    if (ok && rc != SQLITE_DONE) ok = false;
-    if (!ok)
-        failure.set(QFileInfo(path).fileName() + QStringLiteral(": ") +
-                    QString::fromUtf8(sqlite3_errmsg(failed)));
-    sqlite3_finalize(from);
-    sqlite3_finalize(to);
-    return ok;
+    return rows.ok() || failed(rows.error());
 }
 
 // Appends the package's rows into the store's table: a row whose key the store has replaces
@@ -496,130 +618,6 @@ const QString kFreeWithoutZeros = QStringLiteral("FAST");
 // already holds most of the package keeps those rows untouched. Beyond this the store's own
 // later rows would find no room above them.
 constexpr qint64 kHighestKeptRowid = qint64(1) << 53;
-
-using Prepared = std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)>;
-
-Prepared prepare(sql::Database& db, const QString& statement)
-{
-    sqlite3_stmt* st = nullptr;
-    sqlite3_prepare_v2(db.handle(), statement.toUtf8().constData(), -1, &st, nullptr);
-    return Prepared(st, sqlite3_finalize);
-}
-
-// The rows a restore writes into one table, in package order: column 0 is the package row
-// number, the table's fields follow.
-struct RowSource {
-    sqlite3* handle = nullptr;
-    QByteArray select;
-    std::vector<int> keyColumns;  // rows without a whole key are not taken
-    int wordColumn = -1;          // its number is renumbered on the way
-    const NewNumbers* numbers = nullptr;
-};
-
-class SourceRows {
-public:
-    SourceRows(const RowSource& source, int fields) : source_(source), fields_(fields)
-    {
-        ok_ = sqlite3_prepare_v2(source.handle, source.select.constData(), -1, &st_, nullptr) ==
-              SQLITE_OK;
-    }
-    ~SourceRows() { sqlite3_finalize(st_); }
-    SourceRows(const SourceRows&) = delete;
-    SourceRows& operator=(const SourceRows&) = delete;
-
-    // The next row with a whole key; false at the end or on an error (see ok()).
-    bool next()
-    {
-        while (ok_) {
-            const int rc = sqlite3_step(st_);
-            if (rc != SQLITE_ROW) {
-                ok_ = rc == SQLITE_DONE;
-                return false;
-            }
-            ++total_;
-            bool whole = true;
-            for (int k : source_.keyColumns)
-                whole = whole && sqlite3_column_type(st_, k + 1) != SQLITE_NULL;
-            if (!whole) continue;
-            ++valid_;
-            word_.reset();
-            if (source_.wordColumn >= 0 &&
-                sqlite3_column_type(st_, source_.wordColumn + 1) == SQLITE_INTEGER) {
-                const auto use =
-                    source_.numbers->constFind(sqlite3_column_int64(st_, source_.wordColumn + 1));
-                if (use != source_.numbers->cend()) word_ = use->newNumber;
-            }
-            return true;
-        }
-        return false;
-    }
-    qint64 rowid() const { return sqlite3_column_int64(st_, 0); }
-
-    // Binds the fields to ?first, ?first+1, ...
-    void bind(sqlite3_stmt* to, int first) const
-    {
-        for (int i = 0; i < fields_; ++i)
-            if (word_ && i == source_.wordColumn)
-                sqlite3_bind_int64(to, first + i, *word_);
-            else
-                sqlite3_bind_value(to, first + i, sqlite3_column_value(st_, i + 1));
-    }
-
-    // True when the store's row (fields from column `first`) holds exactly these values, each
-    // with its own type: writing the row again would change nothing.
-    bool sameAs(sqlite3_stmt* row, int first) const
-    {
-        for (int i = 0; i < fields_; ++i) {
-            const int type = sqlite3_column_type(row, first + i);
-            if (word_ && i == source_.wordColumn) {
-                if (type != SQLITE_INTEGER || sqlite3_column_int64(row, first + i) != *word_)
-                    return false;
-                continue;
-            }
-            if (type != sqlite3_column_type(st_, i + 1)) return false;
-            switch (type) {
-            case SQLITE_INTEGER:
-                if (sqlite3_column_int64(row, first + i) != sqlite3_column_int64(st_, i + 1))
-                    return false;
-                break;
-            case SQLITE_FLOAT: {
-                const double a = sqlite3_column_double(row, first + i);
-                const double b = sqlite3_column_double(st_, i + 1);
-                if (std::memcmp(&a, &b, sizeof a) != 0) return false;
-                break;
-            }
-            case SQLITE_TEXT:
-            case SQLITE_BLOB: {
-                const void* a = type == SQLITE_TEXT
-                                    ? static_cast<const void*>(sqlite3_column_text(row, first + i))
-                                    : sqlite3_column_blob(row, first + i);
-                const void* b = type == SQLITE_TEXT
-                                    ? static_cast<const void*>(sqlite3_column_text(st_, i + 1))
-                                    : sqlite3_column_blob(st_, i + 1);
-                const int n = sqlite3_column_bytes(row, first + i);
-                if (n != sqlite3_column_bytes(st_, i + 1) || (n > 0 && std::memcmp(a, b, n) != 0))
-                    return false;
-                break;
-            }
-            default: break;
-            }
-        }
-        return true;
-    }
-
-    bool ok() const { return ok_; }
-    QString error() const { return QString::fromUtf8(sqlite3_errmsg(source_.handle)); }
-    qint64 total() const { return total_; }
-    qint64 valid() const { return valid_; }
-
-private:
-    const RowSource& source_;
-    const int fields_;
-    sqlite3_stmt* st_ = nullptr;
-    bool ok_ = false;
-    qint64 total_ = 0, valid_ = 0;
-    std::optional<qint64> word_;
-};
 
 enum class InPlace { Written, Unsuitable, Failed };
 
@@ -796,18 +794,7 @@ bool restoreTable(sql::Database& db, const schema::Table& table, const QString& 
     if (streamed) {
         QString error;
         if (!OpenUntrusted(package, path, &error)) return failure.set(error);
-        source.handle = package.handle();
-        source.select =
-            // The rows themselves, never an index of the package's that might say otherwise.
-            QStringLiteral("SELECT rowid, %1 FROM %2 NOT INDEXED ORDER BY rowid")
-                .arg(names.join(QStringLiteral(", ")), sql::quoteIdentifier(table.name))
-                .toUtf8();
-        for (int i = 0; i < int(table.fields.size()); ++i) {
-            if (table.primaryKey.contains(table.fields[size_t(i)].name))
-                source.keyColumns.push_back(i);
-            if (table.fields[size_t(i)].name == QLatin1String("WNo")) source.wordColumn = i;
-        }
-        source.numbers = &numbers;
+        source = fileSource(table, package, &numbers);
     } else {
         // Renumbered in its temporary copy, which kept the package's row numbers.
         const QString temp = QStringLiteral("temp.") + sql::quoteIdentifier(tempName(table));

@@ -11,11 +11,50 @@
 #include <QScrollBar>
 #include <QUrl>
 
+#include <functional>
+
 namespace qb {
 
 namespace {
 TDesktop* theDesktop = nullptr;
+
+class InputHold : public QObject {
+public:
+    InputHold(QObject* owner, std::function<bool(QObject*, QEvent*)> refuse)
+        : QObject(owner), refuse_(std::move(refuse))
+    {
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override { return refuse_(watched, e); }
+
+private:
+    std::function<bool(QObject*, QEvent*)> refuse_;
+};
+
+bool isPointerInput(QEvent::Type type)
+{
+    switch (type) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::Wheel:
+    case QEvent::ContextMenu:
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+    case QEvent::TabletPress:
+    case QEvent::TabletRelease:
+    case QEvent::TabletMove:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd: return true;
+    default: return false;
+    }
 }
+
+}  // namespace
 
 TDesktop::TDesktop(QWidget* parent) : QScrollArea(parent), surface_(new QWidget)
 {
@@ -59,6 +98,7 @@ QStringList TDesktop::droppedFilePaths(const QMimeData* mime)
 
 TDesktop::~TDesktop()
 {
+    setTakesInput(true);
     // ~QWidget takes the focus from a card and would report it to what is no longer a desktop.
     disconnect(focusWatch_);
     if (cardHost() == this) setCardHost(nullptr);
@@ -224,6 +264,37 @@ void TDesktop::focusAway()
     if (focused && surface_->isAncestorOf(focused)) focused->clearFocus();
 }
 
+void TDesktop::setTakesInput(bool takes)
+{
+    if (takes == takesInput()) return;
+    if (takes) {
+        qApp->removeEventFilter(inputHold_);
+        inputHeld_ = false;
+        refusedFocus_ = nullptr;
+        return;
+    }
+    if (holds(QApplication::focusWidget())) focusAway();
+    if (holds(QApplication::focusWidget())) QApplication::focusWidget()->clearFocus();
+    if (!inputHold_)
+        inputHold_ =
+            new InputHold(this, [this](QObject* w, QEvent* e) { return refuseInput(w, e); });
+    qApp->installEventFilter(inputHold_);
+    inputHeld_ = true;
+}
+
+bool TDesktop::holds(const QWidget* w) const
+{
+    for (; w; w = w->parentWidget())
+        if (w == this) return true;
+    return false;
+}
+
+bool TDesktop::refuseInput(QObject* watched, QEvent* e)
+{
+    return isPointerInput(e->type()) && watched->isWidgetType() &&
+           holds(static_cast<QWidget*>(watched));
+}
+
 void TDesktop::processEvents() { QCoreApplication::processEvents(); }
 
 void TDesktop::redrawMap()
@@ -233,7 +304,7 @@ void TDesktop::redrawMap()
 
 void TDesktop::allCardsCleared()
 {
-    setEnabled(true);
+    setTakesInput(true);
     Q_EMIT allCardsClearedDone();
 }
 
@@ -248,6 +319,17 @@ TBasPanel* TDesktop::cardAround(QWidget* w) const
 
 void TDesktop::focusChanged(QWidget* old, QWidget* now)
 {
+    if (old && old == refusedFocus_) {
+        refusedFocus_ = nullptr;
+        old = nullptr;
+    }
+    if (!takesInput() && holds(now)) {
+        // Given by the program during a hold (a card turned to its side-up mode): sent on.
+        refusedFocus_ = now;
+        focusAway();
+        if (QApplication::focusWidget() == now) now->clearFocus();
+        return;
+    }
     TBasPanel* from = cardAround(old);
     TBasPanel* to = cardAround(now);
     if (from == to) return;

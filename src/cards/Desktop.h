@@ -81,6 +81,14 @@ public:
     bool popupSuppressed() const { return popupSuppressed_; }
     bool takePopupSuppression();
 
+    // While a run places cards the desktop takes no input: presses, moves, the wheel, drags and
+    // context menus aimed at it or a card are refused, and the focus cannot go into it (it is
+    // moved out when the hold begins). Keys are left to the window's key handling, whose first
+    // press ends the hold. Cheaper than disabling the desktop, which would visit every part of
+    // every new card, and again when the run ends.
+    void setTakesInput(bool takes);
+    bool takesInput() const { return !inputHeld_; }
+
     // Where the focus goes when no card may hold it (the tool bar's logo panel).
     void setFocusSink(QWidget* sink) { focusSink_ = sink; }
     void setMap(TDesktopMap* map);
@@ -117,12 +125,19 @@ protected:
 private:
     void focusChanged(QWidget* old, QWidget* now);
     TBasPanel* cardAround(QWidget* w) const;
+    bool holds(const QWidget* w) const;
+    bool refuseInput(QObject* watched, QEvent* e);
 
     QWidget* surface_;
     QMetaObject::Connection focusWatch_;
     SlotTables slots_;
     QPointer<QWidget> focusSink_;
     QPointer<TDesktopMap> map_;
+    // The input filter, on the application while a hold lasts, so it sees the events first.
+    QObject* inputHold_ = nullptr;
+    bool inputHeld_ = false;
+    // A part that got the focus during a hold and is sent away again: not entered, not left.
+    QPointer<QWidget> refusedFocus_;
     bool popupSuppressed_ = false;
 };
 

@@ -44,7 +44,7 @@ private:
 
 // What populating asks of subsystems built apart from it. Each is optional.
 struct PopulateHooks {
-    // Disables or enables the desktop for input (a run in progress takes none). Set in
+    // Holds or gives back the desktop's input (a run in progress takes none). Set in
     // shell/Wiring.cpp.
     std::function<void(bool enabled)> enableDesktop;
     // Restores the stored item order of a project before its items are read. Not set yet: the
@@ -94,9 +94,10 @@ void KeyReleaseFlags();
 // loop began (escPressesAtStart).
 bool PopulateStopRequested(int escPressesAtStart);
 
-// One populate run in progress: CommitRunning up, the desktop disabled, the lock timer started.
-// Runs nest (the items of each concept inside a concept set): a nested run raises CommitRunning
-// again and restarts the timer, and the last one to end lowers it and enables the desktop.
+// One populate run in progress: CommitRunning up, the desktop taking no input, the lock timer
+// started. Runs nest (the items of each concept inside a concept set): a nested run raises
+// CommitRunning again and restarts the timer, and the last one to end lowers it and gives the
+// desktop its input back.
 class PopulateRun {
 public:
     PopulateRun();

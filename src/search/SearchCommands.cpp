@@ -28,7 +28,7 @@ namespace {
 
 constexpr int kEnableAfterMs = 10000;
 
-// The one-shot timer that enables the desktop again even when a search hangs in a dialog.
+// The one-shot timer that gives the desktop its input back even when a search hangs in a dialog.
 void disableForSearch(TDesktop& desktop)
 {
     auto* timer =
@@ -39,10 +39,10 @@ void disableForSearch(TDesktop& desktop)
         timer->setSingleShot(true);
         QPointer<TDesktop> d(&desktop);
         QObject::connect(timer, &QTimer::timeout, &desktop, [d] {
-            if (d) d->setEnabled(true);
+            if (d) d->setTakesInput(true);
         });
     }
-    desktop.setEnabled(false);
+    desktop.setTakesInput(false);
     timer->start(kEnableAfterMs);
 }
 
@@ -80,7 +80,7 @@ SearchOutcome runOnDesktop(TDesktop& desktop, int toolBarHeight, const SearchReq
     if (request.type == SearchType::ConceptsAndItems)
         cursor.start(1, settings.generalOffsetSideBorder + 300, TopLine(screen, settings));
     SearchOutcome outcome = RunTextSearch(request, callbacks, &desktop);
-    if (guarded) guarded->setEnabled(true);
+    if (guarded) guarded->setTakesInput(true);
     return outcome;
 }
 

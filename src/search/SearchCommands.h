@@ -17,8 +17,8 @@ namespace search {
 constexpr int kHitColor = 10789888;
 
 // The text search on the desktop: commits the edited cards, asks the Find dialog (or takes the
-// given request), keeps the desktop disabled while it runs (a 10-second timer enables it again
-// whatever happens), and lays out the hits at the placing cursor. toolBarHeight: the main
+// given request), keeps the desktop from taking input while it runs (a 10-second timer gives it
+// back whatever happens), and lays out the hits at the placing cursor. toolBarHeight: the main
 // window's tool bar, the cursor starts below it.
 SearchOutcome ItemTextSearch(TDesktop& desktop, int toolBarHeight,
                              const std::optional<SearchRequest>& given = std::nullopt);

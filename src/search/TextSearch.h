@@ -115,7 +115,7 @@ ItemTextIndex& itemTextIndex();
 // The search itself, after the dialog (or the inflection window) gave its text and options:
 // the concept phase (type 1), then the item phase (types 0 and 1) or the desktop phase (type 2,
 // over the item cards of host in child order). CommitRunning is raised while it runs. The
-// caller commits pending edits before, and disables and enables the desktop around it.
+// caller commits pending edits before, and holds the desktop's input around it.
 // Reports "Nothing found" or the Esc end as stated, and keeps or clears the resume point.
 SearchOutcome RunTextSearch(const SearchRequest& request, const SearchCallbacks& callbacks,
                             CardHost* host = nullptr);

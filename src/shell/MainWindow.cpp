@@ -482,7 +482,7 @@ void TBillBoard::FormClose()
     s.flags.releaseAbort();
     s.commitRunning.lower();
     if (s.clearOperationMarks) s.clearOperationMarks();
-    desktop_->setEnabled(true);
+    desktop_->setTakesInput(true);
     if (s.shell.clearCardMarks) s.shell.clearCardMarks();
 
     // Text still in the imported-text window goes back into qbimport.txt.

@@ -444,7 +444,7 @@ void wirePopulateHooks(TDesktop& desktop)
 {
     QPointer<TDesktop> d(&desktop);
     populateState().hooks.enableDesktop = [d](bool enabled) {
-        if (d) d->setEnabled(enabled);
+        if (d) d->setTakesInput(enabled);
     };
     itemHooks().showConnections = [d](int x, int y, Timestamp itemId) {
         if (d) ShowConnections(*d, x, y, itemId);

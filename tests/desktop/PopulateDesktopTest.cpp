@@ -20,6 +20,8 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QScrollBar>
+#include <QTest>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -301,7 +303,7 @@ TEST_F(PopulateDesktopTest, AFullItemTableStopsTheSetAndSetsTheAbortFlags)
     EXPECT_TRUE(session().flags.abortHeld());
     // The run has ended: the desktop takes input again.
     EXPECT_FALSE(session().commitRunning.raised());
-    EXPECT_TRUE(desktop->isEnabled());
+    EXPECT_TRUE(desktop->takesInput());
 
     // While the held abort stands, a concept set does not start.
     int groupColor = 0;
@@ -361,7 +363,7 @@ TEST_F(PopulateDesktopTest, EscDuringASetStopsItAndKeepsTheCardsMade)
     // The release took the Esc request; the held abort keeps the next concept set from starting.
     EXPECT_TRUE(session().flags.abortHeld());
     EXPECT_FALSE(session().commitRunning.raised());
-    EXPECT_TRUE(desktop->isEnabled());
+    EXPECT_TRUE(desktop->takesInput());
 }
 
 TEST_F(PopulateDesktopTest, LoadedCardsAreShadedByTheirAge)
@@ -669,12 +671,12 @@ TEST_F(PopulateDesktopTest, TheLocateDialogsConceptsUseTheSameLayout)
 TEST_F(PopulateDesktopTest, KeysOfTheDesktopWindow)
 {
     session().commitRunning.raise();
-    desktop->setEnabled(false);
+    desktop->setTakesInput(false);
     pressKey(Qt::Key_Escape);
     EXPECT_TRUE(session().flags.abortHeld());
     EXPECT_FALSE(session().flags.escapeRequested());  // the release took it
     EXPECT_FALSE(session().commitRunning.raised());
-    EXPECT_TRUE(desktop->isEnabled());
+    EXPECT_TRUE(desktop->takesInput());
 
     pressKey(Qt::Key_Home);
     EXPECT_EQ(resets, 1);
@@ -690,7 +692,45 @@ TEST_F(PopulateDesktopTest, KeysOfTheDesktopWindow)
     }
 }
 
-TEST_F(PopulateDesktopTest, ARunDisablesTheDesktopAndStartsTheLock)
+TEST_F(PopulateDesktopTest, ARunTakesNoPointerInputAndNoFocusUntilItEnds)
+{
+    addItem(-46000.1, QStringLiteral("a text long enough to click into"), {{kRiver, 4}});
+    PlacedItemCard placed = Pick1Item(*desktop, {10, 10}, -46000.1, 0, 0, 0, false);
+    ASSERT_NE(placed.card, nullptr);
+    QPlainTextEdit* text = placed.card->textEditor();
+    window->activateWindow();
+    QApplication::setActiveWindow(window.get());
+    text->setFocus();
+    ASSERT_EQ(QApplication::focusWidget(), text);
+    auto wheelDown = [&] {
+        const QPointF at(50, 50);
+        QWheelEvent wheel(at, desktop->viewport()->mapToGlobal(at), {}, QPoint(0, -120),
+                          Qt::NoButton, {}, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(desktop->viewport(), &wheel);
+    };
+    const QPoint inText(60, text->cursorRect().center().y());
+    {
+        PopulateRun run;
+        EXPECT_FALSE(desktop->takesInput());
+        // The focus left the card when the run began, and the program cannot give it back.
+        EXPECT_FALSE(placed.card->isAncestorOf(QApplication::focusWidget()));
+        text->setFocus();
+        EXPECT_NE(QApplication::focusWidget(), text);
+        wheelDown();
+        EXPECT_EQ(desktop->scrollY(), 0);
+        QTest::mouseClick(text->viewport(), Qt::LeftButton, {}, inText);
+        EXPECT_EQ(text->textCursor().position(), 0);
+    }
+    EXPECT_TRUE(desktop->takesInput());
+    wheelDown();
+    EXPECT_GT(desktop->scrollY(), 0);
+    desktop->scrollTo(0, 0);
+    QTest::mouseClick(text->viewport(), Qt::LeftButton, {}, inText);
+    EXPECT_GT(text->textCursor().position(), 0);
+    EXPECT_EQ(QApplication::focusWidget(), text);
+}
+
+TEST_F(PopulateDesktopTest, ARunHoldsTheDesktopsInputAndStartsTheLock)
 {
     addItemsOf(kRiver, 4, 3);
     std::vector<bool> seen;
@@ -700,7 +740,7 @@ TEST_F(PopulateDesktopTest, ARunDisablesTheDesktopAndStartsTheLock)
         bool eventFilter(QObject*, QEvent* e) override
         {
             if (e->type() == QEvent::ChildAdded)
-                seen->push_back(desktop->isEnabled() || !session().commitRunning.raised());
+                seen->push_back(desktop->takesInput() || !session().commitRunning.raised());
             return false;
         }
     } watcher;
@@ -712,7 +752,7 @@ TEST_F(PopulateDesktopTest, ARunDisablesTheDesktopAndStartsTheLock)
     desktop->surface()->removeEventFilter(&watcher);
     ASSERT_FALSE(seen.empty());
     for (bool enabledOrIdle : seen) EXPECT_FALSE(enabledOrIdle);
-    EXPECT_TRUE(desktop->isEnabled());
+    EXPECT_TRUE(desktop->takesInput());
     EXPECT_TRUE(populateState().lock.isActive());
     EXPECT_EQ(populateState().lock.interval(), 10000);
 }

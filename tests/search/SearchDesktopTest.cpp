@@ -79,7 +79,7 @@ TEST_F(SearchDesktop, TheFirstBatchOfHitsLandsDownTheDiagonalHighlightedAndTheNe
     EXPECT_TRUE(first.userStopped);
     EXPECT_EQ(first.itemsFound, 5);
     expectBatch({0, 1, 2, 4, 5});
-    EXPECT_TRUE(desktop->isEnabled());
+    EXPECT_TRUE(desktop->takesInput());
     EXPECT_FALSE(session().commitRunning.raised());
 
     ClearCards(*desktop, ClearCommand::Desktop);
@@ -88,7 +88,7 @@ TEST_F(SearchDesktop, TheFirstBatchOfHitsLandsDownTheDiagonalHighlightedAndTheNe
     EXPECT_TRUE(next.resumed);
     EXPECT_EQ(next.itemsFound, 2);
     expectBatch({6, 7});
-    EXPECT_TRUE(desktop->isEnabled());
+    EXPECT_TRUE(desktop->takesInput());
 }
 
 TEST_F(SearchDesktop, ConceptsComeDownTheirOwnDiagonalBeforeTheItemsStartAfresh)

@@ -73,6 +73,10 @@ TDesktop::TDesktop(QWidget* parent) : QScrollArea(parent), surface_(new QWidget)
     theDesktop = this;
     setCardHost(this);
     focusWatch_ = connect(qApp, &QApplication::focusChanged, this, &TDesktop::focusChanged);
+    // Installed once: a filter installed while the application's filters see an event would
+    // shift them, and one of them would see that event twice.
+    qApp->installEventFilter(
+        new InputHold(this, [this](QObject* w, QEvent* e) { return refuseInput(w, e); }));
 }
 
 void TDesktop::scrollContentsBy(int dx, int dy)
@@ -98,7 +102,6 @@ QStringList TDesktop::droppedFilePaths(const QMimeData* mime)
 
 TDesktop::~TDesktop()
 {
-    setTakesInput(true);
     // ~QWidget takes the focus from a card and would report it to what is no longer a desktop.
     disconnect(focusWatch_);
     if (cardHost() == this) setCardHost(nullptr);
@@ -267,19 +270,13 @@ void TDesktop::focusAway()
 void TDesktop::setTakesInput(bool takes)
 {
     if (takes == takesInput()) return;
+    inputHeld_ = !takes;
     if (takes) {
-        qApp->removeEventFilter(inputHold_);
-        inputHeld_ = false;
         refusedFocus_ = nullptr;
         return;
     }
     if (holds(QApplication::focusWidget())) focusAway();
     if (holds(QApplication::focusWidget())) QApplication::focusWidget()->clearFocus();
-    if (!inputHold_)
-        inputHold_ =
-            new InputHold(this, [this](QObject* w, QEvent* e) { return refuseInput(w, e); });
-    qApp->installEventFilter(inputHold_);
-    inputHeld_ = true;
 }
 
 bool TDesktop::holds(const QWidget* w) const
@@ -291,7 +288,7 @@ bool TDesktop::holds(const QWidget* w) const
 
 bool TDesktop::refuseInput(QObject* watched, QEvent* e)
 {
-    return isPointerInput(e->type()) && watched->isWidgetType() &&
+    return inputHeld_ && isPointerInput(e->type()) && watched->isWidgetType() &&
            holds(static_cast<QWidget*>(watched));
 }
 

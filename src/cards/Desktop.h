@@ -82,10 +82,11 @@ public:
     bool takePopupSuppression();
 
     // While a run places cards the desktop takes no input: presses, moves, the wheel, drags and
-    // context menus aimed at it or a card are refused, and the focus cannot go into it (it is
-    // moved out when the hold begins). Keys are left to the window's key handling, whose first
-    // press ends the hold. Cheaper than disabling the desktop, which would visit every part of
-    // every new card, and again when the run ends.
+    // context menus aimed at it or a card are refused by an application filter, and the focus
+    // cannot go into it (it is moved out when the hold begins). Keys are left to the window's key
+    // handling, whose first press ends the hold. Application filters installed after the
+    // desktop see the pointer first and ask takesInput(). Cheaper than disabling the desktop,
+    // which would visit every part of every new card, and again when the run ends.
     void setTakesInput(bool takes);
     bool takesInput() const { return !inputHeld_; }
 
@@ -133,8 +134,6 @@ private:
     SlotTables slots_;
     QPointer<QWidget> focusSink_;
     QPointer<TDesktopMap> map_;
-    // The input filter, on the application while a hold lasts, so it sees the events first.
-    QObject* inputHold_ = nullptr;
     bool inputHeld_ = false;
     // A part that got the focus during a hold and is sent away again: not entered, not left.
     QPointer<QWidget> refusedFocus_;

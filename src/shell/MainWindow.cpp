@@ -604,7 +604,7 @@ bool TBillBoard::eventFilter(QObject* watched, QEvent* e)
         break;
     }
     case QEvent::MouseButtonPress:
-        if (watched == desktop_->surface() && menuOnRightPress_) {
+        if (watched == desktop_->surface() && menuOnRightPress_ && desktop_->takesInput()) {
             auto* m = static_cast<QMouseEvent*>(e);
             if (m->button() == Qt::RightButton &&
                 !desktop_->surface()->childAt(m->position().toPoint())) {

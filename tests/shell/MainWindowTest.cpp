@@ -275,6 +275,11 @@ TEST_F(MainWindow, DesktopMenuFollowsTheImageAndTheSuppressionFlag)
     rightPress();
     EXPECT_FALSE(menu->isVisible());
     EXPECT_FALSE(window->desktopMenuSuppressed()) << "the flag is used up";
+    // Nor while a run holds the desktop's input.
+    window->desktop()->setTakesInput(false);
+    rightPress();
+    EXPECT_FALSE(menu->isVisible());
+    window->desktop()->setTakesInput(true);
     rightPress();
     EXPECT_TRUE(menu->isVisible());
     menu->close();

@@ -21,6 +21,7 @@
 #include <QMimeData>
 #include <QScrollBar>
 #include <QTest>
+#include <QTimer>
 #include <QWheelEvent>
 
 #include <gtest/gtest.h>
@@ -304,6 +305,20 @@ TEST_F(PopulateDesktopTest, AFullItemTableStopsTheSetAndSetsTheAbortFlags)
     // The run has ended: the desktop takes input again.
     EXPECT_FALSE(session().commitRunning.raised());
     EXPECT_TRUE(desktop->takesInput());
+
+    // Closed with Enter, whose release comes in between two cards and clears the Esc request:
+    // the set still stops.
+    ClearCards(*desktop, ClearCommand::Desktop);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    messenger.clear();
+    messenger.afterEachMessage = [] { QTimer::singleShot(0, [] { KeyReleaseFlags(); }); };
+    ASSERT_TRUE(FormDragDrop(*desktop, dictionaryWord(4, QStringLiteral("river")), {0, 0}));
+    messenger.afterEachMessage = nullptr;
+    EXPECT_TRUE(messenger.saw(QStringLiteral("Too many windows on desktop")));
+    EXPECT_EQ(itemCards().size(), 100u);
+    EXPECT_EQ(shownWithCode(QStringLiteral("qb1753")), 1);
+    EXPECT_EQ(shownWithCode(QStringLiteral("Oldslot=0")), 1);
+    EXPECT_TRUE(session().flags.abortHeld());
 
     // While the held abort stands, a concept set does not start.
     int groupColor = 0;

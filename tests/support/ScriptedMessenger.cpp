@@ -26,6 +26,7 @@ MessageReply ScriptedMessenger::showInfo(const MessageRequest& request)
     shown.push_back({request, reply});
     log_.push_back({request.message + QLatin1Char(' ') + request.code, request.message,
                     request.code, scripted});
+    if (afterEachMessage) afterEachMessage();
     return reply;
 }
 

@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <deque>
+#include <functional>
 #include <vector>
 
 namespace qb::test {
@@ -63,6 +64,9 @@ public:
     QStringList problems() const;
     // Fails the running test once for each problem.
     void verify() const;
+
+    // What the user's closing of a message leaves behind (the release of the key that closed it).
+    std::function<void()> afterEachMessage;
 
     std::vector<Shown> shown;
     std::vector<QString> plain;

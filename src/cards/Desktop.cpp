@@ -18,6 +18,8 @@ namespace qb {
 namespace {
 TDesktop* theDesktop = nullptr;
 
+constexpr char kInputHoldName[] = "desktopInputHold";
+
 class InputHold : public QObject {
 public:
     InputHold(QObject* owner, std::function<bool(QObject*, QEvent*)> refuse)
@@ -75,8 +77,9 @@ TDesktop::TDesktop(QWidget* parent) : QScrollArea(parent), surface_(new QWidget)
     focusWatch_ = connect(qApp, &QApplication::focusChanged, this, &TDesktop::focusChanged);
     // Installed once: a filter installed while the application's filters see an event would
     // shift them, and one of them would see that event twice.
-    qApp->installEventFilter(
-        new InputHold(this, [this](QObject* w, QEvent* e) { return refuseInput(w, e); }));
+    auto* hold = new InputHold(this, [this](QObject* w, QEvent* e) { return refuseInput(w, e); });
+    hold->setObjectName(QString::fromLatin1(kInputHoldName));
+    qApp->installEventFilter(hold);
 }
 
 void TDesktop::scrollContentsBy(int dx, int dy)
@@ -102,6 +105,8 @@ QStringList TDesktop::droppedFilePaths(const QMimeData* mime)
 
 TDesktop::~TDesktop()
 {
+    // Before the parts go: their destruction sends events, and the filter asks this desktop.
+    delete findChild<QObject*>(QString::fromLatin1(kInputHoldName), Qt::FindDirectChildrenOnly);
     // ~QWidget takes the focus from a card and would report it to what is no longer a desktop.
     disconnect(focusWatch_);
     if (cardHost() == this) setCardHost(nullptr);

@@ -18,8 +18,6 @@ namespace qb {
 namespace {
 TDesktop* theDesktop = nullptr;
 
-constexpr char kInputHoldName[] = "desktopInputHold";
-
 class InputHold : public QObject {
 public:
     InputHold(QObject* owner, std::function<bool(QObject*, QEvent*)> refuse)
@@ -77,9 +75,8 @@ TDesktop::TDesktop(QWidget* parent) : QScrollArea(parent), surface_(new QWidget)
     focusWatch_ = connect(qApp, &QApplication::focusChanged, this, &TDesktop::focusChanged);
     // Installed once: a filter installed while the application's filters see an event would
     // shift them, and one of them would see that event twice.
-    auto* hold = new InputHold(this, [this](QObject* w, QEvent* e) { return refuseInput(w, e); });
-    hold->setObjectName(QString::fromLatin1(kInputHoldName));
-    qApp->installEventFilter(hold);
+    inputHold_ = new InputHold(this, [this](QObject* w, QEvent* e) { return refuseInput(w, e); });
+    qApp->installEventFilter(inputHold_);
 }
 
 void TDesktop::scrollContentsBy(int dx, int dy)
@@ -106,7 +103,7 @@ QStringList TDesktop::droppedFilePaths(const QMimeData* mime)
 TDesktop::~TDesktop()
 {
     // Before the parts go: their destruction sends events, and the filter asks this desktop.
-    delete findChild<QObject*>(QString::fromLatin1(kInputHoldName), Qt::FindDirectChildrenOnly);
+    delete inputHold_;
     // ~QWidget takes the focus from a card and would report it to what is no longer a desktop.
     disconnect(focusWatch_);
     if (cardHost() == this) setCardHost(nullptr);
@@ -264,12 +261,10 @@ void TDesktop::cardDataChanged(CardData& data)
 
 void TDesktop::focusAway()
 {
-    if (focusSink_) {
-        focusSink_->setFocus(Qt::OtherFocusReason);
-        return;
-    }
+    if (focusSink_) focusSink_->setFocus(Qt::OtherFocusReason);
+    // Without a sink, or one that cannot take it now, the focus goes nowhere.
     QWidget* focused = QApplication::focusWidget();
-    if (focused && surface_->isAncestorOf(focused)) focused->clearFocus();
+    if (holds(focused)) focused->clearFocus();
 }
 
 void TDesktop::setTakesInput(bool takes)
@@ -281,9 +276,9 @@ void TDesktop::setTakesInput(bool takes)
         return;
     }
     if (holds(QApplication::focusWidget())) focusAway();
-    if (holds(QApplication::focusWidget())) QApplication::focusWidget()->clearFocus();
 }
 
+// Not isAncestorOf: the windows of cards count too, as they did when the desktop was disabled.
 bool TDesktop::holds(const QWidget* w) const
 {
     for (; w; w = w->parentWidget())
@@ -329,7 +324,6 @@ void TDesktop::focusChanged(QWidget* old, QWidget* now)
         // Given by the program during a hold (a card turned to its side-up mode): sent on.
         refusedFocus_ = now;
         focusAway();
-        if (QApplication::focusWidget() == now) now->clearFocus();
         return;
     }
     TBasPanel* from = cardAround(old);

@@ -134,6 +134,8 @@ private:
     SlotTables slots_;
     QPointer<QWidget> focusSink_;
     QPointer<TDesktopMap> map_;
+    // The application filter of setTakesInput; it goes first when the desktop is destroyed.
+    QObject* inputHold_ = nullptr;
     bool inputHeld_ = false;
     // A part that got the focus during a hold and is sent away again: not entered, not left.
     QPointer<QWidget> refusedFocus_;

@@ -327,8 +327,6 @@ void DevelopItemSet(TDesktop& desktop, ItemSet& items, QPoint at, Timestamp skip
     {
         PopulateRun run;
         const int escAtStart = p.escPresses;
-        // A failure in this set holds the abort; the release of the key that closed its message
-        // clears the Esc request, so the set looks at the held abort too.
         const bool abortHeldAtStart = s.flags.abortHeld();
         const int n = std::min(items.size(), kPopulateRows);
         int skipped = 0;
@@ -336,8 +334,7 @@ void DevelopItemSet(TDesktop& desktop, ItemSet& items, QPoint at, Timestamp skip
             try {
                 showCounter(i + 1);
                 if (i % kCardsBetweenEvents == 0) desktop.processEvents();
-                if (PopulateStopRequested(escAtStart) || (!abortHeldAtStart && s.flags.abortHeld()))
-                    continue;
+                if (PopulateStopRequested(escAtStart, abortHeldAtStart)) continue;
                 const Timestamp id = items.idAt(i);
                 if (skipItem != kNoItemToSkip && sameId(skipItem, id, kItemIdTolerance)) {
                     // The cards after the skipped item move up one place.

@@ -69,11 +69,12 @@ void KeyReleaseFlags()
     populateState().loading = false;
 }
 
-bool PopulateStopRequested(int escPressesAtStart)
+bool PopulateStopRequested(int escPressesAtStart, bool abortHeldAtStart)
 {
     const Session& s = session();
     return s.flags.escapeRequested() || s.flags.stopped() ||
-           populateState().escPresses != escPressesAtStart;
+           populateState().escPresses != escPressesAtStart ||
+           (!abortHeldAtStart && s.flags.abortHeld());
 }
 
 PopulateRun::PopulateRun() : guard_(session().commitRunning)

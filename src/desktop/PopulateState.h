@@ -90,9 +90,10 @@ void KeyPressFlags(bool escape);
 // A key release: the Esc request and the loading flag go.
 void KeyReleaseFlags();
 
-// Whether a running loop must stop: the Esc request, the stop flag, or an Esc press since the
-// loop began (escPressesAtStart).
-bool PopulateStopRequested(int escPressesAtStart);
+// Whether a running loop must stop: the Esc request, the stop flag, an Esc press since the loop
+// began (escPressesAtStart), or the abort held since then (a failure in the loop: the release of
+// the key that closed its message clears the Esc request, not the held abort).
+bool PopulateStopRequested(int escPressesAtStart, bool abortHeldAtStart);
 
 // One populate run in progress: CommitRunning up, the desktop taking no input, the lock timer
 // started. Runs nest (the items of each concept inside a concept set): a nested run raises

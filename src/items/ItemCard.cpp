@@ -567,9 +567,8 @@ void TItem::Layout()
     } else {
         divider_->hide();
         // The front part, without making a text editor the card does not show yet.
-        QWidget* front = up_ == ctxKeys   ? static_cast<QWidget*>(keyList())
-                         : up_ == ctxUrls ? static_cast<QWidget*>(urlList())
-                                          : static_cast<QWidget*>(text_);
+        const bool textUp = up_ != ctxKeys && up_ != ctxUrls;
+        QWidget* front = textUp && !text_ ? nullptr : frontPart();
         for (QWidget* part : {static_cast<QWidget*>(text_), static_cast<QWidget*>(keys_),
                               static_cast<QWidget*>(urls_)})
             if (part) part->setVisible(part == front);
